@@ -1,0 +1,15 @@
+#pragma once
+// The result record the measurements fill and the panel, archive, printout
+// and scan read.
+struct MeasurementResults {
+    double sheetResistance = 0.0;
+    double bulkResistivity = 0.0;
+    double hallCoefficientRaw = 0.0;
+    double sheetConcentration = 0.0;
+    double bulkConcentration = 0.0;
+    double mobility = 0.0;
+    double symmetryFactor = 0.0;
+    unsigned flags = 0;
+};
+
+MeasurementResults& Results();

@@ -1,0 +1,12 @@
+#pragma once
+// Opening a file in the desktop's text editor (the registry file, a log), the
+// stand-in for starting an editor program by command line.
+#include <string>
+
+namespace Launch {
+// True when an editor could be started.
+bool OpenInEditor(const std::string& path);
+// Opens a help page (an HTML file, with an optional #anchor) in the browser
+// or help viewer of the desktop.
+bool OpenHelpPage(const std::string& pathWithAnchor);
+}  // namespace Launch
