@@ -1,5 +1,7 @@
 #include "StatusFields.h"
 
+#include "MeasurementState.h"
+
 void StatusFields::SetText(const std::string& text) {
     text_ = text;
     emit textChanged(QString::fromStdString(text));
@@ -19,4 +21,9 @@ void StatusFields::SetReadout(int index, const std::string& text) {
 StatusFields& Status() {
     static StatusFields status;
     return status;
+}
+
+void StatusFields::SetBusy(bool busy) {
+    State().busy = busy;
+    emit busyChanged(busy);
 }

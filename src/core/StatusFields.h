@@ -13,12 +13,15 @@ public:
     void SetReadout(int index, const std::string& text);  // index 0..2
     const std::string& Text() const { return text_; }
     const std::string& Detail() const { return detail_; }
+    // A measurement run starts or ends: the shell re-enables its commands.
+    void SetBusy(bool busy);
     const std::string& Readout(int index) const { return readouts_[(index >= 0 && index < 3) ? index : 0]; }
 
 signals:
     void textChanged(const QString& text);
     void detailChanged(const QString& detail);
     void readoutChanged(int index, const QString& text);
+    void busyChanged(bool busy);
 
 private:
     std::string text_ = "Ready";

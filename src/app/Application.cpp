@@ -1,0 +1,131 @@
+#include "Application.h"
+
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+
+#include "Automation.h"
+#include "Bindings.h"
+#include "FileRegistryStore.h"
+#include "MainFrame.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "Simulation.h"
+#include "TimeScale.h"
+
+namespace {
+bool HasDisplay() {
+    const char* platform = ::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return true;  // the caller chose
+    const char* x = ::getenv("DISPLAY");
+    const char* wayland = ::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+void PrintLine(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+}  // namespace
+
+int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const CommandLine line = ParseCommandLine(args);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "%s\n%s", line.error.c_str(), UsageText().c_str());
+        return 2;
+    }
+    if (line.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::printf("%s\n", VersionText().c_str());
+        return 0;
+    }
+    const bool offscreen = !HasDisplay();
+    if (offscreen) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (line.timeScale > 0) {
+        // The rack reads the same variable, so its physics keeps pace.
+        ::setenv("VANTRIS_TIME_SCALE", std::to_string(line.timeScale).c_str(), 1);
+        TimeScale::SetFactor(line.timeScale);
+    }
+    if (!line.dateTime.empty()) ::setenv("VANTRIS_DATETIME", line.dateTime.c_str(), 1);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("vantris");
+    QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
+
+    auto store = std::make_unique<FileRegistryStore>(
+        line.registryFile.empty() ? FileRegistryStore::DefaultPath() : line.registryFile);
+    FileRegistryStore* file = store.get();
+    SetRegistry(std::move(store));
+
+    // Automation: every box is printed when shown and answered from the list;
+    // without a display nobody could answer it otherwise.
+    const bool automated = line.dump || !line.run.empty() || !line.answers.empty() || offscreen;
+    Prompt::ScriptedResponder responder(line.answers);
+    if (automated) {
+        Prompt::SetEcho([](const Prompt::Record& r) {
+            if (r.kind == "message") PrintLine(Automation::MessageLine(r.caption, r.text));
+        });
+        Prompt::SetResponder(&responder);
+    }
+
+    if (!CheckRegistryFile(*file)) return 1;
+    if (line.initRegistry) return InitRegistryCommand() ? 0 : 1;
+
+    if (line.simulate) {
+        std::string error;
+        if (!Simulation::Prepare(line.simulateFile, !line.gpibLibrary.empty(), error)) {
+            Prompt::Message(nullptr, error, "Virtual Instrument Rack", Prompt::Buttons::Ok,
+                            Prompt::Icon::Stop);
+            return 2;
+        }
+    }
+    if (!line.gpibLibrary.empty()) Config().gpibLibrary = line.gpibLibrary;
+
+    Thall thall(line, std::move(makeBus));
+    if (!thall.InitInstance()) {
+        std::fprintf(stderr, "Settings file: %s (vantrisNI --init-registry writes one)\n",
+                     file->Location().c_str());
+        return 1;
+    }
+
+    MainFrame frame(Config().controllerKind, Config().noInstrument);
+    BindModules(frame, thall);
+    frame.SetUpClient(Config().controllerKind, Config().noInstrument);
+    frame.show();
+    ClientReady(frame, thall);
+
+    for (const auto& assignment : line.sets) {
+        std::string error;
+        if (!ApplySetting(assignment, error)) {
+            std::fprintf(stderr, "--set %s: %s\n", assignment.c_str(), error.c_str());
+            return 2;
+        }
+    }
+
+    if (!line.run.empty() || line.dump) {
+        const bool quit = line.dump || offscreen;
+        QTimer::singleShot(0, &frame, [&frame, &line, quit] {
+            Automation::Run(frame, line.run, [&frame, &line, quit] {
+                if (line.dump)
+                    for (const auto& l : Automation::DumpLines(frame)) PrintLine(l);
+                if (quit) QCoreApplication::exit(0);
+            });
+        });
+    } else if (offscreen) {
+        std::fprintf(stderr,
+                     "No display: the program ran its start-up offscreen; use --dump or --run.\n");
+        for (const auto& l : Automation::DumpLines(frame)) PrintLine(l);
+        return 0;
+    }
+    const int status = app.exec();
+    SaveOnClose(frame);
+    return status;
+}

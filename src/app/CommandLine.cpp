@@ -1,0 +1,163 @@
+#include "CommandLine.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+// A slash argument is a chain of two-character switches; the chain ends at the
+// first pair that does not begin with '/'. Unknown letters are ignored.
+void ReadSwitchChain(const std::string& arg, CommandLine& line) {
+    for (std::size_t i = 0; i < arg.size(); i += 2) {
+        if (arg[i] != '/' || i + 1 >= arg.size()) break;
+        switch (arg[i + 1]) {
+            case 'd': line.demo = true; break;
+            case 'g':
+                line.bytewiseItc = true;
+                line.controllerKind = 2;
+                break;
+            case 'h': line.controllerKind = 2; break;
+            case 'n': line.controllerKind = 1; break;
+            case 'x': line.manualMagnet = true; break;
+            case 'y': line.controllerKind = 3; break;
+            default: break;
+        }
+    }
+}
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : text) {
+        if (c == ',') {
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    parts.push_back(part);
+    return parts;
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(value);
+}
+}  // namespace
+
+bool ParseRunList(const std::string& text, std::vector<RunItem>& items, std::string& error) {
+    items.clear();
+    for (const auto& part : SplitCommas(text)) {
+        RunItem item;
+        const auto at = part.find('@');
+        const std::string idText = part.substr(0, at);
+        char* end = nullptr;
+        const long id = std::strtol(idText.c_str(), &end, 10);
+        if (idText.empty() || !end || *end != '\0' || id <= 0 || id > 65535) {
+            error = "--run: bad command id \"" + part + "\"";
+            return false;
+        }
+        item.id = static_cast<int>(id);
+        if (at != std::string::npos) {
+            if (items.empty()) {
+                error = "--run: the first item cannot be timed (\"" + part + "\")";
+                return false;
+            }
+            if (!ParseNumber(part.substr(at + 1), item.delaySeconds) || item.delaySeconds < 0) {
+                error = "--run: bad delay in \"" + part + "\"";
+                return false;
+            }
+        }
+        items.push_back(item);
+    }
+    return true;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    auto value = [&](std::size_t& i, const std::string& arg, const std::string& name,
+                     std::string& out) {
+        const std::string prefix = name + "=";
+        if (arg.rfind(prefix, 0) == 0) {
+            out = arg.substr(prefix.size());
+            return true;
+        }
+        if (arg == name) {
+            if (i + 1 >= args.size()) {
+                line.error = name + " needs a value";
+                return true;
+            }
+            out = args[++i];
+            return true;
+        }
+        return false;
+    };
+    for (std::size_t i = 0; i < args.size() && line.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        std::string v;
+        if (!arg.empty() && arg[0] == '/') {
+            ReadSwitchChain(arg, line);
+        } else if (arg == "--simulate") {
+            line.simulate = true;
+        } else if (arg.rfind("--simulate=", 0) == 0) {
+            line.simulate = true;
+            line.simulateFile = arg.substr(11);
+        } else if (value(i, arg, "--gpib-library", line.gpibLibrary) ||
+                   value(i, arg, "--registry", line.registryFile) ||
+                   value(i, arg, "--datetime", line.dateTime)) {
+        } else if (arg == "--init-registry") {
+            line.initRegistry = true;
+        } else if (value(i, arg, "--run", v)) {
+            std::vector<RunItem> items;
+            if (line.error.empty() && ParseRunList(v, items, line.error))
+                line.run.insert(line.run.end(), items.begin(), items.end());
+        } else if (value(i, arg, "--set", v)) {
+            for (const auto& s : SplitCommas(v)) {
+                if (s.find('=') == std::string::npos || s.find('=') == 0) {
+                    line.error = "--set: expected NAME=VALUE, got \"" + s + "\"";
+                    break;
+                }
+                line.sets.push_back(s);
+            }
+        } else if (value(i, arg, "--answer", v)) {
+            for (const auto& s : SplitCommas(v)) line.answers.push_back(s);
+        } else if (value(i, arg, "--time-scale", v)) {
+            if (line.error.empty() &&
+                (!ParseNumber(v, line.timeScale) || line.timeScale <= 0 || line.timeScale > 1000))
+                line.error = "--time-scale: expected a number above 0 and at most 1000";
+        } else if (arg == "--dump") {
+            line.dump = true;
+        } else if (arg == "--help" || arg == "-h") {
+            line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            line.error = "unknown option " + arg;
+        }
+        // Other arguments are ignored, as the instrument's program always did.
+    }
+    return line;
+}
+
+std::string UsageText() {
+    return "Usage: vantrisNI|vantrisIOT [/d] [/n|/h|/g|/y] [/x] [options]\n"
+           "  /d                 demo mode: no instrument traffic\n"
+           "  /n                 LN2 cryostat controller (scan mode)\n"
+           "  /h                 ITC5 controller\n"
+           "  /g                 ITC5 controller, replies read byte by byte\n"
+           "  /y                 hot stage on a serial port\n"
+           "  /x                 manual magnet: moves are shown, not sent\n"
+           "  --simulate[=FILE]  run against the virtual instrument rack (FILE: JSON)\n"
+           "  --gpib-library P   GPIB driver library to load (default libgpib.so.0)\n"
+           "  --registry FILE    settings file (default $XDG_CONFIG_HOME/Brisel/Hall.reg)\n"
+           "  --init-registry    write the installation's default settings and exit\n"
+           "  --run LIST         run menu commands after start-up (56,51,52 or 52,250@3)\n"
+           "  --set N=V[,...]    set live settings and specimen fields after start-up\n"
+           "  --answer B[,...]   answers for message boxes (OK, Cancel, Yes, No, ...)\n"
+           "  --dump             print the program's state and exit\n"
+           "  --time-scale X     run all intervals X times as long (0.01 = 100x faster)\n"
+           "  --datetime SPEC    fix the regional date/time settings (see README)\n"
+           "  --version, --help\n";
+}

@@ -1,0 +1,299 @@
+#include "MainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "MeasurementState.h"
+#include "Prompt.h"
+#include "StatusFields.h"
+
+namespace {
+const char* ShortName(int kind) {
+    switch (kind) {
+        case 1: return "RT40WIN";
+        case 2: return "RT48WIN";
+        case 3: return "RT49WIN";
+        default: return "RT44WIN";
+    }
+}
+}  // namespace
+
+HallClient::HallClient(QWidget* parent) : QMdiArea(parent) {
+    setObjectName("HallClient");
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void HallClient::TileHorizontal() {
+    const auto windows = subWindowList();
+    int visible = 0;
+    for (auto* w : windows)
+        if (w->isVisible() && !w->isMinimized()) ++visible;
+    if (visible == 0) return;
+    const int height = viewport()->height() / visible;
+    int y = 0;
+    for (auto* w : windows) {
+        if (!w->isVisible() || w->isMinimized()) continue;
+        w->showNormal();
+        w->setGeometry(0, y, viewport()->width(), height);
+        y += height;
+    }
+}
+
+void HallClient::TileVertical() {
+    const auto windows = subWindowList();
+    int visible = 0;
+    for (auto* w : windows)
+        if (w->isVisible() && !w->isMinimized()) ++visible;
+    if (visible == 0) return;
+    const int width = viewport()->width() / visible;
+    int x = 0;
+    for (auto* w : windows) {
+        if (!w->isVisible() || w->isMinimized()) continue;
+        w->showNormal();
+        w->setGeometry(x, 0, width, viewport()->height());
+        x += width;
+    }
+}
+
+void HallClient::ArrangeIcons() {
+    int x = 0;
+    const int y = viewport()->height();
+    for (auto* w : subWindowList()) {
+        if (!w->isMinimized()) continue;
+        const QSize size = w->size();
+        w->move(x, y - size.height());
+        x += size.width();
+    }
+}
+
+MainFrame::MainFrame(int controllerKind, bool demo)
+    : scan_(controllerKind != 0), client_(new HallClient(this)) {
+    setObjectName("MainFrame");
+    setWindowTitle("RT44WIN");
+    setWindowIcon(QIcon(":/icons/hall.svg"));
+    setCentralWidget(client_);
+    BuildMenus();
+    BuildToolBar();
+    setAcceptDrops(scan_);
+    resize(1024, 720);
+    (void)demo;
+    connect(&Status(), &StatusFields::busyChanged, this, [this] { UpdateCommands(); });
+
+    Register(24361, {[this] { client_->cascadeSubWindows(); }, true, {}, {}});
+    Register(24362, {[this] { client_->TileVertical(); }, true, {}, {}});
+    Register(24363, {[this] { client_->TileHorizontal(); }, true, {}, {}});
+    Register(24364, {[this] { client_->ArrangeIcons(); }, true, {}, {}});
+    Register(kAbortCommand, {[] { State().cancelRequested = true; }, true,
+                             [] { return State().busy; }, {}});
+    if (scan_) {
+        const std::pair<int, int> tools[] = {{255, 0}, {251, 1}, {252, 2}, {254, 4}, {253, 3}};
+        for (auto [id, mode] : tools)
+            Register(id, {[this, mode = mode] { SetGraphMode(mode); }, true, {},
+                          [this, mode = mode] { return graphMode_ == mode; }});
+    }
+}
+
+std::string MainFrame::CaptionFor(int controllerKind, bool demo) {
+    return std::string(ShortName(controllerKind)) + " Hall System" + (demo ? " DEMO" : "");
+}
+
+void MainFrame::SetUpClient(int controllerKind, bool demo) {
+    setWindowTitle(QString::fromStdString(CaptionFor(controllerKind, demo)));
+}
+
+void MainFrame::BuildMenus() {
+    const auto menu = BuildMenu(scan_);
+    commands_ = FlattenMenu(menu);
+    BuildMenuLevel(menuBar(), menu);
+    for (const auto& key : BuildAccelerators(scan_)) {
+        auto it = actions_.find(key.id);
+        if (it == actions_.end()) continue;
+        // The key stays with the entry's action, so it shows in the menu.
+        auto shortcuts = it->second->shortcuts();
+        shortcuts.append(QKeySequence(QString::fromStdString(key.key)));
+        it->second->setShortcuts(shortcuts);
+    }
+}
+
+void MainFrame::BuildMenuLevel(QWidget* parent, const std::vector<MenuEntry>& entries) {
+    auto* bar = qobject_cast<QMenuBar*>(parent);
+    auto* menu = qobject_cast<QMenu*>(parent);
+    for (const auto& entry : entries) {
+        const QString text = QString::fromStdString(entry.text);
+        if (entry.text.empty()) {
+            if (menu) menu->addSeparator();
+        } else if (entry.id == 0) {
+            QMenu* sub = bar ? bar->addMenu(text) : menu->addMenu(text);
+            sub->setObjectName(QString("menu") + QString(text).remove('&').remove(' '));
+            BuildMenuLevel(sub, entry.children);
+        } else {
+            auto* action = new QAction(text, this);
+            action->setObjectName(QString("command%1").arg(entry.id));
+            action->setEnabled(false);
+            const int id = entry.id;
+            connect(action, &QAction::triggered, this, [this, id] { Command(id); });
+            (bar ? static_cast<QWidget*>(bar) : menu)->addAction(action);
+            actions_[id] = action;
+        }
+    }
+}
+
+QLabel* MainFrame::StatusField(int characters, const char* name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMargin(2);
+    QFont font = label->font();
+    font.setPointSize(10);
+    label->setFont(font);
+    const QFontMetrics metrics(font);
+    label->setFixedWidth(metrics.horizontalAdvance(QString(characters + 2, 'W')) * 3 / 4 + 8);
+    return label;
+}
+
+void MainFrame::BuildToolBar() {
+    auto* bar = addToolBar("Tools");
+    bar->setObjectName("toolbar");
+    bar->setMovable(false);
+    bar->setIconSize(QSize(20, 20));
+    abortAction_ = new QAction(QIcon(":/icons/abort.svg"), "Abort Measurement", this);
+    abortAction_->setObjectName("button250");
+    abortAction_->setToolTip("Abort Measurement");
+    abortAction_->setEnabled(false);
+    connect(abortAction_, &QAction::triggered, this, [this] { Command(kAbortCommand); });
+    actions_[kAbortCommand] = abortAction_;
+    bar->addAction(abortAction_);
+    bar->addSeparator();
+    auto* text = StatusField(6, "statusText");
+    auto* detail = StatusField(9, "statusDetail");
+    text->setText(QString::fromStdString(Status().Text()));
+    detail->setText(QString::fromStdString(Status().Detail()));
+    connect(&Status(), &StatusFields::textChanged, text, &QLabel::setText);
+    connect(&Status(), &StatusFields::detailChanged, detail, &QLabel::setText);
+    bar->addWidget(text);
+    bar->addWidget(detail);
+    if (!scan_) return;
+    bar->addSeparator();
+    toolGroup_ = new QActionGroup(this);
+    toolGroup_->setExclusive(true);
+    const struct {
+        int id;
+        const char* hint;
+        const char* icon;
+    } tools[] = {{255, "Simple Cursor", ":/icons/cursor.svg"},
+                 {251, "Zoom Scale", ":/icons/zoom.svg"},
+                 {252, "Rubber Band", ":/icons/rubber.svg"},
+                 {254, "Add Text", ":/icons/text.svg"}};
+    for (const auto& tool : tools) {
+        auto* action = new QAction(QIcon(tool.icon), tool.hint, this);
+        action->setObjectName(QString("button%1").arg(tool.id));
+        action->setToolTip(tool.hint);
+        action->setCheckable(true);
+        action->setChecked(tool.id == 255);
+        const int id = tool.id;
+        connect(action, &QAction::triggered, this, [this, id] { Command(id); });
+        toolGroup_->addAction(action);
+        bar->addAction(action);
+        actions_[id] = action;
+    }
+    bar->addSeparator();
+    const int widths[] = {4, 6, 6};
+    for (int i = 0; i < 3; ++i) {
+        auto* field = StatusField(widths[i], i == 0 ? "readout0" : i == 1 ? "readout1" : "readout2");
+        connect(&Status(), &StatusFields::readoutChanged, field, [field, i](int index, const QString& t) {
+            if (index == i) field->setText(t);
+        });
+        bar->addWidget(field);
+    }
+}
+
+void MainFrame::SetGraphMode(int mode) {
+    graphMode_ = mode;
+    UpdateCommands();
+}
+
+void MainFrame::Register(int id, CommandHandler handler) {
+    handlers_[id] = std::move(handler);
+    UpdateCommands();
+}
+
+bool MainFrame::IsEnabled(int id) const {
+    auto it = handlers_.find(id);
+    if (it == handlers_.end()) return false;
+    const CommandHandler& h = it->second;
+    if (State().busy && !h.allowedWhileBusy) return false;
+    return !h.enabled || h.enabled();
+}
+
+bool MainFrame::IsChecked(int id) const {
+    auto it = handlers_.find(id);
+    return it != handlers_.end() && it->second.checked && it->second.checked();
+}
+
+bool MainFrame::Command(int id) {
+    if (!IsEnabled(id)) {
+        UpdateCommands();
+        return false;
+    }
+    // Copy: a handler may register others while it runs.
+    const auto run = handlers_[id].run;
+    run();
+    UpdateCommands();
+    return true;
+}
+
+void MainFrame::UpdateCommands() {
+    for (auto& [id, action] : actions_) {
+        action->setEnabled(IsEnabled(id));
+        auto it = handlers_.find(id);
+        if (it != handlers_.end() && it->second.checked) {
+            action->setCheckable(true);
+            action->setChecked(it->second.checked());
+        }
+    }
+}
+
+bool IsScanFileName(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    return info.suffix().compare("tsc", Qt::CaseInsensitive) == 0 &&
+           !info.completeBaseName().isEmpty();
+}
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (scan_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    if (!scan_ || urls.isEmpty()) return;
+    // Only the first dropped file is taken.
+    const std::string path = urls.first().toLocalFile().toStdString();
+    if (!IsScanFileName(path)) {
+        Prompt::Message(this, "Hall only accepts .tsc files", "Drop Error");
+        return;
+    }
+    if (onScanFileDropped) onScanFileDropped(path);
+    event->acceptProposedAction();
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    if (canClose && !canClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The main frame: the multiple-document client HallClient, one of the two
+// menus, the accelerators, the tool bar with the abort button and the status
+// fields, and in scan mode the graph tools.
+#include <QMainWindow>
+#include <QMdiArea>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "MenuTable.h"
+
+class QAction;
+class QLabel;
+class QToolButton;
+class QActionGroup;
+
+class HallClient : public QMdiArea {
+    Q_OBJECT
+public:
+    explicit HallClient(QWidget* parent = nullptr);
+    // Windows one above another, and side by side.
+    void TileHorizontal();
+    void TileVertical();
+    void ArrangeIcons();
+};
+
+struct CommandHandler {
+    std::function<void()> run;
+    bool allowedWhileBusy = false;         // e.g. the abort button
+    std::function<bool()> enabled;         // extra enabling rule, may be empty
+    std::function<bool()> checked;         // for check-mark entries, may be empty
+};
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    MainFrame(int controllerKind, bool demo);
+
+    // The frame caption: "RT44WIN Hall System", with " DEMO" in demo mode.
+    static std::string CaptionFor(int controllerKind, bool demo);
+
+    HallClient* Client() const { return client_; }
+    bool ScanMode() const { return scan_; }
+
+    // Commands are served by the modules that own them; a command without a
+    // handler stays in its menu, disabled.
+    void Register(int id, CommandHandler handler);
+    // Runs a command as if the operator chose it; false when it is not
+    // available (no handler, or disabled now).
+    bool Command(int id);
+    bool IsEnabled(int id) const;
+    bool IsChecked(int id) const;
+    const std::vector<MenuCommand>& MenuCommands() const { return commands_; }
+    // Refreshes enabled and checked states (after a run starts or ends).
+    void UpdateCommands();
+
+    // The client is set up: the caption takes its final text.
+    void SetUpClient(int controllerKind, bool demo);
+
+    // Graph tool mode of the scan tool bar: 0 cursor, 1 zoom, 2 rubber band,
+    // 3 set value, 4 text.
+    int GraphMode() const { return graphMode_; }
+    void SetGraphMode(int mode);
+
+    std::function<void(const std::string&)> onScanFileDropped;
+    std::function<bool()> canClose;  // refuses closing (e.g. while a run is busy)
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildMenuLevel(QWidget* menu, const std::vector<MenuEntry>& entries);
+    void BuildToolBar();
+    QLabel* StatusField(int characters, const char* name);
+
+    bool scan_;
+    HallClient* client_;
+    std::map<int, QAction*> actions_;
+    std::map<int, CommandHandler> handlers_;
+    std::vector<MenuCommand> commands_;
+    QAction* abortAction_ = nullptr;
+    QActionGroup* toolGroup_ = nullptr;
+    int graphMode_ = 0;
+};
+
+// Whether a dropped file may be opened as a scan file (extension "tsc" in
+// any case).
+bool IsScanFileName(const std::string& path);

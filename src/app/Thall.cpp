@@ -1,0 +1,115 @@
+#include "Thall.h"
+
+#include "GpibBus.h"
+#include "Paths.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RegistryStore.h"
+#include "RunConfig.h"
+#include "SerialLink.h"
+#include "TTemp.h"
+#include "xmsg.h"
+
+namespace {
+// The registry's "file not found", the code the operator would look up.
+constexpr unsigned kErrorFileNotFound = 2;
+}  // namespace
+
+Thall::Thall(const CommandLine& line, BusFactory makeBus)
+    : line_(line), makeBus_(std::move(makeBus)), bufferPort_(std::make_unique<SerialLink>()) {}
+
+Thall::~Thall() {
+    // Shut-down order: controller, printer, then the log file and the port.
+    if (temperature_ && temperature_->Kind() != 0 && !Config().noInstrument && HasBus()) {
+        try {
+            Bus().SetRemote(false);
+        } catch (const xmsg&) {
+            // Releasing remote control at exit has no one left to report to.
+        }
+    }
+    temperature_.reset();
+    if (onShutDown) onShutDown();
+    bufferPort_->Close();
+}
+
+bool Thall::ReadSystemValues() {
+    const std::string path = Printf("%s\\System", kRootKey);
+    RegistryStore& reg = Registry();
+    if (!reg.KeyExists(path)) {
+        Prompt::Message(nullptr, Printf("path: %s\nerror: %u", path.c_str(), kErrorFileNotFound),
+                        "Can't Open Registry Key:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return false;
+    }
+    RunConfig& config = Config();
+    if (auto v = reg.QueryString(path, "bufAmp Port", 8)) config.bufAmpPort = *v;
+    if (auto v = reg.QueryString(path, "HotStage Port", 8)) config.hotStagePort = *v;
+    if (auto v = reg.QueryString(path, "ID1", 16)) config.ID1 = *v;
+    if (auto v = reg.QueryString(path, "ID2", 16)) config.ID2 = *v;
+    config.bufferAmplifierInstalled = false;
+    if (!config.bufAmpPort.empty() && config.bufAmpPort[0] == 'C') {
+        if (auto v = reg.QueryBinary(path, "bufAmp Installed", 1); v && !v->empty())
+            config.bufferAmplifierInstalled = (*v)[0] != 0;
+    }
+    return true;
+}
+
+std::unique_ptr<TTemp> Thall::MakeController(int kind) {
+    if (kind == 0) {
+        auto plain = std::make_unique<TTemp>();
+        plain->SetTemperature(293.0);
+        return plain;
+    }
+    return std::make_unique<TTempCon>(kind);
+}
+
+bool Thall::InitInstance() {
+    RunConfig& config = Config();
+    config.controllerKind = line_.controllerKind;
+    config.noInstrument = line_.demo;
+    config.manualMagnet = line_.manualMagnet;
+    config.bytewiseItc = line_.bytewiseItc;
+    if (!ReadSystemValues()) return false;
+    config.programDirectory = Paths::ExecutableDir();
+    config.helpFilePath = Paths::Find("help/index.html");
+    temperature_ = MakeController(config.controllerKind);
+    if (config.noInstrument) return true;
+    OpenBufferAmplifier();
+    OpenBus();
+    return true;
+}
+
+void Thall::OpenBufferAmplifier() {
+    RunConfig& config = Config();
+    if (config.bufAmpPort.empty() || config.bufAmpPort[0] != 'C') return;
+    const auto mode = ParseSerialMode(Printf("%s:1200,n,8,1", config.bufAmpPort.c_str()));
+    if (!mode || !bufferPort_->Open(config.bufAmpPort, *mode)) {
+        Prompt::Message(nullptr, config.bufAmpPort, "Can't Open Serial Port:", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
+        config.bufferAmplifierInstalled = false;
+        return;
+    }
+    bufferPort_->WriteByte(128);
+    bufferPort_->WriteByte(0);
+}
+
+void Thall::OpenBus() {
+    RunConfig& config = Config();
+    SetBus(makeBus_());
+    if (Bus().Open()) {
+        Prompt::Message(nullptr, Bus().ErrorText(), "Can't initialize GPIB", Prompt::Buttons::Ok,
+                        Prompt::Icon::None);
+        config.noInstrument = true;
+        return;
+    }
+    if (config.manualMagnet) return;
+    try {
+        Bus().Write(3, 25, "I");
+    } catch (const xgpib& e) {
+        // A driver that opened but cannot reach the electronics is a bus that
+        // did not come up: say so the same way and run in demo mode, rather
+        // than end the program or leave every measurement to fail alike.
+        Prompt::Message(nullptr, e.why(), "Can't initialize GPIB", Prompt::Buttons::Ok,
+                        Prompt::Icon::None);
+        config.noInstrument = true;
+    }
+}

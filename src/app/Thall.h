@@ -1,0 +1,46 @@
+#pragma once
+// The application object: turns the command line into the run's fixed
+// configuration, reads the System values, makes the temperature controller,
+// opens the buffer amplifier's port and the bus, and initialises the magnet.
+// It owns those objects until shut-down.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "CommandLine.h"
+
+class GpibBus;
+class SerialLink;
+class TTemp;
+
+class Thall {
+public:
+    using BusFactory = std::function<std::unique_ptr<GpibBus>()>;
+    Thall(const CommandLine& line, BusFactory makeBus);
+    ~Thall();
+    Thall(const Thall&) = delete;
+    Thall& operator=(const Thall&) = delete;
+
+    // The start-up steps in order. False when the application must end
+    // without a main frame (the reason has been shown).
+    bool InitInstance();
+
+    TTemp& Temperature() { return *temperature_; }
+    SerialLink& BufferAmplifierPort() { return *bufferPort_; }
+
+    // Reads the System key into the run configuration; false when it is missing.
+    static bool ReadSystemValues();
+    // Kind of the controller object built for a kind switch.
+    static std::unique_ptr<TTemp> MakeController(int kind);
+
+    std::function<void()> onShutDown;  // closes the log file (records)
+
+private:
+    void OpenBufferAmplifier();
+    void OpenBus();
+
+    CommandLine line_;
+    BusFactory makeBus_;
+    std::unique_ptr<TTemp> temperature_;
+    std::unique_ptr<SerialLink> bufferPort_;
+};

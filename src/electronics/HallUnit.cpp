@@ -1,0 +1,125 @@
+#include "HallUnit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "BufferAmplifierLink.h"
+#include "GpibBus.h"
+#include "HallReadings.h"
+#include "MeasurementSettings.h"
+#include "Printf.h"
+#include "RunConfig.h"
+
+namespace {
+constexpr int kTopGain = 3;
+constexpr double kGainUpThreshold = 0.55;
+
+std::function<void()>& FocusCallback() {
+    static std::function<void()> callback;
+    return callback;
+}
+}  // namespace
+
+void HallUnit::ReadVoltage(double& value) {
+    const HallReading reading = ParseVoltageReading(Bus().Read(kPrimary, kVoltmeter));
+    switch (reading.kind) {
+        case HallReading::Kind::OverRange:
+            throw xmeas("A/D OverRange", 1);
+        case HallReading::Kind::Saturating:
+            throw xmeas("I-meas Saturating", 2);
+        case HallReading::Kind::Value:
+            value = reading.value;
+            break;
+    }
+}
+
+void HallUnit::ReadVoltageAutoGain(double& value, int& gain) {
+    gain = std::clamp(gain, 0, kTopGain);
+    bool steppedDown = false;
+    for (;;) {
+        Bus().Write(kPrimary, kVoltmeter, Printf("G%d", gain));
+        try {
+            ReadVoltage(value);
+        } catch (const xmeas& error) {
+            if (error.code() != 1 || gain == 0) throw;
+            --gain;
+            steppedDown = true;
+            continue;
+        }
+        if (steppedDown || gain == kTopGain || std::fabs(value) > kGainUpThreshold) return;
+        ++gain;
+    }
+}
+
+void HallUnit::ReadVoltageGainOffset(double& value, int& gain, int& offset) {
+    gain = std::clamp(gain, 0, kTopGain);
+    for (;;) {
+        Bus().Write(kPrimary, kVoltmeter, Printf("G%dO%d", gain, offset));
+        try {
+            ReadVoltage(value);
+            return;
+        } catch (const xmeas& error) {
+            if (error.code() != 1 || gain == 0) throw;
+            --gain;
+            offset /= 10;
+        }
+    }
+}
+
+void HallUnit::SetCurrent() {
+    MeasurementSettings& settings = Settings();
+    std::uint8_t rangeByte = 0x40;
+    if (settings.bufferAmplifierMode) {
+        // Range byte and the multiplier from the amplifier's current to the source's.
+        static const struct {
+            double above;
+            std::uint8_t range;
+            double multiplier;
+        } kRanges[] = {{0.5, 1, 200.0}, {0.05, 2, 2000.0}, {0.005, 4, 20000.0},
+                       {0.0005, 8, 200000.0}, {-HUGE_VAL, 16, 2000000.0}};
+        const double current = settings.Current;
+        const auto* range = std::begin(kRanges);
+        while (!(current > range->above) && range + 1 != std::end(kRanges)) ++range;
+        Bus().Write(kPrimary, kSource, Printf("DI%.1f", current * range->multiplier));
+        const double reported = ParseCurrentReading(Bus().Read(kPrimary, kCurrentMeter));
+        settings.bufferSourceValue = reported;
+        settings.Current = reported / range->multiplier;
+        rangeByte = range->range | 0x20;
+    } else {
+        Bus().Write(kPrimary, kSource, Printf("%cI%.1f", settings.AC ? 'A' : 'D', settings.Current));
+        settings.Current = ParseCurrentReading(Bus().Read(kPrimary, kCurrentMeter));
+    }
+    if (Config().bufferAmplifierInstalled) BufferAmplifierLink::Send(rangeByte);
+}
+
+int HallUnit::LimitCurrent() {
+    double& current = Settings().Current;
+    const bool buffered = Settings().bufferAmplifierMode;
+    const double top = buffered ? 5.0 : 19900.0;
+    const double bottom = buffered ? 1e-6 : 0.1;
+    if (current > top) {
+        current = top;
+        return buffered ? 1 : 3;
+    }
+    if (current < bottom) {
+        current = bottom;
+        return buffered ? 2 : 4;
+    }
+    return 0;
+}
+
+void HallUnit::Disconnect() {
+    if (Settings().bufferAmplifierMode) {
+        BufferAmplifierLink::Send(128);
+        BufferAmplifierLink::Send(64);
+    }
+    Bus().Write(kPrimary, kMatrix, "S0M77");
+    if (FocusCallback()) FocusCallback()();
+}
+
+std::string HallUnit::StatusText(int statusByte) { return StatusByteText(statusByte); }
+
+void HallUnit::SetFocusCallback(std::function<void()> callback) {
+    FocusCallback() = std::move(callback);
+}

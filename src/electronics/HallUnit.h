@@ -1,0 +1,56 @@
+#pragma once
+// The operations on the Hall electronics (GPIB primary address 3): voltage
+// readings with over-range handling and auto-ranging, their delayed and
+// integrated forms, the current source, the end-of-measurement disconnect and
+// the status byte's text. All traffic goes through Bus(); the settings come
+// from Settings(), the run configuration from Config().
+#include <functional>
+#include <string>
+
+class HallUnit {
+public:
+    // Secondary addresses of the electronics' functions.
+    static constexpr int kPrimary = 3;
+    static constexpr int kStatus = 6;
+    static constexpr int kMatrix = 7;
+    static constexpr int kSource = 8;
+    static constexpr int kVoltmeter = 9;
+    static constexpr int kCurveVoltmeter = 12;
+    static constexpr int kCurrentMeter = 13;
+
+    // One reading at the present gain. xmeas "A/D OverRange" (1) or
+    // "I-meas Saturating" (2); bus errors pass as xgpib.
+    static void ReadVoltage(double& value);
+    // Auto-ranging: the gain (0..3, in and out) rises a decade at a time until
+    // the reading exceeds 0.55 or the gain is 3; after an over range it steps
+    // down and stops at the first good reading.
+    static void ReadVoltageAutoGain(double& value, int& gain);
+    // Fixed gain and offset, stepping down (offset / 10) on over range.
+    static void ReadVoltageGainOffset(double& value, int& gain, int& offset);
+
+    // The same three, taken once a second for the configured delay (the last
+    // reading counts); at once when the delay is 0. The operator's abort
+    // throws true; a failing last reading raises xmeas "Measurement Failure"
+    // with its code; a bus error raises xgpib "GPIB".
+    static void MeasureVoltage(double& value);
+    static void MeasureVoltageAutoGain(double& value, int& gain);
+    static void MeasureVoltageGainOffset(double& value, int& gain, int& offset);
+
+    // Plain readings averaged over the configured integration time.
+    static void IntegrateVoltage(double& value);
+
+    // Programs the configured current, stores back what the source reports
+    // and tells an installed buffer amplifier its range.
+    static void SetCurrent();
+    // 0 when the configured current is within the source's limits, else
+    // clamps it: 1 above / 2 below the buffered limits, 3 above / 4 below the
+    // standard ones.
+    static int LimitCurrent();
+    // Ends a measurement: buffered bytes 128, 64; "S0M77"; focus to the main window.
+    static void Disconnect();
+
+    static std::string StatusText(int statusByte);
+
+    // The shell's way of taking the keyboard focus back after Disconnect.
+    static void SetFocusCallback(std::function<void()> callback);
+};

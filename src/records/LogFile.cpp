@@ -1,0 +1,99 @@
+#include "LogFile.h"
+
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#else
+#include <unistd.h>
+#endif
+#include <cerrno>
+#include <cstring>
+
+#include "MeasurementSettings.h"
+#include "RecordsLinks.h"
+#include "RegValues.h"
+#include "SpecimenData.h"
+
+LogFile::~LogFile() { Close(); }
+
+LogFile::CreateResult LogFile::Create(const std::string& name) {
+    Close();
+#ifdef _WIN32
+    int fd = -1;
+    const errno_t err = _sopen_s(&fd, name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                                 _SH_DENYWR, _S_IREAD | _S_IWRITE);
+    if (err != 0) fd = -1;
+    const int code = err;
+#else
+    const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0644);
+    const int code = errno;
+#endif
+    if (fd < 0) {
+        lastError_ = code;
+        return code == EEXIST ? CreateResult::Exists : CreateResult::Failed;
+    }
+    fd_ = fd;
+    name_ = name.substr(0, kNameSize - 1);
+    lastError_ = 0;
+    return CreateResult::Created;
+}
+
+void LogFile::Append(const std::string& bytes) {
+    if (fd_ < 0) return;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+#ifdef _WIN32
+        const int n = _write(fd_, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
+#else
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+#endif
+        if (n <= 0) return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void LogFile::Close() {
+    if (fd_ >= 0) {
+#ifdef _WIN32
+        _close(fd_);
+#else
+        ::close(fd_);
+#endif
+    }
+    fd_ = -1;
+    name_.clear();
+}
+
+LogFile& Log() {
+    static LogFile log;
+    return log;
+}
+
+std::string LogFileName(const std::string& waferId, const std::string& batchId) {
+    const std::string prefix = "Logs/";
+    std::string rest = batchId.empty() ? waferId + ".txt" : waferId + ";" + batchId + ".txt";
+    for (char& c : rest)
+        if (std::strchr("/\\*:?\"<>|", c) && c != '\0') c = '_';
+    return prefix + rest;
+}
+
+std::string LogHeaderBlock(const std::string& date, const std::string& time) {
+    const auto& specimen = Specimen();
+    std::string block;
+    block += "Date " + date + "\tTime " + time + "\r\n";
+    block += "Magnet: tesla\t" + RegValues::Fixed(Settings().Tesla, 3) + "\r\n";
+    block += "Temperature: K\t" + ControllerText() + "\r\n";
+    block += "*** Sample ***\r\n";
+    block += "Wafer ID:\t" + specimen.WaferID + "\r\n";
+    block += "Batch ID:\t" + specimen.BatchID + "\r\n";
+    block += "Material:\t" + specimen.Material + "\r\n";
+    block += "Description:\t" + specimen.Description + "\r\n";
+    block += "Thickness \xB5m:\t" + RegValues::Fixed(specimen.Thickness, 3) + "\r\n";
+    if (specimen.Shape == 1 || specimen.Shape == 2) {
+        block += "Length mm:\t" + RegValues::Fixed(specimen.Length, 2) + "\r\n";
+        block += "Width mm:\t" + RegValues::Fixed(specimen.Width, 2) + "\r\n";
+    }
+    return block;
+}

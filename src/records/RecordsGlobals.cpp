@@ -1,0 +1,90 @@
+#include "ArchiveSettings.h"
+#include "CurrentSets.h"
+#include "GraphStyle.h"
+#include "Launch.h"
+#include "PageSetup.h"
+#include "RecordsLinks.h"
+#include "ScanSettings.h"
+
+ScanSettings& Scan() {
+    static ScanSettings scan;
+    return scan;
+}
+GraphStyle& Style() {
+    static GraphStyle style;
+    return style;
+}
+PageSetup& PrinterPage() {
+    static PageSetup page;
+    return page;
+}
+ArchiveSettings& Archive() {
+    static ArchiveSettings archive;
+    return archive;
+}
+CurrentSets& Sets() {
+    static CurrentSets sets;
+    return sets;
+}
+RecordsLinks& Links() {
+    static RecordsLinks links;
+    return links;
+}
+
+namespace {
+// A stage without a controller sits at room temperature.
+double& OwnSetPoint() {
+    static double kelvin = 293.0;
+    return kelvin;
+}
+}  // namespace
+
+double ControllerSetPoint() {
+    return Links().getSetPoint ? Links().getSetPoint() : OwnSetPoint();
+}
+
+void SetControllerSetPoint(double kelvin) {
+    if (Links().setSetPoint) {
+        Links().setSetPoint(kelvin);
+    } else {
+        OwnSetPoint() = kelvin;
+    }
+}
+
+std::string ControllerText() {
+    return Links().temperatureText ? Links().temperatureText() : std::string("AMB");
+}
+
+bool OpenInEditor(const std::string& path) {
+    return Links().openEditor ? Links().openEditor(path) : Launch::OpenInEditor(path);
+}
+
+namespace {
+void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+std::uint32_t GetLe32(const std::vector<std::uint8_t>& in, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(in[at + i]) << (8 * i);
+    return v;
+}
+}  // namespace
+
+std::vector<std::uint8_t> PointStyle::Pack() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(kBytes);
+    PutLe32(out, static_cast<std::uint32_t>(shape));
+    PutLe32(out, static_cast<std::uint32_t>(size));
+    PutLe32(out, lineColor);
+    PutLe32(out, fillColor);
+    return out;
+}
+
+bool PointStyle::Unpack(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() != kBytes) return false;
+    shape = static_cast<std::int32_t>(GetLe32(bytes, 0));
+    size = static_cast<std::int32_t>(GetLe32(bytes, 4));
+    lineColor = GetLe32(bytes, 8);
+    fillColor = GetLe32(bytes, 12);
+    return true;
+}
