@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -122,6 +123,12 @@ TEditReg::TEditReg(QWidget* parent, const std::string& subkey) : QDialog(parent)
 }
 
 void TEditReg::RunEditor() {
+#ifdef _WIN32
+    if (!Links().openEditor) {
+        if (QProcess::startDetached("regedit", {})) accept();
+        return;
+    }
+#endif
     // Off Windows the registry is one text file: it is opened in the desktop's editor.
     const std::string file = Registry().Location();
     if (!OpenInEditor(file)) {

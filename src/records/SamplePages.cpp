@@ -1,0 +1,256 @@
+#include "SamplePages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "LogFile.h"
+#include "Materials.h"
+#include "MeasurementSettings.h"
+#include "Prompt.h"
+#include "RecordText.h"
+#include "RecordsLinks.h"
+#include "RegPathDialogs.h"
+#include "RegValues.h"
+#include "RegistryStore.h"
+#include "RunConfig.h"
+#include "ShapePicture.h"
+#include "SpecimenData.h"
+
+namespace {
+QLineEdit* Edit(QWidget* parent, int id, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString("field%1").arg(id));
+    if (maxLength > 0) edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, int id = 0) {
+    auto* label = new QLabel(text, parent);
+    if (id) label->setObjectName(QString("field%1").arg(id));
+    return label;
+}
+
+// "%lg" in the C notation.
+QString G(double value) { return QString::fromStdString(RegValues::General(value, 6)); }
+
+// The number an edit holds as the C library would read it, from at most 15 characters.
+double EditNumber(const QLineEdit* edit) {
+    return RegValues::LeadingNumber(edit->text().left(15).toLatin1().toStdString());
+}
+}  // namespace
+
+// --- Identifiers ----------------------------------------------------------
+
+TSpecimen::TSpecimen(QWidget* parent) : SamplePage(parent) {
+    setObjectName("SPECID");
+    auto* form = new QGridLayout(this);
+    const auto& specimen = Specimen();
+    form->addWidget(Label(this, FromRecordText(Config().ID1), 111), 0, 0);
+    wafer_ = Edit(this, 101, 15);
+    wafer_->setText(FromRecordText(specimen.WaferID));
+    form->addWidget(wafer_, 0, 1);
+    form->addWidget(Label(this, FromRecordText(Config().ID2), 112), 1, 0);
+    batch_ = Edit(this, 102, 15);
+    batch_->setText(FromRecordText(specimen.BatchID));
+    form->addWidget(batch_, 1, 1);
+    form->addWidget(Label(this, "Description"), 2, 0);
+    description_ = Edit(this, 104, 35);
+    description_->setText(FromRecordText(specimen.Description));
+    form->addWidget(description_, 2, 1);
+    form->setRowStretch(3, 1);
+}
+
+bool TSpecimen::Apply() {
+    auto& specimen = Specimen();
+    specimen.WaferID = ToRecordText(wafer_->text(), SpecimenData::kIdSize);
+    specimen.BatchID = ToRecordText(batch_->text(), SpecimenData::kIdSize);
+    specimen.Description = ToRecordText(description_->text(), SpecimenData::kDescriptionSize);
+    return true;
+}
+
+// --- Material -------------------------------------------------------------
+
+TMaterial::TMaterial(QWidget* parent) : SamplePage(parent) {
+    setObjectName("MATERIAL");
+    auto* layout = new QVBoxLayout(this);
+    list_ = new QComboBox(this);
+    list_->setObjectName("field101");
+    list_->setEditable(false);
+    layout->addWidget(list_);
+    layout->addWidget(Label(this, "For Depletion Correction and Documentation only"));
+    edit_ = new QPushButton("Edit Registry", this);
+    edit_->setObjectName("button140");
+    layout->addWidget(edit_);
+    layout->addStretch();
+    connect(edit_, &QPushButton::clicked, this, &TMaterial::EditOrReRead);
+    Fill(FromRecordText(Specimen().Material));
+}
+
+void TMaterial::Fill(const QString& selection) {
+    list_->clear();
+    for (const auto& name : MaterialNames(Registry())) list_->addItem(FromRecordText(name));
+    list_->setCurrentIndex(list_->findText(selection, Qt::MatchFixedString));
+}
+
+void TMaterial::EditOrReRead() {
+    if (!reReadMode_) {
+        TEditReg editor(this, "Materials");
+        if (Prompt::Exec(editor) == Prompt::IDOK) {
+            reReadMode_ = true;
+            edit_->setText("Re-Read");
+        }
+        return;
+    }
+    Fill(list_->currentText());
+    reReadMode_ = false;
+    edit_->setText("Edit Registry");
+    edit_->setEnabled(false);
+}
+
+bool TMaterial::Apply() {
+    auto& specimen = Specimen();
+    const std::string chosen = list_->currentText().toLatin1().toStdString();
+    specimen.Material = CutToField(chosen, SpecimenData::kMaterialSize);
+    specimen.MaterialConstant = MaterialPermittivity(Registry(), chosen);
+    return true;
+}
+
+// --- Geometry -------------------------------------------------------------
+
+TGeom::TGeom(QWidget* parent) : SamplePage(parent) {
+    setObjectName("GEOMETRY");
+    auto* layout = new QGridLayout(this);
+    auto* group = new QGroupBox("Shape", this);
+    auto* radios = new QVBoxLayout(group);
+    const char* names[3] = {"Van der Pauw", "Bar", "Bridge"};
+    for (int i = 0; i < 3; ++i) {
+        shapes_[i] = new QRadioButton(names[i], group);
+        shapes_[i]->setObjectName(QString("button%1").arg(106 + i));
+        radios->addWidget(shapes_[i]);
+        connect(shapes_[i], &QRadioButton::clicked, this, [this, i] {
+            // The shape is taken at once, as the picture and the edits show it.
+            Specimen().Shape = i;
+            ShowShape(i);
+        });
+    }
+    if (Config().bufferAmplifierInstalled) {
+        shapes_[1]->setEnabled(false);
+        shapes_[2]->setEnabled(false);
+    }
+    layout->addWidget(group, 0, 0, 3, 1);
+    picture_ = new ShapePicture(this);
+    picture_->setObjectName("field9100");
+    layout->addWidget(picture_, 0, 1, 1, 2);
+    auto* form = new QFormLayout;
+    thickness_ = Edit(this, 101, 0);
+    length_ = Edit(this, 102, 0);
+    width_ = Edit(this, 103, 0);
+    form->addRow(QString::fromUtf8("Thickness (\u00B5m)"), thickness_);
+    form->addRow("Length (mm)", length_);
+    form->addRow("Width (mm)", width_);
+    layout->addLayout(form, 1, 1, 1, 2);
+    layout->addWidget(Label(this, "Thickness = 0 Sheet results only"), 2, 1, 1, 2);
+    thickness_->setText(G(Specimen().Thickness));
+    const int shape = Specimen().Shape;
+    if (shape >= 0 && shape < 3) shapes_[shape]->setChecked(true);
+    ShowShape(shape);
+}
+
+void TGeom::ShowShape(int shape) {
+    picture_->SetShape(shape);
+    const bool dimensions = shape == 1 || shape == 2;
+    length_->setEnabled(dimensions);
+    width_->setEnabled(dimensions);
+    length_->setText(dimensions ? G(Specimen().Length) : QString("N/A"));
+    width_->setText(dimensions ? G(Specimen().Width) : QString("N/A"));
+}
+
+bool TGeom::Apply() {
+    auto& specimen = Specimen();
+    for (int i = 0; i < 3; ++i)
+        if (shapes_[i]->isChecked()) specimen.Shape = i;
+    const double thickness = EditNumber(thickness_);
+    if (thickness != specimen.Thickness) {
+        specimen.Thickness = thickness;
+        if (Links().thicknessChanged) Links().thicknessChanged();
+    }
+    if (specimen.Shape == 0) return true;
+    specimen.Length = EditNumber(length_);
+    specimen.Width = EditNumber(width_);
+    if (specimen.Length != 0 && specimen.Width != 0) return true;
+    Prompt::Message(this, "Dimensions required for bar/bridge specimens", "Error");
+    return false;
+}
+
+// --- Log File -------------------------------------------------------------
+
+TLogFile::TLogFile(QWidget* parent) : SamplePage(parent) {
+    setObjectName("LOGFILE");
+    auto* layout = new QVBoxLayout(this);
+    auto* group = new QGroupBox("Include", this);
+    auto* boxes = new QVBoxLayout(group);
+    const char* names[4] = {"Contact Check", "IV-Curve", "Resistivity", "Hall"};
+    for (int i = 0; i < 4; ++i) {
+        include_[i] = new QCheckBox(names[i], group);
+        include_[i]->setObjectName(QString("button%1").arg(102 + i));
+        include_[i]->setChecked((Settings().LogInclude >> i) & 1);
+        boxes->addWidget(include_[i]);
+    }
+    boxes->addWidget(Label(group, "Sample-ID, Meas. Configuration, Results are always included"));
+    layout->addWidget(group);
+    open_ = new QCheckBox("Open Log File using ID's to make file name", this);
+    open_->setObjectName("button106");
+    layout->addWidget(open_);
+    name_ = Label(this, QString(), 107);
+    layout->addWidget(name_);
+    close_ = new QPushButton("Close Logfile", this);
+    close_->setObjectName("button108");
+    layout->addWidget(close_);
+    layout->addStretch();
+    if (Log().IsOpen()) name_->setText(FromRecordText(Log().Name()));
+    close_->setEnabled(Log().IsOpen());
+    connect(close_, &QPushButton::clicked, this, &TLogFile::CloseLog);
+}
+
+void TLogFile::CloseLog() {
+    Log().Close();
+    close_->setEnabled(false);
+}
+
+bool TLogFile::Apply() {
+    auto& bits = Settings().LogInclude;
+    for (int i = 0; i < 4; ++i) {
+        const auto bit = static_cast<unsigned char>(1u << i);
+        bits = include_[i]->isChecked() ? (bits | bit) : (bits & ~bit);
+    }
+    if (!open_->isChecked()) return true;
+    const auto& specimen = Specimen();
+    // Without a first identifier the folder is not made: the name would say nothing.
+    if (!specimen.WaferID.empty()) QDir::current().mkdir("Logs");
+    const std::string name = LogFileName(specimen.WaferID, specimen.BatchID);
+    switch (Log().Create(name)) {
+        case LogFile::CreateResult::Created:
+            name_->setText(FromRecordText(Log().Name()));
+            close_->setEnabled(true);
+            return true;
+        case LogFile::CreateResult::Exists:
+            Prompt::Message(this, "Error: Duplicate filename", "Creating Log file");
+            break;
+        case LogFile::CreateResult::Failed:
+            Prompt::Message(this, Printf("Error %u", static_cast<unsigned>(Log().LastError())),
+                            "Creating Log file");
+            break;
+    }
+    name_->clear();
+    close_->setEnabled(false);
+    return false;
+}

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+
+namespace {
+CommandLine Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+}  // namespace
+
+TEST(CommandLine, SlashSwitchChains) {
+    auto nd = Parse({"/n/d"});
+    EXPECT_EQ(nd.controllerKind, 1);
+    EXPECT_TRUE(nd.demo);
+    // The chain ends at the first pair that does not begin with '/'.
+    auto joined = Parse({"/nd"});
+    EXPECT_EQ(joined.controllerKind, 1);
+    EXPECT_FALSE(joined.demo);
+    auto g = Parse({"/g"});
+    EXPECT_EQ(g.controllerKind, 2);
+    EXPECT_TRUE(g.bytewiseItc);
+    // A later kind switch wins; the byte-wise link stays selected.
+    auto later = Parse({"/g/y", "/x"});
+    EXPECT_EQ(later.controllerKind, 3);
+    EXPECT_TRUE(later.bytewiseItc);
+    EXPECT_TRUE(later.manualMagnet);
+    auto none = Parse({"plain", "/q", "/"});
+    EXPECT_EQ(none.controllerKind, 0);
+    EXPECT_FALSE(none.demo);
+    EXPECT_TRUE(none.error.empty());
+}
+
+TEST(CommandLine, LongOptions) {
+    auto line = Parse({"--simulate=rack.json", "--registry", "r.reg", "--gpib-library=/x.so",
+                       "--run", "56,51", "--run=52,250@3", "--set", "Current=10,Shape=1",
+                       "--answer", "OK,Cancel", "--dump", "--time-scale", "0.01"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    EXPECT_TRUE(line.simulate);
+    EXPECT_EQ(line.simulateFile, "rack.json");
+    EXPECT_EQ(line.registryFile, "r.reg");
+    EXPECT_EQ(line.gpibLibrary, "/x.so");
+    ASSERT_EQ(line.run.size(), 4u);
+    EXPECT_EQ(line.run[2].id, 52);
+    EXPECT_LT(line.run[2].delaySeconds, 0);
+    EXPECT_EQ(line.run[3].id, 250);
+    EXPECT_DOUBLE_EQ(line.run[3].delaySeconds, 3.0);
+    EXPECT_EQ(line.sets, (std::vector<std::string>{"Current=10", "Shape=1"}));
+    EXPECT_EQ(line.answers, (std::vector<std::string>{"OK", "Cancel"}));
+    EXPECT_TRUE(line.dump);
+    EXPECT_DOUBLE_EQ(line.timeScale, 0.01);
+}
+
+TEST(CommandLine, BadInputIsReportedNotGuessed) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--run", "56,,51"},
+             {"--run", "x"},
+             {"--run", "250@3"},  // nothing before it to time against
+             {"--run", "52,250@-1"},
+             {"--set", "Current"},
+             {"--time-scale", "0"},
+             {"--time-scale", "fast"},
+             {"--registry"},
+             {"--bogus"}}) {
+        EXPECT_FALSE(Parse(args).error.empty()) << args[0] << " " << args.back();
+    }
+}
