@@ -1,0 +1,13 @@
+#pragma once
+// The result computations: they take the raw values the measurements store in
+// MeasurementResults, derive the rest, fill the results panel's six fields
+// and write the result lines to the log file.
+#include "FieldSet.h"
+
+// The results panel's model: fields 1 to 6 (the panel's six value texts).
+FieldSet& ResultsFields();
+
+void ResultsClear();
+void ResultsUpdateResistivity();
+void ResultsUpdateHall();
+void ScatteringChanged();
