@@ -1,0 +1,28 @@
+// HallUnit::ReadVoltageAutoGain against a scripted bus: the electronics
+// layer's own cost of one auto-ranged reading (worst case: four decades up).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "HallUnit.h"
+#include "ScriptedBus.h"
+
+static void BM_ReadVoltageAutoGain(benchmark::State& state) {
+    auto owned = std::make_unique<ScriptedBus>();
+    ScriptedBus* bus = owned.get();
+    SetBus(std::move(owned));
+    bus->SetRecording(false);
+    bus->SetDefaultReply("N+0.0040");
+    for (auto _ : state) {
+        double value = 0;
+        int gain = 0;
+        HallUnit::ReadVoltageAutoGain(value, gain);
+        benchmark::DoNotOptimize(value);
+    }
+    state.counters["readings/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    SetBus(nullptr);
+}
+BENCHMARK(BM_ReadVoltageAutoGain);
+
+BENCHMARK_MAIN();
