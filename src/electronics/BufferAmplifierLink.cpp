@@ -21,10 +21,14 @@ void BufferAmplifierLink::Attach(SerialLink* link) {
         Current().writer = nullptr;
         return;
     }
-    Current().writer = [link](std::uint8_t byte) { return link->IsOpen() && link->WriteByte(byte); };
+    Current().writer = [link](std::uint8_t byte) {
+        return link->IsOpen() && link->WriteByte(byte);
+    };
 }
 
-SerialLink* BufferAmplifierLink::Attached() { return Current().link; }
+SerialLink* BufferAmplifierLink::Attached() {
+    return Current().link;
+}
 
 void BufferAmplifierLink::SetWriter(Writer writer) {
     Current().link = nullptr;

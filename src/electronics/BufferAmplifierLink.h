@@ -8,7 +8,7 @@
 class SerialLink;
 
 class BufferAmplifierLink {
-public:
+  public:
     using Writer = std::function<bool(std::uint8_t)>;
 
     // The port opened at start-up (nullptr detaches). The link does not own it.

@@ -10,7 +10,9 @@ namespace {
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 }  // namespace
 
 double ParseDecimal(std::string_view text, bool* overflow) {
@@ -59,8 +61,8 @@ double ParseDecimal(std::string_view text, bool* overflow) {
     if (!significant) return 0.0;
 
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data() + start, text.data() + i, value,
-                                              std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::general);
     (void)end;
     if (error == std::errc::result_out_of_range) {
         // Which way out of range: the decimal magnitude of the number decides.
@@ -102,7 +104,9 @@ HallReading ParseCurveReading(std::string_view reply) {
     return reading;
 }
 
-double ParseCurrentReading(std::string_view reply) { return ParseDecimal(reply); }
+double ParseCurrentReading(std::string_view reply) {
+    return ParseDecimal(reply);
+}
 
 int FineGainNumber(double v) {
     const double scaled = std::fabs(v) * 42.4;
@@ -117,16 +121,11 @@ double GainScale(int gain, int fineGain) {
 
 std::string StatusByteText(int statusByte) {
     static const char* const kAbnormal[] = {
-        "SRQ: Abnormal 0",
-        "SRQ: input buffer overflow",
-        "SRQ: no data received",
-        "SRQ: command not understood",
-        "SRQ: value out of range",
-        "SRQ: Sensor Interlock Violation",
-        "SRQ: Motor Timeout",
-        "SRQ: Stepping Motor",
-        "SRQ: Lid Open",
-        "SRQ: Interlock Cable #1 broken",
+        "SRQ: Abnormal 0",         "SRQ: input buffer overflow",
+        "SRQ: no data received",   "SRQ: command not understood",
+        "SRQ: value out of range", "SRQ: Sensor Interlock Violation",
+        "SRQ: Motor Timeout",      "SRQ: Stepping Motor",
+        "SRQ: Lid Open",           "SRQ: Interlock Cable #1 broken",
     };
     const int code = statusByte & 0x1F;
     if (!(statusByte & 0x20)) return Printf("SRQ: Normal x%X", code);

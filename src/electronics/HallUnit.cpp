@@ -76,8 +76,11 @@ void HallUnit::SetCurrent() {
             double above;
             std::uint8_t range;
             double multiplier;
-        } kRanges[] = {{0.5, 1, 200.0}, {0.05, 2, 2000.0}, {0.005, 4, 20000.0},
-                       {0.0005, 8, 200000.0}, {-HUGE_VAL, 16, 2000000.0}};
+        } kRanges[] = {{0.5, 1, 200.0},
+                       {0.05, 2, 2000.0},
+                       {0.005, 4, 20000.0},
+                       {0.0005, 8, 200000.0},
+                       {-HUGE_VAL, 16, 2000000.0}};
         const double current = settings.Current;
         const auto* range = std::begin(kRanges);
         while (!(current > range->above) && range + 1 != std::end(kRanges)) ++range;
@@ -87,7 +90,8 @@ void HallUnit::SetCurrent() {
         settings.Current = reported / range->multiplier;
         rangeByte = range->range | 0x20;
     } else {
-        Bus().Write(kPrimary, kSource, Printf("%cI%.1f", settings.AC ? 'A' : 'D', settings.Current));
+        Bus().Write(kPrimary, kSource,
+                    Printf("%cI%.1f", settings.AC ? 'A' : 'D', settings.Current));
         settings.Current = ParseCurrentReading(Bus().Read(kPrimary, kCurrentMeter));
     }
     if (Config().bufferAmplifierInstalled) BufferAmplifierLink::Send(rangeByte);
@@ -118,7 +122,9 @@ void HallUnit::Disconnect() {
     if (FocusCallback()) FocusCallback()();
 }
 
-std::string HallUnit::StatusText(int statusByte) { return StatusByteText(statusByte); }
+std::string HallUnit::StatusText(int statusByte) {
+    return StatusByteText(statusByte);
+}
 
 void HallUnit::SetFocusCallback(std::function<void()> callback) {
     FocusCallback() = std::move(callback);

@@ -8,7 +8,7 @@
 #include <string>
 
 class HallUnit {
-public:
+  public:
     // Secondary addresses of the electronics' functions.
     static constexpr int kPrimary = 3;
     static constexpr int kStatus = 6;

@@ -36,7 +36,9 @@ void ShowProgress(const char* what, int remaining, double value) {
 
 // Without an application object there is no event loop to wait in; the ticks
 // then come from the (scaled) clock.
-bool HaveEventLoop() { return QCoreApplication::instance() != nullptr; }
+bool HaveEventLoop() {
+    return QCoreApplication::instance() != nullptr;
+}
 
 void DelayTick(TimedState& state, const std::function<void()>& takeReading, double& value) {
     if (State().cancelRequested) {

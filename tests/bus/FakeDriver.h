@@ -7,7 +7,7 @@
 #include <string>
 
 class FakeDriver {
-public:
+  public:
     explicit FakeDriver(std::string path) : path_(std::move(path)) {
         handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle_) throw std::runtime_error("cannot load " + path_);
@@ -23,7 +23,7 @@ public:
     void Script(const std::string& script) { script_(script.c_str()); }
     std::string Log() const { return log_(); }
 
-private:
+  private:
     std::string path_;
     void* handle_ = nullptr;
     void (*script_)(const char*) = nullptr;

@@ -10,6 +10,8 @@
 //   stb ADDR VALUE      status byte of ADDR
 //   srq 0|1             TestSRQ's answer
 //   lines VALUE         iblines' answer; EnableRemote/EnableLocal set/clear REN
+//   always ADDR TEXT    with nothing queued, Receive from ADDR gives TEXT again
+//   nolog               keep no log (benchmarks)
 //
 // ADDR is the 16-bit address word (decimal or 0x...). Receive from an address
 // with nothing queued times out (EABO).
@@ -24,6 +26,7 @@
 #include <string>
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#define FAKE_VARIABLE __attribute__((visibility("default")))
 
 namespace {
 constexpr int ERR = 0x8000, TIMO = 0x4000, END = 0x2000, CMPL = 0x100;
@@ -32,6 +35,8 @@ constexpr int ENOL = 2, EABO = 6, ENEB = 7;
 struct Fake {
     std::map<unsigned, std::deque<char>> replies;
     std::set<unsigned> idle, absent;
+    std::map<unsigned, std::string> always;
+    bool logging = true;
     std::map<std::string, int> failNext;
     std::map<unsigned, int> statusBytes;
     bool noBoard = false;
@@ -54,14 +59,19 @@ std::string Unescape(const std::string& text) {
             continue;
         }
         const char c = text[++i];
-        if (c == 'n') out += '\n';
-        else if (c == 'r') out += '\r';
-        else if (c == '0') out += '\0';
-        else if (c == 's') out += ' ';
+        if (c == 'n')
+            out += '\n';
+        else if (c == 'r')
+            out += '\r';
+        else if (c == '0')
+            out += '\0';
+        else if (c == 's')
+            out += ' ';
         else if (c == 'x' && i + 2 < text.size()) {
             out += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
             i += 2;
-        } else out += c;
+        } else
+            out += c;
     }
     return out;
 }
@@ -70,13 +80,16 @@ std::string Escape(const char* data, long count) {
     std::string out;
     for (long i = 0; i < count; ++i) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
         else if (c < 0x20 || c >= 0x7F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
             out += hex;
-        } else out += static_cast<char>(c);
+        } else
+            out += static_cast<char>(c);
     }
     return out;
 }
@@ -88,6 +101,7 @@ void Log(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
+    if (!F().logging) return;
     F().log += line;
     F().log += '\n';
 }
@@ -98,7 +112,8 @@ void Publish();
 bool Fails(const char* name) {
     Fake& f = F();
     int error = -1;
-    if (f.noBoard) error = ENEB;
+    if (f.noBoard)
+        error = ENEB;
     else if (auto it = f.failNext.find(name); it != f.failNext.end()) {
         error = it->second;
         f.failNext.erase(it);
@@ -120,9 +135,15 @@ void Succeed(long count, int extra = 0) {
 
 // ---- status, the way this family publishes it ----
 #if defined(FAKE_FAMILY_NI)
-FAKE_EXPORT int user_ibsta = 0;
-FAKE_EXPORT int user_iberr = 0;
-FAKE_EXPORT long user_ibcntl = 0;
+extern "C" {
+FAKE_VARIABLE int user_ibsta = 0;
+}
+extern "C" {
+FAKE_VARIABLE int user_iberr = 0;
+}
+extern "C" {
+FAKE_VARIABLE long user_ibcntl = 0;
+}
 namespace {
 void Publish() {
     user_ibsta = F().sta;
@@ -131,10 +152,18 @@ void Publish() {
 }
 }  // namespace
 #elif defined(FAKE_FAMILY_LINUX)
-FAKE_EXPORT int ibsta = 0;
-FAKE_EXPORT int iberr = 0;
-FAKE_EXPORT int ibcnt = 0;
-FAKE_EXPORT long ibcntl = 0;
+extern "C" {
+FAKE_VARIABLE int ibsta = 0;
+}
+extern "C" {
+FAKE_VARIABLE int iberr = 0;
+}
+extern "C" {
+FAKE_VARIABLE int ibcnt = 0;
+}
+extern "C" {
+FAKE_VARIABLE long ibcntl = 0;
+}
 namespace {
 void Publish() {
     ibsta = F().sta;
@@ -144,17 +173,31 @@ void Publish() {
 }
 }  // namespace
 #elif defined(FAKE_FAMILY_FUNCTIONS)
-FAKE_EXPORT int Ibsta() { return F().sta; }
-FAKE_EXPORT int Iberr() { return F().err; }
-FAKE_EXPORT long Ibcnt() { return F().cnt; }
+FAKE_EXPORT int Ibsta() {
+    return F().sta;
+}
+FAKE_EXPORT int Iberr() {
+    return F().err;
+}
+FAKE_EXPORT long Ibcnt() {
+    return F().cnt;
+}
 namespace {
 void Publish() {}
 }  // namespace
 #elif defined(FAKE_FAMILY_THREAD)
-FAKE_EXPORT int ThreadIbsta() { return F().sta; }
-FAKE_EXPORT int ThreadIberr() { return F().err; }
-FAKE_EXPORT int ThreadIbcnt() { return static_cast<int>(F().cnt); }
-FAKE_EXPORT long ThreadIbcntl() { return F().cnt; }
+FAKE_EXPORT int ThreadIbsta() {
+    return F().sta;
+}
+FAKE_EXPORT int ThreadIberr() {
+    return F().err;
+}
+FAKE_EXPORT int ThreadIbcnt() {
+    return static_cast<int>(F().cnt);
+}
+FAKE_EXPORT long ThreadIbcntl() {
+    return F().cnt;
+}
 namespace {
 void Publish() {}
 }  // namespace
@@ -185,6 +228,13 @@ FAKE_EXPORT void fakegpib_script(const char* script) {
             std::string rest;
             std::getline(words >> std::ws, rest);
             for (char c : Unescape(rest)) f.replies[address].push_back(c);
+        } else if (word == "always") {
+            const unsigned address = number();
+            std::string rest;
+            std::getline(words >> std::ws, rest);
+            f.always[address] = Unescape(rest);
+        } else if (word == "nolog") {
+            f.logging = false;
         } else if (word == "idle") {
             f.idle.insert(number());
         } else if (word == "absent") {
@@ -206,7 +256,9 @@ FAKE_EXPORT void fakegpib_script(const char* script) {
     }
 }
 
-FAKE_EXPORT const char* fakegpib_log() { return F().log.c_str(); }
+FAKE_EXPORT const char* fakegpib_log() {
+    return F().log.c_str();
+}
 
 // ---- NI-488.2 entry points ----
 FAKE_EXPORT int ibtmo(int ud, int value) {
@@ -262,6 +314,10 @@ FAKE_EXPORT void Receive(int board, unsigned short address, void* buffer, long c
     if (Fails("Receive")) return;
     Fake& f = F();
     auto& queue = f.replies[address];
+    if (queue.empty()) {
+        if (auto it = f.always.find(address); it != f.always.end())
+            queue.assign(it->second.begin(), it->second.end());
+    }
     if (queue.empty()) {
         if (f.idle.count(address) && count > 0) {
             static_cast<char*>(buffer)[0] = '\0';

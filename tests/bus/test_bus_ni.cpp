@@ -36,7 +36,7 @@ bool Contains(const std::string& log, const std::string& line) {
 }
 
 class NiBusFamily : public ::testing::TestWithParam<Family> {
-protected:
+  protected:
     void SetUp() override {
         ResetConfig(GetParam().path);
         fake = std::make_unique<FakeDriver>(GetParam().path);
@@ -56,8 +56,9 @@ TEST_P(NiBusFamily, WritesWithAddressWordAndLineFeedEndMode) {
 }
 
 TEST_P(NiBusFamily, ReadDropsTheLastByteAndAsksForTwentyBytes) {
-    fake->Script("reply 0x6903 N+1.2345E-03\\n\n"
-                 "reply 0x6C03 ABCDEFGHIJKLMNOPQRSTUVWXYZ\n");
+    fake->Script(
+        "reply 0x6903 N+1.2345E-03\\n\n"
+        "reply 0x6C03 ABCDEFGHIJKLMNOPQRSTUVWXYZ\n");
     EXPECT_EQ(bus.Read(3, 9), "N+1.2345E-03");
     EXPECT_TRUE(Contains(fake->Log(), "Receive 0 0x6903 n=20 t=0xA")) << fake->Log();
     // 20 bytes without a line feed: the 20th is lost, as is the last of the rest.
@@ -106,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Families, NiBusFamily, ::testing::ValuesIn(kFamilies),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class NiBus : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetConfig(FAKE_GPIB_NI);
         fake = std::make_unique<FakeDriver>(FAKE_GPIB_NI);

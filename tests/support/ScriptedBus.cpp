@@ -49,7 +49,7 @@ std::vector<std::string> ScriptedBus::LogStarting(const std::string& prefix) con
 }
 
 void ScriptedBus::Record(const std::string& line) {
-    log_.push_back(line);
+    if (recording_) log_.push_back(line);
     if (onOperation) onOperation(line);
 }
 
@@ -95,9 +95,13 @@ int ScriptedBus::PollHall() {
     return Next().number;
 }
 
-void ScriptedBus::SetRemote(bool on) { Record(on ? "REN 1" : "REN 0"); }
+void ScriptedBus::SetRemote(bool on) {
+    Record(on ? "REN 1" : "REN 0");
+}
 
-void ScriptedBus::ItcWrite(const std::string& text) { Record("IW " + text); }
+void ScriptedBus::ItcWrite(const std::string& text) {
+    Record("IW " + text);
+}
 
 std::string ScriptedBus::ItcRead() {
     Record("IR");

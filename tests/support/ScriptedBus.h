@@ -22,7 +22,7 @@
 #include "GpibBus.h"
 
 class ScriptedBus : public GpibBus {
-public:
+  public:
     ScriptedBus& Reply(std::string text);
     ScriptedBus& Replies(const std::vector<std::string>& texts);
     ScriptedBus& Poll(int value);
@@ -44,6 +44,8 @@ public:
     // Only the lines that start with the prefix ("W 3 9" for the voltmeter writes).
     std::vector<std::string> LogStarting(const std::string& prefix) const;
     void ClearLog() { log_.clear(); }
+    // Off: operations are no longer logged (benchmarks); the hook still runs.
+    void SetRecording(bool on) { recording_ = on; }
     std::size_t StepsLeft() const { return steps_.size(); }
     int Reads() const { return reads_; }
 
@@ -58,7 +60,7 @@ public:
     std::string ErrorText() override { return "scripted bus error"; }
     PageResult InterfaceCommand(int kind, int primary, int secondary) override;
 
-private:
+  private:
     struct Step {
         std::string text;
         int number = 0;
@@ -72,6 +74,7 @@ private:
     std::optional<std::string> defaultReply_;
     std::vector<std::string> log_;
     bool openFails_ = false;
+    bool recording_ = true;
     int writes_ = 0;
     int reads_ = 0;
 };

@@ -40,8 +40,7 @@ bool IotGpibBus::Open() {
 
 void IotGpibBus::Write(int primary, int secondary, const std::string& text) {
     Address(primary, secondary);
-    status = static_cast<int>(
-        OutputX(hall_, text.data(), text.size(), 1, 1, nullptr, 0, nullptr));
+    status = static_cast<int>(OutputX(hall_, text.data(), text.size(), 1, 1, nullptr, 0, nullptr));
     Check(status);
 }
 
@@ -53,7 +52,8 @@ std::string IotGpibBus::Read(int primary, int secondary, int bufferSize) {
     const long n = EnterX(hall_, buffer.data(), count, 1, nullptr, 0, nullptr);
     status = static_cast<int>(n);
     Check(n);
-    const std::size_t length = n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), count);
+    const std::size_t length =
+        n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), count);
     return std::string(buffer.data(), length).c_str();
 }
 
@@ -66,7 +66,9 @@ int IotGpibBus::SerialPoll(int primary, int secondary) {
     return status;
 }
 
-int IotGpibBus::PollHall() { return SerialPoll(3, 6); }
+int IotGpibBus::PollHall() {
+    return SerialPoll(3, 6);
+}
 
 void IotGpibBus::SetRemote(bool) {}
 
@@ -92,8 +94,7 @@ std::string IotGpibBus::ReadItcBytewise() {
         const int byte = ReadItcByte();
         if (byte == 0) continue;
         if (byte == '\r') break;
-        if (text.size() < static_cast<std::size_t>(kItcReplyBytes))
-            text += static_cast<char>(byte);
+        if (text.size() < static_cast<std::size_t>(kItcReplyBytes)) text += static_cast<char>(byte);
     }
     return text;
 }
@@ -154,4 +155,6 @@ GpibBus::PageResult IotGpibBus::InterfaceCommand(int kind, int primary, int) {
     return result;
 }
 
-std::unique_ptr<GpibBus> MakeGpibBus() { return std::make_unique<IotGpibBus>(); }
+std::unique_ptr<GpibBus> MakeGpibBus() {
+    return std::make_unique<IotGpibBus>();
+}

@@ -8,7 +8,7 @@
 #include "iot488.h"
 
 class IotGpibBus : public GpibBus {
-public:
+  public:
     bool Open() override;
     void Write(int primary, int secondary, const std::string& text) override;
     std::string Read(int primary, int secondary, int bufferSize = 20) override;
@@ -20,7 +20,7 @@ public:
     std::string ErrorText() override;
     PageResult InterfaceCommand(int kind, int primary, int secondary) override;
 
-private:
+  private:
     // The driver signals every failure with -1; its own text is not fetched.
     long Check(long result);
     void Address(int primary, int secondary);

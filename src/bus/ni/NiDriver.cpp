@@ -14,8 +14,8 @@
 namespace {
 
 const char* const kEntryNames[] = {
-    "ibtmo",    "iblines",        "SendIFC", "SendLLO",  "SendCmds",    "Send",
-    "Receive",  "ReadStatusByte", "TestSRQ", "DevClear", "EnableLocal", "EnableRemote",
+    "ibtmo",   "iblines",        "SendIFC", "SendLLO",  "SendCmds",    "Send",
+    "Receive", "ReadStatusByte", "TestSRQ", "DevClear", "EnableLocal", "EnableRemote",
 };
 
 #ifdef _WIN32
@@ -25,16 +25,26 @@ void* OpenLibrary(const std::string& name) {
 void* Symbol(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
-void CloseLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
-long SystemError() { return static_cast<long>(GetLastError()); }
+void CloseLibrary(void* library) {
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+long SystemError() {
+    return static_cast<long>(GetLastError());
+}
 #else
 void* OpenLibrary(const std::string& name) {
     errno = 0;
     return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
-void* Symbol(void* library, const char* name) { return dlsym(library, name); }
-void CloseLibrary(void* library) { dlclose(library); }
-long SystemError() { return errno; }
+void* Symbol(void* library, const char* name) {
+    return dlsym(library, name);
+}
+void CloseLibrary(void* library) {
+    dlclose(library);
+}
+long SystemError() {
+    return errno;
+}
 #endif
 
 template <typename T>
@@ -44,7 +54,9 @@ T As(void* address) {
 
 }  // namespace
 
-NiDriver::~NiDriver() { Unload(); }
+NiDriver::~NiDriver() {
+    Unload();
+}
 
 std::string NiDriver::LibraryName() {
     if (!Config().gpibLibrary.empty()) return Config().gpibLibrary;
@@ -200,8 +212,7 @@ void NiDriver::SendCmds(int board, const void* commands, long count) {
 }
 
 void NiDriver::Send(int board, Address address, const void* buffer, long count, int endMode) {
-    auto fn =
-        As<void(VANTRIS_GPIB_CALL*)(int, Address, const void*, long, int)>(Resolve(kSend));
+    auto fn = As<void(VANTRIS_GPIB_CALL*)(int, Address, const void*, long, int)>(Resolve(kSend));
     if (!fn) return;
     fn(board, address, buffer, count, DriverEndMode(endMode));
     CopyStatus();

@@ -13,7 +13,7 @@
 #endif
 
 class NiDriver {
-public:
+  public:
     using Address = unsigned short;  // Addr4882_t
 
     // How the loaded library publishes its status.
@@ -62,7 +62,7 @@ public:
     int ibcnt = 0;
     long ibcntl = 0;
 
-private:
+  private:
     enum Entry {
         kIbtmo,
         kIblines,

@@ -22,9 +22,11 @@ constexpr NiDriver::Address kNoAddress = 0xFFFF;
 constexpr int kMaxDrainBytes = 4096;
 
 const char* const kErrorTexts[] = {
-    "EDVR: driver not installed", "ECIC: not controller-in-charge", "ENOL: no listeners",
-    "EADR: not self-addressed",   "EARG: bad agrument",             "ESAC: not system controller",
-    "EABO: timeout on data",      "ENEB: no GPIB board",            "EDMA: allocating DMA buffer",
+    "EDVR: driver not installed",  "ECIC: not controller-in-charge",
+    "ENOL: no listeners",          "EADR: not self-addressed",
+    "EARG: bad agrument",          "ESAC: not system controller",
+    "EABO: timeout on data",       "ENEB: no GPIB board",
+    "EDMA: allocating DMA buffer",
 };
 }  // namespace
 
@@ -107,7 +109,9 @@ void NiGpibBus::RemoteOnly(bool on) {
         driver_.EnableLocal(kBoard, none);
 }
 
-void NiGpibBus::SetRemote(bool on) { RemoteOnly(on); }
+void NiGpibBus::SetRemote(bool on) {
+    RemoteOnly(on);
+}
 
 int NiGpibBus::ReadItcByte() {
     unsigned char byte = 0;
@@ -137,8 +141,7 @@ std::string NiGpibBus::ReadItcBytewise() {
         const int byte = ReadItcByte();
         if (byte == 0) continue;
         if (byte == '\r') break;
-        if (text.size() < static_cast<std::size_t>(kItcReplyBytes))
-            text += static_cast<char>(byte);
+        if (text.size() < static_cast<std::size_t>(kItcReplyBytes)) text += static_cast<char>(byte);
     }
     return text;
 }
@@ -194,4 +197,6 @@ GpibBus::PageResult NiGpibBus::InterfaceCommand(int kind, int primary, int secon
     return result;
 }
 
-std::unique_ptr<GpibBus> MakeGpibBus() { return std::make_unique<NiGpibBus>(); }
+std::unique_ptr<GpibBus> MakeGpibBus() {
+    return std::make_unique<NiGpibBus>();
+}

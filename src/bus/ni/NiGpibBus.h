@@ -7,7 +7,7 @@
 #include "NiDriver.h"
 
 class NiGpibBus : public GpibBus {
-public:
+  public:
     bool Open() override;
     void Write(int primary, int secondary, const std::string& text) override;
     std::string Read(int primary, int secondary, int bufferSize = 20) override;
@@ -27,7 +27,7 @@ public:
 
     NiDriver& Driver() { return driver_; }
 
-private:
+  private:
     // Raises xgpib with the error text when the last call failed.
     void Check();
     std::string ReadItcBytewise();

@@ -1,0 +1,403 @@
+// HallUnit's command sequences against a scripted bus: exact texts and order.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "BufferAmplifierLink.h"
+#include "HallUnit.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "RunConfig.h"
+#include "ScriptedBus.h"
+#include "StatusFields.h"
+#include "TimeScale.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class Hall : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Config() = RunConfig();
+        Settings() = MeasurementSettings();
+        State() = MeasurementState();
+        TimeScale::SetFactor(0.001);
+        auto owned = std::make_unique<ScriptedBus>();
+        bus = owned.get();
+        SetBus(std::move(owned));
+        bytes.clear();
+        BufferAmplifierLink::SetWriter([this](std::uint8_t b) {
+            bytes.push_back(b);
+            events.push_back("byte " + std::to_string(b));
+            return true;
+        });
+        bus->onOperation = [this](const std::string& line) { events.push_back(line); };
+        Status().SetDetail("");
+        details.clear();
+        connection =
+            QObject::connect(&Status(), &StatusFields::detailChanged,
+                             [this](const QString& d) { details.push_back(d.toStdString()); });
+    }
+    void TearDown() override {
+        QObject::disconnect(connection);
+        BufferAmplifierLink::SetWriter(nullptr);
+        HallUnit::SetFocusCallback(nullptr);
+        SetBus(nullptr);
+        TimeScale::SetFactor(1.0);
+    }
+    template <typename F>
+    int MeasurementCode(F f) {
+        try {
+            f();
+        } catch (const xmeas& e) {
+            return e.code();
+        }
+        return -1;
+    }
+
+    ScriptedBus* bus = nullptr;
+    std::vector<std::uint8_t> bytes;
+    Lines events;
+    Lines details;
+    QMetaObject::Connection connection;
+};
+
+TEST_F(Hall, ReadVoltageRaisesOverRangeFirstThenSaturation) {
+    bus->Replies({"N+0.1234", "S >", "S+0.5"});
+    double v = 0;
+    HallUnit::ReadVoltage(v);
+    EXPECT_DOUBLE_EQ(v, 0.1234);
+    try {
+        HallUnit::ReadVoltage(v);
+        FAIL();
+    } catch (const xmeas& e) {
+        EXPECT_STREQ(e.what(), "A/D OverRange");
+        EXPECT_EQ(e.code(), 1);
+    }
+    try {
+        HallUnit::ReadVoltage(v);
+        FAIL();
+    } catch (const xmeas& e) {
+        EXPECT_STREQ(e.what(), "I-meas Saturating");
+        EXPECT_EQ(e.code(), 2);
+    }
+    EXPECT_EQ(bus->Log(), (Lines{"R 3 9", "R 3 9", "R 3 9"}));
+}
+
+TEST_F(Hall, AutoGainRisesADecadeAtATimeUpToTheTop) {
+    bus->Replies({"N+0.004", "N+0.040", "N+0.400", "N+4.000"});
+    double v = 0;
+    int gain = 0;
+    HallUnit::ReadVoltageAutoGain(v, gain);
+    EXPECT_EQ(gain, 3);
+    EXPECT_DOUBLE_EQ(v, 4.0);
+    EXPECT_EQ(bus->Log(), (Lines{"W 3 9 G0", "R 3 9", "W 3 9 G1", "R 3 9", "W 3 9 G2", "R 3 9",
+                                 "W 3 9 G3", "R 3 9"}));
+}
+
+TEST_F(Hall, AutoGainStopsAboveTheThreshold) {
+    bus->Replies({"N+0.550", "N-0.551"});
+    double v = 0;
+    int gain = 1;
+    HallUnit::ReadVoltageAutoGain(v, gain);
+    EXPECT_EQ(gain, 2);
+    EXPECT_DOUBLE_EQ(v, -0.551);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G1", "W 3 9 G2"}));
+}
+
+TEST_F(Hall, AutoGainAfterOverRangeTakesTheFirstGoodReading) {
+    bus->Replies({"N+>", "N+0.010"});
+    double v = 0;
+    int gain = 3;
+    HallUnit::ReadVoltageAutoGain(v, gain);
+    EXPECT_EQ(gain, 2);
+    EXPECT_DOUBLE_EQ(v, 0.010);
+    EXPECT_EQ(bus->Log(), (Lines{"W 3 9 G3", "R 3 9", "W 3 9 G2", "R 3 9"}));
+}
+
+TEST_F(Hall, AutoGainPassesOnOverRangeAtZeroAndSaturation) {
+    double v = 0;
+    int gain = 1;
+    bus->Replies({"N >", "N >"});
+    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageAutoGain(v, gain); }), 1);
+    EXPECT_EQ(gain, 0);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G1", "W 3 9 G0"}));
+    gain = 2;
+    bus->Reply("S+0.1");
+    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageAutoGain(v, gain); }), 2);
+    EXPECT_EQ(gain, 2);
+}
+
+TEST_F(Hall, GainWithOffsetStepsDownAndDividesTheOffset) {
+    bus->Replies({"N >", "N+0.250"});
+    double v = 0;
+    int gain = 2, offset = 55;
+    HallUnit::ReadVoltageGainOffset(v, gain, offset);
+    EXPECT_EQ(gain, 1);
+    EXPECT_EQ(offset, 5);
+    EXPECT_DOUBLE_EQ(v, 0.25);
+    EXPECT_EQ(bus->Log(), (Lines{"W 3 9 G2O55", "R 3 9", "W 3 9 G1O5", "R 3 9"}));
+
+    // The offset is truncated towards zero; the gain is never raised.
+    bus->ClearLog();
+    bus->Replies({"N >", "N >", "N+0.001"});
+    gain = 2;
+    offset = -155;
+    HallUnit::ReadVoltageGainOffset(v, gain, offset);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G2O-155", "W 3 9 G1O-15", "W 3 9 G0O-1"}));
+
+    bus->Reply("N >");
+    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageGainOffset(v, gain, offset); }), 1);
+}
+
+TEST_F(Hall, DelayedReadingTakesOneReadingASecondAndKeepsTheLast) {
+    Settings().Delay = 3;
+    bus->Replies({"N+0.100", "N+0.200", "N+0.300"});
+    double v = 0;
+    HallUnit::MeasureVoltage(v);
+    EXPECT_DOUBLE_EQ(v, 0.3);
+    EXPECT_EQ(details, (Lines{"Delay 3 (+0.100)", "Delay 2 (+0.200)", "Delay 1 (+0.300)"}));
+    EXPECT_EQ(bus->Reads(), 3);
+}
+
+TEST_F(Hall, WithoutDelayTheReadingIsTakenAtOnce) {
+    bus->Reply("N+0.5");
+    double v = 0;
+    HallUnit::MeasureVoltage(v);
+    EXPECT_DOUBLE_EQ(v, 0.5);
+    EXPECT_TRUE(details.empty());
+}
+
+TEST_F(Hall, DelayedReadingForgetsEarlierFailuresButNotTheLast) {
+    Settings().Delay = 3;
+    bus->Replies({"N >", "S+1", "N+0.5"});
+    double v = 0;
+    HallUnit::MeasureVoltage(v);
+    EXPECT_DOUBLE_EQ(v, 0.5);
+
+    bus->Replies({"N+0.1", "N+0.2", "S+0.3"});
+    try {
+        HallUnit::MeasureVoltage(v);
+        FAIL();
+    } catch (const xmeas& e) {
+        EXPECT_STREQ(e.what(), "Measurement Failure");
+        EXPECT_EQ(e.code(), 2);
+    }
+}
+
+TEST_F(Hall, DelayedReadingTurnsABusErrorIntoGpib) {
+    Settings().Delay = 3;
+    bus->FailRead("EABO: timeout on data");
+    double v = 0;
+    try {
+        HallUnit::MeasureVoltage(v);
+        FAIL();
+    } catch (const xgpib& e) {
+        EXPECT_STREQ(e.what(), "GPIB");
+    }
+    EXPECT_EQ(bus->Reads(), 1);  // no further tick after the error
+}
+
+TEST_F(Hall, DelayedReadingServesEventsAndStopsOnAbort) {
+    Settings().Delay = 5;
+    bus->SetDefaultReply("N+0.1");
+    // The abort button is pressed while the reading waits.
+    QTimer::singleShot(0, [] { State().cancelRequested = true; });
+    double v = 0;
+    bool aborted = false;
+    try {
+        HallUnit::MeasureVoltage(v);
+    } catch (bool abort) {
+        aborted = abort;
+    }
+    EXPECT_TRUE(aborted);
+    // The request arrives before the first tick unless the machine is very busy.
+    EXPECT_LT(bus->Reads(), 5);
+    ASSERT_FALSE(details.empty());
+    EXPECT_EQ(details.back().rfind("Delay ", 0), 0u);
+}
+
+TEST_F(Hall, DelayedAutoGainCarriesTheGainFromTickToTick) {
+    Settings().Delay = 2;
+    bus->Replies({"N >", "N+0.30", "N+0.31", "N+3.10"});
+    double v = 0;
+    int gain = 3;
+    HallUnit::MeasureVoltageAutoGain(v, gain);
+    EXPECT_EQ(gain, 3);
+    EXPECT_DOUBLE_EQ(v, 3.1);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G3", "W 3 9 G2", "W 3 9 G2", "W 3 9 G3"}));
+    EXPECT_EQ(details, (Lines{"Delay 2 (+0.300)", "Delay 1 (+3.100)"}));
+}
+
+TEST_F(Hall, DelayedGainOffsetAndTheProgressTextLimit) {
+    Settings().Delay = 1;
+    bus->Reply("N+12345678.9");
+    double v = 0;
+    int gain = 0, offset = 7;
+    HallUnit::MeasureVoltageGainOffset(v, gain, offset);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G0O7"}));
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0], "Delay 1 (+12345678.");
+}
+
+TEST_F(Hall, IntegrationAveragesEveryReadingOverTheTime) {
+    Settings().Integrations = 2;
+    State().cancelRequested = true;  // an earlier abort does not stop this one
+    int count = 0;
+    double sum = 0;
+    bus->onOperation = [&](const std::string& line) {
+        if (line != "R 3 9") return;
+        const double value = (count % 3) * 0.1;
+        bus->Reply("N+" + std::to_string(value));
+        ++count;
+        sum += value;
+    };
+    double v = -1;
+    HallUnit::IntegrateVoltage(v);
+    ASSERT_GT(count, 0);
+    EXPECT_DOUBLE_EQ(v, sum / count);
+    ASSERT_EQ(details.size(), 2u);
+    EXPECT_EQ(details[0].rfind("Integ 2 (", 0), 0u);
+    EXPECT_EQ(details[1].rfind("Integ 1 (", 0), 0u);
+}
+
+TEST_F(Hall, IntegrationPassesReadingErrorsOnUnchangedAndAborts) {
+    Settings().Integrations = 1000;
+    bus->onOperation = [&](const std::string&) {
+        if (bus->Reads() == 5)
+            bus->FailRead("EABO: timeout on data");
+        else
+            bus->Reply("N+0.1");
+    };
+    double v = 0;
+    try {
+        HallUnit::IntegrateVoltage(v);
+        FAIL();
+    } catch (const xgpib& e) {
+        EXPECT_STREQ(e.what(), "EABO: timeout on data");
+    }
+
+    bus->onOperation = [&](const std::string&) {
+        if (bus->Reads() == 10) State().cancelRequested = true;
+        bus->Reply("N+0.1");
+    };
+    EXPECT_THROW(HallUnit::IntegrateVoltage(v), bool);
+}
+
+TEST_F(Hall, WithoutIntegrationTimeOnePlainReading) {
+    bus->Reply("N-0.75");
+    double v = 0;
+    HallUnit::IntegrateVoltage(v);
+    EXPECT_DOUBLE_EQ(v, -0.75);
+    EXPECT_EQ(bus->Log(), (Lines{"R 3 9"}));
+}
+
+struct Range {
+    double current;
+    const char* command;
+    const char* reply;
+    double stored;
+    std::uint8_t byte;
+};
+
+TEST_F(Hall, SetCurrentInEachBufferRange) {
+    Config().bufferAmplifierInstalled = true;
+    Settings().bufferAmplifierMode = true;
+    const Range ranges[] = {
+        {1.0, "DI200.0", "199.8", 199.8 / 200, 0x21},
+        {0.5, "DI1000.0", "1000", 0.5, 0x22},
+        {0.1, "DI200.0", "200.4", 200.4 / 2000, 0x22},
+        {0.01, "DI200.0", "200", 0.01, 0x24},
+        {0.001, "DI200.0", "201", 201.0 / 200000, 0x28},
+        {0.0001, "DI200.0", "198", 198.0 / 2000000, 0x30},
+        {1e-6, "DI2.0", "2.1", 2.1 / 2000000, 0x30},
+    };
+    for (const Range& r : ranges) {
+        bus->ClearLog();
+        bytes.clear();
+        Settings().Current = r.current;
+        bus->Reply(r.reply);
+        HallUnit::SetCurrent();
+        EXPECT_EQ(bus->Log(), (Lines{std::string("W 3 8 ") + r.command, "R 3 13"})) << r.current;
+        EXPECT_DOUBLE_EQ(Settings().Current, r.stored) << r.current;
+        EXPECT_DOUBLE_EQ(Settings().bufferSourceValue, std::stod(r.reply));
+        EXPECT_EQ(bytes, std::vector<std::uint8_t>{r.byte}) << r.current;
+    }
+}
+
+TEST_F(Hall, SetCurrentOnTheStandardSource) {
+    Settings().Current = 100;
+    bus->Reply("99.7");
+    HallUnit::SetCurrent();
+    Settings().AC = 1;
+    bus->Reply("250.0");
+    HallUnit::SetCurrent();
+    EXPECT_EQ(bus->Log(), (Lines{"W 3 8 DI100.0", "R 3 13", "W 3 8 AI99.7", "R 3 13"}));
+    EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
+    EXPECT_TRUE(bytes.empty());  // no amplifier installed
+
+    Config().bufferAmplifierInstalled = true;
+    bus->Reply("250.0");
+    HallUnit::SetCurrent();
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>{0x40});
+}
+
+TEST_F(Hall, LimitCurrent) {
+    struct Case {
+        bool buffered;
+        double current, limited;
+        int result;
+    };
+    const Case cases[] = {
+        {false, 20000, 19900, 3}, {false, 0.05, 0.1, 4}, {false, 19900, 19900, 0},
+        {false, 0.1, 0.1, 0},     {true, 6, 5, 1},       {true, 1e-7, 1e-6, 2},
+        {true, 2, 2, 0},          {true, 100, 5, 1},
+    };
+    for (const Case& c : cases) {
+        Settings().bufferAmplifierMode = c.buffered;
+        Settings().Current = c.current;
+        EXPECT_EQ(HallUnit::LimitCurrent(), c.result) << c.current;
+        EXPECT_DOUBLE_EQ(Settings().Current, c.limited) << c.current;
+    }
+    EXPECT_TRUE(bus->Log().empty());
+}
+
+TEST_F(Hall, DisconnectSendsTheAmplifierBytesThenOpensTheMatrix) {
+    int focus = 0;
+    HallUnit::SetFocusCallback([&] { ++focus; });
+    Settings().bufferAmplifierMode = true;
+    HallUnit::Disconnect();
+    EXPECT_EQ(events, (Lines{"byte 128", "byte 64", "W 3 7 S0M77"}));
+    EXPECT_EQ(focus, 1);
+
+    events.clear();
+    Settings().bufferAmplifierMode = false;
+    HallUnit::Disconnect();
+    EXPECT_EQ(events, (Lines{"W 3 7 S0M77"}));
+    EXPECT_EQ(focus, 2);
+}
+
+TEST_F(Hall, BusErrorsPassThroughUnchanged) {
+    bus->FailWrite(0, "ENOL: no listeners");
+    double v = 0;
+    int gain = 0;
+    try {
+        HallUnit::ReadVoltageAutoGain(v, gain);
+        FAIL();
+    } catch (const xgpib& e) {
+        EXPECT_STREQ(e.what(), "ENOL: no listeners");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

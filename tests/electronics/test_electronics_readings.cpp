@@ -1,0 +1,113 @@
+// The reply parsers, the fine-gain rule and the status texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "HallReadings.h"
+#include "HallUnit.h"
+
+namespace {
+using Kind = HallReading::Kind;
+
+TEST(VoltageReading, StatusCharacterAndOverRange) {
+    EXPECT_EQ(ParseVoltageReading("N+0.1234").kind, Kind::Value);
+    EXPECT_DOUBLE_EQ(ParseVoltageReading("N+0.1234").value, 0.1234);
+    EXPECT_DOUBLE_EQ(ParseVoltageReading("N -1.5E-03 mV").value, -1.5e-3);
+    EXPECT_EQ(ParseVoltageReading("N+>").kind, Kind::OverRange);
+    // The over-range test comes before the saturation test.
+    EXPECT_EQ(ParseVoltageReading("S >").kind, Kind::OverRange);
+    EXPECT_EQ(ParseVoltageReading("S+0.2").kind, Kind::Saturating);
+    // ">" elsewhere is not over range.
+    EXPECT_EQ(ParseVoltageReading("N>0.5").kind, Kind::Value);
+}
+
+TEST(VoltageReading, ShortAndOddRepliesHaveDefinedResults) {
+    for (const char* reply : {"", "N", "S", "N+", "N-", "N.", "Nabc", "N- 1"}) {
+        const HallReading r = ParseVoltageReading(reply);
+        EXPECT_EQ(r.value, 0.0) << reply;
+    }
+    EXPECT_EQ(ParseVoltageReading("S").kind, Kind::Saturating);
+    // No infinities, NaNs or hexadecimal numbers out of a plain decimal reader.
+    EXPECT_EQ(ParseVoltageReading("Nnan").value, 0.0);
+    EXPECT_EQ(ParseVoltageReading("Ninf").value, 0.0);
+    EXPECT_EQ(ParseVoltageReading("N0x1p3").value, 0.0);
+    // A number beyond a double is over range, one below it is zero.
+    EXPECT_EQ(ParseVoltageReading("N1e999").kind, Kind::OverRange);
+    EXPECT_EQ(ParseVoltageReading("N-1e999").kind, Kind::OverRange);
+    EXPECT_EQ(ParseVoltageReading("N1e-999").kind, Kind::Value);
+    EXPECT_EQ(ParseVoltageReading("N1e-999").value, 0.0);
+    EXPECT_EQ(ParseVoltageReading("N0.000001e-400").value, 0.0);
+}
+
+TEST(CurveAndCurrentReadings, WholeReplyIsTheNumber) {
+    EXPECT_EQ(ParseCurveReading("+>").kind, Kind::OverRange);
+    EXPECT_EQ(ParseCurveReading(">+").kind, Kind::Value);
+    EXPECT_DOUBLE_EQ(ParseCurveReading("-1.25").value, -1.25);
+    EXPECT_DOUBLE_EQ(ParseCurrentReading(" 99.7"), 99.7);
+    EXPECT_DOUBLE_EQ(ParseCurrentReading("1.5e2uA"), 150.0);
+    EXPECT_EQ(ParseCurrentReading(""), 0.0);
+}
+
+TEST(Decimal, Forms) {
+    EXPECT_DOUBLE_EQ(ParseDecimal(" \t+12.5e1"), 125.0);
+    EXPECT_DOUBLE_EQ(ParseDecimal("-.5"), -0.5);
+    EXPECT_DOUBLE_EQ(ParseDecimal("5."), 5.0);
+    EXPECT_DOUBLE_EQ(ParseDecimal("1e"), 1.0);
+    EXPECT_DOUBLE_EQ(ParseDecimal("2e+"), 2.0);
+    EXPECT_DOUBLE_EQ(ParseDecimal("3E-2x"), 0.03);
+    EXPECT_EQ(ParseDecimal("."), 0.0);
+    EXPECT_EQ(ParseDecimal("+"), 0.0);
+    EXPECT_EQ(ParseDecimal("e5"), 0.0);
+    bool overflow = false;
+    EXPECT_EQ(ParseDecimal("123456789012345678901234567890e300", &overflow), 0.0);
+    EXPECT_TRUE(overflow);
+    EXPECT_EQ(ParseDecimal("0.0e99999999999999", &overflow), 0.0);
+    EXPECT_FALSE(overflow);
+}
+
+TEST(Parsers, SurviveAnyBytes) {
+    std::mt19937 random(4711);
+    static const char kAlphabet[] = "0123456789+-.eE >SN\t\r\n\0xinfa";
+    const std::string alphabet(kAlphabet, sizeof kAlphabet - 1);
+    for (int i = 0; i < 20000; ++i) {
+        std::string reply(random() % 40, ' ');
+        for (char& c : reply)
+            c = (random() % 4) ? alphabet[random() % alphabet.size()]
+                               : static_cast<char>(random() % 256);
+        EXPECT_TRUE(std::isfinite(ParseVoltageReading(reply).value)) << reply;
+        EXPECT_TRUE(std::isfinite(ParseCurveReading(reply).value)) << reply;
+        EXPECT_TRUE(std::isfinite(ParseCurrentReading(reply))) << reply;
+    }
+}
+
+TEST(FineGain, RuleAndBounds) {
+    EXPECT_EQ(FineGainNumber(1.0), 42);
+    EXPECT_EQ(FineGainNumber(-3.0), 127);
+    EXPECT_EQ(FineGainNumber(0.1), 8);
+    EXPECT_EQ(FineGainNumber(0.0), 8);
+    EXPECT_EQ(FineGainNumber(6.0), 254);
+    // Beyond the instrument's range, and values no conversion to int survives.
+    EXPECT_EQ(FineGainNumber(100.0), 255);
+    EXPECT_EQ(FineGainNumber(1e300), 255);
+    EXPECT_EQ(FineGainNumber(std::numeric_limits<double>::quiet_NaN()), 8);
+    EXPECT_DOUBLE_EQ(GainScale(2, 128), 200.0);
+    EXPECT_DOUBLE_EQ(GainScale(0, 175), 256.0 / 175.0);
+}
+
+TEST(StatusText, Table) {
+    EXPECT_EQ(HallUnit::StatusText(0x50), "SRQ: Normal x10");
+    EXPECT_EQ(HallUnit::StatusText(0x40), "SRQ: Normal x0");
+    EXPECT_EQ(HallUnit::StatusText(0x60), "SRQ: Abnormal 0");
+    EXPECT_EQ(HallUnit::StatusText(0x61), "SRQ: input buffer overflow");
+    EXPECT_EQ(HallUnit::StatusText(0x64), "SRQ: value out of range");
+    EXPECT_EQ(HallUnit::StatusText(0x65), "SRQ: Sensor Interlock Violation");
+    EXPECT_EQ(HallUnit::StatusText(0x68), "SRQ: Lid Open");
+    EXPECT_EQ(HallUnit::StatusText(0x69), "SRQ: Interlock Cable #1 broken");
+    EXPECT_EQ(HallUnit::StatusText(0x6C), "SRQ: Abnormal xC");
+    EXPECT_EQ(HallUnit::StatusText(0x7F), "SRQ: Abnormal x1F");
+    EXPECT_EQ(HallUnit::StatusText(0x28), "SRQ: Lid Open");  // without the request bit
+}
+
+}  // namespace
