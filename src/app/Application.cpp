@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 
@@ -17,6 +18,19 @@
 #include "TimeScale.h"
 
 namespace {
+// The offscreen platform warns about window hints it cannot honour; those
+// lines would only clutter the automation's output.
+QtMessageHandler g_previousHandler = nullptr;
+
+void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains("propagateSizeHints") || message.contains("XDG_RUNTIME_DIR")) return;
+    if (g_previousHandler) {
+        g_previousHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
 bool HasDisplay() {
     const char* platform = ::getenv("QT_QPA_PLATFORM");
     if (platform && *platform) return true;  // the caller chose
@@ -56,7 +70,12 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     }
     if (!line.dateTime.empty()) ::setenv("VANTRIS_DATETIME", line.dateTime.c_str(), 1);
 
+    g_previousHandler = qInstallMessageHandler(FilterMessages);
     QApplication app(argc, argv);
+    Q_INIT_RESOURCE(vantris);
+    // Numbers in files, registry texts and instrument commands are written
+    // in C notation whatever the operator's locale.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("vantris");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
 
@@ -104,7 +123,7 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
 
     for (const auto& assignment : line.sets) {
         std::string error;
-        if (!ApplySetting(assignment, error)) {
+        if (!ApplyAssignment(assignment, error)) {
             std::fprintf(stderr, "--set %s: %s\n", assignment.c_str(), error.c_str());
             return 2;
         }

@@ -1,5 +1,7 @@
 #include "Bindings.h"
 
+#include <cstdio>
+
 #include "AboutSheet.h"
 #include "Automation.h"
 #include "FileRegistryStore.h"
@@ -11,34 +13,152 @@
 #include "RunConfig.h"
 #include "Simulation.h"
 #include "Thall.h"
+#include "TTemp.h"
+#include "BufferAmplifierLink.h"
+#include "HallUnit.h"
+#include "InitRegistry.h"
+#include "LogFile.h"
+#include "RecordCommands.h"
+#include "RecordsDump.h"
+#include "RecordsLinks.h"
+#include "RegistryDamage.h"
+#include "SerialLink.h"
+#include "SettingsSets.h"
+#include "CurrentSets.h"
+#include "EngineeringSheet.h"
+#include "MeasurementDump.h"
+#include "Results.h"
+#include "ResultsPanel.h"
+#include "RunFrame.h"
+#include "TBlast.h"
+#include "TCheck.h"
+#include "TDepl.h"
+#include "THall.h"
+#include "TResBar.h"
+#include "TResVdp.h"
 
-bool CheckRegistryFile(FileRegistryStore& file) {
-    if (!file.Damaged()) return true;
-    const std::string kept = file.SetAside();
-    const std::string where = file.DamagedLine() > 0
-                                  ? Printf("line %d: %s", file.DamagedLine(),
-                                           file.DamageText().c_str())
-                                  : file.DamageText();
-    if (kept.empty()) {
-        Prompt::Message(nullptr,
-                        Printf("The settings file %s cannot be read (%s).\n"
-                               "It could not be set aside; nothing was changed.",
-                               file.Location().c_str(), where.c_str()),
-                        "Settings File Error", Prompt::Buttons::Ok, Prompt::Icon::Stop);
-        return false;
-    }
-    Prompt::Message(nullptr,
-                    Printf("The settings file %s cannot be read (%s).\n"
-                           "It was kept as %s; new settings start empty.",
-                           file.Location().c_str(), where.c_str(), kept.c_str()),
-                    "Settings File Error", Prompt::Buttons::Ok, Prompt::Icon::Warning);
-    return true;
+#include <QDockWidget>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+// The five measurement windows live from the client's set-up to the end of
+// the program; closing one only hides it.
+struct MeasurementWindows {
+    TCheck* check = nullptr;
+    TResVdp* vanDerPauw = nullptr;
+    TResBar* bar = nullptr;
+    THall* hall = nullptr;
+    std::vector<const MeasurementWindow*> All() const { return {check, vanDerPauw, bar, hall}; }
+};
+MeasurementWindows g_windows;
+
+QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
+    QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->setWindowIcon(frame.windowIcon());
+    sub->hide();
+    return sub;
 }
 
-bool InitRegistryCommand() { return false; }
+void CreateMeasurementWindows(MainFrame& frame) {
+    g_windows.check = new TCheck;
+    g_windows.vanDerPauw = new TResVdp;
+    g_windows.bar = new TResBar;
+    g_windows.hall = new THall;
+    for (MeasurementWindow* w : std::initializer_list<MeasurementWindow*>{
+             g_windows.check, g_windows.vanDerPauw, g_windows.bar, g_windows.hall})
+        AddToClient(frame, w);
+}
+
+void DockResultsPanel(MainFrame& frame) {
+    auto* dock = new QDockWidget(&frame);
+    dock->setObjectName("resultsDock");
+    dock->setTitleBarWidget(new QWidget(dock));
+    dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    // In demo mode the panel keeps its example values; otherwise it starts empty.
+    dock->setWidget(new TResults(dock, Config().noInstrument));
+    frame.addDockWidget(Qt::TopDockWidgetArea, dock);
+}
+
+// The positions of the windows in the order of the registry values
+// (contact check, IV curve, van der Pauw, bar, Hall); the IV window comes later.
+std::array<QWidget*, 5> PositionedWindows() {
+    auto frameOf = [](MeasurementWindow* w) -> QWidget* {
+        if (!w) return nullptr;
+        return w->parentWidget() ? w->parentWidget() : w;
+    };
+    return {frameOf(g_windows.check), nullptr, frameOf(g_windows.vanDerPauw),
+            frameOf(g_windows.bar), frameOf(g_windows.hall)};
+}
+}  // namespace
+
+bool CheckRegistryFile(FileRegistryStore& file) {
+    const RegistryDamageReport report = HandleDamagedRegistry(file);
+    if (!report.damaged) return true;
+    Prompt::Message(nullptr, report.text, report.caption, Prompt::Buttons::Ok,
+                    report.setAside ? Prompt::Icon::Warning : Prompt::Icon::Stop);
+    return report.setAside;
+}
+
+bool InitRegistryCommand() {
+    const InitRegistryResult result = InitRegistry(Registry());
+    std::fputs(result.Summary().c_str(), stdout);
+    std::fprintf(stdout, "settings file: %s\n", Registry().Location().c_str());
+    return result.Ok();
+}
+
 
 void BindModules(MainFrame& frame, Thall& thall) {
-    (void)thall;
+    // The controller object is the records' view of the stage.
+    TTemp* temperature = &thall.Temperature();
+    Links().getSetPoint = [temperature] { return temperature->setPoint; };
+    Links().setSetPoint = [temperature](double k) { temperature->setPoint = k; };
+    Links().temperatureText = [temperature] { return temperature->ReadingText(); };
+    if (thall.BufferAmplifierPort().IsOpen())
+        BufferAmplifierLink::Attach(&thall.BufferAmplifierPort());
+    HallUnit::SetFocusCallback([&frame] { frame.activateWindow(); });
+    thall.onShutDown = [] { Log().Close(); };
+
+    auto plain = [&frame](void (*command)(QWidget*)) {
+        return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
+    };
+    frame.Register(11, plain(&OnSettingsOpen));
+    frame.Register(12, plain(&OnSettingsSave));
+    frame.Register(13, plain(&OnSettingsSaveAs));
+    frame.Register(62, {[&frame] { OnSample(&frame); }, false, {}, {}});
+    if (frame.ScanMode()) {
+        frame.Register(123, plain(&OnStyleRead));
+        frame.Register(124, plain(&OnStyleSave));
+        frame.Register(125, plain(&OnStyleSaveAs));
+    }
+    Automation::AddDumpSection([](std::vector<std::string>& lines) { DumpRecords(lines); });
+
+    frame.Register(43, plain(&ShowBlastDialog));
+    frame.Register(103, plain(&ShowEngineeringSheet));
+
+    DockResultsPanel(frame);
+    CreateMeasurementWindows(frame);
+    Links().thicknessChanged = [] { ResultsThicknessChanged(); };
+    TDepl::SetHelpHandler([](int context) { Help::Open(context); });
+    auto readTemperature = [temperature] {
+        if (!Config().noInstrument) temperature->ReadTemperature();
+    };
+    frame.Register(56, {[] { CheckContactsCommand(*g_windows.check); }, false, {}, {}});
+    frame.Register(51, {[&frame, readTemperature] {
+                            ResistivityCommand(&frame, *g_windows.vanDerPauw, *g_windows.bar,
+                                               readTemperature);
+                        },
+                        false, {}, {}});
+    frame.Register(52, {[&frame, readTemperature] {
+                            HallCommand(&frame, *g_windows.hall, readTemperature);
+                        },
+                        false, {}, {}});
+    frame.Register(53, {[&frame, temperature] { DepletionCommand(&frame, temperature->present); },
+                        false, [] { return DepletionEnabled(); }, {}});
+    Automation::AddDumpSection([](std::vector<std::string>& lines) {
+        DumpMeasurements(lines, g_windows.All());
+    });
     frame.Register(100, {[&frame] {
                              AboutSheet sheet(&frame);
                              Prompt::Exec(sheet);
@@ -62,11 +182,33 @@ void BindModules(MainFrame& frame, Thall& thall) {
 void ClientReady(MainFrame& frame, Thall& thall) {
     (void)frame;
     (void)thall;
+    ReadStyleSet(Sets().currentStyleName);
+    ReadSettingsSet(Sets().currentSettingsName);
+    const WindowPositions positions = ReadWindowPositions(Registry());
+    const auto windows = PositionedWindows();
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (windows[i] && positions[i]) windows[i]->move(positions[i]->left, positions[i]->top);
 }
 
-bool ApplySetting(const std::string& assignment, std::string& error) {
-    error = "unknown setting \"" + assignment.substr(0, assignment.find('=')) + "\"";
-    return false;
+bool ApplyAssignment(const std::string& assignment, std::string& error) {
+    const auto eq = assignment.find('=');
+    if (eq == std::string::npos) {
+        error = "expected NAME=VALUE";
+        return false;
+    }
+    return ApplySetting(assignment.substr(0, eq), assignment.substr(eq + 1), error);
 }
 
-void SaveOnClose(MainFrame& frame) { (void)frame; }
+void SaveOnClose(MainFrame& frame) {
+    (void)frame;
+    // Minimised windows keep the position they had before; all others are
+    // written where they stand.
+    WindowPositions positions;
+    const auto windows = PositionedWindows();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        QWidget* w = windows[i];
+        if (!w || w->isMinimized()) continue;
+        positions[i] = WindowPosition{w->x(), w->y()};
+    }
+    SaveWindowPositions(Registry(), positions);
+}

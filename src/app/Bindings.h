@@ -17,6 +17,6 @@ void BindModules(MainFrame& frame, Thall& thall);
 // The client is set up: the default style and settings sets are read.
 void ClientReady(MainFrame& frame, Thall& thall);
 // --set NAME=VALUE.
-bool ApplySetting(const std::string& assignment, std::string& error);
+bool ApplyAssignment(const std::string& assignment, std::string& error);
 // The client closes: window positions are written.
 void SaveOnClose(MainFrame& frame);

@@ -1,5 +1,6 @@
 #include "Thall.h"
 
+#include "BufferAmplifierLink.h"
 #include "GpibBus.h"
 #include "Paths.h"
 #include "Printf.h"
@@ -29,6 +30,7 @@ Thall::~Thall() {
     }
     temperature_.reset();
     if (onShutDown) onShutDown();
+    BufferAmplifierLink::Attach(nullptr);
     bufferPort_->Close();
 }
 

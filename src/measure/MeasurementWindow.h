@@ -11,7 +11,7 @@
 class MeasurementWindow : public QWidget {
     Q_OBJECT
 public:
-    // resourceName: "CHECK", "IV", "RESVDP", "RESBAR", "HALL" (dump and logs);
+    // resourceName: "CHECK", "IV", "VDPRESIST", "BARRESIST", "HALL" (dump and logs);
     // caption: the window's title.
     MeasurementWindow(std::string resourceName, const QString& caption, QWidget* parent = nullptr);
 

@@ -11,3 +11,9 @@ void ResultsClear();
 void ResultsUpdateResistivity();
 void ResultsUpdateHall();
 void ScatteringChanged();
+
+// Thickness changed (Geometry page): the bulk values of the results shown are
+// computed again (or emptied for a thickness of 0), with their log lines.
+void ResultsThicknessChanged();
+// The panel's example texts (fields 1, 3, 4, 5), shown until the first clear.
+void ResultsShowExamples();

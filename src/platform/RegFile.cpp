@@ -185,8 +185,15 @@ std::string KeyPathFromLine(const std::string& inner) {
 std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
+        // A line break inside a name or text would split its line.
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            if (c == '\\' || c == '"') out += '\\';
+            out += c;
+        }
     }
     return out;
 }

@@ -85,7 +85,8 @@ std::unique_ptr<DateTimeText>& Formatter() {
 bool ParseTimestamp(const std::string& text, std::tm& out) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     char tail = 0;
-    const int n = std::sscanf(text.c_str(), "%d-%d-%d%*[ T]%d:%d:%d%c", &y, &mo, &d, &h, &mi, &s, &tail);
+    const int n =
+        std::sscanf(text.c_str(), "%d-%d-%d%*[ T]%d:%d:%d%c", &y, &mo, &d, &h, &mi, &s, &tail);
     if (n < 5 || n > 6) return false;
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
         s > 60)
@@ -150,20 +151,27 @@ bool ParseDateTimeSettings(const std::string& text, DateTimeSettings& s, std::st
 }
 
 DateTimeSettings SystemDateTimeSettings() {
-    DateTimeSettings s;
     if (const char* fixed = std::getenv("VANTRIS_DATETIME"); fixed) {
         DateTimeSettings parsed;
         if (ParseDateTimeSettings(fixed, parsed)) return parsed;
         return DateTimeSettings{};
     }
     const QLocale locale = QLocale::system();
-    FromTimeFormat(locale.timeFormat(QLocale::ShortFormat), s);
-    FromDateFormat(locale.dateFormat(QLocale::ShortFormat), s);
+    return DateTimeSettingsFromFormats(locale.timeFormat(QLocale::ShortFormat),
+                                       locale.dateFormat(QLocale::ShortFormat), locale.amText(),
+                                       locale.pmText());
+}
+
+DateTimeSettings DateTimeSettingsFromFormats(const QString& timeFormat, const QString& dateFormat,
+                                             const QString& am, const QString& pm) {
+    DateTimeSettings s;
+    FromTimeFormat(timeFormat, s);
+    FromDateFormat(dateFormat, s);
     if (s.iTime == 0) {
-        const std::string am = locale.amText().toLatin1().toStdString();
-        const std::string pm = locale.pmText().toLatin1().toStdString();
-        if (!am.empty()) s.s1159 = Fit(am, 4);
-        if (!pm.empty()) s.s2359 = Fit(pm, 4);
+        const std::string amText = am.toLatin1().toStdString();
+        const std::string pmText = pm.toLatin1().toStdString();
+        if (!amText.empty()) s.s1159 = Fit(amText, 4);
+        if (!pmText.empty()) s.s2359 = Fit(pmText, 4);
     }
     return s;
 }
@@ -177,7 +185,7 @@ void DateTimeText::Format(const std::tm& local) {
     int hour = local.tm_hour;
     const std::string& designator = hour > 11 ? settings_.s2359 : settings_.s1159;
     if (settings_.iTime == 0 && hour > 12) hour -= 12;
-    // The format is one of the four chosen in the constructor.
+        // The format is one of the four chosen in the constructor.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"
@@ -192,10 +200,17 @@ void DateTimeText::Format(const std::tm& local) {
     const int day = local.tm_mday;
     const char* sep = settings_.sDate.c_str();
     switch (settings_.iDate) {
-        case 0: date_ = Printf("%02d%s%02d%s%02d", month, sep, day, sep, year); break;
-        case 1: date_ = Printf("%02d%s%02d%s%02d", day, sep, month, sep, year); break;
-        case 2: date_ = Printf("%02d%s%02d%s%02d", year, sep, month, sep, day); break;
-        default: return;  // the date text keeps what it had
+        case 0:
+            date_ = Printf("%02d%s%02d%s%02d", month, sep, day, sep, year);
+            break;
+        case 1:
+            date_ = Printf("%02d%s%02d%s%02d", day, sep, month, sep, year);
+            break;
+        case 2:
+            date_ = Printf("%02d%s%02d%s%02d", year, sep, month, sep, day);
+            break;
+        default:
+            return;  // the date text keeps what it had
     }
     date_ = Fit(date_, 11);
 }
@@ -209,11 +224,19 @@ void SetDateTimeSettings(const DateTimeSettings& settings) {
     Formatter() = std::make_unique<DateTimeText>(settings);
 }
 
-void FormatNow() { DateTimeTexts().Format(LocalNow()); }
-const std::string& TimeText() { return DateTimeTexts().Time(); }
-const std::string& DateText() { return DateTimeTexts().Date(); }
+void FormatNow() {
+    DateTimeTexts().Format(LocalNow());
+}
+const std::string& TimeText() {
+    return DateTimeTexts().Time();
+}
+const std::string& DateText() {
+    return DateTimeTexts().Date();
+}
 
-void SetClockForTesting(std::function<std::tm()> clock) { Clock() = std::move(clock); }
+void SetClockForTesting(std::function<std::tm()> clock) {
+    Clock() = std::move(clock);
+}
 
 std::tm LocalNow() {
     if (Clock()) return Clock()();

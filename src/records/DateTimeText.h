@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+class QString;
+
 struct DateTimeSettings {
     int iTime = 0;    // 0 twelve-hour clock, otherwise twenty-four-hour
     int iTLZero = 0;  // hours with a leading zero when not 0
@@ -20,6 +22,10 @@ struct DateTimeSettings {
 // defaults where a setting cannot be derived. VANTRIS_DATETIME, when set,
 // fixes them instead (see the module's README).
 DateTimeSettings SystemDateTimeSettings();
+// The settings shown by a locale's short time and date formats (Qt's
+// pattern letters) and its AM/PM texts, over the defaults.
+DateTimeSettings DateTimeSettingsFromFormats(const QString& timeFormat, const QString& dateFormat,
+                                             const QString& am, const QString& pm);
 // Parses the VANTRIS_DATETIME syntax over the defaults; false on a malformed
 // text (then the result holds what was read before the fault).
 bool ParseDateTimeSettings(const std::string& text, DateTimeSettings& settings,
@@ -27,7 +33,7 @@ bool ParseDateTimeSettings(const std::string& text, DateTimeSettings& settings,
 
 // The formatter of the run.
 class DateTimeText {
-public:
+  public:
     explicit DateTimeText(DateTimeSettings settings);
     // Formats the given local time into the two texts.
     void Format(const std::tm& local);
@@ -35,7 +41,7 @@ public:
     const std::string& Date() const { return date_; }
     const DateTimeSettings& Settings() const { return settings_; }
 
-private:
+  private:
     DateTimeSettings settings_;
     std::string timeFormat_;
     std::string time_;

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "GraphStyle.h"
+#include "RegFile.h"
 #include "RegValues.h"
 
 namespace {
@@ -68,56 +69,35 @@ void PidTables(RegistryStore& store, InitRegistryResult& result) {
 }
 
 std::vector<RV> DefaultSettingsSet() {
-    return {RegistryStore::String("WaferID", ""),
-            RegistryStore::String("BatchID", ""),
-            RegistryStore::String("Description", ""),
-            RegistryStore::String("Material", "GaAs"),
-            RegValues::NumberText("Thickness", 1.0, 3),
-            RegistryStore::String("Data Archive", ""),
-            RegValues::Int("Shape", 0),
-            RegValues::NumberText("Tesla", 0.5, 3),
-            RegValues::NumberText("ScatFactor", 1.0, 2),
-            RegValues::NumberText("Current", 100.0, 6),
-            RegValues::NumberText("SetTemp", 293.0, 1),
-            RegValues::Int("Iunits", 1),
-            RegValues::Int("AC", 0),
-            RegValues::Int("Delay", 0),
-            RegValues::Int("Integrations", 0),
-            RegValues::Int("Cycles", 1),
-            RegValues::Int("TargVrVDP", 50),
-            RegValues::Int("TargVrBar", 500),
-            RegValues::Int("TargVrBridge", 500),
-            RegValues::Byte("Log Include", 15),
-            RegValues::NumberText("eVsurface", 0.70, 2),
+    return {RegistryStore::String("WaferID", ""), RegistryStore::String("BatchID", ""),
+            RegistryStore::String("Description", ""), RegistryStore::String("Material", "GaAs"),
+            RegValues::NumberText("Thickness", 1.0, 3), RegistryStore::String("Data Archive", ""),
+            RegValues::Int("Shape", 0), RegValues::NumberText("Tesla", 0.5, 3),
+            RegValues::NumberText("ScatFactor", 1.0, 2), RegValues::NumberText("Current", 100.0, 6),
+            RegValues::NumberText("SetTemp", 293.0, 1), RegValues::Int("Iunits", 1),
+            RegValues::Int("AC", 0), RegValues::Int("Delay", 0), RegValues::Int("Integrations", 0),
+            RegValues::Int("Cycles", 1), RegValues::Int("TargVrVDP", 50),
+            RegValues::Int("TargVrBar", 500), RegValues::Int("TargVrBridge", 500),
+            RegValues::Byte("Log Include", 15), RegValues::NumberText("eVsurface", 0.70, 2),
             RegValues::NumberText("eVinner", 0.60, 2),
             // Scan values: axes that span typical semiconductor data, a
             // cool-down scan from room temperature to near LN2.
             RegistryStore::String("Data Dir", QDir::homePath().toStdString()),
-            RegValues::Int("Nmin", 12),
-            RegValues::Int("Nmax", 20),
-            RegValues::Int("Umin", 1),
-            RegValues::Int("Umax", 5),
-            RegValues::Int("Rmin", -3),
-            RegValues::Int("Rmax", 4),
-            RegValues::Int("RHmin", -2),
-            RegValues::Int("RHmax", 5),
-            RegValues::Int("Tscale1", 50),
-            RegValues::Int("Tscale2", 400),
-            RegValues::Byte("TscaleInverse", 0),
-            RegValues::Int("ScanTstart", 300),
-            RegValues::Int("ScanTstop", 80),
-            RegValues::Int("ScanNpoints", 12),
-            RegValues::Byte("ScanInverse", 0),
-            RegValues::Byte("ReturnRoomTemp", 1),
-            RegValues::Byte("AutoSetIm", 0),
-            RegistryStore::Binary("Margins", {0xD0, 0x07, 0, 0, 0xD0, 0x07, 0, 0, 0xD0, 0x07, 0,
-                                              0, 0xD0, 0x07, 0, 0})};
+            RegValues::Int("Nmin", 12), RegValues::Int("Nmax", 20), RegValues::Int("Umin", 1),
+            RegValues::Int("Umax", 5), RegValues::Int("Rmin", -3), RegValues::Int("Rmax", 4),
+            RegValues::Int("RHmin", -2), RegValues::Int("RHmax", 5), RegValues::Int("Tscale1", 50),
+            RegValues::Int("Tscale2", 400), RegValues::Byte("TscaleInverse", 0),
+            RegValues::Int("ScanTstart", 300), RegValues::Int("ScanTstop", 80),
+            RegValues::Int("ScanNpoints", 12), RegValues::Byte("ScanInverse", 0),
+            RegValues::Byte("ReturnRoomTemp", 1), RegValues::Byte("AutoSetIm", 0),
+            RegistryStore::Binary("Margins", {0xD0, 0x07, 0, 0, 0xD0, 0x07, 0, 0, 0xD0, 0x07, 0, 0,
+                                              0xD0, 0x07, 0, 0})};
 }
 
 std::vector<RV> DefaultStyleSet() {
     auto rgb = [](unsigned r, unsigned g, unsigned b) { return (b << 16) | (g << 8) | r; };
-    const PointStyle n{5, 3, rgb(0, 0, 128), rgb(0, 0, 255)};      // blue circle
-    const PointStyle p{4, 3, rgb(128, 0, 0), rgb(255, 0, 0)};      // red square
+    const PointStyle n{5, 3, rgb(0, 0, 128), rgb(0, 0, 255)};       // blue circle
+    const PointStyle p{4, 3, rgb(128, 0, 0), rgb(255, 0, 0)};       // red square
     const PointStyle un{6, 3, rgb(0, 0, 255), rgb(255, 255, 255)};  // blue triangle
     const PointStyle up{8, 3, rgb(255, 0, 0), rgb(255, 255, 255)};  // red diamond
     return {RegValues::Int("FontHeight", -13),
@@ -145,12 +125,12 @@ std::string InitRegistryResult::Summary() const {
 
 InitRegistryResult InitRegistry(RegistryStore& store) {
     InitRegistryResult result;
-    Complete(store, RegValues::SystemKey(),
-             {RegistryStore::String("bufAmp Port", "COM1"),
-              RegistryStore::String("HotStage Port", "COM2"),
-              RegistryStore::String("ID1", "Wafer ID"), RegistryStore::String("ID2", "Batch ID"),
-              RegValues::Byte("bufAmp Installed", 0)},
-             result);
+    Complete(
+        store, RegValues::SystemKey(),
+        {RegistryStore::String("bufAmp Port", "COM1"),
+         RegistryStore::String("HotStage Port", "COM2"), RegistryStore::String("ID1", "Wafer ID"),
+         RegistryStore::String("ID2", "Batch ID"), RegValues::Byte("bufAmp Installed", 0)},
+        result);
     PidTables(store, result);
     Complete(store, RegValues::SettingsKey("default"), DefaultSettingsSet(), result);
     Complete(store, RegValues::StylesKey("default"), DefaultStyleSet(), result);

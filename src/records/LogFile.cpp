@@ -15,7 +15,9 @@
 #include "RegValues.h"
 #include "SpecimenData.h"
 
-LogFile::~LogFile() { Close(); }
+LogFile::~LogFile() {
+    Close();
+}
 
 LogFile::CreateResult LogFile::Create(const std::string& name) {
     Close();

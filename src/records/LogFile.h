@@ -5,7 +5,7 @@
 #include <string>
 
 class LogFile {
-public:
+  public:
     static constexpr std::size_t kNameSize = 260;  // terminator included
 
     LogFile() = default;
@@ -27,7 +27,7 @@ public:
     void Close();
     int LastError() const { return lastError_; }
 
-private:
+  private:
     int fd_ = -1;
     std::string name_;
     int lastError_ = 0;

@@ -16,7 +16,9 @@ void OnSettingsOpen(QWidget* owner) {
     ReadSettingsSet(name);
 }
 
-void OnSettingsSave(QWidget*) { SaveSettingsSet(Sets().currentSettingsName); }
+void OnSettingsSave(QWidget*) {
+    SaveSettingsSet(Sets().currentSettingsName);
+}
 
 void OnSettingsSaveAs(QWidget* owner) {
     // Save As writes a copy; Save keeps writing to the set that was opened.
@@ -34,7 +36,9 @@ void OnStyleRead(QWidget* owner) {
     ReadStyleSet(name);
 }
 
-void OnStyleSave(QWidget*) { SaveStyleSet(Sets().currentStyleName); }
+void OnStyleSave(QWidget*) {
+    SaveStyleSet(Sets().currentStyleName);
+}
 
 void OnStyleSaveAs(QWidget* owner) {
     std::string name;

@@ -12,10 +12,10 @@ class QListWidget;
 // stays open.
 class TReadRegPath : public QDialog {
     Q_OBJECT
-public:
+  public:
     TReadRegPath(QWidget* parent, const std::string& branch, std::string& name);
 
-private:
+  private:
     void Select();
     std::string& name_;
     QListWidget* list_;
@@ -24,10 +24,10 @@ private:
 // Picks an existing set or takes a new name typed into the combo box.
 class TSaveRegPath : public QDialog {
     Q_OBJECT
-public:
+  public:
     TSaveRegPath(QWidget* parent, const std::string& branch, std::string& name);
 
-private:
+  private:
     void Select();
     std::string& name_;
     QComboBox* combo_;
@@ -37,10 +37,10 @@ private:
 // editor was started.
 class TEditReg : public QDialog {
     Q_OBJECT
-public:
+  public:
     TEditReg(QWidget* parent, const std::string& subkey);
 
-private:
+  private:
     void RunEditor();
 };
 

@@ -5,12 +5,24 @@
 
 namespace RegValues {
 
-std::string Root() { return kRootKey; }
-std::string Branch(const std::string& word) { return Root() + "\\" + word; }
-std::string SettingsKey(const std::string& setName) { return Branch("Settings") + "\\" + setName; }
-std::string StylesKey(const std::string& setName) { return Branch("Styles") + "\\" + setName; }
-std::string SystemKey() { return Branch("System"); }
-std::string MaterialsKey() { return Branch("Materials"); }
+std::string Root() {
+    return kRootKey;
+}
+std::string Branch(const std::string& word) {
+    return Root() + "\\" + word;
+}
+std::string SettingsKey(const std::string& setName) {
+    return Branch("Settings") + "\\" + setName;
+}
+std::string StylesKey(const std::string& setName) {
+    return Branch("Styles") + "\\" + setName;
+}
+std::string SystemKey() {
+    return Branch("System");
+}
+std::string MaterialsKey() {
+    return Branch("Materials");
+}
 
 std::optional<std::string> Text(RegistryStore& store, const std::string& key,
                                 const std::string& name, std::size_t bufferSize) {
@@ -41,10 +53,9 @@ std::optional<std::int32_t> Dword(RegistryStore& store, const std::string& key,
     if (!value || value->type != RegistryStore::kDword || value->data.size() != 4)
         return std::nullopt;
     const auto& d = value->data;
-    const std::uint32_t u = static_cast<std::uint32_t>(d[0]) |
-                            (static_cast<std::uint32_t>(d[1]) << 8) |
-                            (static_cast<std::uint32_t>(d[2]) << 16) |
-                            (static_cast<std::uint32_t>(d[3]) << 24);
+    const std::uint32_t u =
+        static_cast<std::uint32_t>(d[0]) | (static_cast<std::uint32_t>(d[1]) << 8) |
+        (static_cast<std::uint32_t>(d[2]) << 16) | (static_cast<std::uint32_t>(d[3]) << 24);
     return static_cast<std::int32_t>(u);
 }
 
@@ -84,14 +95,16 @@ std::string Fixed(double value, int decimals) {
 
 std::string General(double value, int precision) {
     char buffer[64];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::general, precision);
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
     if (r.ec != std::errc()) return "0";
     return std::string(buffer, r.ptr);
 }
 
 namespace {
-bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 // Parses the number at the start of [begin, end) after blanks and an optional
 // sign; returns the end of what was read, or nullptr.

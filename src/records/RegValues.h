@@ -23,10 +23,9 @@ std::string MaterialsKey();
 
 // A text value read with a buffer of bufferSize bytes (terminator included).
 std::optional<std::string> Text(RegistryStore& store, const std::string& key,
-                                 const std::string& name, std::size_t bufferSize);
+                                const std::string& name, std::size_t bufferSize);
 // A number kept as text (32-byte buffer), converted in the C notation.
-std::optional<double> Number(RegistryStore& store, const std::string& key,
-                             const std::string& name);
+std::optional<double> Number(RegistryStore& store, const std::string& key, const std::string& name);
 std::optional<std::int32_t> Dword(RegistryStore& store, const std::string& key,
                                   const std::string& name);
 std::optional<std::vector<std::uint8_t>> Bytes(RegistryStore& store, const std::string& key,

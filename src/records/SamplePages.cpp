@@ -40,7 +40,9 @@ QLabel* Label(QWidget* parent, const QString& text, int id = 0) {
 }
 
 // "%lg" in the C notation.
-QString G(double value) { return QString::fromStdString(RegValues::General(value, 6)); }
+QString G(double value) {
+    return QString::fromStdString(RegValues::General(value, 6));
+}
 
 // The number an edit holds as the C library would read it, from at most 15 characters.
 double EditNumber(const QLineEdit* edit) {

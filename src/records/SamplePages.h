@@ -14,7 +14,7 @@ class ShapePicture;
 
 class SamplePage : public QWidget {
     Q_OBJECT
-public:
+  public:
     using QWidget::QWidget;
     virtual bool Apply() = 0;
 };
@@ -22,11 +22,11 @@ public:
 // Identifiers: the two IDs (labels from the System values) and the description.
 class TSpecimen : public SamplePage {
     Q_OBJECT
-public:
+  public:
     explicit TSpecimen(QWidget* parent = nullptr);
     bool Apply() override;
 
-private:
+  private:
     QLineEdit* wafer_;
     QLineEdit* batch_;
     QLineEdit* description_;
@@ -35,11 +35,11 @@ private:
 // Material: the list from the "Materials" key and the permittivity lookup.
 class TMaterial : public SamplePage {
     Q_OBJECT
-public:
+  public:
     explicit TMaterial(QWidget* parent = nullptr);
     bool Apply() override;
 
-private:
+  private:
     void Fill(const QString& selection);
     void EditOrReRead();
     QComboBox* list_;
@@ -50,11 +50,11 @@ private:
 // Geometry: shape, thickness, and length and width of bars and bridges.
 class TGeom : public SamplePage {
     Q_OBJECT
-public:
+  public:
     explicit TGeom(QWidget* parent = nullptr);
     bool Apply() override;
 
-private:
+  private:
     void ShowShape(int shape);
     QRadioButton* shapes_[3];
     QLineEdit* thickness_;
@@ -67,11 +67,11 @@ private:
 // closing the open one.
 class TLogFile : public SamplePage {
     Q_OBJECT
-public:
+  public:
     explicit TLogFile(QWidget* parent = nullptr);
     bool Apply() override;
 
-private:
+  private:
     void CloseLog();
     QCheckBox* include_[4];
     QCheckBox* open_;

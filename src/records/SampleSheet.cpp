@@ -27,7 +27,8 @@ TSampleSheet::TSampleSheet(QWidget* parent) : QDialog(parent) {
     }
     shown_[0] = true;
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index >= 0 && static_cast<std::size_t>(index) < shown_.size()) shown_[static_cast<std::size_t>(index)] = true;
+        if (index >= 0 && static_cast<std::size_t>(index) < shown_.size())
+            shown_[static_cast<std::size_t>(index)] = true;
     });
     auto* row = new QHBoxLayout;
     auto* ok = new QPushButton("OK", this);

@@ -11,13 +11,13 @@ class SamplePage;
 
 class TSampleSheet : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TSampleSheet(QWidget* parent = nullptr);
     QTabWidget* Tabs() const { return tabs_; }
     SamplePage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
     bool WasShown(int index) const { return shown_.at(static_cast<std::size_t>(index)); }
 
-private:
+  private:
     void Ok();
     QTabWidget* tabs_;
     std::vector<SamplePage*> pages_;

@@ -38,4 +38,6 @@ ScanSettings& Scan();
 
 // A point count the scan store can take: 0 (nothing planned) or 3 to 100.
 // Fewer than three would divide by zero when the temperatures are planned.
-inline bool UsablePointCount(std::int64_t n) { return n == 0 || (n >= 3 && n <= ScanSettings::kMaxPoints); }
+inline bool UsablePointCount(std::int64_t n) {
+    return n == 0 || (n >= 3 && n <= ScanSettings::kMaxPoints);
+}

@@ -39,7 +39,8 @@ void ReadMainTable(RegistryStore& store, const std::string& key) {
              SpecimenData::kIdSize);
     TakeText(RegValues::Text(store, key, "Description", SpecimenData::kDescriptionSize),
              specimen.Description, SpecimenData::kDescriptionSize);
-    if (const auto material = RegValues::Text(store, key, "Material", SpecimenData::kMaterialSize)) {
+    if (const auto material =
+            RegValues::Text(store, key, "Material", SpecimenData::kMaterialSize)) {
         specimen.Material = CutToField(*material, SpecimenData::kMaterialSize);
         // The permittivity is not part of the set; without the lookup the
         // depletion correction would work with whatever was there before.
@@ -98,7 +99,8 @@ void ReadPageSetup(RegistryStore& store, const std::string& key) {
     if (const auto bytes = RegValues::Bytes(store, key, "Margins", 16)) {
         for (std::size_t i = 0; i < 4; ++i) {
             std::uint32_t v = 0;
-            for (std::size_t b = 0; b < 4; ++b) v |= static_cast<std::uint32_t>((*bytes)[4 * i + b]) << (8 * b);
+            for (std::size_t b = 0; b < 4; ++b)
+                v |= static_cast<std::uint32_t>((*bytes)[4 * i + b]) << (8 * b);
             page.margins[i] = static_cast<std::int32_t>(v);
         }
     }
@@ -142,7 +144,8 @@ std::vector<RV> MainTableValues() {
 
 void AppendControllerValues(std::vector<RV>& values) {
     const auto& scan = Scan();
-    values.push_back(RegistryStore::String("Data Dir", CutToField(scan.DataDir, ScanSettings::kDataDirSize)));
+    values.push_back(
+        RegistryStore::String("Data Dir", CutToField(scan.DataDir, ScanSettings::kDataDirSize)));
     values.push_back(RegValues::Int("Nmin", scan.Nmin));
     values.push_back(RegValues::Int("Nmax", scan.Nmax));
     values.push_back(RegValues::Int("Umin", scan.Umin));
@@ -235,10 +238,18 @@ bool SaveStyleSet(RegistryStore& store, const std::string& name) {
     return store.Set(RegValues::StylesKey(name), values, true);
 }
 
-bool ReadSettingsSet(const std::string& name) { return ReadSettingsSet(Registry(), name); }
-bool SaveSettingsSet(const std::string& name) { return SaveSettingsSet(Registry(), name); }
-bool ReadStyleSet(const std::string& name) { return ReadStyleSet(Registry(), name); }
-bool SaveStyleSet(const std::string& name) { return SaveStyleSet(Registry(), name); }
+bool ReadSettingsSet(const std::string& name) {
+    return ReadSettingsSet(Registry(), name);
+}
+bool SaveSettingsSet(const std::string& name) {
+    return SaveSettingsSet(Registry(), name);
+}
+bool ReadStyleSet(const std::string& name) {
+    return ReadStyleSet(Registry(), name);
+}
+bool SaveStyleSet(const std::string& name) {
+    return SaveStyleSet(Registry(), name);
+}
 
 WindowPositions ReadWindowPositions(RegistryStore& store) {
     WindowPositions positions;
@@ -247,7 +258,8 @@ WindowPositions ReadWindowPositions(RegistryStore& store) {
         if (!bytes) continue;
         auto le = [&](std::size_t at) {
             std::uint32_t v = 0;
-            for (std::size_t b = 0; b < 4; ++b) v |= static_cast<std::uint32_t>((*bytes)[at + b]) << (8 * b);
+            for (std::size_t b = 0; b < 4; ++b)
+                v |= static_cast<std::uint32_t>((*bytes)[at + b]) << (8 * b);
             return static_cast<std::int32_t>(v);
         };
         positions[i] = WindowPosition{le(0), le(4)};

@@ -4,7 +4,9 @@
 #include <QPainterPath>
 
 namespace {
-void Contact(QPainter& p, QPointF at) { p.drawEllipse(at, 3.0, 3.0); }
+void Contact(QPainter& p, QPointF at) {
+    p.drawEllipse(at, 3.0, 3.0);
+}
 
 void Disc(QPainter& p) {
     p.setBrush(Qt::white);
@@ -46,7 +48,9 @@ void Bridge(QPainter& p) {
 }
 }  // namespace
 
-ShapePicture::ShapePicture(QWidget* parent) : QWidget(parent) { setFixedSize(128, 64); }
+ShapePicture::ShapePicture(QWidget* parent) : QWidget(parent) {
+    setFixedSize(128, 64);
+}
 
 void ShapePicture::SetShape(int shape) {
     shape_ = shape;
@@ -59,9 +63,16 @@ void ShapePicture::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::white);
     p.setPen(QPen(Qt::black, 1));
     switch (shape_) {
-        case 0: Disc(p); break;
-        case 1: Bar(p); break;
-        case 2: Bridge(p); break;
-        default: break;
+        case 0:
+            Disc(p);
+            break;
+        case 1:
+            Bar(p);
+            break;
+        case 2:
+            Bridge(p);
+            break;
+        default:
+            break;
     }
 }

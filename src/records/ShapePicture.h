@@ -5,15 +5,15 @@
 
 class ShapePicture : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ShapePicture(QWidget* parent = nullptr);
     void SetShape(int shape);
     int Shape() const { return shape_; }
     QSize sizeHint() const override { return {128, 64}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int shape_ = 0;
 };

@@ -120,7 +120,7 @@ std::string IotGpibBus::ErrorText() {
 
 GpibBus::PageResult IotGpibBus::InterfaceCommand(int kind, int primary, int) {
     PageResult result;
-    if (Config().noInstrument || kind < 1 || kind > 7) return result;
+    if (Config().noInstrument || kind < 0 || kind > 7) return result;
     // The page's own address is not used: the electronics is always 3/6 here.
     const DevHandleT device = primary == 3 ? hall_ : itc_;
     switch (kind) {

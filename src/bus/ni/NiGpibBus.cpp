@@ -159,7 +159,7 @@ std::string NiGpibBus::ItcRead() {
 
 GpibBus::PageResult NiGpibBus::InterfaceCommand(int kind, int primary, int secondary) {
     PageResult result;
-    if (Config().noInstrument || kind < 1 || kind > 7) return result;
+    if (Config().noInstrument || kind < 0 || kind > 7) return result;
     switch (kind) {
         case 1:
             result.data = Printf("%d", SerialPoll(primary, secondary));
@@ -189,7 +189,7 @@ GpibBus::PageResult NiGpibBus::InterfaceCommand(int kind, int primary, int secon
             break;
         }
     }
-    Check();
+    if (kind != 0) Check();
     short lines = 0;
     driver_.iblines(kBoard, &lines);
     Check();

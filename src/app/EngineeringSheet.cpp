@@ -1,0 +1,281 @@
+#include "EngineeringSheet.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "BufferAmplifier.h"
+#include "GpibBus.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "TBuffer.h"
+#include "TManual.h"
+#include "xmsg.h"
+
+namespace {
+constexpr int kLn2Kind = 1;
+constexpr int kItcKind = 2;
+constexpr int kNoSecondary = -1;
+
+QPushButton* Button(const char* text, int id, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString("button%1").arg(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* Field(int id, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString("field%1").arg(id));
+    return field;
+}
+
+// Keeps a line edit and a model field in step, both ways.
+void Bind(FieldSet& fields, int id, QLineEdit* edit) {
+    QObject::connect(edit, &QLineEdit::textChanged, &fields,
+                     [&fields, id](const QString& text) { fields.Set(id, text.toStdString()); });
+    QObject::connect(&fields, &FieldSet::changed, edit,
+                     [edit, id](int changed, const QString& text) {
+                         if (changed == id && edit->text() != text) edit->setText(text);
+                     });
+}
+
+bool Demo() {
+    return Config().noInstrument;
+}
+}  // namespace
+
+TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
+    setObjectName("GPIB");
+    auto* layout = new QVBoxLayout(this);
+
+    auto* addressed = new QGroupBox("Addressed Commands", this);
+    auto* grid = new QGridLayout(addressed);
+    hall_ = new QRadioButton("Hall Electronics", addressed);
+    hall_->setObjectName("radio104");
+    hall_->setChecked(true);
+    controller_ = new QRadioButton("Temp Controller", addressed);
+    controller_->setObjectName("radio105");
+    const int kind = Config().controllerKind;
+    controller_->setEnabled(kind != 0 && kind != 3);
+    grid->addWidget(hall_, 0, 0, 1, 2);
+    grid->addWidget(controller_, 0, 2, 1, 2);
+    grid->addWidget(new QLabel("Sec. Addr:", addressed), 1, 0);
+    secondaryField_ = Field(kSecondary, addressed);
+    secondaryField_->setMaximumWidth(60);
+    grid->addWidget(secondaryField_, 1, 1);
+    grid->addWidget(new QLabel("Data:", addressed), 2, 0);
+    auto* data = Field(kData, addressed);
+    grid->addWidget(data, 2, 1, 1, 4);
+    auto* buttons = new QHBoxLayout;
+    auto* rec = Button("Rec", 201, addressed);
+    auto* send = Button("Send", 202, addressed);
+    auto* spoll = Button("Spoll", 203, addressed);
+    auto* sdc = Button("SDC", 205, addressed);
+    auto* gtl = Button("GTL", 206, addressed);
+    for (auto* button : {rec, send, spoll, sdc, gtl}) buttons->addWidget(button);
+    grid->addLayout(buttons, 3, 0, 1, 5);
+    layout->addWidget(addressed);
+
+    auto* lower = new QHBoxLayout;
+    auto* universal = new QGroupBox("Universal Commands", this);
+    auto* universalRow = new QHBoxLayout(universal);
+    auto* llo = Button("LLO", 207, universal);
+    auto* dcl = Button("DCL", 209, universal);
+    universalRow->addWidget(llo);
+    universalRow->addWidget(dcl);
+    lower->addWidget(universal);
+    auto* lineControl = new QGroupBox("Line Control", this);
+    auto* lineRow = new QHBoxLayout(lineControl);
+    auto* ifc = Button("IFC", 210, lineControl);
+    auto* ren = Button("REN", 211, lineControl);
+    auto* lines = Field(kLines, lineControl);
+    lines->setReadOnly(true);
+    lines->setFocusPolicy(Qt::NoFocus);
+    lines->setMaximumWidth(90);
+    lineRow->addWidget(ifc);
+    lineRow->addWidget(ren);
+    lineRow->addWidget(lines);
+    lower->addWidget(lineControl);
+    layout->addLayout(lower);
+    layout->addStretch();
+
+    Bind(fields_, kData, data);
+    Bind(fields_, kSecondary, secondaryField_);
+    Bind(fields_, kLines, lines);
+
+    connect(hall_, &QRadioButton::clicked, this, &TGpib::SelectHall);
+    connect(controller_, &QRadioButton::clicked, this, &TGpib::SelectController);
+    connect(rec, &QPushButton::clicked, this, &TGpib::Receive);
+    connect(send, &QPushButton::clicked, this, &TGpib::Send);
+    const std::pair<QPushButton*, int> commands[] = {{spoll, 1}, {sdc, 2}, {dcl, 3}, {gtl, 4},
+                                                     {llo, 5},   {ifc, 6}, {ren, 7}};
+    for (const auto& [button, commandKind] : commands)
+        connect(button, &QPushButton::clicked, this, [this, k = commandKind] { Interface(k); });
+}
+
+void TGpib::SetUp() {
+    if (Demo()) return;
+    try {
+        // Kind 0 runs no command and only reports the lines.
+        fields_.Set(kLines, Bus().InterfaceCommand(0, primary_, secondary_).lines);
+    } catch (const xmsg&) {
+        // The field stays empty; the buttons report errors when used.
+    }
+}
+
+void TGpib::SelectHall() {
+    hall_->setChecked(true);
+    primary_ = 3;
+    secondary_ = 6;
+    if (Config().controllerKind == kItcKind) {
+        fields_.Set(kSecondary, "");
+        secondaryField_->setEnabled(true);
+    }
+}
+
+void TGpib::SelectController() {
+    if (!controller_->isEnabled()) return;
+    controller_->setChecked(true);
+    if (Config().controllerKind == kLn2Kind) {
+        primary_ = 12;
+        secondary_ = 0;
+    } else if (Config().controllerKind == kItcKind) {
+        primary_ = 24;
+        secondary_ = kNoSecondary;
+        fields_.Set(kSecondary, "N/A");
+        secondaryField_->setEnabled(false);
+    }
+}
+
+bool TGpib::SecondaryFromField(int& secondary) const {
+    const std::string text = fields_.Get(kSecondary);
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    const std::size_t start = i;
+    long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 65535) return false;
+    }
+    if (i == start) return false;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i != text.size()) return false;
+    secondary = static_cast<int>(value);
+    return true;
+}
+
+void TGpib::Receive() {
+    if (Demo()) return;
+    try {
+        if (secondary_ == kNoSecondary) {
+            fields_.Set(kData, Bus().ItcRead());
+            return;
+        }
+        int secondary = 0;
+        if (!SecondaryFromField(secondary)) return;
+        fields_.Set(kData, Bus().Read(primary_, secondary));
+    } catch (const xmsg&) {
+        // A failed transfer leaves the data field as it was.
+    }
+}
+
+void TGpib::Send() {
+    if (Demo()) return;
+    const std::string data = fields_.Get(kData).substr(0, 19);
+    try {
+        if (secondary_ == kNoSecondary) {
+            Bus().ItcWrite(data);
+            return;
+        }
+        int secondary = 0;
+        if (!SecondaryFromField(secondary)) return;
+        Bus().Write(primary_, secondary, data);
+    } catch (const xmsg&) {
+        // Dropped: the engineer sees no reply and tries again.
+    }
+}
+
+void TGpib::Interface(int kind) {
+    if (Demo()) return;
+    try {
+        const GpibBus::PageResult result = Bus().InterfaceCommand(kind, primary_, secondary_);
+        if (kind == 1) fields_.Set(kData, result.data);
+        fields_.Set(kLines, result.lines);
+    } catch (const xmsg& e) {
+        Prompt::Message(this, e.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+    }
+}
+
+TEngineeringSheet::TEngineeringSheet(QWidget* parent) : QDialog(parent) {
+    setObjectName("ENGINEERING");
+    setWindowTitle("Engineering");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* layout = new QVBoxLayout(this);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("pages");
+    layout->addWidget(tabs_);
+
+    std::vector<std::pair<EngineeringPage*, const char*>> pages{{new TGpib(tabs_), "GPIB"}};
+    if (BufferAmplifierPortOpen()) pages.emplace_back(new TBuffer(tabs_), "Buffer");
+    pages.emplace_back(new TManual(tabs_), "Magnet");
+    for (const auto& [page, title] : pages) {
+        tabs_->addTab(page, title);
+        pages_.push_back(page);
+        setUp_.push_back(false);
+    }
+    connect(tabs_, &QTabWidget::currentChanged, this, &TEngineeringSheet::SetUpPage);
+
+    auto* row = new QHBoxLayout;
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("IDOK");
+    ok->setDefault(true);
+    auto* close = new QPushButton("Close", this);
+    close->setObjectName("IDCANCEL");
+    auto* apply = new QPushButton("Apply", this);
+    apply->setObjectName("IDAPPLY");
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(close);
+    row->addWidget(apply);
+    layout->addLayout(row);
+    connect(ok, &QPushButton::clicked, this, &TEngineeringSheet::Ok);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(apply, &QPushButton::clicked, this, &TEngineeringSheet::ApplyPages);
+}
+
+void TEngineeringSheet::SetUpPage(int index) {
+    if (index < 0 || index >= PageCount() || setUp_[static_cast<std::size_t>(index)]) return;
+    setUp_[static_cast<std::size_t>(index)] = true;
+    pages_[static_cast<std::size_t>(index)]->SetUp();
+}
+
+bool TEngineeringSheet::ApplyPages() {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        if (!setUp_[i]) continue;
+        if (!pages_[i]->Apply()) {
+            tabs_->setCurrentIndex(static_cast<int>(i));
+            return false;
+        }
+    }
+    return true;
+}
+
+void TEngineeringSheet::Ok() {
+    if (ApplyPages()) accept();
+}
+
+void ShowEngineeringSheet(QWidget* owner) {
+    QPointer<TEngineeringSheet> sheet(new TEngineeringSheet(owner));
+    sheet->SetUpPage(0);
+    if (!sheet) return;
+    Prompt::Exec(*sheet);
+    delete sheet.data();
+}

@@ -1,0 +1,47 @@
+#include "MagnetMotion.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include "GpibBus.h"
+#include "HallUnit.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "Tmagmove.h"
+
+namespace {
+constexpr int kMotionSecondary = 12;
+constexpr int kInitSecondary = 25;
+
+bool CompletedNormally(int status) {
+    return status == 0x50 || status == 0x68;
+}
+}  // namespace
+
+void MoveMagnet(QWidget* parent, const std::string& command) {
+    QPointer<QWidget> owner(parent);
+    if (Config().manualMagnet) {
+        // The operator moves the magnet by hand and confirms; nothing is sent.
+        Prompt::Message(parent, command, "Manual Operation", Prompt::Buttons::Ok);
+        return;
+    }
+    if (Config().noInstrument) return;
+
+    // Clear a request left over from an earlier motion before starting.
+    Bus().PollHall();
+    const int secondary =
+        (!command.empty() && command[0] == 'I') ? kInitSecondary : kMotionSecondary;
+    Bus().Write(HallUnit::kPrimary, secondary, command);
+
+    // The dialog lives on the heap: if its parent goes away inside the wait
+    // it goes with it, and the guard tells us so.
+    QPointer<Tmagmove> dialog(new Tmagmove(owner.data()));
+    const int status = dialog->Wait();
+    if (!dialog) return;
+    delete dialog.data();
+
+    if (CompletedNormally(status)) return;
+    const std::string text = status == Tmagmove::kSoftwareTimeout ? "Motor Software Timeout"
+                                                                  : HallUnit::StatusText(status);
+    Prompt::Message(owner.data(), text, "Motion Error", Prompt::Buttons::Ok);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// "Blast Contacts": the contact blaster's dialog (menu command 43).
+#include <QDialog>
+#include <functional>
+
+#include "Blaster.h"
+
+class QLineEdit;
+class QRadioButton;
+
+class TBlast : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TBlast(QWidget* parent = nullptr);
+
+    // Creation and opening steps: identification, intensity, pair 1-2, values.
+    void Open();
+    // The closing step: "H".
+    void Close();
+
+    Blaster& Model() { return blaster_; }
+
+  public slots:
+    // No closing while a command waits inside a nested loop.
+    void done(int result) override;
+
+  private:
+    // Runs one command; an error is shown under "Exception:" and the dialog
+    // stays open. Commands arriving while one runs are ignored.
+    void Run(const std::function<void()>& command);
+    void ShowField(int id, const QString& text);
+
+    Blaster blaster_;
+    QRadioButton* pair12_;
+    QRadioButton* pair34_;
+    QLineEdit* intensity_;
+    QLineEdit* first_;
+    QLineEdit* second_;
+    bool busy_ = false;
+};
+
+// Configure > "Blast Contacts...": refuses with a buffer amplifier attached,
+// else runs the dialog modally.
+void ShowBlastDialog(QWidget* owner);

@@ -1,0 +1,139 @@
+#include "TManual.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "HallReadings.h"
+#include "MagnetMotion.h"
+#include "MagnetStatus.h"
+#include "MeasurementSettings.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "xmsg.h"
+
+namespace {
+QPushButton* Button(const char* text, int id, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString("button%1").arg(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* StatusField(int id, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString("field%1").arg(id));
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    return field;
+}
+}  // namespace
+
+TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
+    setObjectName("MAGNET");
+    auto* layout = new QVBoxLayout(this);
+
+    auto* move = new QGroupBox("Move", this);
+    auto* moveGrid = new QGridLayout(move);
+    moveGrid->addWidget(new QLabel("Magnet", move), 0, 0);
+    const struct {
+        const char* text;
+        int id;
+        const char* command;
+        int row, column;
+    } moves[] = {{"->", 102, "+R", 0, 1},
+                 {"<-", 103, "-R", 0, 2},
+                 {"Init", 101, "I", 0, 3},
+                 {"In", 104, "-F", 1, 1},
+                 {"Out", 105, "+F", 1, 2}};
+    moveGrid->addWidget(new QLabel("Stage", move), 1, 0);
+    for (const auto& m : moves) {
+        auto* button = Button(m.text, m.id, move);
+        moveGrid->addWidget(button, m.row, m.column);
+        const std::string command = m.command;
+        connect(button, &QPushButton::clicked, this, [this, command] { Move(command); });
+    }
+    layout->addWidget(move);
+
+    auto* status = new QGroupBox("Status", this);
+    auto* statusGrid = new QGridLayout(status);
+    const std::pair<const char*, int> rows[] = {
+        {"Stage", kStageField}, {"Magnet", kMagnetField}, {"Interlock", kInterlockField}};
+    int row = 0;
+    for (const auto& [label, id] : rows) {
+        statusGrid->addWidget(new QLabel(label, status), row, 0);
+        auto* field = StatusField(id, status);
+        statusGrid->addWidget(field, row, 1);
+        connect(&fields_, &FieldSet::changed, field,
+                [field, id = id](int changed, const QString& text) {
+                    if (changed == id) field->setText(text);
+                });
+        ++row;
+    }
+    auto* update = Button("Update", 106, status);
+    statusGrid->addWidget(update, row, 1, Qt::AlignRight);
+    connect(update, &QPushButton::clicked, this, &TManual::UpdateStatus);
+    layout->addWidget(status);
+
+    auto* strength = new QGroupBox("Field Strength", this);
+    auto* strengthRow = new QHBoxLayout(strength);
+    fieldStrength_ = new QLineEdit(strength);
+    fieldStrength_->setObjectName("field107");
+    strengthRow->addWidget(fieldStrength_);
+    strengthRow->addWidget(new QLabel("Tesla", strength));
+    strengthRow->addStretch();
+    layout->addWidget(strength);
+    layout->addStretch();
+
+    // Typing updates the model; the model's changes show in the field.
+    connect(fieldStrength_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { fields_.Set(kFieldStrength, text.toStdString()); });
+    connect(&fields_, &FieldSet::changed, this, [this](int id, const QString& text) {
+        if (id == kFieldStrength && fieldStrength_->text() != text) fieldStrength_->setText(text);
+    });
+}
+
+void TManual::SetUp() {
+    fields_.Set(kFieldStrength, Printf("%.3lf", Settings().Tesla));
+    UpdateStatus();
+}
+
+void TManual::UpdateStatus() {
+    if (Config().noInstrument) return;
+    ReadMagnetStatus(fields_, this);
+}
+
+void TManual::Move(const std::string& command) {
+    // The wait dialog is modal, but a message box inside a motion is a loop
+    // of its own: no second motion from this page meanwhile.
+    if (Config().noInstrument || moving_) return;
+    moving_ = true;
+    QPointer<TManual> self(this);
+    try {
+        MoveMagnet(this, command);
+    } catch (const xmsg& e) {
+        Prompt::Message(self.data(), e.why(), "Exception:", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
+    }
+    if (!self) return;
+    moving_ = false;
+    UpdateStatus();
+}
+
+bool TManual::Apply() {
+    const std::string text = fields_.Get(kFieldStrength).substr(0, 9);
+    const double tesla = ParseDecimal(text);
+    if (!(tesla > 0.0)) {
+        fieldStrength_->setFocus();
+        fieldStrength_->selectAll();
+        return false;
+    }
+    Settings().Tesla = tesla;
+    return true;
+}

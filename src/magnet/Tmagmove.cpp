@@ -1,0 +1,80 @@
+#include "Tmagmove.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "GpibBus.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "TimeScale.h"
+#include "xmsg.h"
+
+Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
+    setObjectName("Tmagmove");
+    setWindowTitle("Wait for Magnet");
+    setModal(true);
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 16, 20, 16);
+    layout->setSpacing(10);
+    auto* text = new QLabel("Operation will resume when magnet motion is completed.", this);
+    text->setObjectName("text");
+    layout->addWidget(text);
+    elapsed_ = new QLabel(this);
+    elapsed_->setObjectName("field101");
+    elapsed_->setAlignment(Qt::AlignCenter);
+    QFont big = elapsed_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    elapsed_->setFont(big);
+    layout->addWidget(elapsed_);
+    connect(&fields_, &FieldSet::changed, this, [this](int id, const QString& value) {
+        if (id == 101) elapsed_->setText(value);
+    });
+    fields_.Set(101, "0");
+
+    timer_ = new QTimer(this);
+    timer_->setTimerType(Qt::PreciseTimer);
+    connect(timer_, &QTimer::timeout, this, &Tmagmove::Tick);
+}
+
+int Tmagmove::Wait() {
+    ticks_ = 0;
+    status_ = 0;
+    timer_->start(TimeScale::Ms(kTickMs));
+    QPointer<Tmagmove> self(this);
+    exec();
+    // The dialog may have been destroyed with its parent inside the loop.
+    if (!self) return kSoftwareTimeout;
+    timer_->stop();
+    return status_;
+}
+
+void Tmagmove::Tick() {
+    if (status_ != 0) return;  // a late tick after the end
+    int status = 0;
+    QPointer<Tmagmove> self(this);
+    try {
+        status = Bus().PollHall();
+    } catch (const xmsg& e) {
+        // No further ticks while the operator reads the message.
+        timer_->stop();
+        Prompt::Message(this, e.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        if (!self) return;
+        status = 0x50;
+    }
+    ++ticks_;
+    if (ticks_ > kMaxTicks) status = kSoftwareTimeout;
+    fields_.Set(101, Printf("%d", ticks_ / 2));
+    if (status != 0) Finish(status);
+}
+
+void Tmagmove::Finish(int status) {
+    status_ = status;
+    timer_->stop();
+    done(QDialog::Accepted);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The modal "Wait for Magnet" dialog: polls the Hall electronics every 500 ms
+// until the motion's service request arrives or 70 ticks (35 s) have passed.
+// Nobody answers it; its own timer closes it.
+#include <QDialog>
+
+#include "FieldSet.h"
+
+class QLabel;
+class QTimer;
+
+class Tmagmove : public QDialog {
+    Q_OBJECT
+  public:
+    // The status that stands for "no completion in time".
+    static constexpr int kSoftwareTimeout = 256;
+    static constexpr int kMaxTicks = 70;
+    static constexpr int kTickMs = 500;
+
+    explicit Tmagmove(QWidget* parent = nullptr);
+
+    // Runs the modal wait; returns the final status (0x50, 0x68, a fault
+    // byte, or kSoftwareTimeout). A poll error has been shown by then.
+    int Wait();
+
+    // Field 101: the elapsed whole seconds.
+    FieldSet& Fields() { return fields_; }
+    int Ticks() const { return ticks_; }
+
+  public slots:
+    // The operator cannot close it: the motion ends it.
+    void reject() override {}
+
+  private:
+    void Tick();
+    void Finish(int status);
+
+    FieldSet fields_;
+    QLabel* elapsed_;
+    QTimer* timer_;
+    int ticks_ = 0;
+    int status_ = 0;
+};

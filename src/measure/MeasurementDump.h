@@ -1,0 +1,14 @@
+#pragma once
+// The measurements' part of --dump: the results panel as displayed, the
+// result record, the results-present flags, measurementStatus and every
+// field of the given measurement windows.
+#include <string>
+#include <vector>
+
+class MeasurementWindow;
+
+// "results: 1=<text> ... 6=<text>", "record: sheetResistance=<v> ..."
+// ("%.9g"), "flags: <n>", "measurementStatus: <n>", then one
+// "window: <RESOURCE> <id>=<text> ..." line per window (null entries skipped).
+void DumpMeasurements(std::vector<std::string>& lines,
+                      const std::vector<const MeasurementWindow*>& windows);

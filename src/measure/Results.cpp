@@ -1,0 +1,142 @@
+#include "Results.h"
+
+#include "LogFile.h"
+#include "MeasurementResults.h"
+#include "MeasurementSettings.h"
+#include "Printf.h"
+#include "ResultComputations.h"
+#include "SpecimenData.h"
+#include "StatusFields.h"
+#include "xmsg.h"
+
+namespace {
+constexpr unsigned kResistivityShown = 1;
+constexpr unsigned kHallShown = 2;
+
+// Results are always logged, whatever LogInclude says.
+void LogLine(const char* format, const std::string& text) {
+    if (Log().IsOpen()) Log().Append(Printf(format, text.c_str()));
+}
+
+void Show(int id, const std::string& text, const char* logFormat) {
+    ResultsFields().Set(id, text);
+    LogLine(logFormat, text);
+}
+
+void UpdateMobility() {
+    MeasurementResults& results = Results();
+    if (results.flags != (kResistivityShown | kHallShown)) return;
+    const auto mobility = ResultMath::Mobility(results.hallCoefficientRaw, results.sheetResistance,
+                                               Settings().ScatFactor);
+    if (!mobility) return;  // field 4 keeps its text
+    results.mobility = *mobility;
+    Show(4, Printf("%.3lg", *mobility), "Mobility: cm2/(V-sec)\t%s\r\n");
+}
+
+void UpdateBulkResistivity() {
+    MeasurementResults& results = Results();
+    const double thickness = Specimen().Thickness;
+    if (thickness == 0.0) {
+        ResultsFields().Set(2, "");
+        return;
+    }
+    try {
+        results.bulkResistivity = ResultMath::BulkResistivity(results.sheetResistance, thickness);
+    } catch (const xmath&) {
+        ResultsFields().Set(2, "");
+        return;
+    }
+    Show(2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n");
+}
+
+void UpdateBulkConcentration() {
+    MeasurementResults& results = Results();
+    const double thickness = Specimen().Thickness;
+    if (thickness == 0.0) {
+        ResultsFields().Set(6, "");
+        return;
+    }
+    try {
+        results.bulkConcentration =
+            ResultMath::BulkConcentration(results.sheetConcentration, thickness);
+    } catch (const xmath&) {
+        ResultsFields().Set(6, "");
+        return;
+    }
+    Show(6, Printf("%+.3le", results.bulkConcentration), "Bulk Conc: (cm-3)\t%s\r\n");
+}
+
+// A Hall result without a usable coefficient: no concentrations rather than
+// infinities; the reason goes to the tool bar and the log.
+void ConcentrationsFailed(const std::string& reason) {
+    MeasurementResults& results = Results();
+    results.sheetConcentration = 0.0;
+    results.bulkConcentration = 0.0;
+    ResultsFields().Set(5, "");
+    ResultsFields().Set(6, "");
+    Status().SetText("ERROR");
+    Status().SetDetail(reason);
+    if (Log().IsOpen()) Log().Append(reason + "\r\n");
+}
+}  // namespace
+
+FieldSet& ResultsFields() {
+    static FieldSet* fields = [] {
+        auto* set = new FieldSet;  // lives as long as the program
+        for (int id = 1; id <= 6; ++id) set->Set(id, "");
+        return set;
+    }();
+    return *fields;
+}
+
+void ResultsClear() {
+    for (int id = 1; id <= 6; ++id) ResultsFields().Set(id, "");
+    Results().flags = 0;
+}
+
+void ResultsShowExamples() {
+    ResultsFields().Set(1, "678");
+    ResultsFields().Set(3, "-212");
+    ResultsFields().Set(4, "3.3e+03");
+    ResultsFields().Set(5, "-2.94e+12");
+}
+
+void ResultsUpdateResistivity() {
+    MeasurementResults& results = Results();
+    results.flags |= kResistivityShown;
+    Show(1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n");
+    UpdateMobility();
+    UpdateBulkResistivity();
+}
+
+void ResultsUpdateHall() {
+    MeasurementResults& results = Results();
+    const double scatFactor = Settings().ScatFactor;
+    results.flags |= kHallShown;
+    if (scatFactor > 0.0) {
+        Show(3, Printf("%+.3lg", results.hallCoefficientRaw / scatFactor),
+             "Hall Coef: (m2/C)\t%s\r\n");
+    } else {
+        ResultsFields().Set(3, "");
+    }
+    UpdateMobility();
+    try {
+        results.sheetConcentration =
+            ResultMath::SheetConcentration(results.hallCoefficientRaw, scatFactor);
+    } catch (const xmath& error) {
+        ConcentrationsFailed(error.why());
+        return;
+    }
+    Show(5, Printf("%+.3le", results.sheetConcentration), "Sheet Conc: (cm-2)\t%s\r\n");
+    UpdateBulkConcentration();
+}
+
+void ScatteringChanged() {
+    if (Results().flags & kHallShown) ResultsUpdateHall();
+}
+
+void ResultsThicknessChanged() {
+    const unsigned flags = Results().flags;
+    if (flags & kResistivityShown) UpdateBulkResistivity();
+    if ((flags & kHallShown) && Results().hallCoefficientRaw != 0.0) UpdateBulkConcentration();
+}

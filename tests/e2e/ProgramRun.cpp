@@ -1,0 +1,83 @@
+#include "ProgramRun.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+std::vector<std::string> ProgramResult::All(const std::string& key) const {
+    std::vector<std::string> out;
+    const std::string prefix = key + ": ";
+    for (const auto& line : lines)
+        if (line.rfind(prefix, 0) == 0) out.push_back(line.substr(prefix.size()));
+    return out;
+}
+
+std::string ProgramResult::First(const std::string& key) const {
+    auto all = All(key);
+    return all.empty() ? std::string() : all.front();
+}
+
+std::map<std::string, std::string> ProgramResult::Pairs(const std::string& text) {
+    std::map<std::string, std::string> out;
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word) {
+        const auto eq = word.find('=');
+        if (eq != std::string::npos) out[word.substr(0, eq)] = word.substr(eq + 1);
+    }
+    return out;
+}
+
+ProgramRun::ProgramRun() {
+    QTemporaryDir dir(QDir::tempPath() + "/vantris-e2e-XXXXXX");
+    dir.setAutoRemove(false);
+    folder_ = dir.path().toStdString();
+    registry_ = folder_ + "/Hall.reg";
+}
+
+ProgramRun::~ProgramRun() { QDir(QString::fromStdString(folder_)).removeRecursively(); }
+
+void ProgramRun::InitRegistry(const std::string& program) {
+    Run({"--init-registry"}, program, 30000);
+}
+
+std::string ProgramRun::WriteFile(const std::string& name, const std::string& text) {
+    const std::string path = folder_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+ProgramResult ProgramRun::Run(const std::vector<std::string>& args, const std::string& program,
+                              int timeoutMs) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VANTRIS_REGISTRY", QString::fromStdString(registry_));
+    env.insert("VANTRIS_DATETIME", "24h;0;dmy;/;:;AM;PM");
+    env.remove("VANTRIS_SIM_CONFIG");
+    env.remove("VANTRIS_GPIB_LIBRARY");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(QString::fromStdString(folder_));
+    QStringList list;
+    for (const auto& a : args) list << QString::fromStdString(a);
+    process.start(QString::fromStdString(program), list);
+    ProgramResult result;
+    if (!process.waitForStarted(10000)) {
+        result.errors = "could not start " + program;
+        return result;
+    }
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(5000);
+        result.errors = "timed out\n";
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    for (const auto& line : out.split('\n', Qt::SkipEmptyParts))
+        result.lines.push_back(line.toStdString());
+    result.errors += QString::fromLocal8Bit(process.readAllStandardError()).toStdString();
+    return result;
+}

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ProgramRun.h"
+
+namespace {
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    for (const auto& l : lines)
+        if (l == line) return true;
+    return false;
+}
+}  // namespace
+
+TEST(Startup, MissingSystemKeyEndsWithoutAMainFrame) {
+    ProgramRun run;
+    auto result = run.Run({"--dump"});
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_EQ(result.First("message"),
+              "Can't Open Registry Key: | path: SOFTWARE\\Brisel\\Hall\\System\\nerror: 2");
+    EXPECT_TRUE(result.First("caption").empty());
+}
+
+TEST(Startup, InitRegistryWritesOnlyWhatIsMissing) {
+    ProgramRun run;
+    auto first = run.Run({"--init-registry"});
+    ASSERT_EQ(first.exitCode, 0) << first.errors;
+    std::ifstream in(run.RegistryFile(), std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(written.rfind("REGEDIT4\r\n", 0), 0u);
+    EXPECT_NE(written.find("\"bufAmp Port\"=\"COM1\""), std::string::npos);
+    EXPECT_NE(written.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall\\Settings\\default]"),
+              std::string::npos);
+    // A value the operator changed survives a second run.
+    std::string edited = written;
+    const std::string from = "\"ID1\"=\"Wafer ID\"";
+    ASSERT_NE(edited.find(from), std::string::npos);
+    edited.replace(edited.find(from), from.size(), "\"ID1\"=\"Slice\"");
+    std::ofstream(run.RegistryFile(), std::ios::binary) << edited;
+    ASSERT_EQ(run.Run({"--init-registry"}).exitCode, 0);
+    std::ifstream again(run.RegistryFile(), std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(again)), {});
+    EXPECT_NE(after.find("\"ID1\"=\"Slice\""), std::string::npos);
+}
+
+TEST(Startup, DemoModeOpensNothingAndSaysSo) {
+    ProgramRun run;
+    run.InitRegistry();
+    auto result = run.Run({"/d", "--dump"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_EQ(result.First("caption"), "RT44WIN Hall System DEMO");
+    EXPECT_EQ(result.First("demo"), "1");
+    EXPECT_EQ(result.First("kind"), "0");
+    EXPECT_TRUE(result.All("message").empty());
+    EXPECT_TRUE(Contains(result.All("menu"), "100 Help > About RT44Win enabled=1 checked=0"));
+}
+
+TEST(Startup, MissingBoardFallsBackToDemo) {
+    ProgramRun run;
+    run.InitRegistry();
+    // A driver library that is not there: the bus opens (nothing fails until a
+    // transfer), and the magnet initialisation then finds no driver.
+    auto result = run.Run({"/n", "--gpib-library", run.Folder() + "/no-such-libgpib.so", "--dump"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_EQ(result.First("caption"), "RT40WIN Hall System DEMO");
+    EXPECT_EQ(result.First("kind"), "1");
+    EXPECT_TRUE(Contains(result.All("message"), "Can't initialize GPIB | EDVR: driver not installed"));
+}
+
+TEST(Startup, SimulatedRackStartsLive) {
+    ProgramRun run;
+    run.InitRegistry();
+    auto result = run.Run({"--simulate", "--dump"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_EQ(result.First("caption"), "RT44WIN Hall System");
+    EXPECT_EQ(result.First("demo"), "0");
+    const auto truth = ProgramResult::Pairs(result.First("sim"));
+    ASSERT_TRUE(truth.count("Rs")) << result.First("sim");
+    EXPECT_GT(std::stod(truth.at("Rs")), 0.0);
+    EXPECT_LT(std::stod(truth.at("RHs")), 0.0);  // the default specimen is n-type
+}
+
+TEST(Startup, BadRackConfigurationIsNamedAndNothingStarts) {
+    ProgramRun run;
+    run.InitRegistry();
+    const std::string config = run.WriteFile("rack.json", "{\"specimen\":{\"carrier\":\"x\"}}");
+    auto result = run.Run({"--simulate=" + config, "--dump"});
+    EXPECT_NE(result.exitCode, 0);
+    const std::string message = result.First("message");
+    EXPECT_NE(message.find("specimen.carrier"), std::string::npos) << message;
+    EXPECT_TRUE(result.First("caption").empty());
+}
+
+TEST(Startup, DamagedSettingsFileIsReportedAndKept) {
+    ProgramRun run;
+    run.InitRegistry();
+    std::ofstream(run.RegistryFile(), std::ios::binary | std::ios::app) << "garbage line\r\n";
+    auto result = run.Run({"/d", "--dump"});
+    ASSERT_FALSE(result.All("message").empty());
+    EXPECT_NE(result.All("message").front().find("line"), std::string::npos);
+    std::ifstream kept(run.RegistryFile() + ".damaged");
+    EXPECT_TRUE(kept.good());
+}

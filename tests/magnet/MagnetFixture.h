@@ -1,0 +1,40 @@
+#pragma once
+// A scripted bus, a scripted responder and a fast clock for every test.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "GpibBus.h"
+#include "MeasurementSettings.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "ScriptedBus.h"
+#include "TimeScale.h"
+
+class MagnetFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TimeScale::SetFactor(0.001);
+        auto owned = std::make_unique<ScriptedBus>();
+        bus = owned.get();
+        SetBus(std::move(owned));
+        Prompt::SetResponder(&responder);
+        Config() = RunConfig();
+        Settings() = MeasurementSettings();
+    }
+    void TearDown() override {
+        Prompt::SetResponder(nullptr);
+        SetBus(nullptr);
+        TimeScale::SetFactor(1.0);
+    }
+    // The prompts as "caption|text" lines.
+    std::vector<std::string> Prompts() const {
+        std::vector<std::string> lines;
+        for (const auto& record : responder.Asked())
+            lines.push_back(record.caption + "|" + record.text);
+        return lines;
+    }
+
+    ScriptedBus* bus = nullptr;
+    Prompt::ScriptedResponder responder;
+};

@@ -1,0 +1,228 @@
+// Magnet motion with its wait dialog, and the status word.
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <climits>
+
+#include "FieldSet.h"
+#include "MagnetFixture.h"
+#include "MagnetMotion.h"
+#include "MagnetStatus.h"
+#include "Tmagmove.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class MoveMagnetTest : public MagnetFixture {
+  protected:
+    // Runs the motion and records every value field 101 takes.
+    void Move(const std::string& command, QWidget* parent = nullptr) {
+        bus->onOperation = [this](const std::string& line) {
+            if (line != "H" || watching) return;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<Tmagmove*>(widget);
+                if (!dialog || !dialog->isVisible()) continue;
+                watching = true;
+                seconds.push_back(dialog->Fields().Get(101));
+                QObject::connect(&dialog->Fields(), &FieldSet::changed,
+                                 [this](int id, const QString& text) {
+                                     if (id == 101) seconds.push_back(text.toStdString());
+                                 });
+                EXPECT_EQ(dialog->windowTitle().toStdString(), "Wait for Magnet");
+                EXPECT_TRUE(dialog->isModal());
+            }
+        };
+        MoveMagnet(parent, command);
+    }
+    size_t Polls() const { return bus->LogStarting("H").size(); }
+
+    bool watching = false;
+    Lines seconds;
+};
+
+TEST_F(MoveMagnetTest, CompletionBytesEndTheMotionSilently) {
+    for (int done : {0x50, 0x68}) {
+        bus->ClearLog();
+        bus->Poll(0x50).Poll(0).Poll(0).Poll(done);  // the first, stale request is dropped
+        Move("+F+R-F");
+        EXPECT_EQ(bus->Log(), (Lines{"H", "W 3 12 +F+R-F", "H", "H", "H"})) << done;
+        EXPECT_TRUE(responder.Asked().empty()) << done;
+        EXPECT_EQ(bus->StepsLeft(), 0u);
+    }
+}
+
+TEST_F(MoveMagnetTest, InitialisationGoesToItsOwnSecondary) {
+    bus->Poll(0).Poll(0x50);
+    Move("I");
+    EXPECT_EQ(bus->Log(), (Lines{"H", "W 3 25 I", "H"}));
+    bus->ClearLog();
+    bus->Poll(0).Poll(0x50);
+    Move("-F");
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 12 -F"}));
+}
+
+TEST_F(MoveMagnetTest, FaultBytesAreReportedWithTheirStatusText) {
+    bus->Poll(0).Poll(0).Poll(0x46);
+    Move("+F");
+    EXPECT_EQ(Prompts(), (Lines{"Motion Error|SRQ: Normal x6"}));
+    EXPECT_EQ(responder.Asked()[0].buttons, Prompt::Buttons::Ok);
+
+    bus->Poll(0).Poll(0x66);
+    Move("+F");
+    EXPECT_EQ(Prompts().back(), "Motion Error|SRQ: Motor Timeout");
+}
+
+TEST_F(MoveMagnetTest, NoServiceRequestTimesOutOnThe71stTick) {
+    bus->SetDefaultReply("");  // every poll answers 0
+    Move("+F-R");
+    EXPECT_EQ(Polls(), 1u + 71u);
+    EXPECT_EQ(Prompts(), (Lines{"Motion Error|Motor Software Timeout"}));
+    Lines expected;
+    for (int s = 0; s <= 35; ++s) expected.push_back(std::to_string(s));
+    EXPECT_EQ(seconds, expected);
+}
+
+TEST_F(MoveMagnetTest, LateCompletionOnTick70StillCounts) {
+    bus->Poll(0);
+    for (int tick = 1; tick < 70; ++tick) bus->Poll(0);
+    bus->Poll(0x50);
+    Move("+F");
+    EXPECT_EQ(Polls(), 71u);
+    EXPECT_TRUE(responder.Asked().empty());
+}
+
+TEST_F(MoveMagnetTest, PollErrorIsShownAndTheMotionCountsAsDone) {
+    bus->Poll(0).Poll(0).FailRead("ENOL: no listeners");
+    Move("+F");
+    EXPECT_EQ(Prompts(), (Lines{"Exception:|ENOL: no listeners"}));
+    EXPECT_EQ(responder.Asked()[0].icon, Prompt::Icon::Stop);
+    EXPECT_EQ(Polls(), 3u);  // no tick after the error
+}
+
+TEST_F(MoveMagnetTest, PollErrorOnTheLastTickIsATimeOut) {
+    bus->Poll(0);
+    for (int tick = 1; tick <= 70; ++tick) bus->Poll(0);
+    bus->FailRead("EABO: timeout on data");
+    Move("+F");
+    EXPECT_EQ(Prompts(),
+              (Lines{"Exception:|EABO: timeout on data", "Motion Error|Motor Software Timeout"}));
+}
+
+TEST_F(MoveMagnetTest, ManualMagnetShowsTheCommandAndSendsNothing) {
+    Config().manualMagnet = true;
+    Move("+F+R-F");
+    EXPECT_TRUE(bus->Log().empty());
+    EXPECT_EQ(Prompts(), (Lines{"Manual Operation|+F+R-F"}));
+}
+
+TEST_F(MoveMagnetTest, WriteErrorPropagatesBeforeTheDialog) {
+    bus->Poll(0).FailWrite(0, "ENOL: no listeners");
+    try {
+        Move("+F");
+        FAIL() << "no exception";
+    } catch (const xgpib& e) {
+        EXPECT_STREQ(e.what(), "ENOL: no listeners");
+    }
+    EXPECT_EQ(Polls(), 1u);
+    EXPECT_FALSE(watching);
+}
+
+TEST_F(MoveMagnetTest, DemoModeSendsNothing) {
+    Config().noInstrument = true;
+    Move("+F");
+    EXPECT_TRUE(bus->Log().empty());
+    EXPECT_TRUE(responder.Asked().empty());
+}
+
+TEST_F(MoveMagnetTest, ParentDestroyedDuringTheWaitEndsItQuietly) {
+    QPointer<QWidget> parent(new QWidget);
+    bus->SetDefaultReply("");
+    int polls = 0;
+    bus->onOperation = [&](const std::string& line) {
+        if (line == "H" && ++polls == 4 && parent) parent->deleteLater();
+    };
+    MoveMagnet(parent.data(), "+F");
+    EXPECT_TRUE(parent.isNull());
+    EXPECT_LT(polls, 10);
+    EXPECT_TRUE(responder.Asked().empty());
+}
+
+TEST(MagnetStatus, WordDecodesIntoStageMagnetAndInterlock) {
+    const MagnetStatusTexts t = DecodeMagnetStatus(58);
+    EXPECT_EQ(t.stage, "Between");
+    EXPECT_EQ(t.magnet, "OK");
+    EXPECT_EQ(t.interlock, "Broken");
+
+    EXPECT_EQ(DecodeMagnetStatus(0x08).stage, "Forward");
+    EXPECT_EQ(DecodeMagnetStatus(0x10).stage, "Back");
+    EXPECT_EQ(DecodeMagnetStatus(0).stage, "Fault");
+    EXPECT_EQ(DecodeMagnetStatus(0).magnet, "Off");
+    EXPECT_EQ(DecodeMagnetStatus(0).interlock, "E/W");
+    EXPECT_EQ(DecodeMagnetStatus(0x04).interlock, "N/S");
+    EXPECT_EQ(DecodeMagnetStatus(0x06).interlock, "Lid Open");
+    // Bits outside the masks change nothing.
+    EXPECT_EQ(DecodeMagnetStatus(-1).stage, "Between");
+    EXPECT_EQ(DecodeMagnetStatus(0x1C1).interlock, "E/W");
+}
+
+TEST(MagnetStatus, LidIsOpenOnlyWithBothBits) {
+    EXPECT_TRUE(LidOpen(6));
+    EXPECT_TRUE(LidOpen(0x3E));
+    EXPECT_FALSE(LidOpen(2));
+    EXPECT_FALSE(LidOpen(4));
+    EXPECT_FALSE(LidOpen(0x38));
+}
+
+TEST(MagnetStatus, ReplyConversionNeverFails) {
+    EXPECT_EQ(ParseStatusWord("58"), 58);
+    EXPECT_EQ(ParseStatusWord("  58\r"), 58);
+    EXPECT_EQ(ParseStatusWord("+12abc"), 12);
+    EXPECT_EQ(ParseStatusWord("-3"), -3);
+    EXPECT_EQ(ParseStatusWord("abc"), 0);
+    EXPECT_EQ(ParseStatusWord(""), 0);
+    EXPECT_EQ(ParseStatusWord("-"), 0);
+    EXPECT_EQ(ParseStatusWord("99999999999999999999999"), INT_MAX);
+    EXPECT_EQ(ParseStatusWord("-99999999999999999999999"), INT_MIN);
+    EXPECT_EQ(ParseStatusWord(std::string_view("4\0"
+                                               "2",
+                                               3)),
+              4);
+}
+
+class StatusReadTest : public MagnetFixture {};
+
+TEST_F(StatusReadTest, ReadMagnetStatusFillsThePageFields) {
+    FieldSet page;
+    bus->Reply("58");
+    ReadMagnetStatus(page, nullptr);
+    EXPECT_EQ(bus->Log(), (Lines{"R 3 7"}));
+    EXPECT_EQ(page.Get(108), "Between");
+    EXPECT_EQ(page.Get(109), "OK");
+    EXPECT_EQ(page.Get(110), "Broken");
+
+    bus->FailRead("EABO: timeout on data");
+    ReadMagnetStatus(page, nullptr);
+    EXPECT_EQ(Prompts(), (Lines{"Exception:|EABO: timeout on data"}));
+    EXPECT_EQ(page.Get(108), "Fault");
+    EXPECT_EQ(page.Get(109), "Off");
+    EXPECT_EQ(page.Get(110), "E/W");
+}
+
+TEST_F(StatusReadTest, LidCheckAsksUntilClosedOrCancelled) {
+    bus->Replies({"38", "6", "0"});
+    responder.Add("OK");
+    responder.Add("OK");
+    EXPECT_FALSE(LidStaysOpen(nullptr));  // 38 = 0x26: lid open
+    EXPECT_EQ(Prompts(), (Lines{"Lid is Open|Please close lid and press OK",
+                                "Lid is Open|Please close lid and press OK"}));
+    EXPECT_EQ(responder.Asked()[0].buttons, Prompt::Buttons::OkCancel);
+    EXPECT_EQ(responder.Asked()[0].icon, Prompt::Icon::Stop);
+    EXPECT_EQ(bus->Reads(), 3);
+
+    bus->Reply("6");
+    responder.Add("Cancel");
+    EXPECT_TRUE(LidStaysOpen(nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// The magnet and buffer amplifier pages of the engineering sheet.
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "BufferAmplifierLink.h"
+#include "FileRegistryStore.h"
+#include "MagnetFixture.h"
+#include "RegistryStore.h"
+#include "TBuffer.h"
+#include "TManual.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+template <class T>
+T* Child(QWidget& page, const char* name) {
+    auto* child = page.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+class ManualPageTest : public MagnetFixture {};
+
+TEST_F(ManualPageTest, SetUpShowsFieldStrengthThenStatus) {
+    Settings().Tesla = 0.5;
+    bus->Reply("58");
+    TManual page;
+    page.SetUp();
+    EXPECT_EQ(Child<QLineEdit>(page, "field107")->text().toStdString(), "0.500");
+    EXPECT_EQ(Child<QLineEdit>(page, "field108")->text().toStdString(), "Between");
+    EXPECT_EQ(Child<QLineEdit>(page, "field109")->text().toStdString(), "OK");
+    EXPECT_EQ(Child<QLineEdit>(page, "field110")->text().toStdString(), "Broken");
+    EXPECT_EQ(bus->Log(), (Lines{"R 3 7"}));
+}
+
+TEST_F(ManualPageTest, ApplyTakesOnlyAPositiveFieldStrength) {
+    Settings().Tesla = 0.5;
+    TManual page;
+    auto* edit = Child<QLineEdit>(page, "field107");
+    for (const char* bad : {"0", "-0.3", "abc", "", "0.0000"}) {
+        edit->setText(bad);
+        EXPECT_FALSE(page.Apply()) << bad;
+        EXPECT_DOUBLE_EQ(Settings().Tesla, 0.5) << bad;
+    }
+    edit->setText("0.25 T");
+    EXPECT_TRUE(page.Apply());
+    EXPECT_DOUBLE_EQ(Settings().Tesla, 0.25);
+    edit->setText("1234567890");  // only nine characters count
+    EXPECT_TRUE(page.Apply());
+    EXPECT_DOUBLE_EQ(Settings().Tesla, 123456789.0);
+    edit->setText("1e999");  // too large reads as 0
+    EXPECT_FALSE(page.Apply());
+}
+
+TEST_F(ManualPageTest, MoveButtonsRunTheirCommandsThenReadTheStatus) {
+    const std::pair<const char*, const char*> buttons[] = {{"button101", "W 3 25 I"},
+                                                           {"button102", "W 3 12 +R"},
+                                                           {"button103", "W 3 12 -R"},
+                                                           {"button104", "W 3 12 -F"},
+                                                           {"button105", "W 3 12 +F"}};
+    TManual page;
+    for (const auto& [name, write] : buttons) {
+        bus->ClearLog();
+        bus->Poll(0).Poll(0x50).Reply("8");
+        Child<QPushButton>(page, name)->click();
+        EXPECT_EQ(bus->Log(), (Lines{"H", write, "H", "R 3 7"})) << name;
+        EXPECT_EQ(Child<QLineEdit>(page, "field108")->text().toStdString(), "Forward");
+    }
+    bus->ClearLog();
+    bus->Reply("16");
+    Child<QPushButton>(page, "button106")->click();
+    EXPECT_EQ(bus->Log(), (Lines{"R 3 7"}));
+    EXPECT_EQ(Child<QLineEdit>(page, "field108")->text().toStdString(), "Back");
+}
+
+TEST_F(ManualPageTest, MoveWriteErrorIsShownAndTheStatusStillRead) {
+    TManual page;
+    bus->Poll(0).FailWrite(0, "ENOL: no listeners").Reply("0");
+    Child<QPushButton>(page, "button105")->click();
+    EXPECT_EQ(Prompts(), (Lines{"Exception:|ENOL: no listeners"}));
+    EXPECT_EQ(bus->Log().back(), "R 3 7");
+}
+
+TEST_F(ManualPageTest, DemoModeMovesNothingAndReadsNothing) {
+    Config().noInstrument = true;
+    Settings().Tesla = 0.37;
+    TManual page;
+    page.SetUp();
+    Child<QPushButton>(page, "button102")->click();
+    Child<QPushButton>(page, "button106")->click();
+    EXPECT_TRUE(bus->Log().empty());
+    EXPECT_EQ(Child<QLineEdit>(page, "field107")->text().toStdString(), "0.370");
+}
+
+class BufferPageTest : public MagnetFixture {
+  protected:
+    void SetUp() override {
+        MagnetFixture::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        SetRegistry(std::make_unique<FileRegistryStore>(dir.filePath("Hall.reg").toStdString()));
+        BufferAmplifierLink::SetWriter([this](std::uint8_t byte) {
+            sent.push_back(byte);
+            return true;
+        });
+    }
+    void TearDown() override {
+        BufferAmplifierLink::Attach(nullptr);
+        SetRegistry(nullptr);
+        MagnetFixture::TearDown();
+    }
+    std::optional<std::vector<std::uint8_t>> Stored() {
+        return Registry().QueryBinary(std::string(kRootKey) + "\\System", "bufAmp Installed", 1);
+    }
+    QTemporaryDir dir;
+    std::vector<std::uint8_t> sent;
+};
+
+TEST_F(BufferPageTest, InstallAndRemoveAreStoredAtOnce) {
+    TBuffer page;
+    page.SetUp();
+    auto* button = Child<QPushButton>(page, "button103");
+    EXPECT_EQ(Child<QLabel>(page, "field104")->text().toStdString(), "Buffer is not installed");
+    EXPECT_EQ(button->text().toStdString(), "Install");
+    EXPECT_FALSE(Child<QLineEdit>(page, "field101")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(page, "button102")->isEnabled());
+
+    button->click();
+    EXPECT_TRUE(Config().bufferAmplifierInstalled);
+    EXPECT_EQ(Stored(), (std::vector<std::uint8_t>{1}));
+    EXPECT_EQ(Child<QLabel>(page, "field104")->text().toStdString(), "Buffer is installed");
+    EXPECT_EQ(button->text().toStdString(), "Remove");
+    EXPECT_TRUE(Child<QPushButton>(page, "button102")->isEnabled());
+
+    button->click();
+    EXPECT_FALSE(Config().bufferAmplifierInstalled);
+    EXPECT_EQ(Stored(), (std::vector<std::uint8_t>{0}));
+    const auto values = Registry().EnumValues(std::string(kRootKey) + "\\System");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].type, RegistryStore::kBinary);
+}
+
+TEST_F(BufferPageTest, LaterCurrentUnitsFallBackToMicroamps) {
+    TBuffer page;
+    Settings().Iunits = 3;
+    Settings().bufferAmplifierMode = true;
+    page.ToggleInstalled();
+    EXPECT_EQ(Settings().Iunits, 1);
+    EXPECT_FALSE(Settings().bufferAmplifierMode);
+    Settings().Iunits = 0;
+    page.ToggleInstalled();
+    EXPECT_EQ(Settings().Iunits, 0);
+}
+
+TEST_F(BufferPageTest, SendByteSendsTheLowByteOfTheHexText) {
+    Config().bufferAmplifierInstalled = true;
+    TBuffer page;
+    page.SetUp();
+    auto* hex = Child<QLineEdit>(page, "field101");
+    hex->setText("1FF");
+    Child<QPushButton>(page, "button102")->click();
+    hex->setText("85");
+    Child<QPushButton>(page, "button102")->click();
+    hex->setText("junk");
+    Child<QPushButton>(page, "button102")->click();
+    EXPECT_EQ(sent, (std::vector<std::uint8_t>{0xFF, 0x85, 0x00}));
+
+    Config().noInstrument = true;
+    page.SendByte();
+    EXPECT_EQ(sent.size(), 3u);
+}
+
+}  // namespace

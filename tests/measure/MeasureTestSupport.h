@@ -1,0 +1,87 @@
+#pragma once
+// Shared set-up of the measurement tests: a scripted bus as the process's
+// bus, a trace that interleaves bus operations and buffer amplifier bytes,
+// clean global records, a fast time scale and an optional log file.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "BufferAmplifierLink.h"
+#include "LogFile.h"
+#include "MeasurementResults.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "Prompt.h"
+#include "Results.h"
+#include "RunConfig.h"
+#include "ScriptedBus.h"
+#include "SpecimenData.h"
+#include "StatusFields.h"
+#include "TimeScale.h"
+
+class MeasureTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto bus = std::make_unique<ScriptedBus>();
+        bus_ = bus.get();
+        SetBus(std::move(bus));
+        bus_->onOperation = [this](const std::string& line) {
+            trace.push_back(line);
+            if (onOperation) onOperation(line);
+        };
+        BufferAmplifierLink::SetWriter([this](std::uint8_t byte) {
+            trace.push_back("B " + std::to_string(byte));
+            return true;
+        });
+        Settings() = MeasurementSettings{};
+        Specimen() = SpecimenData{};
+        Results() = MeasurementResults{};
+        State() = MeasurementState{};
+        Config().noInstrument = false;
+        Config().bufferAmplifierInstalled = false;
+        ResultsClear();
+        Status().SetText("Ready");
+        Status().SetDetail("");
+        TimeScale::SetFactor(0.001);
+        Prompt::SetResponder(&responder);
+    }
+    void TearDown() override {
+        Prompt::SetResponder(nullptr);
+        Log().Close();
+        BufferAmplifierLink::SetWriter(nullptr);
+    }
+
+    ScriptedBus& Bus_() { return *bus_; }
+
+    void OpenLog() {
+        ASSERT_TRUE(dir_.isValid());
+        logPath_ = dir_.filePath("log.txt").toStdString();
+        ASSERT_EQ(Log().Create(logPath_), LogFile::CreateResult::Created);
+    }
+    std::string LogBytes() {
+        Log().Close();
+        QFile file(QString::fromStdString(logPath_));
+        if (!file.open(QIODevice::ReadOnly)) return "<no log>";
+        return file.readAll().toStdString();
+    }
+
+    std::vector<std::string> trace;
+    std::function<void(const std::string&)> onOperation;
+    Prompt::ScriptedResponder responder;
+
+  private:
+    ScriptedBus* bus_ = nullptr;
+    QTemporaryDir dir_;
+    std::string logPath_;
+};
+
+inline std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}

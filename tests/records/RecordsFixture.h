@@ -1,0 +1,78 @@
+#pragma once
+// A fresh registry file, fresh records and a scripted prompt for every test.
+#include <QDir>
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ArchiveSettings.h"
+#include "CurrentSets.h"
+#include "DateTimeText.h"
+#include "FileRegistryStore.h"
+#include "GraphStyle.h"
+#include "LogFile.h"
+#include "MeasurementSettings.h"
+#include "PageSetup.h"
+#include "Prompt.h"
+#include "RecordsLinks.h"
+#include "RunConfig.h"
+#include "ScanSettings.h"
+#include "SpecimenData.h"
+
+class RecordsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        file_ = dir_.filePath("Hall.reg").toStdString();
+        auto store = std::make_unique<FileRegistryStore>(file_);
+        store_ = store.get();
+        SetRegistry(std::move(store));
+        Settings() = {};
+        Specimen() = {};
+        Scan() = {};
+        Style() = {};
+        PrinterPage() = {};
+        Archive() = {};
+        Sets() = {};
+        Links() = {};
+        Config() = {};
+        Log().Close();
+        Links().openEditor = [this](const std::string& path) {
+            editorOpened_ = path;
+            return editorWorks_;
+        };
+        SetControllerSetPoint(293.0);
+        Prompt::SetResponder(&responder_);
+        oldCwd_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+    }
+    void TearDown() override {
+        Log().Close();
+        Prompt::SetResponder(nullptr);
+        QDir::setCurrent(oldCwd_);
+        SetRegistry(nullptr);
+    }
+
+    std::string FileBytes(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void WriteFile(const std::string& path, const std::string& bytes) const {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+
+    QTemporaryDir dir_;
+    std::string file_;
+    FileRegistryStore* store_ = nullptr;
+    Prompt::ScriptedResponder responder_;
+    std::string editorOpened_;
+    bool editorWorks_ = true;
+    QString oldCwd_;
+};

@@ -1,0 +1,472 @@
+// Settings sets, style sets, window positions, the installer's registry
+// contents and the registry file's damage handling.
+#include <QFile>
+
+#include "InitRegistry.h"
+#include "Materials.h"
+#include "RecordsFixture.h"
+#include "RegFile.h"
+#include "RegValues.h"
+#include "RegistryDamage.h"
+#include "SettingsSets.h"
+
+namespace {
+const std::string kSet = std::string(kRootKey) + "\\Settings\\A";
+
+void FillDistinctLiveValues() {
+    auto& sp = Specimen();
+    sp.WaferID = "W-123";
+    sp.BatchID = "B-9";
+    sp.Description = "a description";
+    sp.Material = "InP";
+    sp.Thickness = 12.3456;
+    sp.Shape = 2;
+    auto& st = Settings();
+    st.Current = 123.4567891;
+    st.Iunits = 2;
+    st.AC = 1;
+    st.Delay = 3;
+    st.Integrations = 4;
+    st.Cycles = 5;
+    st.TargVrVDP = 60;
+    st.TargVrBar = 700;
+    st.TargVrBridge = 800;
+    st.LogInclude = 0x8D;
+    st.ScatFactor = 1.934;
+    st.Tesla = 0.4567;
+    st.eVsurface = 0.715;
+    st.eVinner = 0.555;
+    Archive().DataArchive = "/data/archive.arc";
+    SetControllerSetPoint(77.25);
+    auto& sc = Scan();
+    sc.DataDir = "/data/scans";
+    sc.Nmin = 11;
+    sc.Nmax = 19;
+    sc.Umin = 2;
+    sc.Umax = 6;
+    sc.Rmin = -4;
+    sc.Rmax = 3;
+    sc.RHmin = -3;
+    sc.RHmax = 4;
+    sc.Tscale1 = 70;
+    sc.Tscale2 = 420;
+    sc.TscaleInverse = true;
+    sc.ScanTstart = 310;
+    sc.ScanTstop = 90;
+    sc.ScanNpoints = 17;
+    sc.ScanInverse = true;
+    sc.ReturnRoomTemp = true;
+    sc.AutoSetIm = true;
+    PrinterPage().margins = {1000, -20, 3000, 40000};
+    PrinterPage().orientation = 2;
+}
+
+struct Expected {
+    const char* name;
+    std::uint32_t type;
+    std::size_t size;
+};
+}  // namespace
+
+TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithTypesAndSizes) {
+    Config().controllerKind = 1;
+    FillDistinctLiveValues();
+    ASSERT_TRUE(SaveSettingsSet("A"));
+
+    using R = RegistryStore;
+    const Expected order[] = {{"WaferID", R::kSz, 6},
+                              {"BatchID", R::kSz, 4},
+                              {"Description", R::kSz, 14},
+                              {"Material", R::kSz, 4},
+                              {"Thickness", R::kSz, 7},
+                              {"Data Archive", R::kSz, 18},
+                              {"Shape", R::kDword, 4},
+                              {"Tesla", R::kSz, 6},
+                              {"ScatFactor", R::kSz, 5},
+                              {"Current", R::kSz, 11},
+                              {"SetTemp", R::kSz, 5},
+                              {"Iunits", R::kDword, 4},
+                              {"AC", R::kDword, 4},
+                              {"Delay", R::kDword, 4},
+                              {"Integrations", R::kDword, 4},
+                              {"Cycles", R::kDword, 4},
+                              {"TargVrVDP", R::kDword, 4},
+                              {"TargVrBar", R::kDword, 4},
+                              {"TargVrBridge", R::kDword, 4},
+                              {"Log Include", R::kBinary, 1},
+                              {"eVsurface", R::kSz, 5},
+                              {"eVinner", R::kSz, 5},
+                              {"Data Dir", R::kSz, 12},
+                              {"Nmin", R::kDword, 4},
+                              {"Nmax", R::kDword, 4},
+                              {"Umin", R::kDword, 4},
+                              {"Umax", R::kDword, 4},
+                              {"Rmin", R::kDword, 4},
+                              {"Rmax", R::kDword, 4},
+                              {"RHmin", R::kDword, 4},
+                              {"RHmax", R::kDword, 4},
+                              {"Tscale1", R::kDword, 4},
+                              {"Tscale2", R::kDword, 4},
+                              {"TscaleInverse", R::kBinary, 1},
+                              {"ScanTstart", R::kDword, 4},
+                              {"ScanTstop", R::kDword, 4},
+                              {"ScanNpoints", R::kDword, 4},
+                              {"ScanInverse", R::kBinary, 1},
+                              {"ReturnRoomTemp", R::kBinary, 1},
+                              {"AutoSetIm", R::kBinary, 1},
+                              {"Orientation", R::kBinary, 2},
+                              {"Margins", R::kBinary, 16}};
+    const auto values = Registry().EnumValues(kSet);
+    ASSERT_EQ(values.size(), std::size(order));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(values[i].name, order[i].name) << i;
+        EXPECT_EQ(values[i].type, order[i].type) << order[i].name;
+        EXPECT_EQ(values[i].data.size(), order[i].size) << order[i].name;
+    }
+
+    // The texts carry the stated formats; the file reads like regedit's own.
+    const std::string bytes = FileBytes(file_);
+    for (const char* line : {"\"Thickness\"=\"12.346\"\r\n", "\"Current\"=\"123.456789\"\r\n",
+                             "\"Tesla\"=\"0.457\"\r\n", "\"ScatFactor\"=\"1.93\"\r\n",
+                             "\"SetTemp\"=\"77.2\"\r\n", "\"eVsurface\"=\"0.71\"\r\n",
+                             "\"Shape\"=dword:00000002\r\n", "\"Rmin\"=dword:fffffffc\r\n",
+                             "\"Log Include\"=hex:8d\r\n", "\"Orientation\"=hex:02,00\r\n",
+                             "\"Margins\"=hex:e8,03,00,00,ec,ff,ff,ff,b8,0b,00,00,40,9c,00,00\r\n"})
+        EXPECT_NE(bytes.find(line), std::string::npos) << line;
+
+    // Read into fresh live values: everything comes back (texts at their precision).
+    Settings() = {};
+    Specimen() = {};
+    Scan() = {};
+    Archive() = {};
+    PrinterPage() = {};
+    PrinterPage().orientation = 1;
+    SetControllerSetPoint(0);
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    const auto& sp = Specimen();
+    EXPECT_EQ(sp.WaferID, "W-123");
+    EXPECT_EQ(sp.BatchID, "B-9");
+    EXPECT_EQ(sp.Description, "a description");
+    EXPECT_EQ(sp.Material, "InP");
+    EXPECT_DOUBLE_EQ(sp.Thickness, 12.346);
+    EXPECT_EQ(sp.Shape, 2);
+    const auto& st = Settings();
+    EXPECT_DOUBLE_EQ(st.Current, 123.456789);
+    EXPECT_EQ(st.Iunits, 2);
+    EXPECT_EQ(st.AC, 1);
+    EXPECT_EQ(st.Delay, 3);
+    EXPECT_EQ(st.Integrations, 4);
+    EXPECT_EQ(st.Cycles, 5);
+    EXPECT_EQ(st.TargVrVDP, 60);
+    EXPECT_EQ(st.TargVrBar, 700);
+    EXPECT_EQ(st.TargVrBridge, 800);
+    EXPECT_EQ(st.LogInclude, 0x8D);
+    EXPECT_DOUBLE_EQ(st.ScatFactor, 1.93);
+    EXPECT_DOUBLE_EQ(st.Tesla, 0.457);
+    EXPECT_DOUBLE_EQ(st.eVsurface, 0.71);
+    EXPECT_DOUBLE_EQ(st.eVinner, 0.56);
+    EXPECT_DOUBLE_EQ(ControllerSetPoint(), 77.2);
+    EXPECT_EQ(Archive().DataArchive, "/data/archive.arc");
+    const auto& sc = Scan();
+    EXPECT_EQ(sc.DataDir, "/data/scans");
+    EXPECT_EQ(
+        std::vector<int>({sc.Nmin, sc.Nmax, sc.Umin, sc.Umax, sc.Rmin, sc.Rmax, sc.RHmin, sc.RHmax,
+                          sc.Tscale1, sc.Tscale2, sc.ScanTstart, sc.ScanTstop, sc.ScanNpoints}),
+        std::vector<int>({11, 19, 2, 6, -4, 3, -3, 4, 70, 420, 310, 90, 17}));
+    EXPECT_TRUE(sc.TscaleInverse && sc.ScanInverse && sc.ReturnRoomTemp && sc.AutoSetIm);
+    EXPECT_EQ(PrinterPage().margins, (std::array<std::int32_t, 4>{1000, -20, 3000, 40000}));
+    EXPECT_EQ(PrinterPage().orientation, std::optional<std::int16_t>(2));
+
+    // Saving what was read writes the same bytes again.
+    ASSERT_TRUE(SaveSettingsSet("A"));
+    EXPECT_EQ(FileBytes(file_), bytes);
+}
+
+TEST_F(RecordsTest, WithoutControllerTheControllerValuesAreNeitherWrittenNorRead) {
+    FillDistinctLiveValues();
+    Config().controllerKind = 0;
+    ASSERT_TRUE(SaveSettingsSet("A"));
+    const auto values = Registry().EnumValues(kSet);
+    EXPECT_EQ(values.size(), 22u);
+    for (const auto& v : values)
+        for (const char* controllerOnly :
+             {"Data Dir", "Nmin", "AutoSetIm", "Orientation", "Margins"})
+            EXPECT_NE(v.name, controllerOnly);
+
+    // A set that has them (saved with a controller) does not touch them at kind 0.
+    Config().controllerKind = 2;
+    ASSERT_TRUE(SaveSettingsSet("B"));
+    Config().controllerKind = 0;
+    Scan() = {};
+    PrinterPage() = {};
+    int scanReads = 0;
+    Links().scanSettingsRead = [&] { ++scanReads; };
+    ASSERT_TRUE(ReadSettingsSet("B"));
+    EXPECT_EQ(Scan().DataDir, "");
+    EXPECT_EQ(Scan().Nmin, ScanSettings{}.Nmin);
+    EXPECT_FALSE(Scan().AutoSetIm);
+    EXPECT_EQ(PrinterPage().margins, PageSetup{}.margins);
+    EXPECT_EQ(scanReads, 0);
+    Config().controllerKind = 2;
+    ASSERT_TRUE(ReadSettingsSet("B"));
+    EXPECT_EQ(Scan().Nmin, 11);
+    EXPECT_EQ(scanReads, 1);
+}
+
+TEST_F(RecordsTest, MissingOrUnreadableValuesKeepTheLiveSettings) {
+    Settings().Current = 42.0;
+    Specimen().Thickness = 3.5;
+    Settings().Tesla = 0.25;
+    Specimen().WaferID = "KEEP";
+    Specimen().Shape = 1;
+    Settings().Iunits = 3;
+    Settings().ScatFactor = 1.5;
+    Settings().eVinner = 0.33;
+    Settings().Cycles = 7;
+    const std::string tooLong(40, '7');
+    ASSERT_TRUE(Registry().Set(
+        kSet,
+        {RegistryStore::String("Tesla", "0.750"), RegistryStore::String("Thickness", "abc"),
+         RegistryStore::String("Current", tooLong),
+         RegistryStore::String("WaferID", "0123456789ABCDEF"), RegistryStore::Dword("Shape", 7),
+         RegistryStore::Dword("Iunits", 4), RegistryStore::String("ScatFactor", "nan"),
+         RegistryStore::Dword("eVinner", 1), RegistryStore::String("Cycles", "3")}));
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    EXPECT_DOUBLE_EQ(Settings().Tesla, 0.75);      // present: taken
+    EXPECT_DOUBLE_EQ(Specimen().Thickness, 3.5);   // not a number
+    EXPECT_DOUBLE_EQ(Settings().Current, 42.0);    // longer than the buffer
+    EXPECT_EQ(Specimen().WaferID, "KEEP");         // 17 bytes do not fit 16
+    EXPECT_EQ(Specimen().Shape, 1);                // no such shape
+    EXPECT_EQ(Settings().Iunits, 3);               // no such unit
+    EXPECT_DOUBLE_EQ(Settings().ScatFactor, 1.5);  // not finite
+    EXPECT_DOUBLE_EQ(Settings().eVinner, 0.33);    // a dword where text belongs
+    EXPECT_EQ(Settings().Cycles, 7);               // text where a dword belongs
+
+    // A set read after one that had "Current" keeps the earlier current.
+    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Current", "250.000000")}));
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    ASSERT_TRUE(Registry().Set(std::string(kRootKey) + "\\Settings\\NoCurrent",
+                               {RegistryStore::String("Tesla", "0.100")}));
+    ASSERT_TRUE(ReadSettingsSet("NoCurrent"));
+    EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
+    EXPECT_DOUBLE_EQ(Settings().Tesla, 0.1);
+
+    // A set that does not exist changes nothing.
+    EXPECT_FALSE(ReadSettingsSet("nothing"));
+    EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
+}
+
+TEST_F(RecordsTest, ScanPointCountsThePlanCannotUseAreRefused) {
+    Config().controllerKind = 1;
+    Scan().ScanNpoints = 10;
+    for (std::uint32_t bad : {1u, 2u, 101u, 0xFFFFFFFFu}) {
+        ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::Dword("ScanNpoints", bad)}));
+        ReadSettingsSet("A");
+        EXPECT_EQ(Scan().ScanNpoints, 10) << bad;
+    }
+    for (std::uint32_t good : {0u, 3u, 100u}) {
+        ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::Dword("ScanNpoints", good)}));
+        ReadSettingsSet("A");
+        EXPECT_EQ(Scan().ScanNpoints, static_cast<int>(good));
+    }
+}
+
+TEST_F(RecordsTest, SetTempGoesToTheControllerFieldWithoutCommanding) {
+    double setPoint = 150.0;
+    int writes = 0;
+    Links().getSetPoint = [&] { return setPoint; };
+    Links().setSetPoint = [&](double k) {
+        setPoint = k;
+        ++writes;
+    };
+    ASSERT_TRUE(SaveSettingsSet("A"));
+    EXPECT_EQ(RegValues::Text(Registry(), kSet, "SetTemp", 32),
+              std::optional<std::string>("150.0"));
+    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("SetTemp", "80.5")}));
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    EXPECT_DOUBLE_EQ(setPoint, 80.5);
+    EXPECT_EQ(writes, 1);
+}
+
+TEST_F(RecordsTest, ReadingAMaterialLooksUpItsPermittivity) {
+    ASSERT_TRUE(Registry().Set(
+        std::string(kRootKey) + "\\Materials",
+        {RegistryStore::String("GaAs", "12.9"), RegistryStore::String("Odd", "twelve")}));
+    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Material", "GaAs")}));
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    EXPECT_DOUBLE_EQ(Specimen().MaterialConstant, 12.9);
+    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Material", "Odd")}));
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    EXPECT_EQ(Specimen().MaterialConstant, 0.0);  // not the stale 12.9
+    EXPECT_EQ(MaterialNames(Registry()), (std::vector<std::string>{"GaAs", "Odd"}));
+}
+
+TEST_F(RecordsTest, StyleSetRoundTripsWithSixteenBytePointRecords) {
+    auto& style = Style();
+    style.FontHeight = -15;
+    style.FontItalic = true;
+    style.FontWeight = 700;
+    style.FontName = "Courier New";
+    style.FrameColor = 0x00C0C0C0;
+    style.SetColor = 0x000000FF;
+    style.MeasColor = 0x00FF0000;
+    style.RubberColor = 0x00123456;
+    style.N = {5, 3, 0x00800000, 0x00FF0000};
+    style.P = {4, 8, 0x00000080, 0x000000FF};
+    style.UN = {6, 1, 0x00010203, 0x00040506};
+    style.UP = {8, 2, 0x00FFFFFF, 0};
+    const GraphStyle saved = style;
+    int repaints = 0;
+    Links().styleRead = [&] { ++repaints; };
+    ASSERT_TRUE(SaveStyleSet("S"));
+    const std::string key = std::string(kRootKey) + "\\Styles\\S";
+    const auto values = Registry().EnumValues(key);
+    const char* order[] = {"FontHeight", "FontItalic", "FontWeight", "FontName",
+                           "FrameColor", "SetColor",   "MeasColor",  "RubberColor",
+                           "N",          "P",          "UN",         "UP"};
+    ASSERT_EQ(values.size(), std::size(order));
+    for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i].name, order[i]);
+    EXPECT_EQ(values[8].data,
+              (std::vector<std::uint8_t>{5, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0xFF, 0}));
+    EXPECT_EQ(values[3].data.size(), 12u);  // "Courier New" and its terminator
+    style = {};
+    ASSERT_TRUE(ReadStyleSet("S"));
+    EXPECT_EQ(style, saved);
+    EXPECT_EQ(repaints, 1);
+
+    // A record of the wrong size is not taken; the other values still are.
+    ASSERT_TRUE(Registry().Set(key, {RegistryStore::Binary("N", std::vector<std::uint8_t>(15, 1)),
+                                     RegistryStore::Dword("FontWeight", 400)}));
+    ASSERT_TRUE(ReadStyleSet("S"));
+    EXPECT_EQ(style.N, saved.N);
+    EXPECT_EQ(style.FontWeight, 400);
+}
+
+TEST_F(RecordsTest, WindowPositionsAreEightBytesAtTheRootWhichIsNeverCreated) {
+    WindowPositions positions;
+    positions[0] = WindowPosition{10, 20};
+    positions[4] = WindowPosition{-5, 300};
+    EXPECT_FALSE(SaveWindowPositions(Registry(), positions));
+    EXPECT_FALSE(Registry().KeyExists(kRootKey));
+
+    ASSERT_TRUE(Registry().SetString(std::string(kRootKey) + "\\System", "ID1", "X"));
+    ASSERT_TRUE(SaveWindowPositions(Registry(), positions));
+    EXPECT_EQ(RegValues::Bytes(Registry(), kRootKey, "HallPos", 8),
+              (std::vector<std::uint8_t>{0xFB, 0xFF, 0xFF, 0xFF, 0x2C, 0x01, 0, 0}));
+    const auto read = ReadWindowPositions(Registry());
+    EXPECT_EQ(read[0], positions[0]);
+    EXPECT_FALSE(read[1].has_value());
+    EXPECT_EQ(read[4], positions[4]);
+}
+
+TEST_F(RecordsTest, InitRegistryWritesOnlyWhatIsMissing) {
+    const std::string system = std::string(kRootKey) + "\\System";
+    ASSERT_TRUE(Registry().Set(system, {RegistryStore::String("ID1", "Sample")}));
+    ASSERT_TRUE(Registry().Set(system + "\\RT4450\\100", {RegistryStore::Dword("P", 9)}));
+
+    const auto first = InitRegistry(Registry());
+    EXPECT_TRUE(first.Ok());
+    EXPECT_EQ(RegValues::Text(Registry(), system, "ID1", 16), std::optional<std::string>("Sample"));
+    EXPECT_EQ(RegValues::Text(Registry(), system, "ID2", 16),
+              std::optional<std::string>("Batch ID"));
+    EXPECT_EQ(RegValues::Text(Registry(), system, "bufAmp Port", 8),
+              std::optional<std::string>("COM1"));
+    EXPECT_EQ(RegValues::Bytes(Registry(), system, "bufAmp Installed", 1),
+              (std::vector<std::uint8_t>{0}));
+    // The operator's LN2 table stays as it is; the ITC5 table is made.
+    EXPECT_EQ(Registry().EnumKeys(system + "\\RT4450"), std::vector<std::string>{"100"});
+    const auto itc = Registry().EnumKeys(system + "\\ITC5");
+    for (const char* t : {"77", "150", "300"})
+        EXPECT_NE(std::find(itc.begin(), itc.end(), t), itc.end()) << t;
+    EXPECT_TRUE(RegValues::Dword(Registry(), system + "\\ITC5", "Tchange").has_value());
+    EXPECT_TRUE(RegValues::Dword(Registry(), system + "\\ITC5\\150", "B3").has_value());
+
+    const auto second = InitRegistry(Registry());
+    EXPECT_TRUE(second.written.empty()) << second.Summary();
+
+    // The default sets are usable as they are.
+    Config().controllerKind = 1;
+    ASSERT_TRUE(ReadSettingsSet("default"));
+    EXPECT_DOUBLE_EQ(Settings().Current, 100.0);
+    EXPECT_EQ(Settings().Iunits, 1);
+    EXPECT_DOUBLE_EQ(Settings().Tesla, 0.5);
+    EXPECT_EQ(Settings().Cycles, 1);
+    EXPECT_EQ(Settings().TargVrVDP, 50);
+    EXPECT_EQ(Settings().TargVrBar, 500);
+    EXPECT_EQ(Settings().LogInclude, 15);
+    EXPECT_DOUBLE_EQ(Settings().eVsurface, 0.7);
+    EXPECT_DOUBLE_EQ(Specimen().Thickness, 1.0);
+    EXPECT_LT(Scan().Nmin, Scan().Nmax);
+    EXPECT_LT(Scan().Rmin, Scan().Rmax);
+    EXPECT_TRUE(UsablePointCount(Scan().ScanNpoints) && Scan().ScanNpoints > 0);
+    ASSERT_TRUE(ReadStyleSet("default"));
+    EXPECT_FALSE(Style().FontName.empty());
+    for (const PointStyle* p : {&Style().N, &Style().P, &Style().UN, &Style().UP}) {
+        EXPECT_GE(p->shape, 1);
+        EXPECT_LE(p->shape, 8);
+        EXPECT_GE(p->size, 1);
+    }
+    EXPECT_DOUBLE_EQ(MaterialPermittivity(Registry(), "InAs"), 15.15);
+    EXPECT_EQ(MaterialNames(Registry()).size(), 6u);
+}
+
+TEST_F(RecordsTest, InitRegistryLeavesAnExistingMaterialsListAlone) {
+    ASSERT_TRUE(Registry().SetString(std::string(kRootKey) + "\\Materials", "CdTe", "10.4"));
+    InitRegistry(Registry());
+    EXPECT_EQ(MaterialNames(Registry()), std::vector<std::string>{"CdTe"});
+}
+
+TEST_F(RecordsTest, TwoStoresOnOneFileKeepEachOthersWrites) {
+    FileRegistryStore other(file_);
+    // Both have read the (empty) file; each then writes its own set.
+    Settings().Current = 11;
+    ASSERT_TRUE(SaveSettingsSet(Registry(), "one"));
+    Style().FontName = "Other";
+    ASSERT_TRUE(SaveStyleSet(other, "two"));
+    Settings().Current = 22;
+    ASSERT_TRUE(SaveSettingsSet(other, "three"));
+    ASSERT_TRUE(SaveSettingsSet(Registry(), "four"));
+
+    FileRegistryStore fresh(file_);
+    for (const char* set : {"one", "three", "four"})
+        EXPECT_TRUE(fresh.KeyExists(std::string(kRootKey) + "\\Settings\\" + set)) << set;
+    EXPECT_EQ(RegValues::Text(fresh, std::string(kRootKey) + "\\Styles\\two", "FontName", 32),
+              std::optional<std::string>("Other"));
+    EXPECT_EQ(RegValues::Number(fresh, std::string(kRootKey) + "\\Settings\\one", "Current"), 11.0);
+}
+
+TEST_F(RecordsTest, ADamagedFileIsReportedAndKeptAsideBeforeAnythingIsWritten) {
+    const std::string broken =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall]\r\n"
+        "\"CheckPos\"=hex:0g\r\n";
+    WriteFile(file_, broken);
+    FileRegistryStore store(file_);
+    ASSERT_TRUE(store.Damaged());
+    // Writing is refused while it is damaged: nothing overwrites the file.
+    EXPECT_FALSE(InitRegistry(store).Ok());
+    EXPECT_EQ(FileBytes(file_), broken);
+
+    const auto report = HandleDamagedRegistry(store);
+    EXPECT_TRUE(report.damaged);
+    ASSERT_TRUE(report.setAside);
+    EXPECT_NE(report.text.find("line 4"), std::string::npos) << report.text;
+    EXPECT_NE(report.text.find(report.asidePath), std::string::npos);
+    EXPECT_EQ(FileBytes(report.asidePath), broken);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file_)));
+    EXPECT_TRUE(InitRegistry(store).Ok());
+    EXPECT_FALSE(HandleDamagedRegistry(store).damaged);
+}
+
+TEST(RegValuesTest, NumbersUseTheCNotationAndRefuseGarbage) {
+    EXPECT_EQ(RegValues::Fixed(1.0005, 3), "1.000");  // binary 1.0005 is below the half
+    EXPECT_EQ(RegValues::Fixed(-0.125, 2), "-0.12");
+    EXPECT_EQ(RegValues::General(123.456789012, 9), "123.456789");
+    EXPECT_EQ(RegValues::General(1e-12, 9), "1e-12");
+    EXPECT_EQ(RegValues::ParseNumber(" 12.5 "), std::optional<double>(12.5));
+    EXPECT_EQ(RegValues::ParseNumber("+3e2"), std::optional<double>(300.0));
+    for (const char* bad : {"", " ", "12abc", "1,5", "inf", "nan", "--1", "+-1", "1e999"})
+        EXPECT_FALSE(RegValues::ParseNumber(bad).has_value()) << bad;
+    EXPECT_EQ(RegValues::LeadingNumber("12abc"), 12.0);
+    EXPECT_EQ(RegValues::LeadingNumber("abc"), 0.0);
+    EXPECT_EQ(RegValues::LeadingNumber("-2.5mm"), -2.5);
+}
