@@ -134,6 +134,8 @@ std::vector<Field> Fields() {
         Real("Tesla", G, st.Tesla),
         Real("eVsurface", G, st.eVsurface),
         Real("eVinner", G, st.eVinner),
+        // Not stored in a set: the Current page's unit choice sets it.
+        Bool("BufferAmplifierMode", G, st.bufferAmplifierMode),
         {"SetTemp", G, [] { return Num(ControllerSetPoint()); },
          [](const std::string& v, std::string& error) {
              const auto n = RegValues::ParseNumber(v);
