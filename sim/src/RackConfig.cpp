@@ -172,6 +172,8 @@ void ReadSpecimen(const QJsonObject& object, SpecimenConfig& s) {
     r.Positive("bar_length_mm", s.barLengthMm, 1e3);
     r.Positive("bar_width_mm", s.barWidthMm, 1e3);
     r.Number("thermo_offset_volts", s.thermoOffsetVolts, -1.0, 1.0);
+    NumberArray(r, "contact_diode_saturation_A", s.contactDiodeSaturationA, 0.0, 1.0);
+    NumberArray(r, "contact_diode_ideality", s.contactDiodeIdeality, 0.5, 20.0);
     r.Finish();
 
     // Contacts must lie in order around the rim, all different.

@@ -118,8 +118,10 @@ double Specimen::Potential(int contact, const Drive& drive, double temperatureK,
     const double hall = t.hallSheet * tesla;
     auto outer = [&](int k) {
         double v = InnerPotential(k, drive, t.sheetResistance, hall);
-        if (k == drive.from) v += drive.amps * contactResistance_[k];
-        if (k == drive.to) v -= drive.amps * contactResistance_[k];
+        if (k == drive.from)
+            v += drive.amps * contactResistance_[k] + JunctionVoltage(k, drive.amps, temperatureK);
+        if (k == drive.to)
+            v -= drive.amps * contactResistance_[k] + JunctionVoltage(k, drive.amps, temperatureK);
         return v;
     };
     return outer(contact) - outer(drive.to);
@@ -127,6 +129,14 @@ double Specimen::Potential(int contact, const Drive& drive, double temperatureK,
 
 double Specimen::SourceVoltage(const Drive& drive, double temperatureK, double tesla) const {
     return Potential(drive.from, drive, temperatureK, tesla);
+}
+
+double Specimen::JunctionVoltage(int contact, double amps, double temperatureK) const {
+    if (contact < 1 || contact > 8) return 0.0;
+    const double saturation = config_.contactDiodeSaturationA[contact - 1];
+    if (!(saturation > 0.0) || amps == 0.0) return 0.0;
+    const double thermal = kBoltzmannEv * (temperatureK > 1.0 ? temperatureK : 1.0);
+    return config_.contactDiodeIdeality[contact - 1] * thermal * std::asinh(amps / (2.0 * saturation));
 }
 
 double Specimen::ContactResistance(int contact) const {

@@ -2,6 +2,7 @@
 
 #include "BufferAmplifierLink.h"
 #include "GpibBus.h"
+#include "MagnetMotion.h"
 #include "Paths.h"
 #include "Printf.h"
 #include "Prompt.h"
@@ -106,6 +107,7 @@ void Thall::OpenBus() {
     if (config.manualMagnet) return;
     try {
         Bus().Write(3, 25, "I");
+        SetMagnetInitialisationPending(true);
     } catch (const xgpib& e) {
         // A driver that opened but cannot reach the electronics is a bus that
         // did not come up: say so the same way and run in demo mode, rather

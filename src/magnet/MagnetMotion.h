@@ -8,3 +8,10 @@ class QWidget;
 // Returns when the motion is complete, has failed (after its message) or has
 // timed out. A bus error while writing the command propagates as xgpib.
 void MoveMagnet(QWidget* parent, const std::string& command);
+
+// The start-up initialisation ("I") is written without waiting for it. Until
+// its completion has been seen, the next motion first waits for it: a
+// measurement started within the seconds the initialisation takes must not
+// read its first field with the stage still travelling.
+void SetMagnetInitialisationPending(bool pending);
+bool MagnetInitialisationPending();

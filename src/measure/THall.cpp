@@ -120,12 +120,20 @@ void THall::StartRun() {
     State().measurementStatus = 1;
     HallUnit::SetCurrent();
     // Only a bus error leaves the magnet where it was, so it may still be
-    // reversed from the last run. Starting so would read "North" in the South
-    // field and invert the sign of every result of this run.
+    // reversed, or the stage in, from the last run. Starting so would read
+    // "North" in the South field, or the misalignment inside the field, and
+    // spoil every result of this run.
+    ReturnToStart();
+}
+
+void THall::ReturnToStart() {
     if (magnetReversed_) {
         MoveMagnet(this, kBack);
-        magnetReversed_ = false;
+    } else if (stageIn_) {
+        MoveMagnet(this, kStageOut);
     }
+    magnetReversed_ = false;
+    stageIn_ = false;
 }
 
 void THall::RunCycles() {
@@ -139,11 +147,9 @@ void THall::RunCycles() {
         } catch (const xmeas&) {
             line = kErrorLine;
             // Left reversed, the next cycle would read "North" and "South" in
-            // the same field and its Hall voltage would cancel to nothing.
-            if (magnetReversed_) {
-                MoveMagnet(this, kBack);
-                magnetReversed_ = false;
-            }
+            // the same field and its Hall voltage would cancel to nothing;
+            // left in, it would take its misalignment inside the field.
+            ReturnToStart();
         }
         AddCycleLine(line);
         AppendLogBlock();
@@ -152,6 +158,7 @@ void THall::RunCycles() {
 
 void THall::RunCycle() {
     Misalignment();
+    stageIn_ = true;  // from the moment the command may have reached the stage
     MoveMagnet(this, kNorth);
     FieldReadings(0);
     MoveMagnet(this, kSouth);
@@ -159,6 +166,7 @@ void THall::RunCycle() {
     FieldReadings(1);
     MoveMagnet(this, kBack);
     magnetReversed_ = false;
+    stageIn_ = false;
     CombineCycle();
 }
 
@@ -174,6 +182,7 @@ void THall::DisconnectAndReturnMagnet() {
     HallUnit::Disconnect();
     MoveMagnet(this, magnetReversed_ ? kBack : kStageOut);
     magnetReversed_ = false;
+    stageIn_ = false;
 }
 
 void THall::StoreResult() {

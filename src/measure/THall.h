@@ -63,6 +63,8 @@ class THall : public MeasurementWindow {
     void FinishRun();
     // Disconnect and the closing magnet move; also the way out of an abort.
     void DisconnectAndReturnMagnet();
+    // Brings the magnet back and the stage out where a broken run left them.
+    void ReturnToStart();
     void StoreResult();
     void SetStopEnabled(bool enabled);
     void GiveFocusBack();
@@ -77,6 +79,7 @@ class THall : public MeasurementWindow {
     double cycleHall_ = 0.0;
     double hallOverAll_ = 0.0;
     bool magnetReversed_ = false;
+    bool stageIn_ = false;  // the stage may be inside the magnet
     bool stopRequested_ = false;
     bool stopEnabled_ = false;
     int completed_ = 0;  // cycles that gave a Hall voltage in this run

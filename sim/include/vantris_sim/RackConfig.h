@@ -30,6 +30,12 @@ struct SpecimenConfig {
     double barLengthMm = 4.0;  // between the voltage contacts 1 and 4
     double barWidthMm = 1.0;
     double thermoOffsetVolts = 0.0;
+    // A rectifying barrier per contact 1..8: a saturation current I0 > 0 adds
+    // the junction drop n kT/q asinh(I / 2 I0) in series with the contact
+    // resistance (two opposed barriers, so both directions conduct); 0 keeps
+    // the contact ohmic.
+    std::array<double, 8> contactDiodeSaturationA{};
+    std::array<double, 8> contactDiodeIdeality{1, 1, 1, 1, 1, 1, 1, 1};
 };
 
 struct MagnetConfig {

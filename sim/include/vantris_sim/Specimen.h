@@ -53,6 +53,10 @@ class Specimen {
     // Voltage the source needs to drive the current: outer a minus outer b.
     double SourceVoltage(const Drive& drive, double temperatureK, double tesla) const;
 
+    // The drop across contact k's barrier for `amps` flowing from its outer
+    // terminal into the specimen (odd in amps); 0 for an ohmic contact.
+    double JunctionVoltage(int contact, double amps, double temperatureK) const;
+
     double ContactResistance(int contact) const;
     void SetContactResistance(int contact, double ohms);
     double ThermoOffset() const { return config_.thermoOffsetVolts; }

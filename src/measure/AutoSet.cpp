@@ -1,0 +1,272 @@
+#include "AutoSet.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "BufferAmplifierLink.h"
+#include "FieldSet.h"
+#include "GpibBus.h"
+#include "HallReadings.h"
+#include "HallUnit.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "RunFrame.h"
+#include "SpecimenData.h"
+#include "StatusFields.h"
+#include "Wait.h"
+#include "xmsg.h"
+
+namespace AutoSet {
+namespace {
+
+struct Unit {
+    const char* text;
+    const char* fileText;
+    double factor;
+    double start;
+};
+constexpr Unit kUnits[4] = {{"mA", "mA", 0.001, 1000.0},
+                            {"\u00b5A", "\xB5"
+                                        "A",
+                             1.0, 10.0},
+                            {"nA", "nA", 1000.0, 0.1},
+                            {"pA", "pA", 1e6, 0.0001}};
+
+const Unit& UnitOf(int iunits) {
+    return kUnits[std::clamp(iunits, 0, 3)];
+}
+
+bool UpperLimit(int limit) { return limit == 1 || limit == 3; }
+bool LowerLimit(int limit) { return limit == 2 || limit == 4; }
+
+void Write(int secondary, const char* text) {
+    Bus().Write(HallUnit::kPrimary, secondary, text);
+}
+
+void ShowException(QWidget* owner, const xmsg& error) {
+    Prompt::Message(owner, error.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+}
+
+std::vector<Report>& History() {
+    static std::vector<Report> reports;
+    return reports;
+}
+
+// The switches and the voltmeter's gain for the Vr reading; returns the hold
+// scale the difference is divided by.
+double Prepare() {
+    if (Specimen().Shape != 0) {
+        Write(HallUnit::kMatrix, "S56M14");
+        Write(HallUnit::kVoltmeter, "G0H255O0");
+        return 1.004;
+    }
+    Write(HallUnit::kVoltmeter, "G0H64O0");
+    if (Settings().bufferAmplifierMode) {
+        Write(HallUnit::kMatrix, "S58M43");
+        BufferAmplifierLink::Send(133);
+        Wait::Ms(110);
+    } else {
+        Write(HallUnit::kMatrix, "S12M43");
+    }
+    return 4.0;
+}
+
+// Half the difference of the readings at + and - current, in millivolts at
+// the voltmeter's input.
+double ReadVr(double holdScale) {
+    double positive = 0.0;
+    double negative = 0.0;
+    Write(HallUnit::kSource, "P");
+    HallUnit::MeasureVoltage(positive);
+    Write(HallUnit::kSource, "N");
+    HallUnit::MeasureVoltage(negative);
+    return (positive - negative) / (holdScale * 0.002);
+}
+
+// Programs the (possibly clamped) current and shows what the source took.
+void SetAndShow(FieldSet& fields) {
+    const MeasurementSettings& settings = Settings();
+    HallUnit::SetCurrent();
+    fields.Set(kCurrentField, CurrentText(settings.Current, settings.Iunits));
+}
+
+// The tries. Returns the outcome, or nothing when all tries are used.
+std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned target,
+                                 int& tries) {
+    int limitHit = 0;
+    for (int n = 1; n <= kMaxTries; ++n) {
+        tries = n;
+        CheckCancel();
+        fields.Set(kTryField, std::to_string(n));
+        try {
+            const double vr = ReadVr(holdScale);
+            fields.Set(kVrField, Printf("%.1f", vr));
+            // The size of Vr is what the target is about; its sign only says
+            // which way round the contacts are wired.
+            const double ratio = vr == 0.0 ? 10.0 : target / std::fabs(vr);
+            if (0.9 < ratio && ratio < 1.1) return "Success";
+            // At a limit only a step back inside it is worth another try.
+            if (UpperLimit(limitHit) && ratio > 1.0) return "Maximum";
+            if (LowerLimit(limitHit) && ratio < 1.0) return "Minimum";
+            Settings().Current *= ratio;
+            limitHit = HallUnit::LimitCurrent();
+            SetAndShow(fields);
+        } catch (const xmeas&) {
+            // Over range or saturation: too much current.
+            if (LowerLimit(limitHit)) return "Minimum";
+            fields.Set(kVrField, "Over");
+            Settings().Current *= 0.25;
+            limitHit = HallUnit::LimitCurrent();
+            SetAndShow(fields);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* UnitText(int iunits) { return UnitOf(iunits).text; }
+const char* UnitFileText(int iunits) { return UnitOf(iunits).fileText; }
+double DisplayFactor(int iunits) { return UnitOf(iunits).factor; }
+double StartingCurrent(int iunits) { return UnitOf(iunits).start; }
+
+std::string CurrentText(double current, int iunits) {
+    return Printf("%.3g", current * DisplayFactor(iunits));
+}
+
+double CurrentFromText(const std::string& text, int iunits) {
+    return ParseDecimal(text) / DisplayFactor(iunits);
+}
+
+TargetRange RangeFor(int shape) {
+    if (shape == 0) return {4, 200, "Range is 4 - 200 mV"};
+    return {40, 2000, "Range is 40 - 2000 mV"};
+}
+
+int& TargetFor(int shape) {
+    MeasurementSettings& settings = Settings();
+    if (shape == 0) return settings.TargVrVDP;
+    if (shape == 1) return settings.TargVrBar;
+    return settings.TargVrBridge;
+}
+
+std::optional<unsigned> ParseTarget(const std::string& text, int shape) {
+    // An unsigned decimal, blanks around it allowed; nothing else.
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+    if (begin < end && text[begin] == '+') ++begin;
+    if (begin == end) return std::nullopt;
+    unsigned long long value = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > 1000000) return std::nullopt;  // far outside every range
+    }
+    const TargetRange range = RangeFor(shape);
+    if (value < range.low || value > range.high) return std::nullopt;
+    return static_cast<unsigned>(value);
+}
+
+bool TakeTarget(QWidget* owner, const std::string& text) {
+    const int shape = Specimen().Shape;
+    const auto target = ParseTarget(text, shape);
+    if (!target) {
+        Prompt::Message(owner, RangeFor(shape).message, "Invalid TargVr");
+        return false;
+    }
+    TargetFor(shape) = static_cast<int>(*target);
+    return true;
+}
+
+const char* LimitMessage(int limit) {
+    switch (limit) {
+        case 1:
+            return "Max. current 5000 nA.\nSelect standard electronics.";
+        case 2:
+            return "Min. current 1 pA";
+        case 3:
+            return "Max. current 19.9 mA";
+        case 4:
+            return "Min. current 0.1 \u00b5A\nSelect buffer amplifier";
+        default:
+            return "";
+    }
+}
+
+Report Search(FieldSet& fields, QWidget* owner) {
+    Report report;
+    report.outcome = "Failed";
+    fields.Set(kOutcomeField, "");
+    State().cancelRequested = false;
+    Status().SetBusy(true);
+    struct BusyEnd {
+        ~BusyEnd() { Status().SetBusy(false); }
+    } busyEnd;
+
+    bool busError = false;
+    try {
+        const int shape = Specimen().Shape;
+        const unsigned target = static_cast<unsigned>(std::max(0, TargetFor(shape)));
+        const double holdScale = Prepare();
+        if (auto outcome = Tries(fields, holdScale, target, report.tries)) report.outcome = *outcome;
+    } catch (bool) {
+        report.outcome = "aborted";
+    } catch (const xgpib& error) {
+        busError = true;
+        ShowException(owner, error);
+    } catch (const xmsg& error) {
+        ShowException(owner, error);
+    }
+    fields.Set(kOutcomeField, report.outcome);
+    // After a bus failure the electronics cannot be reached to disconnect.
+    if (!busError) {
+        try {
+            HallUnit::Disconnect();
+        } catch (const xmsg& error) {
+            ShowException(owner, error);
+        }
+    }
+    report.current = Settings().Current;
+    History().push_back(report);
+    return report;
+}
+
+bool PrepareStart(FieldSet& fields, QWidget* owner) {
+    MeasurementSettings& settings = Settings();
+    settings.Current = StartingCurrent(settings.Iunits);
+    fields.Set(kCurrentField, CurrentText(settings.Current, settings.Iunits));
+    if (Config().noInstrument) return false;
+    try {
+        HallUnit::SetCurrent();
+    } catch (const xmsg& error) {
+        ShowException(owner, error);
+        return false;
+    }
+    return true;
+}
+
+void AutoSetCommand(QWidget* owner) {
+    if (State().busy) return;
+    const int shape = Specimen().Shape;
+    if (!TakeTarget(owner, std::to_string(TargetFor(shape)))) return;
+    FieldSet fields;
+    if (!PrepareStart(fields, owner)) return;
+    Search(fields, owner);
+}
+
+const std::vector<Report>& Reports() { return History(); }
+
+void DumpAutoSet(std::vector<std::string>& lines) {
+    for (const Report& report : History())
+        lines.push_back(
+            Printf("autoset: %s %d %.6g", report.outcome.c_str(), report.tries, report.current));
+}
+
+}  // namespace AutoSet

@@ -1,0 +1,321 @@
+#include "TConfigPages.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "AutoSet.h"
+#include "FieldViews.h"
+#include "HallReadings.h"
+#include "HallUnit.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "Results.h"
+#include "RunConfig.h"
+#include "SpecimenData.h"
+
+namespace {
+constexpr int kTargetField = 108;
+constexpr int kDelayField = 11, kIntegrationField = 12, kCyclesField = 13;
+constexpr int kScatterField = 103;
+
+QPushButton* Button(const QString& text, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// An up-down control: two arrow buttons beside the read-out they step.
+QWidget* UpDown(int id, QWidget* parent, std::function<void(int)> step) {
+    auto* box = new QWidget(parent);
+    box->setObjectName(QStringLiteral("updown%1").arg(id));
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    for (const int direction : {+1, -1}) {
+        auto* arrow = new QToolButton(box);
+        arrow->setObjectName(QStringLiteral("updown%1%2").arg(id).arg(direction > 0 ? "Up" : "Down"));
+        arrow->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAutoRepeat(true);
+        arrow->setFixedSize(22, 13);
+        QObject::connect(arrow, &QToolButton::clicked, box, [step, direction] { step(direction); });
+        column->addWidget(arrow);
+    }
+    return box;
+}
+
+QLabel* ReadOut(FieldSet& fields, int id, QWidget* parent) {
+    QLabel* label = FieldLabel(fields, id, parent, Qt::AlignRight | Qt::AlignVCenter);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("00000") + 8);
+    return label;
+}
+}  // namespace
+
+ConfigPage::ConfigPage(const char* resourceName, int helpContext, QWidget* parent)
+    : QWidget(parent), fields_(this), helpContext_(helpContext) {
+    setObjectName(resourceName);
+}
+
+// ---------------------------------------------------------------- Current
+
+TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
+    const MeasurementSettings& settings = Settings();
+    Fields().Set(AutoSet::kCurrentField, AutoSet::CurrentText(settings.Current, settings.Iunits));
+    Fields().Set(kTargetField, Printf("%d", AutoSet::TargetFor(Specimen().Shape)));
+    for (int id : {AutoSet::kTryField, AutoSet::kVrField, AutoSet::kOutcomeField})
+        Fields().Set(id, "");
+
+    auto* layout = new QVBoxLayout(this);
+    auto* currentBox = new QGroupBox("Current", this);
+    auto* currentGrid = new QGridLayout(currentBox);
+    QLineEdit* current = FieldEdit(Fields(), AutoSet::kCurrentField, currentBox);
+    current->setMaximumWidth(current->fontMetrics().horizontalAdvance("0000000000") + 12);
+    currentGrid->addWidget(current, 0, 0, 2, 1, Qt::AlignVCenter);
+    auto* group = new QButtonGroup(this);
+    for (int u = 0; u < 4; ++u) {
+        units_[u] = new QRadioButton(QString::fromUtf8(AutoSet::UnitText(u)), currentBox);
+        units_[u]->setObjectName(QStringLiteral("button%1").arg(104 + u));
+        group->addButton(units_[u], u);
+        currentGrid->addWidget(units_[u], u, 1);
+        connect(units_[u], &QRadioButton::clicked, this, [this, u] { SelectUnit(u); });
+    }
+    const bool installed = Config().bufferAmplifierInstalled;
+    units_[2]->setEnabled(installed);
+    units_[3]->setEnabled(installed);
+    if (settings.Iunits >= 0 && settings.Iunits < 4) units_[settings.Iunits]->setChecked(true);
+    auto* buffer = StaticText("Buffer Amplifier", currentBox);
+    buffer->setEnabled(installed);
+    currentGrid->addWidget(buffer, 2, 2, 2, 1, Qt::AlignVCenter);
+    ac_ = new QCheckBox("AC", currentBox);
+    ac_->setObjectName("button101");
+    ac_->setChecked(settings.AC != 0);
+    currentGrid->addWidget(ac_, 4, 0);
+    currentGrid->setColumnStretch(3, 1);
+    connect(ac_, &QCheckBox::clicked, this, [this] { ToggleAC(); });
+    layout->addWidget(currentBox);
+
+    auto* autoBox = new QGroupBox("Auto", this);
+    auto* autoGrid = new QGridLayout(autoBox);
+    autoGrid->addWidget(StaticText("Target Vr", autoBox), 0, 0);
+    QLineEdit* target = FieldEdit(Fields(), kTargetField, autoBox);
+    target->setMaximumWidth(target->fontMetrics().horizontalAdvance("0000000") + 12);
+    autoGrid->addWidget(target, 0, 1);
+    autoGrid->addWidget(StaticText("mV", autoBox), 0, 2);
+    auto* set = Button("Set", "button109", autoBox);
+    set_ = set;
+    autoGrid->addWidget(set, 0, 3);
+    autoGrid->addWidget(StaticText("Try", autoBox), 1, 0);
+    autoGrid->addWidget(ReadOut(Fields(), AutoSet::kTryField, autoBox), 1, 1);
+    autoGrid->addWidget(StaticText("Vr =", autoBox), 2, 0);
+    autoGrid->addWidget(ReadOut(Fields(), AutoSet::kVrField, autoBox), 2, 1);
+    autoGrid->addWidget(StaticText("mV", autoBox), 2, 2);
+    QLabel* outcome = ReadOut(Fields(), AutoSet::kOutcomeField, autoBox);
+    outcome->setAlignment(Qt::AlignCenter);
+    autoGrid->addWidget(outcome, 2, 3);
+    autoGrid->setColumnStretch(4, 1);
+    connect(set, &QPushButton::clicked, this, [this] { StartAutoSet(); });
+    layout->addWidget(autoBox);
+    layout->addStretch();
+
+    // Nothing on the page may change the settings under a running search.
+    connect(this, &TCurrent::searchingChanged, this, [this, current, target](bool searching) {
+        const bool installed = Config().bufferAmplifierInstalled;
+        for (int u = 0; u < 4; ++u) units_[u]->setEnabled(!searching && (u < 2 || installed));
+        for (QWidget* w : std::initializer_list<QWidget*>{ac_, set_, current, target})
+            w->setEnabled(!searching);
+    });
+}
+
+void TCurrent::TakeCurrentText() {
+    MeasurementSettings& settings = Settings();
+    settings.Current =
+        AutoSet::CurrentFromText(Fields().Get(AutoSet::kCurrentField), settings.Iunits);
+}
+
+void TCurrent::SelectUnit(int iunits) {
+    if (iunits < 0 || iunits > 3) return;
+    MeasurementSettings& settings = Settings();
+    TakeCurrentText();
+    settings.Iunits = iunits;
+    settings.bufferAmplifierMode = iunits > 1;
+    Fields().Set(AutoSet::kCurrentField, AutoSet::CurrentText(settings.Current, iunits));
+    if (!units_[iunits]->isChecked()) units_[iunits]->setChecked(true);
+}
+
+void TCurrent::ToggleAC() {
+    MeasurementSettings& settings = Settings();
+    settings.AC = settings.AC ? 0 : 1;
+    ac_->setChecked(settings.AC != 0);
+}
+
+bool TCurrent::Apply() {
+    TakeCurrentText();
+    const int limit = HallUnit::LimitCurrent();
+    if (limit != 0) {
+        Prompt::Message(this, AutoSet::LimitMessage(limit), "Can't Set Current");
+        return false;
+    }
+    return AutoSet::TakeTarget(this, Fields().Get(kTargetField));
+}
+
+void TCurrent::StartAutoSet() {
+    if (searching_ || State().busy) return;
+    if (!AutoSet::TakeTarget(this, Fields().Get(kTargetField))) return;
+    if (!AutoSet::PrepareStart(Fields(), this)) return;
+    // The search runs as the page's own measure command, after this click.
+    searching_ = true;
+    emit searchingChanged(true);
+    QMetaObject::invokeMethod(this, &TCurrent::RunSearch, Qt::QueuedConnection);
+}
+
+void TCurrent::RunSearch() {
+    searching_ = true;
+    emit searchingChanged(true);
+    AutoSet::Search(Fields(), this);
+    searching_ = false;
+    emit searchingChanged(false);
+}
+
+// ---------------------------------------------------------------- Delays
+
+int StepSeconds(int value, int direction, int top) {
+    if (direction > 0) {
+        if (value >= top) return value;
+        return std::min(top, value + (value > 9 ? 5 : 1));
+    }
+    if (value <= 0) return value;
+    return std::max(0, value - (value <= 10 ? 1 : 5));
+}
+
+int StepCycles(int value, int direction) {
+    if (direction > 0) {
+        if (value >= 100) return value;
+        return value == 10 ? 100 : value + 1;
+    }
+    if (value <= 1) return value;
+    return value == 100 ? 10 : value - 1;
+}
+
+TDelays::TDelays(QWidget* parent) : ConfigPage("DELAYS", 8, parent) {
+    Show();
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(14);
+    const struct {
+        const char* label;
+        int field;
+        int upDown;
+        const char* unit;
+        const char* note;
+        void (TDelays::*step)(int);
+    } rows[] = {
+        {"Delay", kDelayField, 111, "sec.", "Wait before measure All, DC only", &TDelays::StepDelay},
+        {"Integration", kIntegrationField, 112, "sec.", "Signal Averaging Hall only",
+         &TDelays::StepIntegration},
+        {"Cycles", kCyclesField, 113, "", "Results Averaging Hall only", &TDelays::StepCycles},
+    };
+    int row = 0;
+    for (const auto& entry : rows) {
+        grid->addWidget(StaticText(entry.label, this), row, 0);
+        grid->addWidget(ReadOut(Fields(), entry.field, this), row, 1);
+        auto step = entry.step;
+        grid->addWidget(UpDown(entry.upDown, this, [this, step](int d) { (this->*step)(d); }), row,
+                        2);
+        grid->addWidget(StaticText(entry.unit, this), row, 3);
+        grid->addWidget(StaticText(entry.note, this), row, 4);
+        ++row;
+    }
+    grid->setColumnStretch(5, 1);
+    layout->addLayout(grid);
+    layout->addStretch();
+}
+
+void TDelays::Show() {
+    const MeasurementSettings& settings = Settings();
+    Fields().Set(kDelayField, std::to_string(settings.Delay));
+    Fields().Set(kIntegrationField, std::to_string(settings.Integrations));
+    Fields().Set(kCyclesField, std::to_string(settings.Cycles));
+}
+
+void TDelays::StepDelay(int direction) {
+    Settings().Delay = StepSeconds(Settings().Delay, direction, 100);
+    Show();
+}
+
+void TDelays::StepIntegration(int direction) {
+    Settings().Integrations = StepSeconds(Settings().Integrations, direction, 60);
+    Show();
+}
+
+void TDelays::StepCycles(int direction) {
+    Settings().Cycles = ::StepCycles(Settings().Cycles, direction);
+    Show();
+}
+
+// ---------------------------------------------------------------- Scattering
+
+namespace {
+const struct {
+    int id;
+    const char* text;
+    double value;
+} kPresets[] = {{104, "Unadjusted", 1.00},       {105, "Lattice Acoustic", 1.18},
+                {106, "Lattice Optical", 1.10},  {107, "Ionized Impurity", 1.93},
+                {108, "Neutral Imputity", 1.00}, {109, "Carrier-Carrier", 1.93}};
+}  // namespace
+
+Scatter::Scatter(QWidget* parent) : ConfigPage("SCATTERING", 9, parent) {
+    Fields().Set(kScatterField, Printf("%.2lf", Settings().ScatFactor));
+    auto* layout = new QVBoxLayout(this);
+    auto* factorRow = new QHBoxLayout;
+    factorRow->addWidget(StaticText("Scattering Factor =", this));
+    QLineEdit* factor = FieldEdit(Fields(), kScatterField, this);
+    factor->setMaximumWidth(factor->fontMetrics().horizontalAdvance("00000000") + 12);
+    factorRow->addWidget(factor);
+    factorRow->addStretch();
+    layout->addLayout(factorRow);
+    auto* presets = new QGridLayout;
+    int index = 0;
+    for (const auto& preset : kPresets) {
+        auto* button = Button(preset.text, QStringLiteral("button%1").arg(preset.id), this);
+        const int id = preset.id;
+        connect(button, &QPushButton::clicked, this, [this, id] { Preset(id); });
+        presets->addWidget(button, index / 2, index % 2);
+        ++index;
+    }
+    layout->addLayout(presets);
+    auto* note = StaticText("Mobility Correction, single measurements only", this);
+    note->setObjectName("note");
+    layout->addWidget(note);
+    layout->addStretch();
+}
+
+double Scatter::PresetValue(int id) {
+    for (const auto& preset : kPresets)
+        if (preset.id == id) return preset.value;
+    return 1.0;
+}
+
+void Scatter::Preset(int id) {
+    Fields().Set(kScatterField, Printf("%.2lf", PresetValue(id)));
+}
+
+bool Scatter::Apply() {
+    Settings().ScatFactor = ParseDecimal(Fields().Get(kScatterField));
+    ScatteringChanged();
+    return true;
+}
