@@ -2,7 +2,11 @@
 
 #include <stdlib.h>
 
-#include <QApplication>
+#include "HallApplication.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QTabWidget>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -29,6 +33,25 @@ void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
     } else {
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     }
+}
+
+// Saves the widget, or each page of a tabbed sheet, as <objectName>[-N].png.
+void SaveScreenshots(QWidget& widget, const QString& folder) {
+    QDir().mkpath(folder);
+    widget.ensurePolished();
+    if (!widget.isVisible()) widget.adjustSize();
+    const QString name = widget.objectName().isEmpty() ? "window" : widget.objectName();
+    auto* tabs = widget.findChild<QTabWidget*>();
+    if (!tabs || !widget.inherits("QDialog")) {
+        widget.grab().save(folder + "/" + name + ".png");
+        return;
+    }
+    const int current = tabs->currentIndex();
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        widget.grab().save(QString("%1/%2-%3.png").arg(folder, name).arg(i + 1));
+    }
+    tabs->setCurrentIndex(current);
 }
 
 bool HasDisplay() {
@@ -71,7 +94,7 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     if (!line.dateTime.empty()) ::setenv("VANTRIS_DATETIME", line.dateTime.c_str(), 1);
 
     g_previousHandler = qInstallMessageHandler(FilterMessages);
-    QApplication app(argc, argv);
+    HallApplication app(argc, argv);
     Q_INIT_RESOURCE(vantris);
     // Numbers in files, registry texts and instrument commands are written
     // in C notation whatever the operator's locale.
@@ -88,6 +111,13 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     // without a display nobody could answer it otherwise.
     const bool automated = line.dump || !line.run.empty() || !line.answers.empty() || offscreen;
     Prompt::ScriptedResponder responder(line.answers);
+    // VANTRIS_SCREENSHOT_DIR: every dialog the automation answers, each of
+    // its pages, and at the end the main frame are saved as pictures, so the
+    // screens can be looked at without a desktop.
+    const QString shots = QString::fromLocal8Bit(qgetenv("VANTRIS_SCREENSHOT_DIR"));
+    if (!shots.isEmpty()) {
+        responder.onDialog = [shots](QDialog& dialog) { SaveScreenshots(dialog, shots); };
+    }
     if (automated) {
         Prompt::SetEcho([](const Prompt::Record& r) {
             if (r.kind == "message") PrintLine(Automation::MessageLine(r.caption, r.text));
@@ -135,6 +165,8 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
             Automation::Run(frame, line.run, [&frame, &line, quit] {
                 if (line.dump)
                     for (const auto& l : Automation::DumpLines(frame)) PrintLine(l);
+                const QString shots = QString::fromLocal8Bit(qgetenv("VANTRIS_SCREENSHOT_DIR"));
+                if (!shots.isEmpty()) SaveScreenshots(frame, shots);
                 if (quit) QCoreApplication::exit(0);
             });
         });

@@ -57,6 +57,9 @@ QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
     QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowIcon(frame.windowIcon());
+    // Placed once while shown, so the client does not place it again at its
+    // first showing.
+    sub->show();
     sub->hide();
     return sub;
 }
@@ -66,9 +69,14 @@ void CreateMeasurementWindows(MainFrame& frame) {
     g_windows.vanDerPauw = new TResVdp;
     g_windows.bar = new TResBar;
     g_windows.hall = new THall;
+    // Stacked down and to the right, so each title bar can be reached; the
+    // registry's positions, read later, take precedence.
+    int offset = 0;
     for (MeasurementWindow* w : std::initializer_list<MeasurementWindow*>{
-             g_windows.check, g_windows.vanDerPauw, g_windows.bar, g_windows.hall})
-        AddToClient(frame, w);
+             g_windows.check, g_windows.vanDerPauw, g_windows.bar, g_windows.hall}) {
+        AddToClient(frame, w)->move(offset, offset);
+        offset += 28;
+    }
 }
 
 void DockResultsPanel(MainFrame& frame) {
@@ -166,6 +174,11 @@ void BindModules(MainFrame& frame, Thall& thall) {
                          false, {}, {}});
     frame.Register(102, {[] { Help::Open(0); }, true, {}, {}});
     frame.Register(101, {[] { Help::OpenUsingHelp(); }, true, {}, {}});
+    frame.onScanFileDropped = [&frame](const std::string& path) {
+        // The scan windows that open such files are not part of this version.
+        Prompt::Message(&frame, "Scan files cannot be opened by this version:\n" + path,
+                        "Drop Error");
+    };
     frame.canClose = [] {
         // A run in progress keeps its windows: ask it to stop first.
         if (!State().busy) return true;

@@ -9,7 +9,10 @@ QLabel* FieldLabel(FieldSet& fields, int id, QWidget* parent, Qt::Alignment alig
     auto* label = new QLabel(QString::fromStdString(fields.Get(id)), parent);
     label->setObjectName(QStringLiteral("field%1").arg(id));
     label->setAlignment(alignment);
-    label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 9);
+    // Room for the widest number the windows show ("-3.12e-03", "+1.234e+00"),
+    // plus the frame some views give their labels.
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("-8.888e-88")) +
+                           8);
     QObject::connect(&fields, &FieldSet::changed, label,
                      [label, id](int changed, const QString& text) {
                          if (changed == id) label->setText(text);

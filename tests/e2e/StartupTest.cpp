@@ -101,3 +101,20 @@ TEST(Startup, DamagedSettingsFileIsReportedAndKept) {
     std::ifstream kept(run.RegistryFile() + ".damaged");
     EXPECT_TRUE(kept.good());
 }
+
+TEST(Startup, PersonalBackEndReachesTheRackWhenSimulating) {
+    ProgramRun run;
+    run.InitRegistry(VANTRIS_IOT_PROGRAM);
+    auto live = run.Run({"--simulate", "--time-scale", "0.01", "--run", "51", "--dump"},
+                        VANTRIS_IOT_PROGRAM);
+    ASSERT_EQ(live.exitCode, 0) << live.errors;
+    EXPECT_EQ(live.First("demo"), "0");
+    const auto record = ProgramResult::Pairs(live.First("record"));
+    const auto truth = ProgramResult::Pairs(live.First("sim"));
+    ASSERT_TRUE(record.count("sheetResistance") && truth.count("Rs"));
+    EXPECT_NEAR(std::stod(record.at("sheetResistance")) / std::stod(truth.at("Rs")), 1.0, 1e-3);
+    // Without the rack the stand-in library opens nothing.
+    auto demo = run.Run({"--dump"}, VANTRIS_IOT_PROGRAM);
+    EXPECT_EQ(demo.First("demo"), "1");
+    EXPECT_TRUE(Contains(demo.All("message"), "System Error | Failed to open GPIB device"));
+}
