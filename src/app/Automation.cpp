@@ -2,6 +2,9 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <time.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -30,6 +33,34 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
+double Now(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+// Measures how long the event loop went without serving a 10 ms timer: the
+// longest stall of the GUI thread while a command ran (VANTRIS_TIMING=1).
+class StallProbe {
+public:
+    void Start() {
+        last_ = Now(CLOCK_MONOTONIC);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const double now = Now(CLOCK_MONOTONIC);
+            longest_ = std::max(longest_, now - last_ - 0.010);
+            last_ = now;
+        });
+        timer_.start(10);
+    }
+    double LongestMs() const { return longest_ * 1000.0; }
+
+private:
+    QTimer timer_;
+    double last_ = 0.0;
+    double longest_ = 0.0;
+};
+
 // Carries the items of one --run through nested event loops.
 struct Runner {
     MainFrame& frame;
@@ -38,8 +69,16 @@ struct Runner {
     int outstanding = 0;
 
     void Issue(int id) {
+        const bool timing = !qEnvironmentVariableIsEmpty("VANTRIS_TIMING");
+        StallProbe probe;
+        const double wall0 = Now(CLOCK_MONOTONIC), cpu0 = Now(CLOCK_PROCESS_CPUTIME_ID);
+        if (timing) probe.Start();
         if (!frame.Command(id))
             std::fprintf(stderr, "run: command %d is not available now\n", id);
+        if (timing)
+            std::printf("timing: %d wall=%.3f cpu=%.3f stall=%.1f\n", id,
+                        Now(CLOCK_MONOTONIC) - wall0, Now(CLOCK_PROCESS_CPUTIME_ID) - cpu0,
+                        probe.LongestMs());
     }
 
     // Runs item i; when the item after it is timed, it is issued from a timer

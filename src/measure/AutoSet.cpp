@@ -30,8 +30,9 @@ struct Unit {
     double start;
 };
 constexpr Unit kUnits[4] = {{"mA", "mA", 0.001, 1000.0},
-                            {"\u00b5A", "\xB5"
-                                        "A",
+                            {"\u00b5A",
+                             "\xB5"
+                             "A",
                              1.0, 10.0},
                             {"nA", "nA", 1000.0, 0.1},
                             {"pA", "pA", 1e6, 0.0001}};
@@ -40,8 +41,12 @@ const Unit& UnitOf(int iunits) {
     return kUnits[std::clamp(iunits, 0, 3)];
 }
 
-bool UpperLimit(int limit) { return limit == 1 || limit == 3; }
-bool LowerLimit(int limit) { return limit == 2 || limit == 4; }
+bool UpperLimit(int limit) {
+    return limit == 1 || limit == 3;
+}
+bool LowerLimit(int limit) {
+    return limit == 2 || limit == 4;
+}
 
 void Write(int secondary, const char* text) {
     Bus().Write(HallUnit::kPrimary, secondary, text);
@@ -95,8 +100,7 @@ void SetAndShow(FieldSet& fields) {
 }
 
 // The tries. Returns the outcome, or nothing when all tries are used.
-std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned target,
-                                 int& tries) {
+std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned target, int& tries) {
     int limitHit = 0;
     for (int n = 1; n <= kMaxTries; ++n) {
         tries = n;
@@ -129,10 +133,18 @@ std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned ta
 
 }  // namespace
 
-const char* UnitText(int iunits) { return UnitOf(iunits).text; }
-const char* UnitFileText(int iunits) { return UnitOf(iunits).fileText; }
-double DisplayFactor(int iunits) { return UnitOf(iunits).factor; }
-double StartingCurrent(int iunits) { return UnitOf(iunits).start; }
+const char* UnitText(int iunits) {
+    return UnitOf(iunits).text;
+}
+const char* UnitFileText(int iunits) {
+    return UnitOf(iunits).fileText;
+}
+double DisplayFactor(int iunits) {
+    return UnitOf(iunits).factor;
+}
+double StartingCurrent(int iunits) {
+    return UnitOf(iunits).start;
+}
 
 std::string CurrentText(double current, int iunits) {
     return Printf("%.3g", current * DisplayFactor(iunits));
@@ -215,7 +227,8 @@ Report Search(FieldSet& fields, QWidget* owner) {
         const int shape = Specimen().Shape;
         const unsigned target = static_cast<unsigned>(std::max(0, TargetFor(shape)));
         const double holdScale = Prepare();
-        if (auto outcome = Tries(fields, holdScale, target, report.tries)) report.outcome = *outcome;
+        if (auto outcome = Tries(fields, holdScale, target, report.tries))
+            report.outcome = *outcome;
     } catch (bool) {
         report.outcome = "aborted";
     } catch (const xgpib& error) {
@@ -261,7 +274,9 @@ void AutoSetCommand(QWidget* owner) {
     Search(fields, owner);
 }
 
-const std::vector<Report>& Reports() { return History(); }
+const std::vector<Report>& Reports() {
+    return History();
+}
 
 void DumpAutoSet(std::vector<std::string>& lines) {
     for (const Report& report : History())

@@ -22,8 +22,8 @@ constexpr int kMaxTries = 39;
 
 // The display unit of the current (Iunits 0..3; other values are taken as
 // the nearest unit): its screen text and the factor from microamperes.
-const char* UnitText(int iunits);     // "mA", "µA" (UTF-8), "nA", "pA"
-const char* UnitFileText(int iunits); // the same, the micro sign as Latin-1 byte 0xB5
+const char* UnitText(int iunits);      // "mA", "µA" (UTF-8), "nA", "pA"
+const char* UnitFileText(int iunits);  // the same, the micro sign as Latin-1 byte 0xB5
 double DisplayFactor(int iunits);
 // `Current` as the edit shows it: current x factor, "%.3g".
 std::string CurrentText(double current, int iunits);

@@ -45,7 +45,8 @@ QWidget* UpDown(int id, QWidget* parent, std::function<void(int)> step) {
     column->setSpacing(0);
     for (const int direction : {+1, -1}) {
         auto* arrow = new QToolButton(box);
-        arrow->setObjectName(QStringLiteral("updown%1%2").arg(id).arg(direction > 0 ? "Up" : "Down"));
+        arrow->setObjectName(
+            QStringLiteral("updown%1%2").arg(id).arg(direction > 0 ? "Up" : "Down"));
         arrow->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
         arrow->setAutoRepeat(true);
         arrow->setFixedSize(22, 13);
@@ -223,7 +224,8 @@ TDelays::TDelays(QWidget* parent) : ConfigPage("DELAYS", 8, parent) {
         const char* note;
         void (TDelays::*step)(int);
     } rows[] = {
-        {"Delay", kDelayField, 111, "sec.", "Wait before measure All, DC only", &TDelays::StepDelay},
+        {"Delay", kDelayField, 111, "sec.", "Wait before measure All, DC only",
+         &TDelays::StepDelay},
         {"Integration", kIntegrationField, 112, "sec.", "Signal Averaging Hall only",
          &TDelays::StepIntegration},
         {"Cycles", kCyclesField, 113, "", "Results Averaging Hall only", &TDelays::StepCycles},

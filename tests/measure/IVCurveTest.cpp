@@ -1,0 +1,386 @@
+// The IV curve against a scripted bus: the exact commands of both electronics
+// paths, the ends of a sweep (over range, leaving the pane), the log block's
+// bytes, the failure exits, and what the panes draw (screen and paper).
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+
+#include "IVCurveMath.h"
+#include "IVcurve.h"
+#include "MeasureTestSupport.h"
+#include "Printf.h"
+#include "RunFrame.h"
+
+namespace {
+
+class IVCurveTest : public MeasureTest {
+  protected:
+    // One sweep step as the bus sees it and as the script answers it.
+    void Step(const std::string& current, const std::string& reply) {
+        expected.push_back("W 3 8 I" + current);
+        expected.push_back("R 3 13");
+        expected.push_back("R 3 12");
+        Bus_().Reply(current).Reply(reply);
+    }
+    // The opening of a standard run: current read back, the full-scale
+    // reading at "S12M12" that ends at gain 1 with 0.7 (0.07 V).
+    void StandardOpening(const std::string& readBack) {
+        Bus_().Reply(readBack).Reply(" 0.07").Reply(" 0.7");
+        expected = {"W 3 8 DI100.0", "R 3 13",   "W 3 8 DP", "W 3 9 H255O0", "W 3 7 S12M12",
+                    "W 3 9 G0",      "R 3 9",    "W 3 9 G1", "R 3 9"};
+    }
+    std::vector<std::string> expected;
+};
+
+// The eleven current steps of a 100 uA sweep, as the source is told them.
+const char* const kSteps100[11] = {"0.0",  "10.0", "20.0", "30.0", "40.0", "50.0",
+                                   "60.0", "70.0", "80.0", "90.0", "100.0"};
+
+std::size_t Count(const IVcurve& iv, int pair, int sweep) {
+    return iv.Data().sweeps[pair][sweep].size();
+}
+
+TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) {
+    Settings().Current = 100.0;
+    Settings().Iunits = 1;
+    StandardOpening("100.0");
+    // Pair 1-2: ohmic, 0.07 raw per step, the same negative after "N".
+    for (int i = 0; i <= 10; ++i) Step(kSteps100[i], Printf("%+.6E", 0.07 * i));
+    expected.push_back("W 3 8 N");
+    for (int i = 0; i <= 10; ++i) Step(kSteps100[i], Printf("%+.6E", -0.07 * i));
+    // Pair 3-4: over range at the seventh step, then a sweep leaving the pane.
+    expected.push_back("W 3 7 S34M34");
+    expected.push_back("W 3 8 P");
+    for (int i = 0; i <= 5; ++i) Step(kSteps100[i], Printf("%+.6E", 0.1 * i));
+    Step(kSteps100[6], "+>");
+    expected.push_back("W 3 8 N");
+    for (int i = 0; i <= 6; ++i) Step(kSteps100[i], Printf("%+.6E", -0.14 * i));
+    expected.push_back("W 3 7 S0M77");
+
+    IVcurve iv;
+    iv.Measure();
+
+    EXPECT_EQ(Joined(trace), Joined(expected));
+    EXPECT_EQ(Count(iv, 0, 0), 11u);
+    EXPECT_EQ(Count(iv, 0, 1), 11u);
+    EXPECT_EQ(Count(iv, 1, 0), 6u);  // the over-ranged point is not stored
+    EXPECT_EQ(Count(iv, 1, 1), 7u);  // the point beyond the pane is
+    // Points in volts at the input (reading / 10^gain) and signed microamps.
+    const IVPoint top = iv.Data().sweeps[0][0][10];
+    EXPECT_NEAR(top.voltage, 0.07, 1e-12);
+    EXPECT_EQ(top.current, -100.0);
+    const IVPoint last = iv.Data().sweeps[1][1][6];
+    EXPECT_NEAR(last.voltage, -0.084, 1e-12);
+    EXPECT_EQ(last.current, 60.0);
+    EXPECT_NEAR(iv.Data().fullScaleVoltage, 0.07, 1e-12);
+    EXPECT_EQ(iv.Data().fullScaleCurrent, 100.0);
+    EXPECT_TRUE(iv.Data().curveComplete);
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "100 \xC2\xB5"
+                                                       "A");
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), "0.07 V");
+    EXPECT_EQ(Status().Text(), "Ready");
+
+    std::vector<std::string> dump;
+    DumpIVCurve(dump, iv);
+    ASSERT_EQ(dump.size(), 35u);
+    EXPECT_EQ(dump[0], "iv: 0 0 -0 0");
+    EXPECT_EQ(dump[10], "iv: 0 0 -100 0.07");
+    EXPECT_EQ(dump[34], "iv: 1 1 60 -0.084");
+}
+
+TEST_F(IVCurveTest, LogBlockListsEachStoredPointInTheDisplayUnit) {
+    Settings().Current = 100.0;
+    Settings().Iunits = 0;
+    Settings().LogInclude = 2;
+    OpenLog();
+    StandardOpening("100.0");
+    Step("0.0", "+0.000000E+00");
+    Step("10.0", "+7.000000E-02");
+    Step("20.0", "+>");
+    expected.push_back("W 3 8 N");
+    Step("0.0", "-0.000000E+00");
+    Step("10.0", "-7.000000E-02");
+    Step("20.0", "->");
+    expected.push_back("W 3 7 S34M34");
+    expected.push_back("W 3 8 P");
+    Step("0.0", "+>");
+    expected.push_back("W 3 8 N");
+    Step("0.0", "-1.000000E-03");
+    Step("10.0", "-1.500000E-01");
+    Step("20.0", "->");
+    expected.push_back("W 3 7 S0M77");
+
+    IVcurve iv;
+    iv.Measure();
+
+    EXPECT_EQ(Joined(trace), Joined(expected));
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "0.1 mA");
+    EXPECT_EQ(LogBytes(),
+              "*** IV Curve ***\r\n"
+              "Contacts Con.12\r\nVolts\tmA\r\n"
+              "0.000\t0.000\r\n0.007\t0.010\r\n"
+              "0.000\t-0.000\r\n-0.007\t-0.010\r\n"
+              "Contacts Con.34\r\nVolts\tmA\r\n"
+              "-0.000\t-0.000\r\n-0.015\t-0.010\r\n");
+}
+
+TEST_F(IVCurveTest, LogCarriesTheMicroSignAsOneLatin1Byte) {
+    IVSweeps sweeps;
+    sweeps[0][1].push_back({0.25, 50.0});
+    sweeps[1][0].push_back({0.5, -50.0});
+    EXPECT_EQ(IVMath::LogBlock(sweeps, 1),
+              "*** IV Curve ***\r\nContacts Con.12\r\nVolts\t\xB5"
+              "A\r\n0.250\t-50.000\r\nContacts Con.34\r\nVolts\t\xB5"
+              "A\r\n0.500\t50.000\r\n");
+    // A sweep-1 point at 50 uA shown in mA.
+    EXPECT_NE(IVMath::LogBlock(sweeps, 0).find("0.250\t-0.050\r\n"), std::string::npos);
+}
+
+TEST_F(IVCurveTest, BufferedRunStepsTheSourceValueAndKeepsPointsInMicroamps) {
+    Settings().Current = 0.01;  // 10 nA: range x20000, source value 200
+    Settings().Iunits = 2;
+    Settings().bufferAmplifierMode = true;
+    Config().bufferAmplifierInstalled = true;
+    Bus_().Reply("200.0").Reply(" 0.8");
+    expected = {"W 3 8 DI200.0", "R 3 13", "B 36",     "W 3 8 DP", "W 3 9 H255O0",
+                "B 133",         "W 3 7 S58M12",       "W 3 9 G0", "R 3 9"};
+    const char* steps[11] = {"0.0",   "20.0",  "40.0",  "60.0",  "80.0", "100.0",
+                             "120.0", "140.0", "160.0", "180.0", "200.0"};
+    for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", 0.08 * i));
+    expected.push_back("W 3 8 N");
+    for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", -0.08 * i));
+    expected.push_back("B 176");
+    expected.push_back("W 3 7 M34");
+    expected.push_back("W 3 8 P");
+    for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", 0.04 * i));
+    expected.push_back("W 3 8 N");
+    for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", -0.04 * i));
+    expected.insert(expected.end(), {"B 128", "B 64", "W 3 7 S0M77"});
+
+    IVcurve iv;
+    iv.Measure();
+
+    EXPECT_EQ(Joined(trace), Joined(expected));
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "10 nA");
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), "0.80 V");
+    EXPECT_NEAR(iv.Data().fullScaleCurrent, 0.01, 1e-15);
+    for (int pair = 0; pair < 2; ++pair) {
+        ASSERT_EQ(Count(iv, pair, 0), 11u);
+        ASSERT_EQ(Count(iv, pair, 1), 11u);
+    }
+    // 200 source units are 10 nA: the top point is 0.01 uA, not 200.
+    EXPECT_NEAR(iv.Data().sweeps[0][1][10].current, 0.01, 1e-15);
+    EXPECT_NEAR(iv.Data().sweeps[0][0][5].current, -0.005, 1e-15);
+    EXPECT_NEAR(iv.Data().sweeps[1][0][10].voltage, 0.4, 1e-12);
+}
+
+TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
+    Settings().Current = 100.0;
+    Settings().Delay = 1;
+    // Full scale: G0 0.07, G1 0.7 (each reading waits one tick).
+    Bus_().Reply("100.0").Reply(" 0.07").Reply(" 0.7");
+    for (int sweep = 0; sweep < 4; ++sweep)
+        for (int i = 0; i <= 10; ++i)
+            Bus_().Reply(kSteps100[i]).Reply(Printf("N%+.6E", (sweep % 2 ? -0.07 : 0.07) * i));
+    IVcurve iv;
+    iv.Measure();
+    EXPECT_EQ(Status().Text(), "Ready");
+    EXPECT_TRUE(Bus_().LogStarting("R 3 12").empty());
+    EXPECT_EQ(Bus_().LogStarting("R 3 9").size(), 2u + 44u);
+    // No gain command after the full-scale reading: the sweeps read at G1.
+    EXPECT_EQ(Bus_().LogStarting("W 3 9").back(), "W 3 9 G1");
+    EXPECT_NEAR(iv.Data().sweeps[1][1][10].voltage, -0.07, 1e-12);
+    EXPECT_EQ(Count(iv, 1, 1), 11u);
+}
+
+TEST_F(IVCurveTest, BusErrorLeavesTheSampleConnectedAndWritesNoLog) {
+    Settings().LogInclude = 2;
+    OpenLog();
+    StandardOpening("100.0");
+    Step("0.0", "+0.000000E+00");
+    Bus_().Reply("10.0").FailRead();
+    IVcurve iv;
+    iv.Measure();
+    EXPECT_EQ(Status().Text(), "ERROR");
+    EXPECT_EQ(Status().Detail(), "GPIB");
+    EXPECT_EQ(trace.back(), "R 3 12");
+    EXPECT_FALSE(iv.Data().curveComplete);
+    EXPECT_EQ(Count(iv, 0, 0), 1u);
+    EXPECT_EQ(LogBytes(), "");
+}
+
+TEST_F(IVCurveTest, AbortDisconnectsAndLogsThePointsGathered) {
+    Settings().LogInclude = 2;
+    OpenLog();
+    StandardOpening("100.0");
+    Step("0.0", "+0.000000E+00");
+    Step("10.0", "+7.000000E-02");
+    onOperation = [](const std::string& line) {
+        if (line == "W 3 8 I10.0") State().cancelRequested = true;
+    };
+    IVcurve iv;
+    RunMeasurement(iv);
+    EXPECT_EQ(Status().Text(), "Cancelled");
+    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
+    EXPECT_FALSE(iv.Data().curveComplete);
+    EXPECT_EQ(LogBytes(),
+              "*** IV Curve ***\r\nContacts Con.12\r\nVolts\t\xB5"
+              "A\r\n0.000\t0.000\r\n0.007\t10.000\r\nContacts Con.34\r\nVolts\t\xB5"
+              "A\r\n");
+}
+
+TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
+    Bus_().Replies({"100.0", " 0.0", " 0.0", " 0.0", " 0.0"});
+    IVcurve iv;
+    iv.Measure();
+    EXPECT_EQ(Status().Text(), "ERROR");
+    EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
+    EXPECT_TRUE(Bus_().LogStarting("W 3 8 I").empty());
+    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
+}
+
+TEST_F(IVCurveTest, WithoutAnInstrumentNothingIsSentAndTheDemonstrationShows) {
+    Config().noInstrument = true;
+    IVcurve iv;
+    iv.Measure();
+    EXPECT_TRUE(trace.empty());
+    EXPECT_TRUE(iv.Data().curveComplete);
+    EXPECT_TRUE(iv.Data().demonstration);
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "0.5 mA");
+    EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), ".75 V");
+    EXPECT_EQ(iv.windowTitle(), "IV-curve");
+    EXPECT_EQ(iv.ResourceName(), "IV");
+}
+
+// ---- Where the curves go ----
+
+const QRgb kCurve = qRgb(255, 128, 128);
+
+QImage Render(const IVCurveData& data, const IVPaneGeometry& geometry, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintIVPanes(painter, data, "100 uA", "0.07 V", geometry);
+    return image;
+}
+
+bool Near(const QImage& image, int x, int y, QRgb colour) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.rect().contains(x + dx, y + dy) && image.pixel(x + dx, y + dy) == colour)
+                return true;
+    return false;
+}
+
+// Curve-coloured pixels outside both panes' squares (a wide pen may cover
+// the frame line, no more).
+int StrayCurvePixels(const QImage& image, const IVPaneGeometry& g) {
+    int stray = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != kCurve) continue;
+            bool inside = false;
+            for (const QPointF& c : g.centre)
+                inside = inside || (std::fabs(x - c.x()) <= g.half + g.penWidth / 2 &&
+                                    std::fabs(y - c.y()) <= g.half + g.penWidth / 2);
+            if (!inside) ++stray;
+        }
+    return stray;
+}
+
+TEST(IVCurvePanes, SweepLineEndsAtTheFrameWhereItLeaves) {
+    std::vector<IVPoint> points{{0.0, 0.0}, {0.5, -5.0}, {1.0, -10.0}, {1.5, -15.0}};
+    // x scale 60 / V, y scale 4 / uA: the last point lands at (90, -60).
+    auto line = IVMath::SweepLine(points, 60.0, 4.0, 80.0);
+    ASSERT_EQ(line.size(), 4u);
+    EXPECT_EQ(line[2].x, 60.0);
+    EXPECT_EQ(line[3].x, 80.0);
+    EXPECT_NEAR(line[3].y, -40.0 - 20.0 * (20.0 / 30.0), 1e-12);
+    // Leaving through the top: y reaches -80 first.
+    line = IVMath::SweepLine({{0.0, 0.0}, {1.0, -30.0}}, 60.0, 4.0, 80.0);
+    ASSERT_EQ(line.size(), 2u);
+    EXPECT_EQ(line[1].y, -80.0);
+    EXPECT_NEAR(line[1].x, 40.0, 1e-12);
+    // One point, or a start outside, draws nothing.
+    EXPECT_TRUE(IVMath::SweepLine({{0.1, -1.0}}, 60.0, 4.0, 80.0).empty());
+    EXPECT_TRUE(IVMath::SweepLine({{2.0, 0.0}, {0.0, 0.0}}, 60.0, 4.0, 80.0).empty());
+}
+
+TEST(IVCurvePanes, CoordinatesTruncateTowardZeroAndStayDefined) {
+    EXPECT_EQ(IVMath::PaneCoordinate(0.0299, 1000.0), 29);
+    EXPECT_EQ(IVMath::PaneCoordinate(-0.0299, 1000.0), -29);
+    EXPECT_EQ(IVMath::PaneCoordinate(std::nan(""), 1.0), 0);
+    EXPECT_EQ(IVMath::PaneCoordinate(1e300, 1e300), 1000000);
+    EXPECT_FALSE(IVMath::LeavesPane(80, 80));
+    EXPECT_TRUE(IVMath::LeavesPane(-81, 80));
+    EXPECT_THROW(IVMath::Scale(80, 0.0), xmath);
+    EXPECT_THROW(IVMath::Scale(80, std::nan("")), xmath);
+    EXPECT_EQ(IVMath::Scale(80, -0.5), -160.0);
+}
+
+TEST(IVCurvePanes, CurvesStayInsideTheirPanesAndReachTheFrame) {
+    IVCurveData data;
+    data.curveComplete = true;
+    data.fullScaleVoltage = 0.07;
+    data.fullScaleCurrent = 100.0;
+    for (int i = 0; i <= 10; ++i) {
+        data.sweeps[0][0].push_back({0.007 * i, -10.0 * i});
+        data.sweeps[0][1].push_back({-0.007 * i, 10.0 * i});
+    }
+    // Pair 3-4 twice as resistive: out of the pane at the sixth step.
+    for (int i = 0; i <= 6; ++i) data.sweeps[1][0].push_back({0.014 * i, -10.0 * i});
+    const IVPaneGeometry screen = IVPaneGeometry::Screen();
+    const QImage image = Render(data, screen, QSize(341, 176));
+    EXPECT_EQ(StrayCurvePixels(image, screen), 0);
+    // Pair 1-2's sweeps run corner to corner; pair 3-4's stops on the right frame.
+    EXPECT_TRUE(Near(image, 86 + 40, 88 - 40, kCurve));
+    EXPECT_TRUE(Near(image, 86 - 40, 88 + 40, kCurve));
+    EXPECT_TRUE(Near(image, 253 + 79, 88 - 40, kCurve));
+    EXPECT_FALSE(Near(image, 253 - 40, 88 + 40, kCurve));  // no sweep 1 measured there
+    // An unfinished run shows frames and titles only.
+    data.curveComplete = false;
+    const QImage bare = Render(data, screen, QSize(341, 176));
+    EXPECT_FALSE(Near(bare, 86 + 40, 88 - 40, kCurve));
+    EXPECT_EQ(bare.pixel(86 - 80, 88 + 30), qRgb(0, 0, 0));
+}
+
+TEST(IVCurvePanes, DemonstrationDiagonalsAndThePrintableGeometry) {
+    IVCurveData data;
+    data.curveComplete = true;
+    data.demonstration = true;
+    // 100 dots per inch: panes of half-size 100 at (100, 100) and (310, 100).
+    const IVPaneGeometry paper = IVPaneGeometry::Printer(QPointF(20, 30), 100.0);
+    EXPECT_EQ(paper.half, 100.0);
+    EXPECT_EQ(paper.centre[0], QPointF(120, 130));
+    EXPECT_EQ(paper.centre[1], QPointF(330, 130));
+    EXPECT_EQ(paper.penWidth, 2.0);
+    const QImage image = Render(data, paper, QSize(460, 260));
+    for (const QPointF& c : paper.centre) {
+        EXPECT_TRUE(Near(image, c.x() + 50, c.y() - 50, kCurve));
+        EXPECT_TRUE(Near(image, c.x() - 50, c.y() + 50, kCurve));
+        EXPECT_TRUE(Near(image, c.x() - 100, c.y() + 60, qRgb(0, 0, 0)));  // left frame
+    }
+    EXPECT_EQ(StrayCurvePixels(image, paper), 0);
+
+    // Print() fits the panes into a small area instead of running off it.
+    Config().noInstrument = true;
+    IVcurve iv;
+    Config().noInstrument = false;
+    QImage page(300, 200, QImage::Format_RGB32);
+    page.setDotsPerMeterX(3937);  // 100 dpi
+    page.setDotsPerMeterY(3937);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        iv.Print(painter, QRect(10, 10, 280, 180));
+    }
+    int rightmost = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixel(x, y) == kCurve) rightmost = std::max(rightmost, x);
+    EXPECT_GT(rightmost, 200);
+    EXPECT_LT(rightmost, 290);
+}
+
+}  // namespace
