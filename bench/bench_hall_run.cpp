@@ -33,7 +33,8 @@ QList<Timing> Run(const QString& folder, const QStringList& args) {
     auto it = re.globalMatch(QString::fromLocal8Bit(p.readAllStandardOutput()));
     while (it.hasNext()) {
         auto m = it.next();
-        out.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()});
+        out.push_back(
+            {m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()});
     }
     return out;
 }
@@ -64,13 +65,12 @@ int main(int argc, char** argv) {
     }
 
     // A contact check with a 2 s delay: six pairs, each a delayed reading.
-    const auto check =
-        Run(folder, {"--simulate", "--set", "Delay=2", "--run", "56", "--dump"});
+    const auto check = Run(folder, {"--simulate", "--set", "Delay=2", "--run", "56", "--dump"});
     if (check.size() == 1) {
-        std::printf("delayed readings (6 x 2 s): wall %.2f s, cpu %.3f s = %.2f %% of one core; "
-                    "longest GUI stall %.1f ms\n",
-                    check[0].wall, check[0].cpu, 100.0 * check[0].cpu / check[0].wall,
-                    check[0].stall);
+        std::printf(
+            "delayed readings (6 x 2 s): wall %.2f s, cpu %.3f s = %.2f %% of one core; "
+            "longest GUI stall %.1f ms\n",
+            check[0].wall, check[0].cpu, 100.0 * check[0].cpu / check[0].wall, check[0].stall);
     }
     return 0;
 }

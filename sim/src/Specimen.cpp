@@ -136,7 +136,8 @@ double Specimen::JunctionVoltage(int contact, double amps, double temperatureK) 
     const double saturation = config_.contactDiodeSaturationA[contact - 1];
     if (!(saturation > 0.0) || amps == 0.0) return 0.0;
     const double thermal = kBoltzmannEv * (temperatureK > 1.0 ? temperatureK : 1.0);
-    return config_.contactDiodeIdeality[contact - 1] * thermal * std::asinh(amps / (2.0 * saturation));
+    return config_.contactDiodeIdeality[contact - 1] * thermal *
+           std::asinh(amps / (2.0 * saturation));
 }
 
 double Specimen::ContactResistance(int contact) const {

@@ -4,6 +4,6 @@
 // "About RT44WIN": the version page and the contact page.
 class AboutSheet : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit AboutSheet(QWidget* parent = nullptr);
 };

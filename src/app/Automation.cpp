@@ -42,7 +42,7 @@ double Now(clockid_t clock) {
 // Measures how long the event loop went without serving a 10 ms timer: the
 // longest stall of the GUI thread while a command ran (VANTRIS_TIMING=1).
 class StallProbe {
-public:
+  public:
     void Start() {
         last_ = Now(CLOCK_MONOTONIC);
         timer_.setTimerType(Qt::PreciseTimer);
@@ -55,7 +55,7 @@ public:
     }
     double LongestMs() const { return longest_ * 1000.0; }
 
-private:
+  private:
     QTimer timer_;
     double last_ = 0.0;
     double longest_ = 0.0;
@@ -73,8 +73,7 @@ struct Runner {
         StallProbe probe;
         const double wall0 = Now(CLOCK_MONOTONIC), cpu0 = Now(CLOCK_PROCESS_CPUTIME_ID);
         if (timing) probe.Start();
-        if (!frame.Command(id))
-            std::fprintf(stderr, "run: command %d is not available now\n", id);
+        if (!frame.Command(id)) std::fprintf(stderr, "run: command %d is not available now\n", id);
         if (timing)
             std::printf("timing: %d wall=%.3f cpu=%.3f stall=%.1f\n", id,
                         Now(CLOCK_MONOTONIC) - wall0, Now(CLOCK_PROCESS_CPUTIME_ID) - cpu0,

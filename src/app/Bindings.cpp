@@ -116,7 +116,6 @@ bool InitRegistryCommand() {
     return result.Ok();
 }
 
-
 void BindModules(MainFrame& frame, Thall& thall) {
     // The controller object is the records' view of the stage.
     TTemp* temperature = &thall.Temperature();
@@ -157,21 +156,27 @@ void BindModules(MainFrame& frame, Thall& thall) {
                             ResistivityCommand(&frame, *g_windows.vanDerPauw, *g_windows.bar,
                                                readTemperature);
                         },
-                        false, {}, {}});
-    frame.Register(52, {[&frame, readTemperature] {
-                            HallCommand(&frame, *g_windows.hall, readTemperature);
-                        },
-                        false, {}, {}});
+                        false,
+                        {},
+                        {}});
+    frame.Register(
+        52, {[&frame, readTemperature] { HallCommand(&frame, *g_windows.hall, readTemperature); },
+             false,
+             {},
+             {}});
     frame.Register(53, {[&frame, temperature] { DepletionCommand(&frame, temperature->present); },
-                        false, [] { return DepletionEnabled(); }, {}});
-    Automation::AddDumpSection([](std::vector<std::string>& lines) {
-        DumpMeasurements(lines, g_windows.All());
-    });
+                        false,
+                        [] { return DepletionEnabled(); },
+                        {}});
+    Automation::AddDumpSection(
+        [](std::vector<std::string>& lines) { DumpMeasurements(lines, g_windows.All()); });
     frame.Register(100, {[&frame] {
                              AboutSheet sheet(&frame);
                              Prompt::Exec(sheet);
                          },
-                         false, {}, {}});
+                         false,
+                         {},
+                         {}});
     frame.Register(102, {[] { Help::Open(0); }, true, {}, {}});
     frame.Register(101, {[] { Help::OpenUsingHelp(); }, true, {}, {}});
     frame.onScanFileDropped = [&frame](const std::string& path) {

@@ -10,16 +10,27 @@ void ReadSwitchChain(const std::string& arg, CommandLine& line) {
     for (std::size_t i = 0; i < arg.size(); i += 2) {
         if (arg[i] != '/' || i + 1 >= arg.size()) break;
         switch (arg[i + 1]) {
-            case 'd': line.demo = true; break;
+            case 'd':
+                line.demo = true;
+                break;
             case 'g':
                 line.bytewiseItc = true;
                 line.controllerKind = 2;
                 break;
-            case 'h': line.controllerKind = 2; break;
-            case 'n': line.controllerKind = 1; break;
-            case 'x': line.manualMagnet = true; break;
-            case 'y': line.controllerKind = 3; break;
-            default: break;
+            case 'h':
+                line.controllerKind = 2;
+                break;
+            case 'n':
+                line.controllerKind = 1;
+                break;
+            case 'x':
+                line.manualMagnet = true;
+                break;
+            case 'y':
+                line.controllerKind = 3;
+                break;
+            default:
+                break;
         }
     }
 }

@@ -6,7 +6,7 @@
 // not the program: it is shown in the "Exception:" box, as dialogs do.
 class HallApplication : public QApplication {
     Q_OBJECT
-public:
+  public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override;
 };

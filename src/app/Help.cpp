@@ -22,7 +22,11 @@ bool OpenPage(const std::string& page) {
 }
 }  // namespace
 
-bool Open(int context) { return OpenPage(PageFor(Config().helpFilePath, context)); }
+bool Open(int context) {
+    return OpenPage(PageFor(Config().helpFilePath, context));
+}
 
-bool OpenUsingHelp() { return OpenPage(Paths::Find("help/using.html")); }
+bool OpenUsingHelp() {
+    return OpenPage(Paths::Find("help/using.html"));
+}
 }  // namespace Help

@@ -6,6 +6,6 @@
 namespace Help {
 // "help/index.html#context-N" for a context number (0: the index).
 std::string PageFor(const std::string& helpFile, int context);
-bool Open(int context);        // Help > "Hall System" and the dialogs' help buttons
-bool OpenUsingHelp();          // Help > "Using Help"
+bool Open(int context);  // Help > "Hall System" and the dialogs' help buttons
+bool OpenUsingHelp();    // Help > "Using Help"
 }  // namespace Help

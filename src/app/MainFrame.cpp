@@ -23,10 +23,14 @@
 namespace {
 const char* ShortName(int kind) {
     switch (kind) {
-        case 1: return "RT40WIN";
-        case 2: return "RT48WIN";
-        case 3: return "RT49WIN";
-        default: return "RT44WIN";
+        case 1:
+            return "RT40WIN";
+        case 2:
+            return "RT48WIN";
+        case 3:
+            return "RT49WIN";
+        default:
+            return "RT44WIN";
     }
 }
 }  // namespace
@@ -97,12 +101,14 @@ MainFrame::MainFrame(int controllerKind, bool demo)
     Register(24362, {[this] { client_->TileVertical(); }, true, {}, {}});
     Register(24363, {[this] { client_->TileHorizontal(); }, true, {}, {}});
     Register(24364, {[this] { client_->ArrangeIcons(); }, true, {}, {}});
-    Register(kAbortCommand, {[] { State().cancelRequested = true; }, true,
-                             [] { return State().busy; }, {}});
+    Register(kAbortCommand,
+             {[] { State().cancelRequested = true; }, true, [] { return State().busy; }, {}});
     if (scan_) {
         const std::pair<int, int> tools[] = {{255, 0}, {251, 1}, {252, 2}, {254, 4}, {253, 3}};
         for (auto [id, mode] : tools)
-            Register(id, {[this, mode = mode] { SetGraphMode(mode); }, true, {},
+            Register(id, {[this, mode = mode] { SetGraphMode(mode); },
+                          true,
+                          {},
                           [this, mode = mode] { return graphMode_ == mode; }});
     }
 }
@@ -213,10 +219,13 @@ void MainFrame::BuildToolBar() {
     bar->addSeparator();
     const int widths[] = {4, 6, 6};
     for (int i = 0; i < 3; ++i) {
-        auto* field = StatusField(widths[i], i == 0 ? "readout0" : i == 1 ? "readout1" : "readout2");
-        connect(&Status(), &StatusFields::readoutChanged, field, [field, i](int index, const QString& t) {
-            if (index == i) field->setText(t);
-        });
+        auto* field = StatusField(widths[i], i == 0   ? "readout0"
+                                             : i == 1 ? "readout1"
+                                                      : "readout2");
+        connect(&Status(), &StatusFields::readoutChanged, field,
+                [field, i](int index, const QString& t) {
+                    if (index == i) field->setText(t);
+                });
         bar->addWidget(field);
     }
 }

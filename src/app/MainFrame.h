@@ -18,7 +18,7 @@ class QActionGroup;
 
 class HallClient : public QMdiArea {
     Q_OBJECT
-public:
+  public:
     explicit HallClient(QWidget* parent = nullptr);
     // Windows one above another, and side by side.
     void TileHorizontal();
@@ -28,14 +28,14 @@ public:
 
 struct CommandHandler {
     std::function<void()> run;
-    bool allowedWhileBusy = false;         // e.g. the abort button
-    std::function<bool()> enabled;         // extra enabling rule, may be empty
-    std::function<bool()> checked;         // for check-mark entries, may be empty
+    bool allowedWhileBusy = false;  // e.g. the abort button
+    std::function<bool()> enabled;  // extra enabling rule, may be empty
+    std::function<bool()> checked;  // for check-mark entries, may be empty
 };
 
 class MainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     MainFrame(int controllerKind, bool demo);
 
     // The frame caption: "RT44WIN Hall System", with " DEMO" in demo mode.
@@ -67,12 +67,12 @@ public:
     std::function<void(const std::string&)> onScanFileDropped;
     std::function<bool()> canClose;  // refuses closing (e.g. while a run is busy)
 
-protected:
+  protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildMenus();
     void BuildMenuLevel(QWidget* menu, const std::vector<MenuEntry>& entries);
     void BuildToolBar();

@@ -25,8 +25,8 @@ QGroupBox* Group(const char* title, const Entry (&entries)[2], QWidget* parent) 
         QLabel* value =
             FieldLabel(ResultsFields(), entry.field, group, Qt::AlignRight | Qt::AlignVCenter);
         value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("-8.888e+88")) +
-                               12);
+        value->setMinimumWidth(
+            value->fontMetrics().horizontalAdvance(QStringLiteral("-8.888e+88")) + 12);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(value, row, 1);
         grid->addWidget(StaticText(QString::fromUtf8(entry.unit), group), row, 2);

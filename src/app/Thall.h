@@ -14,7 +14,7 @@ class SerialLink;
 class TTemp;
 
 class Thall {
-public:
+  public:
     using BusFactory = std::function<std::unique_ptr<GpibBus>()>;
     Thall(const CommandLine& line, BusFactory makeBus);
     ~Thall();
@@ -35,7 +35,7 @@ public:
 
     std::function<void()> onShutDown;  // closes the log file (records)
 
-private:
+  private:
     void OpenBufferAmplifier();
     void OpenBus();
 

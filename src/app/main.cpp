@@ -2,4 +2,6 @@
 #include "GpibBus.h"
 
 // The two programs differ only in the bus back-end they link.
-int main(int argc, char** argv) { return RunApplication(argc, argv, &MakeGpibBus); }
+int main(int argc, char** argv) {
+    return RunApplication(argc, argv, &MakeGpibBus);
+}

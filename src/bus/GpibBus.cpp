@@ -14,6 +14,10 @@ GpibBus& Bus() {
     return *Slot();
 }
 
-bool HasBus() { return Slot() != nullptr; }
+bool HasBus() {
+    return Slot() != nullptr;
+}
 
-void SetBus(std::unique_ptr<GpibBus> bus) { Slot() = std::move(bus); }
+void SetBus(std::unique_ptr<GpibBus> bus) {
+    Slot() = std::move(bus);
+}

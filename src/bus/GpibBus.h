@@ -9,7 +9,7 @@
 #include "xmsg.h"
 
 class GpibBus {
-public:
+  public:
     virtual ~GpibBus() = default;
 
     // Once, at start-up. True on failure (the program then runs in demo mode).
@@ -27,8 +27,8 @@ public:
     virtual std::string ErrorText() = 0;
 
     // The engineering page's bus-level commands (1 Spoll ... 7 REN) for the
-    // page's address; kind 0 runs no command and only reads the bus lines. `data` receives the status byte text of Spoll; the
-    // result is the bus-line field's new text.
+    // page's address; kind 0 runs no command and only reads the bus lines. `data` receives the
+    // status byte text of Spoll; the result is the bus-line field's new text.
     struct PageResult {
         std::string data;
         std::string lines;

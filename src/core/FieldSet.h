@@ -7,7 +7,7 @@
 
 class FieldSet : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit FieldSet(QObject* parent = nullptr) : QObject(parent) {}
     void Set(int id, const std::string& text);
     std::string Get(int id) const;
@@ -15,9 +15,9 @@ public:
     const std::map<int, std::string>& All() const { return fields_; }
     void Clear();
 
-signals:
+  signals:
     void changed(int id, const QString& text);
 
-private:
+  private:
     std::map<int, std::string> fields_;
 };

@@ -5,10 +5,10 @@ struct MeasurementSettings {
     double Current = 100.0;  // always microamperes
     int Iunits = 1;          // display unit: 0 mA, 1 uA, 2 nA, 3 pA
     int AC = 0;
-    int Delay = 0;           // seconds
-    int Integrations = 0;    // seconds
+    int Delay = 0;         // seconds
+    int Integrations = 0;  // seconds
     int Cycles = 1;
-    int TargVrVDP = 0;       // millivolts
+    int TargVrVDP = 0;  // millivolts
     int TargVrBar = 0;
     int TargVrBridge = 0;
     double ScatFactor = 1.0;

@@ -4,20 +4,20 @@
 #include <string>
 
 struct RunConfig {
-    int controllerKind = 0;       // 0 none, 1 LN2 cryostat, 2 ITC5, 3 hot stage
-    bool noInstrument = false;    // demo mode: no instrument traffic at all
-    bool manualMagnet = false;    // magnet commands shown to the operator, not sent
-    bool bytewiseItc = false;     // ITC5 replies read byte by byte
+    int controllerKind = 0;     // 0 none, 1 LN2 cryostat, 2 ITC5, 3 hot stage
+    bool noInstrument = false;  // demo mode: no instrument traffic at all
+    bool manualMagnet = false;  // magnet commands shown to the operator, not sent
+    bool bytewiseItc = false;   // ITC5 replies read byte by byte
     bool bufferAmplifierInstalled = false;
-    std::string bufAmpPort;       // 8-byte registry text
-    std::string hotStagePort;     // 8-byte registry text
-    std::string ID1 = "ID1";      // 16-byte labels of the specimen identifiers
+    std::string bufAmpPort;    // 8-byte registry text
+    std::string hotStagePort;  // 8-byte registry text
+    std::string ID1 = "ID1";   // 16-byte labels of the specimen identifiers
     std::string ID2 = "ID2";
     std::string programDirectory;
     std::string helpFilePath;
-    bool simulate = false;        // running against the virtual instrument rack
-    std::string simulateConfig;   // rack configuration file, empty for the defaults
-    std::string gpibLibrary;      // explicit driver library, empty for the default
+    bool simulate = false;       // running against the virtual instrument rack
+    std::string simulateConfig;  // rack configuration file, empty for the defaults
+    std::string gpibLibrary;     // explicit driver library, empty for the default
 
     static constexpr std::uint16_t version = 0x021A;
 };

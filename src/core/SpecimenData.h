@@ -12,10 +12,10 @@ struct SpecimenData {
     std::string BatchID;
     std::string Description;
     std::string Material;
-    int Shape = 0;           // 0 van der Pauw, 1 bar, 2 bridge
-    double Thickness = 0.0;  // micrometres; 0 means sheet results only
-    double Length = 0.0;     // millimetres
-    double Width = 0.0;      // millimetres
+    int Shape = 0;                  // 0 van der Pauw, 1 bar, 2 bridge
+    double Thickness = 0.0;         // micrometres; 0 means sheet results only
+    double Length = 0.0;            // millimetres
+    double Width = 0.0;             // millimetres
     double MaterialConstant = 0.0;  // relative permittivity of the material
 };
 

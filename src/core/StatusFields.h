@@ -7,7 +7,7 @@
 
 class StatusFields : public QObject {
     Q_OBJECT
-public:
+  public:
     void SetText(const std::string& text);
     void SetDetail(const std::string& detail);
     void SetReadout(int index, const std::string& text);  // index 0..2
@@ -15,15 +15,17 @@ public:
     const std::string& Detail() const { return detail_; }
     // A measurement run starts or ends: the shell re-enables its commands.
     void SetBusy(bool busy);
-    const std::string& Readout(int index) const { return readouts_[(index >= 0 && index < 3) ? index : 0]; }
+    const std::string& Readout(int index) const {
+        return readouts_[(index >= 0 && index < 3) ? index : 0];
+    }
 
-signals:
+  signals:
     void textChanged(const QString& text);
     void detailChanged(const QString& detail);
     void readoutChanged(int index, const QString& text);
     void busyChanged(bool busy);
 
-private:
+  private:
     std::string text_ = "Ready";
     std::string detail_;
     std::string readouts_[3];

@@ -40,8 +40,12 @@ bool AwaitMotion(QPointer<QWidget> owner) {
 }
 }  // namespace
 
-void SetMagnetInitialisationPending(bool pending) { g_initialisationPending = pending; }
-bool MagnetInitialisationPending() { return g_initialisationPending; }
+void SetMagnetInitialisationPending(bool pending) {
+    g_initialisationPending = pending;
+}
+bool MagnetInitialisationPending() {
+    return g_initialisationPending;
+}
 
 void MoveMagnet(QWidget* parent, const std::string& command) {
     QPointer<QWidget> owner(parent);

@@ -30,14 +30,9 @@ PanePoint FrameCrossing(const PanePoint& inside, const PanePoint& outside, doubl
 }  // namespace
 
 CurrentUnit CurrentUnitFor(int iunits) {
-    static constexpr CurrentUnit kUnits[4] = {{"mA", "mA", 0.001},
-                                              {"\xC2\xB5"
-                                               "A",
-                                               "\xB5"
-                                               "A",
-                                               1.0},
-                                              {"nA", "nA", 1000.0},
-                                              {"pA", "pA", 1e6}};
+    // The micro sign: UTF-8 on screen, the Latin-1 byte 0265 in the log.
+    static constexpr CurrentUnit kUnits[4] = {
+        {"mA", "mA", 0.001}, {"\u00B5A", "\265A", 1.0}, {"nA", "nA", 1000.0}, {"pA", "pA", 1e6}};
     return kUnits[std::clamp(iunits, 0, 3)];
 }
 

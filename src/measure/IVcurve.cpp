@@ -58,8 +58,7 @@ void PaintPane(QPainter& painter, int pair, const IVCurveData& data, const QStri
     painter.drawLine(QPointF(c.x() - half, c.y()), QPointF(c.x() + half, c.y()));
     painter.drawLine(QPointF(c.x(), c.y() - half), QPointF(c.x(), c.y() + half));
     Text(painter,
-         QPointF(c.x() + metrics.averageCharWidth() - half,
-                 c.y() - half - metrics.height() / 2.0),
+         QPointF(c.x() + metrics.averageCharWidth() - half, c.y() - half - metrics.height() / 2.0),
          kTitles[pair], false, true);
     if (!data.curveComplete) return;
 
@@ -97,8 +96,7 @@ void PaintIVPanes(QPainter& painter, const IVCurveData& data, const std::string&
     painter.save();
     const QString current = QString::fromStdString(currentLabel);
     const QString voltage = QString::fromStdString(voltageLabel);
-    for (int pair = 0; pair < 2; ++pair)
-        PaintPane(painter, pair, data, current, voltage, geometry);
+    for (int pair = 0; pair < 2; ++pair) PaintPane(painter, pair, data, current, voltage, geometry);
     painter.restore();
 }
 

@@ -10,7 +10,7 @@
 
 class MeasurementWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // resourceName: "CHECK", "IV", "VDPRESIST", "BARRESIST", "HALL" (dump and logs);
     // caption: the window's title.
     MeasurementWindow(std::string resourceName, const QString& caption, QWidget* parent = nullptr);
@@ -23,11 +23,11 @@ public:
     // its own errors as the frame's exception table says.
     virtual void Measure() = 0;
 
-protected:
+  protected:
     // Closing hides the window: it is never deleted while it may be running.
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     std::string resourceName_;
     FieldSet fields_;
 };

@@ -30,7 +30,7 @@ void MakeParents(const std::string& path) {
 
 // Holds an exclusive lock on "<file>.lock" for the duration of one update.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::string& path) {
         fd_ = ::open((path + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
         if (fd_ >= 0) {
@@ -47,7 +47,7 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -81,7 +81,9 @@ bool Fits(const RegistryStore::Value& v, std::size_t bufferSize) {
 }
 }  // namespace
 
-FileRegistryStore::FileRegistryStore(std::string path) : path_(std::move(path)) { Refresh(); }
+FileRegistryStore::FileRegistryStore(std::string path) : path_(std::move(path)) {
+    Refresh();
+}
 
 std::string FileRegistryStore::DefaultPath() {
     if (const char* env = std::getenv("VANTRIS_REGISTRY"); env && *env) return env;
@@ -106,8 +108,8 @@ void FileRegistryStore::Refresh() {
         damaged_ = false;
         return;
     }
-    const long long stamp = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL +
-                            st.st_mtim.tv_nsec;
+    const long long stamp =
+        static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     if (stamp == stamp_ && st.st_size == size_) return;
     std::string bytes;
     if (!ReadWhole(path_, bytes)) {

@@ -9,7 +9,7 @@
 #include "RegistryStore.h"
 
 class FileRegistryStore : public RegistryStore {
-public:
+  public:
     explicit FileRegistryStore(std::string path);
 
     // The default file: $XDG_CONFIG_HOME/Brisel/Hall.reg (or ~/.config/...),
@@ -36,7 +36,7 @@ public:
     bool DeleteValue(const std::string& path, const std::string& name) override;
     std::string Location() const override { return path_; }
 
-private:
+  private:
     void Refresh();
     template <typename Change>
     bool Update(Change change);

@@ -22,25 +22,38 @@ void Echo(const Record& record) {
 
 std::vector<int> AnswersOf(Buttons buttons) {
     switch (buttons) {
-        case Buttons::Ok: return {IDOK};
-        case Buttons::OkCancel: return {IDOK, IDCANCEL};
-        case Buttons::AbortRetryIgnore: return {IDABORT, IDRETRY, IDIGNORE};
-        case Buttons::YesNoCancel: return {IDYES, IDNO, IDCANCEL};
-        case Buttons::YesNo: return {IDYES, IDNO};
-        case Buttons::RetryCancel: return {IDRETRY, IDCANCEL};
+        case Buttons::Ok:
+            return {IDOK};
+        case Buttons::OkCancel:
+            return {IDOK, IDCANCEL};
+        case Buttons::AbortRetryIgnore:
+            return {IDABORT, IDRETRY, IDIGNORE};
+        case Buttons::YesNoCancel:
+            return {IDYES, IDNO, IDCANCEL};
+        case Buttons::YesNo:
+            return {IDYES, IDNO};
+        case Buttons::RetryCancel:
+            return {IDRETRY, IDCANCEL};
     }
     return {IDOK};
 }
 
 QMessageBox::StandardButton ToQt(int answer) {
     switch (answer) {
-        case IDOK: return QMessageBox::Ok;
-        case IDCANCEL: return QMessageBox::Cancel;
-        case IDABORT: return QMessageBox::Abort;
-        case IDRETRY: return QMessageBox::Retry;
-        case IDIGNORE: return QMessageBox::Ignore;
-        case IDYES: return QMessageBox::Yes;
-        case IDNO: return QMessageBox::No;
+        case IDOK:
+            return QMessageBox::Ok;
+        case IDCANCEL:
+            return QMessageBox::Cancel;
+        case IDABORT:
+            return QMessageBox::Abort;
+        case IDRETRY:
+            return QMessageBox::Retry;
+        case IDIGNORE:
+            return QMessageBox::Ignore;
+        case IDYES:
+            return QMessageBox::Yes;
+        case IDNO:
+            return QMessageBox::No;
     }
     return QMessageBox::NoButton;
 }
@@ -53,11 +66,16 @@ int FromQt(int button) {
 
 QMessageBox::Icon ToQt(Icon icon) {
     switch (icon) {
-        case Icon::None: return QMessageBox::NoIcon;
-        case Icon::Information: return QMessageBox::Information;
-        case Icon::Warning: return QMessageBox::Warning;
-        case Icon::Stop: return QMessageBox::Critical;
-        case Icon::Question: return QMessageBox::Question;
+        case Icon::None:
+            return QMessageBox::NoIcon;
+        case Icon::Information:
+            return QMessageBox::Information;
+        case Icon::Warning:
+            return QMessageBox::Warning;
+        case Icon::Stop:
+            return QMessageBox::Critical;
+        case Icon::Question:
+            return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -132,12 +150,18 @@ std::optional<std::string> ScriptedResponder::AnswerInput(const Record& record) 
     return name;
 }
 
-void SetResponder(Responder* responder) { g_responder = responder; }
-Responder* CurrentResponder() { return g_responder; }
-void SetEcho(std::function<void(const Record&)> echo) { g_echo = std::move(echo); }
+void SetResponder(Responder* responder) {
+    g_responder = responder;
+}
+Responder* CurrentResponder() {
+    return g_responder;
+}
+void SetEcho(std::function<void(const Record&)> echo) {
+    g_echo = std::move(echo);
+}
 
-int Message(QWidget* owner, const std::string& text, const std::string& caption,
-            Buttons buttons, Icon icon) {
+int Message(QWidget* owner, const std::string& text, const std::string& caption, Buttons buttons,
+            Icon icon) {
     Record record{"message", caption, text, buttons, icon};
     Echo(record);
     if (g_responder) return g_responder->AnswerMessage(record);
@@ -164,9 +188,9 @@ std::optional<std::string> Text(QWidget* owner, const std::string& caption,
     if (g_responder) return g_responder->AnswerInput(record);
     if (!CanShowWindows()) return std::nullopt;
     bool ok = false;
-    const QString value = QInputDialog::getText(owner, QString::fromStdString(caption),
-                                                QString::fromStdString(label), QLineEdit::Normal,
-                                                QString::fromStdString(initial), &ok);
+    const QString value =
+        QInputDialog::getText(owner, QString::fromStdString(caption), QString::fromStdString(label),
+                              QLineEdit::Normal, QString::fromStdString(initial), &ok);
     if (!ok) return std::nullopt;
     return value.toStdString();
 }

@@ -33,7 +33,7 @@ int AnswerFromName(const std::string& name);
 
 // A responder answers instead of the user.
 class Responder {
-public:
+  public:
     virtual ~Responder() = default;
     virtual int AnswerMessage(const Record& record) = 0;
     // A modal dialog: the responder may fill its controls, then returns the
@@ -46,7 +46,7 @@ public:
 // Answers from a list of names ("OK", "Cancel", "Yes", ...) in turn, then with
 // the escape answer; records everything it was asked.
 class ScriptedResponder : public Responder {
-public:
+  public:
     explicit ScriptedResponder(std::vector<std::string> answers = {});
     int AnswerMessage(const Record& record) override;
     int AnswerDialog(QDialog& dialog, const Record& record) override;
@@ -57,7 +57,7 @@ public:
     std::function<void(QDialog&)> onDialog;
     const std::vector<Record>& Asked() const { return asked_; }
 
-private:
+  private:
     std::optional<std::string> Next();
     std::vector<std::string> answers_;
     std::size_t next_ = 0;

@@ -23,8 +23,8 @@ std::string FromUtf16(const std::string& bytes) {
     std::string out;
     out.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const unsigned code = static_cast<unsigned char>(bytes[i]) |
-                              (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        const unsigned code =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
         out += code < 256 ? static_cast<char>(code) : '?';
     }
     return out;
@@ -130,9 +130,8 @@ std::string ParseData(const std::string& data, bool utf16Texts, RegistryStore::V
         value.data.push_back(0);
         return {};
     }
-    const std::string lower = Lower(data.substr(0, data.find(':') == std::string::npos
-                                                         ? data.size()
-                                                         : data.find(':')));
+    const std::string lower =
+        Lower(data.substr(0, data.find(':') == std::string::npos ? data.size() : data.find(':')));
     const auto colon = data.find(':');
     if (colon == std::string::npos) return "value data not understood";
     const std::string body = data.substr(colon + 1);
@@ -364,15 +363,14 @@ std::string WriteRegFile(const RegTree& tree) {
         for (const auto& v : key.values) {
             const std::string lead = v.name.empty() ? "@=" : "\"" + Escape(v.name) + "\"=";
             const bool plainText =
-                v.type == RegistryStore::kSz && !v.data.empty() && v.data.back() == 0 &&
-                [&] {
+                v.type == RegistryStore::kSz && !v.data.empty() && v.data.back() == 0 && [&] {
                     for (std::size_t i = 0; i + 1 < v.data.size(); ++i)
                         if (v.data[i] == 0 || v.data[i] == '\r' || v.data[i] == '\n') return false;
                     return true;
                 }();
             if (plainText) {
-                out += lead + "\"" +
-                       Escape(std::string(v.data.begin(), v.data.end() - 1)) + "\"\r\n";
+                out +=
+                    lead + "\"" + Escape(std::string(v.data.begin(), v.data.end() - 1)) + "\"\r\n";
             } else if (v.type == RegistryStore::kDword && v.data.size() == 4) {
                 char buf[16];
                 const std::uint32_t d = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |

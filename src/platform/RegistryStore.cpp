@@ -14,7 +14,9 @@ RegistryStore& Registry() {
     return *Slot();
 }
 
-void SetRegistry(std::unique_ptr<RegistryStore> store) { Slot() = std::move(store); }
+void SetRegistry(std::unique_ptr<RegistryStore> store) {
+    Slot() = std::move(store);
+}
 
 std::optional<std::string> RegistryStore::QueryString(const std::string& path,
                                                       const std::string& name,

@@ -10,7 +10,7 @@
 #include <vector>
 
 class RegistryStore {
-public:
+  public:
     enum Type : std::uint32_t { kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4 };
     struct Value {
         std::string name;

@@ -14,7 +14,7 @@
 #include "Wait.h"
 
 class SerialLink::Backend {
-public:
+  public:
     virtual ~Backend() = default;
     virtual bool Write(const std::string& bytes, int timeoutMs) = 0;
     virtual std::optional<std::uint8_t> ReadByte(int timeoutMs) = 0;
@@ -26,7 +26,7 @@ namespace {
 bool g_simulate = false;
 
 class PortBackend : public SerialLink::Backend {
-public:
+  public:
     bool Open(const std::string& device, const SerialMode& mode) {
         port_.setPortName(QString::fromStdString(device));
         if (!port_.open(QIODevice::ReadWrite)) return false;
@@ -34,11 +34,21 @@ public:
         port_.setDataBits(static_cast<QSerialPort::DataBits>(mode.dataBits));
         port_.setStopBits(mode.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
         switch (std::tolower(static_cast<unsigned char>(mode.parity))) {
-            case 'e': port_.setParity(QSerialPort::EvenParity); break;
-            case 'o': port_.setParity(QSerialPort::OddParity); break;
-            case 'm': port_.setParity(QSerialPort::MarkParity); break;
-            case 's': port_.setParity(QSerialPort::SpaceParity); break;
-            default: port_.setParity(QSerialPort::NoParity); break;
+            case 'e':
+                port_.setParity(QSerialPort::EvenParity);
+                break;
+            case 'o':
+                port_.setParity(QSerialPort::OddParity);
+                break;
+            case 'm':
+                port_.setParity(QSerialPort::MarkParity);
+                break;
+            case 's':
+                port_.setParity(QSerialPort::SpaceParity);
+                break;
+            default:
+                port_.setParity(QSerialPort::NoParity);
+                break;
         }
         port_.setFlowControl(QSerialPort::NoFlowControl);
         return true;
@@ -56,11 +66,9 @@ public:
         return static_cast<std::uint8_t>(c);
     }
     void SetRts(bool on) override { port_.setRequestToSend(on); }
-    bool Cts() override {
-        return (port_.pinoutSignals() & QSerialPort::ClearToSendSignal) != 0;
-    }
+    bool Cts() override { return (port_.pinoutSignals() & QSerialPort::ClearToSendSignal) != 0; }
 
-private:
+  private:
     QSerialPort port_;
 };
 
@@ -82,9 +90,10 @@ SimApi& Sim() {
     void* lib = ::dlopen(path.empty() ? "libvantris_sim.so" : path.c_str(), RTLD_NOW);
     if (!lib) return api;
     api.open = reinterpret_cast<int (*)(const char*)>(::dlsym(lib, "vantris_sim_serial_open"));
-    api.write =
-        reinterpret_cast<long (*)(int, const void*, long)>(::dlsym(lib, "vantris_sim_serial_write"));
-    api.read = reinterpret_cast<long (*)(int, void*, long)>(::dlsym(lib, "vantris_sim_serial_read"));
+    api.write = reinterpret_cast<long (*)(int, const void*, long)>(
+        ::dlsym(lib, "vantris_sim_serial_write"));
+    api.read =
+        reinterpret_cast<long (*)(int, void*, long)>(::dlsym(lib, "vantris_sim_serial_read"));
     api.setRts = reinterpret_cast<void (*)(int, int)>(::dlsym(lib, "vantris_sim_serial_set_rts"));
     api.cts = reinterpret_cast<int (*)(int)>(::dlsym(lib, "vantris_sim_serial_cts"));
     api.close = reinterpret_cast<void (*)(int)>(::dlsym(lib, "vantris_sim_serial_close"));
@@ -93,7 +102,7 @@ SimApi& Sim() {
 }
 
 class SimBackend : public SerialLink::Backend {
-public:
+  public:
     bool Open(const std::string& name) {
         if (!Sim().loaded) return false;
         handle_ = Sim().open(name.c_str());
@@ -120,7 +129,7 @@ public:
     void SetRts(bool on) override { Sim().setRts(handle_, on ? 1 : 0); }
     bool Cts() override { return Sim().cts(handle_) != 0; }
 
-private:
+  private:
     int handle_ = -1;
 };
 }  // namespace
@@ -148,13 +157,17 @@ std::optional<SerialMode> ParseSerialMode(const std::string& text) {
 SerialLink::SerialLink() = default;
 SerialLink::~SerialLink() = default;
 
-void SerialLink::UseSimulation(bool on) { g_simulate = on; }
-bool SerialLink::Simulated() { return g_simulate; }
+void SerialLink::UseSimulation(bool on) {
+    g_simulate = on;
+}
+bool SerialLink::Simulated() {
+    return g_simulate;
+}
 
 std::string SerialLink::DeviceFor(const std::string& portName) {
     try {
-        if (auto mapped = Registry().QueryString(std::string(kRootKey) + "\\System\\Ports",
-                                                 portName, 260);
+        if (auto mapped =
+                Registry().QueryString(std::string(kRootKey) + "\\System\\Ports", portName, 260);
             mapped && !mapped->empty())
             return *mapped;
     } catch (const std::logic_error&) {
@@ -184,7 +197,9 @@ bool SerialLink::Open(const std::string& portName, const SerialMode& mode) {
     return true;
 }
 
-bool SerialLink::IsOpen() const { return backend_ != nullptr; }
+bool SerialLink::IsOpen() const {
+    return backend_ != nullptr;
+}
 
 void SerialLink::Close() {
     backend_.reset();
@@ -213,4 +228,6 @@ void SerialLink::SetRts(bool on) {
     if (backend_) backend_->SetRts(on);
 }
 
-bool SerialLink::Cts() { return backend_ && backend_->Cts(); }
+bool SerialLink::Cts() {
+    return backend_ && backend_->Cts();
+}

@@ -18,7 +18,7 @@ struct SerialMode {
 std::optional<SerialMode> ParseSerialMode(const std::string& text);
 
 class SerialLink {
-public:
+  public:
     class Backend;
     SerialLink();
     ~SerialLink();
@@ -45,7 +45,7 @@ public:
     void SetRts(bool on);
     bool Cts();
 
-private:
+  private:
     std::unique_ptr<Backend> backend_;
     std::string name_;
     int readTimeoutMs_ = 2000;

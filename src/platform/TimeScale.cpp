@@ -20,7 +20,9 @@ double& Current() {
 }  // namespace
 
 namespace TimeScale {
-double Factor() { return Current(); }
+double Factor() {
+    return Current();
+}
 
 void SetFactor(double factor) {
     if (std::isfinite(factor) && factor > 0.0 && factor <= 1000.0) Current() = factor;

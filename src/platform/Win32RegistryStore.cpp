@@ -66,8 +66,7 @@ std::optional<RegistryStore::Value> Win32RegistryStore::Query(const std::string&
     if (!OpenKey(path, KEY_QUERY_VALUE, key)) return std::nullopt;
     std::vector<std::uint8_t> data(bufferSize);
     DWORD size = static_cast<DWORD>(bufferSize), type = 0;
-    if (RegQueryValueExA(key.h, name.c_str(), nullptr, &type, data.data(), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(key.h, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
         return std::nullopt;
     data.resize(size);
     return Value{name, type, std::move(data)};

@@ -4,7 +4,7 @@
 
 // The real registry below HKEY_LOCAL_MACHINE.
 class Win32RegistryStore : public RegistryStore {
-public:
+  public:
     bool KeyExists(const std::string& path) override;
     bool CreateKey(const std::string& path) override;
     std::vector<std::string> EnumKeys(const std::string& path) override;

@@ -54,10 +54,14 @@ void ApplyItc5Margins(const Tpid& entry) {
 
 KindLimits LimitsOfKind(int kind) {
     switch (kind) {
-        case 1: return {77, 550, 0.0};
-        case 2: return {2, 500, 0.0};
-        case 3: return {20, 900, 0.0};
-        default: return {0, 0, 293.0};
+        case 1:
+            return {77, 550, 0.0};
+        case 2:
+            return {2, 500, 0.0};
+        case 3:
+            return {20, 900, 0.0};
+        default:
+            return {0, 0, 293.0};
     }
 }
 

@@ -9,7 +9,7 @@
 
 // One PID table entry: seven signed 32-bit integers, in this order.
 struct Tpid {
-    std::int32_t T = 0;   // lowest set-point (K) from which the entry applies
+    std::int32_t T = 0;  // lowest set-point (K) from which the entry applies
     std::int32_t P = 0;
     std::int32_t I = 0;
     std::int32_t D = 0;
@@ -20,7 +20,7 @@ struct Tpid {
 
 // A sorted table of at most twelve entries that never grows beyond them.
 class PidTable {
-public:
+  public:
     static constexpr std::size_t kCapacity = 12;
     // Inserts after every entry with T <= entry.T; false (dropped) when full.
     bool Add(const Tpid& entry);
@@ -30,12 +30,12 @@ public:
     const std::vector<Tpid>& Entries() const { return entries_; }
     void Clear() { entries_.clear(); }
 
-private:
+  private:
     std::vector<Tpid> entries_;
 };
 
 class TTemp {
-public:
+  public:
     TTemp() = default;
     virtual ~TTemp() = default;
     TTemp(const TTemp&) = delete;
@@ -59,7 +59,7 @@ public:
     std::int32_t minimum = 0;
     std::int32_t maximum = 0;
 
-private:
+  private:
     std::string readingText_;
 };
 
@@ -67,14 +67,14 @@ private:
 // from it; until they exist the program uses this class for those kinds with
 // the controller's own commands disabled.
 class TTempCon : public TTemp {
-public:
+  public:
     explicit TTempCon(int kind);
     int Kind() const override { return kind_; }
     PidTable* Table() override { return &table_; }
 
     std::int32_t tableBase = 0;
 
-private:
+  private:
     int kind_;
     PidTable table_;
 };

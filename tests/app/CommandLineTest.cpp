@@ -3,7 +3,9 @@
 #include "CommandLine.h"
 
 namespace {
-CommandLine Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+CommandLine Parse(std::vector<std::string> args) {
+    return ParseCommandLine(args);
+}
 }  // namespace
 
 TEST(CommandLine, SlashSwitchChains) {

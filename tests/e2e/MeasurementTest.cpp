@@ -19,7 +19,7 @@ struct Measured {
 };
 
 class MeasurementTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { run_.InitRegistry(); }
 
     Measured Measure(const std::string& rackJson, const std::vector<std::string>& extra,
@@ -34,7 +34,8 @@ protected:
         m.truth = ProgramResult::Pairs(m.result.First("sim"));
         if (::testing::Test::HasFailure() || std::getenv("VANTRIS_E2E_VERBOSE")) {
             for (const auto& line : m.result.lines)
-                if (line.rfind("menu:", 0) != 0 && line.rfind("settings:", 0) != 0) std::cerr << line << "\n";
+                if (line.rfind("menu:", 0) != 0 && line.rfind("settings:", 0) != 0)
+                    std::cerr << line << "\n";
         }
         return m;
     }
@@ -51,7 +52,9 @@ protected:
     ProgramRun run_;
 };
 
-double Relative(double measured, double truth) { return std::fabs(measured / truth - 1.0); }
+double Relative(double measured, double truth) {
+    return std::fabs(measured / truth - 1.0);
+}
 
 // The van der Pauw factor: exact (by bisection) and the series the program uses.
 double ExactFactor(double q) {
@@ -102,8 +105,8 @@ TEST_F(MeasurementTest, DefaultSpecimenGivesTheRacksTruth) {
 }
 
 TEST_F(MeasurementTest, HolesGiveAPositiveCoefficient) {
-    auto m = Measure(R"({"specimen":{"carrier":"p","n300_cm3":5e16,"mobility300_cm2Vs":400}})",
-                     {}, "51,52");
+    auto m = Measure(R"({"specimen":{"carrier":"p","n300_cm3":5e16,"mobility300_cm2Vs":400}})", {},
+                     "51,52");
     ASSERT_EQ(m.result.exitCode, 0) << m.result.errors;
     EXPECT_GT(m.Record("hallCoefficientRaw"), 0.0);
     EXPECT_LT(Relative(m.Record("hallCoefficientRaw"), m.Truth("RHs")), 0.005);
@@ -112,12 +115,12 @@ TEST_F(MeasurementTest, HolesGiveAPositiveCoefficient) {
 }
 
 TEST_F(MeasurementTest, UnequalContactAnglesGiveTheTrueRatio) {
-    for (const std::vector<double>& angles : {std::vector<double>{0, 60, 180, 270},
-                                             std::vector<double>{0, 40, 180, 270}}) {
+    for (const std::vector<double>& angles :
+         {std::vector<double>{0, 60, 180, 270}, std::vector<double>{0, 40, 180, 270}}) {
         const std::string json = "{\"specimen\":{\"contact_angles_deg\":[" +
-                                 std::to_string(angles[0]) + "," + std::to_string(angles[1]) +
-                                 "," + std::to_string(angles[2]) + "," +
-                                 std::to_string(angles[3]) + "]}}";
+                                 std::to_string(angles[0]) + "," + std::to_string(angles[1]) + "," +
+                                 std::to_string(angles[2]) + "," + std::to_string(angles[3]) +
+                                 "]}}";
         auto m = Measure(json, {}, "51");
         ASSERT_EQ(m.result.exitCode, 0) << m.result.errors;
         const double q = DiscRatio(angles);
@@ -131,9 +134,9 @@ TEST_F(MeasurementTest, UnequalContactAnglesGiveTheTrueRatio) {
 TEST_F(MeasurementTest, BarAndBridgeSpecimens) {
     for (const auto& [geometry, shape] :
          {std::pair<std::string, std::string>{"bar", "1"}, {"bridge", "2"}}) {
-        auto m = Measure(R"({"specimen":{"geometry":")" + geometry +
-                             R"(","bar_length_mm":3,"bar_width_mm":1}})",
-                         {"--set", "Shape=" + shape + ",Length=3,Width=1"}, "51,52");
+        auto m = Measure(
+            R"({"specimen":{"geometry":")" + geometry + R"(","bar_length_mm":3,"bar_width_mm":1}})",
+            {"--set", "Shape=" + shape + ",Length=3,Width=1"}, "51,52");
         ASSERT_EQ(m.result.exitCode, 0) << m.result.errors;
         EXPECT_LT(Relative(m.Record("sheetResistance"), m.Truth("Rs")), 0.001) << geometry;
         EXPECT_LT(Relative(m.Record("hallCoefficientRaw"), m.Truth("RHs")), 0.005) << geometry;
@@ -170,8 +173,8 @@ TEST_F(MeasurementTest, MotionFaultsAreReported) {
         auto fault = Measure(std::string(R"({"faults":[{"device":"hall","kind":"motion-fault",)") +
                                  R"("status":101)" + where + "}]}",
                              {}, "52");
-        EXPECT_EQ(fault.result.First("message"),
-                  "Motion Error | SRQ: Sensor Interlock Violation") << where;
+        EXPECT_EQ(fault.result.First("message"), "Motion Error | SRQ: Sensor Interlock Violation")
+            << where;
     }
     auto silent = Measure(R"({"faults":[{"device":"hall","kind":"no-srq"}]})", {}, "52");
     bool timeout = false;
@@ -181,12 +184,13 @@ TEST_F(MeasurementTest, MotionFaultsAreReported) {
 }
 
 TEST_F(MeasurementTest, OpenLidStopsResistivityAndHall) {
-    auto m = Measure(R"({"electronics":{"lid_open":true}})", {"--answer", "Cancel,Cancel"},
-                     "51,52");
+    auto m =
+        Measure(R"({"electronics":{"lid_open":true}})", {"--answer", "Cancel,Cancel"}, "51,52");
     ASSERT_EQ(m.result.exitCode, 0) << m.result.errors;
     const auto messages = m.result.All("message");
     ASSERT_EQ(messages.size(), 2u);
-    for (const auto& line : messages) EXPECT_EQ(line, "Lid is Open | Please close lid and press OK");
+    for (const auto& line : messages)
+        EXPECT_EQ(line, "Lid is Open | Please close lid and press OK");
     EXPECT_EQ(m.Record("sheetResistance"), 0.0);
 }
 

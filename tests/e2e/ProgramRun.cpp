@@ -38,7 +38,9 @@ ProgramRun::ProgramRun() {
     registry_ = folder_ + "/Hall.reg";
 }
 
-ProgramRun::~ProgramRun() { QDir(QString::fromStdString(folder_)).removeRecursively(); }
+ProgramRun::~ProgramRun() {
+    QDir(QString::fromStdString(folder_)).removeRecursively();
+}
 
 void ProgramRun::InitRegistry(const std::string& program) {
     Run({"--init-registry"}, program, 30000);

@@ -20,7 +20,7 @@ struct ProgramResult {
 };
 
 class ProgramRun {
-public:
+  public:
     // A fresh temporary folder holding the settings file; the program runs there.
     ProgramRun();
     ~ProgramRun();
@@ -33,7 +33,7 @@ public:
     ProgramResult Run(const std::vector<std::string>& args,
                       const std::string& program = VANTRIS_NI_PROGRAM, int timeoutMs = 120000);
 
-private:
+  private:
     std::string folder_;
     std::string registry_;
 };

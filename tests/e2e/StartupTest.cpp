@@ -64,7 +64,8 @@ TEST(Startup, MissingBoardFallsBackToDemo) {
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_EQ(result.First("caption"), "RT40WIN Hall System DEMO");
     EXPECT_EQ(result.First("kind"), "1");
-    EXPECT_TRUE(Contains(result.All("message"), "Can't initialize GPIB | EDVR: driver not installed"));
+    EXPECT_TRUE(
+        Contains(result.All("message"), "Can't initialize GPIB | EDVR: driver not installed"));
 }
 
 TEST(Startup, SimulatedRackStartsLive) {

@@ -12,7 +12,7 @@ namespace {
 const std::string kKey = "SOFTWARE\\Brisel\\Hall\\System";
 
 class FileRegistryStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("vantris-reg-" + std::to_string(::getpid()) + "-" +

@@ -3,7 +3,9 @@
 #include "RegFile.h"
 
 namespace {
-std::string Bytes(const RegistryStore::Value& v) { return std::string(v.data.begin(), v.data.end()); }
+std::string Bytes(const RegistryStore::Value& v) {
+    return std::string(v.data.begin(), v.data.end());
+}
 
 const char* kSample =
     "REGEDIT4\r\n"
@@ -90,11 +92,11 @@ TEST(RegFile, ReportsTheLineWhereReadingFailed) {
     };
     const Case cases[] = {
         {"hello\r\n", 1},
-        {"REGEDIT4\r\n\"x\"=\"y\"\r\n", 2},                          // value outside a key
+        {"REGEDIT4\r\n\"x\"=\"y\"\r\n", 2},  // value outside a key
         {"REGEDIT4\r\n[A]\r\n\"x\"=\"unterminated\r\n", 3},
-        {"REGEDIT4\r\n[A]\r\n\"x\"=dword:123456789\r\n", 3},          // nine digits
+        {"REGEDIT4\r\n[A]\r\n\"x\"=dword:123456789\r\n", 3},  // nine digits
         {"REGEDIT4\r\n[A]\r\n\"x\"=hex:0g\r\n", 3},
-        {"REGEDIT4\r\n[A]\r\n\"x\"=hex:01,\r\n", 3},                  // trailing comma
+        {"REGEDIT4\r\n[A]\r\n\"x\"=hex:01,\r\n", 3},  // trailing comma
         {"REGEDIT4\r\n[A\r\n", 2},
         {"REGEDIT4\r\n[A]\r\n\r\n\"x\" \"y\"\r\n", 4},
     };

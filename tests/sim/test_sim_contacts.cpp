@@ -105,11 +105,11 @@ TEST(IvSweep, BarriersLeaveFourTerminalReadingsAndOtherPairsAlone) {
 TEST(IvSweep, BarrierKeysAreChecked) {
     RackConfig config;
     std::string error;
-    EXPECT_FALSE(ParseRackConfig(
-        R"({"specimen":{"contact_diode_ideality":[0,1,1,1,1,1,1,1]}})", config, error));
-    EXPECT_EQ(error, "specimen.contact_diode_ideality[0]: expected a number from 0.5 to 20");
-    EXPECT_FALSE(ParseRackConfig(R"({"specimen":{"contact_diode_saturation_A":[1e-7]}})",
+    EXPECT_FALSE(ParseRackConfig(R"({"specimen":{"contact_diode_ideality":[0,1,1,1,1,1,1,1]}})",
                                  config, error));
+    EXPECT_EQ(error, "specimen.contact_diode_ideality[0]: expected a number from 0.5 to 20");
+    EXPECT_FALSE(
+        ParseRackConfig(R"({"specimen":{"contact_diode_saturation_A":[1e-7]}})", config, error));
     EXPECT_EQ(error, "specimen.contact_diode_saturation_A: expected an array of 8 numbers");
     ASSERT_TRUE(ParseRackConfig(kBarriers12, config, error)) << error;
     EXPECT_EQ(config.specimen.contactDiodeSaturationA[1], 1e-7);
