@@ -32,6 +32,9 @@
 #include "RunFrame.h"
 #include "TBlast.h"
 #include "TCheck.h"
+#include "AutoSet.h"
+#include "IVcurve.h"
+#include "TConfigSheet.h"
 #include "TDepl.h"
 #include "THall.h"
 #include "TResBar.h"
@@ -46,10 +49,11 @@ namespace {
 // the program; closing one only hides it.
 struct MeasurementWindows {
     TCheck* check = nullptr;
+    IVcurve* iv = nullptr;
     TResVdp* vanDerPauw = nullptr;
     TResBar* bar = nullptr;
     THall* hall = nullptr;
-    std::vector<const MeasurementWindow*> All() const { return {check, vanDerPauw, bar, hall}; }
+    std::vector<const MeasurementWindow*> All() const { return {check, iv, vanDerPauw, bar, hall}; }
 };
 MeasurementWindows g_windows;
 
@@ -66,6 +70,7 @@ QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
 
 void CreateMeasurementWindows(MainFrame& frame) {
     g_windows.check = new TCheck;
+    g_windows.iv = new IVcurve;
     g_windows.vanDerPauw = new TResVdp;
     g_windows.bar = new TResBar;
     g_windows.hall = new THall;
@@ -73,7 +78,7 @@ void CreateMeasurementWindows(MainFrame& frame) {
     // registry's positions, read later, take precedence.
     int offset = 0;
     for (MeasurementWindow* w : std::initializer_list<MeasurementWindow*>{
-             g_windows.check, g_windows.vanDerPauw, g_windows.bar, g_windows.hall}) {
+             g_windows.check, g_windows.iv, g_windows.vanDerPauw, g_windows.bar, g_windows.hall}) {
         AddToClient(frame, w)->move(offset, offset);
         offset += 28;
     }
@@ -90,13 +95,13 @@ void DockResultsPanel(MainFrame& frame) {
 }
 
 // The positions of the windows in the order of the registry values
-// (contact check, IV curve, van der Pauw, bar, Hall); the IV window comes later.
+// (contact check, IV curve, van der Pauw, bar, Hall).
 std::array<QWidget*, 5> PositionedWindows() {
     auto frameOf = [](MeasurementWindow* w) -> QWidget* {
         if (!w) return nullptr;
         return w->parentWidget() ? w->parentWidget() : w;
     };
-    return {frameOf(g_windows.check), nullptr, frameOf(g_windows.vanDerPauw),
+    return {frameOf(g_windows.check), frameOf(g_windows.iv), frameOf(g_windows.vanDerPauw),
             frameOf(g_windows.bar), frameOf(g_windows.hall)};
 }
 }  // namespace
@@ -152,6 +157,11 @@ void BindModules(MainFrame& frame, Thall& thall) {
         if (!Config().noInstrument) temperature->ReadTemperature();
     };
     frame.Register(56, {[] { CheckContactsCommand(*g_windows.check); }, false, {}, {}});
+    frame.Register(57, {[] { CheckContactsCommand(*g_windows.iv); }, false, {}, {}});
+    frame.Register(42, plain(&ConfigurationCommand));
+    // Not in a menu: the automation's way to run the Current page's "Set".
+    frame.Register(4201, plain(&AutoSet::AutoSetCommand));
+    TConfigSheet::SetHelpHandler([](int context) { Help::Open(context); });
     frame.Register(51, {[&frame, readTemperature] {
                             ResistivityCommand(&frame, *g_windows.vanDerPauw, *g_windows.bar,
                                                readTemperature);
@@ -168,8 +178,11 @@ void BindModules(MainFrame& frame, Thall& thall) {
                         false,
                         [] { return DepletionEnabled(); },
                         {}});
-    Automation::AddDumpSection(
-        [](std::vector<std::string>& lines) { DumpMeasurements(lines, g_windows.All()); });
+    Automation::AddDumpSection([](std::vector<std::string>& lines) {
+        DumpMeasurements(lines, g_windows.All());
+        if (g_windows.iv) DumpIVCurve(lines, *g_windows.iv);
+        AutoSet::DumpAutoSet(lines);
+    });
     frame.Register(100, {[&frame] {
                              AboutSheet sheet(&frame);
                              Prompt::Exec(sheet);
