@@ -44,14 +44,6 @@ class ConfigurationE2eTest : public ::testing::Test {
         return r;
     }
 
-    void EnableBufferAmplifier() {
-        std::ifstream in(run_.RegistryFile(), std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        const std::string from = "\"bufAmp Installed\"=hex:00";
-        ASSERT_NE(text.find(from), std::string::npos);
-        text.replace(text.find(from), from.size(), "\"bufAmp Installed\"=hex:01");
-        std::ofstream(run_.RegistryFile(), std::ios::binary) << text;
-    }
 
     ProgramRun run_;
 };
@@ -90,7 +82,7 @@ TEST_F(ConfigurationE2eTest, BarSettlesOnTheTargetVoltage) {
 }
 
 TEST_F(ConfigurationE2eTest, HighResistanceDiscThroughTheBufferAmplifier) {
-    EnableBufferAmplifier();
+    ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
     // About 1.5 Mohm per square: nanoamperes through the amplifier.
     auto r = AutoSet(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400}})",
                      {"--set", "Iunits=2,BufferAmplifierMode=1"});

@@ -47,14 +47,6 @@ class IVCurveE2eTest : public ::testing::Test {
         return curve;
     }
 
-    void EnableBufferAmplifier() {
-        std::ifstream in(run_.RegistryFile(), std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        const std::string from = "\"bufAmp Installed\"=hex:00";
-        ASSERT_NE(text.find(from), std::string::npos);
-        text.replace(text.find(from), from.size(), "\"bufAmp Installed\"=hex:01");
-        std::ofstream(run_.RegistryFile(), std::ios::binary) << text;
-    }
 
     ProgramRun run_;
 };
@@ -148,7 +140,7 @@ TEST_F(IVCurveE2eTest, SweepsEndWhereTheyLeaveThePaneOrTheRange) {
 }
 
 TEST_F(IVCurveE2eTest, BufferedPathOnAHighResistanceSpecimen) {
-    EnableBufferAmplifier();
+    ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
     const Curve curve = Run(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400}})",
                             {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"});
     ASSERT_EQ(curve.result.exitCode, 0) << curve.result.errors;

@@ -40,14 +40,6 @@ class MeasurementTest : public ::testing::Test {
         return m;
     }
 
-    void EnableBufferAmplifier() {
-        std::ifstream in(run_.RegistryFile(), std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        const std::string from = "\"bufAmp Installed\"=hex:00";
-        ASSERT_NE(text.find(from), std::string::npos);
-        text.replace(text.find(from), from.size(), "\"bufAmp Installed\"=hex:01");
-        std::ofstream(run_.RegistryFile(), std::ios::binary) << text;
-    }
 
     ProgramRun run_;
 };
@@ -145,7 +137,7 @@ TEST_F(MeasurementTest, BarAndBridgeSpecimens) {
 }
 
 TEST_F(MeasurementTest, BufferedPathOnAHighResistanceSpecimen) {
-    EnableBufferAmplifier();
+    ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
     // About 1.5 Mohm per square: out of reach of the standard electronics at uA.
     auto m = Measure(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400}})",
                      {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"}, "51,52");

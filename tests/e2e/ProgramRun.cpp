@@ -46,6 +46,17 @@ void ProgramRun::InitRegistry(const std::string& program) {
     Run({"--init-registry"}, program, 30000);
 }
 
+bool ProgramRun::SetBufferAmplifierInstalled() {
+    std::ifstream in(registry_, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string from = "\"bufAmp Installed\"=hex:00";
+    const auto at = text.find(from);
+    if (at == std::string::npos) return false;
+    text.replace(at, from.size(), "\"bufAmp Installed\"=hex:01");
+    std::ofstream(registry_, std::ios::binary) << text;
+    return true;
+}
+
 std::string ProgramRun::WriteFile(const std::string& name, const std::string& text) {
     const std::string path = folder_ + "/" + name;
     std::ofstream(path, std::ios::binary) << text;

@@ -28,6 +28,9 @@ class ProgramRun {
     const std::string& RegistryFile() const { return registry_; }
     // Writes the installation's settings into the folder's settings file.
     void InitRegistry(const std::string& program = VANTRIS_NI_PROGRAM);
+    // Marks the buffer amplifier installed in the settings file, as its
+    // engineering page would. False when the file has no such value.
+    bool SetBufferAmplifierInstalled();
     // Writes a file into the folder (a rack configuration), returns its path.
     std::string WriteFile(const std::string& name, const std::string& text);
     ProgramResult Run(const std::vector<std::string>& args,
