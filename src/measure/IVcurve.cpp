@@ -247,6 +247,7 @@ void DumpIVCurve(std::vector<std::string>& lines, const IVcurve& window) {
     for (int pair = 0; pair < 2; ++pair)
         for (int sweep = 0; sweep < 2; ++sweep)
             for (const IVPoint& point : sweeps[pair][sweep])
-                lines.push_back(
-                    Printf("iv: %d %d %.9g %.9g", pair, sweep, point.current, point.voltage));
+                lines.push_back(Printf("iv: %d %d %.9g %.9g", pair, sweep,
+                                       // + 0.0 writes the zero step as 0, not -0
+                                       point.current + 0.0, point.voltage + 0.0));
 }

@@ -44,7 +44,6 @@ class ConfigurationE2eTest : public ::testing::Test {
         return r;
     }
 
-
     ProgramRun run_;
 };
 

@@ -47,7 +47,6 @@ class IVCurveE2eTest : public ::testing::Test {
         return curve;
     }
 
-
     ProgramRun run_;
 };
 

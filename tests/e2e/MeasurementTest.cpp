@@ -40,7 +40,6 @@ class MeasurementTest : public ::testing::Test {
         return m;
     }
 
-
     ProgramRun run_;
 };
 
