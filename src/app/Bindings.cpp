@@ -16,6 +16,7 @@
 #include "TTemp.h"
 #include "BufferAmplifierLink.h"
 #include "HallUnit.h"
+#include "MathLibrary.h"
 #include "InitRegistry.h"
 #include "LogFile.h"
 #include "RecordCommands.h"
@@ -130,6 +131,10 @@ void BindModules(MainFrame& frame, Thall& thall) {
     if (thall.BufferAmplifierPort().IsOpen())
         BufferAmplifierLink::Attach(&thall.BufferAmplifierPort());
     HallUnit::SetFocusCallback([&frame] { frame.activateWindow(); });
+    MathLibrary::SetReporter([&frame](const std::string& text) {
+        Prompt::Message(&frame, text, "Math Library Error", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
+    });
     thall.onShutDown = [] { Log().Close(); };
 
     auto plain = [&frame](void (*command)(QWidget*)) {

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "MathLibrary.h"
+#include "Printf.h"
+#include "RunConfig.h"
+#include "xmsg.h"
+
+TEST(MathLibrary, ReportsDomainAndRangeErrorsAndGoesOn) {
+    std::vector<std::string> told;
+    MathLibrary::SetReporter([&](const std::string& text) { told.push_back(text); });
+    EXPECT_DOUBLE_EQ(MathLibrary::Log10(1000.0), 3.0);
+    EXPECT_DOUBLE_EQ(MathLibrary::Sqrt(16.0), 4.0);
+    EXPECT_DOUBLE_EQ(MathLibrary::Pow(2.0, 10.0), 1024.0);
+    EXPECT_TRUE(told.empty());
+
+    EXPECT_TRUE(std::isnan(MathLibrary::Log10(-1.0)));
+    EXPECT_TRUE(std::isinf(MathLibrary::Log10(0.0)));
+    EXPECT_TRUE(std::isnan(MathLibrary::Sqrt(-4.0)));
+    EXPECT_TRUE(std::isnan(MathLibrary::Pow(-8.0, 0.5)));
+    EXPECT_TRUE(std::isinf(MathLibrary::Pow(10.0, 400.0)));
+    EXPECT_EQ(MathLibrary::Pow(10.0, -400.0), 0.0);
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "Function log10: DOMAIN error", "Function log10: SINGULARITY error",
+                        "Function sqrt: DOMAIN error", "Function pow: DOMAIN error",
+                        "Function pow: OVERFLOW error", "Function pow: UNDERFLOW error"}));
+    // A whole negative power of a negative number is fine.
+    EXPECT_DOUBLE_EQ(MathLibrary::Pow(-2.0, 3.0), -8.0);
+    EXPECT_EQ(told.size(), 6u);
+    MathLibrary::SetReporter(nullptr);
+}
+
+TEST(Printf, FormatsLongTextsAndCutsFields) {
+    EXPECT_EQ(Printf("%+.3e", 0.001234), "+1.234e-03");
+    const std::string longText(1000, 'x');
+    EXPECT_EQ(Printf("<%s>", longText.c_str()).size(), 1002u);
+    EXPECT_EQ(CutToField("Wafer ID 123456789", 16), "Wafer ID 123456");
+    EXPECT_EQ(CutToField("short", 16), "short");
+    EXPECT_EQ(CutToField("x", 0), "");
+    EXPECT_EQ(VersionText(), "2.26");
+}
+
+TEST(Exceptions, CarryTextAndCode) {
+    try {
+        throw xmeas("A/D OverRange", 1);
+    } catch (const xmsg& e) {
+        EXPECT_EQ(e.why(), "A/D OverRange");
+        EXPECT_EQ(dynamic_cast<const xmeas&>(e).code(), 1);
+    }
+    EXPECT_THROW(ThrowAbort(), bool);
+}
