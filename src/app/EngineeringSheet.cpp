@@ -214,67 +214,17 @@ void TGpib::Interface(int kind) {
     }
 }
 
-TEngineeringSheet::TEngineeringSheet(QWidget* parent) : QDialog(parent) {
-    setObjectName("ENGINEERING");
-    setWindowTitle("Engineering");
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    auto* layout = new QVBoxLayout(this);
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName("pages");
-    layout->addWidget(tabs_);
-
-    std::vector<std::pair<EngineeringPage*, const char*>> pages{{new TGpib(tabs_), "GPIB"}};
-    if (BufferAmplifierPortOpen()) pages.emplace_back(new TBuffer(tabs_), "Buffer");
-    pages.emplace_back(new TManual(tabs_), "Magnet");
-    for (const auto& [page, title] : pages) {
-        tabs_->addTab(page, title);
-        pages_.push_back(page);
-        setUp_.push_back(false);
-    }
-    connect(tabs_, &QTabWidget::currentChanged, this, &TEngineeringSheet::SetUpPage);
-
-    auto* row = new QHBoxLayout;
-    auto* ok = new QPushButton("OK", this);
-    ok->setObjectName("IDOK");
-    ok->setDefault(true);
-    auto* close = new QPushButton("Close", this);
-    close->setObjectName("IDCANCEL");
-    auto* apply = new QPushButton("Apply", this);
-    apply->setObjectName("IDAPPLY");
-    row->addStretch();
-    row->addWidget(ok);
-    row->addWidget(close);
-    row->addWidget(apply);
-    layout->addLayout(row);
-    connect(ok, &QPushButton::clicked, this, &TEngineeringSheet::Ok);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(apply, &QPushButton::clicked, this, &TEngineeringSheet::ApplyPages);
-}
-
-void TEngineeringSheet::SetUpPage(int index) {
-    if (index < 0 || index >= PageCount() || setUp_[static_cast<std::size_t>(index)]) return;
-    setUp_[static_cast<std::size_t>(index)] = true;
-    pages_[static_cast<std::size_t>(index)]->SetUp();
-}
-
-bool TEngineeringSheet::ApplyPages() {
-    for (std::size_t i = 0; i < pages_.size(); ++i) {
-        if (!setUp_[i]) continue;
-        if (!pages_[i]->Apply()) {
-            tabs_->setCurrentIndex(static_cast<int>(i));
-            return false;
-        }
-    }
-    return true;
-}
-
-void TEngineeringSheet::Ok() {
-    if (ApplyPages()) accept();
+TEngineeringSheet::TEngineeringSheet(QWidget* parent)
+    : PropertySheet("ENGINEERING", "Engineering", PropertySheet::kApply, parent, "Close") {
+    AddPage(new TGpib(this), "GPIB");
+    if (BufferAmplifierPortOpen()) AddPage(new TBuffer(this), "Buffer");
+    AddPage(new TManual(this), "Magnet");
 }
 
 void ShowEngineeringSheet(QWidget* owner) {
+    // The first page reads the bus as the sheet is made; the guard covers a
+    // owner that went away meanwhile.
     QPointer<TEngineeringSheet> sheet(new TEngineeringSheet(owner));
-    sheet->SetUpPage(0);
     if (!sheet) return;
     Prompt::Exec(*sheet);
     delete sheet.data();

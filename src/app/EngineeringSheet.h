@@ -48,27 +48,10 @@ class TGpib : public EngineeringPage {
     int secondary_ = 6;
 };
 
-class TEngineeringSheet : public QDialog {
+class TEngineeringSheet : public PropertySheet {
     Q_OBJECT
   public:
     explicit TEngineeringSheet(QWidget* parent = nullptr);
-
-    QTabWidget* Tabs() const { return tabs_; }
-    int PageCount() const { return static_cast<int>(pages_.size()); }
-    EngineeringPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
-    bool WasSetUp(int index) const { return setUp_.at(static_cast<std::size_t>(index)); }
-    // Sets the page up if it has not been yet.
-    void SetUpPage(int index);
-    // Applies every page that was set up; false when one refused (the sheet
-    // then shows that page).
-    bool ApplyPages();
-
-  private:
-    void Ok();
-
-    QTabWidget* tabs_;
-    std::vector<EngineeringPage*> pages_;
-    std::vector<bool> setUp_;
 };
 
 // Help > "Engineering" (command 103).

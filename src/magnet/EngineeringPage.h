@@ -1,14 +1,6 @@
 #pragma once
-// A page of the engineering sheet. The sheet sets a page up when it is first
-// brought to the front, and on OK or Apply asks every page that was set up to
-// apply; a page that refuses keeps the sheet open on itself.
-#include <QWidget>
+// A page of the engineering sheet: set up when first brought to the front,
+// asked to apply on OK or Apply (a refusal keeps the sheet on it).
+#include "PropertySheet.h"
 
-class EngineeringPage : public QWidget {
-  public:
-    using QWidget::QWidget;
-    // Called once, when the page is first shown.
-    virtual void SetUp() {}
-    // False refuses the apply (the sheet stays open on this page).
-    virtual bool Apply() { return true; }
-};
+using EngineeringPage = PropertyPage;

@@ -66,7 +66,7 @@ QLabel* ReadOut(FieldSet& fields, int id, QWidget* parent) {
 }  // namespace
 
 ConfigPage::ConfigPage(const char* resourceName, int helpContext, QWidget* parent)
-    : QWidget(parent), fields_(this), helpContext_(helpContext) {
+    : PropertyPage(parent), fields_(this), helpContext_(helpContext) {
     setObjectName(resourceName);
 }
 

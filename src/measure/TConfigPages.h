@@ -6,20 +6,19 @@
 #include <QWidget>
 
 #include "FieldSet.h"
+#include "PropertySheet.h"
 
 class QAbstractButton;
 class QRadioButton;
 class QCheckBox;
 
-class ConfigPage : public QWidget {
+class ConfigPage : public PropertyPage {
     Q_OBJECT
   public:
     ConfigPage(const char* resourceName, int helpContext, QWidget* parent);
     FieldSet& Fields() { return fields_; }
     const FieldSet& Fields() const { return fields_; }
-    int HelpContext() const { return helpContext_; }
-    // Takes the page's values; false keeps the sheet open on this page.
-    virtual bool Apply() { return true; }
+    int HelpContext() const override { return helpContext_; }
 
   private:
     FieldSet fields_;

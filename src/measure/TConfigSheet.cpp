@@ -1,9 +1,6 @@
 #include "TConfigSheet.h"
 
-#include <QHBoxLayout>
 #include <QPushButton>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 #include "AutoSet.h"
 #include "LogFile.h"
@@ -19,54 +16,21 @@ std::function<void(int)>& HelpHandler() {
     return handler;
 }
 
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 }  // namespace
 
-TConfigSheet::TConfigSheet(QWidget* parent) : QDialog(parent) {
-    setObjectName("CONFIGURATION");
-    setWindowTitle("Measurment Configuration");
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    auto* layout = new QVBoxLayout(this);
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName("pages");
-    layout->addWidget(tabs_);
-    const std::pair<ConfigPage*, const char*> pages[] = {{new TCurrent(tabs_), "Current"},
-                                                         {new TDelays(tabs_), "Delay/Averaging"},
-                                                         {new Scatter(tabs_), "Scattering"}};
-    for (const auto& [page, title] : pages) {
-        tabs_->addTab(page, title);
-        pages_.push_back(page);
-        shown_.push_back(false);
-    }
-    shown_[0] = true;
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index >= 0 && static_cast<std::size_t>(index) < shown_.size())
-            shown_[static_cast<std::size_t>(index)] = true;
-    });
-
-    auto* row = new QHBoxLayout;
-    auto* ok = Button("OK", "IDOK", this);
-    ok->setDefault(true);
-    auto* cancel = Button("Cancel", "IDCANCEL", this);
-    auto* apply = Button("Apply", "IDAPPLY", this);
-    auto* help = Button("Help", "IDHELP", this);
-    row->addStretch();
-    for (QPushButton* button : {ok, cancel, apply, help}) row->addWidget(button);
-    layout->addLayout(row);
-    connect(ok, &QPushButton::clicked, this, &TConfigSheet::Ok);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(apply, &QPushButton::clicked, this, [this] { ApplyPages(); });
-    connect(help, &QPushButton::clicked, this, [this] {
-        auto* page = qobject_cast<ConfigPage*>(tabs_->currentWidget());
-        if (page && HelpHandler()) HelpHandler()(page->HelpContext());
-    });
+TConfigSheet::TConfigSheet(QWidget* parent)
+    : PropertySheet("CONFIGURATION", "Measurment Configuration",
+                    PropertySheet::kApply | PropertySheet::kHelp, parent) {
+    auto* current = new TCurrent(this);
+    AddPage(current, "Current");
+    AddPage(new TDelays(this), "Delay/Averaging");
+    AddPage(new Scatter(this), "Scattering");
+    onHelp = [](int context) {
+        if (HelpHandler()) HelpHandler()(context);
+    };
     // A search owns the settings until it ends: OK and Apply wait for it.
-    auto* current = static_cast<TCurrent*>(pages_[0]);
+    QPushButton* ok = Button("IDOK");
+    QPushButton* apply = Button("IDAPPLY");
     connect(current, &TCurrent::searchingChanged, this, [ok, apply](bool searching) {
         ok->setEnabled(!searching);
         apply->setEnabled(!searching);
@@ -74,23 +38,16 @@ TConfigSheet::TConfigSheet(QWidget* parent) : QDialog(parent) {
 }
 
 bool TConfigSheet::Searching() const {
-    return static_cast<const TCurrent*>(pages_[0])->Searching();
+    return static_cast<const TCurrent*>(PropertySheet::Page(0))->Searching();
+}
+
+ConfigPage* TConfigSheet::Page(int index) const {
+    return static_cast<ConfigPage*>(PropertySheet::Page(index));
 }
 
 bool TConfigSheet::ApplyPages() {
     if (Searching()) return false;
-    for (std::size_t i = 0; i < pages_.size(); ++i) {
-        if (!shown_[i]) continue;
-        if (!pages_[i]->Apply()) {
-            tabs_->setCurrentIndex(static_cast<int>(i));
-            return false;
-        }
-    }
-    return true;
-}
-
-void TConfigSheet::Ok() {
-    if (ApplyPages()) accept();
+    return PropertySheet::ApplyPages();
 }
 
 void TConfigSheet::done(int result) {

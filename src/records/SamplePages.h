@@ -4,6 +4,8 @@
 // stays open on that page).
 #include <QWidget>
 
+#include "PropertySheet.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -12,11 +14,11 @@ class QPushButton;
 class QRadioButton;
 class ShapePicture;
 
-class SamplePage : public QWidget {
+class SamplePage : public PropertyPage {
     Q_OBJECT
   public:
-    using QWidget::QWidget;
-    virtual bool Apply() = 0;
+    using PropertyPage::PropertyPage;
+    bool Apply() override = 0;
 };
 
 // Identifiers: the two IDs (labels from the System values) and the description.

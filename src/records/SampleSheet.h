@@ -1,25 +1,12 @@
 #pragma once
-// The "Sample" property sheet: Identifiers, Material, Geometry, Log File.
-// On OK every page that was brought up applies its fields, in page order; a
-// page that refuses keeps the sheet open on itself. A page never shown
-// applies nothing.
-#include <QDialog>
-#include <vector>
+// The "Sample" property sheet: Identifiers, Material, Geometry, Log File,
+// with OK and Cancel and the platform's property-sheet rules.
+#include "PropertySheet.h"
 
-class QTabWidget;
 class SamplePage;
 
-class TSampleSheet : public QDialog {
+class TSampleSheet : public PropertySheet {
     Q_OBJECT
   public:
     explicit TSampleSheet(QWidget* parent = nullptr);
-    QTabWidget* Tabs() const { return tabs_; }
-    SamplePage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
-    bool WasShown(int index) const { return shown_.at(static_cast<std::size_t>(index)); }
-
-  private:
-    void Ok();
-    QTabWidget* tabs_;
-    std::vector<SamplePage*> pages_;
-    std::vector<bool> shown_;
 };

@@ -131,15 +131,16 @@ TEST_F(SheetTest, BufferPageOnlyWithAnOpenPort) {
 }
 
 TEST_F(SheetTest, PagesAreSetUpWhenFirstShown) {
-    TEngineeringSheet sheet;
-    sheet.SetUpPage(0);
+    TEngineeringSheet sheet;  // the first page is in front at once
     EXPECT_EQ(bus->Log(), (Lines{"IC 0 3 6"}));
+    EXPECT_TRUE(sheet.WasShown(0));
+    EXPECT_FALSE(sheet.WasShown(1));
     bus->Reply("58");
     sheet.Tabs()->setCurrentIndex(1);
     sheet.Tabs()->setCurrentIndex(0);
     sheet.Tabs()->setCurrentIndex(1);
     EXPECT_EQ(bus->Log(), (Lines{"IC 0 3 6", "R 3 7"}));
-    EXPECT_TRUE(sheet.WasSetUp(1));
+    EXPECT_TRUE(sheet.WasShown(1));
 }
 
 TEST_F(SheetTest, RefusingPageKeepsTheSheetOpenOnItself) {
@@ -170,7 +171,6 @@ TEST_F(SheetTest, RefusingPageKeepsTheSheetOpenOnItself) {
 TEST_F(SheetTest, UnseenPageAppliesNothing) {
     Settings().Tesla = -1.0;  // would be refused if the magnet page applied
     TEngineeringSheet sheet;
-    sheet.SetUpPage(0);
     Child<QPushButton>(sheet, "IDOK")->click();
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_DOUBLE_EQ(Settings().Tesla, -1.0);

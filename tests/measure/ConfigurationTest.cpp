@@ -192,7 +192,9 @@ TEST_F(AutoSetTest, TheOperatorsAbortEndsTheSearchAborted) {
         if (line == "R 3 13") State().cancelRequested = true;
     };
     bool sawBusy = false;
-    QObject::connect(&Status(), &StatusFields::busyChanged, [&](bool busy) { sawBusy |= busy; });
+    QObject listening;  // ends the connection with the test
+    QObject::connect(&Status(), &StatusFields::busyChanged, &listening,
+                     [&](bool busy) { sawBusy |= busy; });
     const auto report = Run();
     EXPECT_TRUE(sawBusy);
     EXPECT_EQ(report.outcome, "aborted");

@@ -85,7 +85,7 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     std::vector<std::string> dump;
     DumpIVCurve(dump, iv);
     ASSERT_EQ(dump.size(), 35u);
-    EXPECT_EQ(dump[0], "iv: 0 0 -0 0");
+    EXPECT_EQ(dump[0], "iv: 0 0 0 0");
     EXPECT_EQ(dump[10], "iv: 0 0 -100 0.07");
     EXPECT_EQ(dump[34], "iv: 1 1 60 -0.084");
 }
