@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "Printf.h"
+#include "ItcLink.h"
 #include "Prompt.h"
 #include "RunConfig.h"
-#include "TimeScale.h"
 
 namespace {
-constexpr int kItcReplyBytes = 40;
-constexpr int kMaxDrainBytes = 4096;
+constexpr int kItcReplyBytes = ItcLink::kReplyBytes;
 constexpr unsigned long kErrorBytes = 256;
 }  // namespace
 
@@ -79,28 +78,13 @@ int IotGpibBus::ReadItcByte() {
 }
 
 void IotGpibBus::ItcWrite(const std::string& text) {
-    if (Config().bytewiseItc) {
-        for (int i = 0; i < kMaxDrainBytes; ++i)
-            if (ReadItcByte() == 0) break;
-    }
+    if (Config().bytewiseItc) ItcLink::Drain([this] { return ReadItcByte(); });
     status = static_cast<int>(OutputX(itc_, text.data(), text.size(), 1, 1, nullptr, 0, nullptr));
     Check(status);
 }
 
-std::string IotGpibBus::ReadItcBytewise() {
-    std::string text;
-    const double start = TimeScale::Seconds();
-    while (TimeScale::Seconds() - start < 1.0) {
-        const int byte = ReadItcByte();
-        if (byte == 0) continue;
-        if (byte == '\r') break;
-        if (text.size() < static_cast<std::size_t>(kItcReplyBytes)) text += static_cast<char>(byte);
-    }
-    return text;
-}
-
 std::string IotGpibBus::ItcRead() {
-    if (Config().bytewiseItc) return ReadItcBytewise();
+    if (Config().bytewiseItc) return ItcLink::ReadReply([this] { return ReadItcByte(); });
     char buffer[kItcReplyBytes + 1] = {};
     const long n = EnterX(itc_, buffer, kItcReplyBytes, 1, nullptr, 0, nullptr);
     status = static_cast<int>(n);

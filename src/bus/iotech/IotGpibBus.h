@@ -25,7 +25,6 @@ class IotGpibBus : public GpibBus {
     long Check(long result);
     void Address(int primary, int secondary);
     int ReadItcByte();
-    std::string ReadItcBytewise();
 
     DevHandleT board_ = 0;
     DevHandleT hall_ = 0;

@@ -3,23 +3,20 @@
 #include <cstring>
 #include <memory>
 
+#include "ItcLink.h"
 #include "Printf.h"
 #include "RunConfig.h"
-#include "TimeScale.h"
 
 namespace {
 constexpr int kBoard = 0;
 constexpr int kHallPrimary = 3;
 constexpr int kHallStatusSecondary = 6;
 constexpr int kItcPrimary = 24;
-constexpr int kReplyBytes = 20;     // the electronics' replies fit in 19 characters
-constexpr int kItcReplyBytes = 40;  // an ITC5 reply buffer holds 40 characters
+constexpr int kReplyBytes = 20;  // the electronics' replies fit in 19 characters
+constexpr int kItcReplyBytes = ItcLink::kReplyBytes;
 constexpr int kRequestService = 0x40;
 constexpr int kRenLine = 0x1000;
 constexpr NiDriver::Address kNoAddress = 0xFFFF;
-// A filler-free stream of bytes would keep the drain going for ever; no
-// sane ITC5 reply is anywhere near this long.
-constexpr int kMaxDrainBytes = 4096;
 
 const char* const kErrorTexts[] = {
     "EDVR: driver not installed",  "ECIC: not controller-in-charge",
@@ -120,34 +117,16 @@ int NiGpibBus::ReadItcByte() {
     return driver_.ibcntl > 0 ? byte : 0;
 }
 
-void NiGpibBus::DrainItc() {
-    // The byte-wise link answers 0 when it holds nothing more.
-    for (int i = 0; i < kMaxDrainBytes; ++i)
-        if (ReadItcByte() == 0) return;
-}
-
 void NiGpibBus::ItcWrite(const std::string& text) {
-    if (Config().bytewiseItc) DrainItc();
+    if (Config().bytewiseItc) ItcLink::Drain([this] { return ReadItcByte(); });
     const std::string command = text + "\r";
     driver_.Send(kBoard, kItcPrimary, command.data(), static_cast<long>(command.size()),
                  NiDriver::NULLend);
     Check();
 }
 
-std::string NiGpibBus::ReadItcBytewise() {
-    std::string text;
-    const double start = TimeScale::Seconds();
-    while (TimeScale::Seconds() - start < 1.0) {
-        const int byte = ReadItcByte();
-        if (byte == 0) continue;
-        if (byte == '\r') break;
-        if (text.size() < static_cast<std::size_t>(kItcReplyBytes)) text += static_cast<char>(byte);
-    }
-    return text;
-}
-
 std::string NiGpibBus::ItcRead() {
-    if (Config().bytewiseItc) return ReadItcBytewise();
+    if (Config().bytewiseItc) return ItcLink::ReadReply([this] { return ReadItcByte(); });
     char buffer[kItcReplyBytes + 1] = {};
     driver_.Receive(kBoard, kItcPrimary, buffer, kItcReplyBytes, '\r');
     const long count = driver_.ibcntl;

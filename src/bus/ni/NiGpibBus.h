@@ -30,8 +30,6 @@ class NiGpibBus : public GpibBus {
   private:
     // Raises xgpib with the error text when the last call failed.
     void Check();
-    std::string ReadItcBytewise();
-    void DrainItc();
     int ReadItcByte();
     void RemoteOnly(bool on);
 
