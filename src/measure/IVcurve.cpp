@@ -138,11 +138,7 @@ void IVcurve::Measure() {
     Changed();
     Pump();
     const RunEnd end = RunSteps([this] { Run(); });
-    if (end == RunEnd::BusError) return;
-    RunSteps([this] {
-        HallUnit::Disconnect();
-        AppendLogBlock(2, LogBlock());
-    });
+    FinishRun(end, 2, [this] { return LogBlock(); });
 }
 
 void IVcurve::Run() {

@@ -134,6 +134,16 @@ RunEnd RunSteps(const std::function<void()>& steps) {
     }
 }
 
+void FinishRun(RunEnd end, unsigned logMask, const std::function<std::string()>& logBlock,
+               const std::function<void()>& results) {
+    if (end == RunEnd::BusError) return;
+    RunSteps([&] {
+        HallUnit::Disconnect();
+        AppendLogBlock(logMask, logBlock());
+        if (results) results();
+    });
+}
+
 void CheckCancel() {
     Pump();
     if (State().cancelRequested) ThrowAbort();

@@ -19,6 +19,11 @@ enum class RunEnd { Completed, BusError, Cancelled, Failed };
 // it disconnects, appends its log block and hands over its results.
 RunEnd RunSteps(const std::function<void()>& steps);
 
+// The end of every run after its steps: nothing after a bus error;
+// otherwise the disconnect, the log block (when its LogInclude bit is set
+// and a log is open) and, where the measurement has them, its results.
+void FinishRun(RunEnd end, unsigned logMask, const std::function<std::string()>& logBlock,
+               const std::function<void()>& results = {});
 // Between readings: serves the window messages and raises the operator's
 // abort when it has been asked for.
 void CheckCancel();

@@ -77,11 +77,7 @@ void TCheck::Measure() {
         Status().SetText("Ready");
         Status().SetDetail("");
     });
-    if (end == RunEnd::BusError) return;
-    RunSteps([this] {
-        HallUnit::Disconnect();
-        AppendLogBlock(1, LogBlock());
-    });
+    FinishRun(end, 1, [this] { return LogBlock(); });
 }
 
 void TCheck::MeasurePairs() {

@@ -68,12 +68,8 @@ void TResBar::Measure() {
         Status().SetText("Ready");
         Status().SetDetail("");
     });
-    if (end == RunEnd::BusError) return;
-    RunSteps([this] {
-        HallUnit::Disconnect();
-        AppendLogBlock(4, LogBlock());
-        ResultsUpdateResistivity();
-    });
+    FinishRun(
+        end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
 }
 
 void TResBar::Steps() {

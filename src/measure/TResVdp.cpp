@@ -83,12 +83,8 @@ void TResVdp::Measure() {
         Status().SetText("Ready");
         Status().SetDetail("");
     });
-    if (end == RunEnd::BusError) return;
-    RunSteps([this] {
-        HallUnit::Disconnect();
-        AppendLogBlock(4, LogBlock());
-        ResultsUpdateResistivity();
-    });
+    FinishRun(
+        end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
 }
 
 // The hold value is set on whichever of the first two configurations gives
