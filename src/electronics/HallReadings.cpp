@@ -15,19 +15,22 @@ bool IsDigit(char c) {
 }
 }  // namespace
 
-double ParseDecimal(std::string_view text, bool* overflow) {
-    if (overflow) *overflow = false;
+DecimalScan ScanDecimal(std::string_view text) {
+    DecimalScan scan;
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
 
     const std::size_t start = i;
-    std::size_t intDigits = 0, leadingZeros = 0, fracDigits = 0;
+    std::size_t intDigits = 0, leadingZeros = 0, fracDigits = 0, zeroIntDigits = 0;
     bool significant = false;
     while (i < text.size() && IsDigit(text[i])) {
         if (text[i] != '0') significant = true;
-        if (significant) ++intDigits;
+        if (significant)
+            ++intDigits;
+        else
+            ++zeroIntDigits;
         ++i;
     }
     if (i < text.size() && text[i] == '.') {
@@ -39,9 +42,9 @@ double ParseDecimal(std::string_view text, bool* overflow) {
             ++i;
         }
     }
-    const std::size_t mantissaLength = i - start;
-    if (mantissaLength == 0 || (mantissaLength == 1 && text[start] == '.')) return 0.0;
-    if (intDigits == 0 && fracDigits == 0 && text[start] == '.') return 0.0;
+    // A number needs at least one digit before or after the point.
+    if (intDigits + zeroIntDigits + fracDigits == 0) return scan;
+    scan.found = true;
 
     long exponent = 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
@@ -58,7 +61,7 @@ double ParseDecimal(std::string_view text, bool* overflow) {
             i = j;
         }
     }
-    if (!significant) return 0.0;
+    if (!significant) return scan;
 
     double value = 0.0;
     const auto [end, error] =
@@ -68,15 +71,38 @@ double ParseDecimal(std::string_view text, bool* overflow) {
         // Which way out of range: the decimal magnitude of the number decides.
         const long magnitude = intDigits > 0 ? static_cast<long>(intDigits) + exponent
                                              : exponent - static_cast<long>(leadingZeros);
-        if (magnitude > 0 && overflow) *overflow = true;
-        return 0.0;
+        scan.overflow = magnitude > 0;
+        return scan;
     }
     if (error != std::errc() || !std::isfinite(value)) {
-        if (overflow) *overflow = true;
-        return 0.0;
+        scan.overflow = true;
+        return scan;
     }
-    return negative ? -value : value;
+    scan.value = negative ? -value : value;
+    return scan;
 }
+
+double ParseDecimal(std::string_view text, bool* overflow) {
+    const DecimalScan scan = ScanDecimal(text);
+    if (overflow) *overflow = scan.overflow;
+    return scan.value;
+}
+
+namespace {
+// A reply that is a number: its value, over range beyond a double, or none.
+HallReading NumberReading(std::string_view text) {
+    HallReading reading;
+    const DecimalScan scan = ScanDecimal(text);
+    if (!scan.found) {
+        reading.kind = HallReading::Kind::NoNumber;
+    } else if (scan.overflow) {
+        reading.kind = HallReading::Kind::OverRange;
+    } else {
+        reading.value = scan.value;
+    }
+    return reading;
+}
+}  // namespace
 
 HallReading ParseVoltageReading(std::string_view reply) {
     HallReading reading;
@@ -84,24 +110,21 @@ HallReading ParseVoltageReading(std::string_view reply) {
         reading.kind = HallReading::Kind::OverRange;
     } else if (!reply.empty() && reply[0] == 'S') {
         reading.kind = HallReading::Kind::Saturating;
-    } else if (!reply.empty()) {
-        bool overflow = false;
-        reading.value = ParseDecimal(reply.substr(1), &overflow);
-        if (overflow) reading.kind = HallReading::Kind::OverRange;
+    } else if (reply.empty()) {
+        reading.kind = HallReading::Kind::NoNumber;
+    } else {
+        reading = NumberReading(reply.substr(1));
     }
     return reading;
 }
 
 HallReading ParseCurveReading(std::string_view reply) {
-    HallReading reading;
-    if (reply.size() >= 2 && reply[1] == '>') {
-        reading.kind = HallReading::Kind::OverRange;
-        return reading;
-    }
-    bool overflow = false;
-    reading.value = ParseDecimal(reply, &overflow);
-    if (overflow) reading.kind = HallReading::Kind::OverRange;
-    return reading;
+    if (reply.size() >= 2 && reply[1] == '>') return {HallReading::Kind::OverRange, 0.0};
+    return NumberReading(reply);
+}
+
+HallReading ParseCurrentReply(std::string_view reply) {
+    return NumberReading(reply);
 }
 
 double ParseCurrentReading(std::string_view reply) {

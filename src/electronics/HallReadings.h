@@ -1,29 +1,43 @@
 #pragma once
 // The Hall electronics' replies and numbers, as pure functions: every reply
-// gives a defined result, whatever bytes arrive.
+// gives a defined result, whatever bytes arrive. A reply in which no number
+// can be found says so (Kind::NoNumber); it never reads as a 0 V reading.
 #include <string>
 #include <string_view>
 
 struct HallReading {
-    enum class Kind { Value, OverRange, Saturating };
+    enum class Kind { Value, OverRange, Saturating, NoNumber };
     Kind kind = Kind::Value;
     double value = 0.0;
 };
 
-// Plain decimal conversion: leading blanks and a sign, digits with an optional
-// point and exponent; trailing text is ignored and no number reads as 0. The
-// result is always finite: a number too large for a double sets `overflow`
-// (and reads as 0), one too small reads as 0. Independent of the C locale.
+// What a plain decimal conversion found: leading blanks and a sign, digits
+// with an optional point and exponent; trailing text is ignored. `found` is
+// false when the text holds no number there (then value is 0). The value is
+// always finite: a number too large for a double sets `overflow` (value 0),
+// one too small reads as 0. Independent of the C locale.
+struct DecimalScan {
+    double value = 0.0;
+    bool found = false;
+    bool overflow = false;
+};
+DecimalScan ScanDecimal(std::string_view text);
+// The same conversion for texts where no number means 0 (operator entries).
 double ParseDecimal(std::string_view text, bool* overflow = nullptr);
 
 // Voltmeter reply (secondary 9): ">" as third character is over range (tested
 // first), "S" as first character is the current measurement saturating,
-// otherwise the number from the second character on.
+// otherwise the number from the second character on (NoNumber without one).
 HallReading ParseVoltageReading(std::string_view reply);
 // IV-curve voltage reply (secondary 12): ">" as second character is over
-// range, otherwise the whole reply is the number.
+// range, otherwise the whole reply is the number (NoNumber without one).
 HallReading ParseCurveReading(std::string_view reply);
-// Current meter reply (secondary 13): the whole reply is the number.
+// Current meter reply (secondary 13): the whole reply is the number; Value,
+// NoNumber, or OverRange for a number beyond a double.
+HallReading ParseCurrentReply(std::string_view reply);
+// The bare number of a current meter reply, 0 when there is none. Kept for
+// callers that check the reply themselves; ParseCurrentReply tells a reply
+// without a number from a current of 0.
 double ParseCurrentReading(std::string_view reply);
 
 // Fine-gain number for a reading v taken at a known fine gain: the integer part

@@ -25,13 +25,22 @@ void HallUnit::ReadVoltage(double& value) {
     const HallReading reading = ParseVoltageReading(Bus().Read(kPrimary, kVoltmeter));
     switch (reading.kind) {
         case HallReading::Kind::OverRange:
-            throw xmeas("A/D OverRange", 1);
+            throw xmeas("A/D OverRange", kOverRangeCode);
         case HallReading::Kind::Saturating:
-            throw xmeas("I-meas Saturating", 2);
+            throw xmeas("I-meas Saturating", kSaturatingCode);
+        case HallReading::Kind::NoNumber:
+            throw xmeas("V-meas Unreadable", kNoReadingCode);
         case HallReading::Kind::Value:
             value = reading.value;
             break;
     }
+}
+
+double HallUnit::ReadCurrent() {
+    const HallReading reading = ParseCurrentReply(Bus().Read(kPrimary, kCurrentMeter));
+    // Stored as the run's current, a made-up 0 would divide every result by zero.
+    if (reading.kind != HallReading::Kind::Value) throw xmeas("I-meas Unreadable", kNoReadingCode);
+    return reading.value;
 }
 
 void HallUnit::ReadVoltageAutoGain(double& value, int& gain) {
@@ -42,7 +51,7 @@ void HallUnit::ReadVoltageAutoGain(double& value, int& gain) {
         try {
             ReadVoltage(value);
         } catch (const xmeas& error) {
-            if (error.code() != 1 || gain == 0) throw;
+            if (error.code() != kOverRangeCode || gain == 0) throw;
             --gain;
             steppedDown = true;
             continue;
@@ -60,7 +69,7 @@ void HallUnit::ReadVoltageGainOffset(double& value, int& gain, int& offset) {
             ReadVoltage(value);
             return;
         } catch (const xmeas& error) {
-            if (error.code() != 1 || gain == 0) throw;
+            if (error.code() != kOverRangeCode || gain == 0) throw;
             --gain;
             offset /= 10;
         }
@@ -85,14 +94,14 @@ void HallUnit::SetCurrent() {
         const auto* range = std::begin(kRanges);
         while (!(current > range->above) && range + 1 != std::end(kRanges)) ++range;
         Bus().Write(kPrimary, kSource, Printf("DI%.1f", current * range->multiplier));
-        const double reported = ParseCurrentReading(Bus().Read(kPrimary, kCurrentMeter));
+        const double reported = ReadCurrent();
         settings.bufferSourceValue = reported;
         settings.Current = reported / range->multiplier;
         rangeByte = range->range | 0x20;
     } else {
         Bus().Write(kPrimary, kSource,
                     Printf("%cI%.1f", settings.AC ? 'A' : 'D', settings.Current));
-        settings.Current = ParseCurrentReading(Bus().Read(kPrimary, kCurrentMeter));
+        settings.Current = ReadCurrent();
     }
     if (Config().bufferAmplifierInstalled) BufferAmplifierLink::Send(rangeByte);
 }

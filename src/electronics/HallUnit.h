@@ -18,9 +18,20 @@ class HallUnit {
     static constexpr int kCurveVoltmeter = 12;
     static constexpr int kCurrentMeter = 13;
 
-    // One reading at the present gain. xmeas "A/D OverRange" (1) or
-    // "I-meas Saturating" (2); bus errors pass as xgpib.
+    // Codes of the measurement errors (xmeas). A reply without a number has
+    // neither the over-range nor the saturation bit: callers that step the
+    // gain down or blame the current must not take it for either.
+    static constexpr int kOverRangeCode = 1;
+    static constexpr int kSaturatingCode = 2;
+    static constexpr int kNoReadingCode = 4;
+
+    // One reading at the present gain. xmeas "A/D OverRange" (1),
+    // "I-meas Saturating" (2) or, for a reply with no number in it,
+    // "V-meas Unreadable" (4); bus errors pass as xgpib.
     static void ReadVoltage(double& value);
+    // The current meter's reading (secondary 13), in the unit it was set in.
+    // xmeas "I-meas Unreadable" (4) for a reply with no usable number.
+    static double ReadCurrent();
     // Auto-ranging: the gain (0..3, in and out) rises a decade at a time until
     // the reading exceeds 0.55 or the gain is 3; after an over range it steps
     // down and stops at the first good reading.
@@ -40,7 +51,8 @@ class HallUnit {
     static void IntegrateVoltage(double& value);
 
     // Programs the configured current, stores back what the source reports
-    // and tells an installed buffer amplifier its range.
+    // and tells an installed buffer amplifier its range. When the read-back
+    // is unreadable the configured current is kept and xmeas is raised.
     static void SetCurrent();
     // 0 when the configured current is within the source's limits, else
     // clamps it: 1 above / 2 below the buffered limits, 3 above / 4 below the

@@ -120,6 +120,71 @@ TEST_F(Hall, AutoGainAfterOverRangeTakesTheFirstGoodReading) {
     EXPECT_EQ(bus->Log(), (Lines{"W 3 9 G3", "R 3 9", "W 3 9 G2", "R 3 9"}));
 }
 
+TEST_F(Hall, AReplyWithoutANumberIsAFailedReadingNotZero) {
+    bus->Replies({"N+0.5", "Nq!x;", "", "N+0.25"});
+    double v = 0;
+    HallUnit::ReadVoltage(v);
+    for (int i = 0; i < 2; ++i) {
+        try {
+            HallUnit::ReadVoltage(v);
+            FAIL();
+        } catch (const xmeas& e) {
+            EXPECT_STREQ(e.what(), "V-meas Unreadable");
+            // Neither over range (which steps the gain down) nor saturation.
+            EXPECT_EQ(e.code() & (HallUnit::kOverRangeCode | HallUnit::kSaturatingCode), 0);
+            EXPECT_NE(e.code(), 0);
+        }
+        EXPECT_DOUBLE_EQ(v, 0.5);  // the caller's value is left alone
+    }
+    HallUnit::ReadVoltage(v);
+    EXPECT_DOUBLE_EQ(v, 0.25);
+}
+
+TEST_F(Hall, AutoRangingPassesAnUnreadableReplyOnWithoutSteppingTheGain) {
+    double v = 0;
+    int gain = 2, offset = 30;
+    bus->Replies({"N+0.01", "N*junk"});
+    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageAutoGain(v, gain); }),
+              HallUnit::kNoReadingCode);
+    EXPECT_EQ(gain, 3);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G2", "W 3 9 G3"}));
+    bus->ClearLog();
+    bus->Reply("N?");
+    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageGainOffset(v, gain, offset); }),
+              HallUnit::kNoReadingCode);
+    EXPECT_EQ(gain, 3);
+    EXPECT_EQ(offset, 30);
+    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G3O30"}));
+}
+
+TEST_F(Hall, TimedReadingsDoNotAverageOrKeepUnreadableReplies) {
+    // Delayed: an unreadable last reply fails the reading with its code.
+    Settings().Delay = 2;
+    bus->Replies({"N+0.1", "N<?"});
+    double v = 0;
+    try {
+        HallUnit::MeasureVoltage(v);
+        FAIL();
+    } catch (const xmeas& e) {
+        EXPECT_STREQ(e.what(), "Measurement Failure");
+        EXPECT_EQ(e.code(), HallUnit::kNoReadingCode);
+    }
+    // An earlier one is read again like any failed reading.
+    bus->Replies({"N<?", "N+0.2"});
+    HallUnit::MeasureVoltage(v);
+    EXPECT_DOUBLE_EQ(v, 0.2);
+
+    // Integrated: one unreadable reply ends the integration with it.
+    Settings().Delay = 0;
+    Settings().Integrations = 1000;
+    bus->onOperation = [&](const std::string&) {
+        bus->Reply(bus->Reads() == 7 ? "N/&%" : "N+0.1");
+    };
+    v = -1;
+    EXPECT_EQ(MeasurementCode([&] { HallUnit::IntegrateVoltage(v); }), HallUnit::kNoReadingCode);
+    EXPECT_EQ(v, -1);
+}
+
 TEST_F(Hall, AutoGainPassesOnOverRangeAtZeroAndSaturation) {
     double v = 0;
     int gain = 1;
@@ -345,6 +410,36 @@ TEST_F(Hall, SetCurrentOnTheStandardSource) {
     bus->Reply("250.0");
     HallUnit::SetCurrent();
     EXPECT_EQ(bytes, std::vector<std::uint8_t>{0x40});
+}
+
+TEST_F(Hall, AnUnreadableCurrentReadBackKeepsTheCurrent) {
+    for (const char* reply : {"", "#a%W", "uA", "1e999"}) {
+        Settings().Current = 100;
+        bus->Reply(reply);
+        try {
+            HallUnit::SetCurrent();
+            FAIL() << reply;
+        } catch (const xmeas& e) {
+            EXPECT_STREQ(e.what(), "I-meas Unreadable");
+            EXPECT_EQ(e.code() & (HallUnit::kOverRangeCode | HallUnit::kSaturatingCode), 0);
+        }
+        EXPECT_DOUBLE_EQ(Settings().Current, 100.0) << reply;
+    }
+    // Buffered: neither the current nor the source value changes, and the
+    // amplifier is not switched to a range for a current nobody confirmed.
+    Config().bufferAmplifierInstalled = true;
+    Settings().bufferAmplifierMode = true;
+    Settings().Current = 0.1;
+    Settings().bufferSourceValue = 200.0;
+    bus->Reply("?!");
+    EXPECT_THROW(HallUnit::SetCurrent(), xmeas);
+    EXPECT_DOUBLE_EQ(Settings().Current, 0.1);
+    EXPECT_DOUBLE_EQ(Settings().bufferSourceValue, 200.0);
+    EXPECT_TRUE(bytes.empty());
+    // A reported 0 is a reading like any other.
+    bus->Reply("0");
+    HallUnit::SetCurrent();
+    EXPECT_EQ(Settings().Current, 0.0);
 }
 
 TEST_F(Hall, LimitCurrent) {

@@ -19,19 +19,29 @@ TEST(VoltageReading, StatusCharacterAndOverRange) {
     // The over-range test comes before the saturation test.
     EXPECT_EQ(ParseVoltageReading("S >").kind, Kind::OverRange);
     EXPECT_EQ(ParseVoltageReading("S+0.2").kind, Kind::Saturating);
-    // ">" elsewhere is not over range.
-    EXPECT_EQ(ParseVoltageReading("N>0.5").kind, Kind::Value);
+    // ">" elsewhere is not over range (and in the second place it hides the number).
+    EXPECT_EQ(ParseVoltageReading("N>0.5").kind, Kind::NoNumber);
+    EXPECT_EQ(ParseVoltageReading("N+0.5>").kind, Kind::Value);
 }
 
-TEST(VoltageReading, ShortAndOddRepliesHaveDefinedResults) {
-    for (const char* reply : {"", "N", "S", "N+", "N-", "N.", "Nabc", "N- 1"}) {
+TEST(VoltageReading, RepliesWithoutANumberAreNoReading) {
+    // Nothing from the second character on is a number: never a 0 V reading.
+    for (const char* reply : {"", "N", "N+", "N-", "N.", "N+.", "N-.e5", "Nabc", "N- 1", "N e3",
+                              "Nnan", "Ninf", "N+Infinity", "NN+0.1", "~;4kq<Zp"}) {
         const HallReading r = ParseVoltageReading(reply);
+        EXPECT_EQ(r.kind, Kind::NoNumber) << reply;
         EXPECT_EQ(r.value, 0.0) << reply;
     }
+    // A real zero, and the conversion's leniency: blanks, a sign, trailing text.
+    for (const char* reply : {"N0", "N+0.000000E+00", "N-.0", "N 0.", "N  +0e7V"}) {
+        const HallReading r = ParseVoltageReading(reply);
+        EXPECT_EQ(r.kind, Kind::Value) << reply;
+        EXPECT_EQ(r.value, 0.0) << reply;
+    }
+    EXPECT_DOUBLE_EQ(ParseVoltageReading("x7.5junk").value, 7.5);
     EXPECT_EQ(ParseVoltageReading("S").kind, Kind::Saturating);
-    // No infinities, NaNs or hexadecimal numbers out of a plain decimal reader.
-    EXPECT_EQ(ParseVoltageReading("Nnan").value, 0.0);
-    EXPECT_EQ(ParseVoltageReading("Ninf").value, 0.0);
+    // No hexadecimal numbers out of a plain decimal reader: "0" and trailing text.
+    EXPECT_EQ(ParseVoltageReading("N0x1p3").kind, Kind::Value);
     EXPECT_EQ(ParseVoltageReading("N0x1p3").value, 0.0);
     // A number beyond a double is over range, one below it is zero.
     EXPECT_EQ(ParseVoltageReading("N1e999").kind, Kind::OverRange);
@@ -43,11 +53,23 @@ TEST(VoltageReading, ShortAndOddRepliesHaveDefinedResults) {
 
 TEST(CurveAndCurrentReadings, WholeReplyIsTheNumber) {
     EXPECT_EQ(ParseCurveReading("+>").kind, Kind::OverRange);
-    EXPECT_EQ(ParseCurveReading(">+").kind, Kind::Value);
+    EXPECT_EQ(ParseCurveReading(">+").kind, Kind::NoNumber);
+    EXPECT_EQ(ParseCurveReading("").kind, Kind::NoNumber);
     EXPECT_DOUBLE_EQ(ParseCurveReading("-1.25").value, -1.25);
+    EXPECT_EQ(ParseCurveReading("-1.25").kind, Kind::Value);
     EXPECT_DOUBLE_EQ(ParseCurrentReading(" 99.7"), 99.7);
     EXPECT_DOUBLE_EQ(ParseCurrentReading("1.5e2uA"), 150.0);
     EXPECT_EQ(ParseCurrentReading(""), 0.0);
+}
+
+TEST(CurveAndCurrentReadings, CurrentReplyTellsNoNumberFromZero) {
+    EXPECT_EQ(ParseCurrentReply(" 99.7").kind, Kind::Value);
+    EXPECT_DOUBLE_EQ(ParseCurrentReply(" 99.7").value, 99.7);
+    EXPECT_EQ(ParseCurrentReply("0").kind, Kind::Value);
+    for (const char* reply : {"", " ", "uA", "+", ".", "-e2", "#&Q(b!x", "nan"})
+        EXPECT_EQ(ParseCurrentReply(reply).kind, Kind::NoNumber) << reply;
+    EXPECT_EQ(ParseCurrentReply("1e999").kind, Kind::OverRange);
+    EXPECT_EQ(ParseCurrentReply("1e999").value, 0.0);
 }
 
 TEST(Decimal, Forms) {
@@ -67,6 +89,29 @@ TEST(Decimal, Forms) {
     EXPECT_FALSE(overflow);
 }
 
+TEST(Decimal, ScanTellsWhetherANumberWasThere) {
+    struct Case {
+        const char* text;
+        bool found;
+        double value;
+    };
+    const Case cases[] = {{"0", true, 0.0},     {".0", true, 0.0},    {"0.", true, 0.0},
+                          {"-0e5", true, -0.0}, {" 12x", true, 12.0}, {"1e-999", true, 0.0},
+                          {"", false, 0.0},     {".", false, 0.0},    {"-", false, 0.0},
+                          {"+.e1", false, 0.0}, {"e5", false, 0.0},   {"x1", false, 0.0},
+                          {"- 1", false, 0.0},  {"inf", false, 0.0}};
+    for (const Case& c : cases) {
+        const DecimalScan scan = ScanDecimal(c.text);
+        EXPECT_EQ(scan.found, c.found) << c.text;
+        EXPECT_EQ(scan.value, c.value) << c.text;
+        EXPECT_FALSE(scan.overflow) << c.text;
+    }
+    const DecimalScan big = ScanDecimal("-9e400");
+    EXPECT_TRUE(big.found);
+    EXPECT_TRUE(big.overflow);
+    EXPECT_EQ(big.value, 0.0);
+}
+
 TEST(Parsers, SurviveAnyBytes) {
     std::mt19937 random(4711);
     static const char kAlphabet[] = "0123456789+-.eE >SN\t\r\n\0xinfa";
@@ -79,6 +124,11 @@ TEST(Parsers, SurviveAnyBytes) {
         EXPECT_TRUE(std::isfinite(ParseVoltageReading(reply).value)) << reply;
         EXPECT_TRUE(std::isfinite(ParseCurveReading(reply).value)) << reply;
         EXPECT_TRUE(std::isfinite(ParseCurrentReading(reply))) << reply;
+        // A reading is either a number or not, never both.
+        const DecimalScan scan = ScanDecimal(reply);
+        const HallReading current = ParseCurrentReply(reply);
+        EXPECT_EQ(current.kind == Kind::NoNumber, !scan.found) << reply;
+        EXPECT_EQ(current.kind == Kind::Value, scan.found && !scan.overflow) << reply;
     }
 }
 
