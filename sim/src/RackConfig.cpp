@@ -7,13 +7,171 @@
 #include <QJsonParseError>
 #include <QStringList>
 #include <cmath>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <vector>
 
 namespace vantris::sim {
 namespace {
 
 struct ConfigError {
     std::string text;
+};
+
+// Larger than any sensible rack; also the most a file read takes.
+constexpr std::size_t kMaxConfigBytes = 4 * 1024 * 1024;
+
+// Qt's reader keeps the last of two equal keys without a word, so a fault
+// list given twice would silently replace the first. This walks the text
+// (already known to be valid JSON) and names the first key that repeats
+// within one object, with its path ("faults[1].kind"). Iterative, so deep
+// nesting cannot exhaust the stack.
+class DuplicateKeyFinder {
+  public:
+    explicit DuplicateKeyFinder(std::string_view text) : text_(text) {}
+
+    std::optional<std::string> Find() {
+        struct Level {
+            bool object = false;
+            std::set<std::string> keys;
+            std::string path;       // of this object or array
+            std::string key;        // object: the key whose value comes next
+            std::size_t index = 0;  // array: the element that comes next
+        };
+        std::vector<Level> levels;
+        bool expectKey = false;
+        while (Skip()) {
+            const char c = text_[pos_];
+            if (c == '{' || c == '[') {
+                std::string path = levels.empty() ? std::string() : ChildPath(levels.back());
+                ++pos_;
+                levels.push_back(Level{c == '{', {}, std::move(path), {}, 0});
+                expectKey = c == '{';
+            } else if (c == '}' || c == ']') {
+                ++pos_;
+                levels.pop_back();
+                expectKey = false;
+            } else if (c == ',') {
+                ++pos_;
+                if (levels.empty()) return std::nullopt;
+                if (levels.back().object) {
+                    expectKey = true;
+                } else {
+                    ++levels.back().index;
+                }
+            } else if (c == ':') {
+                ++pos_;
+            } else if (c == '"') {
+                std::string s = String();
+                if (expectKey && !levels.empty()) {
+                    Level& level = levels.back();
+                    if (!level.keys.insert(s).second) {
+                        return (level.path.empty() ? s : level.path + "." + s);
+                    }
+                    level.key = std::move(s);
+                    expectKey = false;
+                }
+            } else {
+                ++pos_;  // numbers, true, false, null: nothing to remember
+            }
+        }
+        return std::nullopt;
+    }
+
+  private:
+    static std::string ChildPath(const auto& level) {
+        if (level.object) return level.path.empty() ? level.key : level.path + "." + level.key;
+        return level.path + "[" + std::to_string(level.index) + "]";
+    }
+
+    bool Skip() {
+        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
+                                       text_[pos_] == '\n' || text_[pos_] == '\r'))
+            ++pos_;
+        return pos_ < text_.size();
+    }
+
+    static int Hex(char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return 0;
+    }
+    unsigned Hex4() {
+        unsigned v = 0;
+        for (int i = 0; i < 4 && pos_ < text_.size(); ++i) v = v * 16 + Hex(text_[pos_++]);
+        return v;
+    }
+    static void Utf8(std::string& out, unsigned cp) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+
+    // The decoded text of the string at pos_ (at its opening quote), so that
+    // "a" and "\u0061" count as the same key.
+    std::string String() {
+        std::string out;
+        ++pos_;
+        while (pos_ < text_.size() && text_[pos_] != '"') {
+            char c = text_[pos_++];
+            if (c != '\\' || pos_ >= text_.size()) {
+                out += c;
+                continue;
+            }
+            c = text_[pos_++];
+            switch (c) {
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'u': {
+                    unsigned cp = Hex4();
+                    if (cp >= 0xD800 && cp < 0xDC00 && pos_ + 1 < text_.size() &&
+                        text_[pos_] == '\\' && text_[pos_ + 1] == 'u') {
+                        pos_ += 2;
+                        const unsigned low = Hex4();
+                        if (low >= 0xDC00 && low < 0xE000)
+                            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                    }
+                    Utf8(out, cp);
+                    break;
+                }
+                default:
+                    out += c;
+                    break;  // \" \\ \/
+            }
+        }
+        ++pos_;  // the closing quote
+        return out;
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
 };
 
 [[noreturn]] void Fail(const std::string& key, const std::string& what) {
@@ -335,6 +493,11 @@ void ReadRoot(const QJsonObject& root, RackConfig& c) {
 }  // namespace
 
 bool ParseRackConfig(const std::string& json, RackConfig& config, std::string& error) {
+    if (json.size() > kMaxConfigBytes) {
+        error = "the configuration is too large (" + std::to_string(json.size()) +
+                " bytes; at most " + std::to_string(kMaxConfigBytes) + ")";
+        return false;
+    }
     QJsonParseError parseError{};
     const QJsonDocument document =
         QJsonDocument::fromJson(QByteArray::fromStdString(json), &parseError);
@@ -345,6 +508,10 @@ bool ParseRackConfig(const std::string& json, RackConfig& config, std::string& e
     }
     if (!document.isObject()) {
         error = "expected a JSON object at the top level";
+        return false;
+    }
+    if (const auto key = DuplicateKeyFinder(json).Find()) {
+        error = *key + ": duplicate key";
         return false;
     }
     RackConfig result = config;
@@ -368,7 +535,14 @@ bool LoadRackConfig(const std::string& path, RackConfig& config, std::string& er
         error = path + ": cannot read the file";
         return false;
     }
-    const QByteArray bytes = file.read(4 * 1024 * 1024);
+    // One byte beyond the limit tells a file that is too large from one that
+    // just fits, without reading a huge file whole.
+    const QByteArray bytes = file.read(static_cast<qint64>(kMaxConfigBytes) + 1);
+    if (static_cast<std::size_t>(bytes.size()) > kMaxConfigBytes) {
+        error = path + ": the file is too large (more than " + std::to_string(kMaxConfigBytes) +
+                " bytes)";
+        return false;
+    }
     RackConfig result;
     if (!ParseRackConfig(bytes.toStdString(), result, error)) {
         error = path + ": " + error;

@@ -62,6 +62,57 @@ TEST(RackConfig, ErrorsNameTheKey) {
     EXPECT_EQ(ErrorOf("{\"seed\":").rfind("JSON error at offset", 0), 0u);
 }
 
+TEST(RackConfig, DuplicateKeysAreRefusedByName) {
+    EXPECT_EQ(ErrorOf(R"({"seed":1,"seed":2})"), "seed: duplicate key");
+    EXPECT_EQ(ErrorOf(R"({"specimen":{"carrier":"n","thickness_um":2,"carrier":"p"}})"),
+              "specimen.carrier: duplicate key");
+    // Written differently, still the same key.
+    EXPECT_EQ(ErrorOf(R"({"magnet":{"tesla":0.5,"\u0074esla":0.6}})"),
+              "magnet.tesla: duplicate key");
+    EXPECT_EQ(ErrorOf(R"({"faults":[{"device":"hall","kind":"timeout"},
+                                    {"device":"hall","kind":"garbage","kind":"timeout"}]})"),
+              "faults[1].kind: duplicate key");
+    EXPECT_EQ(
+        ErrorOf(R"({"faults":[],"stage":"ln2","faults":[{"device":"hall","kind":"timeout"}]})"),
+        "faults: duplicate key");
+
+    // Equal keys in different objects, equal texts as values, and keys that
+    // differ only after an escape are all fine.
+    RackConfig config;
+    std::string error;
+    EXPECT_TRUE(ParseRackConfig(R"({"ln2":{"initial_K":80},"itc5":{"initial_K":90},
+        "serial":{"COM1":"hot","COM2":"hot","COM\"3":"buffer"},
+        "faults":[{"device":"hall","kind":"timeout"},{"device":"hall","kind":"timeout"}]})",
+                                config, error))
+        << error;
+    EXPECT_EQ(config.faults.size(), 2u);
+    EXPECT_EQ(config.serial.size(), 3u);
+}
+
+TEST(RackConfig, TooLargeIsSaidSo) {
+    // Valid JSON padded with blanks to one byte beyond the limit.
+    const std::size_t limit = 4 * 1024 * 1024;
+    std::string json = R"({"magnet":{"tesla":0.25}})";
+    json.resize(limit + 1, ' ');
+    const std::string error = ErrorOf(json);
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_EQ(error.find("offset"), std::string::npos) << error;
+
+    const std::string path = ::testing::TempDir() + "rack_config_large.json";
+    std::ofstream(path) << json;
+    RackConfig config;
+    std::string fileError;
+    EXPECT_FALSE(LoadRackConfig(path, config, fileError));
+    EXPECT_EQ(fileError.rfind(path + ": ", 0), 0u) << fileError;
+    EXPECT_NE(fileError.find("too large"), std::string::npos) << fileError;
+    // At the limit exactly it is read.
+    json.resize(limit);
+    std::ofstream(path) << json;
+    EXPECT_TRUE(LoadRackConfig(path, config, fileError)) << fileError;
+    EXPECT_EQ(config.magnet.tesla, 0.25);
+    std::remove(path.c_str());
+}
+
 TEST(RackConfig, FilesAndTheKeptConfiguration) {
     RackConfig config;
     config.magnet.tesla = 0.7;
