@@ -50,6 +50,7 @@ class DuplicateKeyFinder {
                 expectKey = c == '{';
             } else if (c == '}' || c == ']') {
                 ++pos_;
+                if (levels.empty()) return std::nullopt;  // not valid JSON after all
                 levels.pop_back();
                 expectKey = false;
             } else if (c == ',') {
