@@ -130,7 +130,7 @@ std::vector<std::string> DumpLines(const MainFrame& frame) {
     }
     lines.push_back("status: " + Status().Text() + " | " + Status().Detail());
     lines.push_back(std::string("demo: ") + (Config().noInstrument ? "1" : "0"));
-    lines.push_back("kind: " + std::to_string(Config().controllerKind));
+    lines.push_back("kind: " + std::to_string(KindNumber(Config().controllerKind)));
     for (const auto& section : Sections()) section(lines);
     return lines;
 }

@@ -11,6 +11,7 @@
 #include "Printf.h"
 #include "Prompt.h"
 #include "RunConfig.h"
+#include "RunLock.h"
 #include "Simulation.h"
 #include "Thall.h"
 #include "TTemp.h"
@@ -204,7 +205,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
     };
     frame.canClose = [] {
         // A run in progress keeps its windows: ask it to stop first.
-        if (!State().busy) return true;
+        if (!RunLock::Held()) return true;
         State().cancelRequested = true;
         return false;
     };

@@ -15,19 +15,19 @@ void ReadSwitchChain(const std::string& arg, CommandLine& line) {
                 break;
             case 'g':
                 line.bytewiseItc = true;
-                line.controllerKind = 2;
+                line.controllerKind = ControllerKind::ITC5;
                 break;
             case 'h':
-                line.controllerKind = 2;
+                line.controllerKind = ControllerKind::ITC5;
                 break;
             case 'n':
-                line.controllerKind = 1;
+                line.controllerKind = ControllerKind::LN2;
                 break;
             case 'x':
                 line.manualMagnet = true;
                 break;
             case 'y':
-                line.controllerKind = 3;
+                line.controllerKind = ControllerKind::HotStage;
                 break;
             default:
                 break;

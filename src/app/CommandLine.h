@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ControllerKind.h"
+
 struct RunItem {
     int id = 0;
     double delaySeconds = -1.0;  // >= 0: issued that long after the previous item started
@@ -11,7 +13,7 @@ struct RunItem {
 
 struct CommandLine {
     // Slash switches.
-    int controllerKind = 0;
+    ControllerKind controllerKind = ControllerKind::None;
     bool demo = false;
     bool manualMagnet = false;
     bool bytewiseItc = false;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <vector>
 
+#include "ControllerKind.h"
 #include "EngineeringPage.h"
 #include "FieldSet.h"
 
@@ -44,7 +45,7 @@ class TGpib : public EngineeringPage {
     QLineEdit* secondaryField_;
     QRadioButton* hall_;
     QRadioButton* controller_;
-    int primary_ = 3;
+    int primary_ = GpibAddress::kHallElectronics;
     int secondary_ = 6;
 };
 

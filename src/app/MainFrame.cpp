@@ -18,22 +18,8 @@
 
 #include "MeasurementState.h"
 #include "Prompt.h"
+#include "RunLock.h"
 #include "StatusFields.h"
-
-namespace {
-const char* ShortName(int kind) {
-    switch (kind) {
-        case 1:
-            return "RT40WIN";
-        case 2:
-            return "RT48WIN";
-        case 3:
-            return "RT49WIN";
-        default:
-            return "RT44WIN";
-    }
-}
-}  // namespace
 
 HallClient::HallClient(QWidget* parent) : QMdiArea(parent) {
     setObjectName("HallClient");
@@ -84,8 +70,8 @@ void HallClient::ArrangeIcons() {
     }
 }
 
-MainFrame::MainFrame(int controllerKind, bool demo)
-    : scan_(controllerKind != 0), client_(new HallClient(this)) {
+MainFrame::MainFrame(ControllerKind controllerKind, bool demo)
+    : scan_(HasController(controllerKind)), client_(new HallClient(this)) {
     setObjectName("MainFrame");
     setWindowTitle("RT44WIN");
     setWindowIcon(QIcon(":/icons/hall.svg"));
@@ -102,7 +88,7 @@ MainFrame::MainFrame(int controllerKind, bool demo)
     Register(24363, {[this] { client_->TileHorizontal(); }, true, {}, {}});
     Register(24364, {[this] { client_->ArrangeIcons(); }, true, {}, {}});
     Register(kAbortCommand,
-             {[] { State().cancelRequested = true; }, true, [] { return State().busy; }, {}});
+             {[] { State().cancelRequested = true; }, true, [] { return RunLock::Held(); }, {}});
     if (scan_) {
         const std::pair<int, int> tools[] = {{255, 0}, {251, 1}, {252, 2}, {254, 4}, {253, 3}};
         for (auto [id, mode] : tools)
@@ -113,11 +99,11 @@ MainFrame::MainFrame(int controllerKind, bool demo)
     }
 }
 
-std::string MainFrame::CaptionFor(int controllerKind, bool demo) {
-    return std::string(ShortName(controllerKind)) + " Hall System" + (demo ? " DEMO" : "");
+std::string MainFrame::CaptionFor(ControllerKind controllerKind, bool demo) {
+    return std::string(FactsOf(controllerKind).shortName) + " Hall System" + (demo ? " DEMO" : "");
 }
 
-void MainFrame::SetUpClient(int controllerKind, bool demo) {
+void MainFrame::SetUpClient(ControllerKind controllerKind, bool demo) {
     setWindowTitle(QString::fromStdString(CaptionFor(controllerKind, demo)));
 }
 
@@ -244,7 +230,7 @@ bool MainFrame::IsEnabled(int id) const {
     auto it = handlers_.find(id);
     if (it == handlers_.end()) return false;
     const CommandHandler& h = it->second;
-    if (State().busy && !h.allowedWhileBusy) return false;
+    if (!RunLock::CanStart() && !h.allowedWhileBusy) return false;
     return !h.enabled || h.enabled();
 }
 

@@ -2,6 +2,7 @@
 // The main frame: the multiple-document client HallClient, one of the two
 // menus, the accelerators, the tool bar with the abort button and the status
 // fields, and in scan mode the graph tools.
+#include "ControllerKind.h"
 #include <QMainWindow>
 #include <QMdiArea>
 #include <functional>
@@ -36,10 +37,10 @@ struct CommandHandler {
 class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    MainFrame(int controllerKind, bool demo);
+    MainFrame(ControllerKind controllerKind, bool demo);
 
     // The frame caption: "RT44WIN Hall System", with " DEMO" in demo mode.
-    static std::string CaptionFor(int controllerKind, bool demo);
+    static std::string CaptionFor(ControllerKind controllerKind, bool demo);
 
     HallClient* Client() const { return client_; }
     bool ScanMode() const { return scan_; }
@@ -57,7 +58,7 @@ class MainFrame : public QMainWindow {
     void UpdateCommands();
 
     // The client is set up: the caption takes its final text.
-    void SetUpClient(int controllerKind, bool demo);
+    void SetUpClient(ControllerKind controllerKind, bool demo);
 
     // Graph tool mode of the scan tool bar: 0 cursor, 1 zoom, 2 rubber band,
     // 3 set value, 4 text.

@@ -22,7 +22,7 @@ Thall::Thall(const CommandLine& line, BusFactory makeBus)
 
 Thall::~Thall() {
     // Shut-down order: controller, printer, then the log file and the port.
-    if (temperature_ && temperature_->Kind() != 0 && !Config().noInstrument && HasBus()) {
+    if (temperature_ && HasController(temperature_->Kind()) && !Config().noInstrument && HasBus()) {
         try {
             Bus().SetRemote(false);
         } catch (const xmsg&) {
@@ -54,15 +54,6 @@ bool Thall::ReadSystemValues() {
             config.bufferAmplifierInstalled = (*v)[0] != 0;
     }
     return true;
-}
-
-std::unique_ptr<TTemp> Thall::MakeController(int kind) {
-    if (kind == 0) {
-        auto plain = std::make_unique<TTemp>();
-        plain->SetTemperature(293.0);
-        return plain;
-    }
-    return std::make_unique<TTempCon>(kind);
 }
 
 bool Thall::InitInstance() {

@@ -31,7 +31,6 @@ class Thall {
     // Reads the System key into the run configuration; false when it is missing.
     static bool ReadSystemValues();
     // Kind of the controller object built for a kind switch.
-    static std::unique_ptr<TTemp> MakeController(int kind);
 
     std::function<void()> onShutDown;  // closes the log file (records)
 

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "ControllerKind.h"
+
 struct RunConfig {
-    int controllerKind = 0;     // 0 none, 1 LN2 cryostat, 2 ITC5, 3 hot stage
+    ControllerKind controllerKind = ControllerKind::None;
     bool noInstrument = false;  // demo mode: no instrument traffic at all
     bool manualMagnet = false;  // magnet commands shown to the operator, not sent
     bool bytewiseItc = false;   // ITC5 replies read byte by byte

@@ -13,8 +13,6 @@ class StatusFields : public QObject {
     void SetReadout(int index, const std::string& text);  // index 0..2
     const std::string& Text() const { return text_; }
     const std::string& Detail() const { return detail_; }
-    // A measurement run starts or ends: the shell re-enables its commands.
-    void SetBusy(bool busy);
     const std::string& Readout(int index) const {
         return readouts_[(index >= 0 && index < 3) ? index : 0];
     }
@@ -26,6 +24,11 @@ class StatusFields : public QObject {
     void busyChanged(bool busy);
 
   private:
+    friend class RunLock;
+    // A measurement run starts or ends (only the run lock says so): the
+    // shell re-enables its commands.
+    void SetBusy(bool busy);
+
     std::string text_ = "Ready";
     std::string detail_;
     std::string readouts_[3];

@@ -16,6 +16,7 @@
 #include "RunConfig.h"
 #include "RunFrame.h"
 #include "SpecimenData.h"
+#include "RunLock.h"
 #include "StatusFields.h"
 #include "Wait.h"
 #include "xmsg.h"
@@ -217,10 +218,10 @@ Report Search(FieldSet& fields, QWidget* owner) {
     report.outcome = "Failed";
     fields.Set(kOutcomeField, "");
     State().cancelRequested = false;
-    Status().SetBusy(true);
-    struct BusyEnd {
-        ~BusyEnd() { Status().SetBusy(false); }
-    } busyEnd;
+    // The search runs as a measurement: the abort button is live and no
+    // other run starts inside its waits.
+    const RunLock lock = RunLock::TryAcquire();
+    if (!lock) return report;
 
     bool busError = false;
     try {
@@ -266,7 +267,7 @@ bool PrepareStart(FieldSet& fields, QWidget* owner) {
 }
 
 void AutoSetCommand(QWidget* owner) {
-    if (State().busy) return;
+    if (!RunLock::CanStart()) return;
     const int shape = Specimen().Shape;
     if (!TakeTarget(owner, std::to_string(TargetFor(shape)))) return;
     FieldSet fields;

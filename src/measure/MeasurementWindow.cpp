@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "GpibBus.h"
@@ -15,6 +16,7 @@
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "RunFrame.h"
+#include "RunLock.h"
 #include "SpecimenData.h"
 #include "StatusFields.h"
 #include "Wait.h"
@@ -58,6 +60,32 @@ bool LidCheckStops(QWidget* owner) {
         return true;
     }
 }
+// The run itself, under a lock its caller holds (or in demo mode, where
+// nothing reaches the instrument and no lock is taken).
+void RunWindow(MeasurementWindow& window) {
+    QPointer<MeasurementWindow> guard(&window);
+    if (!(ScanRunning() && ScanRunning()())) {
+        QWidget* frame = Frame(window);
+        window.show();
+        frame->showNormal();
+        frame->raise();
+        Pump();
+        if (!guard) return;
+    }
+    State().currentWindow = &window;
+    if (!Config().noInstrument) State().cancelRequested = false;
+    window.Measure();
+}
+
+// A command's lock: held from its first instrument access (the lid check) to
+// its last (the closing temperature reading). Empty in demo mode.
+std::optional<RunLock> CommandLock() {
+    if (Config().noInstrument) return RunLock();
+    RunLock lock = RunLock::TryAcquire();
+    if (!lock) return std::nullopt;
+    return lock;
+}
+
 }  // namespace
 
 MeasurementWindow::MeasurementWindow(std::string resourceName, const QString& caption,
@@ -76,27 +104,11 @@ void MeasurementWindow::closeEvent(QCloseEvent* event) {
 
 void RunMeasurement(MeasurementWindow& window) {
     // One run at a time: a measure command arriving during a run (a posted
-    // one, or one served by a nested wait) is not started inside it.
-    if (State().busy) return;
-    QPointer<MeasurementWindow> guard(&window);
-    if (!(ScanRunning() && ScanRunning()())) {
-        QWidget* frame = Frame(window);
-        window.show();
-        frame->showNormal();
-        frame->raise();
-        Pump();
-        if (!guard) return;
-    }
-    State().currentWindow = &window;
-    if (!Config().noInstrument) {
-        State().cancelRequested = false;
-        Status().SetBusy(true);
-    }
-    // The busy mark is cleared however the measure command returns.
-    struct BusyEnd {
-        ~BusyEnd() { Status().SetBusy(false); }
-    } busyEnd;
-    window.Measure();
+    // one, or one served by a nested wait) is not started inside it, unless
+    // the run that holds the lock granted it.
+    const std::optional<RunLock> lock = CommandLock();
+    if (!lock) return;
+    RunWindow(window);
 }
 
 bool CheckLidClosed(QWidget* owner) {
@@ -169,6 +181,8 @@ void CheckContactsCommand(MeasurementWindow& check) {
 
 void ResistivityCommand(QWidget* owner, MeasurementWindow& vanDerPauw, MeasurementWindow& bar,
                         const std::function<void()>& readTemperature) {
+    const std::optional<RunLock> lock = CommandLock();
+    if (!lock) return;
     if (LidCheckStops(owner)) return;
     MeasurementWindow* window = &vanDerPauw;
     if (Specimen().Shape != 0) {
@@ -178,13 +192,15 @@ void ResistivityCommand(QWidget* owner, MeasurementWindow& vanDerPauw, Measureme
         }
         window = &bar;
     }
-    RunMeasurement(*window);
+    RunWindow(*window);
     ReadTemperatureAfterRun(readTemperature);
 }
 
 void HallCommand(QWidget* owner, MeasurementWindow& hall,
                  const std::function<void()>& readTemperature) {
+    const std::optional<RunLock> lock = CommandLock();
+    if (!lock) return;
     if (LidCheckStops(owner)) return;
-    RunMeasurement(hall);
+    RunWindow(hall);
     ReadTemperatureAfterRun(readTemperature);
 }

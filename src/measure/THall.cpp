@@ -116,7 +116,6 @@ void THall::StartRun() {
     sum_ = 0.0;
     completed_ = 0;
     stopRequested_ = false;
-    State().busy = true;
     State().measurementStatus = 1;
     HallUnit::SetCurrent();
     // Only a bus error leaves the magnet where it was, so it may still be
@@ -171,7 +170,9 @@ void THall::RunCycle() {
 }
 
 void THall::FinishRun() {
-    State().busy = false;
+    // "Ready" is shown before the magnet goes back, but the run keeps its
+    // lock through that move: a command served by the move's wait would
+    // otherwise start in the middle of this run.
     State().measurementStatus = 0;
     ShowStatus("Ready", "");
     DisconnectAndReturnMagnet();

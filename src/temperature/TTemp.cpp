@@ -20,17 +20,27 @@ std::optional<Tpid> PidTable::Select(double setPoint) const {
 void TTemp::SetTemperature(double kelvin) {
     present = setPoint = kelvin;
     SetReadingText(kelvin == 77.0 ? "LN2" : "AMB");
+    NotifyChanged();
 }
 
 void TTemp::SetReadingText(const std::string& text) {
     readingText_ = text.size() > 7 ? text.substr(0, 7) : text;
 }
 
-TTempCon::TTempCon(int kind) : kind_(kind) {
-    const KindLimits limits = LimitsOfKind(kind);
-    minimum = limits.minimum;
-    maximum = limits.maximum;
-    setPoint = limits.setPoint;
+TTempCon::TTempCon(ControllerKind kind) : kind_(kind) {
+    const ControllerFacts& facts = FactsOf(kind);
+    minimum = facts.minimum;
+    maximum = facts.maximum;
+    setPoint = facts.setPointAtStart;
+}
+
+std::unique_ptr<TTemp> MakeController(ControllerKind kind) {
+    if (!HasController(kind)) {
+        auto plain = std::make_unique<TTemp>();
+        plain->SetTemperature(FactsOf(kind).setPointAtStart);
+        return plain;
+    }
+    return std::make_unique<TTempCon>(kind);
 }
 
 Stabilization& StabilizationState() {
@@ -52,21 +62,8 @@ void ApplyItc5Margins(const Tpid& entry) {
     s.driftMargin = orQuarter(entry.M3);
 }
 
-KindLimits LimitsOfKind(int kind) {
-    switch (kind) {
-        case 1:
-            return {77, 550, 0.0};
-        case 2:
-            return {2, 500, 0.0};
-        case 3:
-            return {20, 900, 0.0};
-        default:
-            return {0, 0, 293.0};
-    }
-}
-
-bool DriftTest(int kind, bool forced, double t0, double t1, double& present) {
-    if (forced || kind == 1 || kind == 3) return true;
+bool DriftTest(ControllerKind kind, bool forced, double t0, double t1, double& present) {
+    if (forced || kind == ControllerKind::LN2 || kind == ControllerKind::HotStage) return true;
     if (std::fabs(t0 - t1) >= StabilizationState().driftMargin) return false;
     present = (t0 + t1) / 2.0;
     return true;

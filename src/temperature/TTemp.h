@@ -1,11 +1,20 @@
 #pragma once
 // The one temperature controller object. Its class is chosen at start-up from
 // the command line; everything else talks to the stage only through it.
+//
+// The controllers of the GPIB stages talk through the process's one bus; the
+// hot stage owns its serial link. Each reports through changed() when its
+// temperatures or reading text move, so that a panel can follow them without
+// polling the object.
+#include <QObject>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ControllerKind.h"
 
 // One PID table entry: seven signed 32-bit integers, in this order.
 struct Tpid {
@@ -34,19 +43,20 @@ class PidTable {
     std::vector<Tpid> entries_;
 };
 
-class TTemp {
+class TTemp : public QObject {
+    Q_OBJECT
   public:
     TTemp() = default;
-    virtual ~TTemp() = default;
-    TTemp(const TTemp&) = delete;
-    TTemp& operator=(const TTemp&) = delete;
+    ~TTemp() override = default;
 
+    // The four operations of every stage, in this order.
     virtual void SetTemperature(double kelvin);
     virtual void ReadTemperature() {}
     virtual void SetControl(int /*mode*/, int /*flag*/) {}
     virtual int ControllerSlot3() { return 0; }
 
-    virtual int Kind() const { return 0; }
+    virtual ControllerKind Kind() const { return ControllerKind::None; }
+    const ControllerFacts& Facts() const { return FactsOf(Kind()); }
     // The table of the classes that keep one; nullptr for the plain object.
     virtual PidTable* Table() { return nullptr; }
 
@@ -59,25 +69,38 @@ class TTemp {
     std::int32_t minimum = 0;
     std::int32_t maximum = 0;
 
+  signals:
+    // The present temperature, the set-point or the reading text changed.
+    void changed();
+
+  protected:
+    // Controllers call this after they have moved present, setPoint or the text.
+    void NotifyChanged() { emit changed(); }
+
   private:
     std::string readingText_;
 };
 
-// A controller with a PID table. The three controllers of kinds 1 to 3 derive
-// from it; until they exist the program uses this class for those kinds with
+// A controller with a PID table. The controllers of kinds 1 to 3 derive from
+// it; until a kind has its own class the program uses this one for it, with
 // the controller's own commands disabled.
 class TTempCon : public TTemp {
+    Q_OBJECT
   public:
-    explicit TTempCon(int kind);
-    int Kind() const override { return kind_; }
+    explicit TTempCon(ControllerKind kind);
+    ControllerKind Kind() const override { return kind_; }
     PidTable* Table() override { return &table_; }
 
     std::int32_t tableBase = 0;
 
   private:
-    int kind_;
+    ControllerKind kind_;
     PidTable table_;
 };
+
+// The object of the kind the command line chose: a plain TTemp at 293 K
+// without a controller, else the kind's controller.
+std::unique_ptr<TTemp> MakeController(ControllerKind kind);
 
 // Stabilisation state shared with the scan run.
 struct Stabilization {
@@ -92,14 +115,6 @@ Stabilization& StabilizationState();
 void ApplyLn2Margins(const Tpid& entry);
 void ApplyItc5Margins(const Tpid& entry);
 
-// Per-kind limits and start set-point: {minimum, maximum, set-point}.
-struct KindLimits {
-    std::int32_t minimum;
-    std::int32_t maximum;
-    double setPoint;
-};
-KindLimits LimitsOfKind(int kind);
-
 // The drift test after a measurement at a scan point: true when the point
 // stands (present then becomes the mean of T0 and T1), false to repeat it.
-bool DriftTest(int kind, bool forced, double t0, double t1, double& present);
+bool DriftTest(ControllerKind kind, bool forced, double t0, double t1, double& present);

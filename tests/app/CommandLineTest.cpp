@@ -10,22 +10,22 @@ CommandLine Parse(std::vector<std::string> args) {
 
 TEST(CommandLine, SlashSwitchChains) {
     auto nd = Parse({"/n/d"});
-    EXPECT_EQ(nd.controllerKind, 1);
+    EXPECT_EQ(nd.controllerKind, ControllerKind::LN2);
     EXPECT_TRUE(nd.demo);
     // The chain ends at the first pair that does not begin with '/'.
     auto joined = Parse({"/nd"});
-    EXPECT_EQ(joined.controllerKind, 1);
+    EXPECT_EQ(joined.controllerKind, ControllerKind::LN2);
     EXPECT_FALSE(joined.demo);
     auto g = Parse({"/g"});
-    EXPECT_EQ(g.controllerKind, 2);
+    EXPECT_EQ(g.controllerKind, ControllerKind::ITC5);
     EXPECT_TRUE(g.bytewiseItc);
     // A later kind switch wins; the byte-wise link stays selected.
     auto later = Parse({"/g/y", "/x"});
-    EXPECT_EQ(later.controllerKind, 3);
+    EXPECT_EQ(later.controllerKind, ControllerKind::HotStage);
     EXPECT_TRUE(later.bytewiseItc);
     EXPECT_TRUE(later.manualMagnet);
     auto none = Parse({"plain", "/q", "/"});
-    EXPECT_EQ(none.controllerKind, 0);
+    EXPECT_EQ(none.controllerKind, ControllerKind::None);
     EXPECT_FALSE(none.demo);
     EXPECT_TRUE(none.error.empty());
 }

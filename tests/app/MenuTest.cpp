@@ -8,6 +8,7 @@
 #include "MainFrame.h"
 #include "MenuTable.h"
 #include "MeasurementState.h"
+#include "RunLock.h"
 #include "StatusFields.h"
 
 namespace {
@@ -100,16 +101,16 @@ TEST(Menu, AcceleratorsReachMenuCommands) {
 }
 
 TEST(MainFrame, CaptionsByKindAndDemo) {
-    EXPECT_EQ(MainFrame::CaptionFor(0, false), "RT44WIN Hall System");
-    EXPECT_EQ(MainFrame::CaptionFor(1, false), "RT40WIN Hall System");
-    EXPECT_EQ(MainFrame::CaptionFor(2, true), "RT48WIN Hall System DEMO");
-    EXPECT_EQ(MainFrame::CaptionFor(3, false), "RT49WIN Hall System");
+    EXPECT_EQ(MainFrame::CaptionFor(ControllerKind::None, false), "RT44WIN Hall System");
+    EXPECT_EQ(MainFrame::CaptionFor(ControllerKind::LN2, false), "RT40WIN Hall System");
+    EXPECT_EQ(MainFrame::CaptionFor(ControllerKind::ITC5, true), "RT48WIN Hall System DEMO");
+    EXPECT_EQ(MainFrame::CaptionFor(ControllerKind::HotStage, false), "RT49WIN Hall System");
 }
 
 TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
-    MainFrame frame(0, false);
+    MainFrame frame(ControllerKind::None, false);
     EXPECT_EQ(frame.windowTitle().toStdString(), "RT44WIN");
-    frame.SetUpClient(0, true);
+    frame.SetUpClient(ControllerKind::None, true);
     EXPECT_EQ(frame.windowTitle().toStdString(), "RT44WIN Hall System DEMO");
     EXPECT_FALSE(frame.IsEnabled(52));
     EXPECT_FALSE(frame.Command(52));
@@ -122,13 +123,13 @@ TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
     auto* abort = frame.findChild<QAction*>("button250");
     ASSERT_NE(abort, nullptr);
     EXPECT_FALSE(abort->isEnabled());
-    Status().SetBusy(true);
+    RunLock run = RunLock::TryAcquire();
     EXPECT_FALSE(hall->isEnabled());
     EXPECT_TRUE(abort->isEnabled());
     EXPECT_FALSE(frame.Command(52));
     abort->trigger();
     EXPECT_TRUE(State().cancelRequested);
-    Status().SetBusy(false);
+    run.Release();
     State().cancelRequested = false;
     EXPECT_FALSE(abort->isEnabled());
     EXPECT_TRUE(frame.Command(52));
@@ -136,7 +137,7 @@ TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
 }
 
 TEST(MainFrame, ScanToolButtonsAreExclusive) {
-    MainFrame frame(1, false);
+    MainFrame frame(ControllerKind::LN2, false);
     EXPECT_EQ(frame.GraphMode(), 0);
     EXPECT_TRUE(frame.IsChecked(255));
     frame.Command(252);
@@ -145,7 +146,7 @@ TEST(MainFrame, ScanToolButtonsAreExclusive) {
     EXPECT_FALSE(frame.IsChecked(255));
     frame.Command(253);  // "Set Value" has no button but sets its mode
     EXPECT_EQ(frame.GraphMode(), 3);
-    MainFrame simple(0, false);
+    MainFrame simple(ControllerKind::None, false);
     EXPECT_EQ(simple.findChild<QAction*>("button251"), nullptr);
 }
 

@@ -80,8 +80,8 @@ TEST_F(ThallTest, DemoModeOpensNothing) {
     ASSERT_TRUE(Start({"/d/n"}));
     EXPECT_EQ(busesMade_, 0);
     EXPECT_TRUE(Config().noInstrument);
-    EXPECT_EQ(Config().controllerKind, 1);
-    EXPECT_EQ(thall_->Temperature().Kind(), 1);
+    EXPECT_EQ(Config().controllerKind, ControllerKind::LN2);
+    EXPECT_EQ(thall_->Temperature().Kind(), ControllerKind::LN2);
     EXPECT_TRUE(Messages().empty());
 }
 

@@ -127,7 +127,7 @@ TEST_F(IotBus, OpenClearsAPendingRequest) {
 }
 
 TEST_F(IotBus, OpenFailsWithItsMessageWhenADeviceIsMissing) {
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     D().handles.erase("ITC502");
     EXPECT_TRUE(bus.Open());
     ASSERT_EQ(responder.Asked().size(), 1u);
@@ -135,7 +135,7 @@ TEST_F(IotBus, OpenFailsWithItsMessageWhenADeviceIsMissing) {
     EXPECT_EQ(responder.Asked()[0].text, "Failed to open GPIB device");
     EXPECT_EQ(responder.Asked()[0].buttons, Prompt::Buttons::Ok);
     // Without the ITC5 the device is not needed.
-    Config().controllerKind = 1;
+    Config().controllerKind = ControllerKind::LN2;
     EXPECT_FALSE(bus.Open());
 }
 
@@ -175,7 +175,7 @@ TEST_F(IotBus, SerialPollOnlyWithARequestOnTheBus) {
 }
 
 TEST_F(IotBus, ItcPaths) {
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     Opened();
     D().replies = {"R+0077.3"};
     bus.ItcWrite("T1");
@@ -191,7 +191,7 @@ TEST_F(IotBus, ItcPaths) {
 }
 
 TEST_F(IotBus, InterfaceCommandsUseTheHallAddressAndTheItcHandle) {
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     Opened();
     D().results = {0x50};
     auto result = bus.InterfaceCommand(1, 24, -1);

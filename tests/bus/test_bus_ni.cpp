@@ -137,7 +137,7 @@ TEST_F(NiBus, ErrorTextTable) {
 }
 
 TEST_F(NiBus, PollHallClearsTheItcRequestWhenTheItcIsFitted) {
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     fake->Script("srq 1\nstb 0x6603 0x08\nstb 0x0018 0x50\n");
     EXPECT_EQ(bus.PollHall(), 0);
     EXPECT_TRUE(Contains(fake->Log(), "ReadStatusByte 0 0x0018")) << fake->Log();

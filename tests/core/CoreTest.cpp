@@ -3,8 +3,11 @@
 #include <cmath>
 
 #include "MathLibrary.h"
+#include "MeasurementState.h"
 #include "Printf.h"
 #include "RunConfig.h"
+#include "RunLock.h"
+#include "StatusFields.h"
 #include "xmsg.h"
 
 TEST(MathLibrary, ReportsDomainAndRangeErrorsAndGoesOn) {
@@ -49,4 +52,55 @@ TEST(Exceptions, CarryTextAndCode) {
         EXPECT_EQ(dynamic_cast<const xmeas&>(e).code(), 1);
     }
     EXPECT_THROW(ThrowAbort(), bool);
+}
+
+TEST(RunLock, OneHolderAtATimeWithOneGrantedNestedRun) {
+    RunLock::Reset();
+    int busySignals = 0;
+    QObject listener;
+    QObject::connect(&Status(), &StatusFields::busyChanged, &listener, [&] { ++busySignals; });
+    {
+        RunLock first = RunLock::TryAcquire();
+        ASSERT_TRUE(first);
+        EXPECT_TRUE(State().busy);
+        EXPECT_EQ(busySignals, 1);
+        EXPECT_FALSE(RunLock::TryAcquire());
+        EXPECT_FALSE(RunLock::CanStart());
+
+        bool nestedTaken = false, secondRefused = false;
+        first.RunNested([&] {
+            EXPECT_TRUE(RunLock::CanStart());
+            RunLock nested = RunLock::TryAcquire();
+            nestedTaken = static_cast<bool>(nested);
+            // The grant is for one run: whatever the nested run's waits
+            // serve is refused.
+            secondRefused = !RunLock::TryAcquire();
+            EXPECT_EQ(RunLock::Depth(), 2);
+        });
+        EXPECT_TRUE(nestedTaken);
+        EXPECT_TRUE(secondRefused);
+        EXPECT_EQ(RunLock::Depth(), 1);
+        EXPECT_TRUE(State().busy);
+        EXPECT_EQ(busySignals, 1);  // the nested run neither set nor cleared the mark
+
+        // A grant that nobody takes lapses when the command returns.
+        first.RunNested([] {});
+        EXPECT_FALSE(RunLock::CanStart());
+
+        // Only a holder can grant.
+        RunLock empty;
+        bool ran = false;
+        empty.RunNested([&] { ran = true; });
+        EXPECT_FALSE(ran);
+
+        // Moving the lock moves the hold, it does not release it.
+        RunLock moved = std::move(first);
+        EXPECT_TRUE(moved);
+        EXPECT_FALSE(first);
+        EXPECT_TRUE(State().busy);
+    }
+    EXPECT_FALSE(State().busy);
+    EXPECT_EQ(RunLock::Depth(), 0);
+    EXPECT_EQ(busySignals, 2);
+    EXPECT_TRUE(RunLock::TryAcquire());
 }

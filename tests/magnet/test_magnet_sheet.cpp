@@ -58,7 +58,7 @@ TEST_F(GpibPageTest, BusErrorsOfReceiveAndSendAreDropped) {
 }
 
 TEST_F(GpibPageTest, InterfaceCommandsUseThePageAddress) {
-    Config().controllerKind = 1;
+    Config().controllerKind = ControllerKind::LN2;
     TGpib page;
     const char* buttons[] = {"button203", "button205", "button209", "button206",
                              "button207", "button210", "button211"};
@@ -70,7 +70,7 @@ TEST_F(GpibPageTest, InterfaceCommandsUseThePageAddress) {
 }
 
 TEST_F(GpibPageTest, TheItc5HasNoSecondary) {
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     TGpib page;
     SetField(page, "field109", "4");
     Child<QRadioButton>(page, "radio105")->click();
@@ -92,10 +92,10 @@ TEST_F(GpibPageTest, TheItc5HasNoSecondary) {
 }
 
 TEST_F(GpibPageTest, ControllerChoiceNeedsABusController) {
-    for (int kind : {0, 3}) {
+    for (ControllerKind kind : {ControllerKind::None, ControllerKind::HotStage}) {
         Config().controllerKind = kind;
         TGpib page;
-        EXPECT_FALSE(Child<QRadioButton>(page, "radio105")->isEnabled()) << kind;
+        EXPECT_FALSE(Child<QRadioButton>(page, "radio105")->isEnabled()) << KindNumber(kind);
     }
 }
 

@@ -27,10 +27,13 @@
 #include "MeasurementResults.h"
 #include "MeasurementSettings.h"
 #include "MeasurementState.h"
+#include "MeasurementWindow.h"
 #include "Printf.h"
 #include "Prompt.h"
 #include "Results.h"
 #include "RunConfig.h"
+#include "RunFrame.h"
+#include "RunLock.h"
 #include "ScriptedBus.h"
 #include "SpecimenData.h"
 #include "StatusFields.h"
@@ -308,6 +311,66 @@ TEST_F(HallRunTest, BridgeUsesTheBarConfigurations) {
     EXPECT_EQ(bus.LogStarting("W 3 7"), matrix);
     EXPECT_EQ(State().measurementStatus, 0);
     EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
+}
+
+// A window that only counts how often a command got to run it.
+class CountingRun : public MeasurementWindow {
+  public:
+    CountingRun() : MeasurementWindow("COUNT", "Count") {}
+    void Measure() override { ++runs; }
+    int runs = 0;
+};
+
+TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
+    ScriptedBus& bus = Scripted();
+    bus.Reply("0");  // lid closed
+    bus.Reply("100.0");
+    ScriptCycle(bus, PhysicalReadings(1e-3));
+    Motion(bus);
+    // The closing stage-out move: its wait serves the window messages, and
+    // a contact check clicked then must not start inside the Hall run.
+    CountingRun check;
+    bool busyDuringMove = false;
+    bus.onOperation = [&](const std::string& line) {
+        if (line != "W 3 12 +F") return;
+        busyDuringMove = State().busy;
+        CheckContactsCommand(check);
+        ResistivityCommand(nullptr, check, check, {});
+    };
+    int readings = 0;
+    HallCommand(nullptr, *hall, [&] {
+        ++readings;
+        EXPECT_TRUE(State().busy);  // still held for the closing reading
+    });
+    EXPECT_EQ(readings, 1);
+    EXPECT_TRUE(busyDuringMove);
+    EXPECT_EQ(check.runs, 0);
+    EXPECT_FALSE(State().busy);
+    EXPECT_EQ(State().measurementStatus, 0);
+}
+
+TEST_F(HallRunTest, TheLockHolderRunsANestedMeasurement) {
+    ScriptedBus& bus = Scripted();
+    bus.Reply("0");
+    bus.Reply("100.0");
+    ScriptCycle(bus, PhysicalReadings(1e-3));
+    Motion(bus);
+    CountingRun other;
+    const RunLock scan = RunLock::TryAcquire();
+    ASSERT_TRUE(scan);
+    // Not granted: refused like any command from outside.
+    HallCommand(nullptr, *hall, {});
+    EXPECT_EQ(bus.Log().size(), 0u);
+    bus.onOperation = [&](const std::string& line) {
+        if (line == "W 3 12 +F") CheckContactsCommand(other);
+    };
+    scan.RunNested([&] { HallCommand(nullptr, *hall, {}); });
+    EXPECT_EQ(State().measurementStatus, 0);
+    EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
+    // The grant was taken by the Hall run; the click inside it was refused.
+    EXPECT_EQ(other.runs, 0);
+    EXPECT_EQ(RunLock::Depth(), 1);
+    EXPECT_TRUE(State().busy);
 }
 
 TEST_F(HallRunTest, BufferedPathSwitchesTheCurrentThroughTheAmplifier) {

@@ -6,6 +6,7 @@
 
 #include "MeasureTestSupport.h"
 #include "MeasurementWindow.h"
+#include "RunLock.h"
 #include "RunFrame.h"
 #include "TCheck.h"
 #include "TResBar.h"
@@ -363,10 +364,11 @@ TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
     EXPECT_EQ(State().currentWindow, &window);
 
     // A measure command arriving while a run is busy does not start a second run.
-    State().busy = true;
-    RunMeasurement(window);
-    EXPECT_EQ(window.runs, 1);
-    State().busy = false;
+    {
+        const RunLock other = RunLock::TryAcquire();
+        RunMeasurement(window);
+        EXPECT_EQ(window.runs, 1);
+    }
 
     Config().noInstrument = true;
     RunMeasurement(window);

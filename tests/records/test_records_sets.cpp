@@ -69,7 +69,7 @@ struct Expected {
 }  // namespace
 
 TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithTypesAndSizes) {
-    Config().controllerKind = 1;
+    Config().controllerKind = ControllerKind::LN2;
     FillDistinctLiveValues();
     ASSERT_TRUE(SaveSettingsSet("A"));
 
@@ -184,7 +184,7 @@ TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithType
 
 TEST_F(RecordsTest, WithoutControllerTheControllerValuesAreNeitherWrittenNorRead) {
     FillDistinctLiveValues();
-    Config().controllerKind = 0;
+    Config().controllerKind = ControllerKind::None;
     ASSERT_TRUE(SaveSettingsSet("A"));
     const auto values = Registry().EnumValues(kSet);
     EXPECT_EQ(values.size(), 22u);
@@ -194,9 +194,9 @@ TEST_F(RecordsTest, WithoutControllerTheControllerValuesAreNeitherWrittenNorRead
             EXPECT_NE(v.name, controllerOnly);
 
     // A set that has them (saved with a controller) does not touch them at kind 0.
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     ASSERT_TRUE(SaveSettingsSet("B"));
-    Config().controllerKind = 0;
+    Config().controllerKind = ControllerKind::None;
     Scan() = {};
     PrinterPage() = {};
     int scanReads = 0;
@@ -207,7 +207,7 @@ TEST_F(RecordsTest, WithoutControllerTheControllerValuesAreNeitherWrittenNorRead
     EXPECT_FALSE(Scan().AutoSetIm);
     EXPECT_EQ(PrinterPage().margins, PageSetup{}.margins);
     EXPECT_EQ(scanReads, 0);
-    Config().controllerKind = 2;
+    Config().controllerKind = ControllerKind::ITC5;
     ASSERT_TRUE(ReadSettingsSet("B"));
     EXPECT_EQ(Scan().Nmin, 11);
     EXPECT_EQ(scanReads, 1);
@@ -257,7 +257,7 @@ TEST_F(RecordsTest, MissingOrUnreadableValuesKeepTheLiveSettings) {
 }
 
 TEST_F(RecordsTest, ScanPointCountsThePlanCannotUseAreRefused) {
-    Config().controllerKind = 1;
+    Config().controllerKind = ControllerKind::LN2;
     Scan().ScanNpoints = 10;
     for (std::uint32_t bad : {1u, 2u, 101u, 0xFFFFFFFFu}) {
         ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::Dword("ScanNpoints", bad)}));
@@ -385,7 +385,7 @@ TEST_F(RecordsTest, InitRegistryWritesOnlyWhatIsMissing) {
     EXPECT_TRUE(second.written.empty()) << second.Summary();
 
     // The default sets are usable as they are.
-    Config().controllerKind = 1;
+    Config().controllerKind = ControllerKind::LN2;
     ASSERT_TRUE(ReadSettingsSet("default"));
     EXPECT_DOUBLE_EQ(Settings().Current, 100.0);
     EXPECT_EQ(Settings().Iunits, 1);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include "FileRegistryStore.h"
+#include "PidRegistry.h"
 #include "TTemp.h"
 
 TEST(TTemp, PlainObjectReadsAmbientOrLn2) {
@@ -49,19 +53,93 @@ TEST(Stabilization, MarginsFromTheSelectedEntry) {
 TEST(Stabilization, DriftTestAveragesOrRepeats) {
     StabilizationState().driftMargin = 0.5;
     double present = 0;
-    EXPECT_TRUE(DriftTest(2, false, 100.0, 100.4, present));
+    EXPECT_TRUE(DriftTest(ControllerKind::ITC5, false, 100.0, 100.4, present));
     EXPECT_DOUBLE_EQ(present, 100.2);
-    EXPECT_FALSE(DriftTest(2, false, 100.0, 100.5, present));
-    EXPECT_TRUE(DriftTest(2, true, 100.0, 110.0, present));
-    EXPECT_TRUE(DriftTest(1, false, 100.0, 110.0, present));
+    EXPECT_FALSE(DriftTest(ControllerKind::ITC5, false, 100.0, 100.5, present));
+    EXPECT_TRUE(DriftTest(ControllerKind::ITC5, true, 100.0, 110.0, present));
+    EXPECT_TRUE(DriftTest(ControllerKind::LN2, false, 100.0, 110.0, present));
 }
 
 TEST(TTempCon, KindsCarryTheirLimits) {
-    TTempCon ln2(1), itc(2), hot(3);
+    TTempCon ln2(ControllerKind::LN2), itc(ControllerKind::ITC5), hot(ControllerKind::HotStage);
     EXPECT_EQ(ln2.minimum, 77);
     EXPECT_EQ(ln2.maximum, 550);
     EXPECT_EQ(itc.minimum, 2);
     EXPECT_EQ(hot.maximum, 900);
     EXPECT_DOUBLE_EQ(hot.setPoint, 0.0);
     EXPECT_NE(ln2.Table(), nullptr);
+}
+
+TEST(ControllerFamily, OneFactsTablePerKind) {
+    EXPECT_EQ(KindFromNumber(2), ControllerKind::ITC5);
+    EXPECT_FALSE(KindFromNumber(4).has_value());
+    EXPECT_FALSE(KindFromNumber(-1).has_value());
+    EXPECT_STREQ(FactsOf(ControllerKind::None).shortName, "RT44WIN");
+    EXPECT_STREQ(FactsOf(ControllerKind::HotStage).panel, "HOTPANEL");
+    EXPECT_EQ(FactsOf(ControllerKind::LN2).gpibPrimary, 12);
+    EXPECT_EQ(FactsOf(ControllerKind::ITC5).gpibPrimary, 24);
+    EXPECT_FALSE(FactsOf(ControllerKind::HotStage).gpibPrimary.has_value());
+
+    const auto plain = MakeController(ControllerKind::None);
+    EXPECT_EQ(plain->Kind(), ControllerKind::None);
+    EXPECT_EQ(plain->Table(), nullptr);
+    EXPECT_EQ(plain->ReadingText(), "AMB");
+    EXPECT_DOUBLE_EQ(plain->setPoint, 293.0);
+    const auto itc = MakeController(ControllerKind::ITC5);
+    EXPECT_EQ(itc->Kind(), ControllerKind::ITC5);
+    EXPECT_NE(itc->Table(), nullptr);
+    EXPECT_EQ(itc->minimum, 2);
+    EXPECT_EQ(itc->ReadingText(), "");
+
+    // A panel follows the object through its signal.
+    int changes = 0;
+    QObject::connect(plain.get(), &TTemp::changed, [&] { ++changes; });
+    plain->SetTemperature(77.0);
+    EXPECT_EQ(changes, 1);
+}
+
+namespace {
+// A store over a throw-away file: the PID layout is read the way the
+// controllers read it at start-up.
+struct PidStore {
+    PidStore() : store(dir.filePath("Hall.reg").toStdString()) {}
+    QTemporaryDir dir;
+    FileRegistryStore store;
+};
+}  // namespace
+
+TEST(PidRegistry, MissingValuesTakeTheirKindsDefaults) {
+    PidStore s;
+    const std::string ln2 = PidTableKey(ControllerKind::LN2);
+    const std::string itc = PidTableKey(ControllerKind::ITC5);
+    EXPECT_EQ(ln2, "SOFTWARE\\Brisel\\Hall\\System\\RT4450");
+    EXPECT_TRUE(PidTableKey(ControllerKind::HotStage).empty());
+    ASSERT_TRUE(s.store.Set(ln2 + "\\150", {RegistryStore::Dword("P", 30)}));
+    ASSERT_TRUE(s.store.Set(ln2 + "\\77", PidEntryValues(ControllerKind::LN2,
+                                                         Tpid{77, 1, 2, 3, 4, 5, 0})));
+    ASSERT_TRUE(s.store.Set(ln2 + "\\warm", {RegistryStore::Dword("P", 1)}));  // not a temperature
+    ASSERT_TRUE(s.store.Set(itc + "\\10", {RegistryStore::Dword("B3", 0)}));
+
+    PidTable table;
+    ASSERT_TRUE(ReadPidTable(s.store, ControllerKind::LN2, table));
+    ASSERT_EQ(table.Entries().size(), 2u);
+    const Tpid& first = table.Entries()[0];
+    EXPECT_EQ((std::vector<int>{first.T, first.P, first.I, first.D, first.M1, first.M2}),
+              (std::vector<int>{77, 1, 2, 3, 4, 5}));
+    const Tpid& second = table.Entries()[1];
+    EXPECT_EQ((std::vector<int>{second.T, second.P, second.I, second.D, second.M1, second.M2}),
+              (std::vector<int>{150, 30, 50, 50, 1, 10}));
+
+    PidTable itcTable;
+    ASSERT_TRUE(ReadPidTable(s.store, ControllerKind::ITC5, itcTable));
+    ASSERT_EQ(itcTable.Entries().size(), 1u);
+    EXPECT_EQ(itcTable.Entries()[0].D, 0);
+    EXPECT_EQ(itcTable.Entries()[0].M1, 2);
+    EXPECT_EQ(itcTable.Entries()[0].M3, 0);  // present, so not the default
+    EXPECT_EQ(ReadTchange(s.store), kDefaultTchange);
+    ASSERT_TRUE(s.store.Set(itc, {RegistryStore::Dword("Tchange", 120)}));
+    EXPECT_EQ(ReadTchange(s.store), 120);
+
+    PidTable none;
+    EXPECT_FALSE(ReadPidTable(s.store, ControllerKind::HotStage, none));
 }

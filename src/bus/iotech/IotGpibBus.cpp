@@ -26,7 +26,7 @@ void IotGpibBus::Address(int primary, int secondary) {
 bool IotGpibBus::Open() {
     board_ = OpenName("IEEE0");
     hall_ = OpenName("Hall");
-    itc_ = Config().controllerKind == 2 ? OpenName("ITC502") : 0;
+    itc_ = Config().controllerKind == ControllerKind::ITC5 ? OpenName("ITC502") : 0;
     if (board_ == -1 || hall_ == -1 || itc_ == -1) {
         Prompt::Message(nullptr, "Failed to open GPIB device", "System Error");
         return true;
@@ -66,7 +66,7 @@ int IotGpibBus::SerialPoll(int primary, int secondary) {
 }
 
 int IotGpibBus::PollHall() {
-    return SerialPoll(3, 6);
+    return SerialPoll(GpibAddress::kHallElectronics, 6);
 }
 
 void IotGpibBus::SetRemote(bool) {}
@@ -109,19 +109,19 @@ GpibBus::PageResult IotGpibBus::InterfaceCommand(int kind, int primary, int) {
     const DevHandleT device = primary == 3 ? hall_ : itc_;
     switch (kind) {
         case 1:
-            Address(3, 6);
+            Address(GpibAddress::kHallElectronics, 6);
             status = static_cast<int>(Check(SPoll(device)));
             result.data = Printf("%d", status);
             break;
         case 2:
-            Address(3, 6);
+            Address(GpibAddress::kHallElectronics, 6);
             Check(Clear(hall_));
             break;
         case 3:
             Check(Clear(board_));
             break;
         case 4:
-            Address(3, 6);
+            Address(GpibAddress::kHallElectronics, 6);
             Check(Local(device));
             break;
         case 5:

@@ -9,9 +9,9 @@
 
 namespace {
 constexpr int kBoard = 0;
-constexpr int kHallPrimary = 3;
+constexpr int kHallPrimary = GpibAddress::kHallElectronics;
 constexpr int kHallStatusSecondary = 6;
-constexpr int kItcPrimary = 24;
+constexpr int kItcPrimary = GpibAddress::kItc5Controller;
 constexpr int kReplyBytes = 20;  // the electronics' replies fit in 19 characters
 constexpr int kItcReplyBytes = ItcLink::kReplyBytes;
 constexpr int kRequestService = 0x40;
@@ -93,7 +93,7 @@ int NiGpibBus::PollHall() {
     if (hall & kRequestService) return hall;
     // The request was not the electronics': the ITC5 is the other device that
     // raises one, and it keeps SRQ asserted until it is polled.
-    if (Config().controllerKind == 2) SerialPoll(kItcPrimary, -1);
+    if (Config().controllerKind == ControllerKind::ITC5) SerialPoll(kItcPrimary, -1);
     return 0;
 }
 

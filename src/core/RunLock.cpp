@@ -1,0 +1,67 @@
+#include "RunLock.h"
+
+#include "MeasurementState.h"
+#include "StatusFields.h"
+
+namespace {
+struct LockState {
+    int depth = 0;
+    bool granted = false;
+};
+LockState& Lock() {
+    static LockState state;
+    return state;
+}
+}  // namespace
+
+RunLock& RunLock::operator=(RunLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        held_ = other.held_;
+        other.held_ = false;
+    }
+    return *this;
+}
+
+bool RunLock::CanStart() {
+    return Lock().depth == 0 || Lock().granted;
+}
+
+bool RunLock::Held() {
+    return Lock().depth > 0;
+}
+
+int RunLock::Depth() {
+    return Lock().depth;
+}
+
+RunLock RunLock::TryAcquire() {
+    RunLock lock;
+    if (!CanStart()) return lock;
+    LockState& state = Lock();
+    state.granted = false;
+    lock.held_ = true;
+    if (state.depth++ == 0) Status().SetBusy(true);
+    return lock;
+}
+
+void RunLock::Release() {
+    if (!held_) return;
+    held_ = false;
+    LockState& state = Lock();
+    if (state.depth > 0 && --state.depth == 0) Status().SetBusy(false);
+}
+
+void RunLock::RunNested(const std::function<void()>& command) const {
+    if (!held_) return;
+    struct Grant {
+        Grant() { Lock().granted = true; }
+        ~Grant() { Lock().granted = false; }
+    } grant;
+    command();
+}
+
+void RunLock::Reset() {
+    Lock() = LockState{};
+    if (State().busy) Status().SetBusy(false);
+}
