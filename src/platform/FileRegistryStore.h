@@ -1,8 +1,13 @@
 #pragma once
 // The registry as one .reg text file. Every write happens under a lock, re-reads
 // the file, applies only its own change and replaces the file atomically, so two
-// running programs never lose each other's changes. A file that cannot be read
-// is never overwritten: writes are refused until it has been set aside.
+// running programs never lose each other's changes and a program killed while
+// writing leaves either the old file or the whole new one. A file that cannot be
+// read (or holds more than RegLimits allow) is never overwritten: writes are
+// refused until it has been set aside.
+//
+// A settings file that is a symbolic link stays one: writes go to the file it
+// points to, through a temporary file beside that target.
 #include <string>
 
 #include "RegFile.h"
@@ -34,10 +39,15 @@ class FileRegistryStore : public RegistryStore {
              bool createKey = true) override;
     bool DeleteKey(const std::string& path) override;
     bool DeleteValue(const std::string& path, const std::string& name) override;
+    // One locked re-read, the edit on it in memory, one atomic replacement.
+    bool Apply(const std::function<bool(RegistryStore& view)>& edit) override;
     std::string Location() const override { return path_; }
 
   private:
-    void Refresh();
+    class View;
+    void Refresh(bool force = false);
+    // Runs change on a view of the freshly read tree under the lock and writes
+    // the result when it returns true. False when nothing was written.
     template <typename Change>
     bool Update(Change change);
 

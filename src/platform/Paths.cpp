@@ -1,17 +1,26 @@
 #include "Paths.h"
 
-#include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
-#include <climits>
+#include <filesystem>
+#include <system_error>
 
 namespace Paths {
 std::string ExecutableDir() {
-    char buffer[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return ".";
-    std::string path(buffer, static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    std::error_code ec;
+#ifdef _WIN32
+    char buffer[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return ".";
+    const std::filesystem::path exe(std::string(buffer, n));
+#else
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty()) return ".";
+#endif
+    const std::string dir = exe.parent_path().generic_string();
+    return dir.empty() ? "." : dir;
 }
 
 std::vector<std::string> Candidates(const std::string& relative) {
@@ -21,8 +30,10 @@ std::vector<std::string> Candidates(const std::string& relative) {
 }
 
 std::string Find(const std::string& relative) {
-    for (const auto& candidate : Candidates(relative))
-        if (::access(candidate.c_str(), F_OK) == 0) return candidate;
+    for (const auto& candidate : Candidates(relative)) {
+        std::error_code ec;
+        if (std::filesystem::exists(candidate, ec)) return candidate;
+    }
     return {};
 }
 }  // namespace Paths

@@ -1,6 +1,12 @@
 #include "RegistryStore.h"
 
+#include <cstdlib>
 #include <stdexcept>
+
+#include "FileRegistryStore.h"
+#ifdef _WIN32
+#include "Win32RegistryStore.h"
+#endif
 
 namespace {
 std::unique_ptr<RegistryStore>& Slot() {
@@ -8,6 +14,19 @@ std::unique_ptr<RegistryStore>& Slot() {
     return store;
 }
 }  // namespace
+
+std::unique_ptr<RegistryStore> OpenRegistryStore(const std::string& file) {
+#ifdef _WIN32
+    // VANTRIS_REGISTRY names a file in place of the system registry here too.
+    const char* env = std::getenv("VANTRIS_REGISTRY");
+    if (file.empty() && !(env && *env)) return std::make_unique<Win32RegistryStore>();
+    return std::make_unique<FileRegistryStore>(file.empty() ? FileRegistryStore::DefaultPath()
+                                                            : file);
+#else
+    return std::make_unique<FileRegistryStore>(file.empty() ? FileRegistryStore::DefaultPath()
+                                                            : file);
+#endif
+}
 
 RegistryStore& Registry() {
     if (!Slot()) throw std::logic_error("registry store used before start-up installed one");

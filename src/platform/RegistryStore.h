@@ -4,6 +4,7 @@
 // registry editor's export format, so an export of a Windows installation is
 // imported by copying one file.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,13 @@ class RegistryStore {
                      bool createKey = true) = 0;
     virtual bool DeleteKey(const std::string& path) = 0;
     virtual bool DeleteValue(const std::string& path, const std::string& name) = 0;
+    // Runs edit against a view of the store and commits everything it changed
+    // at once: a program stopped at any moment leaves all of it or none. edit
+    // returns false to abandon its changes. True when the changes (or none)
+    // were committed; false when the store could not be read or written, or
+    // edit gave up. The system registry has no such step: there each call of
+    // edit's takes effect by itself.
+    virtual bool Apply(const std::function<bool(RegistryStore& view)>& edit) { return edit(*this); }
     // Where the settings live, for the operator (a file path or a registry path).
     virtual std::string Location() const = 0;
 
@@ -58,6 +66,10 @@ class RegistryStore {
 
 // The root of the program's tree.
 inline constexpr const char* kRootKey = "SOFTWARE\\Brisel\\Hall";
+
+// The store a program opens: the named settings file; without a name, the
+// system registry on Windows and the default settings file elsewhere.
+std::unique_ptr<RegistryStore> OpenRegistryStore(const std::string& file = {});
 
 // The process's store; the application installs it at start-up.
 RegistryStore& Registry();

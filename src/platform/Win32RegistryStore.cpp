@@ -46,15 +46,21 @@ std::vector<RegistryStore::Value> Win32RegistryStore::EnumValues(const std::stri
     std::vector<Value> values;
     Key key;
     if (!OpenKey(path, KEY_QUERY_VALUE, key)) return values;
-    char name[256];
-    BYTE data[4096];
+    // Buffers as long as the key's longest name and data, so no value is cut short.
+    DWORD maxName = 0, maxData = 0;
+    if (RegQueryInfoKeyA(key.h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    std::vector<char> name(maxName + 1);
+    std::vector<BYTE> data(maxData + 1);
     for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
-        if (RegEnumValueA(key.h, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
-            ERROR_SUCCESS)
+        DWORD nameSize = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key.h, i, name.data(), &nameSize, nullptr, &type, data.data(),
+                          &dataSize) != ERROR_SUCCESS)
             break;
-        values.push_back(Value{std::string(name, nameSize), type,
-                               std::vector<std::uint8_t>(data, data + dataSize)});
+        values.push_back(Value{std::string(name.data(), nameSize), type,
+                               std::vector<std::uint8_t>(data.data(), data.data() + dataSize)});
     }
     return values;
 }
@@ -64,9 +70,11 @@ std::optional<RegistryStore::Value> Win32RegistryStore::Query(const std::string&
                                                               std::size_t bufferSize) {
     Key key;
     if (!OpenKey(path, KEY_QUERY_VALUE, key)) return std::nullopt;
-    std::vector<std::uint8_t> data(bufferSize);
+    std::vector<std::uint8_t> data(bufferSize + 1);
     DWORD size = static_cast<DWORD>(bufferSize), type = 0;
-    if (RegQueryValueExA(key.h, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+    // A value longer than the buffer is refused (ERROR_MORE_DATA), as the reader expects.
+    if (RegQueryValueExA(key.h, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS ||
+        size > bufferSize)
         return std::nullopt;
     data.resize(size);
     return Value{name, type, std::move(data)};

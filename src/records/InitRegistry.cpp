@@ -123,8 +123,8 @@ std::string InitRegistryResult::Summary() const {
     return text;
 }
 
-InitRegistryResult InitRegistry(RegistryStore& store) {
-    InitRegistryResult result;
+namespace {
+void Fill(RegistryStore& store, InitRegistryResult& result) {
     Complete(
         store, RegValues::SystemKey(),
         {RegistryStore::String("bufAmp Port", "COM1"),
@@ -142,5 +142,28 @@ InitRegistryResult InitRegistry(RegistryStore& store) {
                   RegistryStore::String("InAs", "15.15"), RegistryStore::String("GaN", "8.9")},
                  result);
     }
+}
+}  // namespace
+
+InitRegistryResult InitRegistry(RegistryStore& store) {
+    // Everything is decided and written against one reading of the store and
+    // committed in one step, so an installer stopped half-way leaves the old
+    // state, never a PID table with some of its entries (which the next run
+    // would take for the operator's and leave short).
+    InitRegistryResult result;
+    bool ran = false;
+    const bool committed = store.Apply([&](RegistryStore& view) {
+        ran = true;
+        result = InitRegistryResult{};
+        Fill(view, result);
+        return result.failed.empty();
+    });
+    if (committed) return result;
+    if (!ran) {
+        result.failed.push_back(store.Location());
+        return result;
+    }
+    for (auto& written : result.written) result.failed.push_back(std::move(written));
+    result.written.clear();
     return result;
 }

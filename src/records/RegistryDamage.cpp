@@ -27,3 +27,8 @@ RegistryDamageReport HandleDamagedRegistry(FileRegistryStore& store) {
     }
     return report;
 }
+
+RegistryDamageReport HandleDamagedRegistry(RegistryStore& store) {
+    if (auto* file = dynamic_cast<FileRegistryStore*>(&store)) return HandleDamagedRegistry(*file);
+    return {};
+}

@@ -5,6 +5,7 @@
 #include <string>
 
 class FileRegistryStore;
+class RegistryStore;
 
 struct RegistryDamageReport {
     bool damaged = false;   // the store was damaged when asked
@@ -16,3 +17,5 @@ struct RegistryDamageReport {
 
 // Does nothing (damaged == false) for a sound store.
 RegistryDamageReport HandleDamagedRegistry(FileRegistryStore& store);
+// The same for whatever OpenRegistryStore gave: only a file can be damaged.
+RegistryDamageReport HandleDamagedRegistry(RegistryStore& store);
