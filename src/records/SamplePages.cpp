@@ -1,5 +1,7 @@
 #include "SamplePages.h"
 
+#include "SettingsTable.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "Controls.h"
 #include "LogFile.h"
 #include "Materials.h"
 #include "MeasurementSettings.h"
@@ -135,8 +138,7 @@ TGeom::TGeom(QWidget* parent) : SamplePage(parent) {
     auto* radios = new QVBoxLayout(group);
     const char* names[3] = {"Van der Pauw", "Bar", "Bridge"};
     for (int i = 0; i < 3; ++i) {
-        shapes_[i] = new QRadioButton(names[i], group);
-        shapes_[i]->setObjectName(QString("button%1").arg(106 + i));
+        shapes_[i] = RadioButton(names[i], 106 + i, group);
         radios->addWidget(shapes_[i]);
         connect(shapes_[i], &QRadioButton::clicked, this, [this, i] {
             // The shape is taken at once, as the picture and the edits show it.
@@ -181,6 +183,13 @@ bool TGeom::Apply() {
     for (int i = 0; i < 3; ++i)
         if (shapes_[i]->isChecked()) specimen.Shape = i;
     const double thickness = EditNumber(thickness_);
+    // The same range as a settings set or --set: a negative thickness would
+    // turn the bulk results and the carrier type around.
+    if (const auto refused = RefuseSetting(*FindSetting("Thickness"), thickness)) {
+        Prompt::Message(this, QString::fromUtf8("Thickness (\u00B5m) must be ").toStdString() +
+                                  *refused, "Error");
+        return false;
+    }
     if (thickness != specimen.Thickness) {
         specimen.Thickness = thickness;
         if (Links().thicknessChanged) Links().thicknessChanged();
@@ -202,15 +211,13 @@ TLogFile::TLogFile(QWidget* parent) : SamplePage(parent) {
     auto* boxes = new QVBoxLayout(group);
     const char* names[4] = {"Contact Check", "IV-Curve", "Resistivity", "Hall"};
     for (int i = 0; i < 4; ++i) {
-        include_[i] = new QCheckBox(names[i], group);
-        include_[i]->setObjectName(QString("button%1").arg(102 + i));
+        include_[i] = CheckBox(names[i], 102 + i, group);
         include_[i]->setChecked((Settings().LogInclude >> i) & 1);
         boxes->addWidget(include_[i]);
     }
     boxes->addWidget(Label(group, "Sample-ID, Meas. Configuration, Results are always included"));
     layout->addWidget(group);
-    open_ = new QCheckBox("Open Log File using ID's to make file name", this);
-    open_->setObjectName("button106");
+    open_ = CheckBox("Open Log File using ID's to make file name", 106, this);
     layout->addWidget(open_);
     name_ = Label(this, QString(), 107);
     layout->addWidget(name_);

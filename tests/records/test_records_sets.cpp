@@ -7,6 +7,7 @@
 #include "RecordsFixture.h"
 #include "RegFile.h"
 #include "RegValues.h"
+#include "RecordsDump.h"
 #include "RegistryDamage.h"
 #include "SettingsSets.h"
 
@@ -469,4 +470,98 @@ TEST(RegValuesTest, NumbersUseTheCNotationAndRefuseGarbage) {
     EXPECT_EQ(RegValues::LeadingNumber("12abc"), 12.0);
     EXPECT_EQ(RegValues::LeadingNumber("abc"), 0.0);
     EXPECT_EQ(RegValues::LeadingNumber("-2.5mm"), -2.5);
+}
+
+TEST_F(RecordsTest, RegistryValuesOutsideTheirRangeCountAsMissing) {
+    Config().controllerKind = ControllerKind::LN2;
+    SetControllerSetPoint(150.0);
+    Settings().Cycles = 3;
+    Settings().Current = 42.0;
+    Settings().Delay = 5;
+    Settings().TargVrVDP = 50;
+    Settings().Tesla = 0.5;
+    Specimen().Thickness = 2.0;
+    ASSERT_TRUE(Registry().Set(
+        kSet, {RegistryStore::Dword("Cycles", 0xFFFFFFFFu), RegistryStore::String("Current", "0"),
+               RegistryStore::Dword("Delay", 101), RegistryStore::Dword("TargVrVDP", 3),
+               RegistryStore::String("Tesla", "0.000"),
+               RegistryStore::String("Thickness", "-1.000"),
+               RegistryStore::String("SetTemp", "600.0")}));
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    EXPECT_EQ(Settings().Cycles, 3);
+    EXPECT_DOUBLE_EQ(Settings().Current, 42.0);
+    EXPECT_EQ(Settings().Delay, 5);
+    EXPECT_EQ(Settings().TargVrVDP, 50);
+    EXPECT_DOUBLE_EQ(Settings().Tesla, 0.5);
+    EXPECT_DOUBLE_EQ(Specimen().Thickness, 2.0);
+    EXPECT_DOUBLE_EQ(ControllerSetPoint(), 150.0);  // above the LN2 stage's 550 K
+
+    // A Hall run of a thousand cycles would never end; the sheet stops at 100.
+    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::Dword("Cycles", 1000)}));
+    ReadSettingsSet("A");
+    EXPECT_EQ(Settings().Cycles, 3);
+    // Both ends of a range are values the program runs with.
+    ASSERT_TRUE(Registry().Set(
+        kSet, {RegistryStore::Dword("Cycles", 100), RegistryStore::String("Current", "19900"),
+               RegistryStore::Dword("TargVrVDP", 200), RegistryStore::String("SetTemp", "77.0")}));
+    ReadSettingsSet("A");
+    EXPECT_EQ(Settings().Cycles, 100);
+    EXPECT_DOUBLE_EQ(Settings().Current, 19900.0);
+    EXPECT_EQ(Settings().TargVrVDP, 200);
+    EXPECT_DOUBLE_EQ(ControllerSetPoint(), 77.0);
+}
+
+TEST_F(RecordsTest, SetRefusesWhatTheProgramCannotRunWithNamingTheRange) {
+    std::string error;
+    Settings().Current = 100.0;
+    for (const char* bad : {"-5", "50000", "1e308", "0.05"}) {
+        EXPECT_FALSE(ApplySetting("Current", bad, error)) << bad;
+        EXPECT_NE(error.find("from 0.1 to 19900"), std::string::npos) << error;
+        EXPECT_DOUBLE_EQ(Settings().Current, 100.0);
+    }
+    EXPECT_FALSE(ApplySetting("Current", "nan", error));
+    // The buffer amplifier sources at most 5 uA.
+    ASSERT_TRUE(ApplySetting("BufferAmplifierMode", "1", error));
+    EXPECT_FALSE(ApplySetting("Current", "10", error));
+    EXPECT_NE(error.find("from 1e-06 to 5"), std::string::npos) << error;
+    EXPECT_TRUE(ApplySetting("Current", "0.001", error)) << error;
+
+    EXPECT_FALSE(ApplySetting("Thickness", "-1", error));
+    EXPECT_TRUE(ApplySetting("Thickness", "0", error));
+    EXPECT_FALSE(ApplySetting("Tesla", "0", error));
+    EXPECT_NE(error.find("above 0"), std::string::npos) << error;
+    EXPECT_FALSE(ApplySetting("Cycles", "1000", error));
+    EXPECT_FALSE(ApplySetting("Cycles", "0", error));
+    EXPECT_FALSE(ApplySetting("Integrations", "61", error));
+    EXPECT_FALSE(ApplySetting("TargVrBar", "39", error));
+    EXPECT_TRUE(ApplySetting("TargVrBar", "2000", error));
+    // Without a controller any set-point a specimen can have by hand.
+    EXPECT_TRUE(ApplySetting("SetTemp", "77", error));
+    Config().controllerKind = ControllerKind::HotStage;
+    EXPECT_FALSE(ApplySetting("SetTemp", "10", error));
+    EXPECT_NE(error.find("from 20 to 900"), std::string::npos) << error;
+}
+
+TEST_F(RecordsTest, EveryStoredFieldIsWrittenAndReadUnderOneName) {
+    // Read into two different live states, a set must leave both alike: a
+    // field written under one name and read under another would keep its
+    // live value in one of them.
+    Config().controllerKind = ControllerKind::LN2;
+    FillDistinctLiveValues();
+    ASSERT_TRUE(SaveSettingsSet("A"));
+    Settings() = {};
+    Specimen() = {};
+    Scan() = {};
+    Archive() = {};
+    PrinterPage() = {};
+    PrinterPage().orientation = 1;
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    std::vector<std::string> fromDefaults;
+    DumpRecords(fromDefaults);
+    FillDistinctLiveValues();
+    ASSERT_TRUE(ReadSettingsSet("A"));
+    std::vector<std::string> fromDistinct;
+    DumpRecords(fromDistinct);
+    EXPECT_EQ(fromDefaults, fromDistinct);
+    EXPECT_EQ(PrinterPage().margins, (std::array<std::int32_t, 4>{1000, -20, 3000, 40000}));
 }

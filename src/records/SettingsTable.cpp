@@ -1,0 +1,383 @@
+#include "SettingsTable.h"
+
+#include <QString>
+#include <cctype>
+#include <climits>
+#include <cmath>
+
+#include "ArchiveSettings.h"
+#include "ControllerKind.h"
+#include "Materials.h"
+#include "MeasurementSettings.h"
+#include "PageSetup.h"
+#include "Printf.h"
+#include "RecordText.h"
+#include "RecordsLinks.h"
+#include "RegValues.h"
+#include "RunConfig.h"
+#include "ScanSettings.h"
+#include "SpecimenData.h"
+
+namespace {
+using RV = RegistryStore::Value;
+constexpr double kInt = INT32_MAX;
+
+// The electronics' current limits in microamperes: the buffer amplifier
+// sources 1 pA to 5000 nA, the standard source 0.1 uA to 19.9 mA.
+SettingRange CurrentRange() {
+    if (Settings().bufferAmplifierMode) return {1e-6, 5.0};
+    return {0.1, 19900.0};
+}
+
+// The set-point a controller accepts; without one, any temperature a
+// specimen can be at by hand.
+SettingRange SetPointRange() {
+    const ControllerFacts& facts = FactsOf(Config().controllerKind);
+    if (!HasController(facts.kind)) return {0.0, 1000.0};
+    return {static_cast<double>(facts.minimum), static_cast<double>(facts.maximum)};
+}
+
+std::function<SettingRange()> Fixed(double low, double high, bool lowExclusive = false) {
+    return [=] { return SettingRange{low, high, lowExclusive}; };
+}
+
+SettingField Text(const char* name, const char* valueName, std::string& field, std::size_t size,
+                  bool specimen, const char* installDefault = "") {
+    SettingField f;
+    f.name = name;
+    f.valueName = valueName;
+    f.type = SettingType::Text;
+    f.size = static_cast<int>(size);
+    f.specimen = specimen;
+    f.installDefault = installDefault;
+    f.text = [&field]() -> std::string& { return field; };
+    return f;
+}
+
+template <typename T>
+SettingField Numeric(const char* name, const char* valueName, SettingType type, int size,
+                     T& field, std::function<SettingRange()> range, bool specimen,
+                     const char* installDefault) {
+    SettingField f;
+    f.name = name;
+    f.valueName = valueName;
+    f.type = type;
+    f.size = size;
+    f.specimen = specimen;
+    f.installDefault = installDefault;
+    f.range = std::move(range);
+    f.get = [&field] { return static_cast<double>(field); };
+    f.put = [&field](double v) { field = static_cast<T>(v); };
+    return f;
+}
+
+template <typename T>
+SettingField Real(const char* name, const char* valueName, int decimals, T& field,
+                  std::function<SettingRange()> range, bool specimen,
+                  const char* installDefault) {
+    return Numeric(name, valueName, SettingType::Number, decimals, field, std::move(range),
+                   specimen, installDefault);
+}
+
+template <typename T>
+SettingField Whole(const char* name, const char* valueName, T& field, double low, double high,
+                   bool specimen, const char* installDefault) {
+    return Numeric(name, valueName, SettingType::Dword, 4, field, Fixed(low, high), specimen,
+                   installDefault);
+}
+
+template <typename T>
+SettingField Flag(const char* name, const char* valueName, T& field, const char* installDefault) {
+    return Numeric(name, valueName, SettingType::Flag, 1, field, Fixed(0, 1), false,
+                   installDefault);
+}
+
+SettingField ControllerOnly(SettingField f) {
+    f.controllerOnly = true;
+    return f;
+}
+
+std::vector<std::uint8_t> Le32(const std::array<std::int32_t, 4>& values) {
+    std::vector<std::uint8_t> bytes;
+    for (std::int32_t m : values)
+        for (int b = 0; b < 4; ++b)
+            bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(m) >> (8 * b)));
+    return bytes;
+}
+
+SettingField Orientation() {
+    SettingField f;
+    f.valueName = "Orientation";
+    f.type = SettingType::Binary;
+    f.size = 2;
+    f.controllerOnly = true;
+    // The orientation belongs to a device description; without one there is
+    // nothing to put it into, and nothing to write.
+    f.read = [](RegistryStore& store, const std::string& key) {
+        auto& page = PrinterPage();
+        if (!page.orientation) return;
+        if (const auto bytes = RegValues::Bytes(store, key, "Orientation", 2))
+            page.orientation = static_cast<std::int16_t>((*bytes)[0] | ((*bytes)[1] << 8));
+    };
+    f.write = [](std::vector<RV>& values) {
+        const auto& page = PrinterPage();
+        if (!page.orientation) return;
+        const auto o = static_cast<std::uint16_t>(*page.orientation);
+        values.push_back(RegistryStore::Binary(
+            "Orientation", {static_cast<std::uint8_t>(o), static_cast<std::uint8_t>(o >> 8)}));
+    };
+    return f;
+}
+
+SettingField Margins() {
+    SettingField f;
+    f.valueName = "Margins";
+    f.type = SettingType::Binary;
+    f.size = 16;
+    f.controllerOnly = true;
+    f.read = [](RegistryStore& store, const std::string& key) {
+        const auto bytes = RegValues::Bytes(store, key, "Margins", 16);
+        if (!bytes) return;
+        auto& page = PrinterPage();
+        for (std::size_t i = 0; i < 4; ++i) {
+            std::uint32_t v = 0;
+            for (std::size_t b = 0; b < 4; ++b)
+                v |= static_cast<std::uint32_t>((*bytes)[4 * i + b]) << (8 * b);
+            page.margins[i] = static_cast<std::int32_t>(v);
+        }
+    };
+    f.write = [](std::vector<RV>& values) {
+        values.push_back(RegistryStore::Binary("Margins", Le32(PrinterPage().margins)));
+    };
+    return f;
+}
+
+std::vector<SettingField> BuildTable() {
+    auto& sp = Specimen();
+    auto& st = Settings();
+    auto& sc = Scan();
+    const bool S = true, G = false;
+    std::vector<SettingField> t;
+    t.push_back(Text("WaferID", "WaferID", sp.WaferID, SpecimenData::kIdSize, S));
+    t.push_back(Text("BatchID", "BatchID", sp.BatchID, SpecimenData::kIdSize, S));
+    t.push_back(
+        Text("Description", "Description", sp.Description, SpecimenData::kDescriptionSize, S));
+    SettingField material =
+        Text("Material", "Material", sp.Material, SpecimenData::kMaterialSize, S, "GaAs");
+    // The permittivity is not part of the set; without the lookup the
+    // depletion correction would work with whatever was there before.
+    material.afterRead = [](RegistryStore& store) {
+        Specimen().MaterialConstant = MaterialPermittivity(store, Specimen().Material);
+    };
+    t.push_back(material);
+    // Micrometres; 0 means sheet results only. A negative thickness would
+    // turn the bulk results and the carrier type around.
+    t.push_back(Real("Thickness", "Thickness", 3, sp.Thickness, Fixed(0, 10000), S, "1.0"));
+    t.push_back(Text("DataArchive", "Data Archive", Archive().DataArchive,
+                     ArchiveSettings::kPathSize, G));
+    t.push_back(Whole("Shape", "Shape", sp.Shape, 0, 2, S, "0"));
+    t.push_back(Real("Tesla", "Tesla", 3, st.Tesla, Fixed(0, 10, true), G, "0.5"));
+    t.push_back(Real("ScatFactor", "ScatFactor", 2, st.ScatFactor, Fixed(0, 10, true), G, "1.0"));
+    t.push_back(Real("Current", "Current", 6, st.Current, CurrentRange, G, "100"));
+    SettingField setTemp;
+    setTemp.name = "SetTemp";
+    setTemp.valueName = "SetTemp";
+    setTemp.type = SettingType::Number;
+    setTemp.size = 1;
+    setTemp.installDefault = "293";
+    setTemp.range = SetPointRange;
+    // Straight into the controller object's field, without commanding the stage.
+    setTemp.get = [] { return ControllerSetPoint(); };
+    setTemp.put = [](double v) { SetControllerSetPoint(v); };
+    t.push_back(setTemp);
+    t.push_back(Whole("Iunits", "Iunits", st.Iunits, 0, 3, G, "1"));
+    t.push_back(Whole("AC", "AC", st.AC, 0, 1, G, "0"));
+    t.push_back(Whole("Delay", "Delay", st.Delay, 0, 100, G, "0"));
+    t.push_back(Whole("Integrations", "Integrations", st.Integrations, 0, 60, G, "0"));
+    t.push_back(Whole("Cycles", "Cycles", st.Cycles, 1, 100, G, "1"));
+    t.push_back(Whole("TargVrVDP", "TargVrVDP", st.TargVrVDP, 4, 200, G, "50"));
+    t.push_back(Whole("TargVrBar", "TargVrBar", st.TargVrBar, 40, 2000, G, "500"));
+    t.push_back(Whole("TargVrBridge", "TargVrBridge", st.TargVrBridge, 40, 2000, G, "500"));
+    SettingField logInclude = Whole("LogInclude", "Log Include", st.LogInclude, 0, 255, G, "15");
+    logInclude.type = SettingType::Byte;
+    logInclude.size = 1;
+    t.push_back(logInclude);
+    t.push_back(Real("eVsurface", "eVsurface", 2, st.eVsurface, Fixed(-100, 100), G, "0.70"));
+    t.push_back(Real("eVinner", "eVinner", 2, st.eVinner, Fixed(-100, 100), G, "0.60"));
+
+    // With a temperature controller: the scan's data directory, the graph's
+    // axes, the planned scan and the page set-up.
+    t.push_back(ControllerOnly(
+        Text("DataDir", "Data Dir", sc.DataDir, ScanSettings::kDataDirSize, G, nullptr)));
+    const std::pair<const char*, std::int32_t*> axes[] = {
+        {"Nmin", &sc.Nmin},   {"Nmax", &sc.Nmax},   {"Umin", &sc.Umin},       {"Umax", &sc.Umax},
+        {"Rmin", &sc.Rmin},   {"Rmax", &sc.Rmax},   {"RHmin", &sc.RHmin},     {"RHmax", &sc.RHmax},
+        {"Tscale1", &sc.Tscale1}, {"Tscale2", &sc.Tscale2}};
+    const char* axisDefaults[] = {"12", "20", "1", "5", "-3", "4", "-2", "5", "50", "400"};
+    for (std::size_t i = 0; i < std::size(axes); ++i)
+        t.push_back(ControllerOnly(
+            Whole(axes[i].first, axes[i].first, *axes[i].second, -kInt, kInt, G, axisDefaults[i])));
+    t.push_back(ControllerOnly(Flag("TscaleInverse", "TscaleInverse", sc.TscaleInverse, "0")));
+    t.push_back(ControllerOnly(Whole("ScanTstart", "ScanTstart", sc.ScanTstart, -kInt, kInt, G, "300")));
+    t.push_back(ControllerOnly(Whole("ScanTstop", "ScanTstop", sc.ScanTstop, -kInt, kInt, G, "80")));
+    SettingField points =
+        ControllerOnly(Whole("ScanNpoints", "ScanNpoints", sc.ScanNpoints, 0, 100, G, "12"));
+    // Fewer than three points would divide by zero when the temperatures are planned.
+    points.usable = [](double n) { return UsablePointCount(static_cast<std::int64_t>(n)); };
+    points.rule = "0 or 3 to 100";
+    t.push_back(points);
+    t.push_back(ControllerOnly(Flag("ScanInverse", "ScanInverse", sc.ScanInverse, "0")));
+    t.push_back(ControllerOnly(Flag("ReturnRoomTemp", "ReturnRoomTemp", sc.ReturnRoomTemp, "1")));
+    t.push_back(ControllerOnly(Flag("AutoSetIm", "AutoSetIm", sc.AutoSetIm, "0")));
+    t.push_back(Orientation());
+    t.push_back(Margins());
+
+    // Not kept in a set: the Geometry page and the material list set these,
+    // and the Current page's unit choice sets the buffer amplifier mode.
+    t.push_back(Real("Length", nullptr, 3, sp.Length, Fixed(0, 1000), S, nullptr));
+    t.push_back(Real("Width", nullptr, 3, sp.Width, Fixed(0, 1000), S, nullptr));
+    t.push_back(
+        Real("MaterialConstant", nullptr, 3, sp.MaterialConstant, Fixed(0, 10000), S, nullptr));
+    SettingField buffered;
+    buffered.name = "BufferAmplifierMode";
+    buffered.type = SettingType::Flag;
+    buffered.range = Fixed(0, 1);
+    buffered.get = [] { return Settings().bufferAmplifierMode ? 1.0 : 0.0; };
+    buffered.put = [](double v) { Settings().bufferAmplifierMode = v != 0; };
+    t.push_back(buffered);
+    return t;
+}
+
+bool SameName(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return i == a.size() && !b[i];
+}
+
+bool IsWhole(SettingType type) {
+    return type == SettingType::Dword || type == SettingType::Byte || type == SettingType::Flag;
+}
+
+// A stored numeric value as the field's type reads it.
+std::optional<double> StoredNumber(const SettingField& f, RegistryStore& store,
+                                   const std::string& key) {
+    switch (f.type) {
+        case SettingType::Number:
+            return RegValues::Number(store, key, f.valueName);
+        case SettingType::Dword:
+            if (auto v = RegValues::Dword(store, key, f.valueName)) return *v;
+            return std::nullopt;
+        case SettingType::Byte:
+            if (auto b = RegValues::Bytes(store, key, f.valueName, 1)) return (*b)[0];
+            return std::nullopt;
+        case SettingType::Flag:
+            if (auto v = RegValues::Flag(store, key, f.valueName)) return *v ? 1.0 : 0.0;
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+RV StoredValue(const SettingField& f) {
+    if (f.text) return RegistryStore::String(f.valueName, CutToField(f.text(), f.size));
+    const double v = f.get();
+    switch (f.type) {
+        case SettingType::Number:
+            return RegValues::NumberText(f.valueName, v, f.size);
+        case SettingType::Byte:
+        case SettingType::Flag:
+            return RegValues::Byte(f.valueName, static_cast<std::uint8_t>(v));
+        default:
+            return RegValues::Int(f.valueName, static_cast<std::int32_t>(v));
+    }
+}
+}  // namespace
+
+std::string SettingRange::Text() const {
+    const std::string high_ = RegValues::General(high, 9);
+    if (lowExclusive) return "above " + RegValues::General(low, 9) + " up to " + high_;
+    return "from " + RegValues::General(low, 9) + " to " + high_;
+}
+
+const std::vector<SettingField>& SettingsTable() {
+    static const std::vector<SettingField> table = BuildTable();
+    return table;
+}
+
+const SettingField* FindSetting(const std::string& name) {
+    for (const SettingField& f : SettingsTable())
+        if (f.name && SameName(name, f.name)) return &f;
+    return nullptr;
+}
+
+std::optional<std::string> RefuseSetting(const SettingField& f, double value) {
+    if (!f.range) return std::nullopt;
+    const SettingRange range = f.range();
+    const bool whole = IsWhole(f.type);
+    // The range is checked before the value is made whole, so a huge number
+    // never reaches an integer conversion.
+    if (!std::isfinite(value) || !range.Contains(value) || (whole && value != std::trunc(value)))
+        return std::string(whole ? "a whole number " : "a number ") + range.Text();
+    if (f.usable && !f.usable(value)) return f.rule;
+    return std::nullopt;
+}
+
+std::string SettingText(const SettingField& f) {
+    if (f.text) return FromRecordText(f.text()).toStdString();
+    const double v = f.get();
+    if (IsWhole(f.type)) return std::to_string(static_cast<long long>(v));
+    return RegValues::General(v, 9);
+}
+
+bool AssignSetting(const SettingField& f, const std::string& value, std::string& error) {
+    if (f.text) {
+        f.text() = ToRecordText(QString::fromStdString(value), f.size);
+        return true;
+    }
+    if (!f.put) {
+        error = std::string("not settable: ") + (f.name ? f.name : "");
+        return false;
+    }
+    const auto n = RegValues::ParseNumber(value);
+    const auto refused = n ? RefuseSetting(f, *n) : std::optional<std::string>("a number");
+    if (refused) {
+        error = std::string(f.name) + " must be " + *refused + ": " + value;
+        return false;
+    }
+    f.put(*n);
+    return true;
+}
+
+std::vector<RV> SettingsSetValues(bool withController) {
+    std::vector<RV> values;
+    for (const SettingField& f : SettingsTable()) {
+        if (!f.valueName || (f.controllerOnly && !withController)) continue;
+        if (f.write) {
+            f.write(values);
+        } else {
+            values.push_back(StoredValue(f));
+        }
+    }
+    return values;
+}
+
+void ReadSettingsValues(RegistryStore& store, const std::string& key, bool withController) {
+    for (const SettingField& f : SettingsTable()) {
+        if (!f.valueName || (f.controllerOnly && !withController)) continue;
+        if (f.read) {
+            f.read(store, key);
+        } else if (f.text) {
+            const auto text = RegValues::Text(store, key, f.valueName, f.size);
+            if (!text) continue;
+            f.text() = CutToField(*text, f.size);
+        } else {
+            const auto n = StoredNumber(f, store, key);
+            if (!n || RefuseSetting(f, *n)) continue;
+            f.put(*n);
+        }
+        if (f.afterRead) f.afterRead(store);
+    }
+}
