@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "BufferAmplifier.h"
+#include "Controls.h"
+#include "FieldViews.h"
 #include "GpibBus.h"
 #include "Prompt.h"
 #include "RunConfig.h"
@@ -24,29 +26,6 @@ constexpr int kLn2Kind = 1;
 constexpr int kItcKind = 2;
 constexpr int kNoSecondary = -1;
 
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString("button%1").arg(id));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* Field(int id, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString("field%1").arg(id));
-    return field;
-}
-
-// Keeps a line edit and a model field in step, both ways.
-void Bind(FieldSet& fields, int id, QLineEdit* edit) {
-    QObject::connect(edit, &QLineEdit::textChanged, &fields,
-                     [&fields, id](const QString& text) { fields.Set(id, text.toStdString()); });
-    QObject::connect(&fields, &FieldSet::changed, edit,
-                     [edit, id](int changed, const QString& text) {
-                         if (changed == id && edit->text() != text) edit->setText(text);
-                     });
-}
-
 bool Demo() {
     return Config().noInstrument;
 }
@@ -58,28 +37,26 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
 
     auto* addressed = new QGroupBox("Addressed Commands", this);
     auto* grid = new QGridLayout(addressed);
-    hall_ = new QRadioButton("Hall Electronics", addressed);
-    hall_->setObjectName("radio104");
+    hall_ = RadioButton("Hall Electronics", "radio104", addressed);
     hall_->setChecked(true);
-    controller_ = new QRadioButton("Temp Controller", addressed);
-    controller_->setObjectName("radio105");
+    controller_ = RadioButton("Temp Controller", "radio105", addressed);
     const int kind = Config().controllerKind;
     controller_->setEnabled(kind != 0 && kind != 3);
     grid->addWidget(hall_, 0, 0, 1, 2);
     grid->addWidget(controller_, 0, 2, 1, 2);
     grid->addWidget(new QLabel("Sec. Addr:", addressed), 1, 0);
-    secondaryField_ = Field(kSecondary, addressed);
+    secondaryField_ = FieldEdit(fields_, kSecondary, addressed);
     secondaryField_->setMaximumWidth(60);
     grid->addWidget(secondaryField_, 1, 1);
     grid->addWidget(new QLabel("Data:", addressed), 2, 0);
-    auto* data = Field(kData, addressed);
+    auto* data = FieldEdit(fields_, kData, addressed);
     grid->addWidget(data, 2, 1, 1, 4);
     auto* buttons = new QHBoxLayout;
-    auto* rec = Button("Rec", 201, addressed);
-    auto* send = Button("Send", 202, addressed);
-    auto* spoll = Button("Spoll", 203, addressed);
-    auto* sdc = Button("SDC", 205, addressed);
-    auto* gtl = Button("GTL", 206, addressed);
+    auto* rec = PushButton("Rec", 201, addressed);
+    auto* send = PushButton("Send", 202, addressed);
+    auto* spoll = PushButton("Spoll", 203, addressed);
+    auto* sdc = PushButton("SDC", 205, addressed);
+    auto* gtl = PushButton("GTL", 206, addressed);
     for (auto* button : {rec, send, spoll, sdc, gtl}) buttons->addWidget(button);
     grid->addLayout(buttons, 3, 0, 1, 5);
     layout->addWidget(addressed);
@@ -87,16 +64,16 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     auto* lower = new QHBoxLayout;
     auto* universal = new QGroupBox("Universal Commands", this);
     auto* universalRow = new QHBoxLayout(universal);
-    auto* llo = Button("LLO", 207, universal);
-    auto* dcl = Button("DCL", 209, universal);
+    auto* llo = PushButton("LLO", 207, universal);
+    auto* dcl = PushButton("DCL", 209, universal);
     universalRow->addWidget(llo);
     universalRow->addWidget(dcl);
     lower->addWidget(universal);
     auto* lineControl = new QGroupBox("Line Control", this);
     auto* lineRow = new QHBoxLayout(lineControl);
-    auto* ifc = Button("IFC", 210, lineControl);
-    auto* ren = Button("REN", 211, lineControl);
-    auto* lines = Field(kLines, lineControl);
+    auto* ifc = PushButton("IFC", 210, lineControl);
+    auto* ren = PushButton("REN", 211, lineControl);
+    auto* lines = FieldEdit(fields_, kLines, lineControl);
     lines->setReadOnly(true);
     lines->setFocusPolicy(Qt::NoFocus);
     lines->setMaximumWidth(90);
@@ -106,10 +83,6 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     lower->addWidget(lineControl);
     layout->addLayout(lower);
     layout->addStretch();
-
-    Bind(fields_, kData, data);
-    Bind(fields_, kSecondary, secondaryField_);
-    Bind(fields_, kLines, lines);
 
     connect(hall_, &QRadioButton::clicked, this, &TGpib::SelectHall);
     connect(controller_, &QRadioButton::clicked, this, &TGpib::SelectController);

@@ -12,24 +12,17 @@
 #include <QVBoxLayout>
 
 #include "BufferAmplifier.h"
+#include "Controls.h"
+#include "FieldViews.h"
 #include "Prompt.h"
 #include "xmsg.h"
 
 namespace {
-QLineEdit* ReadOnlyField(const char* name, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(name);
-    field->setReadOnly(true);
+// The blaster's values read right-aligned, as numbers do.
+QLineEdit* ReadOut(FieldSet& fields, int id, QWidget* parent) {
+    QLineEdit* field = FieldReadOut(fields, id, parent);
     field->setAlignment(Qt::AlignRight);
-    field->setFocusPolicy(Qt::NoFocus);
     return field;
-}
-
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
 }
 }  // namespace
 
@@ -43,25 +36,19 @@ TBlast::TBlast(QWidget* parent) : QDialog(parent) {
 
     auto* contacts = new QGroupBox("Contacts", this);
     auto* contactsRow = new QHBoxLayout(contacts);
-    pair12_ = new QRadioButton("1-2", contacts);
-    pair12_->setObjectName("radio101");
-    pair34_ = new QRadioButton("3-4", contacts);
-    pair34_->setObjectName("radio102");
+    pair12_ = RadioButton("1-2", "radio101", contacts);
+    pair34_ = RadioButton("3-4", "radio102", contacts);
     contactsRow->addWidget(pair12_);
     contactsRow->addWidget(pair34_);
     contactsRow->addStretch();
 
     auto* intensityBox = new QGroupBox("Intensity", this);
     auto* intensityRow = new QHBoxLayout(intensityBox);
-    intensity_ = ReadOnlyField("field107", intensityBox);
+    intensity_ = ReadOut(blaster_.Fields(), Blaster::kIntensityField, intensityBox);
     intensity_->setAlignment(Qt::AlignCenter);
     intensity_->setMaximumWidth(48);
-    auto* up = new QToolButton(intensityBox);
-    up->setObjectName("updownUp");
-    up->setArrowType(Qt::UpArrow);
-    auto* down = new QToolButton(intensityBox);
-    down->setObjectName("updownDown");
-    down->setArrowType(Qt::DownArrow);
+    auto* up = ArrowButton(Qt::UpArrow, "updownUp", intensityBox);
+    auto* down = ArrowButton(Qt::DownArrow, "updownDown", intensityBox);
     intensityRow->addWidget(intensity_);
     intensityRow->addWidget(up);
     intensityRow->addWidget(down);
@@ -74,8 +61,8 @@ TBlast::TBlast(QWidget* parent) : QDialog(parent) {
 
     auto* values = new QGroupBox("Kilohms", this);
     auto* valuesGrid = new QGridLayout(values);
-    first_ = ReadOnlyField("field110", values);
-    second_ = ReadOnlyField("field111", values);
+    first_ = ReadOut(blaster_.Fields(), Blaster::kFirstValueField, values);
+    second_ = ReadOut(blaster_.Fields(), Blaster::kSecondValueField, values);
     valuesGrid->addWidget(first_, 0, 0);
     valuesGrid->addWidget(second_, 0, 1);
     layout->addWidget(values);
@@ -86,20 +73,16 @@ TBlast::TBlast(QWidget* parent) : QDialog(parent) {
     layout->addWidget(warning);
 
     auto* buttons = new QHBoxLayout;
-    auto* onePulse = Button("1-pulse", "button103", this);
-    auto* fivePulse = Button("5-pulse", "button104", this);
-    auto* measure = Button("Meas", "button105", this);
-    auto* close = Button("Close", "IDCANCEL", this);
+    auto* onePulse = PushButton("1-pulse", 103, this);
+    auto* fivePulse = PushButton("5-pulse", 104, this);
+    auto* measure = PushButton("Meas", 105, this);
+    auto* close = PushButton("Close", "IDCANCEL", this);
     buttons->addWidget(onePulse);
     buttons->addWidget(fivePulse);
     buttons->addWidget(measure);
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
-
-    connect(&blaster_.Fields(), &FieldSet::changed, this, &TBlast::ShowField);
-    for (const auto& [id, text] : blaster_.Fields().All())
-        ShowField(id, QString::fromStdString(text));
 
     connect(pair12_, &QRadioButton::clicked, this,
             [this] { Run([this] { blaster_.Select(Blaster::Pair::OneTwo); }); });
@@ -113,12 +96,6 @@ TBlast::TBlast(QWidget* parent) : QDialog(parent) {
             [this] { Run([this] { blaster_.Pulse(5, this); }); });
     connect(measure, &QPushButton::clicked, this, [this] { Run([this] { blaster_.Measure(); }); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TBlast::ShowField(int id, const QString& text) {
-    if (id == Blaster::kIntensityField) intensity_->setText(text);
-    if (id == Blaster::kFirstValueField) first_->setText(text);
-    if (id == Blaster::kSecondValueField) second_->setText(text);
 }
 
 void TBlast::Run(const std::function<void()>& command) {

@@ -28,7 +28,6 @@ class TBlast : public QDialog {
     // Runs one command; an error is shown under "Exception:" and the dialog
     // stays open. Commands arriving while one runs are ignored.
     void Run(const std::function<void()>& command);
-    void ShowField(int id, const QString& text);
 
     Blaster blaster_;
     QRadioButton* pair12_;

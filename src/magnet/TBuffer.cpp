@@ -10,6 +10,8 @@
 
 #include "BufferAmplifier.h"
 #include "BufferAmplifierLink.h"
+#include "Controls.h"
+#include "FieldViews.h"
 #include "MeasurementSettings.h"
 #include "RegistryStore.h"
 #include "RunConfig.h"
@@ -32,12 +34,11 @@ TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
 
     auto* status = new QLabel(this);
     status->setObjectName("field104");
+    FollowField(fields_, kStatusField, status);
     QFont bold = status->font();
     bold.setBold(true);
     status->setFont(bold);
-    install_ = new QPushButton(this);
-    install_->setObjectName("button103");
-    install_->setAutoDefault(false);
+    install_ = PushButton(QString(), 103, this);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(status, 1);
     statusRow->addWidget(install_);
@@ -46,25 +47,16 @@ TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
     auto* bytes = new QGroupBox(this);
     auto* bytesRow = new QHBoxLayout(bytes);
     bytesRow->addWidget(new QLabel("Hex", bytes));
-    hex_ = new QLineEdit(bytes);
-    hex_->setObjectName("field101");
+    hex_ = FieldEdit(fields_, kHexField, bytes);
     hex_->setMaxLength(5);
     hex_->setMaximumWidth(80);
     bytesRow->addWidget(hex_);
-    send_ = new QPushButton("Send Byte", bytes);
-    send_->setObjectName("button102");
-    send_->setAutoDefault(false);
+    send_ = PushButton("Send Byte", 102, bytes);
     bytesRow->addWidget(send_);
     bytesRow->addStretch();
     layout->addWidget(bytes);
     layout->addStretch();
 
-    connect(&fields_, &FieldSet::changed, this, [this, status](int id, const QString& text) {
-        if (id == kStatusField) status->setText(text);
-        if (id == kHexField && hex_->text() != text) hex_->setText(text);
-    });
-    connect(hex_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { fields_.Set(kHexField, text.toStdString()); });
     connect(install_, &QPushButton::clicked, this, &TBuffer::ToggleInstalled);
     connect(send_, &QPushButton::clicked, this, &TBuffer::SendByte);
 }

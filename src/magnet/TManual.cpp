@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "Controls.h"
+#include "FieldViews.h"
 #include "HallReadings.h"
 #include "MagnetMotion.h"
 #include "MagnetStatus.h"
@@ -17,23 +19,6 @@
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "xmsg.h"
-
-namespace {
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString("button%1").arg(id));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* StatusField(int id, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString("field%1").arg(id));
-    field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
-    return field;
-}
-}  // namespace
 
 TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
     setObjectName("MAGNET");
@@ -54,7 +39,7 @@ TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
                  {"Out", 105, "+F", 1, 2}};
     moveGrid->addWidget(new QLabel("Stage", move), 1, 0);
     for (const auto& m : moves) {
-        auto* button = Button(m.text, m.id, move);
+        auto* button = PushButton(m.text, m.id, move);
         moveGrid->addWidget(button, m.row, m.column);
         const std::string command = m.command;
         connect(button, &QPushButton::clicked, this, [this, command] { Move(command); });
@@ -68,35 +53,22 @@ TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
     int row = 0;
     for (const auto& [label, id] : rows) {
         statusGrid->addWidget(new QLabel(label, status), row, 0);
-        auto* field = StatusField(id, status);
-        statusGrid->addWidget(field, row, 1);
-        connect(&fields_, &FieldSet::changed, field,
-                [field, id = id](int changed, const QString& text) {
-                    if (changed == id) field->setText(text);
-                });
+        statusGrid->addWidget(FieldReadOut(fields_, id, status), row, 1);
         ++row;
     }
-    auto* update = Button("Update", 106, status);
+    auto* update = PushButton("Update", 106, status);
     statusGrid->addWidget(update, row, 1, Qt::AlignRight);
     connect(update, &QPushButton::clicked, this, &TManual::UpdateStatus);
     layout->addWidget(status);
 
     auto* strength = new QGroupBox("Field Strength", this);
     auto* strengthRow = new QHBoxLayout(strength);
-    fieldStrength_ = new QLineEdit(strength);
-    fieldStrength_->setObjectName("field107");
+    fieldStrength_ = FieldEdit(fields_, kFieldStrength, strength);
     strengthRow->addWidget(fieldStrength_);
     strengthRow->addWidget(new QLabel("Tesla", strength));
     strengthRow->addStretch();
     layout->addWidget(strength);
     layout->addStretch();
-
-    // Typing updates the model; the model's changes show in the field.
-    connect(fieldStrength_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { fields_.Set(kFieldStrength, text.toStdString()); });
-    connect(&fields_, &FieldSet::changed, this, [this](int id, const QString& text) {
-        if (id == kFieldStrength && fieldStrength_->text() != text) fieldStrength_->setText(text);
-    });
 }
 
 void TManual::SetUp() {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "FieldViews.h"
 #include "GpibBus.h"
 #include "Printf.h"
 #include "Prompt.h"
@@ -12,7 +13,7 @@
 #include "xmsg.h"
 
 Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
-    setObjectName("Tmagmove");
+    setObjectName("WAIT");
     setWindowTitle("Wait for Magnet");
     setModal(true);
     setWindowFlag(Qt::WindowCloseButtonHint, false);
@@ -32,9 +33,7 @@ Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     elapsed_->setFont(big);
     layout->addWidget(elapsed_);
-    connect(&fields_, &FieldSet::changed, this, [this](int id, const QString& value) {
-        if (id == 101) elapsed_->setText(value);
-    });
+    FollowField(fields_, 101, elapsed_);
     fields_.Set(101, "0");
 
     timer_ = new QTimer(this);

@@ -9,10 +9,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "AutoSet.h"
+#include "Controls.h"
 #include "FieldViews.h"
 #include "HallReadings.h"
 #include "HallUnit.h"
@@ -28,33 +28,6 @@ namespace {
 constexpr int kTargetField = 108;
 constexpr int kDelayField = 11, kIntegrationField = 12, kCyclesField = 13;
 constexpr int kScatterField = 103;
-
-QPushButton* Button(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-// An up-down control: two arrow buttons beside the read-out they step.
-QWidget* UpDown(int id, QWidget* parent, std::function<void(int)> step) {
-    auto* box = new QWidget(parent);
-    box->setObjectName(QStringLiteral("updown%1").arg(id));
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    for (const int direction : {+1, -1}) {
-        auto* arrow = new QToolButton(box);
-        arrow->setObjectName(
-            QStringLiteral("updown%1%2").arg(id).arg(direction > 0 ? "Up" : "Down"));
-        arrow->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
-        arrow->setAutoRepeat(true);
-        arrow->setFixedSize(22, 13);
-        QObject::connect(arrow, &QToolButton::clicked, box, [step, direction] { step(direction); });
-        column->addWidget(arrow);
-    }
-    return box;
-}
 
 QLabel* ReadOut(FieldSet& fields, int id, QWidget* parent) {
     QLabel* label = FieldLabel(fields, id, parent, Qt::AlignRight | Qt::AlignVCenter);
@@ -87,8 +60,7 @@ TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
     currentGrid->addWidget(current, 0, 0, 2, 1, Qt::AlignVCenter);
     auto* group = new QButtonGroup(this);
     for (int u = 0; u < 4; ++u) {
-        units_[u] = new QRadioButton(QString::fromUtf8(AutoSet::UnitText(u)), currentBox);
-        units_[u]->setObjectName(QStringLiteral("button%1").arg(104 + u));
+        units_[u] = RadioButton(QString::fromUtf8(AutoSet::UnitText(u)), 104 + u, currentBox);
         group->addButton(units_[u], u);
         currentGrid->addWidget(units_[u], u, 1);
         connect(units_[u], &QRadioButton::clicked, this, [this, u] { SelectUnit(u); });
@@ -100,8 +72,7 @@ TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
     auto* buffer = StaticText("Buffer Amplifier", currentBox);
     buffer->setEnabled(installed);
     currentGrid->addWidget(buffer, 2, 2, 2, 1, Qt::AlignVCenter);
-    ac_ = new QCheckBox("AC", currentBox);
-    ac_->setObjectName("button101");
+    ac_ = CheckBox("AC", 101, currentBox);
     ac_->setChecked(settings.AC != 0);
     currentGrid->addWidget(ac_, 4, 0);
     currentGrid->setColumnStretch(3, 1);
@@ -115,7 +86,7 @@ TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
     target->setMaximumWidth(target->fontMetrics().horizontalAdvance("0000000") + 12);
     autoGrid->addWidget(target, 0, 1);
     autoGrid->addWidget(StaticText("mV", autoBox), 0, 2);
-    auto* set = Button("Set", "button109", autoBox);
+    auto* set = PushButton("Set", 109, autoBox);
     set_ = set;
     autoGrid->addWidget(set, 0, 3);
     autoGrid->addWidget(StaticText("Try", autoBox), 1, 0);
@@ -293,7 +264,7 @@ Scatter::Scatter(QWidget* parent) : ConfigPage("SCATTERING", 9, parent) {
     auto* presets = new QGridLayout;
     int index = 0;
     for (const auto& preset : kPresets) {
-        auto* button = Button(preset.text, QStringLiteral("button%1").arg(preset.id), this);
+        auto* button = PushButton(preset.text, preset.id, this);
         const int id = preset.id;
         connect(button, &QPushButton::clicked, this, [this, id] { Preset(id); });
         presets->addWidget(button, index / 2, index % 2);

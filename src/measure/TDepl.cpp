@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "Controls.h"
 #include "FieldViews.h"
 #include "HallReadings.h"
 #include "MeasurementResults.h"
@@ -27,13 +28,6 @@ constexpr int kHelpContext = 5;
 std::function<void(int)>& HelpHandler() {
     static std::function<void(int)> handler;
     return handler;
-}
-
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
 }
 }  // namespace
 
@@ -71,10 +65,10 @@ TDepl::TDepl(QWidget* parent, double kelvin) : QDialog(parent), fields_(this), k
     layout->addWidget(potentials);
 
     auto* buttons = new QDialogButtonBox(this);
-    auto* calculate = Button("Calculate", "button101", this);
-    auto* apply = Button("Apply", "IDOK", this);
-    auto* cancel = Button("Cancel", "IDCANCEL", this);
-    auto* help = Button("Help", "IDHELP", this);
+    auto* calculate = PushButton("Calculate", 101, this);
+    auto* apply = PushButton("Apply", "IDOK", this);
+    auto* cancel = PushButton("Cancel", "IDCANCEL", this);
+    auto* help = PushButton("Help", "IDHELP", this);
     buttons->addButton(calculate, QDialogButtonBox::ActionRole);
     buttons->addButton(apply, QDialogButtonBox::AcceptRole);
     buttons->addButton(cancel, QDialogButtonBox::RejectRole);

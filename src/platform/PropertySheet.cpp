@@ -5,14 +5,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-QPushButton* MakeButton(const QString& text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-}  // namespace
+#include "Controls.h"
 
 PropertySheet::PropertySheet(const char* resourceName, const QString& title, int buttons,
                              QWidget* parent, const QString& cancelText)
@@ -27,20 +20,20 @@ PropertySheet::PropertySheet(const char* resourceName, const QString& title, int
 
     auto* row = new QHBoxLayout;
     row->addStretch();
-    auto* ok = MakeButton("OK", "IDOK", this);
+    auto* ok = PushButton("OK", "IDOK", this);
     ok->setDefault(true);
-    auto* cancel = MakeButton(cancelText, "IDCANCEL", this);
+    auto* cancel = PushButton(cancelText, "IDCANCEL", this);
     row->addWidget(ok);
     row->addWidget(cancel);
     connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     if (buttons & kApply) {
-        auto* apply = MakeButton("Apply", "IDAPPLY", this);
+        auto* apply = PushButton("Apply", "IDAPPLY", this);
         row->addWidget(apply);
         connect(apply, &QPushButton::clicked, this, [this] { ApplyPages(); });
     }
     if (buttons & kHelp) {
-        auto* help = MakeButton("Help", "IDHELP", this);
+        auto* help = PushButton("Help", "IDHELP", this);
         row->addWidget(help);
         connect(help, &QPushButton::clicked, this, [this] {
             const int index = tabs_->currentIndex();
