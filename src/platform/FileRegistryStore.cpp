@@ -137,8 +137,17 @@ bool WriteNewFile(const std::string& temp, const std::string& bytes, const std::
 // any moment) sees the old file or the new one, never a mixture.
 bool ReplaceWith(const std::string& temp, const std::string& target) {
 #ifdef _WIN32
-    return MoveFileExA(temp.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // A reader that has the file open without delete sharing holds the
+    // replacement off for the moment it takes to read it.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (MoveFileExA(temp.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        if (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_SHARING_VIOLATION)
+            return false;
+        Sleep(25);
+    }
+    return false;
 #else
     if (::rename(temp.c_str(), target.c_str()) != 0) return false;
     // The rename itself lasts once the folder is on the disk.

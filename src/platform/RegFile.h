@@ -88,6 +88,7 @@ class RegTree {
     std::vector<std::string> Children(const std::string& path) const;
     void Remove(const std::string& path);  // with its descendants
 
+    // key is one of this tree's keys (from Find or Create).
     const RegistryStore::Value* FindValue(const RegKey& key, std::string_view name) const;
     // Replaces the value of the same name where it stands, or appends it.
     void SetValue(RegKey& key, RegistryStore::Value value);
