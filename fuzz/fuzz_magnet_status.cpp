@@ -16,7 +16,8 @@ void Check(bool ok) {
 
 bool AllBlanksSignDigits(std::string_view s, std::size_t& firstDigit) {
     std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    // Blanks as the C library counts them: space and \t \n \v \f \r.
+    while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     firstDigit = i;
     return i < s.size() && s[i] >= '0' && s[i] <= '9';
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::set<std::string> stages{"Fault", "Forward", "Back", "Between"};
     static const std::set<std::string> magnets{"OK", "Off"};
     static const std::set<std::string> interlocks{"E/W", "Broken", "N/S", "Lid Open"};
-    for (int w : {word, -word == word ? 0 : -word, word ^ 0x3E}) {
+    for (int w : {word, ~word, word ^ 0x3E}) {
         const MagnetStatusTexts texts = DecodeMagnetStatus(w);
         Check(stages.count(texts.stage) == 1);
         Check(magnets.count(texts.magnet) == 1);
