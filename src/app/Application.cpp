@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "Automation.h"
+#include "DateTimeText.h"
 #include "Bindings.h"
 #include "FileRegistryStore.h"
 #include "MainFrame.h"
@@ -62,6 +63,19 @@ bool HasDisplay() {
     return (x && *x) || (wayland && *wayland);
 }
 
+// A fixed date/time text that cannot be read leaves the regional settings in
+// force; whoever set it must hear that their stamps are not the ones asked for.
+void ReportUnreadableDateTime() {
+    const QByteArray fixed = qgetenv("VANTRIS_DATETIME");
+    if (fixed.isNull()) return;
+    DateTimeSettings ignored;
+    if (ParseDateTimeSettings(fixed.toStdString(), ignored)) return;
+    std::fprintf(stderr,
+                 "date/time settings \"%s\" cannot be read (items key=value separated by ';', "
+                 "keys iTime iTLZero iDate sDate sTime s1159 s2359 now); the defaults are used\n",
+                 fixed.constData());
+}
+
 void PrintLine(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
@@ -85,13 +99,14 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
         return 0;
     }
     const bool offscreen = !HasDisplay();
-    if (offscreen) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (line.timeScale > 0) {
         // The rack reads the same variable, so its physics keeps pace.
-        ::setenv("VANTRIS_TIME_SCALE", std::to_string(line.timeScale).c_str(), 1);
+        qputenv("VANTRIS_TIME_SCALE", QByteArray::number(line.timeScale, 'g', 17));
         TimeScale::SetFactor(line.timeScale);
     }
-    if (!line.dateTime.empty()) ::setenv("VANTRIS_DATETIME", line.dateTime.c_str(), 1);
+    if (!line.dateTime.empty()) qputenv("VANTRIS_DATETIME", QByteArray::fromStdString(line.dateTime));
+    ReportUnreadableDateTime();
 
     g_previousHandler = qInstallMessageHandler(FilterMessages);
     HallApplication app(argc, argv);
@@ -110,7 +125,7 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     // Automation: every box is printed when shown and answered from the list;
     // without a display nobody could answer it otherwise.
     const bool automated = line.dump || !line.run.empty() || !line.answers.empty() || offscreen;
-    Prompt::ScriptedResponder responder(line.answers);
+    Automation::Responder responder(line.answers);
     // VANTRIS_SCREENSHOT_DIR: every dialog the automation answers, each of
     // its pages, and at the end the main frame are saved as pictures, so the
     // screens can be looked at without a desktop.

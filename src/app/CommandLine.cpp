@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -58,28 +59,83 @@ bool ParseNumber(const std::string& text, double& value) {
 }
 }  // namespace
 
+namespace {
+// A control item's window: a resource name, a letter first, then letters,
+// digits and underscores.
+bool IsResourceName(const std::string& text) {
+    if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0]))) return false;
+    for (char c : text)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
+bool ParseId(const std::string& text, int& id) {
+    if (text.empty() || text.size() > 5) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value <= 0 || value > 65535) return false;
+    id = static_cast<int>(value);
+    return true;
+}
+
+// "@S" at the end of an item: the last '@' whose remainder reads as a
+// number (a typed text may itself hold an '@').
+std::size_t DelayMark(const std::string& part) {
+    const std::size_t at = part.rfind('@');
+    if (at == std::string::npos) return at;
+    double ignored = 0;
+    const std::size_t eq = part.find('=');
+    if (eq != std::string::npos && at > eq && !ParseNumber(part.substr(at + 1), ignored))
+        return std::string::npos;
+    return at;
+}
+
+bool ParseItem(const std::string& part, RunItem& item, std::string& error) {
+    const std::size_t at = DelayMark(part);
+    const std::string body = part.substr(0, at);
+    const std::size_t eq = body.find('=');
+    const std::string target = body.substr(0, eq);
+    const std::size_t dot = target.find('.');
+    bool ok = false;
+    if (dot == std::string::npos) {
+        ok = eq == std::string::npos && ParseId(target, item.id);
+    } else {
+        item.resource = target.substr(0, dot);
+        ok = IsResourceName(item.resource) && ParseId(target.substr(dot + 1), item.control);
+        if (eq != std::string::npos) {
+            item.hasText = true;
+            item.text = body.substr(eq + 1);
+        }
+    }
+    if (!ok) {
+        error = "--run: bad item \"" + part + "\" (a command id, or RESOURCE.ID[=TEXT])";
+        return false;
+    }
+    if (at != std::string::npos) {
+        if (!ParseNumber(part.substr(at + 1), item.delaySeconds) || item.delaySeconds < 0 ||
+            item.delaySeconds > kMaxRunDelaySeconds) {
+            error = "--run: bad delay in \"" + part + "\" (0 to 86400 seconds)";
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+std::string RunItem::Spelling() const {
+    if (!IsControl()) return std::to_string(id);
+    return resource + "." + std::to_string(control) + (hasText ? "=" + text : "");
+}
+
 bool ParseRunList(const std::string& text, std::vector<RunItem>& items, std::string& error) {
     items.clear();
     for (const auto& part : SplitCommas(text)) {
         RunItem item;
-        const auto at = part.find('@');
-        const std::string idText = part.substr(0, at);
-        char* end = nullptr;
-        const long id = std::strtol(idText.c_str(), &end, 10);
-        if (idText.empty() || !end || *end != '\0' || id <= 0 || id > 65535) {
-            error = "--run: bad command id \"" + part + "\"";
+        if (!ParseItem(part, item, error)) return false;
+        if (item.delaySeconds >= 0 && items.empty()) {
+            error = "--run: the first item cannot be timed (\"" + part + "\")";
             return false;
-        }
-        item.id = static_cast<int>(id);
-        if (at != std::string::npos) {
-            if (items.empty()) {
-                error = "--run: the first item cannot be timed (\"" + part + "\")";
-                return false;
-            }
-            if (!ParseNumber(part.substr(at + 1), item.delaySeconds) || item.delaySeconds < 0) {
-                error = "--run: bad delay in \"" + part + "\"";
-                return false;
-            }
         }
         items.push_back(item);
     }

@@ -6,10 +6,24 @@
 
 #include "ControllerKind.h"
 
+// One item of --run: a menu command ("52"), or a control of an open window
+// ("LOGFILE.106" presses it, "CURRENT.103=2.5" types into it), either of
+// them timed ("250@3": issued 3 s after the previous item started).
 struct RunItem {
-    int id = 0;
+    int id = 0;            // the menu command; 0 for a control item
+    std::string resource;  // the window's resource name ("LOGFILE", "WAIT")
+    int control = 0;       // the control's id in that window
+    bool hasText = false;  // "=TEXT" given
+    std::string text;
     double delaySeconds = -1.0;  // >= 0: issued that long after the previous item started
+
+    bool IsControl() const { return !resource.empty(); }
+    std::string Spelling() const;  // "52", "LOGFILE.106", "CURRENT.103=2.5"
 };
+
+// The longest delay of a timed item, in seconds: a day is more than any
+// automated session waits, and keeps every scaled interval in range.
+inline constexpr double kMaxRunDelaySeconds = 86400.0;
 
 struct CommandLine {
     // Slash switches.
@@ -37,6 +51,6 @@ struct CommandLine {
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
-// "56,51,52,250@3" -> items; false with a message on a bad list.
+// "56,51,52,250@3,LOGFILE.106" -> items; false with a message on a bad list.
 bool ParseRunList(const std::string& text, std::vector<RunItem>& items, std::string& error);
 std::string UsageText();

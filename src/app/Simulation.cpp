@@ -1,9 +1,8 @@
 #include "Simulation.h"
 
-#include <dlfcn.h>
-#include <stdlib.h>
 
 #include <QFileInfo>
+#include <QLibrary>
 
 #include "Paths.h"
 #include "RunConfig.h"
@@ -11,12 +10,23 @@
 
 namespace Simulation {
 namespace {
-void* RackLibrary() {
-    static void* lib = [] {
+// The rack's core library, loaded once with its symbols global: the bus
+// shim loaded later finds the same rack in it.
+QLibrary* RackLibrary() {
+    static QLibrary* lib = [] () -> QLibrary* {
         const std::string path = Paths::Find("libvantris_sim.so");
-        return path.empty() ? nullptr : ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (path.empty()) return nullptr;
+        static QLibrary library(QString::fromStdString(path));
+        library.setLoadHints(QLibrary::ExportExternalSymbolsHint | QLibrary::ResolveAllSymbolsHint);
+        return library.load() ? &library : nullptr;
     }();
     return lib;
+}
+
+template <typename Function>
+Function Symbol(const char* name) {
+    QLibrary* lib = RackLibrary();
+    return lib ? reinterpret_cast<Function>(lib->resolve(name)) : nullptr;
 }
 }  // namespace
 
@@ -40,7 +50,7 @@ bool Prepare(const std::string& configFile, bool explicitLibrary, std::string& e
         return false;
     }
     using Configure = int (*)(const char*, char*, int);
-    auto configure = reinterpret_cast<Configure>(::dlsym(RackLibrary(), "vantris_sim_configure"));
+    auto configure = Symbol<Configure>("vantris_sim_configure");
     if (!configure) {
         error = "the virtual instrument rack library is incomplete";
         return false;
@@ -51,8 +61,8 @@ bool Prepare(const std::string& configFile, bool explicitLibrary, std::string& e
         return false;
     }
     // The shims read the same settings when the bus loads them.
-    ::setenv("VANTRIS_SIM_CONFIG", absolute.c_str(), 1);
-    ::setenv("VANTRIS_SIMULATE", "1", 1);
+    qputenv("VANTRIS_SIM_CONFIG", QByteArray::fromStdString(absolute));
+    qputenv("VANTRIS_SIMULATE", "1");
     config.simulate = true;
     config.simulateConfig = absolute;
     if (!explicitLibrary) config.gpibLibrary = Paths::Find("libvantris_gpibsim.so");
@@ -62,8 +72,7 @@ bool Prepare(const std::string& configFile, bool explicitLibrary, std::string& e
 
 std::string TruthLine() {
     using Truth = int (*)(char*, int);
-    void* lib = RackLibrary();
-    auto truth = lib ? reinterpret_cast<Truth>(::dlsym(lib, "vantris_sim_truth")) : nullptr;
+    auto truth = Symbol<Truth>("vantris_sim_truth");
     if (!truth) return {};
     char buffer[512] = {0};
     truth(buffer, sizeof buffer);

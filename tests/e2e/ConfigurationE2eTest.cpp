@@ -113,9 +113,9 @@ TEST_F(ConfigurationE2eTest, ASpecimenOverRangingAtTheSmallestCurrentEndsMinimum
 }
 
 TEST_F(ConfigurationE2eTest, SheetRefusesACurrentBeyondTheSourceAndStaysOpen) {
-    std::vector<std::string> args = {"--time-scale", "0.01",         "--simulate", "--run",
-                                     "42",           "--answer",     "OK",         "--dump",
-                                     "--set",        "Current=50000"};
+    // Typed into the sheet's current field, as the operator would.
+    std::vector<std::string> args = {"--time-scale", "0.01", "--simulate", "--run",
+                                     "42,CURRENT.103=50000", "--answer", "OK", "--dump"};
     ProgramResult result = run_.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_EQ(result.All("message"),

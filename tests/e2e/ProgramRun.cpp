@@ -69,7 +69,7 @@ ProgramResult ProgramRun::Run(const std::vector<std::string>& args, const std::s
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("VANTRIS_REGISTRY", QString::fromStdString(registry_));
-    env.insert("VANTRIS_DATETIME", "24h;0;dmy;/;:;AM;PM");
+    env.insert("VANTRIS_DATETIME", "iTime=1;iTLZero=0;iDate=1;sDate=/;sTime=:;s1159=AM;s2359=PM");
     env.remove("VANTRIS_SIM_CONFIG");
     env.remove("VANTRIS_GPIB_LIBRARY");
     process.setProcessEnvironment(env);

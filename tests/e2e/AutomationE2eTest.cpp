@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <fstream>
+#include <sstream>
+
+#include "ProgramRun.h"
+
+// The automation against the whole program: control items that work a modal
+// window in its own event loop, items that wait for a window to open, and
+// the refusals of what the program cannot run with.
+namespace {
+class AutomationE2eTest : public ::testing::Test {
+  protected:
+    void SetUp() override { run_.InitRegistry(); }
+    ProgramRun run_;
+};
+
+TEST_F(AutomationE2eTest, ItemsAfterAModalCommandWorkItsControlsThenTheRunGoesOn) {
+    QDir(QString::fromStdString(run_.Folder())).mkdir("Logs");
+    // The sample sheet opens; its log page's "Open Log File using ID's" is
+    // pressed inside the sheet; OK closes it; then the resistivity runs.
+    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--set", "WaferID=W7",
+                                "--run", "62,LOGFILE.106,51", "--answer", "OK", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
+    EXPECT_EQ(r.First("log"), "Logs/W7.txt");
+    EXPECT_EQ(r.First("status"), "Ready | ");
+    // The run measured after the sheet had closed: the log holds its block.
+    std::ifstream log(run_.Folder() + "/Logs/W7.txt", std::ios::binary);
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_NE(text.str().find("*** VDP Resistivity ***"), std::string::npos) << text.str();
+}
+
+TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable) {
+    // Issued at once into the Hall run, the item waits for the first magnet
+    // wait box and finds it (its field 101 is a read-out, not a button).
+    ProgramResult r = run_.Run(
+        {"--time-scale", "0.01", "--simulate", "--run", "52,WAIT.101@0", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_NE(r.errors.find("run: WAIT.101 is not available: the control is not a button"),
+              std::string::npos)
+        << r.errors;
+    EXPECT_EQ(r.First("status"), "Ready | ");
+
+    // A sheet's field typed into, then the sheet's own checks on OK.
+    r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "42,CURRENT.103=250", "--answer",
+                  "OK", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    bool taken = false;
+    for (const auto& line : r.All("settings")) taken = taken || line == "Current=250";
+    EXPECT_TRUE(taken);
+}
+
+TEST_F(AutomationE2eTest, WhatTheProgramCannotRunWithIsRefusedWithItsRange) {
+    ProgramResult r = run_.Run({"--simulate", "--set", "Current=50000", "--dump"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.errors.find("from 0.1 to 19900"), std::string::npos) << r.errors;
+    r = run_.Run({"--simulate", "--set", "Thickness=-1", "--dump"});
+    EXPECT_EQ(r.exitCode, 2);
+    // A delay that would overflow the timer is refused, not fired at once.
+    for (const char* list : {"52,250@2147484", "52,250@1e308"}) {
+        r = run_.Run({"--simulate", "--run", list, "--dump"});
+        EXPECT_EQ(r.exitCode, 2) << list;
+        EXPECT_NE(r.errors.find("bad delay"), std::string::npos) << r.errors;
+    }
+    // A date/time text the program cannot read is said, not silently ignored.
+    r = run_.Run({"--datetime", "24h;0;dmy", "--dump"});
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_NE(r.errors.find("cannot be read"), std::string::npos) << r.errors;
+    r = run_.Run({"--datetime", "iTime=1;iDate=2", "--dump"});
+    EXPECT_EQ(r.errors.find("cannot be read"), std::string::npos) << r.errors;
+}
+}  // namespace
