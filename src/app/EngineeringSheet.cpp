@@ -22,8 +22,6 @@
 #include "xmsg.h"
 
 namespace {
-constexpr int kLn2Kind = 1;
-constexpr int kItcKind = 2;
 constexpr int kNoSecondary = -1;
 
 bool Demo() {
@@ -40,8 +38,8 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     hall_ = RadioButton("Hall Electronics", "radio104", addressed);
     hall_->setChecked(true);
     controller_ = RadioButton("Temp Controller", "radio105", addressed);
-    const int kind = Config().controllerKind;
-    controller_->setEnabled(kind != 0 && kind != 3);
+    // Only a controller on the bus can be addressed from here.
+    controller_->setEnabled(FactsOf(Config().controllerKind).gpibPrimary.has_value());
     grid->addWidget(hall_, 0, 0, 1, 2);
     grid->addWidget(controller_, 0, 2, 1, 2);
     grid->addWidget(new QLabel("Sec. Addr:", addressed), 1, 0);
@@ -106,9 +104,9 @@ void TGpib::SetUp() {
 
 void TGpib::SelectHall() {
     hall_->setChecked(true);
-    primary_ = 3;
+    primary_ = GpibAddress::kHallElectronics;
     secondary_ = 6;
-    if (Config().controllerKind == kItcKind) {
+    if (Config().controllerKind == ControllerKind::ITC5) {
         fields_.Set(kSecondary, "");
         secondaryField_->setEnabled(true);
     }
@@ -117,11 +115,12 @@ void TGpib::SelectHall() {
 void TGpib::SelectController() {
     if (!controller_->isEnabled()) return;
     controller_->setChecked(true);
-    if (Config().controllerKind == kLn2Kind) {
-        primary_ = 12;
+    const ControllerKind kind = Config().controllerKind;
+    if (kind == ControllerKind::LN2) {
+        primary_ = *FactsOf(kind).gpibPrimary;
         secondary_ = 0;
-    } else if (Config().controllerKind == kItcKind) {
-        primary_ = 24;
+    } else if (kind == ControllerKind::ITC5) {
+        primary_ = *FactsOf(kind).gpibPrimary;
         secondary_ = kNoSecondary;
         fields_.Set(kSecondary, "N/A");
         secondaryField_->setEnabled(false);

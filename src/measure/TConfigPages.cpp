@@ -20,6 +20,7 @@
 #include "MeasurementState.h"
 #include "Printf.h"
 #include "Prompt.h"
+#include "RunLock.h"
 #include "Results.h"
 #include "RunConfig.h"
 #include "SpecimenData.h"
@@ -144,7 +145,7 @@ bool TCurrent::Apply() {
 }
 
 void TCurrent::StartAutoSet() {
-    if (searching_ || State().busy) return;
+    if (searching_ || !RunLock::CanStart()) return;
     if (!AutoSet::TakeTarget(this, Fields().Get(kTargetField))) return;
     if (!AutoSet::PrepareStart(Fields(), this)) return;
     // The search runs as the page's own measure command, after this click.
