@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "MainFrame.h"
+#include "ProgramState.h"
 #include "MeasurementState.h"
 #include "RunConfig.h"
 #include "RunLock.h"
@@ -417,6 +418,11 @@ void SetScanRunningQuery(std::function<bool()> scanRunning) {
     ScanRunning() = std::move(scanRunning);
 }
 
+void ResetAutomationState() {
+    Sections().clear();
+    ScanRunning() = nullptr;
+}
+
 void Run(MainFrame& frame, const std::vector<RunItem>& items, std::function<void()> done) {
     auto runner = std::make_shared<Runner>(Runner{frame, items});
     g_runner = runner.get();
@@ -458,3 +464,8 @@ std::vector<std::string> DumpLines(const MainFrame& frame) {
 }
 
 }  // namespace Automation
+
+void ResetProgramState() {
+    ResetMeasureState();
+    Automation::ResetAutomationState();
+}

@@ -43,6 +43,8 @@ class Responder : public Prompt::ScriptedResponder {
 
 // While the scan runs the program is not idle, whatever the run lock says.
 void SetScanRunningQuery(std::function<bool()> scanRunning);
+// Forgets the dump sections and the scan query (part of ResetProgramState).
+void ResetAutomationState();
 
 // "message: CAPTION | TEXT" with newlines written as \n.
 std::string MessageLine(const std::string& caption, const std::string& text);

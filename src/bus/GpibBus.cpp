@@ -1,4 +1,5 @@
 #include "GpibBus.h"
+#include "BusState.h"
 
 #include <stdexcept>
 
@@ -20,4 +21,9 @@ bool HasBus() {
 
 void SetBus(std::unique_ptr<GpibBus> bus) {
     Slot() = std::move(bus);
+}
+
+void ResetBusState() {
+    ResetPlatformState();
+    SetBus(nullptr);
 }

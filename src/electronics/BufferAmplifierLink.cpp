@@ -1,4 +1,5 @@
 #include "BufferAmplifierLink.h"
+#include "ElectronicsState.h"
 
 #include <utility>
 
@@ -38,4 +39,9 @@ void BufferAmplifierLink::SetWriter(Writer writer) {
 bool BufferAmplifierLink::Send(std::uint8_t byte) {
     const Writer& writer = Current().writer;
     return writer ? writer(byte) : false;
+}
+
+void ResetElectronicsState() {
+    ResetBusState();
+    Current() = LinkState{};
 }

@@ -1,4 +1,6 @@
 #include "MagnetMotion.h"
+#include "BufferAmplifier.h"
+#include "MagnetState.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -72,4 +74,10 @@ void MoveMagnet(QWidget* parent, const std::string& command) {
         (!command.empty() && command[0] == 'I') ? kInitSecondary : kMotionSecondary;
     Bus().Write(HallUnit::kPrimary, secondary, command);
     AwaitMotion(owner);
+}
+
+void ResetMagnetState() {
+    ResetElectronicsState();
+    SetMagnetInitialisationPending(false);
+    SetBufferAmplifierLines(std::nullopt);
 }

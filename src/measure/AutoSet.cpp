@@ -16,6 +16,8 @@
 #include "RunConfig.h"
 #include "RunFrame.h"
 #include "SpecimenData.h"
+#include "MeasureState.h"
+#include "RunFrame.h"
 #include "RunLock.h"
 #include "StatusFields.h"
 #include "Wait.h"
@@ -279,6 +281,10 @@ const std::vector<Report>& Reports() {
     return History();
 }
 
+void ClearHistory() {
+    History().clear();
+}
+
 void DumpAutoSet(std::vector<std::string>& lines) {
     for (const Report& report : History())
         lines.push_back(
@@ -286,3 +292,9 @@ void DumpAutoSet(std::vector<std::string>& lines) {
 }
 
 }  // namespace AutoSet
+
+void ResetMeasureState() {
+    ResetRecordsState();
+    AutoSet::ClearHistory();
+    SetScanRunningQuery(nullptr);
+}

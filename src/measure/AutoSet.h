@@ -79,6 +79,8 @@ void AutoSetCommand(QWidget* owner);
 
 // Every search of this run, in order.
 const std::vector<Report>& Reports();
+// Tests: forget the searches of earlier runs.
+void ClearHistory();
 // One "autoset: <outcome> <tries> <current>" line per search.
 void DumpAutoSet(std::vector<std::string>& lines);
 

@@ -1,4 +1,7 @@
 #include "TimeScale.h"
+#include "PlatformState.h"
+#include "Prompt.h"
+#include "SerialLink.h"
 
 #include <chrono>
 #include <cmath>
@@ -40,3 +43,11 @@ double Seconds() {
     return duration<double>(steady_clock::now() - start).count() / Current();
 }
 }  // namespace TimeScale
+
+void ResetPlatformState() {
+    ResetCoreState();
+    TimeScale::SetFactor(1.0);
+    SerialLink::UseSimulation(false);
+    Prompt::SetResponder(nullptr);
+    Prompt::SetEcho(nullptr);
+}

@@ -1,4 +1,7 @@
 #include "ArchiveSettings.h"
+#include "DateTimeText.h"
+#include "LogFile.h"
+#include "RecordsState.h"
 #include "CurrentSets.h"
 #include "GraphStyle.h"
 #include "Launch.h"
@@ -87,4 +90,19 @@ bool PointStyle::Unpack(const std::vector<std::uint8_t>& bytes) {
     lineColor = GetLe32(bytes, 8);
     fillColor = GetLe32(bytes, 12);
     return true;
+}
+
+void ResetRecordsState() {
+    ResetMagnetState();
+    ResetTemperatureState();
+    Scan() = ScanSettings{};
+    Style() = GraphStyle{};
+    PrinterPage() = PageSetup{};
+    Archive() = ArchiveSettings{};
+    Sets() = CurrentSets{};
+    Links() = RecordsLinks{};
+    OwnSetPoint() = 293.0;
+    Log().Close();
+    SetClockForTesting(nullptr);
+    SetDateTimeSettings(SystemDateTimeSettings());
 }

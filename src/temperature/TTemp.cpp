@@ -1,4 +1,5 @@
 #include "TTemp.h"
+#include "TemperatureState.h"
 
 #include <cmath>
 
@@ -67,4 +68,9 @@ bool DriftTest(ControllerKind kind, bool forced, double t0, double t1, double& p
     if (std::fabs(t0 - t1) >= StabilizationState().driftMargin) return false;
     present = (t0 + t1) / 2.0;
     return true;
+}
+
+void ResetTemperatureState() {
+    ResetPlatformState();
+    StabilizationState() = Stabilization{};
 }

@@ -26,6 +26,7 @@
 #include "LogFile.h"
 #include "MeasurementResults.h"
 #include "MeasurementSettings.h"
+#include "MeasureState.h"
 #include "MeasurementState.h"
 #include "MeasurementWindow.h"
 #include "Printf.h"
@@ -113,15 +114,11 @@ std::string ReadFile(const std::string& path) {
 class HallRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ResetMeasureState();
         TimeScale::SetFactor(0.001);
-        Settings() = MeasurementSettings{};
         Settings().Current = 100.0;
         Settings().Tesla = 0.5;
         Settings().Cycles = 1;
-        Specimen() = SpecimenData{};
-        Config() = RunConfig{};
-        State() = MeasurementState{};
-        Results() = MeasurementResults{};
         ResultsClear();
         Status().SetText("");
         Status().SetDetail("");

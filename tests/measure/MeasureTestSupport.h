@@ -15,6 +15,7 @@
 #include "LogFile.h"
 #include "MeasurementResults.h"
 #include "MeasurementSettings.h"
+#include "MeasureState.h"
 #include "MeasurementState.h"
 #include "Prompt.h"
 #include "Results.h"
@@ -27,6 +28,7 @@
 class MeasureTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ResetMeasureState();
         auto bus = std::make_unique<ScriptedBus>();
         bus_ = bus.get();
         SetBus(std::move(bus));
@@ -38,12 +40,6 @@ class MeasureTest : public ::testing::Test {
             trace.push_back("B " + std::to_string(byte));
             return true;
         });
-        Settings() = MeasurementSettings{};
-        Specimen() = SpecimenData{};
-        Results() = MeasurementResults{};
-        State() = MeasurementState{};
-        Config().noInstrument = false;
-        Config().bufferAmplifierInstalled = false;
         ResultsClear();
         Status().SetText("Ready");
         Status().SetDetail("");

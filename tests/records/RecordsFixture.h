@@ -19,6 +19,7 @@
 #include "PageSetup.h"
 #include "Prompt.h"
 #include "RecordsLinks.h"
+#include "RecordsState.h"
 #include "RunConfig.h"
 #include "ScanSettings.h"
 #include "SpecimenData.h"
@@ -31,16 +32,7 @@ class RecordsTest : public ::testing::Test {
         auto store = std::make_unique<FileRegistryStore>(file_);
         store_ = store.get();
         SetRegistry(std::move(store));
-        Settings() = {};
-        Specimen() = {};
-        Scan() = {};
-        Style() = {};
-        PrinterPage() = {};
-        Archive() = {};
-        Sets() = {};
-        Links() = {};
-        Config() = {};
-        Log().Close();
+        ResetRecordsState();
         Links().openEditor = [this](const std::string& path) {
             editorOpened_ = path;
             return editorWorks_;
