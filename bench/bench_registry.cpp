@@ -69,6 +69,7 @@ void Case(long values, long perKey) {
     if (!parsed.ok) {
         std::printf("%ld values: refused at line %d: %s\n", values, parsed.errorLine,
                     parsed.error.c_str());
+        std::fflush(stdout);
         ::_exit(1);
     }
     start = Clock::now();
