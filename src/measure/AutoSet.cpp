@@ -122,8 +122,10 @@ std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned ta
             Settings().Current *= ratio;
             limitHit = HallUnit::LimitCurrent();
             SetAndShow(fields);
-        } catch (const xmeas&) {
-            // Over range or saturation: too much current.
+        } catch (const xmeas& error) {
+            // Only over range or saturation says the current is too high; a
+            // reading that could not be read says nothing about the current.
+            if ((error.code() & (HallUnit::kOverRangeCode | HallUnit::kSaturatingCode)) == 0) throw;
             if (LowerLimit(limitHit)) return "Minimum";
             fields.Set(kVrField, "Over");
             Settings().Current *= 0.25;

@@ -201,8 +201,8 @@ void IVcurve::Sweep(int pair, int sweep) {
     for (int step = 0; step <= IVMath::kStepsPerSweep; ++step) {
         CheckCancel();
         Write(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));
-        const double current =
-            ParseCurrentReading(Bus().Read(HallUnit::kPrimary, HallUnit::kCurrentMeter));
+        // A reply with no number in it is a failed reading, never a point at 0.
+        const double current = HallUnit::ReadCurrent();
         double reading = 0.0;
         if (Settings().Delay != 0) {
             HallUnit::MeasureVoltage(reading);
@@ -211,6 +211,8 @@ void IVcurve::Sweep(int pair, int sweep) {
                 ParseCurveReading(Bus().Read(HallUnit::kPrimary, HallUnit::kCurveVoltmeter));
             // Over range ends the sweep without the point.
             if (curve.kind == HallReading::Kind::OverRange) return;
+            if (curve.kind == HallReading::Kind::NoNumber)
+                throw xmeas("V-meas Unreadable", HallUnit::kNoReadingCode);
             reading = curve.value;
         }
         const IVPoint point{reading / decade,

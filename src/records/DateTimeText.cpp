@@ -88,8 +88,10 @@ bool ParseTimestamp(const std::string& text, std::tm& out) {
     const int n =
         std::sscanf(text.c_str(), "%d-%d-%d%*[ T]%d:%d:%d%c", &y, &mo, &d, &h, &mi, &s, &tail);
     if (n < 5 || n > 6) return false;
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
-        s > 60)
+    // Years outside 1 to 9999 cannot be stamped (and would overflow the
+    // calendar's year count).
+    if (y < 1 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 ||
+        mi > 59 || s < 0 || s > 60)
         return false;
     out = std::tm{};
     out.tm_year = y - 1900;

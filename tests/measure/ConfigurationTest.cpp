@@ -167,6 +167,19 @@ TEST_F(AutoSetTest, ANegativeVrIsSearchedByItsSize) {
     EXPECT_DOUBLE_EQ(report.current, 20.0);
 }
 
+TEST_F(AutoSetTest, AnUnreadableReadingEndsTheSearchWithItsTextAndKeepsTheCurrent) {
+    ReadBack(10.0);
+    Bus_().Reply("N+garbage");  // no number anywhere: not a sign of too much current
+    const auto report = Run();
+    EXPECT_EQ(report.outcome, "Failed");
+    EXPECT_EQ(report.tries, 1);
+    EXPECT_DOUBLE_EQ(report.current, 10.0);  // not quartered
+    ASSERT_FALSE(responder.Asked().empty());
+    EXPECT_EQ(responder.Asked().back().caption, "Exception:");
+    EXPECT_EQ(responder.Asked().back().text, "V-meas Unreadable");
+    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
+}
+
 TEST_F(AutoSetTest, ThirtyNineTriesWithoutAnEndFail) {
     ReadBack(10.0);
     double current = 10.0;

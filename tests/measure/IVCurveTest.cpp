@@ -219,6 +219,26 @@ TEST_F(IVCurveTest, AbortDisconnectsAndLogsThePointsGathered) {
               "A\r\n");
 }
 
+TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
+    for (const char* bad : {"current", "curve"}) {
+        trace.clear();
+        Settings().Current = 100.0;
+        StandardOpening("100.0");
+        if (std::string(bad) == "current") {
+            Bus_().Reply("junk");
+        } else {
+            Bus_().Reply("0.0").Reply("??");
+        }
+        IVcurve iv;
+        iv.Measure();
+        EXPECT_EQ(Count(iv, 0, 0), 0u) << bad;
+        EXPECT_EQ(Status().Text(), "ERROR") << bad;
+        EXPECT_EQ(Status().Detail(), bad == std::string("current") ? "I-meas Unreadable"
+                                                                   : "V-meas Unreadable");
+        EXPECT_EQ(trace.back(), "W 3 7 S0M77") << bad;
+    }
+}
+
 TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
     Bus_().Replies({"100.0", " 0.0", " 0.0", " 0.0", " 0.0"});
     IVcurve iv;
