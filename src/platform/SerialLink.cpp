@@ -1,6 +1,7 @@
 #include "SerialLink.h"
 
-#include <dlfcn.h>
+#include <QLibrary>
+
 
 #include <QSerialPort>
 #include <cctype>
@@ -87,16 +88,16 @@ SimApi& Sim() {
     static SimApi api;
     if (api.loaded) return api;
     std::string path = Paths::Find("libvantris_sim.so");
-    void* lib = ::dlopen(path.empty() ? "libvantris_sim.so" : path.c_str(), RTLD_NOW);
-    if (!lib) return api;
-    api.open = reinterpret_cast<int (*)(const char*)>(::dlsym(lib, "vantris_sim_serial_open"));
-    api.write = reinterpret_cast<long (*)(int, const void*, long)>(
-        ::dlsym(lib, "vantris_sim_serial_write"));
-    api.read =
-        reinterpret_cast<long (*)(int, void*, long)>(::dlsym(lib, "vantris_sim_serial_read"));
-    api.setRts = reinterpret_cast<void (*)(int, int)>(::dlsym(lib, "vantris_sim_serial_set_rts"));
-    api.cts = reinterpret_cast<int (*)(int)>(::dlsym(lib, "vantris_sim_serial_cts"));
-    api.close = reinterpret_cast<void (*)(int)>(::dlsym(lib, "vantris_sim_serial_close"));
+    static QLibrary lib(QString::fromStdString(path.empty() ? "libvantris_sim.so" : path));
+    if (!lib.load()) return api;
+    auto symbol = [](const char* name) { return lib.resolve(name); };
+    api.open = reinterpret_cast<int (*)(const char*)>(symbol("vantris_sim_serial_open"));
+    api.write =
+        reinterpret_cast<long (*)(int, const void*, long)>(symbol("vantris_sim_serial_write"));
+    api.read = reinterpret_cast<long (*)(int, void*, long)>(symbol("vantris_sim_serial_read"));
+    api.setRts = reinterpret_cast<void (*)(int, int)>(symbol("vantris_sim_serial_set_rts"));
+    api.cts = reinterpret_cast<int (*)(int)>(symbol("vantris_sim_serial_cts"));
+    api.close = reinterpret_cast<void (*)(int)>(symbol("vantris_sim_serial_close"));
     api.loaded = api.open && api.write && api.read && api.setRts && api.cts && api.close;
     return api;
 }
