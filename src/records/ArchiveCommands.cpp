@@ -1,0 +1,143 @@
+#include "ArchiveCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <cstdio>
+
+#include "ArchiveSettings.h"
+#include "DateTimeText.h"
+#include "Materials.h"
+#include "MeasurementResults.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RecordsLinks.h"
+#include "RegistryStore.h"
+#include "RunConfig.h"
+#include "SpecimenData.h"
+#include "TextWindow.h"
+#include "Tsort.h"
+#include "Tticket.h"
+
+namespace {
+void ShowText(QWidget* owner, const std::string& path) {
+    auto* window = new TextWindow;
+    if (!window->Load(path)) {
+        delete window;
+        Prompt::Message(owner, "Can't open " + path, "File Error");
+        return;
+    }
+    if (ArchiveCallbacks().showTextWindow) {
+        ArchiveCallbacks().showTextWindow(window);
+    } else {
+        window->show();
+    }
+}
+}  // namespace
+
+ArchiveLinks& ArchiveCallbacks() {
+    static ArchiveLinks links;
+    return links;
+}
+
+Trecord CurrentRecord() {
+    FormatNow();
+    const SpecimenData& sp = Specimen();
+    const MeasurementResults& results = Results();
+    Trecord r;
+    r.waferId = sp.WaferID;
+    r.batchId = sp.BatchID;
+    r.material = sp.Material;
+    r.description = sp.Description;
+    r.temperature = ControllerText();
+    r.thickness = sp.Thickness;
+    r.symmetry = results.symmetryFactor;
+    r.sheetResistance = results.sheetResistance;
+    r.hallCoefficient = results.hallCoefficientRaw;
+    r.time = TimeText();
+    r.date = DateText();
+    return r;
+}
+
+bool OnArchiveAdd() {
+    const std::string& path = Archive().DataArchive;
+    if (path.empty()) return false;
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file) return false;
+    const std::string line = ArchiveFormat::RecordLine(CurrentRecord());
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    return std::fclose(file) == 0 && written;
+}
+
+void OnArchiveSetPath(QWidget* owner) {
+    std::string& path = Archive().DataArchive;
+    // Starts in the program's folder, with the present archive as the name.
+    const QString name = path.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(path.c_str())).fileName();
+    const QString start = QDir(QString::fromStdString(Config().programDirectory)).filePath(name);
+    const auto chosen = Prompt::SaveFile(owner, "Set Archive", start.toStdString(),
+                                         "Archive Files (.dat) (*.dat)");
+    if (!chosen || chosen->empty()) return;
+    if (chosen->size() >= ArchiveSettings::kPathSize) {
+        Prompt::Message(owner,
+                        Printf("The archive path is longer than %zu characters:\n%s",
+                               ArchiveSettings::kPathSize - 1, chosen->c_str()),
+                        "Set Archive", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
+    path = *chosen;
+}
+
+void OnArchiveExamine(QWidget* owner) {
+    const std::string& path = Archive().DataArchive;
+    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (!file) {
+        Prompt::Message(owner, "Can't open archive", "File Error");
+        return;
+    }
+    std::fclose(file);
+    ShowText(owner, path);
+}
+
+void OnArchiveSort(QWidget* owner) {
+    Tsort dialog(owner, Archive().DataArchive);
+    if (Prompt::Exec(dialog) != Prompt::IDOK || dialog.Destination().empty()) return;
+    ShowText(owner, dialog.Destination());
+}
+
+void OnArchiveView(QWidget* owner) {
+    Tticket dialog(owner, Archive().DataArchive);
+    if (!dialog.Opened()) {
+        Prompt::Message(owner, "Can't open archive", "File Error");
+        return;
+    }
+    dialog.onReadRecord = [](const Trecord& record) { ReadIntoApplication(record); };
+    Prompt::Exec(dialog);
+}
+
+void ReadIntoApplication(const Trecord& record) {
+    SpecimenData& sp = Specimen();
+    sp.WaferID = CutToField(record.waferId, SpecimenData::kIdSize);
+    sp.BatchID = CutToField(record.batchId, SpecimenData::kIdSize);
+    sp.Description = CutToField(record.description, SpecimenData::kDescriptionSize);
+    sp.Material = CutToField(record.material, SpecimenData::kMaterialSize);
+    // The depletion correction needs the permittivity of the material now named.
+    sp.MaterialConstant = MaterialPermittivity(Registry(), sp.Material);
+    sp.Thickness = record.thickness;
+    MeasurementResults& results = Results();
+    results.sheetResistance = record.sheetResistance;
+    results.hallCoefficientRaw = record.hallCoefficient;
+    results.symmetryFactor = record.symmetry;
+    if (ArchiveCallbacks().recordRead) ArchiveCallbacks().recordRead(record);
+}
+
+void DumpArchive(std::vector<std::string>& lines) {
+    const std::string& path = Archive().DataArchive;
+    const long long count = path.empty() ? -1 : ArchiveFormat::CountRecordLines(path);
+    lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : path.c_str(), count));
+    for (TextWindow* window : TextWindow::Open()) {
+        lines.push_back(Printf("window: EDITOR path=%s lines=%lld modified=%d",
+                               window->Path().c_str(),
+                               static_cast<long long>(window->Editor()->blockCount()),
+                               window->Modified() ? 1 : 0));
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The text editor child window of the main frame that shows the archive or
+// a sorted table: the file's text, editable, in the system's fixed-pitch
+// font. Ctrl+S (or "Save") writes it back with CR LF line ends.
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QPlainTextEdit;
+
+class TextWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Files above this size are not loaded into an editor.
+    static constexpr long long kMaxBytes = 64LL << 20;
+
+    explicit TextWindow(QWidget* parent = nullptr);
+    // Loads the file; false when it cannot be read or is too large.
+    bool Load(const std::string& path);
+    // Writes the text back; false when the file cannot be written.
+    bool Save();
+    const std::string& Path() const { return path_; }
+    QPlainTextEdit* Editor() const { return editor_; }
+    bool Modified() const;
+
+    // The text windows now open, oldest first.
+    static std::vector<TextWindow*> Open();
+
+  private:
+    std::string path_;
+    QPlainTextEdit* editor_ = nullptr;
+};

@@ -1,0 +1,245 @@
+// The Archive commands, the sort dialog and the record viewer.
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QTimer>
+
+#include "Archive.h"
+#include "ArchiveCommands.h"
+#include "MeasurementResults.h"
+#include "RecordsFixture.h"
+#include "TextWindow.h"
+#include "Tsort.h"
+#include "Tticket.h"
+
+namespace {
+class ArchiveTest : public RecordsTest {
+  protected:
+    void SetUp() override {
+        RecordsTest::SetUp();
+        archive_ = dir_.filePath("results.dat").toStdString();
+        Archive().DataArchive = archive_;
+        SetClockForTesting([] {
+            std::tm t{};
+            t.tm_year = 126;
+            t.tm_mon = 11;
+            t.tm_mday = 7;
+            t.tm_hour = 15;
+            t.tm_min = 7;
+            return t;
+        });
+        ArchiveCallbacks() = {};
+        Results() = {};
+        SetDateTimeSettings(DateTimeSettings{});
+        FormatNow();
+        stamps_ = TimeText() + "," + DateText();
+        date_ = DateText();
+    }
+    void TearDown() override {
+        SetClockForTesting({});
+        ArchiveCallbacks() = {};
+        for (TextWindow* w : TextWindow::Open()) delete w;
+        RecordsTest::TearDown();
+    }
+    void Specimen(const char* wafer, const char* material, double thickness) {
+        ::Specimen().WaferID = wafer;
+        ::Specimen().BatchID = "Lot,9";
+        ::Specimen().Material = material;
+        ::Specimen().Description = "etched \"twice\"";
+        ::Specimen().Thickness = thickness;
+    }
+    std::vector<std::string> Asked() const {
+        std::vector<std::string> out;
+        for (const auto& r : responder_.Asked()) out.push_back(r.caption + "|" + r.text);
+        return out;
+    }
+    std::string archive_;
+    std::string stamps_, date_;
+};
+
+void Select(Tticket& dialog, std::initializer_list<int> rows) {
+    auto* list = dialog.findChild<QListView*>("field101");
+    for (int row : rows)
+        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+}
+}  // namespace
+
+TEST_F(ArchiveTest, AddedRecordsReadBackFieldForField) {
+    Specimen("W,1", "GaAs", 0);
+    Results().sheetResistance = 123.456;
+    Results().symmetryFactor = 1.5;
+    ASSERT_TRUE(OnArchiveAdd());
+    Specimen("W2", "Si", 12.5);
+    Results().hallCoefficientRaw = -3.25e-2;
+    ASSERT_TRUE(OnArchiveAdd());
+    EXPECT_EQ(stamps_, "3:07 PM,12/07/26");
+    EXPECT_EQ(FileBytes(archive_),
+              "W;1,Lot;9,GaAs,\"etched 'twice'\",AMB,0,1.5,1.23456e+02,0.00000e+00," + stamps_ +
+                  "\r\n"
+                  "W2,Lot;9,Si,\"etched 'twice'\",AMB,12.5,1.5,1.23456e+02,-3.25000e-02," +
+                  stamps_ + "\r\n");
+    EXPECT_EQ(ArchiveFormat::CountRecordLines(archive_), 2);
+}
+
+TEST_F(ArchiveTest, AddWithoutUsablePathDoesNothingAndSaysNothing) {
+    Archive().DataArchive = "";
+    EXPECT_FALSE(OnArchiveAdd());
+    Archive().DataArchive = dir_.filePath("no/such/folder/a.dat").toStdString();
+    EXPECT_FALSE(OnArchiveAdd());
+    EXPECT_TRUE(responder_.Asked().empty());
+}
+
+TEST_F(ArchiveTest, SetPathTakesTheChosenFileAndRefusesOverlongOnes) {
+    responder_.Add(dir_.filePath("chosen.dat").toStdString());
+    OnArchiveSetPath(nullptr);
+    EXPECT_EQ(Archive().DataArchive, dir_.filePath("chosen.dat").toStdString());
+    ASSERT_EQ(responder_.Asked().size(), 1u);
+    EXPECT_EQ(responder_.Asked()[0].caption, "Set Archive");
+    // The dialog starts with the present archive's name.
+    EXPECT_NE(responder_.Asked()[0].text.find("results.dat"), std::string::npos);
+    responder_.Add("/" + std::string(300, 'x') + ".dat");
+    OnArchiveSetPath(nullptr);
+    EXPECT_EQ(Archive().DataArchive, dir_.filePath("chosen.dat").toStdString());
+}
+
+TEST_F(ArchiveTest, SortDialogFailuresKeepItOpen) {
+    Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
+    {
+        Tsort dialog(nullptr, Archive().DataArchive);
+        dialog.findChild<QPushButton*>("IDOK")->click();
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_TRUE(dialog.Destination().empty());
+    }
+    WriteFile(archive_, ArchiveFormat::RecordLine(Trecord{}));
+    {
+        Tsort dialog(nullptr, archive_);
+        dialog.findChild<QLineEdit*>("field201")->setText(dir_.filePath("nodir/x.txt"));
+        dialog.findChild<QLineEdit*>("field105")->setText("x");
+        dialog.findChild<QPushButton*>("IDOK")->click();
+        EXPECT_TRUE(dialog.Destination().empty());
+    }
+    {
+        Tsort dialog(nullptr, archive_);
+        dialog.findChild<QPushButton*>("IDOK")->click();
+        EXPECT_TRUE(dialog.Destination().empty());
+        // The table was created, and is left empty.
+        EXPECT_EQ(FileBytes(dir_.filePath("Sorted.txt").toStdString()), "");
+    }
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"File Error|Can't open archive",
+                                                 "File Error|Can't create sort file",
+                                                 "Error|No sort string"}));
+}
+
+TEST_F(ArchiveTest, SortRecordsOpensTheTableInATextWindow) {
+    Config().ID1 = "Wafer ID";
+    Specimen("W1", "GaAs", 2);
+    Results().sheetResistance = 100;
+    OnArchiveAdd();
+    Specimen("W2", "GaAs", 0);
+    OnArchiveAdd();
+    responder_.onDialog = [](QDialog& d) {
+        EXPECT_EQ(d.findChild<QRadioButton*>("button101")->text(), "Wafer ID");
+        d.findChild<QRadioButton*>("button103")->setChecked(true);
+        d.findChild<QLineEdit*>("field105")->setText("GAAS");
+        d.findChild<QCheckBox*>("button206")->setChecked(true);
+    };
+    responder_.Add("OK");
+    QWidget* shown = nullptr;
+    ArchiveCallbacks().showTextWindow = [&shown](QWidget* w) { shown = w; };
+    OnArchiveSort(nullptr);
+    auto* window = qobject_cast<TextWindow*>(shown);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Path(), "Sorted.txt");
+    const std::string table = FileBytes(dir_.filePath("Sorted.txt").toStdString());
+    EXPECT_NE(table.find("*** AMB ***\r\n" + date_ + ",Lot;9,W1,+2.000e-02,"), std::string::npos)
+        << table;
+    EXPECT_EQ(table.find(",W2,"), std::string::npos);
+    // The window edits the text and writes it back with CR LF.
+    window->Editor()->setPlainText("one\ntwo");
+    ASSERT_TRUE(window->Save());
+    EXPECT_EQ(FileBytes(dir_.filePath("Sorted.txt").toStdString()), "one\r\ntwo");
+}
+
+TEST_F(ArchiveTest, ExamineOfMissingArchiveSaysSo) {
+    Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
+    OnArchiveExamine(nullptr);
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"File Error|Can't open archive"}));
+    EXPECT_TRUE(TextWindow::Open().empty());
+}
+
+TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
+    WriteFile(archive_, "\r\nA1,B1,GaAs,\"one\",AMB,1,1,1,1,t1,d1\r\n\r\n"
+                        "A2,B2,GaAs,\"two\",AMB,1,1,1,1,t2,d2\r\n"
+                        "A3,B3,GaAs,\"three\",AMB,1,1,1,1,t3,d3\r\n");
+    Tticket dialog(nullptr, archive_);
+    ASSERT_TRUE(dialog.Opened());
+    ASSERT_EQ(dialog.Count(), 3);
+    auto* list = dialog.findChild<QListView*>("field101");
+    EXPECT_EQ(list->model()->index(1, 0).data().toString(), "d2\tA2\tB2");
+    // Nothing selected: nothing happens.
+    dialog.findChild<QPushButton*>("button102")->click();
+    EXPECT_TRUE(editorOpened_.empty());
+    Select(dialog, {2, 0});
+    dialog.findChild<QPushButton*>("button102")->click();
+    ASSERT_FALSE(editorOpened_.empty());
+    EXPECT_EQ(editorOpened_, Tticket::TicketPath());
+    const std::string tickets = FileBytes(editorOpened_);
+    const auto first = tickets.find("Wafer: A1\r\n"), third = tickets.find("Wafer: A3\r\n");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_NE(third, std::string::npos);
+    EXPECT_LT(first, third);
+    EXPECT_EQ(tickets.find("Wafer: A2"), std::string::npos);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(ArchiveTest, ReadIntoApplicationNeedsExactlyOneEntryAndCutsTexts) {
+    WriteFile(archive_, std::string(20, 'w') + ",B,GaAs," + "\"" + std::string(50, 'd') +
+                            "\",12345.678,2.5,1.1,2.00000e+02,-1.00000e-02,t,d\r\nx,y\r\n");
+    Tticket dialog(nullptr, archive_);
+    Trecord got;
+    bool read = false;
+    ArchiveCallbacks().recordRead = [&](const Trecord& r) {
+        got = r;
+        read = true;
+    };
+    dialog.onReadRecord = [](const Trecord& r) { ReadIntoApplication(r); };
+    dialog.findChild<QPushButton*>("button103")->click();
+    Select(dialog, {0, 1});
+    dialog.findChild<QPushButton*>("button103")->click();
+    EXPECT_FALSE(read);
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"Error|You must select exactly one record",
+                                                 "Error|You must select exactly one record"}));
+    dialog.findChild<QListView*>("field101")->selectionModel()->clearSelection();
+    Select(dialog, {0});
+    dialog.findChild<QPushButton*>("button103")->click();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(::Specimen().WaferID, std::string(15, 'w'));
+    EXPECT_EQ(::Specimen().Description, std::string(35, 'd'));
+    EXPECT_EQ(::Specimen().Thickness, 2.5);
+    EXPECT_EQ(Results().sheetResistance, 200.0);
+    EXPECT_EQ(Results().hallCoefficientRaw, -0.01);
+    EXPECT_EQ(Results().symmetryFactor, 1.1);
+    EXPECT_EQ(got.temperature, "12345.678");  // the controller cuts its own text
+}
+
+TEST_F(ArchiveTest, ViewerOfMissingArchiveCloses) {
+    Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
+    OnArchiveView(nullptr);
+    EXPECT_EQ(Asked(), (std::vector<std::string>{"File Error|Can't open archive"}));
+}
+
+TEST_F(ArchiveTest, DumpNamesTheArchiveAndItsRecordCount) {
+    WriteFile(archive_, "a\r\n\r\nb\r\n");
+    std::vector<std::string> lines;
+    DumpArchive(lines);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "archive: " + archive_ + " 2");
+    Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
+    lines.clear();
+    DumpArchive(lines);
+    EXPECT_EQ(lines[0], "archive: " + Archive().DataArchive + " -1");
+}
