@@ -1,0 +1,109 @@
+#include "ScanWindows.h"
+
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <fstream>
+
+#include "Prompt.h"
+#include "ScanSettings.h"
+#include "TScanAcq.h"
+#include "TScanRead.h"
+
+namespace {
+QPointer<QMdiArea> g_client;
+QPointer<TScanAcq> g_live;
+std::function<void(TScanRead*)> g_opened;
+
+QMdiSubWindow* Add(QWidget* window, bool deleteOnClose) {
+    QMdiSubWindow* sub = g_client->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
+    sub->setMinimumSize(TScanBase::kMinWidth, TScanBase::kMinHeight);
+    sub->setWindowIcon(QIcon(":/icons/scangraph.svg"));
+    return sub;
+}
+
+// The file's name: the part after the last separator.
+std::string FileName(const std::string& path) {
+    const auto cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+}  // namespace
+
+namespace ScanWindows {
+
+TScanAcq* CreateLive(QMdiArea* client, TTemp* controller) {
+    g_client = client;
+    g_live = new TScanAcq(controller);
+    if (client) {
+        QMdiSubWindow* sub = Add(g_live, false);
+        sub->resize(640, 440);
+        sub->show();
+    }
+    return g_live;
+}
+
+void SetViewerOpened(std::function<void(TScanRead*)> opened) {
+    g_opened = std::move(opened);
+}
+
+TScanAcq* Live() {
+    return g_live;
+}
+
+QMdiArea* Client() {
+    return g_client;
+}
+
+TScanBase* Active() {
+    if (!g_client) return nullptr;
+    QMdiSubWindow* sub = g_client->currentSubWindow();
+    if (!sub) sub = g_client->activeSubWindow();
+    return sub ? qobject_cast<TScanBase*>(sub->widget()) : nullptr;
+}
+
+TScanRead* OpenFile(QWidget* owner, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Prompt::Message(owner, path, "Can't Open File:");
+        return nullptr;
+    }
+    auto* viewer = new TScanRead;
+    viewer->setWindowTitle(QString::fromStdString(FileName(path)));
+    if (!viewer->Load(in)) {
+        Prompt::Message(owner, "File is Empty", "File Error");
+        delete viewer;
+        return nullptr;
+    }
+    if (g_opened) g_opened(viewer);
+    if (g_client) {
+        QMdiSubWindow* sub = Add(viewer, true);
+        sub->resize(560, 400);
+        sub->show();
+        g_client->setActiveSubWindow(sub);
+    } else {
+        viewer->show();
+    }
+    return viewer;
+}
+
+void OpenCommand(QWidget* owner) {
+    const auto chosen = Prompt::OpenFile(owner, "Open Scan Datafile", Scan().DataDir,
+                                         "Scan Files (*.tsc);;All Files (*.*)");
+    if (!chosen || chosen->empty()) return;
+    if (!OpenFile(owner, *chosen)) return;
+    // The data directory follows the file the operator opened.
+    const auto cut = chosen->find_last_of("/\\");
+    if (cut != std::string::npos)
+        Scan().DataDir = chosen->substr(0, cut).substr(0, ScanSettings::kDataDirSize - 1);
+}
+
+void Dump(std::vector<std::string>& lines) {
+    for (const TScanBase* g : TScanBase::All()) {
+        g->DumpLines(lines);
+        if (const auto* live = qobject_cast<const TScanAcq*>(g)) live->DumpScanLines(lines);
+    }
+}
+
+}  // namespace ScanWindows

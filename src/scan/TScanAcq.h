@@ -1,0 +1,72 @@
+#pragma once
+// "Temperature Scan": the live scan window that the scan run fills point by
+// point, and its working file "scan.tsc" in the data directory.
+#include <optional>
+#include <string>
+
+#include "TScanBase.h"
+
+class TTemp;
+struct MeasurementResults;
+
+class TScanAcq : public TScanBase {
+    Q_OBJECT
+  public:
+    explicit TScanAcq(TTemp* controller, QWidget* parent = nullptr);
+
+    // The header is the specimen record itself.
+    ScanHeader Header() const override;
+    // "<data dir>/scan.tsc"; a data directory that is not set is the
+    // program's working folder.
+    static std::string WorkingFile();
+
+    // --- operations of the scan run ---
+    // Creates (truncates) the working file with the five header lines; false
+    // when it cannot be written (the scan goes on).
+    bool StartScan();
+    // Planned temperatures from the scan settings, no points, fresh extents;
+    // the "Resistivity" view for a resistivity-only scan.
+    void Plan();
+    void SetResistivityOnly(bool on) { data_.resistivityOnly = on; }
+    // Shows or removes the set-point marker at the current slot's planned T.
+    void ToggleSetPointMarker();
+    // Removes the temperature marker, reads the controller and shows the
+    // marker at the new reading.
+    void UpdateTemperatureMarker();
+    // The point's temperature: both markers off, the controller's last
+    // reading into the current slot.
+    void TakeTemperature();
+    // Columns 2 to 5 from the result record, drawn, counted into the extents
+    // and appended to the working file (opened and closed for this point).
+    // False when the file could not be appended to.
+    bool AddResults(const MeasurementResults& results);
+    // The next slot (the scan run counts the point it has taken).
+    void NextSlot();
+
+    // The settings set was read: axes, view, x axis, and a new plan.
+    void ApplyScanSettings();
+    void SetTemperatureRange(int low, int high) override;
+    // The set ranges go back into the scan settings (bulk decades).
+    void StoreSetRanges();
+
+    // "Save As..." (63): copies the working file to a file the operator names.
+    void SaveAsCommand();
+    // Copies the working file to `destination`; the message to show, or nothing.
+    static std::optional<std::string> CopyWorkingFile(const std::string& destination);
+
+    bool SetPointMarkerShown() const { return setMarker_; }
+    bool TemperatureMarkerShown() const { return tempMarker_.has_value(); }
+    int PlannedCount() const { return planned_; }
+    // Lines of the dump: the live window's markers.
+    void DumpScanLines(std::vector<std::string>& lines) const;
+
+  protected:
+    void PaintExtras(QPainter& p, bool screen) override;
+    void PaintOverlay(QPainter& p) override;
+
+  private:
+    TTemp* controller_;
+    int planned_ = 0;
+    bool setMarker_ = false;
+    std::optional<double> tempMarker_;  // the reading the marker stands at
+};

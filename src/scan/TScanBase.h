@@ -1,0 +1,184 @@
+#pragma once
+// The scan graph window: the points of a scan against T or 1000/T on
+// logarithmic axes, four views, scaling, zoom, read-outs, grid, comments,
+// title and the activation energy of an Arrhenius plot.
+//
+// Paint() is the whole drawing over any painter and rectangle with the
+// caller's tick length and pen width: the window, the printout, the
+// clipboard bitmap and the SVG all draw through it. What the tools drag (the
+// zoom rectangle, the rubber-band line) and the live scan's temperature
+// markers are an overlay above the painted graph: showing one again removes
+// it, and a mouse move repaints only the overlay, never the graph.
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Activation.h"
+#include "Scale.h"
+#include "ScanData.h"
+
+struct PointStyle;
+
+struct TComment {
+    float x = 0.0f;  // in the x axis's units when it was placed
+    float y = 0.0f;  // a value of the left axis
+    std::string text;
+};
+
+// A line in data units: x as 1000/T, y as a decade (log10 of the left quantity).
+struct DataLine {
+    int state = 0;  // 0 none, 1 on a resistivity view, 2 on a concentration view
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::string label;
+};
+
+class TScanBase : public QWidget {
+    Q_OBJECT
+  public:
+    enum ViewId { ConcMobility = 0, ResHall = 1, Concentration = 2, Resistivity = 3 };
+    enum class Band { Idle, DraggingRect, Zoomed, DraggingLine, LineComplete };
+    static constexpr int kMinWidth = 210;
+    static constexpr int kMinHeight = 150;
+    static constexpr int kTextChars = 31;
+    static constexpr int kTitleChars = 79;
+
+    explicit TScanBase(QWidget* parent = nullptr);
+    ~TScanBase() override;
+
+    // Every graph window alive, oldest first.
+    static const std::vector<TScanBase*>& All();
+    // Repaints every graph (after a change of the style set).
+    static void RepaintAll();
+    // The main frame's tool mode (0 cursor, 1 zoom, 2 rubber band, 3 set
+    // value, 4 text) and the way back to the simple cursor.
+    static void SetToolModeSource(std::function<int()> mode, std::function<void()> backToCursor);
+
+    // The scan's identity: the live window's is the specimen record.
+    virtual ScanHeader Header() const = 0;
+    ScanData& Data() { return data_; }
+    const ScanData& Data() const { return data_; }
+    bool ResistivityOnly() const { return data_.resistivityOnly; }
+
+    // --- drawing ---
+    void Paint(QPainter& painter, const QRect& client, int tickLength, int penWidth,
+               bool screen = false);
+    // The plot and font of the last paint.
+    const ScaleFrame& Frame() const { return frame_; }
+    // Draws one point (a new point of the live scan) without repainting the rest.
+    void DrawPoint(int slot);
+    // The graph's drawing has changed: repaint it, without the markers.
+    void Invalidate();
+    QImage Render(const QSize& size, int tickLength = 4, int penWidth = 1);
+
+    // --- scales and views ---
+    TLinScale& XScale() { return inverse_ ? inverseScale_ : temperatureScale_; }
+    TLogScale& LeftScale();
+    TLogScale* RightScale();
+    TLinScale temperatureScale_, inverseScale_;
+    TLogScale bulkConcentration_, bulkResistivity_, sheetConcentration_, sheetResistance_,
+        mobilityScale_, hallScale_;
+
+    int View() const { return view_; }
+    void SetView(int view);
+    bool IsConcentrationView() const { return view_ == ConcMobility || view_ == Concentration; }
+    bool ViewEnabled(int view) const { return view == Resistivity || !ResistivityOnly(); }
+    bool Inverse() const { return inverse_; }
+    void SetInverse(bool inverse);
+    bool GridOn() const { return grid_; }
+    void SetGrid(bool on);
+    bool CanAutoScale() const { return data_.count > 1; }
+    void AutoScale();
+    // Whole kelvins of the set-scale dialog's temperature fields.
+    int Tscale1() const { return tscale1_; }
+    int Tscale2() const { return tscale2_; }
+    virtual void SetTemperatureRange(int low, int high);
+    // The set ranges become the visible ones (after the set-scale dialog).
+    void ShowSetRanges();
+
+    // --- commands ---
+    void ActivationCommand();     // 55
+    void FitActivationCommand();  // 87
+    void SetScaleCommand();       // 71
+    void InfoCommand();           // 67
+    void ChangeTitleCommand();    // 80
+    void DeleteComments();        // 82
+    void CopyBitmap();            // 85
+    void CopyMetafile();          // 86
+    std::string Title() const { return windowTitle().toStdString(); }
+    std::string InfoText() const;
+
+    // --- tools, by pixel position in the window ---
+    void Press(QPoint at);
+    void Move(QPoint at, bool leftHeld);
+    void Release(QPoint at);
+    Band BandState() const { return band_; }
+    const DataLine& ActivationLine() const { return activation_; }
+    const DataLine& FitLine() const { return fit_; }
+    const std::vector<TComment>& Comments() const { return comments_; }
+    // Adds a comment at a window pixel, as the add-text tool does after its dialog.
+    void AddComment(QPoint at, const std::string& text);
+    // The rubber-band line's ends (pixels), while one is drawn.
+    std::optional<std::pair<QPoint, QPoint>> BandLine() const;
+
+    // Where a slot's left and right markers stand on the last paint's scales.
+    std::optional<QPoint> LeftMarkerAt(int slot) const;
+    std::optional<QPoint> RightMarkerAt(int slot) const;
+
+    // "graph: ..." and "point: ..." lines of the dump.
+    void DumpLines(std::vector<std::string>& lines) const;
+
+    // How many times the graph itself was painted (not the overlay).
+    int GraphPaints() const { return graphPaints_; }
+
+  signals:
+    void viewChanged();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    QSize sizeHint() const override { return {640, 440}; }
+
+    // The live window adds its planned-temperature ticks after the graph.
+    virtual void PaintExtras(QPainter&, bool /*screen*/) {}
+    // Overlay lines above the graph (the live window's markers).
+    virtual void PaintOverlay(QPainter&) {}
+    // Where the x axis puts a temperature, as a window x; nothing when not drawable.
+    std::optional<int> XPixelOfTemperature(double kelvin) const;
+
+    ScanData data_;
+    int tscale1_ = 50;
+    int tscale2_ = 400;
+
+  private:
+    void PaintPoint(QPainter& p, const ScanPoint& point, int tickLength, int penWidth, bool screen);
+    void PaintLine(QPainter& p, const DataLine& line, int row);
+    void Readouts(QPoint at);
+    void AddCommentAt(QPoint at);
+    void EnsureScales();
+    int ToolMode() const;
+
+    int view_ = ConcMobility;
+    bool inverse_ = false;
+    bool grid_ = true;
+    ScaleFrame frame_;
+    Band band_ = Band::Idle;
+    QPoint bandStart_, bandEnd_;
+    QRect lastZoom_;
+    DataLine activation_;
+    DataLine fit_;
+    std::vector<TComment> comments_;
+    QImage cache_;
+    bool cacheValid_ = false;
+    int graphPaints_ = 0;
+};
+
+// A marker of the style record's shape centred on (x, y), half-width a.
+void DrawMarker(QPainter& painter, int shape, int a, int x, int y);
+// A style colour (0x00BBGGRR) as a QColor.
+QColor StyleColor(unsigned value);

@@ -1,0 +1,19 @@
+#pragma once
+// A viewer of a scan file read back from disk; it owns its header and points
+// and is never written back.
+#include <istream>
+#include <string>
+
+#include "TScanBase.h"
+
+class TScanRead : public TScanBase {
+    Q_OBJECT
+  public:
+    explicit TScanRead(QWidget* parent = nullptr);
+    ScanHeader Header() const override { return header_; }
+    // Fills the viewer from a file's text; false when no point could be read.
+    bool Load(std::istream& in);
+
+  private:
+    ScanHeader header_;
+};

@@ -1,0 +1,415 @@
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "Activation.h"
+#include "GraphLook.h"
+#include "GraphStyle.h"
+#include "Prompt.h"
+#include "ScanDialogs.h"
+#include "StatusFields.h"
+#include "TScanRead.h"
+
+namespace {
+constexpr std::uint32_t Rgb(int r, int g, int b) {
+    return static_cast<std::uint32_t>(r) | (g << 8) | (b << 16);
+}
+
+int g_mode = 0;
+
+class Graph : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Style() = DefaultGraphStyle();
+        Style().FrameColor = Rgb(200, 220, 255);
+        Style().N = {4, 3, Rgb(0, 200, 0), Rgb(0, 200, 0)};
+        Style().P = {4, 3, Rgb(0, 0, 200), Rgb(0, 0, 200)};
+        Style().UN = {4, 3, Rgb(200, 200, 0), Rgb(200, 200, 0)};
+        Style().UP = {4, 3, Rgb(0, 200, 200), Rgb(0, 200, 200)};
+        Prompt::SetResponder(&responder);
+        g_mode = 0;
+        TScanBase::SetToolModeSource([] { return g_mode; }, [] { g_mode = 0; });
+    }
+    void TearDown() override { Prompt::SetResponder(nullptr); }
+
+    // A viewer on a file of the given points.
+    std::unique_ptr<TScanRead> Viewer(const std::vector<ScanPoint>& points, double thickness = 1.0) {
+        std::string text = "W\r\nB\r\nD\r\nM\r\n" + ThicknessText(thickness) + "\r\n";
+        for (const auto& p : points) text += PointLine(p) + "\r\n";
+        auto v = std::make_unique<TScanRead>();
+        v->resize(640, 440);
+        std::istringstream in(text);
+        EXPECT_TRUE(v->Load(in));
+        return v;
+    }
+
+    Prompt::ScriptedResponder responder;
+};
+
+QColor At(const QImage& image, QPoint p) {
+    return image.pixelColor(p);
+}
+
+bool AnyPixel(const QImage& image, QRect area, const std::function<bool(QColor)>& test) {
+    area = area.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (test(image.pixelColor(x, y))) return true;
+    return false;
+}
+bool Dark(QColor c) {
+    return c.red() < 90 && c.green() < 90 && c.blue() < 90;
+}
+bool Red(QColor c) {
+    return c.red() > 200 && c.green() < 90 && c.blue() < 90;
+}
+}  // namespace
+
+TEST_F(Graph, MarkersStandAtTheirValuesOnBothAxes) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200},
+                     {200, 1e-1, 2e-3, 3e16, 900},
+                     {300, 1, 3e-3, -4e17, 4000}});
+    v->SetGrid(false);
+    const QImage image = v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    const double tmin = 99, tmax = 301;  // auto-scaled
+    const LogRange conc = v->LeftScale().visible;
+    const LogRange mob = v->RightScale()->visible;
+    ASSERT_EQ(conc, (LogRange{15, 18}));
+    ASSERT_EQ(mob, (LogRange{2, 4}));
+    const std::pair<double, double> points[] = {{100, 1e15}, {200, 3e16}, {300, 4e17}};
+    const QColor colours[] = {QColor(0, 200, 0), QColor(0, 0, 200), QColor(0, 200, 0)};
+    const double mobility[] = {200, 900, 4000};
+    for (int i = 0; i < 3; ++i) {
+        const int x = r.left + static_cast<int>(std::lround((points[i].first - tmin) * r.Width() / (tmax - tmin)));
+        const int y = r.bottom + static_cast<int>(std::lround((std::log10(points[i].second) - conc.lowest) *
+                                                             (r.top - r.bottom) / (conc.highest - conc.lowest)));
+        EXPECT_EQ(At(image, {x, y}), colours[i]) << i;
+        EXPECT_EQ(v->LeftMarkerAt(i), QPoint(x, y));
+        // Shape 4 of size 3: a square to 3 pixels either side, nothing beyond.
+        EXPECT_EQ(At(image, {x + 3, y - 3}), colours[i]);
+        EXPECT_NE(At(image, {x + 5, y}), colours[i]);
+        const int ym = r.bottom + static_cast<int>(std::lround((std::log10(mobility[i]) - mob.lowest) *
+                                                              (r.top - r.bottom) / (mob.highest - mob.lowest)));
+        const QColor right = i == 1 ? QColor(0, 200, 200) : QColor(200, 200, 0);  // UP, UN
+        if (std::abs(ym - y) > 8) {
+            EXPECT_EQ(At(image, {x, ym}), right) << i;
+        }
+    }
+}
+
+TEST_F(Graph, LayoutTitlesLegendAndFrame) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200}, {300, 1, 3e-3, 4e17, 4000}});
+    const QImage image = v->Render({640, 440});
+    const ScaleFrame& f = v->Frame();
+    const int h = f.charHeight, w = f.charWidth;
+    EXPECT_EQ(f.plot.left, h + 3 * w);
+    EXPECT_EQ(f.plot.right, 640 - (h + 2 * w));
+    EXPECT_EQ(f.plot.top, h);
+    EXPECT_EQ(f.plot.bottom, 440 - 2 * h);
+    EXPECT_EQ(At(image, {1, 1}), QColor(200, 220, 255));  // FrameColor outside the plot
+    const int midY = (f.plot.top + f.plot.bottom) / 2;
+    // The rotated left title against the client's left edge, the right one in red.
+    EXPECT_TRUE(AnyPixel(image, QRect(0, midY - 40, h, 80), Dark));
+    EXPECT_TRUE(AnyPixel(image, QRect(640 - h, midY - 40, h, 80), Red));
+    // The x title centred under the plot on the bottom edge.
+    const int midX = (f.plot.left + f.plot.right) / 2;
+    EXPECT_TRUE(AnyPixel(image, QRect(midX - 20, 440 - h, 40, h), Dark));
+    EXPECT_FALSE(AnyPixel(image, QRect(f.plot.left + 2, 440 - h, 20, h), Dark));
+    // Legend markers half a character above the plot: n, p, and n, p on the right.
+    const int ly = f.plot.top - h / 2;
+    EXPECT_EQ(At(image, {f.plot.left + 3 * w, ly}), QColor(0, 200, 0));
+    EXPECT_EQ(At(image, {f.plot.left + 9 * w, ly}), QColor(0, 0, 200));
+    EXPECT_EQ(At(image, {f.plot.right - 11 * w + 3 * w, ly}), QColor(200, 200, 0));
+    EXPECT_EQ(At(image, {f.plot.right - 11 * w + 9 * w, ly}), QColor(0, 200, 200));
+    // The resistivity view's legend has "R" and one N marker.
+    v->SetView(TScanBase::Resistivity);
+    const QImage res = v->Render({640, 440});
+    EXPECT_EQ(At(res, {f.plot.left + 3 * w, ly}), QColor(0, 200, 0));
+    EXPECT_NE(At(res, {f.plot.left + 9 * w, ly}), QColor(0, 0, 200));
+}
+
+TEST_F(Graph, AutoScaleFiguresAndViewRules) {
+    auto v = Viewer({{100, 3.2e-3, 0, 0, 0}, {300, 4.1e2, 0, 0, 0}});
+    EXPECT_TRUE(v->ResistivityOnly());
+    EXPECT_EQ(v->View(), TScanBase::Resistivity);
+    EXPECT_DOUBLE_EQ(v->temperatureScale_.visible.minimum, 99);
+    EXPECT_DOUBLE_EQ(v->temperatureScale_.visible.maximum, 301);
+    EXPECT_NEAR(v->inverseScale_.visible.minimum, 3.28333, 1e-5);
+    EXPECT_NEAR(v->inverseScale_.visible.maximum, 10.05, 1e-12);
+    EXPECT_EQ(v->bulkResistivity_.visible, (LogRange{-3, 3}));
+    EXPECT_EQ(v->Tscale1(), 99);
+    EXPECT_EQ(v->Tscale2(), 301);
+    // A resistivity-only scan refuses the concentration views.
+    for (int view : {0, 1, 2}) {
+        EXPECT_FALSE(v->ViewEnabled(view));
+        v->SetView(view);
+        EXPECT_EQ(v->View(), TScanBase::Resistivity);
+    }
+    // Sheet files use the sheet axes.
+    auto sheet = Viewer({{100, 3.2e1, 1e-3, 1e12, 100}, {200, 5e3, 2e-3, 1e13, 200}}, 0.0);
+    EXPECT_EQ(sheet->View(), TScanBase::ConcMobility);
+    EXPECT_EQ(sheet->LeftScale().label, "Log Ns (/cm\xC2\xB2)");
+    EXPECT_EQ(sheet->sheetConcentration_.visible, (LogRange{12, 13}));
+    sheet->SetView(TScanBase::Resistivity);
+    EXPECT_EQ(sheet->LeftScale().label, "Log Rs (ohms/sq)");
+    EXPECT_EQ(sheet->sheetResistance_.visible, (LogRange{1, 4}));
+    EXPECT_TRUE(sheet->CanAutoScale());
+}
+
+TEST_F(Graph, ActivationEnergyFromARubberBandLine) {
+    auto v = Viewer({{200, 1, 1e-3, -1e16, 100}, {250, 2, 1e-3, -1e16, 100}});
+    v->SetInverse(true);
+    v->inverseScale_.visible = {4, 5};
+    v->bulkResistivity_.visible = {15, 16};
+    v->bulkConcentration_.visible = {15, 16};
+    v->SetView(TScanBase::Resistivity);
+    v->Render({640, 440});
+    PlotRect r = v->Frame().plot;
+    g_mode = 2;
+    v->Press({r.left, r.bottom});
+    v->Move({r.right, r.top}, true);
+    v->Release({r.right, r.top});
+    EXPECT_EQ(v->BandState(), TScanBase::Band::LineComplete);
+    v->ActivationCommand();
+    EXPECT_EQ(v->ActivationLine().label, "+0.198 eV");
+    EXPECT_EQ(v->ActivationLine().state, 1);
+    EXPECT_EQ(v->BandState(), TScanBase::Band::Idle);
+    // Kept in data units: it follows a later zoom.
+    EXPECT_NEAR(v->ActivationLine().x1, 4.0, 1e-9);
+    EXPECT_NEAR(v->ActivationLine().x2, 5.0, 1e-9);
+    EXPECT_NEAR(v->ActivationLine().y2, 16.0, 1e-9);
+    // The same rise in a concentration view is a negative energy.
+    v->SetView(TScanBase::ConcMobility);
+    v->Render({640, 440});
+    r = v->Frame().plot;
+    v->Press({r.left, r.bottom});
+    v->Release({r.right, r.top});
+    v->ActivationCommand();
+    EXPECT_EQ(v->ActivationLine().label, "-0.198 eV");
+    EXPECT_EQ(v->ActivationLine().state, 2);
+    // Chosen again without a new line, the line goes.
+    v->ActivationCommand();
+    EXPECT_EQ(v->ActivationLine().state, 0);
+    EXPECT_TRUE(responder.Asked().empty());
+    v->ActivationCommand();
+    ASSERT_EQ(responder.Asked().size(), 1u);
+    EXPECT_EQ(responder.Asked().back().text, "You must draw a Rubber Band line");
+    v->SetInverse(false);
+    v->ActivationCommand();
+    EXPECT_EQ(responder.Asked().back().text, "You must use 1/T scale");
+    EXPECT_EQ(responder.Asked().back().caption, "Activation");
+    // A vertical line gives nothing.
+    v->SetInverse(true);
+    v->Render({640, 440});
+    v->Press({r.left + 10, r.bottom});
+    v->Release({r.left + 10, r.top});
+    v->ActivationCommand();
+    EXPECT_EQ(v->ActivationLine().state, 0);
+    EXPECT_EQ(v->BandState(), TScanBase::Band::LineComplete);
+}
+
+TEST_F(Graph, FitActivationRecoversAKnownEnergy) {
+    const double energy = 0.25;
+    std::vector<ScanPoint> points;
+    for (int i = 0; i < 12; ++i) {
+        const double t = 120 + i * 15.0;
+        const double decades = energy / kDecadeElectronVolts / t;  // log10 of exp(E/kT)
+        points.push_back({t, 1e-4 * std::pow(10.0, decades), 1e-3, -1e19 * std::pow(10.0, -decades), 800});
+    }
+    auto v = Viewer(points);
+    v->FitActivationCommand();
+    EXPECT_EQ(responder.Asked().back().text, "You must use 1/T scale");
+    EXPECT_EQ(v->FitLine().state, 0);
+    v->SetInverse(true);
+    v->SetView(TScanBase::Resistivity);
+    v->FitActivationCommand();
+    EXPECT_EQ(v->FitLine().label, "+0.250 eV \xC2\xB1 0.000 (12 points)");
+    EXPECT_EQ(v->FitLine().state, 1);
+    // The concentration falls with 1/T as the resistivity rises: the sign rule
+    // gives the same positive energy.
+    v->SetView(TScanBase::Concentration);
+    v->FitActivationCommand();
+    EXPECT_EQ(v->FitLine().label, "+0.250 eV \xC2\xB1 0.000 (12 points)");
+    EXPECT_EQ(v->FitLine().state, 2);
+    // Over the span of a rubber-band line only; the line stays.
+    v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    auto px = [&](double t) { return r.left + v->XScale().ToPixel(1000.0 / t); };
+    g_mode = 2;
+    v->Press({px(300), r.bottom - 10});
+    v->Release({px(200), r.top + 10});
+    v->FitActivationCommand();
+    // 1000/T between 3.33 and 5: the points at 210 ... 285 K.
+    EXPECT_EQ(v->FitLine().label, "+0.250 eV \xC2\xB1 0.000 (6 points)");
+    EXPECT_EQ(v->BandState(), TScanBase::Band::LineComplete);
+    EXPECT_NEAR(std::min(v->FitLine().x1, v->FitLine().x2), 1000.0 / 300, 0.02);
+    // Scattered points give a standard error.
+    auto noisy = points;
+    for (std::size_t i = 0; i < noisy.size(); ++i) noisy[i].resistivity *= (i % 2 ? 1.3 : 0.77);
+    auto n = Viewer(noisy);
+    n->SetInverse(true);
+    n->SetView(TScanBase::Resistivity);
+    n->FitActivationCommand();
+    const auto fit = FitActivation(
+        [&] {
+            std::vector<double> x;
+            for (auto& p : noisy) x.push_back(1000 / p.T);
+            return x;
+        }(),
+        [&] {
+            std::vector<double> q;
+            for (auto& p : noisy) q.push_back(p.resistivity);
+            return q;
+        }(),
+        -1e9, 1e9, false);
+    ASSERT_TRUE(fit.has_value());
+    EXPECT_GT(fit->energyError, 0.001);
+    EXPECT_NEAR(fit->energy, 0.25, 5 * fit->energyError);
+    EXPECT_EQ(n->FitLine().label, FitLabel(*fit));
+    // Too few points.
+    auto two = Viewer({{100, 1, 0, 0, 0}, {200, 2, 0, 0, 0}});
+    two->SetInverse(true);
+    two->FitActivationCommand();
+    EXPECT_EQ(responder.Asked().back().caption, "Fit Activation");
+    EXPECT_EQ(two->FitLine().state, 0);
+}
+
+TEST_F(Graph, ZoomRectangleNeedsEightPixels) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200}, {300, 1, 3e-3, -4e17, 4000}});
+    v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    const LinRange before = v->XScale().visible;
+    const double expectedMinimum = v->XScale().ToValue(50);
+    g_mode = 1;
+    v->Press({r.left + 50, r.top + 50});
+    v->Move({r.left + 57, r.top + 150}, true);
+    v->Release({r.left + 57, r.top + 150});
+    EXPECT_EQ(v->BandState(), TScanBase::Band::Idle);
+    EXPECT_EQ(v->XScale().visible, before);
+    v->Press({r.left + 50, r.top + 50});
+    v->Release({r.left + 150, r.top + 58});
+    EXPECT_EQ(v->BandState(), TScanBase::Band::Zoomed);
+    EXPECT_DOUBLE_EQ(v->XScale().visible.minimum, expectedMinimum);
+    EXPECT_LT(v->XScale().visible.maximum, before.maximum);
+    // The right scale keeps its range.
+    EXPECT_EQ(v->mobilityScale_.visible, v->mobilityScale_.automatic);
+}
+
+TEST_F(Graph, MouseMoveShowsReadoutsWithoutRepaintingTheGraph) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200}, {300, 1, 3e-3, -4e17, 4000}});
+    v->SetInverse(true);
+    v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    const int paints = v->GraphPaints();
+    v->Move({r.left, r.bottom}, false);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "T= %.1lf", 1000.0 / v->inverseScale_.visible.minimum);
+    EXPECT_EQ(Status().Readout(0), expected);
+    EXPECT_EQ(Status().Readout(1), "N= 1.00e+15");
+    EXPECT_EQ(Status().Readout(2), "\xC2\xB5= 1.00e+02");
+    v->SetView(TScanBase::Concentration);
+    v->Render({640, 440});
+    v->Move({r.left, r.bottom}, false);
+    EXPECT_EQ(Status().Readout(2), "");
+    v->Move({r.left - 1, r.bottom}, false);
+    EXPECT_EQ(Status().Readout(0), "");
+    EXPECT_EQ(v->GraphPaints(), paints + 1);  // only the Render above
+}
+
+TEST_F(Graph, CommentsSetValueAndTheDump) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200}, {300, 1, 3e-3, 4e17, 4000}});
+    v->setWindowTitle("run7.tsc");
+    v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    g_mode = 4;
+    Prompt::ScriptedResponder texts({"a comment that is far longer than thirty-one characters"});
+    Prompt::SetResponder(&texts);
+    v->Press({r.left + 40, r.bottom - 40});
+    ASSERT_EQ(v->Comments().size(), 1u);
+    EXPECT_EQ(v->Comments()[0].text.size(), 31u);
+    EXPECT_EQ(texts.Asked().back().caption, "Add Comment");
+    EXPECT_EQ(g_mode, 0);  // back to the simple cursor
+    EXPECT_NEAR(v->Comments()[0].x, v->XScale().ToValue(40), 1e-3);
+    // Set Value changes nothing.
+    g_mode = 3;
+    const auto asked = texts.Asked().size();
+    v->Press({r.left + 60, r.bottom - 60});
+    v->Release({r.left + 90, r.bottom - 90});
+    EXPECT_EQ(v->Comments().size(), 1u);
+    EXPECT_EQ(v->BandState(), TScanBase::Band::Idle);
+    EXPECT_EQ(texts.Asked().size(), asked);
+
+    std::vector<std::string> lines;
+    v->DumpLines(lines);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0],
+              "graph: view=0 inverse=0 grid=1 x=99..301 left=15..18 right=2..4 points=2 "
+              "activation=\"\" fit=\"\" comments=1 title=\"run7.tsc\"");
+    EXPECT_EQ(lines[1], "point: 100.0 1.00e-02 +1.00e-03 -1.00e+15 2.00e+02 title=\"run7.tsc\"");
+    v->DeleteComments();
+    EXPECT_TRUE(v->Comments().empty());
+    EXPECT_GE(v->minimumWidth(), 210);
+    EXPECT_GE(v->minimumHeight(), 150);
+}
+
+TEST_F(Graph, SetScaleChecksFieldsInOrder) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200}, {300, 1, 3e-3, 4e17, 4000}});
+    FieldSet f;
+    auto fill = [&](const char* a, const char* b, const char* c, const char* d, const char* e,
+                    const char* g) {
+        f.Set(102, a), f.Set(103, b), f.Set(104, c), f.Set(105, d), f.Set(106, e), f.Set(107, g);
+    };
+    fill("x", "14", "5", "1", "80", "300");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 102);
+    fill("20", "20", "5", "1", "80", "300");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 103);
+    fill("20", "14", "5", "7", "80", "300");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 105);
+    EXPECT_EQ(v->LeftScale().set, (LogRange{14, 20}));  // stored before the failure
+    fill("20", "14", "5", "1", "70", "300");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 106);
+    fill("20", "14", "5", "1", "80", "500");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 107);
+    fill("20", "14", "5", "1", "80", "80");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 107);
+    fill(" 19 ", "13", "5", "1", "80", "300");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 0);
+    EXPECT_EQ(v->Tscale1(), 80);
+    EXPECT_NEAR(v->inverseScale_.set.minimum, 1000.0 / 300, 1e-12);
+    v->ShowSetRanges();
+    EXPECT_EQ(v->LeftScale().visible, (LogRange{13, 19}));
+    EXPECT_EQ(v->mobilityScale_.visible, (LogRange{1, 5}));
+    EXPECT_DOUBLE_EQ(v->temperatureScale_.visible.maximum, 300);
+    // Without a right scale its fields are not looked at.
+    v->SetView(TScanBase::Resistivity);
+    fill("3", "-3", "", "", "80", "300");
+    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 0);
+}
+
+TEST_F(Graph, EveryShapeDrawsAndOthersDoNot) {
+    for (int shape = 0; shape <= 9; ++shape) {
+        QImage image(40, 40, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setPen(Qt::black);
+        p.setBrush(Qt::black);
+        DrawMarker(p, shape, 4, 20, 20);
+        p.end();
+        const bool drawn = AnyPixel(image, image.rect(), Dark);
+        EXPECT_EQ(drawn, shape >= 1 && shape <= 8) << shape;
+        if (shape >= 4 && shape <= 8) {
+            EXPECT_TRUE(Dark(image.pixelColor(20, 20))) << shape;
+        }
+    }
+    const GraphStyle d = DefaultGraphStyle();
+    for (const PointStyle* s : {&d.N, &d.P, &d.UN, &d.UP}) {
+        EXPECT_GE(s->shape, 1);
+        EXPECT_LE(s->shape, 8);
+        EXPECT_GE(s->size, 1);
+    }
+    EXPECT_NE(d.N.shape, d.P.shape);
+}

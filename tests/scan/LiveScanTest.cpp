@@ -1,0 +1,236 @@
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "GraphLook.h"
+#include "MeasurementResults.h"
+#include "Prompt.h"
+#include "ScanSettings.h"
+#include "SpecimenData.h"
+#include "TScanAcq.h"
+#include "TScanRead.h"
+#include "TTemp.h"
+
+namespace {
+// A controller whose readings come from a list.
+class ListedTemperature : public TTemp {
+  public:
+    std::vector<double> readings;
+    std::size_t next = 0;
+    void ReadTemperature() override {
+        if (next < readings.size()) present = readings[next++];
+    }
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class LiveScan : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        Style() = DefaultGraphStyle();
+        Scan() = ScanSettings{};
+        Scan().DataDir = folder.path().toStdString();
+        Specimen() = SpecimenData{};
+        Specimen().WaferID = "W-17";
+        Specimen().BatchID = "B3";
+        Specimen().Description = "Si:B wafer";
+        Specimen().Material = "Si";
+        Specimen().Thickness = 525;
+        Prompt::SetResponder(&responder);
+        window = std::make_unique<TScanAcq>(&controller);
+        window->resize(640, 440);
+    }
+    void TearDown() override { Prompt::SetResponder(nullptr); }
+
+    // One point as the scan run takes it.
+    void TakePoint(double kelvin, const MeasurementResults& r) {
+        controller.readings = {kelvin};
+        controller.next = 0;
+        window->ToggleSetPointMarker();
+        window->UpdateTemperatureMarker();
+        window->TakeTemperature();
+        window->AddResults(r);
+        window->NextSlot();
+    }
+
+    QTemporaryDir folder;
+    ListedTemperature controller;
+    Prompt::ScriptedResponder responder;
+    std::unique_ptr<TScanAcq> window;
+};
+
+MeasurementResults Result(double scale) {
+    MeasurementResults r;
+    r.sheetResistance = 120 * scale;
+    r.bulkResistivity = 0.0063 * scale;
+    r.hallCoefficientRaw = -2.1e-4 * scale;
+    r.sheetConcentration = -3e14 / scale;
+    r.bulkConcentration = -5.7e18 / scale;
+    r.mobility = 290 / scale;
+    return r;
+}
+}  // namespace
+
+TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
+    Scan().ScanNpoints = 3;
+    Scan().ScanTstart = 300;
+    Scan().ScanTstop = 100;
+    Scan().ScanInverse = true;
+    ASSERT_TRUE(window->StartScan());
+    window->Plan();
+    EXPECT_EQ(window->PlannedCount(), 3);
+    EXPECT_NEAR(window->Data().points[1].T, 150, 1e-9);
+    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n");
+
+    TakePoint(299.6, Result(1));
+    // Every point is in the file at once: a scan that stops early is complete.
+    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()),
+              "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n"
+              "299.6 6.30e-03 -2.10e-04 -5.70e+18 2.90e+02\r\n");
+    TakePoint(151.2, Result(10));
+    EXPECT_EQ(window->Data().count, 2);
+    EXPECT_DOUBLE_EQ(window->Data().points[1].T, 151.2);
+    EXPECT_NEAR(window->Data().points[2].T, 100, 1e-9);  // still planned
+    EXPECT_DOUBLE_EQ(window->Data().concentration.maximum, 5.7e18);
+    EXPECT_DOUBLE_EQ(window->Data().T.minimum, 151.2);
+
+    // The file reads back into the same points.
+    std::ifstream in(TScanAcq::WorkingFile(), std::ios::binary);
+    TScanRead viewer;
+    ASSERT_TRUE(viewer.Load(in));
+    EXPECT_EQ(viewer.Data().count, 2);
+    EXPECT_EQ(viewer.Header().WaferID, "W-17");
+    EXPECT_NEAR(viewer.Data().points[1].concentration, -5.7e17, 1e15);
+    EXPECT_EQ(viewer.View(), TScanBase::ConcMobility);
+}
+
+TEST_F(LiveScan, SheetAndResistivityOnlyColumns) {
+    Specimen().Thickness = 0;
+    Scan().ScanNpoints = 4;
+    window->StartScan();
+    window->SetResistivityOnly(true);
+    window->Plan();
+    EXPECT_EQ(window->View(), TScanBase::Resistivity);
+    TakePoint(200, Result(1));
+    const ScanPoint& p = window->Data().points[0];
+    EXPECT_DOUBLE_EQ(p.resistivity, 120);  // sheet resistance without a thickness
+    EXPECT_EQ(p.hall, 0.0);
+    EXPECT_EQ(p.concentration, 0.0);
+    EXPECT_EQ(p.mobility, 0.0);
+    window->SetResistivityOnly(false);
+    window->Plan();
+    TakePoint(210, Result(1));
+    EXPECT_DOUBLE_EQ(window->Data().points[0].concentration, -3e14);  // sheet concentration
+}
+
+TEST_F(LiveScan, MarkersAreAnOverlayThatARepaintClears) {
+    Scan().ScanNpoints = 5;
+    window->Plan();
+    window->ToggleSetPointMarker();
+    EXPECT_TRUE(window->SetPointMarkerShown());
+    window->ToggleSetPointMarker();  // drawn twice: gone
+    EXPECT_FALSE(window->SetPointMarkerShown());
+    window->ToggleSetPointMarker();
+    controller.readings = {250, 251.5};
+    window->UpdateTemperatureMarker();
+    window->UpdateTemperatureMarker();
+    EXPECT_TRUE(window->TemperatureMarkerShown());
+    EXPECT_DOUBLE_EQ(controller.present, 251.5);
+    window->TakeTemperature();
+    EXPECT_FALSE(window->TemperatureMarkerShown());
+    EXPECT_FALSE(window->SetPointMarkerShown());
+    EXPECT_DOUBLE_EQ(window->Data().points[0].T, 251.5);
+    // Painting the graph again leaves the overlay alone and does not count a marker.
+    const int paints = window->GraphPaints();
+    window->Render({640, 440});
+    EXPECT_EQ(window->GraphPaints(), paints + 1);
+}
+
+TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
+    ScanSettings& sc = Scan();
+    sc.Nmin = 14, sc.Nmax = 19, sc.Umin = 1, sc.Umax = 4, sc.Rmin = -2, sc.Rmax = 3, sc.RHmin = -3,
+    sc.RHmax = 1;
+    sc.Tscale1 = 80, sc.Tscale2 = 320, sc.TscaleInverse = true;
+    sc.ScanNpoints = 12, sc.ScanTstart = 300, sc.ScanTstop = 80;
+    window->SetView(TScanBase::Resistivity);
+    window->ApplyScanSettings();
+    EXPECT_EQ(window->View(), TScanBase::ConcMobility);
+    EXPECT_TRUE(window->Inverse());
+    EXPECT_EQ(window->bulkConcentration_.visible, (LogRange{14, 19}));
+    EXPECT_EQ(window->sheetConcentration_.visible, (LogRange{10, 15}));  // shifted down by 4
+    EXPECT_EQ(window->sheetResistance_.visible, (LogRange{2, 7}));       // shifted up by 4
+    EXPECT_EQ(window->hallScale_.set, (LogRange{-3, 1}));
+    EXPECT_NEAR(window->inverseScale_.visible.minimum, 1000.0 / 320, 1e-12);
+    EXPECT_NEAR(window->inverseScale_.visible.maximum, 12.5, 1e-12);
+    EXPECT_EQ(window->PlannedCount(), 12);
+    EXPECT_EQ(window->Data().count, 0);
+    // A sheet specimen shows the sheet axes; the set-scale result goes back
+    // into the settings in bulk decades.
+    Specimen().Thickness = 0;
+    EXPECT_EQ(window->LeftScale().label, "Log Ns (/cm\xC2\xB2)");
+    window->sheetConcentration_.set = {9, 13};
+    window->SetTemperatureRange(90, 310);
+    EXPECT_EQ(sc.Nmin, 13);
+    EXPECT_EQ(sc.Nmax, 17);
+    EXPECT_EQ(sc.Tscale2, 310);
+}
+
+TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
+    Scan().ScanNpoints = 3;
+    window->StartScan();
+    window->Plan();
+    TakePoint(290, Result(1));
+    const std::string copy = folder.filePath("kept.tsc").toStdString();
+    EXPECT_FALSE(TScanAcq::CopyWorkingFile(copy).has_value());
+    EXPECT_EQ(Slurp(copy), Slurp(TScanAcq::WorkingFile()));
+    // A larger file crosses the 2048-byte blocks.
+    {
+        std::ofstream out(TScanAcq::WorkingFile(), std::ios::binary | std::ios::app);
+        for (int i = 0; i < 300; ++i) out << PointLine({100.0 + i, 1, 0, 0, 0}) << "\r\n";
+    }
+    std::ofstream(copy) << "something longer than the copy will be, to be overwritten........";
+    EXPECT_FALSE(TScanAcq::CopyWorkingFile(copy).has_value());
+    EXPECT_EQ(Slurp(copy), Slurp(TScanAcq::WorkingFile()));
+    // Onto itself: left as it is.
+    const std::string before = Slurp(TScanAcq::WorkingFile());
+    EXPECT_FALSE(TScanAcq::CopyWorkingFile(TScanAcq::WorkingFile()).has_value());
+    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), before);
+    // An unwritable destination and a missing working file are told.
+    const auto unwritable = TScanAcq::CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
+    ASSERT_TRUE(unwritable.has_value());
+    EXPECT_NE(unwritable->find("Can't write file"), std::string::npos);
+    QFile::remove(QString::fromStdString(TScanAcq::WorkingFile()));
+    EXPECT_TRUE(TScanAcq::CopyWorkingFile(copy).has_value());
+    EXPECT_FALSE(Slurp(copy).empty());  // the old copy is not destroyed
+
+    // The command: the default extension, and the message on failure.
+    Prompt::ScriptedResponder answers({folder.filePath("named").toStdString()});
+    Prompt::SetResponder(&answers);
+    window->SaveAsCommand();
+    ASSERT_GE(answers.Asked().size(), 2u);
+    EXPECT_EQ(answers.Asked()[0].caption, "Save Scan Datafile");
+    EXPECT_EQ(answers.Asked()[1].kind, "message");
+}
+
+TEST_F(LiveScan, WritingFailuresDoNotStopTheScan) {
+    Scan().DataDir = folder.filePath("missing/dir").toStdString();
+    Scan().ScanNpoints = 3;
+    EXPECT_FALSE(window->StartScan());
+    window->Plan();
+    controller.readings = {280};
+    window->UpdateTemperatureMarker();
+    window->TakeTemperature();
+    EXPECT_FALSE(window->AddResults(Result(1)));
+    window->NextSlot();
+    EXPECT_EQ(window->Data().count, 1);
+    EXPECT_DOUBLE_EQ(window->Data().points[0].resistivity, 0.0063);
+}
