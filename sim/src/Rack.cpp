@@ -1,4 +1,5 @@
 #include "vantris_sim/Rack.h"
+#include "vantris_sim/Trace.h"
 
 #include <cstdio>
 #include <cstring>
@@ -108,6 +109,11 @@ void Rack::Deliver(Station& station, int secondary, const std::string& text, dou
     FaultState& state = StateOf(station.id);
     if (replyFault) state.armedReply = replyFault;
     if (state.Silent(now)) return;
+    const int primary = station.id == FaultDevice::Hall  ? kHallPrimary
+                        : station.id == FaultDevice::Ln2 ? kLn2Primary
+                                                         : kItc5Primary;
+    Trace("W " + std::to_string(primary) + " " + std::to_string(secondary) + " " +
+          TraceText(command));
     station.device->Command(secondary, text, now);
 }
 
@@ -274,6 +280,7 @@ long Rack::SerialWrite(int handle, const void* data, long count) {
             state.armedReply = kind;
         }
         if (state.Silent(now)) continue;
+        Trace("H " + TraceText(message));
         std::string reply = hot_->Answer(message, now);
         TransferEvent answer{FaultDevice::Hot, -1, false, false, reply};
         std::optional<FaultKind> kind = ApplyFaults(FaultDevice::Hot, faults_.Check(answer), now);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -224,6 +225,19 @@ bool TypeInto(QWidget& control, const std::string& text, std::string& error) {
             return false;
         }
         view->setCurrentIndex(matches.front());
+        return true;
+    }
+    if (auto* slider = qobject_cast<QAbstractSlider*>(&control)) {
+        // A gauge or slider takes a whole number within its range, as if
+        // the operator had dragged it there.
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (!ok || number < slider->minimum() || number > slider->maximum()) {
+            error = "takes a whole number from " + std::to_string(slider->minimum()) + " to " +
+                    std::to_string(slider->maximum());
+            return false;
+        }
+        slider->setValue(number);
         return true;
     }
     if (auto* button = qobject_cast<QAbstractButton*>(&control); button && button->isCheckable()) {

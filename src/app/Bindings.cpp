@@ -15,6 +15,8 @@
 #include "Simulation.h"
 #include "Thall.h"
 #include "TTemp.h"
+#include "TempPanel.h"
+#include "TemperatureCommands.h"
 #include "BufferAmplifierLink.h"
 #include "HallUnit.h"
 #include "MathLibrary.h"
@@ -152,6 +154,17 @@ void BindModules(MainFrame& frame, Thall& thall) {
     }
     Automation::AddDumpSection([](std::vector<std::string>& lines) { DumpRecords(lines); });
 
+    frame.Register(40, {[&frame, temperature] { ShowTemperaturePanel(&frame, *temperature); },
+                        false,
+                        {},
+                        {}});
+    frame.Register(41, {[&frame, temperature] { ShowPidEditor(&frame, *temperature); },
+                        false,
+                        [temperature] { return PidEditorEnabled(*temperature); },
+                        {}});
+    SetTemperatureHelpHandler([](int context) { Help::Open(context); });
+    Automation::AddDumpSection(
+        [temperature](std::vector<std::string>& lines) { DumpTemperature(lines, *temperature); });
     frame.Register(43, plain(&ShowBlastDialog));
     frame.Register(103, plain(&ShowEngineeringSheet));
 

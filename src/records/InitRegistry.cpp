@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "GraphStyle.h"
+#include "PidRegistry.h"
 #include "RegFile.h"
 #include "RegValues.h"
 
@@ -33,39 +34,28 @@ void Complete(RegistryStore& store, const std::string& key, const std::vector<RV
     for (const auto& value : missing) result.written.push_back(where + "\\" + value.name);
 }
 
-struct LnEntry {
-    int T, P, I, D, dT, Sec;
-};
-struct ItcEntry {
-    int T, P, I, D, B1, B2, B3;
-};
-
 // A table that already has entries is the operator's: entries deleted on
-// purpose are not brought back.
+// purpose are not brought back. The entries' value names are the
+// temperature module's, the one layout the controllers read.
 void PidTables(RegistryStore& store, InitRegistryResult& result) {
-    const std::string ln2 = RegValues::SystemKey() + "\\RT4450";
+    const std::string ln2 = PidTableKey(ControllerKind::LN2);
     if (store.EnumKeys(ln2).empty()) {
-        for (const auto& e : {LnEntry{77, 25, 50, 50, 1, 10}, LnEntry{150, 30, 40, 40, 1, 10},
-                              LnEntry{300, 40, 30, 30, 1, 15}}) {
+        for (const Tpid& e : {Tpid{77, 25, 50, 50, 1, 10, 0}, Tpid{150, 30, 40, 40, 1, 10, 0},
+                              Tpid{300, 40, 30, 30, 1, 15, 0}}) {
             Complete(store, ln2 + "\\" + std::to_string(e.T),
-                     {RegValues::Int("P", e.P), RegValues::Int("I", e.I), RegValues::Int("D", e.D),
-                      RegValues::Int("dT", e.dT), RegValues::Int("Sec", e.Sec)},
-                     result);
+                     PidEntryValues(ControllerKind::LN2, e), result);
         }
     }
-    const std::string itc = RegValues::SystemKey() + "\\ITC5";
+    const std::string itc = PidTableKey(ControllerKind::ITC5);
     if (store.EnumKeys(itc).empty()) {
         // The helium cryostat goes down to 2 K, so the table starts there.
-        for (const auto& e : {ItcEntry{2, 10, 5, 0, 1, 1, 1}, ItcEntry{77, 15, 10, 0, 2, 2, 2},
-                              ItcEntry{150, 20, 8, 0, 2, 2, 2}, ItcEntry{300, 25, 6, 0, 3, 3, 3}}) {
+        for (const Tpid& e : {Tpid{2, 10, 5, 0, 1, 1, 1}, Tpid{77, 15, 10, 0, 2, 2, 2},
+                              Tpid{150, 20, 8, 0, 2, 2, 2}, Tpid{300, 25, 6, 0, 3, 3, 3}}) {
             Complete(store, itc + "\\" + std::to_string(e.T),
-                     {RegValues::Int("P", e.P), RegValues::Int("I", e.I), RegValues::Int("D", e.D),
-                      RegValues::Int("B1", e.B1), RegValues::Int("B2", e.B2),
-                      RegValues::Int("B3", e.B3)},
-                     result);
+                     PidEntryValues(ControllerKind::ITC5, e), result);
         }
     }
-    Complete(store, itc, {RegValues::Int("Tchange", 100)}, result);
+    Complete(store, itc, {RegValues::Int(kTchangeName, 100)}, result);
 }
 
 std::vector<RV> DefaultSettingsSet() {

@@ -1,7 +1,19 @@
 #include "TTemp.h"
 #include "TemperatureState.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "GpibBus.h"
+#include "HotFunc.h"
+#include "Itc5Func.h"
+#include "Ln2Func.h"
+#include "PidRegistry.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RegistryStore.h"
+#include "RunConfig.h"
+#include "xmsg.h"
 
 bool PidTable::Add(const Tpid& entry) {
     if (entries_.size() >= kCapacity) return false;
@@ -9,6 +21,18 @@ bool PidTable::Add(const Tpid& entry) {
     while (it != entries_.end() && it->T <= entry.T) ++it;
     entries_.insert(it, entry);
     return true;
+}
+
+Tpid* PidTable::Find(std::int32_t t) {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), t,
+                               [](const Tpid& e, std::int32_t value) { return e.T < value; });
+    return it != entries_.end() && it->T == t ? &*it : nullptr;
+}
+
+bool PidTable::Remove(std::int32_t t) {
+    const auto before = entries_.size();
+    std::erase_if(entries_, [t](const Tpid& e) { return e.T == t; });
+    return entries_.size() != before;
 }
 
 std::optional<Tpid> PidTable::Select(double setPoint) const {
@@ -35,13 +59,38 @@ TTempCon::TTempCon(ControllerKind kind) : kind_(kind) {
     setPoint = facts.setPointAtStart;
 }
 
+Tpid TTempCon::SelectPid(double kelvin) const {
+    if (auto entry = table_.Select(kelvin)) return *entry;
+    throw xmsg(Printf("No PID entry for %.1f K: the PID table has no entry at or below it.",
+                      kelvin));
+}
+
+bool TTempCon::LoadPidTable() {
+    table_.Clear();
+    if (ReadPidTable(Registry(), kind_, table_)) return true;
+    Prompt::Message(nullptr, PidTableKey(kind_), "Can't Open Registry Key:",
+                    Prompt::Buttons::OkCancel, Prompt::Icon::None);
+    return false;
+}
+
+bool InstrumentLive() {
+    return !Config().noInstrument && HasBus();
+}
+
 std::unique_ptr<TTemp> MakeController(ControllerKind kind) {
-    if (!HasController(kind)) {
-        auto plain = std::make_unique<TTemp>();
-        plain->SetTemperature(FactsOf(kind).setPointAtStart);
-        return plain;
+    switch (kind) {
+        case ControllerKind::LN2:
+            return std::make_unique<LN2Func>();
+        case ControllerKind::ITC5:
+            return std::make_unique<ITC5Func>();
+        case ControllerKind::HotStage:
+            return std::make_unique<HotFunc>();
+        case ControllerKind::None:
+            break;
     }
-    return std::make_unique<TTempCon>(kind);
+    auto plain = std::make_unique<TTemp>();
+    plain->SetTemperature(FactsOf(kind).setPointAtStart);
+    return plain;
 }
 
 Stabilization& StabilizationState() {

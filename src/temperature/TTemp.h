@@ -38,6 +38,11 @@ class PidTable {
     std::optional<Tpid> Select(double setPoint) const;
     const std::vector<Tpid>& Entries() const { return entries_; }
     void Clear() { entries_.clear(); }
+    bool Full() const { return entries_.size() >= kCapacity; }
+    // The entry with exactly this T (the first of equal ones), by bisection.
+    Tpid* Find(std::int32_t t);
+    // Removes the entries with exactly this T; false when there was none.
+    bool Remove(std::int32_t t);
 
   private:
     std::vector<Tpid> entries_;
@@ -81,9 +86,8 @@ class TTemp : public QObject {
     std::string readingText_;
 };
 
-// A controller with a PID table. The controllers of kinds 1 to 3 derive from
-// it; until a kind has its own class the program uses this one for it, with
-// the controller's own commands disabled.
+// A controller with a PID table: the base of the controllers of kinds 1 to 3
+// (LN2Func, ITC5Func, HotFunc). Alone it sends nothing (tests use it).
 class TTempCon : public TTemp {
     Q_OBJECT
   public:
@@ -91,12 +95,28 @@ class TTempCon : public TTemp {
     ControllerKind Kind() const override { return kind_; }
     PidTable* Table() override { return &table_; }
 
+    // The entry a set-point regulates with. A set-point below every entry
+    // (or an empty table) has none: that is refused with an error naming the
+    // set-point, before anything is sent, so the stage never runs on factors
+    // and margins nobody chose for it.
+    Tpid SelectPid(double kelvin) const;
+
     std::int32_t tableBase = 0;
+
+  protected:
+    // Fills the table from the kind's registry key; a key that cannot be
+    // opened is shown ("Can't Open Registry Key:", OK and Cancel) and leaves
+    // the table empty. False then.
+    bool LoadPidTable();
 
   private:
     ControllerKind kind_;
     PidTable table_;
 };
+
+// True when instrument traffic may go out: not in demo mode, and a bus is
+// installed (demo mode never opens one).
+bool InstrumentLive();
 
 // The object of the kind the command line chose: a plain TTemp at 293 K
 // without a controller, else the kind's controller.

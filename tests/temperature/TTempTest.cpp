@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "FileRegistryStore.h"
+#include "TemperatureFixture.h"
 #include "PidRegistry.h"
 #include "TTemp.h"
 
@@ -70,7 +71,9 @@ TEST(TTempCon, KindsCarryTheirLimits) {
     EXPECT_NE(ln2.Table(), nullptr);
 }
 
-TEST(ControllerFamily, OneFactsTablePerKind) {
+class ControllerFamily : public TemperatureFixture {};
+
+TEST_F(ControllerFamily, OneFactsTablePerKind) {
     EXPECT_EQ(KindFromNumber(2), ControllerKind::ITC5);
     EXPECT_FALSE(KindFromNumber(4).has_value());
     EXPECT_FALSE(KindFromNumber(-1).has_value());

@@ -1,0 +1,101 @@
+#include "Ln2Func.h"
+
+#include <cmath>
+
+#include "GpibBus.h"
+#include "Printf.h"
+#include "ReplyErrors.h"
+
+namespace {
+constexpr int kPrimary = GpibAddress::kLn2Controller;
+constexpr const char* kDevice = "LN2 controller";
+}  // namespace
+
+LN2Func::LN2Func() : TTempCon(ControllerKind::LN2) {
+    LoadPidTable();
+}
+
+void LN2Func::SetRemote() {
+    Bus().SetRemote(true);
+}
+
+void LN2Func::SetTemperature(double kelvin) {
+    if (!InstrumentLive()) return;
+    const double tenths = std::trunc(kelvin * 10.0);
+    if (!std::isfinite(tenths) || tenths < 0.0 || tenths > 99999.0)
+        throw xmsg(Printf("%g K is no set-point for the LN2 controller.", kelvin));
+    const Tpid entry = SelectPid(kelvin);
+    setPoint = kelvin;
+    NotifyChanged();
+    SetRemote();
+    Bus().Write(kPrimary, kSetPoint, Printf("%d", static_cast<int>(tenths)));
+    Bus().Write(kPrimary, kGain, Printf("%d", entry.P));
+    Bus().Write(kPrimary, kReset, Printf("%d", entry.I));
+    Bus().Write(kPrimary, kRate, Printf("%d", entry.D));
+    ApplyLn2Margins(entry);
+}
+
+void LN2Func::ReadTemperature() {
+    if (!InstrumentLive()) return;
+    try {
+        const TenthsReading reading = ReadPresent();
+        SetReadingText(reading.text);
+        present = reading.kelvin;
+    } catch (const xgpib&) {
+        SetReadingText("Error");
+        present = 0.0;
+    }
+    NotifyChanged();
+}
+
+void LN2Func::SetControl(int mode, int) {
+    if (!InstrumentLive()) return;
+    if (mode == 1) {
+        WriteMode('C');
+        WritePumpAutomatic(true);
+    } else if (mode == 2) {
+        WritePumpAutomatic(false);
+        WriteMode('O');
+    }
+}
+
+TenthsReading LN2Func::ReadSetPoint() {
+    const std::string reply = Bus().Read(kPrimary, kSetPoint);
+    if (auto reading = ReadTenths(reply)) return *reading;
+    ThrowUnreadable(kDevice, reply);
+}
+
+TenthsReading LN2Func::ReadPresent() {
+    const std::string reply = Bus().Read(kPrimary, kTemperature);
+    if (auto reading = ReadTenths(reply)) return *reading;
+    ThrowUnreadable(kDevice, reply);
+}
+
+int LN2Func::ReadHeater() {
+    const std::string reply = Bus().Read(kPrimary, kHeater);
+    if (auto value = ReadHeaterOutput(reply)) return *value;
+    ThrowUnreadable(kDevice, reply);
+}
+
+double LN2Func::ReadVacuum() {
+    const std::string reply = Bus().Read(kPrimary, kPump);
+    if (auto value = ::ReadVacuum(reply)) return *value;
+    ThrowUnreadable(kDevice, reply);
+}
+
+bool LN2Func::ReadAutomatic() {
+    return (Bus().SerialPoll(kPrimary, 0) & kAutomaticBit) != 0;
+}
+
+void LN2Func::WriteMode(char letter) {
+    Bus().Write(kPrimary, kMode, std::string(1, letter));
+}
+
+void LN2Func::WritePumpAutomatic(bool on) {
+    Bus().Write(kPrimary, kPump, on ? "1" : "0");
+}
+
+void LN2Func::WriteHeaterPercent(int percent) {
+    Bus().Write(kPrimary, kHeater,
+                Printf("%u", static_cast<unsigned>(GaugePercent(percent) * kHeaterScale)));
+}

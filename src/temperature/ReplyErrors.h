@@ -1,0 +1,6 @@
+#pragma once
+// A controller reply that carries no value is a failed transfer: the caller
+// shows it like a bus error, with what came back.
+#include <string>
+
+[[noreturn]] void ThrowUnreadable(const char* device, const std::string& reply);
