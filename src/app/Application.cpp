@@ -15,6 +15,7 @@
 #include "Automation.h"
 #include "DateTimeText.h"
 #include "Bindings.h"
+#include "ScanBindings.h"
 #include "FileRegistryStore.h"
 #include "MainFrame.h"
 #include "Prompt.h"
@@ -55,12 +56,12 @@ void SaveScreenshots(QWidget& widget, const QString& folder) {
     tabs->setCurrentIndex(current);
 }
 
+// Whether anybody can see the windows: a platform the caller chose counts,
+// unless it draws nowhere (then nobody could answer a box either).
 bool HasDisplay() {
-    const char* platform = ::getenv("QT_QPA_PLATFORM");
-    if (platform && *platform) return true;  // the caller chose
-    const char* x = ::getenv("DISPLAY");
-    const char* wayland = ::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wayland && *wayland);
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty()) return platform != "offscreen" && platform != "minimal";
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
 }
 
 // A fixed date/time text that cannot be read leaves the regional settings in
@@ -99,7 +100,7 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
         return 0;
     }
     const bool offscreen = !HasDisplay();
-    if (offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (offscreen && qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (line.timeScale > 0) {
         // The rack reads the same variable, so its physics keeps pace.
         qputenv("VANTRIS_TIME_SCALE", QByteArray::number(line.timeScale, 'g', 17));
@@ -117,10 +118,10 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     QApplication::setApplicationName("vantris");
     QApplication::setApplicationVersion(QString::fromStdString(VersionText()));
 
-    auto store = std::make_unique<FileRegistryStore>(
-        line.registryFile.empty() ? FileRegistryStore::DefaultPath() : line.registryFile);
-    FileRegistryStore* file = store.get();
-    SetRegistry(std::move(store));
+    // The settings file named, else the platform's own store (the system
+    // registry on Windows, the default file elsewhere).
+    SetRegistry(OpenRegistryStore(line.registryFile));
+    RegistryStore* file = &Registry();
 
     // Automation: every box is printed when shown and answered from the list;
     // without a display nobody could answer it otherwise.
@@ -172,6 +173,15 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
             std::fprintf(stderr, "--set %s: %s\n", assignment.c_str(), error.c_str());
             return 2;
         }
+    }
+
+    if (!line.open.empty()) {
+        if (!frame.ScanMode()) {
+            std::fprintf(stderr, "--open: scan files open only with a temperature controller "
+                                 "(/n, /h, /g or /y)\n");
+            return 2;
+        }
+        OpenScanFiles(frame, line.open);
     }
 
     if (!line.run.empty() || line.dump) {

@@ -1,5 +1,7 @@
 #include "Bindings.h"
+#include "ScanBindings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "AboutSheet.h"
@@ -15,8 +17,6 @@
 #include "Simulation.h"
 #include "Thall.h"
 #include "TTemp.h"
-#include "TempPanel.h"
-#include "TemperatureCommands.h"
 #include "BufferAmplifierLink.h"
 #include "HallUnit.h"
 #include "MathLibrary.h"
@@ -43,6 +43,15 @@
 #include "THall.h"
 #include "TResBar.h"
 #include "TResVdp.h"
+#include "ArchiveCommands.h"
+#include "SpecimenData.h"
+#include "LogPrintout.h"
+#include "Printer.h"
+#include "ScanWindows.h"
+#include "TScanBase.h"
+#include "ViewPrintout.h"
+#include <QPagedPaintDevice>
+#include <QPainter>
 
 #include <QDockWidget>
 #include <QMdiSubWindow>
@@ -58,8 +67,108 @@ struct MeasurementWindows {
     TResBar* bar = nullptr;
     THall* hall = nullptr;
     std::vector<const MeasurementWindow*> All() const { return {check, iv, vanDerPauw, bar, hall}; }
+    // The windows as the operator sees them: their frames in the client area.
+    std::vector<QWidget*> Frames() const {
+        std::vector<QWidget*> frames;
+        for (MeasurementWindow* w : std::initializer_list<MeasurementWindow*>{check, iv, vanDerPauw,
+                                                                             bar, hall}) {
+            QWidget* sub = w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr;
+            frames.push_back(sub ? sub : w);
+        }
+        return frames;
+    }
 };
 MeasurementWindows g_windows;
+
+bool Shown(const QWidget* window) {
+    return window && window->isVisible();
+}
+
+// The results page: the sections of the measurement windows that are open
+// and visible, each drawn by its window.
+ResultsPageSections VisibleSections() {
+    ResultsPageSections s;
+    if (Shown(g_windows.check))
+        s.check = [](QPainter& p, int L, int W) { g_windows.check->Print(p, L, W); };
+    if (Specimen().Shape == 0 && Shown(g_windows.vanDerPauw))
+        s.resistivity = [](QPainter& p, int L, int W) { g_windows.vanDerPauw->Print(p, L, W); };
+    if (Specimen().Shape != 0 && Shown(g_windows.bar))
+        s.resistivity = [](QPainter& p, int L, int W) { g_windows.bar->Print(p, L, W); };
+    if (Shown(g_windows.hall))
+        s.hall = [](QPainter& p, int L, int W) { g_windows.hall->Print(p, L, W); };
+    if (Shown(g_windows.iv))
+        s.iv = [](QPainter& p, const QRect& area) { g_windows.iv->Print(p, area); };
+    return s;
+}
+
+void PrintResults(MainFrame& frame, MyPrinter& printer) {
+    const ResultsPageText page = CurrentResultsPage();
+    const ResultsPageSections sections = VisibleSections();
+    printer.PrintPage(&frame, "Hall Results", Specimen().WaferID, false,
+                      [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
+                          PaintLogPrintout(p, page, sections, device.width(), device.height(),
+                                           device.logicalDpiX());
+                      });
+}
+
+void PrintGraph(MainFrame& frame, MyPrinter& printer) {
+    TScanBase* graph = ScanWindows::Active();
+    if (!graph) return;
+    if (!printer.Available()) {
+        Prompt::Message(&frame, "Can't Access Printer", "Error", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
+        return;
+    }
+    printer.PrintPage(&frame, "Hall Temperature Scan", graph->Header().WaferID, true,
+                      [graph](QPainter& p, QPagedPaintDevice& device) {
+                          PaintViewPrintout(p, *graph, device.width(), device.height(),
+                                            device.logicalDpiX(), device.logicalDpiY());
+                      });
+}
+
+void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
+    TTemp* temperature = &thall.Temperature();
+    MyPrinter* printer = &thall.Printer();
+    auto plain = [&frame](void (*command)(QWidget*)) {
+        return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
+    };
+    frame.Register(15, {[] { OnArchiveAdd(); }, false, {}, {}});
+    frame.Register(16, plain(&OnArchiveSetPath));
+    frame.Register(17, plain(&OnArchiveExamine));
+    frame.Register(18, plain(&OnArchiveSort));
+    frame.Register(19, plain(&OnArchiveView));
+    ArchiveCallbacks().showTextWindow = [&frame](QWidget* window) {
+        QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowIcon(frame.windowIcon());
+        sub->show();
+    };
+    // The record's values are in the result record: the panel is computed
+    // again as after its measurements. A record without a Hall value had
+    // only a resistivity result, and comes back as that.
+    ArchiveCallbacks().recordRead = [temperature](const Trecord& record) {
+        temperature->SetReadingText(record.temperature);
+        ResultsClear();
+        ResultsUpdateResistivity();
+        if (record.hallCoefficient != 0.0) ResultsUpdateHall();
+    };
+    // With no printer at all the print commands are greyed, the scan menu's
+    // whole Print submenu with them.
+    auto available = [printer] { return printer->Available(); };
+    frame.Register(69, {[&frame, printer] { PrintResults(frame, *printer); }, false, available, {}});
+    frame.Register(68, {[&frame, printer] { printer->Setup(&frame); }, false,
+                        frame.ScanMode() ? std::function<bool()>(available) : nullptr, {}});
+    if (frame.ScanMode())
+        frame.Register(64, {[&frame, printer] { PrintGraph(frame, *printer); }, false,
+                            [printer] { return printer->Available() && ScanWindows::Active(); },
+                            {}});
+    Automation::AddDumpSection([printer](std::vector<std::string>& lines) {
+        DumpArchive(lines);
+        lines.push_back(Printf("printer: default=%d available=%d last=%s",
+                               printer->HasDefaultPrinter() ? 1 : 0, printer->Available() ? 1 : 0,
+                               printer->LastOutput().empty() ? "-" : printer->LastOutput().c_str()));
+    });
+}
 
 QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
     QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
@@ -78,14 +187,25 @@ void CreateMeasurementWindows(MainFrame& frame) {
     g_windows.vanDerPauw = new TResVdp;
     g_windows.bar = new TResBar;
     g_windows.hall = new THall;
-    // Stacked down and to the right, so each title bar can be reached; the
-    // registry's positions, read later, take precedence.
-    int offset = 0;
-    for (MeasurementWindow* w : std::initializer_list<MeasurementWindow*>{
-             g_windows.check, g_windows.iv, g_windows.vanDerPauw, g_windows.bar, g_windows.hall}) {
-        AddToClient(frame, w)->move(offset, offset);
-        offset += 28;
-    }
+    // Side by side on first use, so that the contact check, the IV curve,
+    // the resistivity and the Hall results can all be read at once: the
+    // first three along the top, the Hall window below them (the bar
+    // window takes the van der Pauw window's place, as only one of them is
+    // used for a specimen). The registry's positions, read later, take
+    // precedence.
+    QMdiSubWindow* check = AddToClient(frame, g_windows.check);
+    QMdiSubWindow* iv = AddToClient(frame, g_windows.iv);
+    QMdiSubWindow* vdp = AddToClient(frame, g_windows.vanDerPauw);
+    QMdiSubWindow* bar = AddToClient(frame, g_windows.bar);
+    QMdiSubWindow* hall = AddToClient(frame, g_windows.hall);
+    for (QMdiSubWindow* sub : {check, iv, vdp, bar, hall}) sub->resize(sub->sizeHint());
+    constexpr int kGap = 4;
+    check->move(0, 0);
+    iv->move(check->width() + kGap, 0);
+    vdp->move(iv->x() + iv->width() + kGap, 0);
+    bar->move(vdp->pos());
+    const int top = std::max({check->height(), iv->height(), vdp->height(), bar->height()});
+    hall->move(0, top + kGap);
 }
 
 void DockResultsPanel(MainFrame& frame) {
@@ -110,7 +230,7 @@ std::array<QWidget*, 5> PositionedWindows() {
 }
 }  // namespace
 
-bool CheckRegistryFile(FileRegistryStore& file) {
+bool CheckRegistryFile(RegistryStore& file) {
     const RegistryDamageReport report = HandleDamagedRegistry(file);
     if (!report.damaged) return true;
     Prompt::Message(nullptr, report.text, report.caption, Prompt::Buttons::Ok,
@@ -154,6 +274,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
     }
     Automation::AddDumpSection([](std::vector<std::string>& lines) { DumpRecords(lines); });
 
+    BindArchiveAndPrinting(frame, thall);
     frame.Register(40, {[&frame, temperature] { ShowTemperaturePanel(&frame, *temperature); },
                         false,
                         {},
@@ -180,6 +301,16 @@ void BindModules(MainFrame& frame, Thall& thall) {
     frame.Register(42, plain(&ConfigurationCommand));
     // Not in a menu: the automation's way to run the Current page's "Set".
     frame.Register(4201, plain(&AutoSet::AutoSetCommand));
+    // The client's clearing command: the results panel emptied and the five
+    // measurement windows out of sight, ready for a new specimen.
+    frame.Register(301, {[] {
+                             ResultsClear();
+                             for (QWidget* window : g_windows.Frames())
+                                 if (window) window->hide();
+                         },
+                         false,
+                         {},
+                         {}});
     TConfigSheet::SetHelpHandler([](int context) { Help::Open(context); });
     frame.Register(51, {[&frame, readTemperature] {
                             ResistivityCommand(&frame, *g_windows.vanDerPauw, *g_windows.bar,
@@ -199,6 +330,14 @@ void BindModules(MainFrame& frame, Thall& thall) {
                         {}});
     Automation::AddDumpSection([](std::vector<std::string>& lines) {
         DumpMeasurements(lines, g_windows.All());
+        std::string shown = "shown:";
+        const auto frames = g_windows.Frames();
+        const auto windows = g_windows.All();
+        for (std::size_t i = 0; i < windows.size(); ++i)
+            if (windows[i] && frames[i])
+                shown += " " + windows[i]->ResourceName() + "=" +
+                         (frames[i]->isVisible() ? "1" : "0");
+        lines.push_back(shown);
         if (g_windows.iv) DumpIVCurve(lines, *g_windows.iv);
         AutoSet::DumpAutoSet(lines);
     });
@@ -211,11 +350,8 @@ void BindModules(MainFrame& frame, Thall& thall) {
                          {}});
     frame.Register(102, {[] { Help::Open(0); }, true, {}, {}});
     frame.Register(101, {[] { Help::OpenUsingHelp(); }, true, {}, {}});
-    frame.onScanFileDropped = [&frame](const std::string& path) {
-        // The scan windows that open such files are not part of this version.
-        Prompt::Message(&frame, "Scan files cannot be opened by this version:\n" + path,
-                        "Drop Error");
-    };
+    Automation::AddDumpSection([](std::vector<std::string>& lines) { Help::Dump(lines); });
+    BindScanWindows(frame, thall);
     frame.canClose = [] {
         // A run in progress keeps its windows: ask it to stop first.
         if (!RunLock::Held()) return true;

@@ -3,13 +3,13 @@
 // start-up reads once the client exists, and what the client writes at close.
 #include <string>
 
-class FileRegistryStore;
+class RegistryStore;
 class MainFrame;
 class Thall;
 
 // Reports a settings file that cannot be read and sets it aside before
 // anything new is written. False when the program cannot go on.
-bool CheckRegistryFile(FileRegistryStore& file);
+bool CheckRegistryFile(RegistryStore& file);
 // --init-registry: writes what an installer would, where missing.
 bool InitRegistryCommand();
 // Registers every served command with the frame.

@@ -13,9 +13,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "LogFile.h"
 #include "MeasurementState.h"
 #include "Prompt.h"
 #include "RunLock.h"
@@ -59,6 +62,20 @@ void HallClient::TileVertical() {
     }
 }
 
+// Any screen, any scale factor: the frame takes most of what the desktop
+// leaves free and never more, centred on it.
+void FitWithin(QWidget& window, const QSize& wanted) {
+    const QScreen* screen = window.screen();
+    if (!screen) {
+        window.resize(wanted);
+        return;
+    }
+    const QRect free = screen->availableGeometry();
+    const QSize size = wanted.boundedTo(free.size() * 0.94);
+    window.resize(size);
+    window.move(free.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
 void HallClient::ArrangeIcons() {
     int x = 0;
     const int y = viewport()->height();
@@ -79,7 +96,8 @@ MainFrame::MainFrame(ControllerKind controllerKind, bool demo)
     BuildMenus();
     BuildToolBar();
     setAcceptDrops(scan_);
-    resize(1024, 720);
+    BuildLogField();
+    FitToScreen();
     (void)demo;
     connect(&Status(), &StatusFields::busyChanged, this, [this] { UpdateCommands(); });
 
@@ -118,6 +136,12 @@ void MainFrame::BuildMenus() {
         auto shortcuts = it->second->shortcuts();
         shortcuts.append(QKeySequence(QString::fromStdString(key.key)));
         it->second->setShortcuts(shortcuts);
+        // A plain letter is a graph key: it acts only while a graph window
+        // has the focus, so typing into an edit never fires it.
+        if (!key.key.empty() && key.key[0] != 'F') {
+            it->second->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            graphKeyActions_.push_back(it->second);
+        }
     }
 }
 
@@ -216,6 +240,10 @@ void MainFrame::BuildToolBar() {
     }
 }
 
+void MainFrame::AttachGraphKeys(QWidget* graph) {
+    for (QAction* action : graphKeyActions_) graph->addAction(action);
+}
+
 void MainFrame::SetGraphMode(int mode) {
     graphMode_ = mode;
     UpdateCommands();
@@ -224,6 +252,30 @@ void MainFrame::SetGraphMode(int mode) {
 void MainFrame::Register(int id, CommandHandler handler) {
     handlers_[id] = std::move(handler);
     UpdateCommands();
+}
+
+void MainFrame::FitToScreen() {
+    FitWithin(*this, QSize(1560, 960));
+}
+
+void MainFrame::BuildLogField() {
+    // Whether measurements are being logged, and where, in a field of its
+    // own: the tool bar's two fields belong to the runs.
+    logField_ = new QLabel(this);
+    logField_->setObjectName("logFile");
+    statusBar()->addPermanentWidget(logField_, 1);
+    statusBar()->setSizeGripEnabled(true);
+    auto show = [this] {
+        logField_->setText(Log().IsOpen()
+                               ? QString("Log file: %1").arg(QString::fromLocal8Bit(Log().Name().c_str()))
+                               : QString("No log file open"));
+    };
+    show();
+    Log().SetChangeListener(show);
+}
+
+MainFrame::~MainFrame() {
+    Log().SetChangeListener(nullptr);
 }
 
 bool MainFrame::IsEnabled(int id) const {

@@ -34,10 +34,15 @@ struct CommandHandler {
     std::function<bool()> checked;  // for check-mark entries, may be empty
 };
 
+// Sizes a top-level window to `wanted`, or to what the screen leaves free
+// when that is less, and centres it on the screen.
+void FitWithin(QWidget& window, const QSize& wanted);
+
 class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
     MainFrame(ControllerKind controllerKind, bool demo);
+    ~MainFrame() override;
 
     // The frame caption: "RT44WIN Hall System", with " DEMO" in demo mode.
     static std::string CaptionFor(ControllerKind controllerKind, bool demo);
@@ -64,6 +69,8 @@ class MainFrame : public QMainWindow {
     // 3 set value, 4 text.
     int GraphMode() const { return graphMode_; }
     void SetGraphMode(int mode);
+    // The graph keys (plain letters) act while `graph` or a child has the focus.
+    void AttachGraphKeys(QWidget* graph);
 
     std::function<void(const std::string&)> onScanFileDropped;
     std::function<bool()> canClose;  // refuses closing (e.g. while a run is busy)
@@ -77,6 +84,8 @@ class MainFrame : public QMainWindow {
     void BuildMenus();
     void BuildMenuLevel(QWidget* menu, const std::vector<MenuEntry>& entries);
     void BuildToolBar();
+    void BuildLogField();
+    void FitToScreen();
     QLabel* StatusField(int characters, const char* name);
 
     bool scan_;
@@ -87,6 +96,8 @@ class MainFrame : public QMainWindow {
     QAction* abortAction_ = nullptr;
     QActionGroup* toolGroup_ = nullptr;
     int graphMode_ = 0;
+    std::vector<QAction*> graphKeyActions_;
+    QLabel* logField_ = nullptr;
 };
 
 // Whether a dropped file may be opened as a scan file (extension "tsc" in

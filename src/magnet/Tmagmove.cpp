@@ -1,12 +1,15 @@
 #include "Tmagmove.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "FieldViews.h"
 #include "GpibBus.h"
+#include "MeasurementState.h"
 #include "Printf.h"
 #include "Prompt.h"
 #include "TimeScale.h"
@@ -32,9 +35,32 @@ Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     elapsed_->setFont(big);
-    layout->addWidget(elapsed_);
+    // The counter keeps its bare number; its unit stands beside it.
+    auto* counter = new QHBoxLayout;
+    counter->addStretch();
+    counter->addWidget(elapsed_);
+    auto* unit = new QLabel("s", this);
+    unit->setObjectName("unit101");
+    counter->addWidget(unit);
+    counter->addStretch();
+    layout->addLayout(counter);
     FollowField(fields_, 101, elapsed_);
     fields_.Set(101, "0");
+
+    // The box is modal for nearly all of a Hall run, so the tool bar's abort
+    // cannot be reached while it is up: it carries its own. The motion in
+    // progress completes; the run ends "Cancelled" at its next check.
+    abort_ = new QPushButton("Abort", this);
+    abort_->setObjectName("button2");
+    abort_->setAutoDefault(false);
+    connect(abort_, &QPushButton::clicked, this, [this] {
+        State().cancelRequested = true;
+        abort_->setEnabled(false);
+    });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(abort_);
+    layout->addLayout(buttons);
 
     timer_ = new QTimer(this);
     timer_->setTimerType(Qt::PreciseTimer);
@@ -44,6 +70,8 @@ Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
 int Tmagmove::Wait() {
     ticks_ = 0;
     status_ = 0;
+    // Only a run can be aborted; a move from the magnet page has nothing to end.
+    abort_->setEnabled(State().busy && !State().cancelRequested);
     timer_->start(TimeScale::Ms(kTickMs));
     QPointer<Tmagmove> self(this);
     exec();

@@ -1,12 +1,14 @@
 #pragma once
 // The modal "Wait for Magnet" dialog: polls the Hall electronics every 500 ms
 // until the motion's service request arrives or 70 ticks (35 s) have passed.
-// Nobody answers it; its own timer closes it.
+// Its own timer closes it; its Abort button (2) asks the run to stop after
+// the motion.
 #include <QDialog>
 
 #include "FieldSet.h"
 
 class QLabel;
+class QPushButton;
 class QTimer;
 
 class Tmagmove : public QDialog {
@@ -37,6 +39,7 @@ class Tmagmove : public QDialog {
 
     FieldSet fields_;
     QLabel* elapsed_;
+    QPushButton* abort_;
     QTimer* timer_;
     int ticks_ = 0;
     int status_ = 0;

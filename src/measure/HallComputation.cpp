@@ -48,6 +48,9 @@ int OffsetSteps(double positive, double negative, int gain) {
 }
 
 double OffsetApplied(int steps, int gain) {
+    // No steps is no offset: +0, not the -0 the negation would make of it
+    // (a sign that would read as a measured value in the window and the log).
+    if (steps == 0) return 0.0;
     return -kOffsetStep * steps / DecadeFactor(gain);
 }
 

@@ -23,6 +23,8 @@ namespace {
 constexpr const char* kTitles[2] = {"Con.12", "Con.34"};
 constexpr std::uint8_t kPairBytes[2] = {133, 176};
 const QColor kCurveColour(255, 128, 128);
+// The fine gain the curve is read at: the voltmeter's full 255 of 256.
+constexpr int kCurveFineGain = 255;
 
 void Write(int secondary, const std::string& text) {
     Bus().Write(HallUnit::kPrimary, secondary, text);
@@ -156,15 +158,16 @@ void IVcurve::Run() {
     data_.fullScaleCurrent = sourceFullScale * microampsPerSourceUnit_;
 
     Write(HallUnit::kSource, "DP");
-    Write(HallUnit::kVoltmeter, "H255O0");
+    Write(HallUnit::kVoltmeter, Printf("H%dO0", kCurveFineGain));
     SelectPair(0, buffered);
 
-    // The sweeps read at the gain this reading ends at; dividing by its decade
-    // makes the full scale, the label and every point volts.
+    // The sweeps read at the gain this reading ends at; dividing by the scale
+    // of that gain and of the fine gain, as every other reading of the
+    // electronics is, makes the full scale, the label and every point volts.
     double reading = 0.0;
     gain_ = 0;
     HallUnit::MeasureVoltageAutoGain(reading, gain_);
-    data_.fullScaleVoltage = reading / std::pow(10.0, gain_);
+    data_.fullScaleVoltage = reading / GainScale(gain_, kCurveFineGain);
     Fields().Set(kVoltageLabel, Printf("%.2lf V", data_.fullScaleVoltage));
     xScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleVoltage);
     yScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleCurrent);
@@ -197,7 +200,7 @@ void IVcurve::SelectPair(int pair, bool buffered) {
 
 void IVcurve::Sweep(int pair, int sweep) {
     std::vector<IVPoint>& points = data_.sweeps[pair][sweep];
-    const double decade = std::pow(10.0, gain_);
+    const double decade = GainScale(gain_, kCurveFineGain);
     for (int step = 0; step <= IVMath::kStepsPerSweep; ++step) {
         CheckCancel();
         Write(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));

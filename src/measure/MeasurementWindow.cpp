@@ -1,6 +1,7 @@
 #include "MeasurementWindow.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <cmath>
@@ -109,6 +110,12 @@ void RunMeasurement(MeasurementWindow& window) {
     const std::optional<RunLock> lock = CommandLock();
     if (!lock) return;
     RunWindow(window);
+}
+
+QLabel* ColumnHeading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
 }
 
 bool CheckLidClosed(QWidget* owner) {

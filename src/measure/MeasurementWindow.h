@@ -4,6 +4,8 @@
 // blocks and tests read the same texts) and runs its measurement when the
 // frame sends it the measure command.
 #include <QWidget>
+
+class QLabel;
 #include <string>
 
 #include "FieldSet.h"
@@ -31,6 +33,10 @@ class MeasurementWindow : public QWidget {
     std::string resourceName_;
     FieldSet fields_;
 };
+
+// A column's heading, centred over its values (one label per column, so a
+// heading stands over its column at any font size or scale).
+QLabel* ColumnHeading(const QString& text, QWidget* parent);
 
 // Runs one measurement synchronously: shows the window (unless a scan runs),
 // marks the run busy, sends the measure command, clears the mark.

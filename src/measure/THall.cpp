@@ -325,16 +325,21 @@ void THall::BuildView() {
         QLabel* label = FieldLabel(Fields(), id, this, Qt::AlignRight | Qt::AlignVCenter);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
+        // The digits keep clear of the frame.
+        label->setMargin(3);
+        label->setMinimumWidth(label->minimumWidth() + 2 * label->margin());
         return label;
     };
 
-    grid->addWidget(new QLabel(QStringLiteral("Measure"), this), 0, 0);
+    // Each heading over its own column: the configuration's label across
+    // its two columns, then "+++" over the positive and "- - -" over the
+    // negative current's values.
+    grid->addWidget(new QLabel(QStringLiteral("Measure"), this), 1, 0);
     for (int i = 0; i < 2; ++i) {
-        auto* header = new QHBoxLayout;
-        header->addWidget(new QLabel(QStringLiteral("+++"), this));
-        header->addWidget(FieldLabel(Fields(), kLabelField + i, this, Qt::AlignCenter), 1);
-        header->addWidget(new QLabel(QStringLiteral("- - -"), this));
-        grid->addLayout(header, 0, 1 + 2 * i, 1, 2);
+        grid->addWidget(FieldLabel(Fields(), kLabelField + i, this, Qt::AlignCenter), 0, 1 + 2 * i,
+                        1, 2);
+        grid->addWidget(ColumnHeading(QStringLiteral("+++"), this), 1, 1 + 2 * i);
+        grid->addWidget(ColumnHeading(QStringLiteral("- - -"), this), 1, 2 + 2 * i);
     }
 
     // Rows: title, field base of configuration 0, whether it has a value per polarity.
@@ -347,7 +352,7 @@ void THall::BuildView() {
                  {"V-hall North", kFieldReadingField, true},
                  {"V-hall South", kFieldReadingField + 2, true},
                  {"V-hall [mean]", kMeanField, false}};
-    int row = 1;
+    int row = 2;
     for (const auto& each : kRows) {
         grid->addWidget(new QLabel(QString::fromUtf8(each.title), this), row, 0);
         for (int i = 0; i < 2; ++i) {

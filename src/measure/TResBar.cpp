@@ -42,14 +42,19 @@ TResBar::TResBar(QWidget* parent) : MeasurementWindow("BARRESIST", "Resistivity"
         Fields().Set(kPlus + i, "");
         Fields().Set(kMinus + i, "");
     }
+    // One heading per column, "Vm" over the two voltage columns.
     auto* grid = new QGridLayout(this);
-    grid->addWidget(StaticText("Meas         +++       Vm       - - -", this), 0, 0, 1, 3);
+    grid->setHorizontalSpacing(12);
+    grid->addWidget(ColumnHeading("Vm", this), 0, 1, 1, 2);
+    const char* headings[] = {"Meas", "+++", "- - -"};
+    for (int column = 0; column < 3; ++column)
+        grid->addWidget(ColumnHeading(headings[column], this), 1, column);
     for (int i = 0; i < 2; ++i) {
-        grid->addWidget(FieldLabel(Fields(), 1 + i, this), 1 + i, 0);
+        grid->addWidget(FieldLabel(Fields(), 1 + i, this, Qt::AlignCenter), 2 + i, 0);
         grid->addWidget(FieldLabel(Fields(), kPlus + i, this, Qt::AlignRight | Qt::AlignVCenter),
-                        1 + i, 1);
+                        2 + i, 1);
         grid->addWidget(FieldLabel(Fields(), kMinus + i, this, Qt::AlignRight | Qt::AlignVCenter),
-                        1 + i, 2);
+                        2 + i, 2);
     }
 }
 

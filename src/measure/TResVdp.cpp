@@ -51,15 +51,20 @@ TResVdp::TResVdp(QWidget* parent) : MeasurementWindow("VDPRESIST", "Resistivity"
     for (int column : kValueColumns)
         for (int i = 0; i < 4; ++i) Fields().Set(column + i, "");
 
+    // One heading per column, the words of the two header lines kept: "Vm"
+    // over the two voltage columns, then each column's own.
     auto* grid = new QGridLayout(this);
-    grid->addWidget(StaticText("Meas        +++       Vm       - - -", this), 0, 0, 1, 3);
-    grid->addWidget(StaticText("Sym   Factor     Sheet-R", this), 0, 3, 1, 3);
+    grid->setHorizontalSpacing(12);
+    grid->addWidget(ColumnHeading("Vm", this), 0, 1, 1, 2);
+    const char* headings[] = {"Meas", "+++", "- - -", "Sym", "Factor", "Sheet-R"};
+    for (int column = 0; column < 6; ++column)
+        grid->addWidget(ColumnHeading(headings[column], this), 1, column);
     for (int i = 0; i < 4; ++i) {
-        grid->addWidget(FieldLabel(Fields(), 1 + i, this), 1 + i, 0);
+        grid->addWidget(FieldLabel(Fields(), 1 + i, this, Qt::AlignCenter), 2 + i, 0);
         int column = 1;
         for (int field : kValueColumns)
             grid->addWidget(
-                FieldLabel(Fields(), field + i, this, Qt::AlignRight | Qt::AlignVCenter), 1 + i,
+                FieldLabel(Fields(), field + i, this, Qt::AlignRight | Qt::AlignVCenter), 2 + i,
                 column++);
     }
 }

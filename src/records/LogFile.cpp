@@ -16,6 +16,8 @@
 #include "SpecimenData.h"
 
 LogFile::~LogFile() {
+    // Nobody is left to show the change at the end of the process.
+    listener_ = nullptr;
     Close();
 }
 
@@ -38,6 +40,7 @@ LogFile::CreateResult LogFile::Create(const std::string& name) {
     fd_ = fd;
     name_ = name.substr(0, kNameSize - 1);
     lastError_ = 0;
+    Changed();
     return CreateResult::Created;
 }
 
@@ -57,7 +60,8 @@ void LogFile::Append(const std::string& bytes) {
 }
 
 void LogFile::Close() {
-    if (fd_ >= 0) {
+    const bool wasOpen = fd_ >= 0;
+    if (wasOpen) {
 #ifdef _WIN32
         _close(fd_);
 #else
@@ -66,6 +70,7 @@ void LogFile::Close() {
     }
     fd_ = -1;
     name_.clear();
+    if (wasOpen) Changed();
 }
 
 LogFile& Log() {

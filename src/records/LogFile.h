@@ -2,6 +2,7 @@
 // The specimen's log file: a plain text file that accumulates a readable
 // record of what was measured. At most one is open; every measurement that
 // logs appends its block through the one writer here.
+#include <functional>
 #include <string>
 
 class LogFile {
@@ -26,8 +27,14 @@ class LogFile {
     const std::string& Name() const { return name_; }
     void Close();
     int LastError() const { return lastError_; }
+    // Called whenever a log is opened or closed (the shell shows its name).
+    void SetChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
   private:
+    void Changed() const {
+        if (listener_) listener_();
+    }
+    std::function<void()> listener_;
     int fd_ = -1;
     std::string name_;
     int lastError_ = 0;

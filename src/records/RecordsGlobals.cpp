@@ -102,6 +102,7 @@ void ResetRecordsState() {
     Sets() = CurrentSets{};
     Links() = RecordsLinks{};
     OwnSetPoint() = 293.0;
+    Log().SetChangeListener(nullptr);
     Log().Close();
     SetClockForTesting(nullptr);
     SetDateTimeSettings(SystemDateTimeSettings());

@@ -69,6 +69,8 @@ TEST(HallComputation, OffsetStepsTruncateTowardZero) {
     EXPECT_EQ(Printf("%+.2le", OffsetApplied(15, 1)), "-5.00e-02");
     EXPECT_EQ(OffsetSteps(-0.05, 0.05, 1), -15);
     EXPECT_EQ(OffsetSteps(0.0001, 0.0, 0), 0);
+    // No offset reads as +0, in the window and the log block alike.
+    EXPECT_EQ(Printf("%+.2le", OffsetApplied(0, 2)), "+0.00e+00");
     // 0.5 / 0.03333 is a hair above 15, so exactly one volt gives 15 steps.
     EXPECT_EQ(OffsetSteps(1.0, 0.0, 0), 15);
     // Absurd readings clamp instead of overflowing the integer.

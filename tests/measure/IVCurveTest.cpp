@@ -33,6 +33,9 @@ class IVCurveTest : public MeasureTest {
     std::vector<std::string> expected;
 };
 
+// The curve is read at fine gain 255 of 256.
+constexpr double kFine = 255.0 / 256.0;
+
 // The eleven current steps of a 100 uA sweep, as the source is told them.
 const char* const kSteps100[11] = {"0.0",  "10.0", "20.0", "30.0", "40.0", "50.0",
                                    "60.0", "70.0", "80.0", "90.0", "100.0"};
@@ -66,14 +69,15 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     EXPECT_EQ(Count(iv, 0, 1), 11u);
     EXPECT_EQ(Count(iv, 1, 0), 6u);  // the over-ranged point is not stored
     EXPECT_EQ(Count(iv, 1, 1), 7u);  // the point beyond the pane is
-    // Points in volts at the input (reading / 10^gain) and signed microamps.
+    // Points in volts at the input and signed microamps: the reading over
+    // 10^gain and over the fine gain's 255/256, as every reading is.
     const IVPoint top = iv.Data().sweeps[0][0][10];
-    EXPECT_NEAR(top.voltage, 0.07, 1e-12);
+    EXPECT_NEAR(top.voltage, 0.07 * kFine, 1e-12);
     EXPECT_EQ(top.current, -100.0);
     const IVPoint last = iv.Data().sweeps[1][1][6];
-    EXPECT_NEAR(last.voltage, -0.084, 1e-12);
+    EXPECT_NEAR(last.voltage, -0.084 * kFine, 1e-12);
     EXPECT_EQ(last.current, 60.0);
-    EXPECT_NEAR(iv.Data().fullScaleVoltage, 0.07, 1e-12);
+    EXPECT_NEAR(iv.Data().fullScaleVoltage, 0.07 * kFine, 1e-12);
     EXPECT_EQ(iv.Data().fullScaleCurrent, 100.0);
     EXPECT_TRUE(iv.Data().curveComplete);
     EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel),
@@ -86,8 +90,8 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     DumpIVCurve(dump, iv);
     ASSERT_EQ(dump.size(), 35u);
     EXPECT_EQ(dump[0], "iv: 0 0 0 0");
-    EXPECT_EQ(dump[10], "iv: 0 0 -100 0.07");
-    EXPECT_EQ(dump[34], "iv: 1 1 60 -0.084");
+    EXPECT_EQ(dump[10], "iv: 0 0 -100 0.0697265625");
+    EXPECT_EQ(dump[34], "iv: 1 1 60 -0.083671875");
 }
 
 TEST_F(IVCurveTest, LogBlockListsEachStoredPointInTheDisplayUnit) {
@@ -161,7 +165,7 @@ TEST_F(IVCurveTest, BufferedRunStepsTheSourceValueAndKeepsPointsInMicroamps) {
     // 200 source units are 10 nA: the top point is 0.01 uA, not 200.
     EXPECT_NEAR(iv.Data().sweeps[0][1][10].current, 0.01, 1e-15);
     EXPECT_NEAR(iv.Data().sweeps[0][0][5].current, -0.005, 1e-15);
-    EXPECT_NEAR(iv.Data().sweeps[1][0][10].voltage, 0.4, 1e-12);
+    EXPECT_NEAR(iv.Data().sweeps[1][0][10].voltage, 0.4 * kFine, 1e-12);
 }
 
 TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
@@ -179,7 +183,7 @@ TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
     EXPECT_EQ(Bus_().LogStarting("R 3 9").size(), 2u + 44u);
     // No gain command after the full-scale reading: the sweeps read at G1.
     EXPECT_EQ(Bus_().LogStarting("W 3 9").back(), "W 3 9 G1");
-    EXPECT_NEAR(iv.Data().sweeps[1][1][10].voltage, -0.07, 1e-12);
+    EXPECT_NEAR(iv.Data().sweeps[1][1][10].voltage, -0.07 * kFine, 1e-12);
     EXPECT_EQ(Count(iv, 1, 1), 11u);
 }
 
