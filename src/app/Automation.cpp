@@ -480,6 +480,6 @@ std::vector<std::string> DumpLines(const MainFrame& frame) {
 }  // namespace Automation
 
 void ResetProgramState() {
-    ResetMeasureState();
+    ResetScanState();
     Automation::ResetAutomationState();
 }

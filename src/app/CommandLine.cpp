@@ -188,6 +188,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 }
                 line.sets.push_back(s);
             }
+        } else if (value(i, arg, "--open", v)) {
+            if (v.empty() && line.error.empty()) line.error = "--open needs a file name";
+            if (!v.empty()) line.open.push_back(v);
         } else if (value(i, arg, "--answer", v)) {
             for (const auto& s : SplitCommas(v)) line.answers.push_back(s);
         } else if (value(i, arg, "--time-scale", v)) {
@@ -223,6 +226,7 @@ std::string UsageText() {
            "  --run LIST         run menu commands after start-up (56,51,52 or 52,250@3)\n"
            "  --set N=V[,...]    set live settings and specimen fields after start-up\n"
            "  --answer B[,...]   answers for message boxes (OK, Cancel, Yes, No, ...)\n"
+           "  --open FILE        open a scan file (.tsc) in a viewer; repeatable (scan mode)\n"
            "  --dump             print the program's state and exit\n"
            "  --time-scale X     run all intervals X times as long (0.01 = 100x faster)\n"
            "  --datetime SPEC    fix the regional date/time settings (see README)\n"

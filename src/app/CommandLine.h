@@ -40,6 +40,7 @@ struct CommandLine {
     bool initRegistry = false;
     std::vector<RunItem> run;
     std::vector<std::string> sets;  // NAME=VALUE
+    std::vector<std::string> open;  // scan files to open in viewers (scan mode)
     bool dump = false;
     std::vector<std::string> answers;
     double timeScale = 0.0;  // 0: leave the environment's

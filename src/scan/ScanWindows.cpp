@@ -9,6 +9,7 @@
 #include "Prompt.h"
 #include "ScanSettings.h"
 #include "TScanAcq.h"
+#include "ScanState.h"
 #include "TScanRead.h"
 
 namespace {
@@ -107,3 +108,9 @@ void Dump(std::vector<std::string>& lines) {
 }
 
 }  // namespace ScanWindows
+
+void ResetScanState() {
+    ResetMeasureState();
+    TScanBase::SetToolModeSource(nullptr, nullptr);
+    ScanWindows::SetViewerOpened(nullptr);
+}

@@ -1,0 +1,112 @@
+#include "ScanBindings.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "Automation.h"
+#include "GraphLook.h"
+#include "MainFrame.h"
+#include "RecordsLinks.h"
+#include "ScanDialogs.h"
+#include "ScanWindows.h"
+#include "TScanAcq.h"
+#include "TScanRead.h"
+#include "Thall.h"
+
+namespace {
+// A Graph command acts on the current scan window; without one it is greyed.
+CommandHandler GraphCommand(std::function<void(TScanBase&)> run,
+                            std::function<bool(TScanBase&)> enabled = {},
+                            std::function<bool(TScanBase&)> checked = {}) {
+    CommandHandler h;
+    h.run = [run] {
+        if (TScanBase* g = ScanWindows::Active()) run(*g);
+    };
+    h.enabled = [enabled] {
+        TScanBase* g = ScanWindows::Active();
+        return g && (!enabled || enabled(*g));
+    };
+    if (checked)
+        h.checked = [checked] {
+            TScanBase* g = ScanWindows::Active();
+            return g && checked(*g);
+        };
+    return h;
+}
+
+void Attach(MainFrame& frame, TScanBase* graph) {
+    frame.AttachGraphKeys(graph);
+    QObject::connect(graph, &TScanBase::viewChanged, &frame, [&frame] { frame.UpdateCommands(); });
+}
+}  // namespace
+
+void BindScanWindows(MainFrame& frame, Thall& thall) {
+    if (!frame.ScanMode()) return;
+    // The built-in style until a style set is read: a registry without one
+    // still shows every marker.
+    Style() = DefaultGraphStyle();
+    // Created with the client, before the settings set is read.
+    TScanAcq* live = ScanWindows::CreateLive(frame.Client(), &thall.Temperature());
+    Attach(frame, live);
+    QObject::connect(frame.Client(), &QMdiArea::subWindowActivated, &frame,
+                     [&frame](QMdiSubWindow* sub) {
+                         if (sub) {
+                             if (auto* g = qobject_cast<TScanBase*>(sub->widget()))
+                                 frame.AttachGraphKeys(g);
+                         }
+                         frame.UpdateCommands();
+                     });
+    TScanBase::SetToolModeSource([&frame] { return frame.GraphMode(); },
+                                 [&frame] { frame.SetGraphMode(0); });
+
+    Links().scanSettingsRead = [] {
+        if (TScanAcq* w = ScanWindows::Live()) w->ApplyScanSettings();
+    };
+    Links().styleRead = [] { TScanBase::RepaintAll(); };
+    auto thickness = Links().thicknessChanged;
+    Links().thicknessChanged = [thickness] {
+        if (thickness) thickness();
+        if (TScanAcq* w = ScanWindows::Live()) w->Invalidate();
+    };
+
+    frame.Register(61, {[&frame] { ScanWindows::OpenCommand(&frame); }, false, {}, {}});
+    frame.Register(63, {[] {
+                            if (TScanAcq* w = ScanWindows::Live()) w->SaveAsCommand();
+                        },
+                        false,
+                        {},
+                        {}});
+    frame.Register(55, GraphCommand([](TScanBase& g) { g.ActivationCommand(); }));
+    frame.Register(87, GraphCommand([](TScanBase& g) { g.FitActivationCommand(); }));
+    frame.Register(67, GraphCommand([](TScanBase& g) { g.InfoCommand(); }));
+    frame.Register(71, GraphCommand([](TScanBase& g) { g.SetScaleCommand(); }));
+    frame.Register(72, GraphCommand([](TScanBase& g) { g.AutoScale(); },
+                                    [](TScanBase& g) { return g.CanAutoScale(); }));
+    frame.Register(74, GraphCommand([](TScanBase& g) { g.SetInverse(!g.Inverse()); }, {},
+                                    [](TScanBase& g) { return g.Inverse(); }));
+    for (int view = 0; view < 4; ++view)
+        frame.Register(75 + view,
+                       GraphCommand([view](TScanBase& g) { g.SetView(view); },
+                                    [view](TScanBase& g) { return g.ViewEnabled(view); },
+                                    [view](TScanBase& g) { return g.View() == view; }));
+    frame.Register(80, GraphCommand([](TScanBase& g) { g.ChangeTitleCommand(); }));
+    frame.Register(81, GraphCommand([](TScanBase& g) { g.SetGrid(!g.GridOn()); }, {},
+                                    [](TScanBase& g) { return g.GridOn(); }));
+    frame.Register(82, GraphCommand([](TScanBase& g) { g.DeleteComments(); }));
+    frame.Register(85, GraphCommand([](TScanBase& g) { g.CopyBitmap(); }));
+    frame.Register(86, GraphCommand([](TScanBase& g) { g.CopyMetafile(); }));
+    frame.Register(120, {[&frame] { OnDataStyle(&frame); }, false, {}, {}});
+    frame.Register(121, {[&frame] { OnFrameColor(&frame); }, false, {}, {}});
+    frame.Register(122, {[&frame] { OnGraphFont(&frame); }, false, {}, {}});
+
+    ScanWindows::SetViewerOpened([&frame](TScanRead* viewer) { Attach(frame, viewer); });
+    frame.onScanFileDropped = [&frame](const std::string& path) {
+        ScanWindows::OpenFile(&frame, path);
+    };
+    Automation::AddDumpSection([](std::vector<std::string>& lines) { ScanWindows::Dump(lines); });
+}
+
+void OpenScanFiles(MainFrame& frame, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) ScanWindows::OpenFile(&frame, path);
+    frame.UpdateCommands();
+}

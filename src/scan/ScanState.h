@@ -1,0 +1,6 @@
+#pragma once
+// The scan module's process-wide state: the graphs' tool-mode source and the
+// viewer-opened hook (the windows themselves belong to the client). Resets
+// the measurements' state below it too.
+#include "MeasureState.h"
+void ResetScanState();
