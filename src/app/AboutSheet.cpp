@@ -52,18 +52,37 @@ QWidget* AboutPage() {
     return page;
 }
 
+// Whole paragraphs that the label wraps itself: hard line breaks inside a
+// wrapped label left single words alone on a line.
 QWidget* ContactPage() {
     auto* page = new QWidget;
     page->setObjectName("QUORVEX");
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(16, 14, 16, 14);
+    layout->setSpacing(10);
+    auto* title = new QLabel("Service and support");
+    QFont bold = title->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.15);
+    title->setFont(bold);
+    layout->addWidget(title);
     auto* text = new QLabel(
-        "For service, calibration and spare parts of the RT4400 Hall System\n"
-        "please contact the supplier of your instrument.\n\n"
-        "Have the instrument's serial number and this program's version\n"
-        "at hand; the log file of the session helps with any fault report.");
+        "For service, calibration and spare parts of the RT4400 Hall System, please contact "
+        "the supplier of your instrument.");
     text->setObjectName("contactText");
     text->setWordWrap(true);
     layout->addWidget(text);
+    auto* atHand = new QLabel(
+        "Please have at hand when you call:<ul style=\"margin-left:-20px\">"
+        "<li>the serial number of the instrument</li>"
+        "<li>the version of this program: " +
+        QString::fromStdString(VersionText()) +
+        "</li>"
+        "<li>the log file of the session, for any fault report</li></ul>");
+    atHand->setObjectName("contactAtHand");
+    atHand->setTextFormat(Qt::RichText);
+    atHand->setWordWrap(true);
+    layout->addWidget(atHand);
     layout->addStretch(1);
     return page;
 }
@@ -84,5 +103,6 @@ AboutSheet::AboutSheet(QWidget* parent) : QDialog(parent) {
     close->setObjectName("IDCANCEL");
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(420, 260);
+    setMinimumWidth(440);
+    resize(480, 300);
 }

@@ -1,11 +1,30 @@
 #pragma once
-// The help file: HTML pages shipped in help/ beside the program, opened at
-// the anchor of a context number.
+// The help: HTML pages shipped in help/ beside the program, shown in our own
+// help window at the page of a context number.
 #include <string>
+#include <vector>
 
 namespace Help {
-// "help/index.html#context-N" for a context number (0: the index).
-std::string PageFor(const std::string& helpFile, int context);
-bool Open(int context);  // Help > "Hall System" and the dialogs' help buttons
-bool OpenUsingHelp();    // Help > "Using Help"
+// Help > "Using Help".
+constexpr int kUsingHelp = 101;
+
+// The page of a context number inside the help folder ("current.html",
+// "pideditor.html#ln2"); 0 is the index. Empty for a number without a page.
+std::string PageOf(int context);
+// Every context number that has a page, the index (0) first.
+std::vector<int> Contexts();
+// The help folder: the folder of the index page the run configuration names;
+// empty when the pages were not found.
+std::string Folder();
+
+// Shows the help window at the context's page (Help > "Hall System", F1 and
+// the Help buttons). When it cannot, a message box says why and the result
+// is false.
+bool Open(int context);
+bool OpenUsingHelp();
+
+// "help: PAGE" while the help window is shown.
+void Dump(std::vector<std::string>& lines);
+// Closes and forgets the help window.
+void Close();
 }  // namespace Help

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -82,6 +84,26 @@ QMessageBox::Icon ToQt(Icon icon) {
 
 bool CanShowWindows() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// The window system draws the caption in the title bar, which the box's own
+// layout never measures: a short text under a long caption gave a box too
+// narrow for it. Widen the box to the caption in a bold title font, with room
+// for the title bar's icon and buttons.
+int CaptionWidth(const QString& caption) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int buttons = 3 * (metrics.height() + 12);
+    return metrics.horizontalAdvance(caption) + buttons + metrics.height() + 48;
+}
+
+void FitCaption(QMessageBox& box, const QString& caption) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const int wanted = CaptionWidth(caption);
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 }  // namespace
 
@@ -170,6 +192,7 @@ int Message(QWidget* owner, const std::string& text, const std::string& caption,
                     QMessageBox::NoButton, owner);
     for (int answer : AnswersOf(buttons)) box.addButton(ToQt(answer));
     box.setEscapeButton(ToQt(EscapeAnswer(buttons)));
+    FitCaption(box, box.windowTitle());
     return FromQt(box.exec());
 }
 
