@@ -17,6 +17,8 @@
 #include "Simulation.h"
 #include "Thall.h"
 #include "TTemp.h"
+#include "TempPanel.h"
+#include "TemperatureCommands.h"
 #include "BufferAmplifierLink.h"
 #include "HallUnit.h"
 #include "MathLibrary.h"
