@@ -196,6 +196,29 @@ void ShowPage(QWidget& page) {
     }
 }
 
+bool SelectRows(QAbstractItemView& view, const std::string& list, std::string& error) {
+    QAbstractItemModel* model = view.model();
+    std::vector<int> rows;
+    // "+" separates as well, since a --run list is itself split at commas.
+    const QString numbers = QString::fromStdString(list).replace(QChar('+'), QChar(','));
+    for (const QString& part : numbers.split(',')) {
+        bool ok = false;
+        const int n = part.trimmed().toInt(&ok);
+        if (!ok || n < 1 || n > model->rowCount()) {
+            error = "no entry " + part.toStdString() + " (1 to " +
+                    std::to_string(model->rowCount()) + ")";
+            return false;
+        }
+        rows.push_back(n - 1);
+    }
+    QItemSelection selection;
+    for (int row : rows) selection.select(model->index(row, 0), model->index(row, 0));
+    view.selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    view.selectionModel()->setCurrentIndex(model->index(rows.back(), 0),
+                                           QItemSelectionModel::NoUpdate);
+    return true;
+}
+
 bool TypeInto(QWidget& control, const std::string& text, std::string& error) {
     const QString value = QString::fromStdString(text);
     if (auto* edit = qobject_cast<QLineEdit*>(&control)) {
@@ -218,6 +241,9 @@ bool TypeInto(QWidget& control, const std::string& text, std::string& error) {
         return true;
     }
     if (auto* view = qobject_cast<QAbstractItemView*>(&control)) {
+        // "#1,3": the entries by their numbers, from 1, all of them selected
+        // (a list of many records is picked by position, not by its text).
+        if (!text.empty() && text[0] == '#') return SelectRows(*view, text.substr(1), error);
         const auto matches = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole,
                                                   value, 1, Qt::MatchExactly);
         if (matches.isEmpty()) {

@@ -106,7 +106,7 @@ ResultsPageSections VisibleSections() {
 void PrintResults(MainFrame& frame, MyPrinter& printer) {
     const ResultsPageText page = CurrentResultsPage();
     const ResultsPageSections sections = VisibleSections();
-    printer.PrintPage(&frame, "Hall Results", Specimen().WaferID, false,
+    printer.PrintPage(&frame, "Hall Results", Specimen().WaferID, false, true,
                       [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
                           PaintLogPrintout(p, page, sections, device.width(), device.height(),
                                            device.logicalDpiX());
@@ -121,7 +121,7 @@ void PrintGraph(MainFrame& frame, MyPrinter& printer) {
                         Prompt::Icon::Stop);
         return;
     }
-    printer.PrintPage(&frame, "Hall Temperature Scan", graph->Header().WaferID, true,
+    printer.PrintPage(&frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
                       [graph](QPainter& p, QPagedPaintDevice& device) {
                           PaintViewPrintout(p, *graph, device.width(), device.height(),
                                             device.logicalDpiX(), device.logicalDpiY());

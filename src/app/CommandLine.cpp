@@ -173,7 +173,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.simulateFile = arg.substr(11);
         } else if (value(i, arg, "--gpib-library", line.gpibLibrary) ||
                    value(i, arg, "--registry", line.registryFile) ||
-                   value(i, arg, "--datetime", line.dateTime)) {
+                   value(i, arg, "--datetime", line.dateTime) ||
+                   value(i, arg, "--print-to", line.printTo)) {
+            if (line.error.empty() && arg.rfind("--print-to", 0) == 0 && line.printTo.empty())
+                line.error = "--print-to needs a file name";
         } else if (arg == "--init-registry") {
             line.initRegistry = true;
         } else if (value(i, arg, "--run", v)) {
@@ -230,5 +233,6 @@ std::string UsageText() {
            "  --dump             print the program's state and exit\n"
            "  --time-scale X     run all intervals X times as long (0.01 = 100x faster)\n"
            "  --datetime SPEC    fix the regional date/time settings (see README)\n"
+           "  --print-to FILE    print commands write their page to FILE as PDF, unasked\n"
            "  --version, --help\n";
 }

@@ -45,6 +45,7 @@ struct CommandLine {
     std::vector<std::string> answers;
     double timeScale = 0.0;  // 0: leave the environment's
     std::string dateTime;    // fixed regional date/time settings
+    std::string printTo;     // print commands write PDF here without asking
     bool help = false;
     bool version = false;
 

@@ -1,9 +1,12 @@
 #include "Thall.h"
 
+#include <cstdio>
+
 #include "BufferAmplifierLink.h"
 #include "GpibBus.h"
 #include "MagnetMotion.h"
 #include "Paths.h"
+#include "Printer.h"
 #include "Printf.h"
 #include "Prompt.h"
 #include "RegistryStore.h"
@@ -30,6 +33,7 @@ Thall::~Thall() {
         }
     }
     temperature_.reset();
+    printer_.reset();
     if (onShutDown) onShutDown();
     BufferAmplifierLink::Attach(nullptr);
     bufferPort_->Close();
@@ -66,10 +70,28 @@ bool Thall::InitInstance() {
     config.programDirectory = Paths::ExecutableDir();
     config.helpFilePath = Paths::Find("help/index.html");
     temperature_ = MakeController(config.controllerKind);
+    CreatePrinter();
     if (config.noInstrument) return true;
     OpenBufferAmplifier();
     OpenBus();
     return true;
+}
+
+void Thall::CreatePrinter() {
+    printer_ = std::make_unique<MyPrinter>(line_.printTo);
+    const std::string warning = printer_->NoPrinterWarning();
+    if (warning.empty()) return;
+#ifndef _WIN32
+    // Without a printer nothing is lost here (the pages become PDF files), so
+    // an automated run is told on its error stream instead of by a box that
+    // would take one of its answers.
+    if (Prompt::CurrentResponder()) {
+        std::fprintf(stderr, "Warning: No Default Printer: printed pages are saved as PDF files\n");
+        return;
+    }
+#endif
+    Prompt::Message(nullptr, warning, "Warning: No Default Printer", Prompt::Buttons::Ok,
+                    Prompt::Icon::Warning);
 }
 
 void Thall::OpenBufferAmplifier() {

@@ -10,6 +10,7 @@
 #include "CommandLine.h"
 
 class GpibBus;
+class MyPrinter;
 class SerialLink;
 class TTemp;
 
@@ -27,6 +28,7 @@ class Thall {
 
     TTemp& Temperature() { return *temperature_; }
     SerialLink& BufferAmplifierPort() { return *bufferPort_; }
+    MyPrinter& Printer() { return *printer_; }
 
     // Reads the System key into the run configuration; false when it is missing.
     static bool ReadSystemValues();
@@ -37,9 +39,11 @@ class Thall {
   private:
     void OpenBufferAmplifier();
     void OpenBus();
+    void CreatePrinter();
 
     CommandLine line_;
     BusFactory makeBus_;
     std::unique_ptr<TTemp> temperature_;
+    std::unique_ptr<MyPrinter> printer_;
     std::unique_ptr<SerialLink> bufferPort_;
 };

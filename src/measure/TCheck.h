@@ -5,6 +5,8 @@
 
 #include "MeasurementWindow.h"
 
+class QPainter;
+
 class TCheck : public MeasurementWindow {
     Q_OBJECT
   public:
@@ -12,6 +14,9 @@ class TCheck : public MeasurementWindow {
     void Measure() override;
     // The block appended to the log file.
     std::string LogBlock() const;
+    // The printable form on the results page: the table, from the painter's
+    // origin, in lines of height L and characters of width W.
+    void Print(QPainter& painter, int L, int W) const;
 
     // Unit text and scale of the check for a current unit (Iunits 0..3).
     struct Unit {

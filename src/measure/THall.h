@@ -12,6 +12,8 @@
 #include "HallComputation.h"
 #include "MeasurementWindow.h"
 
+class QPainter;
+
 class QListWidget;
 class QPushButton;
 
@@ -37,6 +39,9 @@ class THall : public MeasurementWindow {
     double CycleHall() const { return cycleHall_; }
     double HallOverAll() const { return hallOverAll_; }
     bool MagnetReversed() const { return magnetReversed_; }
+    // The printable form on the results page: the table, from the painter's
+    // origin, in lines of height L and characters of width W.
+    void Print(QPainter& painter, int L, int W) const;
 
   signals:
     void stopEnabledChanged(bool enabled);

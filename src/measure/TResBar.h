@@ -6,12 +6,17 @@
 
 #include "MeasurementWindow.h"
 
+class QPainter;
+
 class TResBar : public MeasurementWindow {
     Q_OBJECT
   public:
     explicit TResBar(QWidget* parent = nullptr);
     void Measure() override;
     std::string LogBlock() const;
+    // The printable form on the results page: the table, from the painter's
+    // origin, in lines of height L and characters of width W.
+    void Print(QPainter& painter, int L, int W) const;
 
     double GainScaleValue() const { return gainScale_; }
     double VoltageSum() const { return vSum_; }

@@ -7,12 +7,17 @@
 
 #include "MeasurementWindow.h"
 
+class QPainter;
+
 class TResVdp : public MeasurementWindow {
     Q_OBJECT
   public:
     explicit TResVdp(QWidget* parent = nullptr);
     void Measure() override;
     std::string LogBlock() const;
+    // The printable form on the results page: the table, from the painter's
+    // origin, in lines of height L and characters of width W.
+    void Print(QPainter& painter, int L, int W) const;
 
     double GainScaleValue() const { return gainScale_; }
     const std::array<double, 4>& Averages() const { return vAvg_; }

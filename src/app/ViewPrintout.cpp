@@ -1,0 +1,69 @@
+#include "ViewPrintout.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <cmath>
+
+#include "GraphLook.h"
+#include "GraphStyle.h"
+#include "Printf.h"
+#include "RecordText.h"
+#include "RunConfig.h"
+#include "TScanBase.h"
+
+namespace {
+// The graph's font is kept in screen pixels.
+constexpr double kScreenDotsPerInch = 96.0;
+constexpr int kTextLines = 6;
+}  // namespace
+
+int PrinterTickLength(int dotsPerInch) {
+    return std::max(1, static_cast<int>(std::lround(dotsPerInch / 25.4)));
+}
+
+int PrinterPenWidth(int printableWidth) {
+    return printableWidth > 1000 ? 3 : 1;
+}
+
+void PaintViewPrintout(QPainter& p, TScanBase& graph, int width, int height, int dpiX, int dpiY) {
+    const int pen = PrinterPenWidth(width);
+    // The style's font, scaled from the screen to the printer, for the
+    // graph's paint and the texts around it alike; the style itself stays.
+    GraphStyle& style = Style();
+    const std::int32_t screenHeight = style.FontHeight;
+    const double scale = dpiY / kScreenDotsPerInch;
+    const int pixels = std::abs(screenHeight) ? std::abs(screenHeight) : 13;
+    style.FontHeight = -static_cast<std::int32_t>(std::lround(pixels * scale));
+    const QFont font = GraphFont(style);
+    p.setFont(font);
+    p.setPen(QPen(Qt::black, pen));
+    const QFontMetrics m(font, p.device());
+    const int L = m.lineSpacing();
+
+    const QString caption = QString::fromStdString(graph.Title());
+    p.drawText(QRect(0, 0, width, L), Qt::AlignHCenter | Qt::AlignTop, caption);
+    const int top = L + L / 2;
+    const int bottom = height - (kTextLines + 1) * L;
+    const QRect area(0, top, width, std::max(L, bottom - top));
+    p.save();
+    graph.Paint(p, area, PrinterTickLength(dpiX), pen);
+    p.restore();
+    style.FontHeight = screenHeight;
+
+    p.setFont(font);
+    p.setPen(QPen(Qt::black, pen));
+    const ScanHeader header = graph.Header();
+    const std::string lines[kTextLines] = {
+        "File: " + graph.Title(),
+        Printf("%s: %s", Config().ID1.c_str(), header.WaferID.c_str()),
+        Printf("%s: %s", Config().ID2.c_str(), header.BatchID.c_str()),
+        header.Description,
+        Printf("Material: %s", header.Material.c_str()),
+        Printf("Thickness: %.3lf", header.Thickness)};
+    int y = area.bottom() + L / 2;
+    for (const std::string& line : lines) {
+        p.drawText(QPoint(0, y + m.ascent()), FromRecordText(line));
+        y += L;
+    }
+}
