@@ -48,20 +48,26 @@ QWidget* MainWindow() {
 }
 
 void Adopt(HelpWindow& window, QWidget* owner) {
-    if (window.parentWidget() == owner) return;
-    if (window.parentWidget()) window.parentWidget()->removeEventFilter(Watch());
-    const bool shown = window.isVisible();
-    const QRect geometry = window.geometry();
-    window.setParent(owner, Qt::Window);
-    window.setGeometry(geometry);
+    if (window.parentWidget() != owner) {
+        if (window.parentWidget()) window.parentWidget()->removeEventFilter(Watch());
+        const bool shown = window.isVisible();
+        const QRect geometry = window.geometry();
+        window.setParent(owner, Qt::Window);
+        window.setGeometry(geometry);
+        if (shown) window.show();
+    }
+    // Installing twice keeps one filter.
     if (owner && owner != MainWindow()) owner->installEventFilter(Watch());
-    if (shown) window.show();
 }
 
 bool OwnerWatch::eventFilter(QObject* watched, QEvent* event) {
     if ((event->type() == QEvent::Hide || event->type() == QEvent::Close) && g_window &&
-        g_window->parentWidget() == watched)
+        g_window->parentWidget() == watched) {
+        // The owner's hiding may have hidden the help with it; what the
+        // operator did not close stays open.
         Adopt(*g_window, MainWindow());
+        if (!g_window->ClosedByOperator()) g_window->show();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -84,9 +90,10 @@ bool Show(const std::string& page) {
     QWidget* owner = QApplication::activeModalWidget();
     if (!owner) owner = MainWindow();
     if (g_window && g_window->Folder() != folder) delete g_window.data();
-    if (!g_window) g_window = new HelpWindow(folder, owner);
+    if (!g_window) g_window = new HelpWindow(folder, nullptr);
     Adopt(*g_window, owner);
     g_window->ShowPage(page);
+    g_window->Reopened();
     g_window->show();
     g_window->raise();
     g_window->activateWindow();

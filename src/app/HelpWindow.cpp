@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -52,6 +53,7 @@ HelpWindow::HelpWindow(const std::string& folder, QWidget* owner)
     find_ = new QLineEdit(this);
     find_->setObjectName(QString("field%1").arg(kFind));
     find_->setClearButtonEnabled(true);
+    find_->setMinimumWidth(find_->fontMetrics().averageCharWidth() * 14);
     findLabel->setBuddy(find_);
     bar->addWidget(find_, 1);
     auto* close = PushButton("Close", kClose, this);
@@ -126,6 +128,11 @@ void HelpWindow::Follow(const QUrl& url) {
     const QString folder = QDir::cleanPath(QDir(QString::fromStdString(folder_)).absolutePath());
     if (!file.startsWith(folder + "/")) return;
     browser_->setSource(resolved);
+}
+
+void HelpWindow::closeEvent(QCloseEvent* event) {
+    closed_ = true;
+    QWidget::closeEvent(event);
 }
 
 void HelpWindow::FindNext() {

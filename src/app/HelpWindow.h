@@ -26,6 +26,12 @@ class HelpWindow : public QWidget {
     const std::string& Folder() const { return folder_; }
 
     QTextBrowser* Browser() const { return browser_; }
+    // The operator closed the window (rather than its owner hiding it).
+    bool ClosedByOperator() const { return closed_; }
+    void Reopened() { closed_ = false; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void Follow(const QUrl& url);
@@ -36,4 +42,5 @@ class HelpWindow : public QWidget {
     QLineEdit* find_ = nullptr;
     QPushButton* back_ = nullptr;
     QPushButton* forward_ = nullptr;
+    bool closed_ = false;
 };
