@@ -276,6 +276,11 @@ void MainFrame::BuildLogField() {
 
 MainFrame::~MainFrame() {
     Log().SetChangeListener(nullptr);
+    // The client's windows go after the frame's own members; what they
+    // signal on the way (a sub-window activated as another closes) must not
+    // reach a frame that is half gone.
+    client_->disconnect(this);
+    for (QMdiSubWindow* sub : client_->subWindowList()) sub->disconnect(this);
 }
 
 bool MainFrame::IsEnabled(int id) const {

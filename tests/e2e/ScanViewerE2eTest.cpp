@@ -25,6 +25,14 @@ std::string ArrheniusScan(int points, bool withHall) {
 std::vector<std::string> Graphs(const ProgramResult& r) {
     return r.All("graph");
 }
+
+// The dump's "menu: <id> <path> enabled=.. checked=.." line of one command.
+std::string Menu(const ProgramResult& r, int id) {
+    const std::string prefix = std::to_string(id) + " ";
+    for (const auto& line : r.All("menu"))
+        if (line.rfind(prefix, 0) == 0) return line;
+    return {};
+}
 }  // namespace
 
 TEST(ScanViewer, OpenedFileTakesCommandsByTheirIds) {
@@ -46,8 +54,8 @@ TEST(ScanViewer, OpenedFileTakesCommandsByTheirIds) {
     EXPECT_EQ(r.All("point").size(), 15u);
     EXPECT_EQ(r.All("point").front(),
               "100.0 9.52e+05 -2.00e-03 -1.05e+10 3.00e+03 title=\"run.tsc\"");
-    EXPECT_NE(r.First("menu: 76").find("checked=1"), std::string::npos);
-    EXPECT_NE(r.First("menu: 74").find("checked=1"), std::string::npos);
+    EXPECT_NE(Menu(r, 76).find("checked=1"), std::string::npos);
+    EXPECT_NE(Menu(r, 74).find("checked=1"), std::string::npos);
 }
 
 TEST(ScanViewer, ResistivityOnlyFileAndBadFiles) {
@@ -63,8 +71,8 @@ TEST(ScanViewer, ResistivityOnlyFileAndBadFiles) {
     auto pairs = ProgramResult::Pairs(graphs[1]);
     EXPECT_EQ(pairs["view"], "3");  // 75 is refused for a resistivity-only scan
     EXPECT_EQ(pairs["right"], "none");
-    EXPECT_NE(r.First("menu: 75").find("enabled=0"), std::string::npos);
-    EXPECT_NE(r.First("menu: 78").find("enabled=1 checked=1"), std::string::npos);
+    EXPECT_NE(Menu(r, 75).find("enabled=0"), std::string::npos);
+    EXPECT_NE(Menu(r, 78).find("enabled=1 checked=1"), std::string::npos);
     const auto messages = r.All("message");
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages[0], "File Error | File is Empty");

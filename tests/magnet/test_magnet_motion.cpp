@@ -1,6 +1,8 @@
 // Magnet motion with its wait dialog, and the status word.
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QPointer>
 #include <climits>
 
@@ -8,6 +10,7 @@
 #include "MagnetFixture.h"
 #include "MagnetMotion.h"
 #include "MagnetStatus.h"
+#include "MeasurementState.h"
 #include "Tmagmove.h"
 
 namespace {
@@ -226,3 +229,47 @@ TEST_F(StatusReadTest, LidCheckAsksUntilClosedOrCancelled) {
 }
 
 }  // namespace
+
+namespace {
+// A mouse click at the middle of a widget, as the window system delivers it.
+void ClickAt(QWidget& widget) {
+    const QPointF centre(widget.width() / 2.0, widget.height() / 2.0);
+    const QPointF global = widget.mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&widget, &press);
+    QApplication::sendEvent(&widget, &release);
+}
+}  // namespace
+
+TEST_F(MoveMagnetTest, TheWaitBoxAbortAsksTheRunToStopAndTheMotionCompletes) {
+    State().busy = true;  // as inside a run
+    State().cancelRequested = false;
+    bus->Poll(0).Poll(0).Poll(0).Poll(0x50);
+    bool clicked = false, enabledAfter = true;
+    bus->onOperation = [&](const std::string& line) {
+        if (line != "H" || clicked) return;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<Tmagmove*>(widget);
+            if (!dialog || !dialog->isVisible()) continue;
+            auto* abort = dialog->findChild<QPushButton*>("button2");
+            ASSERT_NE(abort, nullptr);
+            EXPECT_EQ(abort->text().toStdString(), "Abort");
+            EXPECT_TRUE(abort->isEnabled());
+            ASSERT_NE(dialog->findChild<QLabel*>("unit101"), nullptr);
+            ClickAt(*abort);
+            clicked = true;
+            enabledAfter = abort->isEnabled();
+        }
+    };
+    MoveMagnet(nullptr, "-F");
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(State().cancelRequested);
+    EXPECT_FALSE(enabledAfter);  // pressed once is enough
+    // The motion was not cut short: the box polled on to the completion byte.
+    EXPECT_EQ(bus->StepsLeft(), 0u);
+    EXPECT_TRUE(responder.Asked().empty());
+    State() = MeasurementState{};
+}

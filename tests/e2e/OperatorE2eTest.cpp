@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ProgramRun.h"
+
+// What the operator reaches during and after runs: the abort of the magnet
+// wait box and the client's clearing command.
+namespace {
+class OperatorE2eTest : public ::testing::Test {
+  protected:
+    void SetUp() override { run_.InitRegistry(); }
+    ProgramRun run_;
+};
+
+TEST_F(OperatorE2eTest, TheWaitBoxAbortEndsTheHallRunCancelledAfterItsMotion) {
+    // Pressed in the first wait box of a three-cycle run: the motion ends,
+    // the run stops at its next check, nothing of it counts.
+    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--set", "Cycles=3",
+                                "--run", "52,WAIT.2@0", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
+    EXPECT_EQ(r.First("status"), "Cancelled | ");
+    EXPECT_EQ(r.First("measurementStatus"), "1");
+    // The next run starts from the magnet's home and measures the truth.
+    r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "52,WAIT.2@0,52", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.First("status"), "Ready | ");
+    const auto record = ProgramResult::Pairs(r.First("record"));
+    const auto truth = ProgramResult::Pairs(r.First("sim"));
+    ASSERT_TRUE(record.count("hallCoefficientRaw") && truth.count("RHs"));
+    EXPECT_NEAR(std::stod(record.at("hallCoefficientRaw")), std::stod(truth.at("RHs")),
+                std::fabs(std::stod(truth.at("RHs"))) * 0.005);
+}
+
+TEST_F(OperatorE2eTest, ClearingEmptiesTheResultsAndHidesTheMeasurementWindows) {
+    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "56,51", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.First("shown"), "CHECK=1 IV=0 VDPRESIST=1 BARRESIST=0 HALL=0");
+    EXPECT_NE(r.First("results").find("1=150"), std::string::npos) << r.First("results");
+    r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "56,51,301", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.First("shown"), "CHECK=0 IV=0 VDPRESIST=0 BARRESIST=0 HALL=0");
+    EXPECT_EQ(r.First("results"), "1= 2= 3= 4= 5= 6=");
+    EXPECT_EQ(r.First("flags"), "0");
+}
+}  // namespace
