@@ -238,6 +238,7 @@ int Rack::SerialOpen(const std::string& name) {
     Port port;
     port.open = true;
     port.hot = it->second == "hot";
+    port.empty = it->second == "none";
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         if (!ports_[i].open) {
             ports_[i] = port;
@@ -259,6 +260,7 @@ Rack::Port* Rack::FindPort(int handle) {
 long Rack::SerialWrite(int handle, const void* data, long count) {
     Port* port = FindPort(handle);
     if (!port || !data || count <= 0) return port ? 0 : -1;
+    if (port->empty) return count;  // nothing on the line hears it
     const double now = Now();
     const char* bytes = static_cast<const char*>(data);
     if (!port->hot) {
@@ -308,12 +310,12 @@ void Rack::SerialSetRts(int handle, bool on) {
     Port* port = FindPort(handle);
     if (!port) return;
     port->rts = on;
-    if (!port->hot) buffer_.SetRts(on);
+    if (!port->hot && !port->empty) buffer_.SetRts(on);
 }
 
 bool Rack::SerialCts(int handle) {
     Port* port = FindPort(handle);
-    if (!port || port->hot) return false;
+    if (!port || port->hot || port->empty) return false;
     return port->rts && buffer_.Cts() && !StateOf(FaultDevice::Buffer).Silent(Now());
 }
 

@@ -473,8 +473,9 @@ void ReadRoot(const QJsonObject& root, RackConfig& c) {
             const std::string key = "serial." + it.key().toStdString();
             if (it.key().isEmpty() || it.key().size() > 32) Fail(key, "expected a port name");
             const std::string device = it.value().toString().toStdString();
-            if (!it.value().isString() || (device != "buffer" && device != "hot")) {
-                Fail(key, "expected \"buffer\" or \"hot\"");
+            if (!it.value().isString() ||
+                (device != "buffer" && device != "hot" && device != "none")) {
+                Fail(key, "expected \"buffer\", \"hot\" or \"none\"");
             }
             c.serial[it.key().toStdString()] = device;
         }

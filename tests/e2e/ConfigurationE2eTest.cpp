@@ -83,7 +83,7 @@ TEST_F(ConfigurationE2eTest, BarSettlesOnTheTargetVoltage) {
 TEST_F(ConfigurationE2eTest, HighResistanceDiscThroughTheBufferAmplifier) {
     ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
     // About 1.5 Mohm per square: nanoamperes through the amplifier.
-    auto r = AutoSet(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400}})",
+    auto r = AutoSet(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
                      {"--set", "Iunits=2,BufferAmplifierMode=1"});
     ASSERT_EQ(r.result.exitCode, 0) << r.result.errors;
     EXPECT_EQ(r.outcome, "Success");

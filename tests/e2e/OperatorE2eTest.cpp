@@ -45,3 +45,22 @@ TEST_F(OperatorE2eTest, ClearingEmptiesTheResultsAndHidesTheMeasurementWindows) 
     EXPECT_EQ(r.First("flags"), "0");
 }
 }  // namespace
+
+namespace {
+TEST(OperatorRack, BlastingOpensOnTheDefaultRackAndIsRefusedWithTheAmplifierAttached) {
+    ProgramRun run;
+    run.InitRegistry();
+    // COM1 holds nothing by default: no amplifier answers, the blast dialog opens.
+    ProgramResult r =
+        run.Run({"--time-scale", "0.01", "--simulate", "--run", "43", "--answer", "OK", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(r.All("message").empty());
+    // With the amplifier on COM1 it answers, and blasting it is not permitted.
+    const std::string amp = run.WriteFile("amp.json", R"({"serial":{"COM1":"buffer","COM2":"hot"}})");
+    r = run.Run({"--time-scale", "0.01", "--simulate=" + amp, "--run", "43", "--answer", "OK",
+                 "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.All("message"), std::vector<std::string>{
+                                    "Violation | Buffer Amplifer detected, Blasting not permitted"});
+}
+}  // namespace

@@ -57,7 +57,7 @@ TEST(RackConfig, ErrorsNameTheKey) {
     EXPECT_EQ(ErrorOf(R"({"ln2":{"base_K":300,"max_K":200}})"),
               "ln2.max_K: expected more than base_K");
     EXPECT_EQ(ErrorOf(R"({"serial":{"COM1":"printer"}})"),
-              "serial.COM1: expected \"buffer\" or \"hot\"");
+              "serial.COM1: expected \"buffer\", \"hot\" or \"none\"");
     EXPECT_EQ(ErrorOf("[1]"), "expected a JSON object at the top level");
     EXPECT_EQ(ErrorOf("{\"seed\":").rfind("JSON error at offset", 0), 0u);
 }

@@ -138,7 +138,7 @@ TEST(HotStage, MessagesAndReadReply) {
 }
 
 TEST(BufferAmplifier, RtsLoopsToCtsAndBytesSetRangeAndPair) {
-    auto rack = MakeRack();
+    auto rack = MakeRack(R"({"serial":{"COM1":"buffer","COM2":"hot"}})");
     const int port = rack->SerialOpen("COM1");
     ASSERT_GE(port, 0);
     rack->SerialSetRts(port, false);

@@ -71,7 +71,7 @@ TEST(Faults, LidOpensForAWhile) {
 }
 
 TEST(Faults, SilenceStopsGpibAndSerialDevices) {
-    auto rack = MakeRack(R"({"faults":[
+    auto rack = MakeRack(R"({"serial":{"COM1":"buffer","COM2":"hot"},"faults":[
         {"device":"ln2","kind":"silence","after":1},
         {"device":"hot","kind":"silence","seconds":10},
         {"device":"buffer","kind":"silence"}]})");

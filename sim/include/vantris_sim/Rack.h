@@ -98,7 +98,8 @@ class Rack {
     };
     struct Port {
         bool open = false;
-        bool hot = false;  // else the buffer amplifier
+        bool hot = false;    // else the buffer amplifier, unless empty
+        bool empty = false;  // opens, but nothing is attached
         bool rts = false;
         std::string output;
     };

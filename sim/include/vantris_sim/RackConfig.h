@@ -104,7 +104,9 @@ struct RackConfig {
     Ln2Config ln2;
     Itc5Config itc5;
     HotConfig hot;
-    std::map<std::string, std::string> serial{{"COM1", "buffer"}, {"COM2", "hot"}};
+    // COM1 opens with nothing on it (a lab PC's spare port); a configuration
+    // puts the buffer amplifier there with "COM1":"buffer".
+    std::map<std::string, std::string> serial{{"COM1", "none"}, {"COM2", "hot"}};
     std::vector<FaultConfig> faults;
 };
 
