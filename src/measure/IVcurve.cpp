@@ -54,8 +54,17 @@ void PaintPane(QPainter& painter, int pair, const IVCurveData& data, const QStri
     const QPointF c = geometry.centre[pair];
     const QFontMetricsF metrics = painter.fontMetrics();
 
-    painter.setPen(QPen(Qt::black, geometry.penWidth));
     painter.setBrush(Qt::NoBrush);
+    if (geometry.grid) {
+        painter.setPen(QPen(QColor(225, 225, 225), 0));
+        for (int k = -9; k <= 9; ++k) {
+            if (k == 0) continue;
+            const double d = half * k / 10.0;
+            painter.drawLine(QPointF(c.x() + d, c.y() - half), QPointF(c.x() + d, c.y() + half));
+            painter.drawLine(QPointF(c.x() - half, c.y() + d), QPointF(c.x() + half, c.y() + d));
+        }
+    }
+    painter.setPen(QPen(Qt::black, geometry.penWidth));
     painter.drawRect(QRectF(c.x() - half, c.y() - half, 2 * half, 2 * half));
     painter.drawLine(QPointF(c.x() - half, c.y()), QPointF(c.x() + half, c.y()));
     painter.drawLine(QPointF(c.x(), c.y() - half), QPointF(c.x(), c.y() + half));
@@ -121,9 +130,21 @@ QSize IVcurve::sizeHint() const {
 void IVcurve::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The panes keep their logical geometry and grow with the window, the
+    // same in both directions, centred in what is left over; texts and pens
+    // keep their size.
+    const QSize logical = sizeHint();
+    const double scale = std::max(1.0, std::min(width() / double(logical.width()),
+                                                 height() / double(logical.height())));
+    const QPointF offset((width() - logical.width() * scale) / 2.0,
+                         (height() - logical.height() * scale) / 2.0);
+    IVPaneGeometry geometry = IVPaneGeometry::Screen();
+    geometry.half *= scale;
+    for (QPointF& centre : geometry.centre) centre = offset + centre * scale;
     painter.setFont(font());
     PaintIVPanes(painter, data_, Fields().Get(kCurrentLabel), Fields().Get(kVoltageLabel),
-                 IVPaneGeometry::Screen());
+                 geometry);
 }
 
 void IVcurve::Changed() {

@@ -32,8 +32,14 @@ struct IVPaneGeometry {
     double half = IVMath::kScreenHalfSize;
     std::array<QPointF, 2> centre{QPointF(86, 88), QPointF(253, 88)};
     double penWidth = 1.0;
+    // A light grid at tenths of full scale: an aid on screen, not on paper.
+    bool grid = false;
 
-    static IVPaneGeometry Screen() { return {}; }
+    static IVPaneGeometry Screen() {
+        IVPaneGeometry screen;
+        screen.grid = true;
+        return screen;
+    }
     // On paper the panes are an inch (a) from the origin: half-size a, centres
     // at (a, a) and (a / 10 + 3a, a), a 2-unit pen.
     static IVPaneGeometry Printer(QPointF origin, double dotsPerInch);
