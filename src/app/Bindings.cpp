@@ -143,6 +143,8 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
         QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(frame.windowIcon());
+        // Wide enough for a whole record line where the client allows it.
+        sub->resize(QSize(720, 420).boundedTo(frame.Client()->size()));
         sub->show();
     };
     // The record's values are in the result record: the panel is computed

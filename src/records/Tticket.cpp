@@ -38,15 +38,25 @@ class TabStopDelegate : public QStyledItemDelegate {
         QStyle* style = widget ? widget->style() : nullptr;
         if (style) style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         const QStringList parts = text.split('\t');
-        const int unit = opt.fontMetrics.averageCharWidth();
+        // A dialog unit is a quarter of the average width of the letters. A
+        // column starts at its stop, or a blank after the text before it
+        // where that runs longer (wider fonts than the stops were made for).
+        const double unit =
+            opt.fontMetrics.horizontalAdvance(
+                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+            52.0 / 4.0;
+        const int gap = opt.fontMetrics.horizontalAdvance(QLatin1Char(' '));
+        int end = 0;
         const QPalette::ColorRole role =
             (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text;
         painter->save();
         painter->setPen(opt.palette.color(role));
         for (int i = 0; i < parts.size(); ++i) {
-            const int x = i == 0 ? 2 : 2 + kTabStops[std::min(i - 1, 1)] * unit / 4;
-            QRect cell = opt.rect.adjusted(x, 0, 0, 0);
+            int x = i == 0 ? 2 : 2 + static_cast<int>(kTabStops[std::min(i - 1, 1)] * unit);
+            if (i > 0) x = std::max(x, end + gap);
+            const QRect cell = opt.rect.adjusted(x, 0, 0, 0);
             painter->drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, parts[i]);
+            end = x + opt.fontMetrics.horizontalAdvance(parts[i]);
         }
         painter->restore();
     }
