@@ -339,7 +339,19 @@ double Rack::SpecimenTemperature() {
 }
 
 SpecimenTruth Rack::Truth() {
-    return specimen_.Truth(SpecimenTemperature());
+    const double kelvin = SpecimenTemperature();
+    SpecimenTruth truth = specimen_.Truth(kelvin);
+    const auto pair = [&](int a, int b) {
+        if (!specimen_.HasContact(a) || !specimen_.HasContact(b)) return 0.0;
+        constexpr double kAmps = 1e-4;
+        const Drive drive{a, b, kAmps};
+        return (specimen_.Potential(a, drive, kelvin, 0.0) -
+                specimen_.Potential(b, drive, kelvin, 0.0)) /
+               kAmps;
+    };
+    truth.pair12 = pair(1, 2);
+    truth.pair34 = pair(3, 4);
+    return truth;
 }
 
 }  // namespace vantris::sim

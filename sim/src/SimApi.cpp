@@ -85,8 +85,9 @@ int vantris_sim_truth(char* buffer, int size) {
     const vantris::sim::SpecimenTruth t = rack->Truth();
     char text[256];
     const int n = std::snprintf(
-        text, sizeof text, "T=%.9g Rs=%.9g rho=%.9g RHs=%.9g ns=%.9g mu=%.9g", t.temperatureK,
-        t.sheetResistance, t.resistivity, t.hallSheet, t.sheetDensity, t.mobility);
+        text, sizeof text, "T=%.9g Rs=%.9g rho=%.9g RHs=%.9g ns=%.9g mu=%.9g R12=%.9g R34=%.9g",
+        t.temperatureK, t.sheetResistance, t.resistivity, t.hallSheet, t.sheetDensity, t.mobility,
+        t.pair12, t.pair34);
     vantris::sim::CopyText(text, buffer, size);
     return n;
 }

@@ -95,6 +95,23 @@ TEST_F(IVCurveE2eTest, OhmicContactsGiveStraightLinesThroughTheOrigin) {
         }
 }
 
+TEST_F(IVCurveE2eTest, SlopesAreTheRacksTwoContactResistances) {
+    // Volts at the voltmeter's input, read through the same gains as every
+    // other reading: each sweep's V/I is what the rack's contacts give.
+    const Curve curve = Run("");
+    ASSERT_EQ(curve.result.exitCode, 0) << curve.result.errors;
+    const auto truth = ProgramResult::Pairs(curve.result.First("sim"));
+    ASSERT_TRUE(truth.count("R12") && truth.count("R34")) << curve.result.First("sim");
+    const double expected[2] = {std::stod(truth.at("R12")), std::stod(truth.at("R34"))};
+    for (int pair = 0; pair < 2; ++pair)
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            const Point& top = curve.sweeps[pair][sweep].back();
+            // Stored currents are signed opposite to the voltage on sweep 0.
+            const double ohms = std::fabs(top.voltage / (top.current * 1e-6));
+            EXPECT_NEAR(ohms, expected[pair], expected[pair] * 5e-4) << pair << sweep;
+        }
+}
+
 TEST_F(IVCurveE2eTest, BarrierContactsAreVisiblyCurved) {
     const Curve curve = Run(R"({"specimen":{"contact_diode_saturation_A":
                                            [1e-7,1e-7,1e-7,1e-7,0,0,0,0]}})");

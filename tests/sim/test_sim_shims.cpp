@@ -128,7 +128,8 @@ TEST(SimApi, TruthConfigureAndSerial) {
     const int n = vantris_sim_truth(truth, sizeof truth);
     EXPECT_EQ(n, static_cast<int>(std::strlen(truth)));
     EXPECT_EQ(std::string(truth),
-              "T=293 Rs=150.608389 rho=0.0150608389 RHs=-62.4150907 ns=-1e+13 mu=4144.19749");
+              "T=293 Rs=150.608389 rho=0.0150608389 RHs=-62.4150907 ns=-1e+13 mu=4144.19749 "
+              "R12=674.774572 R34=674.774572");
     char small[8];
     vantris_sim_truth(small, sizeof small);
     EXPECT_EQ(std::string(small), "T=293 R");

@@ -24,6 +24,10 @@ struct SpecimenTruth {
     double hallSheet = 0;        // m2/C, negative for electrons
     double sheetDensity = 0;     // cm-2, negative for electrons
     double mobility = 0;         // cm2/Vs
+    // What a voltmeter across contacts 1-2 (3-4) reads per ampere driven
+    // through the same two contacts, outside the field: the IV curve's slope.
+    double pair12 = 0;  // ohm
+    double pair34 = 0;  // ohm
 };
 
 // A current through the specimen: amps (signed) from contact `from` to `to`.
