@@ -259,6 +259,9 @@ TEST_F(MoveMagnetTest, TheWaitBoxAbortAsksTheRunToStopAndTheMotionCompletes) {
             EXPECT_EQ(abort->text().toStdString(), "Abort");
             EXPECT_TRUE(abort->isEnabled());
             ASSERT_NE(dialog->findChild<QLabel*>("unit101"), nullptr);
+            // VANTRIS_SCREENSHOT_DIR: the box as the operator sees it, to look at.
+            const QByteArray shots = qgetenv("VANTRIS_SCREENSHOT_DIR");
+            if (!shots.isEmpty()) dialog->grab().save(QString(shots) + "/WAIT.png");
             ClickAt(*abort);
             clicked = true;
             enabledAfter = abort->isEnabled();
