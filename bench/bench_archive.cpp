@@ -92,6 +92,37 @@ int main(int argc, char** argv) {
     std::printf("viewer index:    %.3f s for %zu records (%.1f MB of line starts)\n", indexSeconds,
                 indexer.Starts().size(), indexer.Starts().size() * 8 / 1e6);
     std::printf("sort memory:     max RSS %ld kB before, %ld kB after\n", rss0, rss1);
+    // Bad input: a 10 MB line of binary bytes among ordinary records.
+    {
+        const std::string bad = "/tmp/vantris_bench_bad.dat";
+        std::FILE* b = std::fopen(bad.c_str(), "wb");
+        unsigned state = 12345;
+        std::string junk(10 << 20, '\0');
+        for (char& c : junk) {
+            state = state * 1103515245u + 12345u;
+            c = static_cast<char>(state >> 24);
+            if (c == '\n') c = 'x';
+        }
+        Trecord r;
+        r.material = "GaAs";
+        r.temperature = "AMB";
+        const std::string line = ArchiveFormat::RecordLine(r);
+        for (int i = 0; i < 1000; ++i) std::fwrite(line.data(), 1, line.size(), b);
+        std::fwrite(junk.data(), 1, junk.size(), b);
+        std::fputs("\r\n", b);
+        for (int i = 0; i < 1000; ++i) std::fwrite(line.data(), 1, line.size(), b);
+        std::fclose(b);
+        const long before = MaxRssKb();
+        t0 = Now();
+        std::FILE* bin = std::fopen(bad.c_str(), "rb");
+        std::FILE* bout = std::fopen("/tmp/vantris_bench_sorted.txt", "wb");
+        const long long badLines = ArchiveFormat::WriteSortTable(bin, bout, options);
+        std::fclose(bin);
+        std::fclose(bout);
+        std::printf("10 MB binary line: %.3f s, %lld data lines, max RSS %ld kB -> %ld kB\n",
+                    Now() - t0, badLines, before, MaxRssKb());
+        std::remove(bad.c_str());
+    }
     std::remove("/tmp/vantris_bench_sorted.txt");
     std::remove("/tmp/vantris_bench_awk.txt");
     std::remove(path.c_str());

@@ -58,6 +58,12 @@ MyPrinter::MyPrinter(std::string printTo) : printTo_(std::move(printTo)) {
     printer_ = hasDefault_ ? std::make_unique<QPrinter>(info, QPrinter::HighResolution)
                            : std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (!hasDefault_) printer_->setOutputFormat(QPrinter::PdfFormat);
+    // A real printer has a device description: from now on its orientation
+    // is kept with the settings set (whose reading, later at start-up, may
+    // replace this default).
+    if (hasDefault_ && !PrinterPage().orientation)
+        PrinterPage().orientation =
+            printer_->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
 }
 
 MyPrinter::~MyPrinter() = default;
