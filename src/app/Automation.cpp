@@ -398,6 +398,13 @@ void CarryInto(QDialog& dialog, std::function<void(QDialog&)> after) {
     *step = [guard, queue, step, after] {
         if (!guard || !guard->isVisible() || !g_runner) return;
         if (queue->empty()) {
+            // A timed item still to come may be meant for this window (a
+            // panel left open for a while, then closed): only when none is
+            // due any more is the window answered by the list.
+            if (g_runner->outstanding > 0) {
+                QTimer::singleShot(20, guard.data(), *step);
+                return;
+            }
             if (after) after(*guard);
             return;
         }

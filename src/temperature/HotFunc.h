@@ -8,7 +8,7 @@
 #include "ControllerReplies.h"
 #include "TTemp.h"
 
-class SerialLink;
+#include "SerialLink.h"
 
 class HotFunc : public TTempCon {
     Q_OBJECT
