@@ -128,6 +128,7 @@ void MainFrame::SetUpClient(ControllerKind controllerKind, bool demo) {
 void MainFrame::BuildMenus() {
     const auto menu = BuildMenu(scan_);
     commands_ = FlattenMenu(menu);
+    for (const MenuCommand& c : commands_) topMenuOf_[c.id] = c.path.substr(0, c.path.find(" > "));
     BuildMenuLevel(menuBar(), menu);
     for (const auto& key : BuildAccelerators(scan_)) {
         auto it = actions_.find(key.id);
@@ -287,6 +288,8 @@ bool MainFrame::IsEnabled(int id) const {
     auto it = handlers_.find(id);
     if (it == handlers_.end()) return false;
     const CommandHandler& h = it->second;
+    if (auto top = topMenuOf_.find(id); top != topMenuOf_.end() && !MenuEnabled(top->second))
+        return false;
     if (!RunLock::CanStart() && !h.allowedWhileBusy) return false;
     return !h.enabled || h.enabled();
 }
@@ -306,6 +309,31 @@ bool MainFrame::Command(int id) {
     run();
     UpdateCommands();
     return true;
+}
+
+bool MainFrame::Send(int id) {
+    auto it = handlers_.find(id);
+    if (it == handlers_.end()) return false;
+    const auto run = it->second.run;
+    run();
+    UpdateCommands();
+    return true;
+}
+
+bool MainFrame::MenuEnabled(const std::string& title) const {
+    // The scan panel leaves only the Graph menu: the graph may be looked at
+    // while the scan runs, nothing else may start.
+    return !scanPanelOpen_ || title == "Graph";
+}
+
+void MainFrame::SetScanPanelOpen(bool open) {
+    scanPanelOpen_ = open;
+    // Found by title, not by position: a maximised child window's icon
+    // never takes a place in this menu bar.
+    for (QAction* action : menuBar()->actions())
+        if (QMenu* menu = action->menu())
+            action->setEnabled(MenuEnabled(menu->title().remove('&').toStdString()));
+    UpdateCommands();
 }
 
 void MainFrame::UpdateCommands() {
@@ -343,7 +371,7 @@ void MainFrame::dropEvent(QDropEvent* event) {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
-    if (canClose && !canClose()) {
+    if (scanPanelOpen_ || (canClose && !canClose())) {
         event->ignore();
         return;
     }

@@ -56,6 +56,10 @@ class MainFrame : public QMainWindow {
     // Runs a command as if the operator chose it; false when it is not
     // available (no handler, or disabled now).
     bool Command(int id);
+    // Sends a command to the frame as a program does, not as a menu entry:
+    // its handler runs even while its menu is greyed (the run lock and the
+    // handler's own checks still apply). False when it has no handler.
+    bool Send(int id);
     bool IsEnabled(int id) const;
     bool IsChecked(int id) const;
     const std::vector<MenuCommand>& MenuCommands() const { return commands_; }
@@ -71,6 +75,13 @@ class MainFrame : public QMainWindow {
     void SetGraphMode(int mode);
     // The graph keys (plain letters) act while `graph` or a child has the focus.
     void AttachGraphKeys(QWidget* graph);
+
+    // While the scan panel is open: the top-level menus but Graph and the
+    // frame's Close are disabled, their commands and keys with them.
+    void SetScanPanelOpen(bool open);
+    bool ScanPanelOpen() const { return scanPanelOpen_; }
+    // Whether the top-level menu of this title ("File", "Graph" ...) is usable.
+    bool MenuEnabled(const std::string& title) const;
 
     std::function<void(const std::string&)> onScanFileDropped;
     std::function<bool()> canClose;  // refuses closing (e.g. while a run is busy)
@@ -98,6 +109,8 @@ class MainFrame : public QMainWindow {
     int graphMode_ = 0;
     std::vector<QAction*> graphKeyActions_;
     QLabel* logField_ = nullptr;
+    bool scanPanelOpen_ = false;
+    std::map<int, std::string> topMenuOf_;  // command id -> its top-level menu's title
 };
 
 // Whether a dropped file may be opened as a scan file (extension "tsc" in

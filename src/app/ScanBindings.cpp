@@ -12,6 +12,15 @@
 #include "TScanAcq.h"
 #include "TScanRead.h"
 #include "Thall.h"
+#include "Help.h"
+#include "RunFrame.h"
+#include "ScanRun.h"
+#include "StatusFields.h"
+#include "TScanDlg.h"
+#include "TSetupTemp.h"
+
+#include <QDockWidget>
+#include <QPointer>
 
 namespace {
 // A Graph command acts on the current scan window; without one it is greyed.
@@ -34,6 +43,56 @@ CommandHandler GraphCommand(std::function<void(TScanBase&)> run,
     return h;
 }
 
+// "Temperature Scan" (54): the panel docked at the frame's left edge, the
+// live window maximised, the margins at 2, every menu but Graph and the
+// frame's Close disabled. Closing the panel undoes it all.
+void OpenScanPanel(MainFrame& frame, ScanRun& run) {
+    if (TScanDlg::Open()) return;
+    auto* dock = new QDockWidget(&frame);
+    dock->setObjectName("scanDock");
+    dock->setTitleBarWidget(new QWidget(dock));
+    dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    auto* panel = new TScanDlg(run, dock);
+    dock->setWidget(panel);
+    frame.addDockWidget(Qt::LeftDockWidgetArea, dock);
+    run.PanelOpened();
+    QPointer<TScanAcq> live = ScanWindows::Live();
+    QPointer<QWidget> sub = live ? live->parentWidget() : nullptr;
+    if (sub) sub->showMaximized();
+    frame.SetScanPanelOpen(true);
+    QObject::connect(panel, &TScanDlg::closeRequested, &frame, [&frame, dock, panel, live, sub] {
+        panel->MarkClosed();
+        dock->hide();
+        frame.SetScanPanelOpen(false);
+        Status().SetText("Ready");
+        if (sub) sub->showNormal();
+        if (live) live->setFocus();
+        dock->deleteLater();
+    });
+}
+
+void BindScanRun(MainFrame& frame, Thall& thall, TScanAcq& live) {
+    // The run lives as long as the frame: its state outlasts the panel.
+    QPointer<ScanRun> run = new ScanRun(thall.Temperature(), live);
+    run->setParent(&frame);
+    run->SetCommandSender([&frame](int id) { frame.Send(id); });
+    frame.Register(54, {[&frame, run] {
+                            if (run) OpenScanPanel(frame, *run);
+                        },
+                        false,
+                        {},
+                        {}});
+    auto running = [run] { return run && run->Running(); };
+    Automation::SetScanRunningQuery(running);
+    SetScanRunningQuery(running);
+    SetScanHelpHandler([](int context) { Help::Open(context); });
+    QObject::connect(run, &ScanRun::changed, &frame, [&frame] { frame.UpdateCommands(); });
+    Automation::AddDumpSection([run](std::vector<std::string>& lines) {
+        if (run) run->DumpLines(lines);
+        if (const TScanDlg* panel = TScanDlg::Open()) lines.push_back(panel->DumpLine());
+    });
+}
+
 void Attach(MainFrame& frame, TScanBase* graph) {
     frame.AttachGraphKeys(graph);
     QObject::connect(graph, &TScanBase::viewChanged, &frame, [&frame] { frame.UpdateCommands(); });
@@ -48,6 +107,7 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     // Created with the client, before the settings set is read.
     TScanAcq* live = ScanWindows::CreateLive(frame.Client(), &thall.Temperature());
     Attach(frame, live);
+    BindScanRun(frame, thall, *live);
     QObject::connect(frame.Client(), &QMdiArea::subWindowActivated, &frame,
                      [&frame](QMdiSubWindow* sub) {
                          if (sub) {

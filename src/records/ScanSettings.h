@@ -31,6 +31,8 @@ struct ScanSettings {
     bool ScanInverse = false;
     bool ReturnRoomTemp = false;
     bool AutoSetIm = false;
+    // Not kept in a settings set: the scan set-up's "Resistivity Only".
+    bool ResOnly = false;
 };
 
 // The live scan values of the process.

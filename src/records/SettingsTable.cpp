@@ -245,6 +245,8 @@ std::vector<SettingField> BuildTable() {
     buffered.get = [] { return Settings().bufferAmplifierMode ? 1.0 : 0.0; };
     buffered.put = [](double v) { Settings().bufferAmplifierMode = v != 0; };
     t.push_back(buffered);
+    // The scan set-up's "Resistivity Only" is chosen per scan, never stored.
+    t.push_back(Flag("ResOnly", nullptr, sc.ResOnly, nullptr));
     return t;
 }
 

@@ -109,6 +109,23 @@ void TScanAcq::NextSlot() {
     Invalidate();
 }
 
+void TScanAcq::CountPoint() {
+    if (data_.count < ScanData::kSlots) ++data_.count;
+    Invalidate();
+}
+
+void TScanAcq::SkipCurrentPoint() {
+    setMarker_ = false;
+    if (data_.current >= 0 && data_.current < ScanData::kSlots) data_.points[data_.current].T = 0.0;
+    update();
+}
+
+void TScanAcq::EraseMarkers() {
+    setMarker_ = false;
+    tempMarker_.reset();
+    update();
+}
+
 void TScanAcq::ApplyScanSettings() {
     const ScanSettings& sc = Scan();
     auto setBoth = [](TLogScale& s, int lo, int hi) {

@@ -42,6 +42,13 @@ class TScanAcq : public TScanBase {
     bool AddResults(const MeasurementResults& results);
     // The next slot (the scan run counts the point it has taken).
     void NextSlot();
+    // Counts the current point without moving on (the last point of a scan).
+    void CountPoint();
+    // "Next Temp": the set-point marker off and the current slot's T set to
+    // 0; the point is counted, but no line is written for it.
+    void SkipCurrentPoint();
+    // Both markers off (the scan pauses or ends).
+    void EraseMarkers();
 
     // The settings set was read: axes, view, x axis, and a new plan.
     void ApplyScanSettings();

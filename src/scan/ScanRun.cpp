@@ -1,0 +1,340 @@
+#include "ScanRun.h"
+
+#include <cmath>
+
+#include "MeasurementResults.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "Results.h"
+#include "RunConfig.h"
+#include "RunLock.h"
+#include "ScanRunCurrent.h"
+#include "ScanSettings.h"
+#include "StatusFields.h"
+#include "TScanAcq.h"
+#include "TSetupTemp.h"
+#include "TTemp.h"
+#include "TimeScale.h"
+#include "Wait.h"
+#include "xmsg.h"
+
+namespace {
+const char* MainLabelOf(int state) {
+    switch (state) {
+        case kScanSetup:
+            return "Setup";
+        case kScanStart:
+            return "Start";
+        case kScanResume:
+            return "Resume";
+        case kScanPause:
+            return "Pause";
+        default:
+            return "";
+    }
+}
+
+// The set-point the stage is given. The hot stage takes whole kelvin
+// (truncated), and its stability test compares the reading with the
+// set-point: a planned 372.7 K compared with a stage that settles at 372 K
+// would never be ready. So it is given, and compared with, what it takes.
+double GivenSetPoint(const TTemp& controller, double planned) {
+    return controller.Kind() == ControllerKind::HotStage ? std::trunc(planned) : planned;
+}
+}  // namespace
+
+ScanRun::ScanRun(TTemp& controller, TScanAcq& live)
+    : controller_(controller), live_(live), test_(controller) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    Update();
+}
+
+ScanRun::~ScanRun() = default;
+
+int ScanRun::Done() const {
+    return live_.Data().count;
+}
+int ScanRun::PointsPlanned() const {
+    return live_.PlannedCount();
+}
+int ScanRun::CurrentSlot() const {
+    return live_.Data().current;
+}
+
+bool ScanRun::Running() const {
+    return starting_ || (state_ == kScanPause && !aborted_);
+}
+
+bool ScanRun::Enabled(int button) const {
+    switch (button) {
+        case kCloseButton:
+        case kNewRunButton:
+            return state_ != kScanPause && !starting_;
+        case kForceButton:
+        case kNextButton:
+            // Not while a tick measures (the point would move under it), nor
+            // after an abort during the current search: no tick is coming.
+            return state_ == kScanPause && !measuring_ && !aborted_ && !starting_;
+        case kMainButton:
+            return state_ != kScanFinished && !measuring_ && !starting_;
+        case kHelpButton:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ScanRun::Update() {
+    fields_.Set(kMainButton, MainLabelOf(state_));
+    emit changed();
+}
+
+void ScanRun::ShowError(const std::string& text) {
+    Prompt::Message(owner_, text, "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+}
+
+void ScanRun::Guarded(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const StopQuietly&) {
+        Pause();
+    } catch (bool) {
+        // The operator's abort outside a measurement: the scan waits for him.
+        if (state_ == kScanPause) Pause();
+    } catch (const xmsg& error) {
+        ShowError(error.why());
+        // The main button pressed on the operator's behalf: the scan pauses.
+        if (state_ == kScanPause) Pause();
+    }
+}
+
+void ScanRun::PanelOpened() {
+    Stabilization& s = StabilizationState();
+    s.stabilityMargin = 2.0;
+    s.sampleMargin = 2.0;
+    s.driftMargin = 2.0;
+}
+
+void ScanRun::PressMain() {
+    if (!Enabled(kMainButton)) return;
+    switch (state_) {
+        case kScanSetup:
+            RunSetup();
+            break;
+        case kScanStart:
+            Start();
+            break;
+        case kScanResume:
+            Resume();
+            break;
+        case kScanPause:
+            Pause();
+            break;
+        default:
+            break;
+    }
+}
+
+void ScanRun::PressNewRun() {
+    if (Enabled(kNewRunButton)) RunSetup();
+}
+
+void ScanRun::PressForce() {
+    if (Enabled(kForceButton)) force_ = true;
+}
+
+void ScanRun::PressNextTemp() {
+    if (!Enabled(kNextButton)) return;
+    live_.SkipCurrentPoint();
+    Guarded([this] { NextPoint(); });
+    Update();
+}
+
+void ScanRun::AcceptSetup() {
+    state_ = kScanStart;
+    aborted_ = false;
+    live_.SetResistivityOnly(Scan().ResOnly);
+    live_.Plan();
+    Update();
+}
+
+void ScanRun::Start() {
+    // Nothing reaches an instrument in demo mode: there is no scan to run.
+    if (Config().noInstrument) return;
+    starting_ = true;
+    Update();
+    bool started = false;
+    try {
+        live_.StartScan();
+        measurements_ = 0;
+        controller_.SetControl(1, 0);
+        controller_.SetControl(0, 0);
+        started = true;
+    } catch (const xmsg& error) {
+        ShowError(error.why());
+    }
+    if (started) Wait::Ms(kStartPauseMs);
+    starting_ = false;
+    if (started) {
+        Resume();
+    } else {
+        Update();
+    }
+}
+
+void ScanRun::Resume() {
+    state_ = kScanPause;
+    aborted_ = false;
+    Update();
+    Guarded([this] { GoToPoint(); });
+    Update();
+}
+
+void ScanRun::Pause() {
+    timer_.stop();
+    live_.EraseMarkers();
+    state_ = kScanResume;
+    aborted_ = false;
+    Status().SetText("Standby");
+    Update();
+}
+
+void ScanRun::GoToPoint() {
+    const ScanData& data = live_.Data();
+    const int slot = data.current;
+    const double planned = slot >= 0 && slot < ScanData::kSlots ? data.points[slot].T : 0.0;
+    controller_.SetControl(0, 0);
+    controller_.SetTemperature(GivenSetPoint(controller_, planned));
+    if (!live_.SetPointMarkerShown()) live_.ToggleSetPointMarker();
+    fields_.Set(kSetField, Printf("%.1lf", planned));
+    timer_.start(TimeScale::Ms(kTickMs));
+    force_ = false;
+    test_.Restart();
+    pointMeasurements_ = 0;
+    Status().SetText("Change Temp");
+    fields_.Set(kPointField, std::to_string(data.count + 1));
+}
+
+void ScanRun::NextPoint() {
+    if (Done() + 1 >= PointsPlanned()) {
+        live_.CountPoint();
+        Finish();
+        return;
+    }
+    live_.NextSlot();
+    GoToPoint();
+}
+
+void ScanRun::Finish() {
+    timer_.stop();
+    live_.EraseMarkers();
+    state_ = kScanFinished;
+    Status().SetText("Finished");
+    Update();
+    if (!Scan().ReturnRoomTemp) return;
+    // The scan is over whatever the stage answers; an error is only shown.
+    try {
+        controller_.SetControl(2, 0);
+        controller_.SetTemperature(293);
+    } catch (const xmsg& error) {
+        ShowError(error.why());
+    }
+}
+
+bool ScanRun::ReadyToMeasure() {
+    live_.UpdateTemperatureMarker();
+    fields_.Set(kSampleField, controller_.ReadingText());
+    const StabilityTest::Verdict verdict = test_.Tick(force_);
+    if (!verdict.status.empty()) Status().SetText(verdict.status);
+    if (!verdict.cryostatText.empty()) fields_.Set(kCryoField, verdict.cryostatText);
+    return verdict.ready;
+}
+
+void ScanRun::Tick() {
+    if (state_ != kScanPause || inTick_ || measuring_) return;
+    inTick_ = true;
+    Guarded([this] {
+        if (!ReadyToMeasure()) return;
+        timer_.stop();
+        RunLock lock = RunLock::TryAcquire();
+        if (!lock) {
+            // Another run holds the instrument: this point waits for the next tick.
+            timer_.start(TimeScale::Ms(kTickMs));
+            return;
+        }
+        ::State().cancelRequested = false;
+        measuring_ = true;
+        Update();
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{measuring_};
+        if (!MeasureAndRecord(lock)) {
+            aborted_ = true;
+            Status().SetText("Cancelled");
+            Status().SetDetail("AutoSet I");
+        }
+    });
+    measuring_ = false;
+    inTick_ = false;
+    Update();
+}
+
+bool ScanRun::MeasureAndRecord(const RunLock& lock) {
+    for (int n = 1; n <= kMostMeasurements; ++n) {
+        const double t0 = controller_.present;
+        if (Scan().AutoSetIm) {
+            const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(owner_);
+            fields_.Set(kCurrentField, ScanCurrent::CurrentText(Settings().Current));
+            if (result == ScanCurrent::kAborted) return false;
+            if (result == ScanCurrent::kFailed) throw StopQuietly{};
+        }
+        MeasurePoint(lock);
+        ++measurements_;
+        ++pointMeasurements_;
+        fields_.Set(kSampleField, controller_.ReadingText());
+        double present = controller_.present;
+        if (DriftTest(controller_.Kind(), force_, t0, controller_.present, present)) {
+            controller_.present = present;
+            break;
+        }
+        // After the tenth drifting measurement the last one stands.
+    }
+    live_.TakeTemperature();
+    live_.AddResults(Results());
+    NextPoint();
+    return true;
+}
+
+void ScanRun::MeasurePoint(const RunLock& lock) {
+    ResultsClear();
+    // A command that never started its run (a lid left open) must not pass
+    // for one that succeeded with the status of the previous point.
+    ::State().measurementStatus = 1;
+    lock.RunNested([this] {
+        if (send_) send_(51);
+    });
+    if (::State().measurementStatus != 0) throw xmeas("Resistivity Failed", 0);
+    fields_.Set(kSymmetryField, Printf("%.2f", Results().symmetryFactor));
+    if (live_.ResistivityOnly()) return;
+    ::State().measurementStatus = 1;
+    lock.RunNested([this] {
+        if (send_) send_(52);
+    });
+    if (::State().measurementStatus != 0) throw xmeas("Hall Failed", 0);
+}
+
+void ScanRun::RunSetup() {
+    TSetupTemp dialog(owner_, controller_.minimum, controller_.maximum);
+    if (Prompt::Exec(dialog) == Prompt::IDOK) AcceptSetup();
+}
+
+void ScanRun::DumpLines(std::vector<std::string>& lines) const {
+    lines.push_back(Printf("scan: state=%d done=%d of=%d current=%d measured=%d point_measured=%d "
+                           "aborted=%d timer=%d",
+                           state_, Done(), PointsPlanned(), CurrentSlot(), measurements_,
+                           pointMeasurements_, aborted_ ? 1 : 0, timer_.isActive() ? 1 : 0));
+}

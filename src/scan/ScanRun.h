@@ -1,0 +1,138 @@
+#pragma once
+// The temperature scan's run: the program-wide ScanState, the panel's model
+// (its fields and the enabling of its buttons) and the 495 ms timer that
+// drives a scan point by point. The panel (TScanDlg) is only its view, so
+// the state survives closing and reopening the panel, and the whole run is
+// tested without it.
+//
+// At each point the stage gets its set-point, the timer's ticks wait for
+// stability, then one tick holds the run lock while it sets the current (if
+// asked), sends "Resistivity" (51) and "Hall" (52) to the main window as
+// nested runs, checks the drift, records the point and goes to the next.
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FieldSet.h"
+#include "Stability.h"
+
+class QWidget;
+class RunLock;
+class TScanAcq;
+class TTemp;
+
+enum ScanStateValue : int {
+    kScanSetup = 0,     // nothing planned yet
+    kScanStart = 1,     // planned, not started
+    kScanResume = 2,    // paused, or stopped by an error, at the current point
+    kScanPause = 3,     // running
+    kScanFinished = 4,  // all points done
+};
+
+class ScanRun : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kTickMs = 495;
+    static constexpr int kStartPauseMs = 500;
+    static constexpr int kMostMeasurements = 10;
+
+    // The panel's controls.
+    static constexpr int kPointField = 100;
+    static constexpr int kCurrentField = 101;
+    static constexpr int kCryoField = 102;
+    static constexpr int kSampleField = 103;
+    static constexpr int kSymmetryField = 104;
+    static constexpr int kSetField = 109;
+    static constexpr int kMainButton = 107;  // its label is field 107 of the model
+    static constexpr int kCloseButton = 2;
+    static constexpr int kHelpButton = 998;
+    static constexpr int kNewRunButton = 108;
+    static constexpr int kForceButton = 105;
+    static constexpr int kNextButton = 106;
+
+    ScanRun(TTemp& controller, TScanAcq& live);
+    ~ScanRun() override;
+
+    // How the scan sends a menu command to the main window, synchronously
+    // (the frame's own handler runs; its menus may be greyed meanwhile).
+    void SetCommandSender(std::function<void(int id)> send) { send_ = std::move(send); }
+    // Where message boxes and the set-up dialog belong (the panel while it is open).
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+
+    int State() const { return state_; }
+    FieldSet& Fields() { return fields_; }
+    const FieldSet& Fields() const { return fields_; }
+    bool Enabled(int button) const;
+    // The scan is under way: running, or starting. Not while it waits for
+    // the operator after an abort during the current search.
+    bool Running() const;
+    bool Measuring() const { return measuring_; }
+    bool TimerActive() const { return timer_.isActive(); }
+    bool AbortedInSearch() const { return aborted_; }
+    int Done() const;
+    int PointsPlanned() const;
+    int CurrentSlot() const;
+    // Measurements (resistivity and, unless resistivity only, Hall) since
+    // the scan started; at the point now current.
+    int Measurements() const { return measurements_; }
+    int MeasurementsAtPoint() const { return pointMeasurements_; }
+
+    // The panel's buttons.
+    void PressMain();
+    void PressNewRun();
+    void PressForce();
+    void PressNextTemp();
+    // The panel was opened: the three margins are set to 2.
+    void PanelOpened();
+    // The set-up was confirmed and stored: planned, ready to start.
+    void AcceptSetup();
+
+    // "scan: state= done= of= current= measured= point_measured= aborted=".
+    void DumpLines(std::vector<std::string>& lines) const;
+
+    // One timer tick (tests call it directly).
+    void Tick();
+
+  signals:
+    // The state or an enabling changed.
+    void changed();
+
+  private:
+    struct StopQuietly {};  // an error already shown: pause without a second box
+    void RunSetup();
+    void Start();
+    void Resume();
+    void Pause();
+    void GoToPoint();
+    void NextPoint();
+    void Finish();
+    // Steps 1 and 2 of a tick: the temperature marker and the stability test.
+    bool ReadyToMeasure();
+    // Steps 4 to 6, under the lock; false when the operator aborted the search.
+    bool MeasureAndRecord(const RunLock& lock);
+    void MeasurePoint(const RunLock& lock);
+    void ShowError(const std::string& text);
+    // Runs a step; an error is shown and pauses the scan.
+    void Guarded(const std::function<void()>& step);
+    void Update();
+
+    TTemp& controller_;
+    TScanAcq& live_;
+    StabilityTest test_;
+    QTimer timer_;
+    FieldSet fields_;
+    std::function<void(int)> send_;
+    QPointer<QWidget> owner_;
+
+    int state_ = kScanSetup;
+    bool force_ = false;
+    bool measuring_ = false;
+    bool starting_ = false;
+    bool aborted_ = false;
+    bool inTick_ = false;
+    int measurements_ = 0;
+    int pointMeasurements_ = 0;
+};

@@ -1,0 +1,157 @@
+#include "ScanRunCurrent.h"
+
+#include <cmath>
+
+#include "AutoSet.h"
+#include "BufferAmplifierLink.h"
+#include "GpibBus.h"
+#include "HallUnit.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "RunFrame.h"
+#include "SpecimenData.h"
+#include "StatusFields.h"
+#include "Wait.h"
+#include "xmsg.h"
+
+namespace ScanCurrent {
+namespace {
+
+void Write(int secondary, const char* text) {
+    Bus().Write(HallUnit::kPrimary, secondary, text);
+}
+
+void ShowError(QWidget* owner, const xmsg& error) {
+    Prompt::Message(owner, error.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+}
+
+// The switches and the voltmeter for the Vr reading; returns the gain the
+// difference is divided by.
+double Prepare() {
+    if (Specimen().Shape != 0) {
+        Write(HallUnit::kMatrix, "S56M14");
+        Write(HallUnit::kVoltmeter, "G0H255O0");
+        return 1.004;
+    }
+    Write(HallUnit::kVoltmeter, "G0H64O0");
+    if (Settings().bufferAmplifierMode) {
+        Write(HallUnit::kMatrix, "S58M43");
+        BufferAmplifierLink::Send(133);
+        Wait::Ms(110);
+    } else {
+        Write(HallUnit::kMatrix, "S12M43");
+    }
+    return 4.0;
+}
+
+double ReadVr(double gain) {
+    double positive = 0.0;
+    double negative = 0.0;
+    Write(HallUnit::kSource, "P");
+    HallUnit::ReadVoltage(positive);
+    Write(HallUnit::kSource, "N");
+    HallUnit::ReadVoltage(negative);
+    return (positive - negative) / (gain * 0.002);
+}
+
+bool OverRange(const xmeas& error) {
+    return (error.code() & (HallUnit::kOverRangeCode | HallUnit::kSaturatingCode)) != 0;
+}
+
+// The tries of one search; the result that ended them.
+Result Tries(double gain) {
+    const double target = std::max(0, AutoSet::TargetFor(Specimen().Shape));
+    double& current = Settings().Current;
+    for (int n = 1; n <= kLastTry; ++n) {
+        CheckCancel();
+        try {
+            const double vr = ReadVr(gain);
+            // No voltage at all says only "far too little": ten times the
+            // current, as the configuration's auto-set steps. The size of Vr
+            // is what the target is about; its sign only says which way
+            // round the contacts are wired, and a negative ratio would ask
+            // for a negative current.
+            const double ratio = vr == 0.0 ? 10.0 : target / std::fabs(vr);
+            if (0.9 < ratio && ratio < 1.1) return kFound;
+            current *= ratio;
+        } catch (const xmeas& error) {
+            // A reading that could not be read says nothing about the current.
+            if (!OverRange(error)) throw;
+            current *= 0.5;
+        }
+        const int limit = HallUnit::LimitCurrent();
+        HallUnit::SetCurrent();
+        if (limit != 0) return static_cast<Result>(limit);
+    }
+    // Not "above the buffered maximum", which is what a search that starts
+    // from that result would report: no switch of electronics follows.
+    return kTriesUsed;
+}
+
+}  // namespace
+
+Result Search(QWidget* owner) {
+    Result result = kFailed;
+    bool busError = false;
+    try {
+        result = Tries(Prepare());
+    } catch (bool) {
+        result = kAborted;
+    } catch (const xgpib& error) {
+        busError = true;
+        ShowError(owner, error);
+    } catch (const xmsg& error) {
+        ShowError(owner, error);
+    }
+    try {
+        HallUnit::Disconnect();
+    } catch (const xmsg& error) {
+        // After a bus error the same error would only be shown twice.
+        if (!busError) ShowError(owner, error);
+        if (result != kAborted) result = kFailed;
+    }
+    State().measurementStatus = result;
+    return result;
+}
+
+Result SetCurrentForPoint(QWidget* owner) {
+    Status().SetText("AutoSet I");
+    MeasurementSettings& settings = Settings();
+    bool toStandard = false;
+    bool toBuffered = false;
+    for (;;) {
+        const Result result = Search(owner);
+        const bool switchToStandard = result == kAboveBuffered && !toStandard;
+        // Only an installed buffer amplifier can take over a current too
+        // small for the standard electronics.
+        const bool switchToBuffered =
+            result == kBelowStandard && Config().bufferAmplifierInstalled && !toBuffered;
+        if (!switchToStandard && !switchToBuffered) return result;
+        toStandard = toStandard || switchToStandard;
+        toBuffered = toBuffered || switchToBuffered;
+        settings.Current = 1.0;
+        settings.bufferAmplifierMode = switchToBuffered;
+        settings.Iunits = switchToBuffered ? 2 : 0;
+        // The next search's first reading must be taken at the current it
+        // scales, not at the other electronics' limit.
+        try {
+            HallUnit::SetCurrent();
+        } catch (const xmsg& error) {
+            ShowError(owner, error);
+            State().measurementStatus = kFailed;
+            return kFailed;
+        }
+    }
+}
+
+std::string CurrentText(double i) {
+    if (i > 1000.0) return Printf("%.1f mA", i * 0.001);
+    if (i > 1.0) return Printf("%.1f \u00b5A", i);
+    if (i > 0.001) return Printf("%.1f nA", i * 1000.0);
+    return Printf("%.1f pA", i * 1000000.0);
+}
+
+}  // namespace ScanCurrent

@@ -1,0 +1,113 @@
+#include "TScanDlg.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "Controls.h"
+#include "FieldViews.h"
+#include "ScanRun.h"
+#include "TSetupTemp.h"
+
+namespace {
+TScanDlg* g_open = nullptr;
+
+// A caption and its read-out on one row.
+void AddRow(QGridLayout* grid, int row, const QString& caption, QLabel* value) {
+    grid->addWidget(StaticText(caption, grid->parentWidget()), row, 0);
+    value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    value->setMinimumWidth(64);
+    grid->addWidget(value, row, 1);
+}
+}  // namespace
+
+TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
+    setObjectName("SCANPANEL");
+    setWindowTitle("Temperature Scan");
+    g_open = this;
+    FieldSet& fields = run_.Fields();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(6);
+    auto add = [this, layout](const QString& text, int id, const char* name = nullptr) {
+        QPushButton* b = name ? PushButton(text, QString(name), this) : PushButton(text, id, this);
+        buttons_[id] = b;
+        layout->addWidget(b);
+        return b;
+    };
+    QPushButton* main = add("", ScanRun::kMainButton);
+    QFont bold = main->font();
+    bold.setBold(true);
+    main->setFont(bold);
+    main->setMinimumHeight(main->sizeHint().height() + 6);
+    add("Close", ScanRun::kCloseButton, "IDCANCEL");
+    add("Help", ScanRun::kHelpButton);
+
+    auto* readings = new QWidget(this);
+    auto* grid = new QGridLayout(readings);
+    grid->setContentsMargins(0, 4, 0, 4);
+    AddRow(grid, 0, "Point #", FieldLabel(fields, ScanRun::kPointField, readings));
+    AddRow(grid, 1, "I =", FieldLabel(fields, ScanRun::kCurrentField, readings));
+    AddRow(grid, 2, "Sym =", FieldLabel(fields, ScanRun::kSymmetryField, readings));
+    layout->addWidget(readings);
+
+    auto* temperatures = new QGroupBox("Temperature (K)", this);
+    auto* tgrid = new QGridLayout(temperatures);
+    AddRow(tgrid, 0, "Set", FieldLabel(fields, ScanRun::kSetField, temperatures));
+    AddRow(tgrid, 1, "Cryo", FieldLabel(fields, ScanRun::kCryoField, temperatures));
+    AddRow(tgrid, 2, "Sample", FieldLabel(fields, ScanRun::kSampleField, temperatures));
+    layout->addWidget(temperatures);
+
+    add("New Run", ScanRun::kNewRunButton);
+    add("Force Meas", ScanRun::kForceButton);
+    add("Next Temp", ScanRun::kNextButton);
+    layout->addStretch(1);
+
+    connect(main, &QPushButton::clicked, this, [this] { run_.PressMain(); });
+    connect(buttons_[ScanRun::kCloseButton], &QPushButton::clicked, this, [this] {
+        if (run_.Enabled(ScanRun::kCloseButton)) emit closeRequested();
+    });
+    connect(buttons_[ScanRun::kHelpButton], &QPushButton::clicked, this,
+            [] { ShowScanHelp(kHelpContext); });
+    connect(buttons_[ScanRun::kNewRunButton], &QPushButton::clicked, this,
+            [this] { run_.PressNewRun(); });
+    connect(buttons_[ScanRun::kForceButton], &QPushButton::clicked, this,
+            [this] { run_.PressForce(); });
+    connect(buttons_[ScanRun::kNextButton], &QPushButton::clicked, this,
+            [this] { run_.PressNextTemp(); });
+    connect(&run_, &ScanRun::changed, this, [this] { Follow(); });
+    run_.SetOwner(this);
+    setFixedWidth(150);
+    Follow();
+}
+
+TScanDlg::~TScanDlg() {
+    if (g_open == this) g_open = nullptr;
+}
+
+void TScanDlg::MarkClosed() {
+    if (g_open == this) g_open = nullptr;
+}
+
+TScanDlg* TScanDlg::Open() {
+    return g_open;
+}
+
+void TScanDlg::Follow() {
+    buttons_[ScanRun::kMainButton]->setText(
+        QString::fromStdString(run_.Fields().Get(ScanRun::kMainButton)));
+    for (auto& [id, button] : buttons_) button->setEnabled(run_.Enabled(id));
+}
+
+std::string TScanDlg::DumpLine() const {
+    std::string line = "window: SCANPANEL";
+    for (const auto& [id, text] : run_.Fields().All()) line += " " + std::to_string(id) + "=" + text;
+    std::string enabled;
+    for (const auto& [id, button] : buttons_)
+        if (button->isEnabled()) enabled += (enabled.empty() ? "" : ",") + std::to_string(id);
+    return line + " enabled=" + (enabled.empty() ? "-" : enabled);
+}
