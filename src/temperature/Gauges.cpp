@@ -39,17 +39,22 @@ void TPercentControl::Show(int percent) {
     update();
 }
 
+// Every gauge's bar starts at the same place, whatever its scale's left end
+// says, so gauges stacked on a panel line up.
+static int BarLeft(const QFontMetrics& fm) {
+    return kMargin + fm.horizontalAdvance("Atm") / 2;
+}
+
 QSize TPercentControl::sizeHint() const {
     const QFontMetrics fm(font());
-    const int width = std::max(kBarLength + fm.horizontalAdvance(high_) + 2 * kMargin,
-                               fm.horizontalAdvance(label_) + 2 * kMargin);
-    return QSize(width + fm.horizontalAdvance(low_), 2 * fm.height() + kBarHeight + 6 + 2 * kMargin);
+    const int bar = BarLeft(fm) + kBarLength + fm.horizontalAdvance(high_) / 2 + kMargin;
+    const int width = std::max(bar, fm.horizontalAdvance(label_) + 2 * kMargin);
+    return QSize(width, 2 * fm.height() + kBarHeight + 6 + 2 * kMargin);
 }
 
 QRect TPercentControl::BarRect() const {
     const QFontMetrics fm(font());
-    const int left = kMargin + fm.horizontalAdvance(low_) / 2;
-    return QRect(left, kMargin + fm.height() + 1, kBarLength, kBarHeight);
+    return QRect(BarLeft(fm), kMargin + fm.height() + 1, kBarLength, kBarHeight);
 }
 
 void TPercentControl::paintEvent(QPaintEvent*) {
@@ -59,7 +64,7 @@ void TPercentControl::paintEvent(QPaintEvent*) {
     const QColor text = pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                   QPalette::WindowText);
     p.setPen(text);
-    p.drawText(QPoint(kMargin, kMargin + fm.ascent()), label_);
+    p.drawText(QPoint(BarRect().left(), kMargin + fm.ascent()), label_);
 
     const QRect bar = BarRect();
     p.fillRect(bar, pal.color(QPalette::Base));

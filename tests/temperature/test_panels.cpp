@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -355,4 +358,73 @@ TEST_F(PidEditorTest, AddUpdateDeleteAndTheThirteenth) {
     Control<QLineEdit>(editor, "field102")->setText("x");
     editor.AddUpdate();
     EXPECT_FALSE(itc.Table()->Find(30));
+}
+
+// Every panel laid out as shown: no control is smaller than it needs, so no
+// text is clipped. With VANTRIS_SCREENSHOT_DIR set the panels are saved as
+// PNG files there, to be looked at.
+class PanelLayoutTest : public TemperatureFixture {
+  protected:
+    void Check(QDialog& panel, const QString& name) {
+        panel.show();
+        panel.adjustSize();
+        QApplication::processEvents();
+        for (QWidget* w : panel.findChildren<QWidget*>()) {
+            if (!w->isVisible() || qobject_cast<QLineEdit*>(w) || w->inherits("QGroupBox")) continue;
+            const QSize need = w->minimumSizeHint();
+            EXPECT_GE(w->width(), need.width()) << name.toStdString() << " "
+                                                << w->objectName().toStdString();
+            EXPECT_GE(w->height(), need.height()) << name.toStdString() << " "
+                                                  << w->objectName().toStdString();
+        }
+        const QString dirName = qEnvironmentVariable("VANTRIS_SCREENSHOT_DIR");
+        if (!dirName.isEmpty()) {
+            QDir().mkpath(dirName);
+            panel.grab().save(QDir(dirName).filePath(name + ".png"));
+        }
+    }
+};
+
+TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
+    AddEntry(ControllerKind::LN2, Tpid{77, 25, 50, 50, 1, 10, 0});
+    AddEntry(ControllerKind::LN2, Tpid{150, 30, 40, 40, 1, 10, 0});
+    AddEntry(ControllerKind::ITC5, Tpid{2, 10, 5, 0, 1, 1, 1});
+    AddEntry(ControllerKind::ITC5, Tpid{77, 15, 10, 0, 2, 2, 2});
+    {
+        LN2Func ln2;
+        TTempLN2 panel(nullptr, ln2);
+        bus->Reply("1500");
+        panel.Open();
+        bus->Replies({"1487", "32750", "1.000E-01"});
+        bus->Poll(0);
+        panel.Tick();
+        Check(panel, "LN2PANEL");
+        TEditPIDDlg editor(nullptr, ln2);
+        Control<QComboBox>(editor, "field110")->setCurrentIndex(1);
+        Check(editor, "PIDEDIT-LN2");
+    }
+    {
+        ITC5Func itc;
+        TTempITC5 panel(nullptr, itc);
+        bus->Replies({"ITC5 Version 1.00", "R+0800"});
+        panel.Open();
+        bus->Replies({"X0A1C1S0H2", "R+0803", "R+0795", "R+355", "R+420"});
+        panel.Tick();
+        Check(panel, "ITC5PANEL");
+        TEditPIDDlg editor(nullptr, itc);
+        Control<QComboBox>(editor, "field110")->setCurrentIndex(0);
+        Check(editor, "PIDEDIT-ITC5");
+    }
+    {
+        HotFunc hot(nullptr);
+        TTempHot panel(nullptr, hot);
+        Control<QLineEdit>(panel, "field101")->setText("373.9");
+        panel.Set();
+        panel.Read();
+        Check(panel, "HOTPANEL");
+    }
+    TTemp open;
+    open.SetTemperature(293.0);
+    TTempOpen panel(nullptr, open);
+    Check(panel, "OPENTEMP");
 }
