@@ -27,11 +27,14 @@ ITC5Func::ITC5Func() : TTempCon(ControllerKind::ITC5) {
 }
 
 std::string ITC5Func::Ask(const std::string& command) {
+    if (!InstrumentLive()) throw xgpib("No instrument: the program runs in demo mode.");
     Bus().ItcWrite(command);
     return Bus().ItcRead();
 }
 
 void ITC5Func::Send(const std::string& command) {
+    // The panel's boxes still work in demo mode; nothing goes out.
+    if (!InstrumentLive()) return;
     Bus().ItcWrite(command);
 }
 

@@ -28,6 +28,9 @@ class ThallTest : public ::testing::Test {
         Registry().Set(kSystem, {RegistryStore::String("bufAmp Port", port),
                                  RegistryStore::String("ID1", "Wafer ID"),
                                  RegistryStore::Binary("bufAmp Installed", {installed})});
+        // The LN2 controller's PID key, as the installer writes it (a missing
+        // key is shown at start-up).
+        Registry().Set(std::string(kSystem) + "\\RT4450\\77", {RegistryStore::Dword("P", 25)});
     }
     // Starts up with the given switches; the bus the program gets is kept.
     bool Start(const std::vector<std::string>& switches, ScriptedBus* prepared = nullptr) {

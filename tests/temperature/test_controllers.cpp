@@ -191,6 +191,8 @@ TEST_F(Itc5Test, DemoModeSendsNothingOnTheUnopenedBus) {
     EXPECT_NO_THROW(itc.ReadTemperature());
     EXPECT_NO_THROW(itc.SetControl(1, 0));
     EXPECT_NO_THROW(itc.ReadCryostat());
+    EXPECT_NO_THROW(itc.Send("$C1"));  // the panel's boxes in demo mode
+    EXPECT_THROW(itc.Identify(), xgpib);
     EXPECT_DOUBLE_EQ(itc.setPoint, 80.0);
 }
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QRadioButton>
 
 #include "Gauges.h"
@@ -233,6 +234,30 @@ TEST_F(Itc5PanelTest, SetClampsToFiveHundred) {
     panel->Set();
     EXPECT_EQ(bus->LogStarting("IW $T").front(), "IW $T500.0");
     EXPECT_EQ(edit->text(), "500.0");
+}
+
+namespace {
+void PressReturn(QWidget& target) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&target, &press);
+}
+}  // namespace
+
+TEST_F(Itc5PanelTest, EnterInTheEditSetsUnderComputerControlElseCloses) {
+    panel->show();
+    Tick("X0A0C1S0H1");
+    auto* edit = Control<QLineEdit>(*panel, "field101");
+    edit->setFocus();
+    QApplication::processEvents();
+    edit->setText("80");
+    PressReturn(*edit);
+    EXPECT_EQ(bus->LogStarting("IW $T").size(), 1u);
+    EXPECT_TRUE(panel->isVisible());
+    Tick("X0A0C0S0H1");  // computer control off
+    edit->setFocus();
+    PressReturn(*edit);
+    EXPECT_EQ(bus->LogStarting("IW $T").size(), 1u);
+    EXPECT_FALSE(panel->isVisible());
 }
 
 TEST_F(Itc5PanelTest, FailingTickStopsTheTimer) {
