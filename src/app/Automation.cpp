@@ -137,6 +137,8 @@ QWidget* FindWindow(const std::string& resource) {
 }
 
 bool NamesWindow(const RunItem& item, QWidget& window) {
+    // A dump shows whatever is open, so it goes into the open window's loop.
+    if (item.dump) return true;
     if (!item.IsControl()) return false;
     return Named(&window, item.resource) ||
            window.findChild<QWidget*>(QString::fromStdString(item.resource)) != nullptr;
@@ -347,7 +349,10 @@ struct Runner {
         StallProbe probe;
         const double wall0 = WallSeconds(), cpu0 = CpuSeconds();
         if (timing) probe.Start();
-        if (item.IsControl()) {
+        if (item.dump) {
+            for (const std::string& line : DumpLines(frame)) std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        } else if (item.IsControl()) {
             RunControl(item);
         } else if (!frame.Command(item.id)) {
             std::fprintf(stderr, "run: command %d is not available now\n", item.id);

@@ -98,7 +98,10 @@ bool ParseItem(const std::string& part, RunItem& item, std::string& error) {
     const std::string target = body.substr(0, eq);
     const std::size_t dot = target.find('.');
     bool ok = false;
-    if (dot == std::string::npos) {
+    if (body == "DUMP") {
+        item.dump = true;
+        ok = true;
+    } else if (dot == std::string::npos) {
         ok = eq == std::string::npos && ParseId(target, item.id);
     } else {
         item.resource = target.substr(0, dot);
@@ -124,6 +127,7 @@ bool ParseItem(const std::string& part, RunItem& item, std::string& error) {
 }  // namespace
 
 std::string RunItem::Spelling() const {
+    if (dump) return "DUMP";
     if (!IsControl()) return std::to_string(id);
     return resource + "." + std::to_string(control) + (hasText ? "=" + text : "");
 }

@@ -14,6 +14,7 @@ struct RunItem {
     std::string resource;  // the window's resource name ("LOGFILE", "WAIT")
     int control = 0;       // the control's id in that window
     bool hasText = false;  // "=TEXT" given
+    bool dump = false;     // "DUMP": the program's state printed now, inside any open window
     std::string text;
     double delaySeconds = -1.0;  // >= 0: issued that long after the previous item started
 

@@ -88,4 +88,9 @@ TEST(CommandLine, RunItemsNameCommandsOrControlsOfWindows) {
                             "52,250@nan", "52,250@86400.5"})
         EXPECT_FALSE(Parse({"--run", bad}).error.empty()) << bad;
     EXPECT_TRUE(Parse({"--run", "52,250@86400"}).error.empty());
+    const auto dump = Parse({"--run", "40,DUMP,LN2PANEL.1"});
+    ASSERT_TRUE(dump.error.empty()) << dump.error;
+    EXPECT_TRUE(dump.run[1].dump);
+    EXPECT_EQ(dump.run[1].Spelling(), "DUMP");
+    EXPECT_FALSE(Parse({"--run", "40,DUMP=1"}).error.empty());
 }

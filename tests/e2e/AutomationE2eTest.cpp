@@ -53,6 +53,19 @@ TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable)
     EXPECT_TRUE(taken);
 }
 
+TEST_F(AutomationE2eTest, ADumpItemShowsTheWindowThatIsOpen) {
+    // Carried into the LN2 panel's loop: the panel's fields while it is up.
+    ProgramResult r = run_.Run({"/n", "--time-scale", "0.01", "--simulate", "--run",
+                                "40,LN2PANEL.101=150,DUMP,LN2PANEL.1", "--answer", "OK",
+                                "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    bool panelShown = false;
+    for (const auto& line : r.All("window"))
+        panelShown = panelShown || line.rfind("LN2PANEL ", 0) == 0;
+    EXPECT_TRUE(panelShown);
+    EXPECT_EQ(r.All("caption").size(), 2u);  // the item's dump and the closing one
+}
+
 TEST_F(AutomationE2eTest, WhatTheProgramCannotRunWithIsRefusedWithItsRange) {
     ProgramResult r = run_.Run({"--simulate", "--set", "Current=50000", "--dump"});
     EXPECT_EQ(r.exitCode, 2);
