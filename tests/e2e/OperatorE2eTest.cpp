@@ -50,7 +50,9 @@ namespace {
 TEST(OperatorRack, BlastingOpensOnTheDefaultRackAndIsRefusedWithTheAmplifierAttached) {
     ProgramRun run;
     run.InitRegistry();
-    // COM1 holds nothing by default: no amplifier answers, the blast dialog opens.
+    // The rack's COM1 holds nothing by default: the port opens, no amplifier
+    // answers, the blast dialog opens.
+    ASSERT_TRUE(run.AttachBufferAmplifierPort());
     ProgramResult r =
         run.Run({"--time-scale", "0.01", "--simulate", "--run", "43", "--answer", "OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;

@@ -42,19 +42,33 @@ ProgramRun::~ProgramRun() {
     QDir(QString::fromStdString(folder_)).removeRecursively();
 }
 
+namespace {
+bool ReplaceInFile(const std::string& path, const std::string& from, const std::string& to) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    const auto at = text.find(from);
+    if (at == std::string::npos) return false;
+    text.replace(at, from.size(), to);
+    std::ofstream(path, std::ios::binary) << text;
+    return true;
+}
+}  // namespace
+
 void ProgramRun::InitRegistry(const std::string& program) {
     Run({"--init-registry"}, program, 30000);
+    // Without the rack, COM1 would be this machine's own first serial port,
+    // which another test may hold at that moment: the tests' installation
+    // has no buffer amplifier port unless a test attaches one.
+    ReplaceInFile(registry_, "\"bufAmp Port\"=\"COM1\"", "\"bufAmp Port\"=\"\"");
+}
+
+bool ProgramRun::AttachBufferAmplifierPort() {
+    return ReplaceInFile(registry_, "\"bufAmp Port\"=\"\"", "\"bufAmp Port\"=\"COM1\"");
 }
 
 bool ProgramRun::SetBufferAmplifierInstalled() {
-    std::ifstream in(registry_, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    const std::string from = "\"bufAmp Installed\"=hex:00";
-    const auto at = text.find(from);
-    if (at == std::string::npos) return false;
-    text.replace(at, from.size(), "\"bufAmp Installed\"=hex:01");
-    std::ofstream(registry_, std::ios::binary) << text;
-    return true;
+    AttachBufferAmplifierPort();
+    return ReplaceInFile(registry_, "\"bufAmp Installed\"=hex:00", "\"bufAmp Installed\"=hex:01");
 }
 
 std::string ProgramRun::WriteFile(const std::string& name, const std::string& text) {

@@ -31,6 +31,9 @@ class ProgramRun {
     // Marks the buffer amplifier installed in the settings file, as its
     // engineering page would. False when the file has no such value.
     bool SetBufferAmplifierInstalled();
+    // Names COM1 as the buffer amplifier's port again (the installer's choice;
+    // InitRegistry leaves it out). False when the file has no such value.
+    bool AttachBufferAmplifierPort();
     // Writes a file into the folder (a rack configuration), returns its path.
     std::string WriteFile(const std::string& name, const std::string& text);
     ProgramResult Run(const std::vector<std::string>& args,
