@@ -55,6 +55,8 @@ void OpenScanPanel(MainFrame& frame, ScanRun& run) {
     auto* panel = new TScanDlg(run, dock);
     dock->setWidget(panel);
     frame.addDockWidget(Qt::LeftDockWidgetArea, dock);
+    // Added to a frame that is already shown, a dock stays hidden until told.
+    dock->show();
     run.PanelOpened();
     QPointer<TScanAcq> live = ScanWindows::Live();
     QPointer<QWidget> sub = live ? live->parentWidget() : nullptr;
