@@ -17,10 +17,19 @@ void Check(bool ok) {
 
 void CheckItems(const std::vector<RunItem>& items) {
     for (std::size_t i = 0; i < items.size(); ++i) {
-        Check(items[i].id >= 1 && items[i].id <= 65535);
-        // A delay is either unset or a real, non-negative number of seconds.
-        Check(items[i].delaySeconds == -1.0 ||
-              (std::isfinite(items[i].delaySeconds) && items[i].delaySeconds >= 0.0));
+        // A menu command, a control of a window, or a dump: exactly one.
+        const RunItem& item = items[i];
+        if (item.dump) {
+            Check(item.id == 0 && !item.IsControl());
+        } else if (item.IsControl()) {
+            Check(item.id == 0 && item.control >= 1 && item.control <= 65535);
+        } else {
+            Check(item.id >= 1 && item.id <= 65535);
+        }
+        // A delay is either unset or a real number of seconds that fits a timer.
+        Check(item.delaySeconds == -1.0 ||
+              (std::isfinite(item.delaySeconds) && item.delaySeconds >= 0.0 &&
+               item.delaySeconds <= kMaxRunDelaySeconds));
         if (i == 0) Check(items[i].delaySeconds == -1.0);
     }
 }
@@ -48,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CommandLine line = ParseCommandLine(args);
     if (line.error.empty()) {
         CheckItems(line.run);
-        Check(line.controllerKind >= 0 && line.controllerKind <= 3);
+        Check(KindFromNumber(KindNumber(line.controllerKind)).has_value());
         Check(std::isfinite(line.timeScale) && line.timeScale >= 0.0);
     }
     return 0;

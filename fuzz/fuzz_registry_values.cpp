@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte: bit 0 with a controller (scan values and page set-up
     // are read), the rest of the input is the values in query order.
     Config() = RunConfig();
-    Config().controllerKind = (data[0] & 1) ? 1 : 0;
+    Config().controllerKind = (data[0] & 1) ? ControllerKind::LN2 : ControllerKind::None;
     Settings() = MeasurementSettings();
     Specimen() = SpecimenData();
     Style() = GraphStyle();
