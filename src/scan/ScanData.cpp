@@ -143,6 +143,9 @@ ScanFileRead ReadScanFile(std::istream& in) {
     d.ResetExtents(true);
     d.count = 0;
     d.current = 0;
+    // Whatever the file holds, the flag says what its points are: an empty
+    // read is not left with the flag of whatever was read before.
+    d.resistivityOnly = !d.HasConcentration();
     if (!r.thicknessRead) return r;
     while (d.count < ScanData::kSlots) {
         ScanPoint p;
