@@ -2,6 +2,7 @@
 #include "TemperatureState.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "GpibBus.h"
@@ -101,7 +102,10 @@ Stabilization& StabilizationState() {
 void ApplyLn2Margins(const Tpid& entry) {
     auto& s = StabilizationState();
     s.stabilityMargin = entry.M1;
-    s.stabilizeTicks = 2 * entry.M2;
+    // Two ticks a second; a stabilising time from the registry of any size
+    // (or below zero) must not wrap the count.
+    const long long ticks = 2LL * entry.M2;
+    s.stabilizeTicks = static_cast<int>(std::clamp<long long>(ticks, 0, INT_MAX));
 }
 
 void ApplyItc5Margins(const Tpid& entry) {

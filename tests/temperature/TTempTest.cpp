@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QTemporaryDir>
 
 #include "FileRegistryStore.h"
@@ -49,6 +51,11 @@ TEST(Stabilization, MarginsFromTheSelectedEntry) {
     ApplyLn2Margins(Tpid{77, 25, 50, 50, 1, 10, 0});
     EXPECT_DOUBLE_EQ(StabilizationState().stabilityMargin, 1.0);
     EXPECT_EQ(StabilizationState().stabilizeTicks, 20);
+    // A stabilising time the count cannot hold stops at the largest count.
+    ApplyLn2Margins(Tpid{77, 25, 50, 50, 1, INT32_MAX, 0});
+    EXPECT_EQ(StabilizationState().stabilizeTicks, INT_MAX);
+    ApplyLn2Margins(Tpid{77, 25, 50, 50, 1, -5, 0});
+    EXPECT_EQ(StabilizationState().stabilizeTicks, 0);
 }
 
 TEST(Stabilization, DriftTestAveragesOrRepeats) {
