@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     const long rss1 = MaxRssKb();
 
     t0 = Now();
-    const std::string awk = "awk -F, 'tolower($3)==\"gaas\"' " + path + " > /tmp/vantris_bench_awk.txt";
+    const std::string awk =
+        "awk -F, 'tolower($3)==\"gaas\"' " + path + " > /tmp/vantris_bench_awk.txt";
     const int awkStatus = std::system(awk.c_str());
     const double awkSeconds = Now() - t0;
 

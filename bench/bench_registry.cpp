@@ -28,9 +28,10 @@ std::string Generate(long values, long perKey) {
     char line[128];
     for (long i = 0; i < values; ++i) {
         if (i % perKey == 0) {
-            std::snprintf(line, sizeof line,
-                          "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall\\Settings\\set%07ld]\r\n",
-                          i / perKey);
+            std::snprintf(
+                line, sizeof line,
+                "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall\\Settings\\set%07ld]\r\n",
+                i / perKey);
             text += line;
         }
         if (i % 3 == 2) {

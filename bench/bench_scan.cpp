@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
     std::string text = "W\r\nB\r\nD\r\nM\r\n1\r\n";
     for (int i = 0; i < 100; ++i) {
         const double t = 80 + i * 2.2;
-        text += PointLine({t, 1e-3 * std::exp(900 / t), 1e-3, (i % 3 ? -1 : 1) * 1e17 * std::exp(-900 / t), 3000 - 10.0 * i}) + "\r\n";
+        text += PointLine({t, 1e-3 * std::exp(900 / t), 1e-3,
+                           (i % 3 ? -1 : 1) * 1e17 * std::exp(-900 / t), 3000 - 10.0 * i}) +
+                "\r\n";
     }
     TScanRead graph;
     graph.resize(1600, 1000);

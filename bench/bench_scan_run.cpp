@@ -88,24 +88,27 @@ int main(int argc, char** argv) {
 
     // Five points from 300 to 200 K in equal steps, the stage starting at 293 K.
     const Timing idle = Whole(folder, {"/n", sim, "--run", "54"}, scale);
-    const Timing scan = Whole(folder,
-                          {"/n", sim, "--set", "ScanTstart=300,ScanTstop=200,ScanNpoints=5,DataDir=" + folder,
-                           "--run", "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK"},
-                          scale);
+    const Timing scan =
+        Whole(folder,
+              {"/n", sim, "--set", "ScanTstart=300,ScanTstop=200,ScanNpoints=5,DataDir=" + folder,
+               "--run", "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK"},
+              scale);
     if (alone.size() == 2) {
         double instrument = 0, from = 293;
         for (int i = 0; i < 5; ++i) {
             const double to = 300 - 25.0 * i;
             // Until within the margin, seen at the next tick, then the settling ticks.
-            const double approach = std::fabs(to - from) > margin ? tau * std::log(std::fabs(to - from) / margin) : 0;
+            const double approach =
+                std::fabs(to - from) > margin ? tau * std::log(std::fabs(to - from) / margin) : 0;
             instrument += std::ceil(approach / tick) * tick + settleTicks * tick + measure;
             from = to;
         }
         // The scan's own wall time: the run less the program's start and end.
         const double wall = (scan.wall - idle.wall) / scale;
-        std::printf("scan of 5 points at time scale %.2f: %.1f s (rack), instrument %.1f s "
-                    "(approach + settling ticks + %.1f s of measurement a point), ratio %.3f\n",
-                    scale, wall, instrument, measure, wall / instrument);
+        std::printf(
+            "scan of 5 points at time scale %.2f: %.1f s (rack), instrument %.1f s "
+            "(approach + settling ticks + %.1f s of measurement a point), ratio %.3f\n",
+            scale, wall, instrument, measure, wall / instrument);
     } else {
         std::printf("scan: no timing lines for the measurements\n");
     }
@@ -114,10 +117,11 @@ int main(int argc, char** argv) {
     // paused after 20 s.
     ReplaceInFile(folder + "/Hall.reg", "\"Sec\"=dword:0000000a", "\"Sec\"=dword:00002710");
     const Timing startup = Whole(folder, {"/n", sim, "--run", "54"}, 1.0);
-    const Timing wait = Whole(folder,
-                          {"/n", sim, "--set", "ScanTstart=300,ScanTstop=200,ScanNpoints=5,DataDir=" + folder,
-                           "--run", "54,SCANPANEL.107,SCANPANEL.107,SCANPANEL.107@20", "--answer", "OK"},
-                          1.0);
+    const Timing wait =
+        Whole(folder,
+              {"/n", sim, "--set", "ScanTstart=300,ScanTstop=200,ScanNpoints=5,DataDir=" + folder,
+               "--run", "54,SCANPANEL.107,SCANPANEL.107,SCANPANEL.107@20", "--answer", "OK"},
+              1.0);
     const double waitWall = wait.wall - startup.wall, waitCpu = wait.cpu - startup.cpu;
     std::printf("waiting for stability: wall %.1f s, cpu %.3f s = %.2f %% of one core\n", waitWall,
                 waitCpu, 100.0 * waitCpu / waitWall);

@@ -86,17 +86,18 @@ void Measure(const char* name, Panel& panel, double seconds, int periodMs) {
         longestTick = std::max(longestTick, ms);
         total += ms;
     }
-    std::printf("%s: period=%d ms wall=%.2f s cpu=%.4f s cpu_use=%.3f %% of a core "
-                "longest_stall=%.2f ms tick_mean=%.3f ms tick_longest=%.3f ms (reads %s)\n",
-                name, periodMs, elapsed, cpu, 100.0 * cpu / elapsed, stall, total / kTicks,
-                longestTick, panel.Fields().Get(periodMs == TTempLN2::kTickMs ? 102 : 103).c_str());
+    std::printf(
+        "%s: period=%d ms wall=%.2f s cpu=%.4f s cpu_use=%.3f %% of a core "
+        "longest_stall=%.2f ms tick_mean=%.3f ms tick_longest=%.3f ms (reads %s)\n",
+        name, periodMs, elapsed, cpu, 100.0 * cpu / elapsed, stall, total / kTicks, longestTick,
+        panel.Fields().Get(periodMs == TTempLN2::kTickMs ? 102 : 103).c_str());
     panel.reject();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
     QTemporaryDir dir;

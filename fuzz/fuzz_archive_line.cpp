@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (out) {
         SortOptions options;
         options.key = size > 0 ? data[0] % 4 : 0;
-        options.sortString = size > 1 ? std::string(bytes + 1, std::min<std::size_t>(size - 1, 3)) : "x";
+        options.sortString =
+            size > 1 ? std::string(bytes + 1, std::min<std::size_t>(size - 1, 3)) : "x";
         options.bulk = size > 4 && (data[4] & 1);
         WriteSortTable(in, out, options);
         std::fclose(out);

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--seconds" && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
         } else {
-            std::fprintf(stderr, "usage: vantris_hotstage_pty [--config FILE] [--mute] [--seconds N]\n");
+            std::fprintf(stderr,
+                         "usage: vantris_hotstage_pty [--config FILE] [--mute] [--seconds N]\n");
             return 2;
         }
     }

@@ -106,7 +106,8 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
         qputenv("VANTRIS_TIME_SCALE", QByteArray::number(line.timeScale, 'g', 17));
         TimeScale::SetFactor(line.timeScale);
     }
-    if (!line.dateTime.empty()) qputenv("VANTRIS_DATETIME", QByteArray::fromStdString(line.dateTime));
+    if (!line.dateTime.empty())
+        qputenv("VANTRIS_DATETIME", QByteArray::fromStdString(line.dateTime));
     ReportUnreadableDateTime();
 
     g_previousHandler = qInstallMessageHandler(FilterMessages);
@@ -177,8 +178,9 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
 
     if (!line.open.empty()) {
         if (!frame.ScanMode()) {
-            std::fprintf(stderr, "--open: scan files open only with a temperature controller "
-                                 "(/n, /h, /g or /y)\n");
+            std::fprintf(stderr,
+                         "--open: scan files open only with a temperature controller "
+                         "(/n, /h, /g or /y)\n");
             return 2;
         }
         OpenScanFiles(frame, line.open);

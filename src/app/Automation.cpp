@@ -457,8 +457,8 @@ int Responder::AnswerDialog(QDialog& dialog, const Prompt::Record& record) {
         onDialog = nullptr;
         answer = ScriptedResponder::AnswerDialog(open, record);
         onDialog = saved;
-        if (open.isVisible()) open.done(answer == Prompt::IDOK ? QDialog::Accepted
-                                                               : QDialog::Rejected);
+        if (open.isVisible())
+            open.done(answer == Prompt::IDOK ? QDialog::Accepted : QDialog::Rejected);
     });
     const int result = dialog.exec();
     dialog.setProperty("vantrisCarried", false);

@@ -72,8 +72,8 @@ struct MeasurementWindows {
     // The windows as the operator sees them: their frames in the client area.
     std::vector<QWidget*> Frames() const {
         std::vector<QWidget*> frames;
-        for (MeasurementWindow* w : std::initializer_list<MeasurementWindow*>{check, iv, vanDerPauw,
-                                                                             bar, hall}) {
+        for (MeasurementWindow* w :
+             std::initializer_list<MeasurementWindow*>{check, iv, vanDerPauw, bar, hall}) {
             QWidget* sub = w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr;
             frames.push_back(sub ? sub : w);
         }
@@ -159,18 +159,23 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     // With no printer at all the print commands are greyed, the scan menu's
     // whole Print submenu with them.
     auto available = [printer] { return printer->Available(); };
-    frame.Register(69, {[&frame, printer] { PrintResults(frame, *printer); }, false, available, {}});
-    frame.Register(68, {[&frame, printer] { printer->Setup(&frame); }, false,
-                        frame.ScanMode() ? std::function<bool()>(available) : nullptr, {}});
+    frame.Register(69,
+                   {[&frame, printer] { PrintResults(frame, *printer); }, false, available, {}});
+    frame.Register(68, {[&frame, printer] { printer->Setup(&frame); },
+                        false,
+                        frame.ScanMode() ? std::function<bool()>(available) : nullptr,
+                        {}});
     if (frame.ScanMode())
-        frame.Register(64, {[&frame, printer] { PrintGraph(frame, *printer); }, false,
+        frame.Register(64, {[&frame, printer] { PrintGraph(frame, *printer); },
+                            false,
                             [printer] { return printer->Available() && ScanWindows::Active(); },
                             {}});
     Automation::AddDumpSection([printer](std::vector<std::string>& lines) {
         DumpArchive(lines);
-        lines.push_back(Printf("printer: default=%d available=%d last=%s",
-                               printer->HasDefaultPrinter() ? 1 : 0, printer->Available() ? 1 : 0,
-                               printer->LastOutput().empty() ? "-" : printer->LastOutput().c_str()));
+        lines.push_back(
+            Printf("printer: default=%d available=%d last=%s", printer->HasDefaultPrinter() ? 1 : 0,
+                   printer->Available() ? 1 : 0,
+                   printer->LastOutput().empty() ? "-" : printer->LastOutput().c_str()));
     });
 }
 
@@ -279,10 +284,8 @@ void BindModules(MainFrame& frame, Thall& thall) {
     Automation::AddDumpSection([](std::vector<std::string>& lines) { DumpRecords(lines); });
 
     BindArchiveAndPrinting(frame, thall);
-    frame.Register(40, {[&frame, temperature] { ShowTemperaturePanel(&frame, *temperature); },
-                        false,
-                        {},
-                        {}});
+    frame.Register(
+        40, {[&frame, temperature] { ShowTemperaturePanel(&frame, *temperature); }, false, {}, {}});
     frame.Register(41, {[&frame, temperature] { ShowPidEditor(&frame, *temperature); },
                         false,
                         [temperature] { return PidEditorEnabled(*temperature); },
@@ -339,8 +342,8 @@ void BindModules(MainFrame& frame, Thall& thall) {
         const auto windows = g_windows.All();
         for (std::size_t i = 0; i < windows.size(); ++i)
             if (windows[i] && frames[i])
-                shown += " " + windows[i]->ResourceName() + "=" +
-                         (frames[i]->isVisible() ? "1" : "0");
+                shown +=
+                    " " + windows[i]->ResourceName() + "=" + (frames[i]->isVisible() ? "1" : "0");
         lines.push_back(shown);
         if (g_windows.iv) DumpIVCurve(lines, *g_windows.iv);
         AutoSet::DumpAutoSet(lines);

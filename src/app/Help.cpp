@@ -22,10 +22,10 @@ struct Topic {
 // One page per window with a Help button or key; the PID editor serves both
 // controllers from one page, each at its own section.
 constexpr Topic kTopics[] = {
-    {0, "index.html"},          {kUsingHelp, "using.html"},      {5, "depletion.html"},
-    {7, "current.html"},        {8, "delays.html"},              {9, "scattering.html"},
-    {10, "scanpanel.html"},     {11, "scansetup.html"},          {16, "ln2panel.html"},
-    {17, "itc5panel.html"},     {58, "pideditor.html#ln2"},      {59, "pideditor.html#itc5"},
+    {0, "index.html"},      {kUsingHelp, "using.html"}, {5, "depletion.html"},
+    {7, "current.html"},    {8, "delays.html"},         {9, "scattering.html"},
+    {10, "scanpanel.html"}, {11, "scansetup.html"},     {16, "ln2panel.html"},
+    {17, "itc5panel.html"}, {58, "pideditor.html#ln2"}, {59, "pideditor.html#itc5"},
 };
 
 QPointer<HelpWindow> g_window;

@@ -101,8 +101,8 @@ HelpWindow::HelpWindow(const std::string& folder, QWidget* owner)
 void HelpWindow::ShowPage(const std::string& page) {
     const QString text = QString::fromStdString(page);
     const int hash = text.indexOf('#');
-    QUrl url = QUrl::fromLocalFile(QDir(QString::fromStdString(folder_))
-                                       .absoluteFilePath(hash < 0 ? text : text.left(hash)));
+    QUrl url = QUrl::fromLocalFile(
+        QDir(QString::fromStdString(folder_)).absoluteFilePath(hash < 0 ? text : text.left(hash)));
     if (hash >= 0) url.setFragment(text.mid(hash + 1));
     browser_->setSource(url);
 }

@@ -76,8 +76,8 @@ ResultsPageText CurrentResultsPage() {
     t.width = sp.Width;
     const MeasurementSettings& st = Settings();
     const CurrentUnit unit = CurrentUnitFor(st.Iunits);
-    t.currentLine = Printf("I-meas: %.3lg %s %s", st.Current * unit.factor, unit.logText,
-                           st.AC ? "AC" : "DC");
+    t.currentLine =
+        Printf("I-meas: %.3lg %s %s", st.Current * unit.factor, unit.logText, st.AC ? "AC" : "DC");
     t.temperature = ControllerText();
     t.tesla = st.Tesla;
     t.targetVoltage = sp.Shape == 0 ? st.TargVrVDP : st.TargVrBar;

@@ -267,9 +267,10 @@ void MainFrame::BuildLogField() {
     statusBar()->addPermanentWidget(logField_, 1);
     statusBar()->setSizeGripEnabled(true);
     auto show = [this] {
-        logField_->setText(Log().IsOpen()
-                               ? QString("Log file: %1").arg(QString::fromLocal8Bit(Log().Name().c_str()))
-                               : QString("No log file open"));
+        logField_->setText(
+            Log().IsOpen()
+                ? QString("Log file: %1").arg(QString::fromLocal8Bit(Log().Name().c_str()))
+                : QString("No log file open"));
     };
     show();
     Log().SetChangeListener(show);

@@ -44,9 +44,9 @@ std::vector<MenuEntry> BuildMenu(bool scan) {
         menu.push_back(Sub(
             "&Graph",
             {Item("Set Scale...", 71), Item("Auto Scale", 72), Separator(), Item("Inverse T", 74),
-             Item("Fit Activation", 87), Separator(), Item("Conc.+ Mobility", 75), Item("Res.+ Hall Coef", 76),
-             Item("Concentration", 77), Item("Resistivity", 78), Separator(),
-             Sub("Clipboard", {Item("Bitmap", 85), Item("Metafile", 86)}),
+             Item("Fit Activation", 87), Separator(), Item("Conc.+ Mobility", 75),
+             Item("Res.+ Hall Coef", 76), Item("Concentration", 77), Item("Resistivity", 78),
+             Separator(), Sub("Clipboard", {Item("Bitmap", 85), Item("Metafile", 86)}),
              Sub("Features",
                  {Item("Grid Lines", 81), Item("Change Title", 80), Item("Delete Comments", 82)}),
              Sub("Style", {Item("Data Points...", 120), Item("Frame Color...", 121),
@@ -89,10 +89,9 @@ std::vector<Accelerator> BuildAccelerators(bool scan) {
     if (scan) {
         // Qt cannot tell the plain keys "N" and "n" apart: the capitals are
         // bound as Shift+N and Shift+R.
-        const std::vector<Accelerator> scanKeys = {{"E", 55}, {"F", 71},       {"A", 72},
-                                                   {"T", 74}, {"Shift+N", 75}, {"Shift+R", 76},
-                                                   {"N", 77}, {"R", 78},       {"G", 81},
-                                                   {"Shift+E", 87}};
+        const std::vector<Accelerator> scanKeys = {
+            {"E", 55},       {"F", 71}, {"A", 72}, {"T", 74}, {"Shift+N", 75},
+            {"Shift+R", 76}, {"N", 77}, {"R", 78}, {"G", 81}, {"Shift+E", 87}};
         keys.insert(keys.end(), scanKeys.begin(), scanKeys.end());
     }
     return keys;

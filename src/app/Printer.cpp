@@ -35,8 +35,8 @@ constexpr double kMaxMarginMm = 100.0;
 
 QMarginsF MarginsMm(const PageSetup& page) {
     const auto& m = page.margins;
-    return QMarginsF(m[0] / kMarginUnitsPerMm, m[1] / kMarginUnitsPerMm,
-                     m[2] / kMarginUnitsPerMm, m[3] / kMarginUnitsPerMm);
+    return QMarginsF(m[0] / kMarginUnitsPerMm, m[1] / kMarginUnitsPerMm, m[2] / kMarginUnitsPerMm,
+                     m[3] / kMarginUnitsPerMm);
 }
 
 // The platform's orientation codes (1 portrait, 2 landscape).
@@ -185,12 +185,14 @@ std::string MyPrinter::ProposedPdfPath(const std::string& fileStem) {
     QString folder = QString::fromLocal8Bit(Scan().DataDir.c_str());
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(folder).filePath(QString::fromLocal8Bit(SafeStem(fileStem).c_str()) + ".pdf")
+    return QDir(folder)
+        .filePath(QString::fromLocal8Bit(SafeStem(fileStem).c_str()) + ".pdf")
         .toStdString();
 }
 
 bool MyPrinter::PrintPage(QWidget* owner, const std::string& title, const std::string& fileStem,
-                          bool useMargins, bool portrait, const std::function<void(QPainter&, QPagedPaintDevice&)>& draw) {
+                          bool useMargins, bool portrait,
+                          const std::function<void(QPainter&, QPagedPaintDevice&)>& draw) {
     if (!Available()) return false;
     QPrinter& printer = *printer_;
     std::string pdf;

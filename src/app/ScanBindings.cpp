@@ -147,10 +147,9 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     frame.Register(74, GraphCommand([](TScanBase& g) { g.SetInverse(!g.Inverse()); }, {},
                                     [](TScanBase& g) { return g.Inverse(); }));
     for (int view = 0; view < 4; ++view)
-        frame.Register(75 + view,
-                       GraphCommand([view](TScanBase& g) { g.SetView(view); },
-                                    [view](TScanBase& g) { return g.ViewEnabled(view); },
-                                    [view](TScanBase& g) { return g.View() == view; }));
+        frame.Register(75 + view, GraphCommand([view](TScanBase& g) { g.SetView(view); },
+                                               [view](TScanBase& g) { return g.ViewEnabled(view); },
+                                               [view](TScanBase& g) { return g.View() == view; }));
     frame.Register(80, GraphCommand([](TScanBase& g) { g.ChangeTitleCommand(); }));
     frame.Register(81, GraphCommand([](TScanBase& g) { g.SetGrid(!g.GridOn()); }, {},
                                     [](TScanBase& g) { return g.GridOn(); }));

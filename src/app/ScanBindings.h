@@ -6,7 +6,6 @@
 class MainFrame;
 class Thall;
 
-
 void BindScanWindows(MainFrame& frame, Thall& thall);
 // --open FILE: opens each file in a viewer, as "Open Tscan..." would.
 void OpenScanFiles(MainFrame& frame, const std::vector<std::string>& paths);

@@ -1,6 +1,5 @@
 #include "Simulation.h"
 
-
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -13,7 +12,7 @@ namespace {
 // The rack's core library, loaded once with its symbols global: the bus
 // shim loaded later finds the same rack in it.
 QLibrary* RackLibrary() {
-    static QLibrary* lib = [] () -> QLibrary* {
+    static QLibrary* lib = []() -> QLibrary* {
         const std::string path = Paths::Find("libvantris_sim.so");
         if (path.empty()) return nullptr;
         static QLibrary library(QString::fromStdString(path));

@@ -15,5 +15,5 @@ int PrinterPenWidth(int printableWidth);
 
 // Draws the page into the area (width x height) at the painter's origin,
 // which is the page less the page set-up's margins.
-void PaintViewPrintout(QPainter& painter, TScanBase& graph, int width, int height,
-                       int dotsPerInchX, int dotsPerInchY);
+void PaintViewPrintout(QPainter& painter, TScanBase& graph, int width, int height, int dotsPerInchX,
+                       int dotsPerInchY);

@@ -22,14 +22,14 @@ inline constexpr int kItc5Controller = 24;
 
 struct ControllerFacts {
     ControllerKind kind;
-    const char* shortName;     // the caption's first word ("RT44WIN Hall System")
-    std::int32_t minimum;      // K; 0 and 0 for no controller (no limits)
-    std::int32_t maximum;      // K
-    double setPointAtStart;    // K
-    const char* panel;         // resource name of the kind's panel (Configure > Temperature...)
+    const char* shortName;   // the caption's first word ("RT44WIN Hall System")
+    std::int32_t minimum;    // K; 0 and 0 for no controller (no limits)
+    std::int32_t maximum;    // K
+    double setPointAtStart;  // K
+    const char* panel;       // resource name of the kind's panel (Configure > Temperature...)
     std::optional<int> gpibPrimary;  // the controller's own address; none for serial or absent
     bool hasPidTable;
-    const char* pidKey;        // below "System": the PID table's key; nullptr without one
+    const char* pidKey;  // below "System": the PID table's key; nullptr without one
 };
 
 const ControllerFacts& FactsOf(ControllerKind kind);

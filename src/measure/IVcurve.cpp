@@ -135,8 +135,8 @@ void IVcurve::paintEvent(QPaintEvent*) {
     // same in both directions, centred in what is left over; texts and pens
     // keep their size.
     const QSize logical = sizeHint();
-    const double scale = std::max(1.0, std::min(width() / double(logical.width()),
-                                                 height() / double(logical.height())));
+    const double scale = std::max(
+        1.0, std::min(width() / double(logical.width()), height() / double(logical.height())));
     const QPointF offset((width() - logical.width() * scale) / 2.0,
                          (height() - logical.height() * scale) / 2.0);
     IVPaneGeometry geometry = IVPaneGeometry::Screen();

@@ -88,8 +88,10 @@ void THall::Print(QPainter& painter, int L, int W) const {
         int base;  // field of configuration 0, polarity P
         bool perPolarity;
     };
-    const Row rows[] = {{"Misalignment", 10, true},  {"Offset applied", 12, false},
-                        {"V-hall North", 13, true},  {"V-hall South", 15, true},
+    const Row rows[] = {{"Misalignment", 10, true},
+                        {"Offset applied", 12, false},
+                        {"V-hall North", 13, true},
+                        {"V-hall South", 15, true},
                         {"V-hall (mean)", 17, false}};
     int line = 1;
     for (const Row& row : rows) {

@@ -106,7 +106,8 @@ bool WriteNewFile(const std::string& temp, const std::string& bytes, const std::
     bool ok = true;
     while (ok && done < bytes.size()) {
         DWORD n = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         ok = WriteFile(file, bytes.data() + done, chunk, &n, nullptr) && n > 0;
         done += n;
     }

@@ -420,7 +420,8 @@ void RegTree::IndexValues(std::uint32_t pos) const {
     info.removedValues = 0;
     auto nameAt = [&values](std::uint32_t j) -> std::string_view { return values[j].name; };
     for (std::uint32_t j = 0; j < values.size(); ++j)
-        if (info.values.Find(values[j].name, nameAt) == kNone) info.values.Insert(values[j].name, j);
+        if (info.values.Find(values[j].name, nameAt) == kNone)
+            info.values.Insert(values[j].name, j);
 }
 
 std::uint32_t RegTree::FindValuePos(std::uint32_t pos, std::string_view name) const {
@@ -436,8 +437,8 @@ std::uint32_t RegTree::FindValuePos(std::uint32_t pos, std::string_view name) co
     } else if (info.values.Size() + info.removedValues != values.size()) {
         IndexValues(pos);  // values changed behind the index
     }
-    return info.values.Find(name,
-                            [&values](std::uint32_t j) -> std::string_view { return values[j].name; });
+    return info.values.Find(
+        name, [&values](std::uint32_t j) -> std::string_view { return values[j].name; });
 }
 
 const RegistryStore::Value* RegTree::FindValue(const RegKey& key, std::string_view name) const {
@@ -456,7 +457,8 @@ void RegTree::SetValue(RegKey& key, RegistryStore::Value value) {
     ++appended_;
     KeyInfo& info = info_[pos];
     if (!info.values.Empty()) {
-        info.values.Insert(key.values.back().name, static_cast<std::uint32_t>(key.values.size() - 1));
+        info.values.Insert(key.values.back().name,
+                           static_cast<std::uint32_t>(key.values.size() - 1));
     } else if (key.values.size() >= kIndexedFrom) {
         IndexValues(pos);
     }
@@ -474,7 +476,8 @@ bool RegTree::RemoveValue(RegKey& key, std::string_view name) {
     // Erasing from the middle of a long key one value at a time would cost its
     // length each time; the value is dropped from the index now and from the
     // vector when the tree is compacted.
-    info.values.Erase(name, [&key](std::uint32_t v) -> std::string_view { return key.values[v].name; });
+    info.values.Erase(name,
+                      [&key](std::uint32_t v) -> std::string_view { return key.values[v].name; });
     ++info.removedValues;
     if (!deferred_) Compact();
     return true;
@@ -527,7 +530,8 @@ void RegTree::Compact() {
 std::size_t RegTree::ValueCount() const {
     Index();
     std::size_t n = 0;
-    for (std::size_t i = 0; i < keys.size(); ++i) n += keys[i].values.size() - info_[i].removedValues;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        n += keys[i].values.size() - info_[i].removedValues;
     return n;
 }
 

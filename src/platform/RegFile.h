@@ -70,7 +70,7 @@ bool SameRegName(std::string_view a, std::string_view b);
 struct RegParseResult;
 
 struct RegKey {
-    std::string path;  // below HKEY_LOCAL_MACHINE
+    std::string path;                          // below HKEY_LOCAL_MACHINE
     std::vector<RegistryStore::Value> values;  // in file order
 };
 
@@ -117,7 +117,7 @@ class RegTree {
     mutable RegNameIndex index_;
     mutable std::vector<KeyInfo> info_;  // one per key
     std::size_t pathBytes_ = 0;
-    std::size_t appended_ = 0;      // values appended while reading
+    std::size_t appended_ = 0;     // values appended while reading
     std::size_t removedKeys_ = 0;  // removed but not yet compacted
     bool deferred_ = false;        // while reading: removals are compacted at the end
 };

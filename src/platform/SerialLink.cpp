@@ -2,7 +2,6 @@
 
 #include <QLibrary>
 
-
 #include <QSerialPort>
 #include <cctype>
 #include <cstdio>

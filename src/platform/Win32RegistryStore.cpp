@@ -73,7 +73,8 @@ std::optional<RegistryStore::Value> Win32RegistryStore::Query(const std::string&
     std::vector<std::uint8_t> data(bufferSize + 1);
     DWORD size = static_cast<DWORD>(bufferSize), type = 0;
     // A value longer than the buffer is refused (ERROR_MORE_DATA), as the reader expects.
-    if (RegQueryValueExA(key.h, name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.h, name.c_str(), nullptr, &type, data.data(), &size) !=
+            ERROR_SUCCESS ||
         size > bufferSize)
         return std::nullopt;
     data.resize(size);

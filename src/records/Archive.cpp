@@ -122,8 +122,8 @@ std::string TableNumber(double value, bool valid) {
     char text[40];
     char* p = text;
     if (!std::signbit(value)) *p++ = '+';
-    const auto result = std::to_chars(p, text + sizeof text - 1, value,
-                                      std::chars_format::scientific, 3);
+    const auto result =
+        std::to_chars(p, text + sizeof text - 1, value, std::chars_format::scientific, 3);
     *result.ptr = ',';
     return std::string(text, result.ptr + 1);
 }
@@ -281,8 +281,7 @@ std::string SortDataLine(const Trecord& r, const SortOptions& o) {
                                                              {&r.waferId, SortOptions::WaferId}};
     for (const auto& [text, key] : identities)
         if (key != o.key) line += *text + ",";
-    if (o.resistivity)
-        line += TableNumber(o.bulk ? BulkResistivity(r) : r.sheetResistance, true);
+    if (o.resistivity) line += TableNumber(o.bulk ? BulkResistivity(r) : r.sheetResistance, true);
     if (o.hall) line += TableNumber(o.bulk ? BulkHallCoefficient(r) : r.hallCoefficient, true);
     if (o.mobility) line += TableNumber(Mobility(r), r.sheetResistance != 0.0);
     if (o.concentration)
@@ -328,8 +327,8 @@ bool ArchiveReader::Next(std::string& line) {
         const char* start = buffer_.data() + pos_;
         const std::size_t available = end_ - pos_;
         const void* nl = std::memchr(start, '\n', available);
-        const std::size_t n = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start)
-                                 : available;
+        const std::size_t n =
+            nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) : available;
         if (line.size() < kMaxLine) line.append(start, std::min(n, kMaxLine - line.size()));
         if (n > 0) last = start[n - 1];
         total += n;
@@ -378,8 +377,10 @@ long long WriteSortTable(std::FILE* in, std::FILE* out, const SortOptions& optio
             const LineFields f = Split(line);
             if (!SameIgnoringCase(KeyField(f, options.key), options.sortString)) continue;
             int group = static_cast<int>(TemperatureGroup::Other);
-            if (InGroup(f.temperature, TemperatureGroup::Ambient)) group = 0;
-            else if (InGroup(f.temperature, TemperatureGroup::Nitrogen)) group = 1;
+            if (InGroup(f.temperature, TemperatureGroup::Ambient))
+                group = 0;
+            else if (InGroup(f.temperature, TemperatureGroup::Nitrogen))
+                group = 1;
             if (!onePass && group != pass) continue;
             const Trecord record = ParseRecordLine(line);
             if (options.bulk && record.thickness == 0.0) continue;

@@ -53,7 +53,7 @@ std::string RecordLine(const Trecord& record);
 Trecord ParseRecordLine(std::string_view line);
 
 // Derived values of a record (Part of every ticket and table).
-double BulkResistivity(const Trecord& r);    // ohm-cm
+double BulkResistivity(const Trecord& r);      // ohm-cm
 double BulkHallCoefficient(const Trecord& r);  // m3/C
 double SheetConcentration(const Trecord& r);   // cm-2, signed like the coefficient
 double BulkConcentration(const Trecord& r);    // cm-3

@@ -72,10 +72,11 @@ bool OnArchiveAdd() {
 void OnArchiveSetPath(QWidget* owner) {
     std::string& path = Archive().DataArchive;
     // Starts in the program's folder, with the present archive as the name.
-    const QString name = path.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(path.c_str())).fileName();
+    const QString name =
+        path.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(path.c_str())).fileName();
     const QString start = QDir(QString::fromStdString(Config().programDirectory)).filePath(name);
-    const auto chosen = Prompt::SaveFile(owner, "Set Archive", start.toStdString(),
-                                         "Archive Files (.dat) (*.dat)");
+    const auto chosen =
+        Prompt::SaveFile(owner, "Set Archive", start.toStdString(), "Archive Files (.dat) (*.dat)");
     if (!chosen || chosen->empty()) return;
     if (chosen->size() >= ArchiveSettings::kPathSize) {
         Prompt::Message(owner,
@@ -135,9 +136,8 @@ void DumpArchive(std::vector<std::string>& lines) {
     const long long count = path.empty() ? -1 : ArchiveFormat::CountRecordLines(path);
     lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : path.c_str(), count));
     for (TextWindow* window : TextWindow::Open()) {
-        lines.push_back(Printf("window: EDITOR path=%s lines=%lld modified=%d",
-                               window->Path().c_str(),
-                               static_cast<long long>(window->Editor()->blockCount()),
-                               window->Modified() ? 1 : 0));
+        lines.push_back(Printf(
+            "window: EDITOR path=%s lines=%lld modified=%d", window->Path().c_str(),
+            static_cast<long long>(window->Editor()->blockCount()), window->Modified() ? 1 : 0));
     }
 }

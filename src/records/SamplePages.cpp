@@ -186,8 +186,9 @@ bool TGeom::Apply() {
     // The same range as a settings set or --set: a negative thickness would
     // turn the bulk results and the carrier type around.
     if (const auto refused = RefuseSetting(*FindSetting("Thickness"), thickness)) {
-        Prompt::Message(this, QString::fromUtf8("Thickness (\u00B5m) must be ").toStdString() +
-                                  *refused, "Error");
+        Prompt::Message(this,
+                        QString::fromUtf8("Thickness (\u00B5m) must be ").toStdString() + *refused,
+                        "Error");
         return false;
     }
     if (thickness != specimen.Thickness) {

@@ -55,8 +55,8 @@ SettingField Text(const char* name, const char* valueName, std::string& field, s
 }
 
 template <typename T>
-SettingField Numeric(const char* name, const char* valueName, SettingType type, int size,
-                     T& field, std::function<SettingRange()> range, bool specimen,
+SettingField Numeric(const char* name, const char* valueName, SettingType type, int size, T& field,
+                     std::function<SettingRange()> range, bool specimen,
                      const char* installDefault) {
     SettingField f;
     f.name = name;
@@ -73,8 +73,7 @@ SettingField Numeric(const char* name, const char* valueName, SettingType type, 
 
 template <typename T>
 SettingField Real(const char* name, const char* valueName, int decimals, T& field,
-                  std::function<SettingRange()> range, bool specimen,
-                  const char* installDefault) {
+                  std::function<SettingRange()> range, bool specimen, const char* installDefault) {
     return Numeric(name, valueName, SettingType::Number, decimals, field, std::move(range),
                    specimen, installDefault);
 }
@@ -173,8 +172,8 @@ std::vector<SettingField> BuildTable() {
     // Micrometres; 0 means sheet results only. A negative thickness would
     // turn the bulk results and the carrier type around.
     t.push_back(Real("Thickness", "Thickness", 3, sp.Thickness, Fixed(0, 10000), S, "1.0"));
-    t.push_back(Text("DataArchive", "Data Archive", Archive().DataArchive,
-                     ArchiveSettings::kPathSize, G));
+    t.push_back(
+        Text("DataArchive", "Data Archive", Archive().DataArchive, ArchiveSettings::kPathSize, G));
     t.push_back(Whole("Shape", "Shape", sp.Shape, 0, 2, S, "0"));
     t.push_back(Real("Tesla", "Tesla", 3, st.Tesla, Fixed(0, 10, true), G, "0.5"));
     t.push_back(Real("ScatFactor", "ScatFactor", 2, st.ScatFactor, Fixed(0, 10, true), G, "1.0"));
@@ -210,16 +209,19 @@ std::vector<SettingField> BuildTable() {
     t.push_back(ControllerOnly(
         Text("DataDir", "Data Dir", sc.DataDir, ScanSettings::kDataDirSize, G, nullptr)));
     const std::pair<const char*, std::int32_t*> axes[] = {
-        {"Nmin", &sc.Nmin},   {"Nmax", &sc.Nmax},   {"Umin", &sc.Umin},       {"Umax", &sc.Umax},
-        {"Rmin", &sc.Rmin},   {"Rmax", &sc.Rmax},   {"RHmin", &sc.RHmin},     {"RHmax", &sc.RHmax},
-        {"Tscale1", &sc.Tscale1}, {"Tscale2", &sc.Tscale2}};
+        {"Nmin", &sc.Nmin},      {"Nmax", &sc.Nmax},   {"Umin", &sc.Umin},
+        {"Umax", &sc.Umax},      {"Rmin", &sc.Rmin},   {"Rmax", &sc.Rmax},
+        {"RHmin", &sc.RHmin},    {"RHmax", &sc.RHmax}, {"Tscale1", &sc.Tscale1},
+        {"Tscale2", &sc.Tscale2}};
     const char* axisDefaults[] = {"12", "20", "1", "5", "-3", "4", "-2", "5", "50", "400"};
     for (std::size_t i = 0; i < std::size(axes); ++i)
         t.push_back(ControllerOnly(
             Whole(axes[i].first, axes[i].first, *axes[i].second, -kInt, kInt, G, axisDefaults[i])));
     t.push_back(ControllerOnly(Flag("TscaleInverse", "TscaleInverse", sc.TscaleInverse, "0")));
-    t.push_back(ControllerOnly(Whole("ScanTstart", "ScanTstart", sc.ScanTstart, -kInt, kInt, G, "300")));
-    t.push_back(ControllerOnly(Whole("ScanTstop", "ScanTstop", sc.ScanTstop, -kInt, kInt, G, "80")));
+    t.push_back(
+        ControllerOnly(Whole("ScanTstart", "ScanTstart", sc.ScanTstart, -kInt, kInt, G, "300")));
+    t.push_back(
+        ControllerOnly(Whole("ScanTstop", "ScanTstop", sc.ScanTstop, -kInt, kInt, G, "80")));
     SettingField points =
         ControllerOnly(Whole("ScanNpoints", "ScanNpoints", sc.ScanNpoints, 0, 100, G, "12"));
     // Fewer than three points would divide by zero when the temperatures are planned.

@@ -30,9 +30,7 @@ struct SettingRange {
     double low;
     double high;
     bool lowExclusive = false;  // (low, high]: a field strength must be above 0
-    bool Contains(double v) const {
-        return (lowExclusive ? v > low : v >= low) && v <= high;
-    }
+    bool Contains(double v) const { return (lowExclusive ? v > low : v >= low) && v <= high; }
     // "from 0.1 to 19900", "above 0 up to 10"
     std::string Text() const;
 };
@@ -41,9 +39,9 @@ struct SettingField {
     const char* name = nullptr;       // --set/dump spelling; nullptr: not reachable by name
     const char* valueName = nullptr;  // registry value; nullptr: not kept in a settings set
     SettingType type = SettingType::Text;
-    int size = 0;  // Text: buffer bytes; Number: decimals; Binary: bytes
-    bool specimen = false;        // shown as "specimen:" rather than "settings:"
-    bool controllerOnly = false;  // read and written only with a temperature controller
+    int size = 0;                          // Text: buffer bytes; Number: decimals; Binary: bytes
+    bool specimen = false;                 // shown as "specimen:" rather than "settings:"
+    bool controllerOnly = false;           // read and written only with a temperature controller
     const char* installDefault = nullptr;  // what the installer writes, as text; nullptr: nothing
 
     // Numeric fields. The range may follow other settings (the current's

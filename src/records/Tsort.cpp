@@ -108,9 +108,8 @@ void Tsort::OnOk() {
         return;
     }
     // A relative destination is taken from the current folder, as typed.
-    const std::string destination = QDir::toNativeSeparators(destinationEdit_->text())
-                                        .toLocal8Bit()
-                                        .toStdString();
+    const std::string destination =
+        QDir::toNativeSeparators(destinationEdit_->text()).toLocal8Bit().toStdString();
     std::FILE* out = destination.empty() ? nullptr : std::fopen(destination.c_str(), "wb");
     if (!out) {
         std::fclose(in);

@@ -41,10 +41,9 @@ class TabStopDelegate : public QStyledItemDelegate {
         // A dialog unit is a quarter of the average width of the letters. A
         // column starts at its stop, or a blank after the text before it
         // where that runs longer (wider fonts than the stops were made for).
-        const double unit =
-            opt.fontMetrics.horizontalAdvance(
-                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-            52.0 / 4.0;
+        const double unit = opt.fontMetrics.horizontalAdvance(QStringLiteral(
+                                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                            52.0 / 4.0;
         const int gap = opt.fontMetrics.horizontalAdvance(QLatin1Char(' '));
         int end = 0;
         const QPalette::ColorRole role =

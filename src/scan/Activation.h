@@ -17,9 +17,9 @@ double LineActivationEnergy(double dxPixels, double dyPixels, double xFactor, do
 std::string ActivationLabel(double energy);
 
 struct ActivationFit {
-    double intercept = 0.0;  // decades at 1000/T = 0
-    double slope = 0.0;      // decades per unit of 1000/T
-    double energy = 0.0;     // eV, sign rule applied
+    double intercept = 0.0;    // decades at 1000/T = 0
+    double slope = 0.0;        // decades per unit of 1000/T
+    double energy = 0.0;       // eV, sign rule applied
     double energyError = 0.0;  // standard error, eV
     int points = 0;
     double xLow = 0.0, xHigh = 0.0;  // the span the line is drawn over (1000/T)

@@ -54,11 +54,11 @@ LinearSteps LinearStepsFor(double r) {
     static const struct {
         double upTo;
         LinearSteps steps;
-    } bands[] = {{2, {0.1, 0.2, 1}},         {5, {0.5, 0.5, 1}},         {10, {0.5, 1, 0}},
-                 {20, {1, 2, 0}},            {50, {5, 5, 0}},            {100, {5, 10, 0}},
-                 {200, {10, 20, 0}},         {500, {50, 50, 0}},         {1000, {50, 100, 0}},
-                 {2000, {100, 200, 0}},      {5000, {500, 500, 0}},      {10000, {500, 1000, 0}},
-                 {20000, {1000, 2000, 0}},   {50000, {5000, 5000, 0}}};
+    } bands[] = {{2, {0.1, 0.2, 1}},       {5, {0.5, 0.5, 1}},      {10, {0.5, 1, 0}},
+                 {20, {1, 2, 0}},          {50, {5, 5, 0}},         {100, {5, 10, 0}},
+                 {200, {10, 20, 0}},       {500, {50, 50, 0}},      {1000, {50, 100, 0}},
+                 {2000, {100, 200, 0}},    {5000, {500, 500, 0}},   {10000, {500, 1000, 0}},
+                 {20000, {1000, 2000, 0}}, {50000, {5000, 5000, 0}}};
     for (const auto& band : bands)
         if (w < band.upTo) return band.steps;
     return {5000, 10000, 0};
@@ -155,18 +155,20 @@ void TLinScale::Draw(QPainter* p, const ScaleFrame& f, AxisTrace* trace) {
             const int h = f.charHeight;
             switch (position) {
                 case Left:
-                    Text(*p, f.plot.left - f.charWidth / 2, pixel - h, Qt::AlignRight | Qt::AlignVCenter,
-                         text, h, f.textColor);
+                    Text(*p, f.plot.left - f.charWidth / 2, pixel - h,
+                         Qt::AlignRight | Qt::AlignVCenter, text, h, f.textColor);
                     break;
                 case Right:
-                    Text(*p, f.plot.right + f.charWidth / 2, pixel - h, Qt::AlignLeft | Qt::AlignVCenter,
-                         text, h, f.textColor);
+                    Text(*p, f.plot.right + f.charWidth / 2, pixel - h,
+                         Qt::AlignLeft | Qt::AlignVCenter, text, h, f.textColor);
                     break;
                 case Bottom:
-                    Text(*p, pixel, f.plot.bottom + 2, Qt::AlignHCenter | Qt::AlignTop, text, h, f.textColor);
+                    Text(*p, pixel, f.plot.bottom + 2, Qt::AlignHCenter | Qt::AlignTop, text, h,
+                         f.textColor);
                     break;
                 case Top:
-                    Text(*p, pixel, f.plot.top - 2, Qt::AlignHCenter | Qt::AlignBottom, text, h, f.textColor);
+                    Text(*p, pixel, f.plot.top - 2, Qt::AlignHCenter | Qt::AlignBottom, text, h,
+                         f.textColor);
                     break;
             }
             if (trace) {
@@ -215,16 +217,19 @@ void TLogScale::Draw(QPainter* p, const ScaleFrame& f, AxisTrace* trace) {
         const int y = f.plot.bottom + RoundPixel((i - visible.lowest) * factor);
         const std::string text = std::to_string(i);
         if (position == Right)
-            Text(*p, f.plot.right + f.charWidth / 2, y - h / 2, Qt::AlignLeft | Qt::AlignTop, text, h, f.textColor);
+            Text(*p, f.plot.right + f.charWidth / 2, y - h / 2, Qt::AlignLeft | Qt::AlignTop, text,
+                 h, f.textColor);
         else
-            Text(*p, f.plot.left - f.charWidth / 2, y - h / 2, Qt::AlignRight | Qt::AlignTop, text, h, f.textColor);
+            Text(*p, f.plot.left - f.charWidth / 2, y - h / 2, Qt::AlignRight | Qt::AlignTop, text,
+                 h, f.textColor);
         if (trace) {
             trace->labels.push_back(text);
             trace->labelPixels.push_back(y);
         }
         if (i > visible.lowest) {
             Tick(*p, f, y, flags);
-            if (trace && flags != 0 && y != f.plot.top && y != f.plot.bottom) trace->ticks.push_back(i);
+            if (trace && flags != 0 && y != f.plot.top && y != f.plot.bottom)
+                trace->ticks.push_back(i);
         }
         if (i < visible.highest && minor) {
             for (double m : kMinor) {

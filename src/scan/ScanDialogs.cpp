@@ -214,10 +214,11 @@ class ColorCell : public QAbstractButton {
 }  // namespace
 
 std::uint32_t TColorCon::ColorOf(int index) {
-    static const int table[16][3] = {{255, 255, 255}, {0, 0, 0},     {192, 192, 192}, {128, 128, 128},
-                                     {255, 0, 0},     {128, 0, 0},   {0, 255, 0},     {0, 128, 0},
-                                     {0, 0, 255},     {0, 0, 128},   {255, 255, 0},   {128, 128, 0},
-                                     {0, 255, 255},   {0, 128, 128}, {255, 0, 255},   {128, 0, 128}};
+    static const int table[16][3] = {
+        {255, 255, 255}, {0, 0, 0},     {192, 192, 192}, {128, 128, 128},
+        {255, 0, 0},     {128, 0, 0},   {0, 255, 0},     {0, 128, 0},
+        {0, 0, 255},     {0, 0, 128},   {255, 255, 0},   {128, 128, 0},
+        {0, 255, 255},   {0, 128, 128}, {255, 0, 255},   {128, 0, 128}};
     if (index < 0 || index > 15) return 0;
     return static_cast<std::uint32_t>(table[index][0]) | (table[index][1] << 8) |
            (table[index][2] << 16);
@@ -260,7 +261,8 @@ TColDlg::TColDlg(QWidget* parent) : QDialog(parent) {
             records_[index] = new TStyleCon(21 + index, *recs[index], box);
             group->addButton(records_[index]);
             row->addWidget(records_[index]);
-            connect(records_[index], &QAbstractButton::clicked, this, [this, index] { Pick(index); });
+            connect(records_[index], &QAbstractButton::clicked, this,
+                    [this, index] { Pick(index); });
         }
         top->addWidget(box);
     }
@@ -355,7 +357,8 @@ void OnFrameColor(QWidget* owner) {
     dialog.setWindowTitle("Graph Frame Color");
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
-    const QColor c = dialog.selectedColor().isValid() ? dialog.selectedColor() : dialog.currentColor();
+    const QColor c =
+        dialog.selectedColor().isValid() ? dialog.selectedColor() : dialog.currentColor();
     Style().FrameColor = static_cast<std::uint32_t>(c.red()) | (c.green() << 8) | (c.blue() << 16);
     TScanBase::RepaintAll();
 }
@@ -366,6 +369,6 @@ void OnGraphFont(QWidget* owner) {
     dialog.setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
     TakeGraphFont(Style(), dialog.selectedFont().family().isEmpty() ? dialog.currentFont()
-                                                                     : dialog.selectedFont());
+                                                                    : dialog.selectedFont());
     TScanBase::RepaintAll();
 }

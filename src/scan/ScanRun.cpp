@@ -333,8 +333,9 @@ void ScanRun::RunSetup() {
 }
 
 void ScanRun::DumpLines(std::vector<std::string>& lines) const {
-    lines.push_back(Printf("scan: state=%d done=%d of=%d current=%d measured=%d point_measured=%d "
-                           "aborted=%d timer=%d",
-                           state_, Done(), PointsPlanned(), CurrentSlot(), measurements_,
-                           pointMeasurements_, aborted_ ? 1 : 0, timer_.isActive() ? 1 : 0));
+    lines.push_back(
+        Printf("scan: state=%d done=%d of=%d current=%d measured=%d point_measured=%d "
+               "aborted=%d timer=%d",
+               state_, Done(), PointsPlanned(), CurrentSlot(), measurements_, pointMeasurements_,
+               aborted_ ? 1 : 0, timer_.isActive() ? 1 : 0));
 }

@@ -12,7 +12,8 @@
 #include "SpecimenData.h"
 #include "TTemp.h"
 
-TScanAcq::TScanAcq(TTemp* controller, QWidget* parent) : TScanBase(parent), controller_(controller) {
+TScanAcq::TScanAcq(TTemp* controller, QWidget* parent)
+    : TScanBase(parent), controller_(controller) {
     setObjectName("SCANACQ");
     setWindowTitle("Temperature Scan");
 }
@@ -44,7 +45,8 @@ bool TScanAcq::StartScan() {
 
 void TScanAcq::Plan() {
     const ScanSettings& sc = Scan();
-    const auto temps = PlanTemperatures(sc.ScanNpoints, sc.ScanTstart, sc.ScanTstop, sc.ScanInverse);
+    const auto temps =
+        PlanTemperatures(sc.ScanNpoints, sc.ScanTstart, sc.ScanTstop, sc.ScanInverse);
     for (auto& p : data_.points) p = ScanPoint{};
     for (std::size_t i = 0; i < temps.size(); ++i) data_.points[i].T = temps[i];
     planned_ = static_cast<int>(temps.size());
@@ -157,10 +159,12 @@ void TScanAcq::StoreSetRanges() {
     ScanSettings& sc = Scan();
     const bool sheet = Header().Sheet();
     // The sheet axes are the bulk decades shifted by 4.
-    const LogRange n = sheet ? LogRange{sheetConcentration_.set.lowest + 4, sheetConcentration_.set.highest + 4}
-                             : bulkConcentration_.set;
-    const LogRange r = sheet ? LogRange{sheetResistance_.set.lowest - 4, sheetResistance_.set.highest - 4}
-                             : bulkResistivity_.set;
+    const LogRange n =
+        sheet ? LogRange{sheetConcentration_.set.lowest + 4, sheetConcentration_.set.highest + 4}
+              : bulkConcentration_.set;
+    const LogRange r =
+        sheet ? LogRange{sheetResistance_.set.lowest - 4, sheetResistance_.set.highest - 4}
+              : bulkResistivity_.set;
     sc.Nmin = n.lowest;
     sc.Nmax = n.highest;
     sc.Rmin = r.lowest;
@@ -197,7 +201,8 @@ void TScanAcq::SaveAsCommand() {
     // The default extension.
     if (QFileInfo(QString::fromStdString(*chosen)).suffix().isEmpty()) *chosen += ".tsc";
     if (const auto problem = CopyWorkingFile(*chosen))
-        Prompt::Message(this, *problem, "Save Scan Datafile", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        Prompt::Message(this, *problem, "Save Scan Datafile", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
 }
 
 void TScanAcq::PaintExtras(QPainter& p, bool) {
@@ -229,8 +234,8 @@ void TScanAcq::DumpScanLines(std::vector<std::string>& lines) const {
         std::snprintf(b, sizeof b, "%s%g", i ? "," : "", data_.points[i].T);
         planned += b;
     }
-    lines.push_back("scanwindow: planned=" + std::to_string(planned_) + " temperatures=" +
-                    (planned.empty() ? "-" : planned) + " current=" + std::to_string(data_.current) +
-                    " setmarker=" + (setMarker_ ? "1" : "0") +
+    lines.push_back("scanwindow: planned=" + std::to_string(planned_) +
+                    " temperatures=" + (planned.empty() ? "-" : planned) + " current=" +
+                    std::to_string(data_.current) + " setmarker=" + (setMarker_ ? "1" : "0") +
                     " tempmarker=" + (tempMarker_ ? "1" : "0") + " file=" + WorkingFile());
 }

@@ -284,7 +284,9 @@ void TScanBase::PaintLine(QPainter& p, const DataLine& line, int row) {
     TLinScale& x = XScale();
     TLogScale& left = LeftScale();
     auto px = [&](double v) { return f.plot.left + x.ToPixel(v); };
-    auto py = [&](double decade) { return f.plot.bottom + RoundPixel((decade - left.visible.lowest) * left.factor); };
+    auto py = [&](double decade) {
+        return f.plot.bottom + RoundPixel((decade - left.visible.lowest) * left.factor);
+    };
     const QPoint a(px(line.x1), py(line.y1)), b(px(line.x2), py(line.y2));
     p.drawLine(a, b);
     const QPoint mid = (a + b) / 2;
@@ -571,9 +573,9 @@ std::string TScanBase::InfoText() const {
     const ScanHeader h = Header();
     char thickness[64];
     std::snprintf(thickness, sizeof thickness, "Thickness: %.3lf", h.Thickness);
-    return "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" + Config().ID2 + ": " +
-           h.BatchID + "\r\n" + h.Description + "\r\nMaterial: " + h.Material + "\r\n" + thickness +
-           "\r\n";
+    return "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" + Config().ID2 +
+           ": " + h.BatchID + "\r\n" + h.Description + "\r\nMaterial: " + h.Material + "\r\n" +
+           thickness + "\r\n";
 }
 
 void TScanBase::InfoCommand() {
@@ -668,8 +670,8 @@ void TScanBase::Release(QPoint at) {
         band_ = Band::Zoomed;
         lastZoom_ = r;
         EnsureScales();
-        XScale().Zoom(std::min(bandStart_.x(), bandEnd_.x()), std::max(bandStart_.x(), bandEnd_.x()),
-                      frame_.plot);
+        XScale().Zoom(std::min(bandStart_.x(), bandEnd_.x()),
+                      std::max(bandStart_.x(), bandEnd_.x()), frame_.plot);
         LeftScale().Zoom(std::max(bandStart_.y(), bandEnd_.y()),
                          std::min(bandStart_.y(), bandEnd_.y()), frame_.plot);
         Invalidate();
@@ -737,17 +739,18 @@ void TScanBase::DumpLines(std::vector<std::string>& lines) const {
     const TLinScale& x = self->XScale();
     const TLogScale& left = self->LeftScale();
     const TLogScale* right = self->RightScale();
-    std::string line = "graph: view=" + std::to_string(view_) + " inverse=" + (inverse_ ? "1" : "0") +
-                       " grid=" + (grid_ ? "1" : "0") + " x=" + G(x.visible.minimum) + ".." +
-                       G(x.visible.maximum) + " left=" + std::to_string(left.visible.lowest) + ".." +
-                       std::to_string(left.visible.highest) + " right=" +
-                       (right ? std::to_string(right->visible.lowest) + ".." +
-                                    std::to_string(right->visible.highest)
-                              : std::string("none")) +
-                       " points=" + std::to_string(data_.count) + " activation=\"" +
-                       (activation_.state ? activation_.label : "") + "\" fit=\"" +
-                       (fit_.state ? fit_.label : "") + "\" comments=" +
-                       std::to_string(comments_.size()) + " title=\"" + Title() + "\"";
+    std::string line =
+        "graph: view=" + std::to_string(view_) + " inverse=" + (inverse_ ? "1" : "0") +
+        " grid=" + (grid_ ? "1" : "0") + " x=" + G(x.visible.minimum) + ".." +
+        G(x.visible.maximum) + " left=" + std::to_string(left.visible.lowest) + ".." +
+        std::to_string(left.visible.highest) + " right=" +
+        (right
+             ? std::to_string(right->visible.lowest) + ".." + std::to_string(right->visible.highest)
+             : std::string("none")) +
+        " points=" + std::to_string(data_.count) + " activation=\"" +
+        (activation_.state ? activation_.label : "") + "\" fit=\"" +
+        (fit_.state ? fit_.label : "") + "\" comments=" + std::to_string(comments_.size()) +
+        " title=\"" + Title() + "\"";
     lines.push_back(line);
     for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i)
         lines.push_back("point: " + PointLine(data_.points[i]) + " title=\"" + Title() + "\"");

@@ -105,7 +105,8 @@ void TScanDlg::Follow() {
 
 std::string TScanDlg::DumpLine() const {
     std::string line = "window: SCANPANEL";
-    for (const auto& [id, text] : run_.Fields().All()) line += " " + std::to_string(id) + "=" + text;
+    for (const auto& [id, text] : run_.Fields().All())
+        line += " " + std::to_string(id) + "=" + text;
     std::string enabled;
     for (const auto& [id, button] : buttons_)
         if (button->isEnabled()) enabled += (enabled.empty() ? "" : ",") + std::to_string(id);

@@ -60,7 +60,7 @@ int CheckScanSetup(const std::string& start, const std::string& stop, const std:
 
 ScanSetup CurrentScanSetup() {
     const ScanSettings& sc = Scan();
-    return {sc.ScanTstart, sc.ScanTstop,     sc.ScanNpoints, sc.ScanInverse,
+    return {sc.ScanTstart, sc.ScanTstop,      sc.ScanNpoints, sc.ScanInverse,
             sc.ResOnly,    sc.ReturnRoomTemp, sc.AutoSetIm};
 }
 

@@ -70,7 +70,8 @@ std::optional<TenthsReading> ReadTenths(const std::string& reply) {
     if (digits.empty() || digits.size() > 12) return std::nullopt;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const char c = digits[i];
-        if (!std::isdigit(static_cast<unsigned char>(c)) && !(i == 0 && c == '-' && digits.size() > 1))
+        if (!std::isdigit(static_cast<unsigned char>(c)) &&
+            !(i == 0 && c == '-' && digits.size() > 1))
             return std::nullopt;
     }
     std::string text = digits.substr(0, digits.size() - 1) + "." + digits.back();

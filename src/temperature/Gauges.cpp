@@ -61,8 +61,8 @@ void TPercentControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QFontMetrics fm(font());
     const QPalette& pal = palette();
-    const QColor text = pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                  QPalette::WindowText);
+    const QColor text =
+        pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
     p.setPen(text);
     p.drawText(QPoint(BarRect().left(), kMargin + fm.ascent()), label_);
 

@@ -50,8 +50,10 @@ void ITC5Func::SetTemperature(double kelvin) {
     const Tpid entry = SelectPid(kelvin);
     const double previous = setPoint;
     if (!Config().bytewiseItc) {
-        if (previous <= tchange && kelvin > tchange) SwitchSensor(true);
-        else if (previous > tchange && kelvin <= tchange) SwitchSensor(false);
+        if (previous <= tchange && kelvin > tchange)
+            SwitchSensor(true);
+        else if (previous > tchange && kelvin <= tchange)
+            SwitchSensor(false);
     }
     setPoint = kelvin;
     NotifyChanged();

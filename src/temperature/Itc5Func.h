@@ -31,9 +31,9 @@ class ITC5Func : public TTempCon {
     void SwitchSensor(bool sample);
 
     // The panel's transfers (xgpib on a bus error or an unreadable reply).
-    std::string Identify();           // "V"
-    double ReadSetPoint();            // "R0", kelvin
-    ItcStatus ReadStatus();           // "X"
+    std::string Identify();                  // "V"
+    double ReadSetPoint();                   // "R0", kelvin
+    ItcStatus ReadStatus();                  // "X"
     long ReadTenthsOf(const char* command);  // "R5", "R7": tenths of a percent
     void Send(const std::string& command);   // a command without a reply
 

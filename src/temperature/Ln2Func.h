@@ -38,9 +38,9 @@ class LN2Func : public TTempCon {
     // carries no value.
     TenthsReading ReadSetPoint();
     TenthsReading ReadPresent();
-    int ReadHeater();       // 0 to 65535
-    double ReadVacuum();    // mbar
-    bool ReadAutomatic();   // serial poll bit 7
+    int ReadHeater();             // 0 to 65535
+    double ReadVacuum();          // mbar
+    bool ReadAutomatic();         // serial poll bit 7
     void WriteMode(char letter);  // "C", "U", "O", "S", "F"
     void WritePumpAutomatic(bool on);
     void WriteHeaterPercent(int percent);

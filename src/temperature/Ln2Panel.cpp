@@ -133,8 +133,8 @@ void TTempLN2::ShowMode() {
 void TTempLN2::Set() {
     const auto value = SetPointFromText(edit_->text());
     if (!value || *value < 0.0) {
-        Prompt::Message(this, "Enter the set-point in kelvin, up to 550.", "LN2 Temperature Control",
-                        Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        Prompt::Message(this, "Enter the set-point in kelvin, up to 550.",
+                        "LN2 Temperature Control", Prompt::Buttons::Ok, Prompt::Icon::Warning);
     } else if (*value != 0.0) {
         const double kelvin = std::min(*value, static_cast<double>(controller_.maximum));
         Guard([this, kelvin] { controller_.SetTemperature(kelvin); });

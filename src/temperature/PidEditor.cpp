@@ -52,8 +52,8 @@ TEditPIDDlg::TEditPIDDlg(QWidget* parent, TTempCon& controller)
     grid->addWidget(combo_, 0, 1);
     grid->addWidget(StaticText("and higher to next value", this), 0, 2);
 
-    const char* names[] = {"Gain (P)", "Reset (I)", "Rate (D)", "Margin (dT)", "Stabilizing (Sec)",
-                           ""};
+    const char* names[] = {"Gain (P)",    "Reset (I)",         "Rate (D)",
+                           "Margin (dT)", "Stabilizing (Sec)", ""};
     for (int i = 0; i < 6; ++i) {
         QLabel* label = StaticText(names[i], this);
         if (i >= 3) {
@@ -203,8 +203,8 @@ void TEditPIDDlg::DeleteSelected() {
 }
 
 void TEditPIDDlg::Import() {
-    const auto path = Prompt::OpenFile(this, "Import PID File", Config().programDirectory,
-                                       "PID Files|*.pid|");
+    const auto path =
+        Prompt::OpenFile(this, "Import PID File", Config().programDirectory, "PID Files|*.pid|");
     if (!path) return;
     ImportFile(*path);
 }

@@ -9,8 +9,8 @@
 #include "TTemp.h"
 
 struct PidFileContents {
-    bool keywordMatches = false;  // false: "Wrong filetype", nothing changes
-    std::vector<Tpid> entries;    // in file order
+    bool keywordMatches = false;    // false: "Wrong filetype", nothing changes
+    std::vector<Tpid> entries;      // in file order
     bool stoppedAtBadLine = false;  // an entry line without seven numbers ended it
 };
 

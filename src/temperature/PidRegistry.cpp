@@ -4,7 +4,7 @@
 
 namespace {
 constexpr PidValueName kLn2Names[] = {
-    {"P", &Tpid::P, 25}, {"I", &Tpid::I, 50}, {"D", &Tpid::D, 50},
+    {"P", &Tpid::P, 25},  {"I", &Tpid::I, 50},    {"D", &Tpid::D, 50},
     {"dT", &Tpid::M1, 1}, {"Sec", &Tpid::M2, 10},
 };
 constexpr PidValueName kItc5Names[] = {

@@ -11,9 +11,9 @@
 #include "TTemp.h"
 
 struct PidValueName {
-    const char* name;            // "P", "dT", "B3", ...
-    std::int32_t Tpid::*field;   // where the value goes in the entry
-    std::int32_t defaultValue;   // what a missing value reads as
+    const char* name;           // "P", "dT", "B3", ...
+    std::int32_t Tpid::*field;  // where the value goes in the entry
+    std::int32_t defaultValue;  // what a missing value reads as
 };
 
 // The value names of a kind's entries, in the order they are written; empty

@@ -62,15 +62,15 @@ TTempCon::TTempCon(ControllerKind kind) : kind_(kind) {
 
 Tpid TTempCon::SelectPid(double kelvin) const {
     if (auto entry = table_.Select(kelvin)) return *entry;
-    throw xmsg(Printf("No PID entry for %.1f K: the PID table has no entry at or below it.",
-                      kelvin));
+    throw xmsg(
+        Printf("No PID entry for %.1f K: the PID table has no entry at or below it.", kelvin));
 }
 
 bool TTempCon::LoadPidTable() {
     table_.Clear();
     if (ReadPidTable(Registry(), kind_, table_)) return true;
-    Prompt::Message(nullptr, PidTableKey(kind_), "Can't Open Registry Key:",
-                    Prompt::Buttons::OkCancel, Prompt::Icon::None);
+    Prompt::Message(nullptr, PidTableKey(kind_),
+                    "Can't Open Registry Key:", Prompt::Buttons::OkCancel, Prompt::Icon::None);
     return false;
 }
 

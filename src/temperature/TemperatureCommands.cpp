@@ -54,6 +54,7 @@ void DumpTemperature(std::vector<std::string>& lines, TTemp& controller) {
                            controller.maximum));
     if (const PidTable* table = controller.Table())
         for (const Tpid& e : table->Entries())
-            lines.push_back(Printf("pid: %d %d %d %d %d %d %d", e.T, e.P, e.I, e.D, e.M1, e.M2, e.M3));
+            lines.push_back(
+                Printf("pid: %d %d %d %d %d %d %d", e.T, e.P, e.I, e.D, e.M1, e.M2, e.M3));
     if (const TempPanel* panel = TempPanel::Current()) lines.push_back(panel->DumpLine());
 }

@@ -66,7 +66,8 @@ TEST(CommandLine, BadInputIsReportedNotGuessed) {
 }
 
 TEST(CommandLine, RunItemsNameCommandsOrControlsOfWindows) {
-    auto line = Parse({"--run", "62,LOGFILE.106,SAMPLE.1@2.5,CURRENT.103=2.5e3,NAME.10=a@b,X.1=@3"});
+    auto line =
+        Parse({"--run", "62,LOGFILE.106,SAMPLE.1@2.5,CURRENT.103=2.5e3,NAME.10=a@b,X.1=@3"});
     ASSERT_TRUE(line.error.empty()) << line.error;
     ASSERT_EQ(line.run.size(), 6u);
     EXPECT_EQ(line.run[0].id, 62);
@@ -83,9 +84,9 @@ TEST(CommandLine, RunItemsNameCommandsOrControlsOfWindows) {
     EXPECT_DOUBLE_EQ(line.run[5].delaySeconds, 3.0);
     EXPECT_EQ(line.run[3].Spelling(), "CURRENT.103=2.5e3");
 
-    for (const char* bad : {"52,.1", "52,LOGFILE.", "52,LOGFILE.x", "52,1ABC.2", "52,A-B.3",
-                            "52,LOGFILE.70000", "52=3", "52,250@2147484", "52,250@1e308",
-                            "52,250@nan", "52,250@86400.5"})
+    for (const char* bad :
+         {"52,.1", "52,LOGFILE.", "52,LOGFILE.x", "52,1ABC.2", "52,A-B.3", "52,LOGFILE.70000",
+          "52=3", "52,250@2147484", "52,250@1e308", "52,250@nan", "52,250@86400.5"})
         EXPECT_FALSE(Parse({"--run", bad}).error.empty()) << bad;
     EXPECT_TRUE(Parse({"--run", "52,250@86400"}).error.empty());
     const auto dump = Parse({"--run", "40,DUMP,LN2PANEL.1"});

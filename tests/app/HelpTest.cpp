@@ -69,7 +69,9 @@ bool HasAnchor(const std::string& html, const std::string& anchor) {
 
 // The visible words of a page, without its markup.
 std::string PlainText(const std::string& html) {
-    return QString::fromStdString(html).remove(QRegularExpression("<[^>]*>")).simplified()
+    return QString::fromStdString(html)
+        .remove(QRegularExpression("<[^>]*>"))
+        .simplified()
         .toStdString();
 }
 
@@ -229,8 +231,8 @@ TEST_F(HelpTest, HelpFromAModalDialogCanBeReadAndOutlivesIt) {
             ASSERT_TRUE(Help::Open(16));
             HelpWindow* window = Window();
             ASSERT_NE(window, nullptr);
-            blockedWhileUp = QApplication::activeModalWidget() != &dialog ||
-                             window->parentWidget() != &dialog;
+            blockedWhileUp =
+                QApplication::activeModalWidget() != &dialog || window->parentWidget() != &dialog;
             dialog.reject();
         });
         dialog.exec();
@@ -243,8 +245,8 @@ TEST_F(HelpTest, HelpFromAModalDialogCanBeReadAndOutlivesIt) {
 // The title bar is the window system's: the box's own layout never measured
 // the caption, so a short text gave a box too narrow for it.
 TEST(MessageBox, IsAsWideAsItsCaption) {
-    for (const std::string caption : {"Can't Open Serial Port:", "Can't Set Current",
-                                      "Can't Open Registry Key:"}) {
+    for (const std::string caption :
+         {"Can't Open Serial Port:", "Can't Set Current", "Can't Open Registry Key:"}) {
         int width = 0;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -255,7 +257,8 @@ TEST(MessageBox, IsAsWideAsItsCaption) {
         Prompt::Message(nullptr, "COM1", caption, Prompt::Buttons::Ok, Prompt::Icon::Stop);
         QFont bold = QApplication::font();
         bold.setBold(true);
-        EXPECT_GT(width, QFontMetrics(bold).horizontalAdvance(QString::fromStdString(caption)) + 100)
+        EXPECT_GT(width,
+                  QFontMetrics(bold).horizontalAdvance(QString::fromStdString(caption)) + 100)
             << caption;
     }
 }

@@ -184,8 +184,8 @@ TEST_F(PrintoutTest, EveryLineOfThePageStandsAtItsLineAndColumn) {
 TEST_F(PrintoutTest, TheFrameEnclosesTheSummaryAndNoTextsOverlap) {
     ResultsPageText t = SamplePage(true);
     // The widest texts the panel's fields can hold.
-    t.results = {"-1.234e+05", "-1.234e+05", "-1.23e+05", "-1.23e+05", "-1.234e+123",
-                 "-1.234e+123"};
+    t.results = {"-1.234e+05", "-1.234e+05",  "-1.23e+05",
+                 "-1.23e+05",  "-1.234e+123", "-1.234e+123"};
     Paint(t);
     ASSERT_NE(Find("Length   : 5.00 mm"), nullptr);
     EXPECT_NEAR(LineOf(*Find("Width    : 1.25 mm")), 10, 0.01);

@@ -70,9 +70,9 @@ class ArchiveE2eTest : public ::testing::Test {
         archive_ = run_.Folder() + "/results.dat";
     }
     ProgramResult Measure(const std::string& sets, const std::string& items) {
-        ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--set",
-                                    "DataArchive=" + archive_ + "," + sets, "--run", items,
-                                    "--dump"});
+        ProgramResult r =
+            run_.Run({"--time-scale", "0.01", "--simulate", "--set",
+                      "DataArchive=" + archive_ + "," + sets, "--run", items, "--dump"});
         EXPECT_EQ(r.exitCode, 0) << r.errors;
         EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
         return r;
@@ -128,9 +128,9 @@ TEST_F(ArchiveE2eTest, RecordsFromRealRunsReadBackSortAndPrintAsTickets) {
     // Sort by Material "gaas": WA, WB (AMB), WD (LN2), WE (OTHER TEMP); no
     // Material column.
     const std::string sorted = run_.Folder() + "/sorted.txt";
-    ProgramResult s = run_.Run({"--set", "DataArchive=" + archive_, "--run",
-                                "18,SORT.103,SORT.105=gaas,SORT.201=" + sorted + ",SORT.1",
-                                "--dump"});
+    ProgramResult s =
+        run_.Run({"--set", "DataArchive=" + archive_, "--run",
+                  "18,SORT.103,SORT.105=gaas,SORT.201=" + sorted + ",SORT.1", "--dump"});
     ASSERT_EQ(s.exitCode, 0) << s.errors;
     bool shown = false;
     for (const auto& w : s.All("window")) shown = shown || w.rfind("EDITOR path=" + sorted, 0) == 0;
@@ -146,8 +146,8 @@ TEST_F(ArchiveE2eTest, RecordsFromRealRunsReadBackSortAndPrintAsTickets) {
     EXPECT_EQ(Bytes(sorted),
               "gaas\r\nDate,BatchID,WaferID,Resistivity,Hall Coef.,Mobility,Concentration,"
               "Description\r\n , , ,(ohm/sq),(m2/C),(cm2/V-sec),(/cm2)\r\n*** AMB ***\r\n" +
-                  dataLine(lines[0]) + dataLine(lines[1]) + "*** LN2 ***\r\n" +
-                  dataLine(lines[3]) + "*** OTHER TEMP ***\r\n" + dataLine(lines[4]));
+                  dataLine(lines[0]) + dataLine(lines[1]) + "*** LN2 ***\r\n" + dataLine(lines[3]) +
+                  "*** OTHER TEMP ***\r\n" + dataLine(lines[4]));
 
     // Bulk leaves out the thickness-0 records (WB, WE).
     s = run_.Run({"--set", "DataArchive=" + archive_, "--run",
@@ -171,12 +171,12 @@ TEST_F(ArchiveE2eTest, RecordsFromRealRunsReadBackSortAndPrintAsTickets) {
     ASSERT_EQ(s.exitCode, 0) << s.errors;
     auto ticket = [](const Line& l) {
         const double t = l.Num(5), rs = l.Num(7), rh = l.Num(8);
-        std::string x = "Wafer: " + l.Text(0) + "\r\nBatch: " + l.Text(1) + "\r\nMaterial: " +
-                        l.Text(2) + "\r\nDescr: " + l.Description() + "\r\nTime,Date: " +
-                        l.Text(9) + "," + l.Text(10) + "\r\nTemperature: " + l.Text(4) +
-                        "\r\nThickness: " + F("%.3f", t) + " um\r\nSymmetry: " +
-                        F("%.3f", l.Num(6)) + "\r\nSheet R: " + F("%.3e", rs) +
-                        " ohms/square\r\n";
+        std::string x = "Wafer: " + l.Text(0) + "\r\nBatch: " + l.Text(1) +
+                        "\r\nMaterial: " + l.Text(2) + "\r\nDescr: " + l.Description() +
+                        "\r\nTime,Date: " + l.Text(9) + "," + l.Text(10) +
+                        "\r\nTemperature: " + l.Text(4) + "\r\nThickness: " + F("%.3f", t) +
+                        " um\r\nSymmetry: " + F("%.3f", l.Num(6)) +
+                        "\r\nSheet R: " + F("%.3e", rs) + " ohms/square\r\n";
         if (t != 0) x += "Bulk R: " + F("%.3e", rs * t * 1e-4) + " ohm-cm\r\n";
         if (rh == 0) return x + "No Hall value, can't calculate further\r\n\r\n";
         x += "Sheet Hall Coef: " + F("%.3e", rh) + " m2/C\r\n";
@@ -188,8 +188,8 @@ TEST_F(ArchiveE2eTest, RecordsFromRealRunsReadBackSortAndPrintAsTickets) {
     EXPECT_EQ(Bytes(tickets), ticket(lines[0]) + ticket(lines[1]));
 
     // Read into Application: the panel shows the six texts the Hall run had shown.
-    s = run_.Run({"--set", "DataArchive=" + archive_, "--run", "19,TICKET.101=#1,TICKET.103",
-                  "--dump"});
+    s = run_.Run(
+        {"--set", "DataArchive=" + archive_, "--run", "19,TICKET.101=#1,TICKET.103", "--dump"});
     ASSERT_EQ(s.exitCode, 0) << s.errors;
     EXPECT_EQ(s.First("results"), a.First("results"));
     auto specimen = s.All("specimen");
@@ -197,8 +197,8 @@ TEST_F(ArchiveE2eTest, RecordsFromRealRunsReadBackSortAndPrintAsTickets) {
     EXPECT_NE(std::find(specimen.begin(), specimen.end(), "Description=first disc"),
               specimen.end());
     // The record without a Hall value comes back as a resistivity result alone.
-    s = run_.Run({"--set", "DataArchive=" + archive_, "--run", "19,TICKET.101=#2,TICKET.103",
-                  "--dump"});
+    s = run_.Run(
+        {"--set", "DataArchive=" + archive_, "--run", "19,TICKET.101=#2,TICKET.103", "--dump"});
     EXPECT_EQ(s.First("results"), b.First("results"));
     EXPECT_EQ(s.First("status"), "Ready | ");
 }
@@ -214,8 +214,8 @@ TEST_F(ArchiveE2eTest, ViewerRefusesSeveralRecordsForReadingAndMissingArchives) 
     EXPECT_NE(std::find(r.lines.begin(), r.lines.end(),
                         "message: Error | You must select exactly one record"),
               r.lines.end());
-    r = run_.Run({"--set", "DataArchive=" + run_.Folder() + "/none.dat", "--run", "19,17,15",
-                  "--dump"});
+    r = run_.Run(
+        {"--set", "DataArchive=" + run_.Folder() + "/none.dat", "--run", "19,17,15", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(std::count(r.lines.begin(), r.lines.end(),
                          std::string("message: File Error | Can't open archive")),

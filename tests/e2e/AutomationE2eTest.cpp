@@ -36,8 +36,8 @@ TEST_F(AutomationE2eTest, ItemsAfterAModalCommandWorkItsControlsThenTheRunGoesOn
 TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable) {
     // Issued at once into the Hall run, the item waits for the first magnet
     // wait box and finds it (its field 101 is a read-out, not a button).
-    ProgramResult r = run_.Run(
-        {"--time-scale", "0.01", "--simulate", "--run", "52,WAIT.101@0", "--dump"});
+    ProgramResult r =
+        run_.Run({"--time-scale", "0.01", "--simulate", "--run", "52,WAIT.101@0", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_NE(r.errors.find("run: WAIT.101 is not available: the control is not a button"),
               std::string::npos)
@@ -56,8 +56,7 @@ TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable)
 TEST_F(AutomationE2eTest, ADumpItemShowsTheWindowThatIsOpen) {
     // Carried into the LN2 panel's loop: the panel's fields while it is up.
     ProgramResult r = run_.Run({"/n", "--time-scale", "0.01", "--simulate", "--run",
-                                "40,LN2PANEL.101=150,DUMP,LN2PANEL.1", "--answer", "OK",
-                                "--dump"});
+                                "40,LN2PANEL.101=150,DUMP,LN2PANEL.1", "--answer", "OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     bool panelShown = false;
     for (const auto& line : r.All("window"))

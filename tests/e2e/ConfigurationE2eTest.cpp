@@ -83,8 +83,9 @@ TEST_F(ConfigurationE2eTest, BarSettlesOnTheTargetVoltage) {
 TEST_F(ConfigurationE2eTest, HighResistanceDiscThroughTheBufferAmplifier) {
     ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
     // About 1.5 Mohm per square: nanoamperes through the amplifier.
-    auto r = AutoSet(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
-                     {"--set", "Iunits=2,BufferAmplifierMode=1"});
+    auto r = AutoSet(
+        R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
+        {"--set", "Iunits=2,BufferAmplifierMode=1"});
     ASSERT_EQ(r.result.exitCode, 0) << r.result.errors;
     EXPECT_EQ(r.outcome, "Success");
     EXPECT_LT(r.current, 5.0);  // within the amplifier's range
@@ -114,8 +115,8 @@ TEST_F(ConfigurationE2eTest, ASpecimenOverRangingAtTheSmallestCurrentEndsMinimum
 
 TEST_F(ConfigurationE2eTest, SheetRefusesACurrentBeyondTheSourceAndStaysOpen) {
     // Typed into the sheet's current field, as the operator would.
-    std::vector<std::string> args = {"--time-scale", "0.01", "--simulate", "--run",
-                                     "42,CURRENT.103=50000", "--answer", "OK", "--dump"};
+    std::vector<std::string> args = {"--time-scale",         "0.01",     "--simulate", "--run",
+                                     "42,CURRENT.103=50000", "--answer", "OK",         "--dump"};
     ProgramResult result = run_.Run(args);
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     EXPECT_EQ(result.All("message"),

@@ -157,8 +157,9 @@ TEST_F(IVCurveE2eTest, SweepsEndWhereTheyLeaveThePaneOrTheRange) {
 
 TEST_F(IVCurveE2eTest, BufferedPathOnAHighResistanceSpecimen) {
     ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
-    const Curve curve = Run(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
-                            {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"});
+    const Curve curve = Run(
+        R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
+        {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"});
     ASSERT_EQ(curve.result.exitCode, 0) << curve.result.errors;
     EXPECT_EQ(curve.result.First("status"), "Ready | ");
     const double fullScale = FullScale(curve);

@@ -138,8 +138,9 @@ TEST_F(MeasurementTest, BarAndBridgeSpecimens) {
 TEST_F(MeasurementTest, BufferedPathOnAHighResistanceSpecimen) {
     ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
     // About 1.5 Mohm per square: out of reach of the standard electronics at uA.
-    auto m = Measure(R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
-                     {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"}, "51,52");
+    auto m = Measure(
+        R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
+        {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"}, "51,52");
     ASSERT_EQ(m.result.exitCode, 0) << m.result.errors;
     EXPECT_EQ(m.result.First("status"), "Ready | ");
     EXPECT_LT(Relative(m.Record("sheetResistance"), m.Truth("Rs")), 0.001);

@@ -16,8 +16,8 @@ class OperatorE2eTest : public ::testing::Test {
 TEST_F(OperatorE2eTest, TheWaitBoxAbortEndsTheHallRunCancelledAfterItsMotion) {
     // Pressed in the first wait box of a three-cycle run: the motion ends,
     // the run stops at its next check, nothing of it counts.
-    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--set", "Cycles=3",
-                                "--run", "52,WAIT.2@0", "--dump"});
+    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--set", "Cycles=3", "--run",
+                                "52,WAIT.2@0", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
     EXPECT_EQ(r.First("status"), "Cancelled | ");
@@ -58,11 +58,13 @@ TEST(OperatorRack, BlastingOpensOnTheDefaultRackAndIsRefusedWithTheAmplifierAtta
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_TRUE(r.All("message").empty());
     // With the amplifier on COM1 it answers, and blasting it is not permitted.
-    const std::string amp = run.WriteFile("amp.json", R"({"serial":{"COM1":"buffer","COM2":"hot"}})");
-    r = run.Run({"--time-scale", "0.01", "--simulate=" + amp, "--run", "43", "--answer", "OK",
-                 "--dump"});
+    const std::string amp =
+        run.WriteFile("amp.json", R"({"serial":{"COM1":"buffer","COM2":"hot"}})");
+    r = run.Run(
+        {"--time-scale", "0.01", "--simulate=" + amp, "--run", "43", "--answer", "OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.All("message"), std::vector<std::string>{
-                                    "Violation | Buffer Amplifer detected, Blasting not permitted"});
+    EXPECT_EQ(
+        r.All("message"),
+        std::vector<std::string>{"Violation | Buffer Amplifer detected, Blasting not permitted"});
 }
 }  // namespace

@@ -55,19 +55,37 @@ TEST_F(PrintE2eTest, ResultsPageShowsEveryLineWithTheDisplayedValues) {
     auto padded = [](const std::string& v, int width) {
         return std::string(static_cast<std::size_t>(std::max(0, width - int(v.size()))), ' ') + v;
     };
-    const std::string lines[] = {
-        "Quorvex RT4400 Hall System", "Measured on ", "SPECIMEN", "MEASURING CONDITIONS",
-        "Wafer ID: W9", "Batch ID: L3", "Material: GaAs", "Description: etched disc",
-        "Thickness: 2.000 \u00b5m", "I-meas: 100 \u00b5A DC", "Temperature: AMB",
-        "Field: 0.500 Tesla", "Targ.Vr: 50 mV", "RESULTS SUMMARY",
-        "Rs: " + padded(results["1"], 9) + " ohm/sq", "R : " + padded(results["2"], 9) + " ohm-cm",
-        "RHs: " + padded(results["3"], 9) + " m\u00b2/C",
-        "Mob: " + padded(results["4"], 9) + " cm\u00b2/V-s",
-        "Ns: " + padded(results["5"], 10) + " /cm\u00b2",
-        "N : " + padded(results["6"], 10) + " /cm\u00b3", "CONTACT CHECK", "RESISTIVITY",
-        "Meas    +++   Vm   ---", "Sym  Factor R-sheet", "HALL MEASUREMENTS", "Misalignment",
-        "Offset applied", "V-hall North", "V-hall South", "V-hall (mean)",
-        "V-hall (over all cycles)"};
+    const std::string lines[] = {"Quorvex RT4400 Hall System",
+                                 "Measured on ",
+                                 "SPECIMEN",
+                                 "MEASURING CONDITIONS",
+                                 "Wafer ID: W9",
+                                 "Batch ID: L3",
+                                 "Material: GaAs",
+                                 "Description: etched disc",
+                                 "Thickness: 2.000 \u00b5m",
+                                 "I-meas: 100 \u00b5A DC",
+                                 "Temperature: AMB",
+                                 "Field: 0.500 Tesla",
+                                 "Targ.Vr: 50 mV",
+                                 "RESULTS SUMMARY",
+                                 "Rs: " + padded(results["1"], 9) + " ohm/sq",
+                                 "R : " + padded(results["2"], 9) + " ohm-cm",
+                                 "RHs: " + padded(results["3"], 9) + " m\u00b2/C",
+                                 "Mob: " + padded(results["4"], 9) + " cm\u00b2/V-s",
+                                 "Ns: " + padded(results["5"], 10) + " /cm\u00b2",
+                                 "N : " + padded(results["6"], 10) + " /cm\u00b3",
+                                 "CONTACT CHECK",
+                                 "RESISTIVITY",
+                                 "Meas    +++   Vm   ---",
+                                 "Sym  Factor R-sheet",
+                                 "HALL MEASUREMENTS",
+                                 "Misalignment",
+                                 "Offset applied",
+                                 "V-hall North",
+                                 "V-hall South",
+                                 "V-hall (mean)",
+                                 "V-hall (over all cycles)"};
     for (const std::string& line : lines) EXPECT_TRUE(HasLine(text, line)) << line << "\n" << text;
     EXPECT_FALSE(HasLine(text, "Length   :"));
     // The windows that were not shown have no section.
@@ -93,8 +111,8 @@ TEST_F(PrintE2eTest, WithoutAPrinterTheFileDialogProposesTheWaferIdAndCancelPrin
 
 TEST_F(PrintE2eTest, GraphPageHasCaptionAxesAndTheScanIdentity) {
     const std::string pdf = run_.Folder() + "/graph.pdf";
-    ProgramResult r = run_.Run({"/n", "--simulate", "--set", "WaferID=W9,Material=InP",
-                                "--run", "64", "--print-to", pdf, "--dump"});
+    ProgramResult r = run_.Run({"/n", "--simulate", "--set", "WaferID=W9,Material=InP", "--run",
+                                "64", "--print-to", pdf, "--dump"});
     EXPECT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(ProgramResult::Pairs(r.First("printer"))["last"], pdf) << r.errors;
     const std::string text = PdfText(pdf);

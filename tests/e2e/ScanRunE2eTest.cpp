@@ -124,9 +124,9 @@ class ScanRunE2eTest : public ::testing::Test {
                        const std::string& extraItems = "", const std::string& scale = "0.001") {
         const std::string config = run_.WriteFile("rack.json", rack);
         return run_.Run({stage, "--simulate=" + config, "--time-scale", scale, "--set",
-                         setup + ",DataDir=" + run_.Folder() + ",Thickness=1,ScatFactor=1",
-                         "--run", "54,SCANPANEL.107,SCANPANEL.107" + extraItems, "--answer",
-                         "OK", "--dump"});
+                         setup + ",DataDir=" + run_.Folder() + ",Thickness=1,ScatFactor=1", "--run",
+                         "54,SCANPANEL.107,SCANPANEL.107" + extraItems, "--answer", "OK",
+                         "--dump"});
     }
     std::map<std::string, std::string> ScanLine(const ProgramResult& r) {
         return ProgramResult::Pairs(r.First("scan"));
@@ -156,7 +156,8 @@ constexpr const char* kFastLn2 =
     R"({"specimen":{"activation_eV":0.05},"ln2":{"tau_seconds":3,"sample_tau_seconds":0.3}})";
 
 TEST_F(ScanRunE2eTest, Ln2ScanInEqualInverseStepsMeasuresTheRacksActivationEnergy) {
-    ProgramResult r = Scan("/n", kFastLn2, "ScanTstart=300,ScanTstop=100,ScanNpoints=6,ScanInverse=1");
+    ProgramResult r =
+        Scan("/n", kFastLn2, "ScanTstart=300,ScanTstop=100,ScanNpoints=6,ScanInverse=1");
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
     auto scan = ScanLine(r);
@@ -299,10 +300,10 @@ TEST_F(ScanRunE2eTest, PanelGreysTheMenusButGraphAndClosingItRestoresThem) {
             if (l.rfind(id + " ", 0) == 0) return l.find("enabled=1") != std::string::npos;
         return false;
     };
-    EXPECT_FALSE(enabled(menus, "51"));   // Measure
-    EXPECT_FALSE(enabled(menus, "62"));   // File
-    EXPECT_FALSE(enabled(menus, "42"));   // Configure
-    EXPECT_TRUE(enabled(menus, "74"));    // Graph stays
+    EXPECT_FALSE(enabled(menus, "51"));  // Measure
+    EXPECT_FALSE(enabled(menus, "62"));  // File
+    EXPECT_FALSE(enabled(menus, "42"));  // Configure
+    EXPECT_TRUE(enabled(menus, "74"));   // Graph stays
     std::string panel;
     for (const auto& w : open.All("window"))
         if (w.rfind("SCANPANEL", 0) == 0) panel = w;
@@ -318,9 +319,9 @@ TEST_F(ScanRunE2eTest, PanelGreysTheMenusButGraphAndClosingItRestoresThem) {
 }
 
 TEST_F(ScanRunE2eTest, DemoModeStartDoesNothing) {
-    ProgramResult r = run_.Run({"/n", "/d", "--set", "ScanTstart=300,ScanTstop=100,ScanNpoints=3",
-                                "--run", "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK",
-                                "--dump"});
+    ProgramResult r =
+        run_.Run({"/n", "/d", "--set", "ScanTstart=300,ScanTstop=100,ScanNpoints=3", "--run",
+                  "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(ScanLine(r)["state"], "1");
 }
@@ -340,12 +341,13 @@ TEST_F(ScanRunE2eTest, KilledAtAnyMomentTheWorkingFileHoldsWholeLines) {
         env.remove("VANTRIS_SIM_TRACE");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(run_.Folder()));
-        process.start(VANTRIS_NI_PROGRAM,
-                      {"/n", QString::fromStdString("--simulate=" + config), "--time-scale",
-                       "0.004", "--set",
-                       QString::fromStdString("ScanTstart=300,ScanTstop=100,ScanNpoints=12,"
-                                              "DataDir=" + run_.Folder()),
-                       "--run", "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK"});
+        process.start(
+            VANTRIS_NI_PROGRAM,
+            {"/n", QString::fromStdString("--simulate=" + config), "--time-scale", "0.004", "--set",
+             QString::fromStdString("ScanTstart=300,ScanTstop=100,ScanNpoints=12,"
+                                    "DataDir=" +
+                                    run_.Folder()),
+             "--run", "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK"});
         ASSERT_TRUE(process.waitForStarted());
         // A moment of the scan: after its start, when the file is there.
         for (int i = 0; i < 2000 && !QFile::exists(file); ++i) QThread::msleep(2);

@@ -14,9 +14,9 @@ std::string ArrheniusScan(int points, bool withHall) {
         const double t = 100 + i * 14.0;
         const double d = 0.198 / 1.9842387971388985e-4 / t;
         char line[128];
-        std::snprintf(line, sizeof line, "%5.1f %.2e %+.2e %+.2e %.2e\r\n", t, 1e-4 * std::pow(10, d),
-                      withHall ? -2e-3 : 0.0, withHall ? -1e20 * std::pow(10, -d) : 0.0,
-                      withHall ? 3000.0 - 100 * i : 0.0);
+        std::snprintf(line, sizeof line, "%5.1f %.2e %+.2e %+.2e %.2e\r\n", t,
+                      1e-4 * std::pow(10, d), withHall ? -2e-3 : 0.0,
+                      withHall ? -1e20 * std::pow(10, -d) : 0.0, withHall ? 3000.0 - 100 * i : 0.0);
         text += line;
     }
     return text;

@@ -96,10 +96,10 @@ TEST_F(TemperatureE2eTest, Ln2StageApproachesTheSetPointAndTheRunReadsIt) {
     // Set 150 K, leave the panel open for 3 s of program time (300 s of the
     // rack's, five time constants), then measure: the closing reading is the stage's.
     QDir(QString::fromStdString(run_.Folder())).mkdir("Logs");
-    ProgramResult r = run_.Run({"/n", "--simulate", "--time-scale", "0.01", "--set", "WaferID=L1",
-                                "--run",
-                                "40,LN2PANEL.101=150,LN2PANEL.110,LN2PANEL.1@300,51,62,LOGFILE.106",
-                                "--answer", "OK", "--dump"});
+    ProgramResult r =
+        run_.Run({"/n", "--simulate", "--time-scale", "0.01", "--set", "WaferID=L1", "--run",
+                  "40,LN2PANEL.101=150,LN2PANEL.110,LN2PANEL.1@300,51,62,LOGFILE.106", "--answer",
+                  "OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     auto t = Temperature(r);
     const double present = std::atof(t["present"].c_str());
@@ -110,8 +110,8 @@ TEST_F(TemperatureE2eTest, Ln2StageApproachesTheSetPointAndTheRunReadsIt) {
 }
 
 TEST_F(TemperatureE2eTest, Ln2TickTimeOutStopsTheReadingsAndTheProgramGoesOn) {
-    const std::string config = run_.WriteFile(
-        "rack.json", R"({"faults":[{"device":"ln2","kind":"timeout","after":6}]})");
+    const std::string config =
+        run_.WriteFile("rack.json", R"({"faults":[{"device":"ln2","kind":"timeout","after":6}]})");
     ProgramResult r = run_.Run({"/n", "--simulate=" + config, "--time-scale", "0.01", "--run",
                                 "40,LN2PANEL.101=150,LN2PANEL.1@100,51", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
@@ -135,15 +135,14 @@ TEST_F(TemperatureE2eTest, Itc5SwitchesSensorsAtTchange) {
     auto trace = Trace();
     // 293 (the controller's set-point read on opening) to 20: the cryostat sensor.
     EXPECT_TRUE(Consecutive(trace, {"W 24 -1 X", "W 24 -1 $A0"})) << ReadAll(trace_);
-    EXPECT_TRUE(InOrder(trace, {"W 24 -1 $C1", "W 24 -1 $A0", "W 24 -1 $H1", "W 24 -1 $T20.0",
-                                "W 24 -1 $A0", "W 24 -1 $H2", "W 24 -1 $T80.0", "W 24 -1 $A0",
-                                "W 24 -1 $H1", "W 24 -1 $T20.0"}))
+    EXPECT_TRUE(InOrder(
+        trace, {"W 24 -1 $C1", "W 24 -1 $A0", "W 24 -1 $H1", "W 24 -1 $T20.0", "W 24 -1 $A0",
+                "W 24 -1 $H2", "W 24 -1 $T80.0", "W 24 -1 $A0", "W 24 -1 $H1", "W 24 -1 $T20.0"}))
         << ReadAll(trace_);
     const auto h2 = std::find(trace.begin(), trace.end(), "W 24 -1 $H2");
     ASSERT_NE(h2, trace.end());
-    const auto restore = std::find_if(h2, trace.end(), [](const std::string& l) {
-        return l.rfind("W 24 -1 $A", 0) == 0;
-    });
+    const auto restore = std::find_if(
+        h2, trace.end(), [](const std::string& l) { return l.rfind("W 24 -1 $A", 0) == 0; });
     ASSERT_NE(restore, trace.end());
     EXPECT_EQ(restore->size(), std::string("W 24 -1 $A0").size());
     EXPECT_LT(restore - trace.begin(),
@@ -167,9 +166,9 @@ TEST_F(TemperatureE2eTest, Itc5SwitchesSensorsAtTchange) {
 
 TEST_F(TemperatureE2eTest, OpenCryostatAt77KReadsLn2InTheLogAndTheDump) {
     QDir(QString::fromStdString(run_.Folder())).mkdir("Logs");
-    ProgramResult r = run_.Run({"--simulate", "--time-scale", "0.01", "--set", "WaferID=O1",
-                                "--run", "40,OPENTEMP.101,OPENTEMP.1,62,LOGFILE.106,51",
-                                "--answer", "OK", "--dump"});
+    ProgramResult r =
+        run_.Run({"--simulate", "--time-scale", "0.01", "--set", "WaferID=O1", "--run",
+                  "40,OPENTEMP.101,OPENTEMP.1,62,LOGFILE.106,51", "--answer", "OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(r.First("temperature"), "kind=0 present=77 set=77 text=LN2 min=0 max=0");
     const std::string log = ReadAll(run_.Folder() + "/Logs/O1.txt");
@@ -178,8 +177,8 @@ TEST_F(TemperatureE2eTest, OpenCryostatAt77KReadsLn2InTheLogAndTheDump) {
 
 TEST_F(TemperatureE2eTest, EachKindsReadingAfterAResistivityRun) {
     for (const char* kind : {"", "/n", "/h"}) {
-        std::vector<std::string> args = {"--simulate", "--time-scale", "0.01", "--run", "51",
-                                         "--dump"};
+        std::vector<std::string> args = {"--simulate", "--time-scale", "0.01",
+                                         "--run",      "51",           "--dump"};
         if (*kind) args.insert(args.begin(), kind);
         ProgramResult r = run_.Run(args);
         ASSERT_EQ(r.exitCode, 0) << kind << r.errors;
@@ -201,7 +200,8 @@ TEST_F(TemperatureE2eTest, PidEditorImportsAnOldFile) {
                                 "41,PIDEDIT.111,PIDEDIT.111,PIDEDIT.1", "--answer",
                                 file + ",OK," + wrong + ",OK", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.All("pid"), (std::vector<std::string>{"100 21 22 23 1 8 0", "200 31 41 42 2 12 0"}));
+    EXPECT_EQ(r.All("pid"),
+              (std::vector<std::string>{"100 21 22 23 1 8 0", "200 31 41 42 2 12 0"}));
     const auto messages = r.All("message");
     EXPECT_NE(std::find(messages.begin(), messages.end(),
                         "Success | All PID entries have been copied to the registry"),
@@ -246,11 +246,11 @@ class HotStageE2eTest : public TemperatureE2eTest {
 
 TEST_F(HotStageE2eTest, SetPointAndReadingOverARealSerialDevice) {
     ASSERT_FALSE(StartServer().empty());
-    ProgramResult r = run_.Run({"/y", "--gpib-library", VANTRIS_GPIBSIM_LIBRARY, "--time-scale",
-                                "0.1", "--run",
-                                "40,HOTPANEL.101=373.9,HOTPANEL.102,HOTPANEL.103,HOTPANEL.104,"
-                                "HOTPANEL.2",
-                                "--dump"});
+    ProgramResult r =
+        run_.Run({"/y", "--gpib-library", VANTRIS_GPIBSIM_LIBRARY, "--time-scale", "0.1", "--run",
+                  "40,HOTPANEL.101=373.9,HOTPANEL.102,HOTPANEL.103,HOTPANEL.104,"
+                  "HOTPANEL.2",
+                  "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_TRUE(r.All("message").empty()) << r.First("message");
     EXPECT_TRUE(InOrder(Trace(), {"H 0100XWS,1002W,373", "H 0100XWS,508W,18", "H 0100XRS,504W,1"}))

@@ -237,8 +237,8 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
         iv.Measure();
         EXPECT_EQ(Count(iv, 0, 0), 0u) << bad;
         EXPECT_EQ(Status().Text(), "ERROR") << bad;
-        EXPECT_EQ(Status().Detail(), bad == std::string("current") ? "I-meas Unreadable"
-                                                                   : "V-meas Unreadable");
+        EXPECT_EQ(Status().Detail(),
+                  bad == std::string("current") ? "I-meas Unreadable" : "V-meas Unreadable");
         EXPECT_EQ(trace.back(), "W 3 7 S0M77") << bad;
     }
 }

@@ -225,7 +225,8 @@ TEST_F(FileRegistryStoreTest, ApplyCommitsEverythingInOneReplacementOrNothing) {
     // Nothing reaches the file until the edit is done.
     bool sawOld = false;
     ASSERT_TRUE(store.Apply([&](RegistryStore& view) {
-        for (int t : {77, 150, 300}) view.SetDword(kKey + "\\RT4450\\" + std::to_string(t), "P", 25);
+        for (int t : {77, 150, 300})
+            view.SetDword(kKey + "\\RT4450\\" + std::to_string(t), "P", 25);
         view.SetString(kKey, "ID2", "after");
         sawOld = Read() == before && !view.EnumKeys(kKey + "\\RT4450").empty();
         return true;

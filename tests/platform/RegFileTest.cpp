@@ -152,7 +152,7 @@ TEST(RegFile, LongKeysAndManyKeysReadInFileOrder) {
     std::string text = kHead + KeyLine("SOFTWARE\\Big");
     for (int i = 0; i < kValues; ++i)
         text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i % 10) + "\r\n";
-    text += "\"V7\"=\"seven\"\r\n";  // replaces v7 where it stands
+    text += "\"V7\"=\"seven\"\r\n";                         // replaces v7 where it stands
     text += "\"v8\"=-\r\n\"V9\"=-\r\n\"v9\"=\"back\"\r\n";  // v9 returns at the end
     for (int i = 0; i < kKeys; ++i) text += KeyLine("SOFTWARE\\Many\\k" + std::to_string(i));
     text += "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Many\\K2]\r\n";
@@ -168,7 +168,8 @@ TEST(RegFile, LongKeysAndManyKeysReadInFileOrder) {
     EXPECT_EQ(big->values[8].name, "v10");
     EXPECT_EQ(big->values.back().name, "v9");
     EXPECT_EQ(big->values[1000].name, "v1002");  // v8 and v9 left their places
-    EXPECT_EQ(result.tree.FindValue(*big, "V123456")->data, (std::vector<std::uint8_t>{6, 0, 0, 0}));
+    EXPECT_EQ(result.tree.FindValue(*big, "V123456")->data,
+              (std::vector<std::uint8_t>{6, 0, 0, 0}));
     EXPECT_EQ(result.tree.FindValue(*big, "v8"), nullptr);
 
     const auto children = result.tree.Children("SOFTWARE\\Many");
@@ -215,7 +216,8 @@ TEST(RegFile, FilesBeyondTheLimitsAreRefusedAtTheLineThatPassesThem) {
     small.extraPathBytes = 0;
     // Replacing a value does not add one; the sixth distinct value does.
     std::string values = kHead + KeyLine("A");
-    for (const char* name : {"a", "b", "A", "c", "d", "e"}) values += "\"" + std::string(name) + "\"=\"1\"\r\n";
+    for (const char* name : {"a", "b", "A", "c", "d", "e"})
+        values += "\"" + std::string(name) + "\"=\"1\"\r\n";
     EXPECT_TRUE(ParseRegFile(values, small).ok);
     values += "\"f\"=\"1\"\r\n";
     auto result = ParseRegFile(values, small);

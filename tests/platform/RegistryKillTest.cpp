@@ -106,7 +106,7 @@ int TempFiles(const fs::path& dir) {
 // Runs the program; kills it after `killAfter` unless that is negative.
 // Returns the exit status (or -SIGKILL when it was killed first).
 int RunProgram(const std::vector<std::string>& args, const fs::path& dir,
-        std::chrono::microseconds killAfter = std::chrono::microseconds(-1)) {
+               std::chrono::microseconds killAfter = std::chrono::microseconds(-1)) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -201,11 +201,12 @@ TEST_F(RegistryKill, InstallerKilledAnywhereLeavesNothingOrAllOfIt) {
         incomplete += !after.readable || after.flat != reference.flat;
         staleAfterRerun += TempFiles(dir);
     }
-    std::printf("init-registry: %d kills over %ld us: %d before any write, %d complete, %d partial, "
-                "%d damaged; %d left a temporary file; after a rerun %d incomplete, %d stale "
-                "temporary files\n",
-                trials, static_cast<long>(duration.count()), untouched, complete, partial, damaged,
-                tempsAfterKill, incomplete, staleAfterRerun);
+    std::printf(
+        "init-registry: %d kills over %ld us: %d before any write, %d complete, %d partial, "
+        "%d damaged; %d left a temporary file; after a rerun %d incomplete, %d stale "
+        "temporary files\n",
+        trials, static_cast<long>(duration.count()), untouched, complete, partial, damaged,
+        tempsAfterKill, incomplete, staleAfterRerun);
     EXPECT_EQ(damaged, 0);
     EXPECT_EQ(partial, 0);
     EXPECT_EQ(incomplete, 0);
@@ -220,8 +221,8 @@ TEST_F(RegistryKill, SettingsSaveKilledAnywhereLosesNothing) {
     ASSERT_TRUE(before.readable);
     // Configure > Settings > Save, then the program ends (and stores its
     // window positions).
-    const std::vector<std::string> save = {"--registry", "Hall.reg", "--simulate", "--run", "12",
-                                           "--dump"};
+    const std::vector<std::string> save = {"--registry", "Hall.reg", "--simulate",
+                                           "--run",      "12",       "--dump"};
     const auto duration = Duration(save, seed);
     const FileState done = Inspect((root_ / "-1" / "Hall.reg").string());
     ASSERT_TRUE(done.readable);
@@ -243,9 +244,10 @@ TEST_F(RegistryKill, SettingsSaveKilledAnywhereLosesNothing) {
         RunProgram({"--registry", "Hall.reg", "--init-registry"}, dir);
         stale += TempFiles(dir);
     }
-    std::printf("settings save: %d kills over %ld us: %d damaged or missing, %d lost values, %d "
-                "stale temporary files after the next writer\n",
-                trials, static_cast<long>(duration.count()), damaged, lost, stale);
+    std::printf(
+        "settings save: %d kills over %ld us: %d damaged or missing, %d lost values, %d "
+        "stale temporary files after the next writer\n",
+        trials, static_cast<long>(duration.count()), damaged, lost, stale);
     EXPECT_EQ(damaged, 0);
     EXPECT_EQ(lost, 0);
     EXPECT_EQ(stale, 0);

@@ -67,8 +67,9 @@ TEST(ArchiveLine, FieldsInOrderWithTheirNumberForms) {
               "10:15:00 AM,12/07/2026\r\n");
     Trecord r = Sample("W1", "Si", "77.4", 0.000123456789, 123456789.0, 0);
     r.symmetry = 0.987654321;
-    EXPECT_EQ(RecordLine(r), "W1,B7,Si,\"a test, with comma\",77.4,0.000123457,0.98765,"
-                             "1.23457e+08,0.00000e+00,10:15:00 AM,12/07/2026\r\n");
+    EXPECT_EQ(RecordLine(r),
+              "W1,B7,Si,\"a test, with comma\",77.4,0.000123457,0.98765,"
+              "1.23457e+08,0.00000e+00,10:15:00 AM,12/07/2026\r\n");
 }
 
 TEST(ArchiveLine, SeparatorsInTextsAreReplacedAndTextsCut) {
@@ -207,8 +208,7 @@ TEST(ArchiveTicket, FullRecordWithBulkAndHallValues) {
 }
 
 TEST(ArchiveTicket, ThicknessZeroNoHallAndZeroSheetResistance) {
-    const Trecord sheet =
-        ParseRecordLine("W,B,Si,\"\",LN2,0,1,5.00000e+01,3.50000e-03,t,d");
+    const Trecord sheet = ParseRecordLine("W,B,Si,\"\",LN2,0,1,5.00000e+01,3.50000e-03,t,d");
     EXPECT_EQ(Ticket(sheet),
               "Wafer: W\r\nBatch: B\r\nMaterial: Si\r\nDescr: \r\nTime,Date: t,d\r\n"
               "Temperature: LN2\r\nThickness: 0.000 um\r\nSymmetry: 1.000\r\n"
@@ -224,13 +224,12 @@ TEST(ArchiveTicket, ThicknessZeroNoHallAndZeroSheetResistance) {
 }
 
 TEST(ArchiveSort, MaterialKeyGroupsByTemperatureInArchiveOrder) {
-    const std::string archive =
-        RecordLine(Sample("W1", "GaAs", "AMB", 2, 100, -200)) +
-        RecordLine(Sample("W2", "Si", "AMB", 2, 100, -200)) +
-        RecordLine(Sample("W3", "gaas", "300.0", 0, 50, 0)) +
-        RecordLine(Sample("W4", "GAAS", "ln2", 1, 0, 1e-3)) +
-        RecordLine(Sample("W5", "GaAs", "AMB", 0, 10, 2)) + "\r\n\r\n" +
-        RecordLine(Sample("W6", "GaAsP", "AMB", 1, 10, 2));
+    const std::string archive = RecordLine(Sample("W1", "GaAs", "AMB", 2, 100, -200)) +
+                                RecordLine(Sample("W2", "Si", "AMB", 2, 100, -200)) +
+                                RecordLine(Sample("W3", "gaas", "300.0", 0, 50, 0)) +
+                                RecordLine(Sample("W4", "GAAS", "ln2", 1, 0, 1e-3)) +
+                                RecordLine(Sample("W5", "GaAs", "AMB", 0, 10, 2)) + "\r\n\r\n" +
+                                RecordLine(Sample("W6", "GaAsP", "AMB", 1, 10, 2));
     SortOptions o;
     o.key = SortOptions::Material;
     o.sortString = "gaas";
@@ -298,7 +297,9 @@ TEST(ArchiveSort, TableNumbersAreThePrintfForm) {
         double v;
         std::memcpy(&v, &bits, sizeof v);
         if (!std::isfinite(v)) continue;
-        if (i % 3 == 0) v = static_cast<double>(static_cast<std::int64_t>(random() % 2000000) - 1000000) / 1000.0;
+        if (i % 3 == 0)
+            v = static_cast<double>(static_cast<std::int64_t>(random() % 2000000) - 1000000) /
+                1000.0;
         r.sheetResistance = v;
         ASSERT_EQ(SortDataLine(r, o), ",,," + Printf("%+.3e", v) + ",\r\n") << v;
     }

@@ -172,9 +172,10 @@ TEST_F(ArchiveTest, ExamineOfMissingArchiveSaysSo) {
 }
 
 TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
-    WriteFile(archive_, "\r\nA1,B1,GaAs,\"one\",AMB,1,1,1,1,t1,d1\r\n\r\n"
-                        "A2,B2,GaAs,\"two\",AMB,1,1,1,1,t2,d2\r\n"
-                        "A3,B3,GaAs,\"three\",AMB,1,1,1,1,t3,d3\r\n");
+    WriteFile(archive_,
+              "\r\nA1,B1,GaAs,\"one\",AMB,1,1,1,1,t1,d1\r\n\r\n"
+              "A2,B2,GaAs,\"two\",AMB,1,1,1,1,t2,d2\r\n"
+              "A3,B3,GaAs,\"three\",AMB,1,1,1,1,t3,d3\r\n");
     Tticket dialog(nullptr, archive_);
     ASSERT_TRUE(dialog.Opened());
     ASSERT_EQ(dialog.Count(), 3);

@@ -151,8 +151,9 @@ TEST(DateTimeTest, EnvironmentFixesSettingsAndClock) {
     EXPECT_EQ(s.iTime, 1);
     EXPECT_EQ(s.sDate, "-");
     EXPECT_EQ(now, "2026-12-07 15:07");
-    for (const char* bad : {"iTime", "iTime=x", "sDate=ab", "colour=1", "now=2026-13-01 10:00",
-                            "now=-2147483648-01-01 00:00", "now=0-01-01 00:00", "now=10000-01-01 00:00"}) {
+    for (const char* bad :
+         {"iTime", "iTime=x", "sDate=ab", "colour=1", "now=2026-13-01 10:00",
+          "now=-2147483648-01-01 00:00", "now=0-01-01 00:00", "now=10000-01-01 00:00"}) {
         DateTimeSettings t;
         EXPECT_FALSE(ParseDateTimeSettings(bad, t)) << bad;
     }

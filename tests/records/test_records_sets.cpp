@@ -482,11 +482,11 @@ TEST_F(RecordsTest, RegistryValuesOutsideTheirRangeCountAsMissing) {
     Settings().Tesla = 0.5;
     Specimen().Thickness = 2.0;
     ASSERT_TRUE(Registry().Set(
-        kSet, {RegistryStore::Dword("Cycles", 0xFFFFFFFFu), RegistryStore::String("Current", "0"),
-               RegistryStore::Dword("Delay", 101), RegistryStore::Dword("TargVrVDP", 3),
-               RegistryStore::String("Tesla", "0.000"),
-               RegistryStore::String("Thickness", "-1.000"),
-               RegistryStore::String("SetTemp", "600.0")}));
+        kSet,
+        {RegistryStore::Dword("Cycles", 0xFFFFFFFFu), RegistryStore::String("Current", "0"),
+         RegistryStore::Dword("Delay", 101), RegistryStore::Dword("TargVrVDP", 3),
+         RegistryStore::String("Tesla", "0.000"), RegistryStore::String("Thickness", "-1.000"),
+         RegistryStore::String("SetTemp", "600.0")}));
     ASSERT_TRUE(ReadSettingsSet("A"));
     EXPECT_EQ(Settings().Cycles, 3);
     EXPECT_DOUBLE_EQ(Settings().Current, 42.0);

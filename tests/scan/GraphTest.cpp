@@ -36,7 +36,8 @@ class Graph : public ::testing::Test {
     void TearDown() override { Prompt::SetResponder(nullptr); }
 
     // A viewer on a file of the given points.
-    std::unique_ptr<TScanRead> Viewer(const std::vector<ScanPoint>& points, double thickness = 1.0) {
+    std::unique_ptr<TScanRead> Viewer(const std::vector<ScanPoint>& points,
+                                      double thickness = 1.0) {
         std::string text = "W\r\nB\r\nD\r\nM\r\n" + ThicknessText(thickness) + "\r\n";
         for (const auto& p : points) text += PointLine(p) + "\r\n";
         auto v = std::make_unique<TScanRead>();
@@ -69,9 +70,8 @@ bool Red(QColor c) {
 }  // namespace
 
 TEST_F(Graph, MarkersStandAtTheirValuesOnBothAxes) {
-    auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200},
-                     {200, 1e-1, 2e-3, 3e16, 900},
-                     {300, 1, 3e-3, -4e17, 4000}});
+    auto v = Viewer(
+        {{100, 1e-2, 1e-3, -1e15, 200}, {200, 1e-1, 2e-3, 3e16, 900}, {300, 1, 3e-3, -4e17, 4000}});
     v->SetGrid(false);
     const QImage image = v->Render({640, 440});
     const PlotRect r = v->Frame().plot;
@@ -84,16 +84,21 @@ TEST_F(Graph, MarkersStandAtTheirValuesOnBothAxes) {
     const QColor colours[] = {QColor(0, 200, 0), QColor(0, 0, 200), QColor(0, 200, 0)};
     const double mobility[] = {200, 900, 4000};
     for (int i = 0; i < 3; ++i) {
-        const int x = r.left + static_cast<int>(std::lround((points[i].first - tmin) * r.Width() / (tmax - tmin)));
-        const int y = r.bottom + static_cast<int>(std::lround((std::log10(points[i].second) - conc.lowest) *
-                                                             (r.top - r.bottom) / (conc.highest - conc.lowest)));
+        const int x =
+            r.left +
+            static_cast<int>(std::lround((points[i].first - tmin) * r.Width() / (tmax - tmin)));
+        const int y =
+            r.bottom +
+            static_cast<int>(std::lround((std::log10(points[i].second) - conc.lowest) *
+                                         (r.top - r.bottom) / (conc.highest - conc.lowest)));
         EXPECT_EQ(At(image, {x, y}), colours[i]) << i;
         EXPECT_EQ(v->LeftMarkerAt(i), QPoint(x, y));
         // Shape 4 of size 3: a square to 3 pixels either side, nothing beyond.
         EXPECT_EQ(At(image, {x + 3, y - 3}), colours[i]);
         EXPECT_NE(At(image, {x + 5, y}), colours[i]);
-        const int ym = r.bottom + static_cast<int>(std::lround((std::log10(mobility[i]) - mob.lowest) *
-                                                              (r.top - r.bottom) / (mob.highest - mob.lowest)));
+        const int ym = r.bottom + static_cast<int>(
+                                      std::lround((std::log10(mobility[i]) - mob.lowest) *
+                                                  (r.top - r.bottom) / (mob.highest - mob.lowest)));
         const QColor right = i == 1 ? QColor(0, 200, 200) : QColor(200, 200, 0);  // UP, UN
         if (std::abs(ym - y) > 8) {
             EXPECT_EQ(At(image, {x, ym}), right) << i;
@@ -218,7 +223,8 @@ TEST_F(Graph, FitActivationRecoversAKnownEnergy) {
     for (int i = 0; i < 12; ++i) {
         const double t = 120 + i * 15.0;
         const double decades = energy / kDecadeElectronVolts / t;  // log10 of exp(E/kT)
-        points.push_back({t, 1e-4 * std::pow(10.0, decades), 1e-3, -1e19 * std::pow(10.0, -decades), 800});
+        points.push_back(
+            {t, 1e-4 * std::pow(10.0, decades), 1e-3, -1e19 * std::pow(10.0, -decades), 800});
     }
     auto v = Viewer(points);
     v->FitActivationCommand();

@@ -205,7 +205,8 @@ TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
     EXPECT_FALSE(TScanAcq::CopyWorkingFile(TScanAcq::WorkingFile()).has_value());
     EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), before);
     // An unwritable destination and a missing working file are told.
-    const auto unwritable = TScanAcq::CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
+    const auto unwritable =
+        TScanAcq::CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
     ASSERT_TRUE(unwritable.has_value());
     EXPECT_NE(unwritable->find("Can't write file"), std::string::npos);
     QFile::remove(QString::fromStdString(TScanAcq::WorkingFile()));

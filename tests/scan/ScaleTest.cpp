@@ -37,8 +37,8 @@ TEST(LinearScale, TicksAndLabelsFollowTheRangeAndTheNarrowDoubling) {
     auto trace = DrawTraced(t, FrameOf(450, 300));
     // 100 and 250 stand on the plot's edges and get no tick.
     ExpectValues(trace.ticks, Steps(110, 240, 10));
-    EXPECT_EQ(trace.labels, (std::vector<std::string>{"100", "120", "140", "160", "180", "200",
-                                                      "220", "240"}));
+    EXPECT_EQ(trace.labels,
+              (std::vector<std::string>{"100", "120", "140", "160", "180", "200", "220", "240"}));
     t.narrow = true;  // a plot below 300 pixels
     trace = DrawTraced(t, FrameOf(250, 300));
     ExpectValues(trace.ticks, {150, 200});

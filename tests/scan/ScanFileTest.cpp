@@ -41,7 +41,8 @@ TEST(ScanFile, WriterLinesAndHeader) {
     EXPECT_EQ(ThicknessText(0.00001), "1e-05");
     EXPECT_EQ(ThicknessText(1234567), "1.23457e+06");
     ScanHeader h{"WAFER-0123456789", "B", std::string(40, 'd'), "Si", 350};
-    EXPECT_EQ(HeaderText(h), "WAFER-012345678\r\nB\r\n" + std::string(35, 'd') + "\r\nSi\r\n350\r\n");
+    EXPECT_EQ(HeaderText(h),
+              "WAFER-012345678\r\nB\r\n" + std::string(35, 'd') + "\r\nSi\r\n350\r\n");
 }
 
 TEST(ScanFile, ReadsBackWhatItWritesToThePrintedPrecision) {
@@ -63,8 +64,10 @@ TEST(ScanFile, ReadsBackWhatItWritesToThePrintedPrecision) {
         const ScanPoint& a = r.data.points[i];
         const ScanPoint& b = written[i];
         EXPECT_NEAR(a.T, b.T, 0.05 + 1e-9);
-        for (auto [x, y] : {std::pair{a.resistivity, b.resistivity}, {a.hall, b.hall},
-                            {a.concentration, b.concentration}, {a.mobility, b.mobility}})
+        for (auto [x, y] : {std::pair{a.resistivity, b.resistivity},
+                            {a.hall, b.hall},
+                            {a.concentration, b.concentration},
+                            {a.mobility, b.mobility}})
             EXPECT_NEAR(x, y, std::fabs(y) * 0.005) << i;
     }
     EXPECT_FALSE(r.data.resistivityOnly);

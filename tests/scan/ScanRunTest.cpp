@@ -98,8 +98,8 @@ TEST_F(SetupDialog, OkStoresAllSevenFieldsAndShowsThemNextTime) {
 // source was given; readings above `overRange` volts are over range.
 class ResistorBus : public ScriptedBus {
   public:
-    double ohms = 1000.0;       // Vr per ampere, as the search computes it
-    double overRange = 1e9;     // volts at the voltmeter
+    double ohms = 1000.0;    // Vr per ampere, as the search computes it
+    double overRange = 1e9;  // volts at the voltmeter
     int readings = 0;
     std::string Read(int primary, int secondary, int size) override {
         if (primary != 3) return ScriptedBus::Read(primary, secondary, size);

@@ -125,8 +125,8 @@ TEST(PidRegistry, MissingValuesTakeTheirKindsDefaults) {
     EXPECT_EQ(ln2, "SOFTWARE\\Brisel\\Hall\\System\\RT4450");
     EXPECT_TRUE(PidTableKey(ControllerKind::HotStage).empty());
     ASSERT_TRUE(s.store.Set(ln2 + "\\150", {RegistryStore::Dword("P", 30)}));
-    ASSERT_TRUE(s.store.Set(ln2 + "\\77", PidEntryValues(ControllerKind::LN2,
-                                                         Tpid{77, 1, 2, 3, 4, 5, 0})));
+    ASSERT_TRUE(
+        s.store.Set(ln2 + "\\77", PidEntryValues(ControllerKind::LN2, Tpid{77, 1, 2, 3, 4, 5, 0})));
     ASSERT_TRUE(s.store.Set(ln2 + "\\warm", {RegistryStore::Dword("P", 1)}));  // not a temperature
     ASSERT_TRUE(s.store.Set(itc + "\\10", {RegistryStore::Dword("B3", 0)}));
 

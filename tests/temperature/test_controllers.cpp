@@ -24,8 +24,8 @@ TEST_F(Ln2Test, SetPointThenTheEntrysFactorsInOrder) {
     EXPECT_EQ(StabilizationState().stabilizeTicks, 10);
     bus->ClearLog();
     ln2.SetTemperature(149.9);
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"W 12 3 1499", "W 12 2 25", "W 12 12 50",
-                                                "W 12 13 50"}));
+    EXPECT_EQ(Sent(),
+              (std::vector<std::string>{"W 12 3 1499", "W 12 2 25", "W 12 12 50", "W 12 13 50"}));
 }
 
 TEST_F(Ln2Test, SetPointBelowEveryEntryIsRefusedBeforeAnythingIsSent) {
@@ -128,8 +128,8 @@ TEST_F(Itc5Test, CrossingTchangeSwitchesTheSensorFirst) {
     bus->ClearLog();
     bus->Reply("X0A3C1S0H1");
     itc.SetTemperature(80.0);
-    EXPECT_EQ(Writes(), (std::vector<std::string>{"X", "$A0", "$H2", "$A3", "$T80.0", "$P10",
-                                                  "$I5", "$D1"}));
+    EXPECT_EQ(Writes(),
+              (std::vector<std::string>{"X", "$A0", "$H2", "$A3", "$T80.0", "$P10", "$I5", "$D1"}));
     EXPECT_TRUE(itc.sampleSensor);
     bus->ClearLog();
     itc.SetTemperature(60.0);  // both above: no switch
@@ -137,8 +137,8 @@ TEST_F(Itc5Test, CrossingTchangeSwitchesTheSensorFirst) {
     bus->ClearLog();
     bus->Reply("X0A1C1S0H2");
     itc.SetTemperature(20.0);
-    EXPECT_EQ(Writes(), (std::vector<std::string>{"X", "$A0", "$H1", "$A1", "$T20.0", "$P10",
-                                                  "$I5", "$D1"}));
+    EXPECT_EQ(Writes(),
+              (std::vector<std::string>{"X", "$A0", "$H1", "$A1", "$T20.0", "$P10", "$I5", "$D1"}));
     EXPECT_FALSE(itc.sampleSensor);
 }
 

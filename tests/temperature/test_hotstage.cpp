@@ -36,7 +36,9 @@ class FakeStage {
     const std::string& Path() const { return path_; }
     // What the stage answers to each message; empty for silence.
     std::atomic<bool> silent{false};
-    std::string reply = "\x02" "0100XRS,350.2\x03\r\n";
+    std::string reply =
+        "\x02"
+        "0100XRS,350.2\x03\r\n";
     std::string unasked;  // sent once before the next answer (stale bytes)
     std::vector<std::string> Received() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -99,11 +101,14 @@ TEST_F(HotStageTest, MessagesAndReadingOverTheLine) {
     EXPECT_EQ(hot.ReadingText(), "350.2");
     EXPECT_DOUBLE_EQ(hot.present, 350.2);
     EXPECT_DOUBLE_EQ(hot.setPoint, 373.9);
-    EXPECT_EQ(stage.Received(),
-              (std::vector<std::string>{"\x02" "0100XWS,1002W,373\x03\r\n",
-                                        "\x02" "0100XWS,508W,18\x03\r\n",
-                                        "\x02" "0100XWS,508W,17\x03\r\n",
-                                        "\x02" "0100XRS,504W,1\x03\r\n"}));
+    EXPECT_EQ(stage.Received(), (std::vector<std::string>{"\x02"
+                                                          "0100XWS,1002W,373\x03\r\n",
+                                                          "\x02"
+                                                          "0100XWS,508W,18\x03\r\n",
+                                                          "\x02"
+                                                          "0100XWS,508W,17\x03\r\n",
+                                                          "\x02"
+                                                          "0100XRS,504W,1\x03\r\n"}));
 }
 
 TEST_F(HotStageTest, SilenceTakesTheTimeOutAndReadsError) {
@@ -115,14 +120,16 @@ TEST_F(HotStageTest, SilenceTakesTheTimeOutAndReadsError) {
     HotFunc hot(std::move(link));
     const auto start = std::chrono::steady_clock::now();
     hot.ReadTemperature();
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                                start).count();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(hot.ReadingText(), "Error");
     EXPECT_DOUBLE_EQ(hot.present, 0.0);
     EXPECT_GE(ms, 90.0);
     // A reply that is no temperature reads the same way.
     stage.silent = false;
-    stage.reply = "\x02" "0100XNAK\x03\r\n";
+    stage.reply =
+        "\x02"
+        "0100XNAK\x03\r\n";
     hot.ReadTemperature();
     EXPECT_EQ(hot.ReadingText(), "Error");
 }
@@ -151,8 +158,14 @@ TEST_F(HotStageTest, PortThatWillNotOpenIsShown) {
 }
 
 TEST(HotMessages, Framing) {
-    EXPECT_EQ(HotFunc::SetPointMessage(373.9), "\x02" "0100XWS,1002W,373\x03\r\n");
+    EXPECT_EQ(HotFunc::SetPointMessage(373.9),
+              "\x02"
+              "0100XWS,1002W,373\x03\r\n");
     EXPECT_EQ(HotFunc::ReadMessage().size(), 18u);
-    EXPECT_EQ(HotFunc::RunMessage(false), "\x02" "0100XWS,508W,17\x03\r\n");
-    EXPECT_EQ(HotFunc::SetPointMessage(1e300), "\x02" "0100XWS,1002W,1000000000\x03\r\n");
+    EXPECT_EQ(HotFunc::RunMessage(false),
+              "\x02"
+              "0100XWS,508W,17\x03\r\n");
+    EXPECT_EQ(HotFunc::SetPointMessage(1e300),
+              "\x02"
+              "0100XWS,1002W,1000000000\x03\r\n");
 }

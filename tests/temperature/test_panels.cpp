@@ -101,8 +101,8 @@ TEST_F(Ln2PanelTest, SetClampsAndIgnoresZero) {
     auto* edit = Control<QLineEdit>(*panel, "field101");
     edit->setText("150");
     Control<QPushButton>(*panel, "button110")->click();
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"W 12 3 1500", "W 12 2 30", "W 12 12 40",
-                                                "W 12 13 40"}));
+    EXPECT_EQ(Sent(),
+              (std::vector<std::string>{"W 12 3 1500", "W 12 2 30", "W 12 12 40", "W 12 13 40"}));
     bus->ClearLog();
     edit->setText("600");
     panel->Set();
@@ -220,8 +220,8 @@ TEST_F(Itc5PanelTest, OperatorsCommands) {
     Control<QCheckBox>(*panel, "button108")->click();
     Control<QCheckBox>(*panel, "button105")->click();  // computer control off
     EXPECT_FALSE(Control<QPushButton>(*panel, "button104")->isEnabled());
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"IW $O999", "IW $G550", "IW $A1", "IW $A3",
-                                                "IW $C0"}));
+    EXPECT_EQ(Sent(),
+              (std::vector<std::string>{"IW $O999", "IW $G550", "IW $A1", "IW $A3", "IW $C0"}));
     // A tick's own update of a gauge sends nothing.
     bus->ClearLog();
     Tick("X0A0C1S0H1");
@@ -324,7 +324,8 @@ TEST_F(PidEditorTest, ImportReplacesTableAndRegistry) {
     EXPECT_TRUE(Control<QLineEdit>(editor, "field106")->isHidden());
     EXPECT_EQ(Control<QLabel>(editor, "label114")->text(), "Margin (dT)");
 
-    editor.ImportFile(WriteFile("RT4450\n; comment line\n300 40 30 30 1 15 0\n150 30 40 40 1 10 0\n"));
+    editor.ImportFile(
+        WriteFile("RT4450\n; comment line\n300 40 30 30 1 15 0\n150 30 40 40 1 10 0\n"));
     EXPECT_EQ(editor.Lines(), (QStringList{"150", "300"}));
     EXPECT_EQ(Subkeys(ControllerKind::LN2), (std::vector<std::string>{"300", "150"}));
     ASSERT_EQ(ln2.Table()->Entries().size(), 2u);
@@ -395,12 +396,13 @@ class PanelLayoutTest : public TemperatureFixture {
         panel.adjustSize();
         QApplication::processEvents();
         for (QWidget* w : panel.findChildren<QWidget*>()) {
-            if (!w->isVisible() || qobject_cast<QLineEdit*>(w) || w->inherits("QGroupBox")) continue;
+            if (!w->isVisible() || qobject_cast<QLineEdit*>(w) || w->inherits("QGroupBox"))
+                continue;
             const QSize need = w->minimumSizeHint();
-            EXPECT_GE(w->width(), need.width()) << name.toStdString() << " "
-                                                << w->objectName().toStdString();
-            EXPECT_GE(w->height(), need.height()) << name.toStdString() << " "
-                                                  << w->objectName().toStdString();
+            EXPECT_GE(w->width(), need.width())
+                << name.toStdString() << " " << w->objectName().toStdString();
+            EXPECT_GE(w->height(), need.height())
+                << name.toStdString() << " " << w->objectName().toStdString();
         }
         const QString dirName = qEnvironmentVariable("VANTRIS_SCREENSHOT_DIR");
         if (!dirName.isEmpty()) {

@@ -72,11 +72,15 @@ TEST(ItcReplies, StatusFieldsAndShortReplies) {
 
 TEST(HotReplies, BufferEtxAndReading) {
     HotReply reply;
-    const std::string frame = "\x02" "0100XRS,350.2\x03\r\n";
+    const std::string frame =
+        "\x02"
+        "0100XRS,350.2\x03\r\n";
     bool open = true;
     for (char c : frame) open = reply.Add(c);
     EXPECT_FALSE(open);  // ended by the line feed
-    EXPECT_EQ(reply.Text(), "\x02" "0100XRS,350.2");
+    EXPECT_EQ(reply.Text(),
+              "\x02"
+              "0100XRS,350.2");
     const auto reading = ReadHotTemperature(reply.Text());
     ASSERT_TRUE(reading.has_value());
     EXPECT_EQ(reading->text, "350.2");
@@ -84,19 +88,26 @@ TEST(HotReplies, BufferEtxAndReading) {
 
     // An over-long reply is cut at 35 characters; its reading at seven.
     HotReply longReply;
-    const std::string big = "\x02" "0100XRS,123.45678901234567890123456789012345\n";
+    const std::string big =
+        "\x02"
+        "0100XRS,123.45678901234567890123456789012345\n";
     for (char c : big) longReply.Add(c);
     EXPECT_EQ(longReply.Text().size(), HotReply::kCapacity);
     EXPECT_EQ(ReadHotTemperature(longReply.Text())->text, "123.456");
 
-    EXPECT_FALSE(ReadHotTemperature("\x02" "0100XWS,").has_value());
-    EXPECT_FALSE(ReadHotTemperature("\x02" "0100XRS,abc").has_value());
+    EXPECT_FALSE(ReadHotTemperature("\x02"
+                                    "0100XWS,")
+                     .has_value());
+    EXPECT_FALSE(ReadHotTemperature("\x02"
+                                    "0100XRS,abc")
+                     .has_value());
 }
 
 TEST(PidFile, CommentsEntriesAndTheKeyWord) {
-    const auto two = ParsePidFile("RT4450\r\n; our cryostat\r\n150 30 40 40 1 10 0 tail\r\n"
-                                  "77 25 50 50 1 10 0\r\n",
-                                  "RT4450");
+    const auto two = ParsePidFile(
+        "RT4450\r\n; our cryostat\r\n150 30 40 40 1 10 0 tail\r\n"
+        "77 25 50 50 1 10 0\r\n",
+        "RT4450");
     ASSERT_TRUE(two.keywordMatches);
     ASSERT_EQ(two.entries.size(), 2u);
     EXPECT_EQ(two.entries[0].T, 150);
