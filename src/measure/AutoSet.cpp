@@ -64,25 +64,6 @@ std::vector<Report>& History() {
     return reports;
 }
 
-// The switches and the voltmeter's gain for the Vr reading; returns the hold
-// scale the difference is divided by.
-double Prepare() {
-    if (Specimen().Shape != 0) {
-        Write(HallUnit::kMatrix, "S56M14");
-        Write(HallUnit::kVoltmeter, "G0H255O0");
-        return 1.004;
-    }
-    Write(HallUnit::kVoltmeter, "G0H64O0");
-    if (Settings().bufferAmplifierMode) {
-        Write(HallUnit::kMatrix, "S58M43");
-        BufferAmplifierLink::Send(133);
-        Wait::Ms(110);
-    } else {
-        Write(HallUnit::kMatrix, "S12M43");
-    }
-    return 4.0;
-}
-
 // Half the difference of the readings at + and - current, in millivolts at
 // the voltmeter's input.
 double ReadVr(double holdScale) {
@@ -202,6 +183,25 @@ bool TakeTarget(QWidget* owner, const std::string& text) {
     return true;
 }
 
+// The switches and the voltmeter's gain for the Vr reading; returns the hold
+// scale the difference is divided by.
+double PrepareVr() {
+    if (Specimen().Shape != 0) {
+        Write(HallUnit::kMatrix, "S56M14");
+        Write(HallUnit::kVoltmeter, "G0H255O0");
+        return 1.004;
+    }
+    Write(HallUnit::kVoltmeter, "G0H64O0");
+    if (Settings().bufferAmplifierMode) {
+        Write(HallUnit::kMatrix, "S58M43");
+        BufferAmplifierLink::Send(133);
+        Wait::Ms(110);
+    } else {
+        Write(HallUnit::kMatrix, "S12M43");
+    }
+    return 4.0;
+}
+
 const char* LimitMessage(int limit) {
     switch (limit) {
         case 1:
@@ -231,7 +231,7 @@ Report Search(FieldSet& fields, QWidget* owner) {
     try {
         const int shape = Specimen().Shape;
         const unsigned target = static_cast<unsigned>(std::max(0, TargetFor(shape)));
-        const double holdScale = Prepare();
+        const double holdScale = PrepareVr();
         if (auto outcome = Tries(fields, holdScale, target, report.tries))
             report.outcome = *outcome;
     } catch (bool) {

@@ -79,6 +79,10 @@ void AutoSetCommand(QWidget* owner);
 
 // Every search of this run, in order.
 const std::vector<Report>& Reports();
+// Sets the switches and the voltmeter's gain for the Vr reading of the
+// present shape and electronics; returns the hold scale the difference of the
+// + and - readings is divided by (1.004 bar or bridge, 4 van der Pauw).
+double PrepareVr();
 // Tests: forget the searches of earlier runs.
 void ClearHistory();
 // One "autoset: <outcome> <tries> <current>" line per search.

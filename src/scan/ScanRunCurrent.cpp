@@ -28,25 +28,6 @@ void ShowError(QWidget* owner, const xmsg& error) {
     Prompt::Message(owner, error.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
 }
 
-// The switches and the voltmeter for the Vr reading; returns the gain the
-// difference is divided by.
-double Prepare() {
-    if (Specimen().Shape != 0) {
-        Write(HallUnit::kMatrix, "S56M14");
-        Write(HallUnit::kVoltmeter, "G0H255O0");
-        return 1.004;
-    }
-    Write(HallUnit::kVoltmeter, "G0H64O0");
-    if (Settings().bufferAmplifierMode) {
-        Write(HallUnit::kMatrix, "S58M43");
-        BufferAmplifierLink::Send(133);
-        Wait::Ms(110);
-    } else {
-        Write(HallUnit::kMatrix, "S12M43");
-    }
-    return 4.0;
-}
-
 double ReadVr(double gain) {
     double positive = 0.0;
     double negative = 0.0;
@@ -97,7 +78,7 @@ Result Search(QWidget* owner) {
     Result result = kFailed;
     bool busError = false;
     try {
-        result = Tries(Prepare());
+        result = Tries(AutoSet::PrepareVr());
     } catch (bool) {
         result = kAborted;
     } catch (const xgpib& error) {
