@@ -1,10 +1,10 @@
 #pragma once
-// The hot stage's panel (HOTPANEL) and the open cryostat's (OPENTEMP).
+// The hot stage's panel (HOTPANEL) and the open cryostat's (OPENTEMP): the
+// views of HotPanelLogic and OpenPanelLogic.
+#include "HotPanelLogic.h"
 #include "TempPanel.h"
 
 class HotFunc;
-class QCheckBox;
-class QLineEdit;
 class QRadioButton;
 
 class TTempHot : public TempPanel {
@@ -12,33 +12,38 @@ class TTempHot : public TempPanel {
   public:
     enum Id : int {
         kCancel = 2,
-        kSetPointEdit = 101,
+        kSetPointEdit = HotPanelLogic::kSetPointEdit,
         kSet = 102,
-        kRun = 103,
+        kRun = HotPanelLogic::kRun,
         kRead = 104,
-        kReading = 105,
+        kReading = HotPanelLogic::kReading,
     };
     TTempHot(QWidget* parent, HotFunc& controller);
 
-    void Set();
-    void Read();
-    void Run(bool on);
+    void Set() { logic_.Set(); }
+    void Read() { logic_.Read(); }
+    void Run(bool on) { logic_.Run(on); }
+    HotPanelLogic& Logic() { return logic_; }
 
   private:
-    HotFunc& controller_;
-    QLineEdit* edit_ = nullptr;
+    HotPanelLogic logic_;
 };
 
 class TTempOpen : public TempPanel {
     Q_OBJECT
   public:
-    enum Id : int { kClose = 1, kAmbient = 100, kLn2 = 101 };
+    enum Id : int {
+        kClose = 1,
+        kAmbient = OpenPanelLogic::kAmbient,
+        kLn2 = OpenPanelLogic::kLn2,
+    };
     TTempOpen(QWidget* parent, TTemp& controller);
     // "Close": 77 K for "77K", 293 K for "Ambient".
-    void Apply();
+    void Apply() { logic_.Apply(); }
+    OpenPanelLogic& Logic() { return logic_; }
 
   private:
-    TTemp& controller_;
+    OpenPanelLogic logic_;
     QRadioButton* ambient_ = nullptr;
     QRadioButton* ln2_ = nullptr;
 };

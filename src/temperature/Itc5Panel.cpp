@@ -13,14 +13,11 @@
 #include "Controls.h"
 #include "FieldViews.h"
 #include "Gauges.h"
-#include "Itc5Func.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "TimeScale.h"
 
 TTempITC5::TTempITC5(QWidget* parent, ITC5Func& controller)
-    : TempPanel(parent, "ITC5PANEL", "He Temperature Control"), controller_(controller) {
+    : TempPanel(parent, "ITC5PANEL", "He Temperature Control"), logic_(controller) {
+    ShowModel(logic_.Fields());
+    logic_.SetOwner(this);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     layout->addLayout(top);
@@ -93,111 +90,38 @@ TTempITC5::TTempITC5(QWidget* parent, ITC5Func& controller)
     connect(gasFlow_, &QAbstractSlider::valueChanged, this, [this](int v) { GasChanged(v); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(help, &QPushButton::clicked, this, [this] { Help(kHelpContext); });
-    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
-    Enable();
-}
-
-int TTempITC5::Tenths(int percent) {
-    const int p = GaugePercent(percent);
-    return p >= 100 ? 999 : p * 10;
-}
-
-void TTempITC5::Open() {
-    if (Config().noInstrument) return;
-    const bool ok = Guard([this] {
-        controller_.SetControl(0, 0);
-        setWindowTitle(QString::fromStdString(controller_.Identify()));
-        controller_.setPoint = controller_.ReadSetPoint();
-        Fields().Set(kSetPointEdit, Printf("%.1f", controller_.setPoint));
-        Fields().Set(kTchange, Printf("%.1f", controller_.tchange));
+    connect(&logic_, &TempPanelLogic::changed, this, [this] { Follow(); });
+    connect(&logic_, &TempPanelLogic::gaugeShown, this, [this](int id, int percent) {
+        if (id == kHeaterGauge) heater_->Show(percent);
+        if (id == kGasGauge) gasFlow_->Show(percent);
     });
-    if (ok) timer_.start(TimeScale::Ms(kTickMs));
+    connect(&logic_, &Itc5PanelLogic::identified, this,
+            [this](const QString& caption) { setWindowTitle(caption); });
+    Follow();
 }
 
-void TTempITC5::Tick() {
-    const bool ok = Guard([this] {
-        const ItcStatus status = controller_.ReadStatus();
-        computerControl_ = status.computerControl;
-        control_->setChecked(computerControl_);
-        SetFlag(kComputerControl, computerControl_);
-        Fields().Set(kSensor, status.sampleSensor ? "Sample" : "Cryostat");
-        if (status.GasInitial()) {
-            Fields().Set(kGasStatus, "Initial");
-            gas_ = Gas::Initial;
-        } else {
-            Fields().Set(kGasStatus, "");
-            gas_ = status.GasAuto() ? Gas::Automatic : Gas::Manual;
-            gasAutoBox_->setChecked(gas_ == Gas::Automatic);
-        }
-        SetFlag(kGasAuto, gasAutoBox_->isChecked());
-        heaterAuto_ = status.HeaterAuto();
-        heaterAutoBox_->setChecked(heaterAuto_);
-        SetFlag(kHeaterAuto, heaterAuto_);
-        Enable();
-        controller_.ReadTemperature();
-        Fields().Set(kSample, controller_.ReadingText());
-        controller_.ReadCryostat();
-        Fields().Set(kCryostat, controller_.CryostatText());
-        heater_->Show(static_cast<int>(controller_.ReadTenthsOf("R5") / 10));
-        Fields().Set(kHeaterGauge, std::to_string(heater_->value()));
-        gasFlow_->Show(static_cast<int>(controller_.ReadTenthsOf("R7") / 10));
-        Fields().Set(kGasGauge, std::to_string(gasFlow_->value()));
-    });
-    if (!ok) timer_.stop();
-}
-
-void TTempITC5::Enable() {
-    set_->setEnabled(computerControl_);
-    heaterAutoBox_->setEnabled(computerControl_);
-    gasAutoBox_->setEnabled(computerControl_ && gas_ != Gas::Initial);
-    heater_->setEnabled(computerControl_ && !heaterAuto_);
-    gasFlow_->setEnabled(computerControl_ && gas_ == Gas::Manual);
-}
-
-void TTempITC5::ComputerControl(bool on) {
-    computerControl_ = on;
-    SetFlag(kComputerControl, on);
-    Enable();
-    Guard([this, on] { controller_.Send(on ? "$C1" : "$C0"); });
+void TTempITC5::Follow() {
+    const bool control = logic_.ComputerControl();
+    const Gas gas = logic_.GasMode();
+    control_->setChecked(control);
+    heaterAutoBox_->setChecked(logic_.HeaterAuto());
+    gasAutoBox_->setChecked(logic_.GasAutoTicked());
+    set_->setEnabled(control);
+    heaterAutoBox_->setEnabled(control);
+    gasAutoBox_->setEnabled(control && gas != Gas::Initial);
+    heater_->setEnabled(control && !logic_.HeaterAuto());
+    gasFlow_->setEnabled(control && gas == Gas::Manual);
 }
 
 void TTempITC5::AutoModes() {
-    heaterAuto_ = heaterAutoBox_->isChecked();
-    if (gas_ != Gas::Initial) gas_ = gasAutoBox_->isChecked() ? Gas::Automatic : Gas::Manual;
-    SetFlag(kHeaterAuto, heaterAuto_);
-    SetFlag(kGasAuto, gasAutoBox_->isChecked());
-    Enable();
-    const int mode = (heaterAutoBox_->isChecked() ? 1 : 0) + (gasAutoBox_->isChecked() ? 2 : 0);
-    Guard([this, mode] { controller_.Send(Printf("$A%d", mode)); });
-}
-
-void TTempITC5::HeaterChanged(int percent) {
-    Fields().Set(kHeaterGauge, std::to_string(percent));
-    Guard([this, percent] { controller_.Send(Printf("$O%d", Tenths(percent))); });
-}
-
-void TTempITC5::GasChanged(int percent) {
-    Fields().Set(kGasGauge, std::to_string(percent));
-    Guard([this, percent] { controller_.Send(Printf("$G%d", Tenths(percent))); });
-}
-
-void TTempITC5::Set() {
-    const auto value = SetPointFromText(edit_->text());
-    if (!value || *value < 0.0) {
-        Prompt::Message(this, "Enter the set-point in kelvin, up to 500.", "He Temperature Control",
-                        Prompt::Buttons::Ok, Prompt::Icon::Warning);
-    } else if (*value != 0.0) {
-        const double kelvin = std::min(*value, static_cast<double>(controller_.maximum));
-        Guard([this, kelvin] { controller_.SetTemperature(kelvin); });
-    }
-    Fields().Set(kSetPointEdit, Printf("%.1f", controller_.setPoint));
+    logic_.AutoModes(heaterAutoBox_->isChecked(), gasAutoBox_->isChecked());
 }
 
 void TTempITC5::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Enter in the set-point edit under computer control sets it; any
         // other Enter closes the panel.
-        if (edit_->hasFocus() && computerControl_) {
+        if (edit_->hasFocus() && logic_.ComputerControl()) {
             Set();
         } else {
             accept();
@@ -208,6 +132,6 @@ void TTempITC5::keyPressEvent(QKeyEvent* event) {
 }
 
 void TTempITC5::done(int result) {
-    timer_.stop();
+    logic_.Stop();
     TempPanel::done(result);
 }

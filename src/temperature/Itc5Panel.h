@@ -1,10 +1,9 @@
 #pragma once
-// The ITC5 panel (ITC5PANEL): computer control, the heater's and the gas's
-// automatic modes and outputs, both temperatures, the set-point, read every
-// second. Its caption becomes the controller's identification.
-#include <QTimer>
-
-#include "ControllerReplies.h"
+// The ITC5 panel (ITC5PANEL): the view of Itc5PanelLogic. It shows the
+// logic's fields, check boxes, gauges and enabling, and forwards the
+// operator's actions; the logic reads the controller every second. Its
+// caption becomes the controller's identification.
+#include "Itc5PanelLogic.h"
 #include "TempPanel.h"
 
 class ITC5Func;
@@ -18,50 +17,47 @@ class TTempITC5 : public TempPanel {
   public:
     enum Id : int {
         kClose = 1,
-        kSetPointEdit = 101,
-        kCryostat = 102,
-        kSample = 103,
+        kSetPointEdit = Itc5PanelLogic::kSetPointEdit,
+        kCryostat = Itc5PanelLogic::kCryostat,
+        kSample = Itc5PanelLogic::kSample,
         kSet = 104,
-        kComputerControl = 105,
-        kSensor = 106,
-        kHeaterAuto = 107,
-        kGasAuto = 108,
-        kTchange = 109,
-        kHeaterGauge = 111,
-        kGasGauge = 112,
-        kGasStatus = 113,
+        kComputerControl = Itc5PanelLogic::kComputerControl,
+        kSensor = Itc5PanelLogic::kSensor,
+        kHeaterAuto = Itc5PanelLogic::kHeaterAuto,
+        kGasAuto = Itc5PanelLogic::kGasAuto,
+        kTchange = Itc5PanelLogic::kTchange,
+        kHeaterGauge = Itc5PanelLogic::kHeaterGauge,
+        kGasGauge = Itc5PanelLogic::kGasGauge,
+        kGasStatus = Itc5PanelLogic::kGasStatus,
         kHelp = 998,
     };
-    enum class Gas { Initial = 0, Manual = 1, Automatic = 2 };
-    static constexpr int kTickMs = 1000;
+    using Gas = Itc5PanelLogic::Gas;
+    static constexpr int kTickMs = Itc5PanelLogic::kTickMs;
     static constexpr int kHelpContext = 17;
 
     TTempITC5(QWidget* parent, ITC5Func& controller);
 
-    void Open();
-    void Tick();
-    void Set();
-    void ComputerControl(bool on);
+    void Open() { logic_.Open(); }
+    void Tick() { logic_.Tick(); }
+    void Set() { logic_.Set(); }
+    void ComputerControl(bool on) { logic_.ComputerControl(on); }
+    // The two "Auto" boxes as they are ticked now.
     void AutoModes();
-    void HeaterChanged(int percent);
-    void GasChanged(int percent);
+    void HeaterChanged(int percent) { logic_.HeaterChanged(percent); }
+    void GasChanged(int percent) { logic_.GasChanged(percent); }
 
-    bool Ticking() const { return timer_.isActive(); }
-    // "$O"/"$G" of a gauge's percentage: tenths, 100 % as 999.
-    static int Tenths(int percent);
+    bool Ticking() const { return logic_.Ticking(); }
+    Itc5PanelLogic& Logic() { return logic_; }
 
   protected:
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void Enable();
+    // The check boxes and the enabling follow the logic's state.
+    void Follow();
 
-    ITC5Func& controller_;
-    QTimer timer_;
-    bool computerControl_ = false;
-    bool heaterAuto_ = false;
-    Gas gas_ = Gas::Manual;
+    Itc5PanelLogic logic_;
     QLineEdit* edit_ = nullptr;
     QPushButton* set_ = nullptr;
     QCheckBox* control_ = nullptr;

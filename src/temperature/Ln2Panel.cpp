@@ -8,27 +8,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "Controls.h"
 #include "FieldViews.h"
 #include "Gauges.h"
-#include "Ln2Func.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "TimeScale.h"
-
-namespace {
-constexpr char kPumpLetters[] = {'O', 'S', 'F'};
-}
-
-int& TTempLN2::PumpChoice() {
-    static int choice = 0;
-    return choice;
-}
 
 TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
-    : TempPanel(parent, "LN2PANEL", "LN2 Temperature Control"), controller_(controller) {
+    : TempPanel(parent, "LN2PANEL", "LN2 Temperature Control"), logic_(controller) {
+    ShowModel(logic_.Fields());
+    logic_.SetOwner(this);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     layout->addLayout(top);
@@ -38,12 +27,12 @@ TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     auto* temperature = new QGroupBox("Temperature K", this);
     auto* grid = new QGridLayout(temperature);
     auto* set = PushButton("Set", kSet, temperature);
-    edit_ = FieldEdit(Fields(), kSetPointEdit, temperature);
-    edit_->setMaxLength(11);
-    edit_->setAlignment(Qt::AlignRight);
-    edit_->setMinimumWidth(80);
+    auto* edit = FieldEdit(Fields(), kSetPointEdit, temperature);
+    edit->setMaxLength(11);
+    edit->setAlignment(Qt::AlignRight);
+    edit->setMinimumWidth(80);
     grid->addWidget(set, 0, 0);
-    grid->addWidget(edit_, 0, 1);
+    grid->addWidget(edit, 0, 1);
     grid->addWidget(StaticText("T =", temperature), 1, 0, Qt::AlignRight);
     auto* reading = FieldReadOut(Fields(), kReading, temperature);
     reading->setAlignment(Qt::AlignRight);
@@ -91,7 +80,11 @@ TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     connect(heater_, &QAbstractSlider::valueChanged, this, [this](int v) { HeaterChanged(v); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(help, &QPushButton::clicked, this, [this] { Help(kHelpContext); });
-    connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+    connect(&logic_, &TempPanelLogic::changed, this, [this] { ShowMode(); });
+    connect(&logic_, &TempPanelLogic::gaugeShown, this, [this](int id, int percent) {
+        if (id == kHeaterGauge) heater_->Show(percent);
+        if (id == kVacuumGauge) vacuum_->Show(percent);
+    });
 }
 
 void TTempLN2::Open() {
@@ -99,79 +92,20 @@ void TTempLN2::Open() {
     heater_->setEnabled(false);
     vacuum_->setEnabled(false);
     pumps_[std::clamp(PumpChoice(), 0, 3)]->setChecked(true);
-    if (Config().noInstrument) return;
-    if (!Guard([this] { Fields().Set(kSetPointEdit, controller_.ReadSetPoint().text); })) return;
-    timer_.start(TimeScale::Ms(kTickMs));
-}
-
-void TTempLN2::Tick() {
-    const bool ok = Guard([this] {
-        Fields().Set(kReading, controller_.ReadPresent().text);
-        const int heater = controller_.ReadHeater() / LN2Func::kHeaterScale;
-        heater_->Show(heater);
-        Fields().Set(kHeaterGauge, std::to_string(heater_->value()));
-        vacuum_->Show(VacuumPercent(controller_.ReadVacuum()));
-        Fields().Set(kVacuumGauge, std::to_string(vacuum_->value()));
-        automatic_ = controller_.ReadAutomatic();
-        ShowMode();
-    });
-    // A failed reading freezes the panel until it is opened again.
-    if (!ok) timer_.stop();
+    logic_.Open();
 }
 
 void TTempLN2::ShowMode() {
-    Fields().Set(kModeText, automatic_ ? "Auto" : "Manual");
+    const bool automatic = logic_.Automatic();
     for (int i = 0; i < 4; ++i) {
-        // In automatic control the controller runs the pump itself.
-        pumps_[i]->setEnabled(!automatic_);
-        pumps_[i]->setAutoExclusive(!automatic_);
-        if (automatic_) pumps_[i]->setChecked(false);
+        pumps_[i]->setEnabled(!automatic);
+        pumps_[i]->setAutoExclusive(!automatic);
+        if (automatic) pumps_[i]->setChecked(false);
     }
-    if (!automatic_) pumps_[std::clamp(PumpChoice(), 0, 3)]->setChecked(true);
-}
-
-void TTempLN2::Set() {
-    const auto value = SetPointFromText(edit_->text());
-    if (!value || *value < 0.0) {
-        Prompt::Message(this, "Enter the set-point in kelvin, up to 550.",
-                        "LN2 Temperature Control", Prompt::Buttons::Ok, Prompt::Icon::Warning);
-    } else if (*value != 0.0) {
-        const double kelvin = std::min(*value, static_cast<double>(controller_.maximum));
-        Guard([this, kelvin] { controller_.SetTemperature(kelvin); });
-    }
-    Fields().Set(kSetPointEdit, Printf("%.1f", controller_.setPoint));
-}
-
-void TTempLN2::ToggleAuto() {
-    if (Config().noInstrument) return;
-    automatic_ = !automatic_;
-    ShowMode();
-    Guard([this] {
-        controller_.SetRemote();
-        controller_.WriteMode(automatic_ ? 'C' : 'U');
-    });
-}
-
-void TTempLN2::Pump(int choice) {
-    if (Config().noInstrument) return;
-    PumpChoice() = choice;
-    Guard([choice, this] {
-        if (choice < 3) {
-            controller_.WritePumpAutomatic(false);
-            controller_.WriteMode(kPumpLetters[choice]);
-        } else {
-            controller_.WritePumpAutomatic(true);
-        }
-    });
-}
-
-void TTempLN2::HeaterChanged(int percent) {
-    Fields().Set(kHeaterGauge, std::to_string(percent));
-    if (Config().noInstrument) return;
-    Guard([this, percent] { controller_.WriteHeaterPercent(percent); });
+    if (!automatic) pumps_[std::clamp(PumpChoice(), 0, 3)]->setChecked(true);
 }
 
 void TTempLN2::done(int result) {
-    timer_.stop();
+    logic_.Stop();
     TempPanel::done(result);
 }

@@ -1,13 +1,11 @@
 #pragma once
-// The LN2 panel (LN2PANEL): the set-point, the reading, the heater and vacuum
-// gauges, automatic/manual control and the pump, read every 500 ms.
-#include <QTimer>
-
+// The LN2 panel (LN2PANEL): the view of Ln2PanelLogic. It shows the logic's
+// fields, the gauges and the pump's choice and enabling, and forwards the
+// operator's actions; the logic reads the controller every 500 ms.
+#include "Ln2PanelLogic.h"
 #include "TempPanel.h"
 
 class LN2Func;
-class QLineEdit;
-class QPushButton;
 class QRadioButton;
 class TPercentControl;
 class TVacuumGauge;
@@ -17,47 +15,45 @@ class TTempLN2 : public TempPanel {
   public:
     enum Id : int {
         kClose = 1,
-        kSetPointEdit = 101,
-        kReading = 102,
+        kSetPointEdit = Ln2PanelLogic::kSetPointEdit,
+        kReading = Ln2PanelLogic::kReading,
         kAutoManual = 104,
         kPumpOff = 105,  // to 108: Off, Slow, Fast, Auto
         kSet = 110,
-        kHeaterGauge = 111,
-        kVacuumGauge = 112,
-        kModeText = 113,
+        kHeaterGauge = Ln2PanelLogic::kHeaterGauge,
+        kVacuumGauge = Ln2PanelLogic::kVacuumGauge,
+        kModeText = Ln2PanelLogic::kModeText,
         kHelp = 998,
     };
-    static constexpr int kTickMs = 500;
+    static constexpr int kTickMs = Ln2PanelLogic::kTickMs;
     static constexpr int kHelpContext = 16;
 
     TTempLN2(QWidget* parent, LN2Func& controller);
 
-    // The pump choice of the program (0 off, 1 slow, 2 fast, 3 automatic).
-    static int& PumpChoice();
+    static int& PumpChoice() { return Ln2PanelLogic::PumpChoice(); }
 
-    // Opening: gauges display only, the pump choice ticked, then (not in
-    // demo mode) the set-point read and the timer started.
+    // Opening: gauges display only, the pump choice ticked, then the logic's
+    // opening (the set-point read and the timer started, not in demo mode).
     void Open();
-    // One reading of everything; an error stops the timer and is shown.
-    void Tick();
-    void Set();
-    void ToggleAuto();
-    void Pump(int choice);
-    void HeaterChanged(int percent);
+    void Tick() { logic_.Tick(); }
+    void Set() { logic_.Set(); }
+    void ToggleAuto() { logic_.ToggleAuto(); }
+    void Pump(int choice) { logic_.Pump(choice); }
+    void HeaterChanged(int percent) { logic_.HeaterChanged(percent); }
 
-    bool Ticking() const { return timer_.isActive(); }
-    bool Automatic() const { return automatic_; }
+    bool Ticking() const { return logic_.Ticking(); }
+    bool Automatic() const { return logic_.Automatic(); }
+    Ln2PanelLogic& Logic() { return logic_; }
 
   protected:
     void done(int result) override;
 
   private:
+    // The pumps follow the mode: in automatic control the controller runs
+    // the pump itself.
     void ShowMode();
 
-    LN2Func& controller_;
-    QTimer timer_;
-    bool automatic_ = false;
-    QLineEdit* edit_ = nullptr;
+    Ln2PanelLogic logic_;
     TPercentControl* heater_ = nullptr;
     TVacuumGauge* vacuum_ = nullptr;
     QRadioButton* pumps_[4] = {};

@@ -1,10 +1,10 @@
 #pragma once
-// What the temperature panels share: the window named by its resource, its
-// FieldSet model (what each control shows, by control id), errors shown as
-// "Exception:" boxes, and the one panel that is open, for the dump.
+// What the temperature panels share as views: the window named by its
+// resource, the FieldSet model it shows (its own, or its logic object's; what
+// each control shows, by control id), and the one panel that is open, for the
+// dump. The panels' logic is in TempPanelLogic.h and the classes beside it.
 #include <QDialog>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "FieldSet.h"
@@ -17,8 +17,8 @@ class TempPanel : public QDialog {
     TempPanel(QWidget* parent, const char* resource, const QString& caption);
     ~TempPanel() override;
 
-    FieldSet& Fields() { return fields_; }
-    const FieldSet& Fields() const { return fields_; }
+    FieldSet& Fields() { return *fields_; }
+    const FieldSet& Fields() const { return *fields_; }
     const std::string& Resource() const { return resource_; }
 
     // The panel shown now (a modal one at a time), or nullptr.
@@ -27,22 +27,17 @@ class TempPanel : public QDialog {
     std::string DumpLine() const;
 
   protected:
-    // Runs a command; an error is shown with its text ("Exception:", stop
-    // icon) and false returned. The panel stays open.
-    bool Guard(const std::function<void()>& command);
+    // The panel shows a logic object's model instead of its own; called
+    // before any control is made.
+    void ShowModel(FieldSet& model) { fields_ = &model; }
     // A help button's context, through the application's help viewer.
     void Help(int context);
-    // Shows a check state or a gauge value in the model too (the dump).
-    void SetFlag(int id, bool on) { fields_.Set(id, on ? "1" : "0"); }
 
   private:
-    FieldSet fields_;
+    FieldSet ownFields_;
+    FieldSet* fields_ = &ownFields_;
     std::string resource_;
 };
-
-// Set-point text from a panel's edit: at most eleven characters, a number.
-// Nothing when the text is no number; 0 means "ignored" to the caller.
-std::optional<double> SetPointFromText(const QString& text);
 
 // The application's help viewer for the panels' help buttons.
 void SetTemperatureHelpHandler(std::function<void(int context)> handler);

@@ -32,7 +32,8 @@ T* Control(QWidget& w, const char* name) {
 }
 }  // namespace
 
-class Ln2PanelTest : public TemperatureFixture {
+// The LN2 controller with two PID entries and the pump choice reset.
+class Ln2Fixture : public TemperatureFixture {
   protected:
     void SetUp() override {
         TemperatureFixture::SetUp();
@@ -40,10 +41,8 @@ class Ln2PanelTest : public TemperatureFixture {
         AddEntry(ControllerKind::LN2, Tpid{150, 30, 40, 40, 1, 10, 0});
         TTempLN2::PumpChoice() = 0;
         ln2 = std::make_unique<LN2Func>();
-        panel = std::make_unique<TTempLN2>(nullptr, *ln2);
     }
     void TearDown() override {
-        panel.reset();
         ln2.reset();
         TemperatureFixture::TearDown();
     }
@@ -53,6 +52,33 @@ class Ln2PanelTest : public TemperatureFixture {
         bus->Poll(poll);
     }
     std::unique_ptr<LN2Func> ln2;
+};
+
+// The panel's logic alone, without a window.
+class Ln2PanelLogicTest : public Ln2Fixture {
+  protected:
+    void SetUp() override {
+        Ln2Fixture::SetUp();
+        logic = std::make_unique<Ln2PanelLogic>(*ln2);
+    }
+    void TearDown() override {
+        logic.reset();
+        Ln2Fixture::TearDown();
+    }
+    std::unique_ptr<Ln2PanelLogic> logic;
+};
+
+// The panel: what its controls show and send.
+class Ln2PanelTest : public Ln2Fixture {
+  protected:
+    void SetUp() override {
+        Ln2Fixture::SetUp();
+        panel = std::make_unique<TTempLN2>(nullptr, *ln2);
+    }
+    void TearDown() override {
+        panel.reset();
+        Ln2Fixture::TearDown();
+    }
     std::unique_ptr<TTempLN2> panel;
 };
 
@@ -86,42 +112,42 @@ TEST_F(Ln2PanelTest, OpeningReadsTheSetPointAndTicksShowEverything) {
     EXPECT_TRUE(Control<QRadioButton>(*panel, "button105")->isChecked());
 }
 
-TEST_F(Ln2PanelTest, FailingTickStopsTheTimerAndShowsTheError) {
+TEST_F(Ln2PanelLogicTest, FailingTickStopsTheTimerAndShowsTheError) {
     bus->Reply("1500");
-    panel->Open();
+    logic->Open();
     bus->Reply("1490");
     bus->FailRead("GPIB timeout");
-    panel->Tick();
-    EXPECT_FALSE(panel->Ticking());
+    logic->Tick();
+    EXPECT_FALSE(logic->Ticking());
     EXPECT_EQ(Prompts(), (std::vector<std::string>{"Exception:|GPIB timeout"}));
-    EXPECT_EQ(panel->Fields().Get(102), "149.0");
+    EXPECT_EQ(logic->Fields().Get(102), "149.0");
 }
 
-TEST_F(Ln2PanelTest, SetClampsAndIgnoresZero) {
-    auto* edit = Control<QLineEdit>(*panel, "field101");
-    edit->setText("150");
-    Control<QPushButton>(*panel, "button110")->click();
+TEST_F(Ln2PanelLogicTest, SetClampsAndIgnoresZero) {
+    FieldSet& fields = logic->Fields();
+    fields.Set(101, "150");
+    logic->Set();
     EXPECT_EQ(Sent(),
               (std::vector<std::string>{"W 12 3 1500", "W 12 2 30", "W 12 12 40", "W 12 13 40"}));
     bus->ClearLog();
-    edit->setText("600");
-    panel->Set();
+    fields.Set(101, "600");
+    logic->Set();
     EXPECT_EQ(Sent().front(), "W 12 3 5500");
-    EXPECT_EQ(edit->text(), "550.0");
+    EXPECT_EQ(fields.Get(101), "550.0");
     bus->ClearLog();
-    edit->setText("0");
-    panel->Set();
-    edit->setText("warm");
-    panel->Set();
+    fields.Set(101, "0");
+    logic->Set();
+    fields.Set(101, "warm");
+    logic->Set();
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(edit->text(), "550.0");
+    EXPECT_EQ(fields.Get(101), "550.0");
     ASSERT_EQ(responder.Asked().size(), 1u);  // the text that is no number
     // Below every entry: shown, nothing sent, the edit shows the old set-point.
-    edit->setText("50");
-    panel->Set();
+    fields.Set(101, "50");
+    logic->Set();
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(Prompts().back().rfind("Exception:|No PID entry for 50.0 K", 0), 0u);
-    EXPECT_EQ(edit->text(), "550.0");
+    EXPECT_EQ(fields.Get(101), "550.0");
 }
 
 TEST_F(Ln2PanelTest, PumpAndAutoManualLetters) {
@@ -141,34 +167,60 @@ TEST_F(Ln2PanelTest, PumpAndAutoManualLetters) {
     EXPECT_TRUE(Control<QRadioButton>(again, "button106")->isChecked());
 }
 
-TEST_F(Ln2PanelTest, DemoModeReadsNothingAndSendsNothing) {
+TEST_F(Ln2PanelLogicTest, DemoModeReadsNothingAndSendsNothing) {
     Config().noInstrument = true;
-    panel->Open();
-    EXPECT_FALSE(panel->Ticking());
-    panel->ToggleAuto();
-    panel->Pump(2);
-    panel->HeaterChanged(40);
+    logic->Open();
+    EXPECT_FALSE(logic->Ticking());
+    logic->ToggleAuto();
+    logic->Pump(2);
+    logic->HeaterChanged(40);
     EXPECT_TRUE(bus->Log().empty());
 }
 
-class Itc5PanelTest : public TemperatureFixture {
+// The ITC5 controller with one PID entry.
+class Itc5Fixture : public TemperatureFixture {
   protected:
     void SetUp() override {
         TemperatureFixture::SetUp();
         AddEntry(ControllerKind::ITC5, Tpid{2, 10, 5, 0, 1, 1, 1});
         itc = std::make_unique<ITC5Func>();
+    }
+    void TearDown() override {
+        itc.reset();
+        TemperatureFixture::TearDown();
+    }
+    std::unique_ptr<ITC5Func> itc;
+};
+
+// The panel's logic alone, without a window.
+class Itc5PanelLogicTest : public Itc5Fixture {
+  protected:
+    void SetUp() override {
+        Itc5Fixture::SetUp();
+        logic = std::make_unique<Itc5PanelLogic>(*itc);
+    }
+    void TearDown() override {
+        logic.reset();
+        Itc5Fixture::TearDown();
+    }
+    std::unique_ptr<Itc5PanelLogic> logic;
+};
+
+// The panel: what its controls show, enable and send.
+class Itc5PanelTest : public Itc5Fixture {
+  protected:
+    void SetUp() override {
+        Itc5Fixture::SetUp();
         panel = std::make_unique<TTempITC5>(nullptr, *itc);
     }
     void TearDown() override {
         panel.reset();
-        itc.reset();
-        TemperatureFixture::TearDown();
+        Itc5Fixture::TearDown();
     }
     void Tick(const char* status) {
         bus->Replies({status, "R+2931", "R+2900", "R+555", "R+250"});
         panel->Tick();
     }
-    std::unique_ptr<ITC5Func> itc;
     std::unique_ptr<TTempITC5> panel;
 };
 
@@ -228,12 +280,21 @@ TEST_F(Itc5PanelTest, OperatorsCommands) {
     EXPECT_EQ(bus->LogStarting("IW $").size(), 0u);
 }
 
-TEST_F(Itc5PanelTest, SetClampsToFiveHundred) {
-    auto* edit = Control<QLineEdit>(*panel, "field101");
-    edit->setText("600");
-    panel->Set();
+TEST_F(Itc5PanelLogicTest, SetClampsToFiveHundred) {
+    logic->Fields().Set(101, "600");
+    logic->Set();
     EXPECT_EQ(bus->LogStarting("IW $T").front(), "IW $T500.0");
-    EXPECT_EQ(edit->text(), "500.0");
+    EXPECT_EQ(logic->Fields().Get(101), "500.0");
+}
+
+TEST_F(Itc5PanelTest, GasAutoTickOutlivesTheInitialState) {
+    Tick("X0A2C1S0H1");  // gas automatic
+    Tick("X0A4C1S0H1");  // gas initial: the status says nothing of its box
+    EXPECT_TRUE(Control<QCheckBox>(*panel, "button108")->isChecked());
+    bus->ClearLog();
+    Control<QCheckBox>(*panel, "button107")->click();  // heater automatic too
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"IW $A3"}));
+    EXPECT_EQ(panel->Fields().Get(108), "1");
 }
 
 namespace {
@@ -260,13 +321,13 @@ TEST_F(Itc5PanelTest, EnterInTheEditSetsUnderComputerControlElseCloses) {
     EXPECT_FALSE(panel->isVisible());
 }
 
-TEST_F(Itc5PanelTest, FailingTickStopsTheTimer) {
+TEST_F(Itc5PanelLogicTest, FailingTickStopsTheTimer) {
     bus->Replies({"?", "ITC5", "R+0800"});
     Config().bytewiseItc = true;
-    panel->Open();
+    logic->Open();
     bus->FailRead("ITC5 timeout");
-    panel->Tick();
-    EXPECT_FALSE(panel->Ticking());
+    logic->Tick();
+    EXPECT_FALSE(logic->Ticking());
     EXPECT_EQ(Prompts().back(), "Exception:|ITC5 timeout");
 }
 
