@@ -14,23 +14,13 @@
 #include "BufferAmplifier.h"
 #include "Controls.h"
 #include "FieldViews.h"
-#include "GpibBus.h"
 #include "Prompt.h"
-#include "RunConfig.h"
 #include "TBuffer.h"
 #include "TManual.h"
-#include "xmsg.h"
-
-namespace {
-constexpr int kNoSecondary = -1;
-
-bool Demo() {
-    return Config().noInstrument;
-}
-}  // namespace
 
 TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     setObjectName("GPIB");
+    access_.SetOwner(this);
     auto* layout = new QVBoxLayout(this);
 
     auto* addressed = new QGroupBox("Addressed Commands", this);
@@ -39,15 +29,15 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     hall_->setChecked(true);
     controller_ = RadioButton("Temp Controller", "radio105", addressed);
     // Only a controller on the bus can be addressed from here.
-    controller_->setEnabled(FactsOf(Config().controllerKind).gpibPrimary.has_value());
+    controller_->setEnabled(access_.ControllerSelectable());
     grid->addWidget(hall_, 0, 0, 1, 2);
     grid->addWidget(controller_, 0, 2, 1, 2);
     grid->addWidget(new QLabel("Sec. Addr:", addressed), 1, 0);
-    secondaryField_ = FieldEdit(fields_, kSecondary, addressed);
+    secondaryField_ = FieldEdit(Fields(), kSecondary, addressed);
     secondaryField_->setMaximumWidth(60);
     grid->addWidget(secondaryField_, 1, 1);
     grid->addWidget(new QLabel("Data:", addressed), 2, 0);
-    auto* data = FieldEdit(fields_, kData, addressed);
+    auto* data = FieldEdit(Fields(), kData, addressed);
     grid->addWidget(data, 2, 1, 1, 4);
     auto* buttons = new QHBoxLayout;
     auto* rec = PushButton("Rec", 201, addressed);
@@ -71,7 +61,7 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     auto* lineRow = new QHBoxLayout(lineControl);
     auto* ifc = PushButton("IFC", 210, lineControl);
     auto* ren = PushButton("REN", 211, lineControl);
-    auto* lines = FieldEdit(fields_, kLines, lineControl);
+    auto* lines = FieldEdit(Fields(), kLines, lineControl);
     lines->setReadOnly(true);
     lines->setFocusPolicy(Qt::NoFocus);
     lines->setMaximumWidth(90);
@@ -92,98 +82,18 @@ TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
         connect(button, &QPushButton::clicked, this, [this, k = commandKind] { Interface(k); });
 }
 
-void TGpib::SetUp() {
-    if (Demo()) return;
-    try {
-        // Kind 0 runs no command and only reports the lines.
-        fields_.Set(kLines, Bus().InterfaceCommand(0, primary_, secondary_).lines);
-    } catch (const xmsg&) {
-        // The field stays empty; the buttons report errors when used.
-    }
-}
-
 void TGpib::SelectHall() {
-    hall_->setChecked(true);
-    primary_ = GpibAddress::kHallElectronics;
-    secondary_ = 6;
-    if (Config().controllerKind == ControllerKind::ITC5) {
-        fields_.Set(kSecondary, "");
-        secondaryField_->setEnabled(true);
-    }
+    access_.SelectHall();
+    Follow();
 }
 
 void TGpib::SelectController() {
-    if (!controller_->isEnabled()) return;
-    controller_->setChecked(true);
-    const ControllerKind kind = Config().controllerKind;
-    if (kind == ControllerKind::LN2) {
-        primary_ = *FactsOf(kind).gpibPrimary;
-        secondary_ = 0;
-    } else if (kind == ControllerKind::ITC5) {
-        primary_ = *FactsOf(kind).gpibPrimary;
-        secondary_ = kNoSecondary;
-        fields_.Set(kSecondary, "N/A");
-        secondaryField_->setEnabled(false);
-    }
+    if (access_.SelectController()) Follow();
 }
 
-bool TGpib::SecondaryFromField(int& secondary) const {
-    const std::string text = fields_.Get(kSecondary);
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    const std::size_t start = i;
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 65535) return false;
-    }
-    if (i == start) return false;
-    while (i < text.size() && text[i] == ' ') ++i;
-    if (i != text.size()) return false;
-    secondary = static_cast<int>(value);
-    return true;
-}
-
-void TGpib::Receive() {
-    if (Demo()) return;
-    try {
-        if (secondary_ == kNoSecondary) {
-            fields_.Set(kData, Bus().ItcRead());
-            return;
-        }
-        int secondary = 0;
-        if (!SecondaryFromField(secondary)) return;
-        fields_.Set(kData, Bus().Read(primary_, secondary));
-    } catch (const xmsg&) {
-        // A failed transfer leaves the data field as it was.
-    }
-}
-
-void TGpib::Send() {
-    if (Demo()) return;
-    const std::string data = fields_.Get(kData).substr(0, 19);
-    try {
-        if (secondary_ == kNoSecondary) {
-            Bus().ItcWrite(data);
-            return;
-        }
-        int secondary = 0;
-        if (!SecondaryFromField(secondary)) return;
-        Bus().Write(primary_, secondary, data);
-    } catch (const xmsg&) {
-        // Dropped: the engineer sees no reply and tries again.
-    }
-}
-
-void TGpib::Interface(int kind) {
-    if (Demo()) return;
-    try {
-        const GpibBus::PageResult result = Bus().InterfaceCommand(kind, primary_, secondary_);
-        if (kind == 1) fields_.Set(kData, result.data);
-        fields_.Set(kLines, result.lines);
-    } catch (const xmsg& e) {
-        Prompt::Message(this, e.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
-    }
+void TGpib::Follow() {
+    (access_.ControllerSelected() ? controller_ : hall_)->setChecked(true);
+    secondaryField_->setEnabled(access_.SecondaryEditable());
 }
 
 TEngineeringSheet::TEngineeringSheet(QWidget* parent)

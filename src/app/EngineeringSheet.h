@@ -4,49 +4,47 @@
 // page. Modal. On OK or Apply every page that was set up applies; a page that
 // refuses keeps the sheet open on itself; a page never shown applies nothing.
 #include <QDialog>
-#include <vector>
 
-#include "ControllerKind.h"
 #include "EngineeringPage.h"
 #include "FieldSet.h"
+#include "GpibAccess.h"
 
 class QLineEdit;
 class QRadioButton;
 class QTabWidget;
 
-// Direct access to the instruments on the bus.
+// Direct access to the instruments on the bus: the view of GpibAccess.
 class TGpib : public EngineeringPage {
     Q_OBJECT
   public:
-    static constexpr int kData = 103;
-    static constexpr int kSecondary = 109;
-    static constexpr int kLines = 212;
+    static constexpr int kData = GpibAccess::kData;
+    static constexpr int kSecondary = GpibAccess::kSecondary;
+    static constexpr int kLines = GpibAccess::kLines;
 
     explicit TGpib(QWidget* parent = nullptr);
     // Shows the bus lines (not in demo mode).
-    void SetUp() override;
+    void SetUp() override { access_.SetUp(); }
 
     void SelectHall();
     void SelectController();
-    void Receive();
-    void Send();
+    void Receive() { access_.Receive(); }
+    void Send() { access_.Send(); }
     // Spoll 1, SDC 2, DCL 3, GTL 4, LLO 5, IFC 6, REN 7, for the page's address.
-    void Interface(int kind);
+    void Interface(int kind) { access_.Interface(kind); }
 
-    int Primary() const { return primary_; }
-    int Secondary() const { return secondary_; }
-    FieldSet& Fields() { return fields_; }
+    int Primary() const { return access_.Primary(); }
+    int Secondary() const { return access_.Secondary(); }
+    FieldSet& Fields() { return access_.Fields(); }
+    GpibAccess& Access() { return access_; }
 
   private:
-    // Field 109 as an unsigned number; false when it holds none.
-    bool SecondaryFromField(int& secondary) const;
+    // The radio buttons and the secondary's edit follow the address.
+    void Follow();
 
-    FieldSet fields_;
+    GpibAccess access_;
     QLineEdit* secondaryField_;
     QRadioButton* hall_;
     QRadioButton* controller_;
-    int primary_ = GpibAddress::kHallElectronics;
-    int secondary_ = 6;
 };
 
 class TEngineeringSheet : public PropertySheet {

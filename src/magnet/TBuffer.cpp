@@ -8,25 +8,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "BufferAmplifier.h"
-#include "BufferAmplifierLink.h"
 #include "Controls.h"
 #include "FieldViews.h"
-#include "MeasurementSettings.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
 
 namespace {
-constexpr int kHexField = 101;
-constexpr int kStatusField = 104;
+constexpr int kHexField = BufferAmplifierAccess::kHexField;
+constexpr int kStatusField = BufferAmplifierAccess::kStatusField;
 }  // namespace
-
-bool StoreBufferAmplifierInstalled(bool installed) {
-    const std::string path = std::string(kRootKey) + "\\System";
-    return Registry().Set(
-        path, {RegistryStore::Binary("bufAmp Installed", {static_cast<std::uint8_t>(installed)})},
-        true);
-}
 
 TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
     setObjectName("BUFFER");
@@ -34,7 +22,7 @@ TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
 
     auto* status = new QLabel(this);
     status->setObjectName("field104");
-    FollowField(fields_, kStatusField, status);
+    FollowField(Fields(), kStatusField, status);
     QFont bold = status->font();
     bold.setBold(true);
     status->setFont(bold);
@@ -47,7 +35,7 @@ TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
     auto* bytes = new QGroupBox(this);
     auto* bytesRow = new QHBoxLayout(bytes);
     bytesRow->addWidget(new QLabel("Hex", bytes));
-    hex_ = FieldEdit(fields_, kHexField, bytes);
+    hex_ = FieldEdit(Fields(), kHexField, bytes);
     hex_->setMaxLength(5);
     hex_->setMaximumWidth(80);
     bytesRow->addWidget(hex_);
@@ -62,29 +50,18 @@ TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
 }
 
 void TBuffer::Refresh() {
-    const bool installed = Config().bufferAmplifierInstalled;
-    fields_.Set(kStatusField, installed ? "Buffer is installed" : "Buffer is not installed");
-    install_->setText(installed ? "Remove" : "Install");
-    hex_->setEnabled(installed);
-    send_->setEnabled(installed);
+    access_.Refresh();
+    Follow();
 }
 
 void TBuffer::ToggleInstalled() {
-    RunConfig& config = Config();
-    config.bufferAmplifierInstalled = !config.bufferAmplifierInstalled;
-    // nA and pA need the amplifier; once its installed state changes, a
-    // selection of them falls back to uA and the measurements stop counting
-    // on buffered mode.
-    MeasurementSettings& settings = Settings();
-    if (settings.Iunits > 1) {
-        settings.Iunits = 1;
-        settings.bufferAmplifierMode = false;
-    }
-    StoreBufferAmplifierInstalled(config.bufferAmplifierInstalled);
-    Refresh();
+    access_.ToggleInstalled();
+    Follow();
 }
 
-void TBuffer::SendByte() {
-    if (Config().noInstrument || !Config().bufferAmplifierInstalled) return;
-    BufferAmplifierLink::Send(HexByteFromText(fields_.Get(kHexField)));
+void TBuffer::Follow() {
+    const bool installed = access_.Installed();
+    install_->setText(installed ? "Remove" : "Install");
+    hex_->setEnabled(installed);
+    send_->setEnabled(installed);
 }

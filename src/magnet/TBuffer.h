@@ -1,6 +1,8 @@
 #pragma once
-// The buffer amplifier page of the engineering sheet: whether the amplifier
-// counts as installed (kept in the registry) and single bytes sent to it.
+// The buffer amplifier page of the engineering sheet: the view of
+// BufferAmplifierAccess (whether the amplifier counts as installed, single
+// bytes sent to it).
+#include "BufferAmplifierAccess.h"
 #include "EngineeringPage.h"
 #include "FieldSet.h"
 
@@ -18,17 +20,17 @@ class TBuffer : public EngineeringPage {
     // "Install"/"Remove": toggles the flag and writes it to the registry.
     void ToggleInstalled();
     // "Send Byte": the low byte of field 101 read as hexadecimal.
-    void SendByte();
+    void SendByte() { access_.SendByte(); }
 
-    FieldSet& Fields() { return fields_; }
+    FieldSet& Fields() { return access_.Fields(); }
+    BufferAmplifierAccess& Access() { return access_; }
 
   private:
-    FieldSet fields_;
+    // Button 103's text and the byte controls follow the installed flag.
+    void Follow();
+
+    BufferAmplifierAccess access_;
     QLineEdit* hex_;
     QPushButton* install_;
     QPushButton* send_;
 };
-
-// Writes the installed flag as the registry value "bufAmp Installed" (one
-// byte) under the program's System key, creating the key if needed.
-bool StoreBufferAmplifierInstalled(bool installed);

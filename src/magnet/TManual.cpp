@@ -5,23 +5,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "Controls.h"
 #include "FieldViews.h"
-#include "HallReadings.h"
-#include "MagnetMotion.h"
 #include "MagnetStatus.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "xmsg.h"
 
 TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
     setObjectName("MAGNET");
+    magnet_.SetOwner(this);
     auto* layout = new QVBoxLayout(this);
 
     auto* move = new QGroupBox("Move", this);
@@ -53,7 +46,7 @@ TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
     int row = 0;
     for (const auto& [label, id] : rows) {
         statusGrid->addWidget(new QLabel(label, status), row, 0);
-        statusGrid->addWidget(FieldReadOut(fields_, id, status), row, 1);
+        statusGrid->addWidget(FieldReadOut(Fields(), id, status), row, 1);
         ++row;
     }
     auto* update = PushButton("Update", 106, status);
@@ -63,7 +56,7 @@ TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
 
     auto* strength = new QGroupBox("Field Strength", this);
     auto* strengthRow = new QHBoxLayout(strength);
-    fieldStrength_ = FieldEdit(fields_, kFieldStrength, strength);
+    fieldStrength_ = FieldEdit(Fields(), kFieldStrength, strength);
     strengthRow->addWidget(fieldStrength_);
     strengthRow->addWidget(new QLabel("Tesla", strength));
     strengthRow->addStretch();
@@ -71,41 +64,9 @@ TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
     layout->addStretch();
 }
 
-void TManual::SetUp() {
-    fields_.Set(kFieldStrength, Printf("%.3lf", Settings().Tesla));
-    UpdateStatus();
-}
-
-void TManual::UpdateStatus() {
-    if (Config().noInstrument) return;
-    ReadMagnetStatus(fields_, this);
-}
-
-void TManual::Move(const std::string& command) {
-    // The wait dialog is modal, but a message box inside a motion is a loop
-    // of its own: no second motion from this page meanwhile.
-    if (Config().noInstrument || moving_) return;
-    moving_ = true;
-    QPointer<TManual> self(this);
-    try {
-        MoveMagnet(this, command);
-    } catch (const xmsg& e) {
-        Prompt::Message(self.data(), e.why(), "Exception:", Prompt::Buttons::Ok,
-                        Prompt::Icon::Stop);
-    }
-    if (!self) return;
-    moving_ = false;
-    UpdateStatus();
-}
-
 bool TManual::Apply() {
-    const std::string text = fields_.Get(kFieldStrength).substr(0, 9);
-    const double tesla = ParseDecimal(text);
-    if (!(tesla > 0.0)) {
-        fieldStrength_->setFocus();
-        fieldStrength_->selectAll();
-        return false;
-    }
-    Settings().Tesla = tesla;
-    return true;
+    if (magnet_.Apply()) return true;
+    fieldStrength_->setFocus();
+    fieldStrength_->selectAll();
+    return false;
 }

@@ -1,10 +1,12 @@
 #pragma once
-// The magnet page of the engineering sheet: moves of the magnet and the
-// stage, the status word's three texts and the field strength.
+// The magnet page of the engineering sheet: the view of ManualMagnet (moves
+// of the magnet and the stage, the status word's three texts and the field
+// strength).
 #include <string>
 
 #include "EngineeringPage.h"
 #include "FieldSet.h"
+#include "ManualMagnet.h"
 
 class QLineEdit;
 class QPushButton;
@@ -12,25 +14,26 @@ class QPushButton;
 class TManual : public EngineeringPage {
     Q_OBJECT
   public:
-    static constexpr int kFieldStrength = 107;
+    static constexpr int kFieldStrength = ManualMagnet::kFieldStrength;
 
     explicit TManual(QWidget* parent = nullptr);
 
     // Field 107 with the field strength ("%.3lf"), then the status.
-    void SetUp() override;
+    void SetUp() override { magnet_.SetUp(); }
     // Field 107 (at most 9 characters) as the field strength; refused when
     // not greater than 0, and the stored strength is then left as it was.
+    // A refusal puts the focus on the edit with its text selected.
     bool Apply() override;
 
     // A move button: the motion, then the status again.
-    void Move(const std::string& command);
+    void Move(const std::string& command) { magnet_.Move(command); }
     // "Update".
-    void UpdateStatus();
+    void UpdateStatus() { magnet_.UpdateStatus(); }
 
-    FieldSet& Fields() { return fields_; }
+    FieldSet& Fields() { return magnet_.Fields(); }
+    ManualMagnet& Magnet() { return magnet_; }
 
   private:
-    FieldSet fields_;
+    ManualMagnet magnet_;
     QLineEdit* fieldStrength_;
-    bool moving_ = false;
 };

@@ -1,13 +1,15 @@
-// The magnet and buffer amplifier pages of the engineering sheet.
+// The magnet and buffer amplifier pages of the engineering sheet and their logic.
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "BufferAmplifierAccess.h"
 #include "BufferAmplifierLink.h"
 #include "FileRegistryStore.h"
 #include "MagnetFixture.h"
+#include "ManualMagnet.h"
 #include "RegistryStore.h"
 #include "TBuffer.h"
 #include "TManual.h"
@@ -23,37 +25,40 @@ T* Child(QWidget& page, const char* name) {
     return child;
 }
 
+// The page's logic alone, without a window.
+class ManualMagnetTest : public MagnetFixture {};
+// The page: its buttons and what its edits show.
 class ManualPageTest : public MagnetFixture {};
 
-TEST_F(ManualPageTest, SetUpShowsFieldStrengthThenStatus) {
+TEST_F(ManualMagnetTest, SetUpShowsFieldStrengthThenStatus) {
     Settings().Tesla = 0.5;
     bus->Reply("58");
-    TManual page;
-    page.SetUp();
-    EXPECT_EQ(Child<QLineEdit>(page, "field107")->text().toStdString(), "0.500");
-    EXPECT_EQ(Child<QLineEdit>(page, "field108")->text().toStdString(), "Between");
-    EXPECT_EQ(Child<QLineEdit>(page, "field109")->text().toStdString(), "OK");
-    EXPECT_EQ(Child<QLineEdit>(page, "field110")->text().toStdString(), "Broken");
+    ManualMagnet magnet;
+    magnet.SetUp();
+    EXPECT_EQ(magnet.Fields().Get(107), "0.500");
+    EXPECT_EQ(magnet.Fields().Get(108), "Between");
+    EXPECT_EQ(magnet.Fields().Get(109), "OK");
+    EXPECT_EQ(magnet.Fields().Get(110), "Broken");
     EXPECT_EQ(bus->Log(), (Lines{"R 3 7"}));
 }
 
-TEST_F(ManualPageTest, ApplyTakesOnlyAPositiveFieldStrength) {
+TEST_F(ManualMagnetTest, ApplyTakesOnlyAPositiveFieldStrength) {
     Settings().Tesla = 0.5;
-    TManual page;
-    auto* edit = Child<QLineEdit>(page, "field107");
+    ManualMagnet magnet;
+    FieldSet& fields = magnet.Fields();
     for (const char* bad : {"0", "-0.3", "abc", "", "0.0000"}) {
-        edit->setText(bad);
-        EXPECT_FALSE(page.Apply()) << bad;
+        fields.Set(107, bad);
+        EXPECT_FALSE(magnet.Apply()) << bad;
         EXPECT_DOUBLE_EQ(Settings().Tesla, 0.5) << bad;
     }
-    edit->setText("0.25 T");
-    EXPECT_TRUE(page.Apply());
+    fields.Set(107, "0.25 T");
+    EXPECT_TRUE(magnet.Apply());
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.25);
-    edit->setText("1234567890");  // only nine characters count
-    EXPECT_TRUE(page.Apply());
+    fields.Set(107, "1234567890");  // only nine characters count
+    EXPECT_TRUE(magnet.Apply());
     EXPECT_DOUBLE_EQ(Settings().Tesla, 123456789.0);
-    edit->setText("1e999");  // too large reads as 0
-    EXPECT_FALSE(page.Apply());
+    fields.Set(107, "1e999");  // too large reads as 0
+    EXPECT_FALSE(magnet.Apply());
 }
 
 TEST_F(ManualPageTest, MoveButtonsRunTheirCommandsThenReadTheStatus) {
@@ -77,23 +82,23 @@ TEST_F(ManualPageTest, MoveButtonsRunTheirCommandsThenReadTheStatus) {
     EXPECT_EQ(Child<QLineEdit>(page, "field108")->text().toStdString(), "Back");
 }
 
-TEST_F(ManualPageTest, MoveWriteErrorIsShownAndTheStatusStillRead) {
-    TManual page;
+TEST_F(ManualMagnetTest, MoveWriteErrorIsShownAndTheStatusStillRead) {
+    ManualMagnet magnet;
     bus->Poll(0).FailWrite(0, "ENOL: no listeners").Reply("0");
-    Child<QPushButton>(page, "button105")->click();
+    magnet.Move("+F");
     EXPECT_EQ(Prompts(), (Lines{"Exception:|ENOL: no listeners"}));
     EXPECT_EQ(bus->Log().back(), "R 3 7");
 }
 
-TEST_F(ManualPageTest, DemoModeMovesNothingAndReadsNothing) {
+TEST_F(ManualMagnetTest, DemoModeMovesNothingAndReadsNothing) {
     Config().noInstrument = true;
     Settings().Tesla = 0.37;
-    TManual page;
-    page.SetUp();
-    Child<QPushButton>(page, "button102")->click();
-    Child<QPushButton>(page, "button106")->click();
+    ManualMagnet magnet;
+    magnet.SetUp();
+    magnet.Move("+R");
+    magnet.UpdateStatus();
     EXPECT_TRUE(bus->Log().empty());
-    EXPECT_EQ(Child<QLineEdit>(page, "field107")->text().toStdString(), "0.370");
+    EXPECT_EQ(magnet.Fields().Get(107), "0.370");
 }
 
 class BufferPageTest : public MagnetFixture {
@@ -144,32 +149,32 @@ TEST_F(BufferPageTest, InstallAndRemoveAreStoredAtOnce) {
 }
 
 TEST_F(BufferPageTest, LaterCurrentUnitsFallBackToMicroamps) {
-    TBuffer page;
+    BufferAmplifierAccess access;
     Settings().Iunits = 3;
     Settings().bufferAmplifierMode = true;
-    page.ToggleInstalled();
+    access.ToggleInstalled();
     EXPECT_EQ(Settings().Iunits, 1);
     EXPECT_FALSE(Settings().bufferAmplifierMode);
     Settings().Iunits = 0;
-    page.ToggleInstalled();
+    access.ToggleInstalled();
     EXPECT_EQ(Settings().Iunits, 0);
 }
 
 TEST_F(BufferPageTest, SendByteSendsTheLowByteOfTheHexText) {
     Config().bufferAmplifierInstalled = true;
-    TBuffer page;
-    page.SetUp();
-    auto* hex = Child<QLineEdit>(page, "field101");
-    hex->setText("1FF");
-    Child<QPushButton>(page, "button102")->click();
-    hex->setText("85");
-    Child<QPushButton>(page, "button102")->click();
-    hex->setText("junk");
-    Child<QPushButton>(page, "button102")->click();
+    BufferAmplifierAccess access;
+    access.Refresh();
+    FieldSet& fields = access.Fields();
+    fields.Set(101, "1FF");
+    access.SendByte();
+    fields.Set(101, "85");
+    access.SendByte();
+    fields.Set(101, "junk");
+    access.SendByte();
     EXPECT_EQ(sent, (std::vector<std::uint8_t>{0xFF, 0x85, 0x00}));
 
     Config().noInstrument = true;
-    page.SendByte();
+    access.SendByte();
     EXPECT_EQ(sent.size(), 3u);
 }
 

@@ -1,4 +1,4 @@
-// The engineering sheet and its GPIB page.
+// The engineering sheet, its GPIB page and the page's logic.
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -6,6 +6,7 @@
 
 #include "BufferAmplifier.h"
 #include "EngineeringSheet.h"
+#include "GpibAccess.h"
 #include "MagnetFixture.h"
 #include "TManual.h"
 
@@ -30,31 +31,50 @@ class GpibPageTest : public MagnetFixture {
     }
 };
 
-TEST_F(GpibPageTest, ReceiveAndSendUseTheSecondaryField) {
-    TGpib page;
+// The page's logic alone, without a window.
+class GpibAccessTest : public MagnetFixture {};
+
+TEST_F(GpibAccessTest, ReceiveAndSendUseTheSecondaryField) {
+    GpibAccess access;
+    FieldSet& fields = access.Fields();
     bus->Reply("R44/1.1");
-    Child<QPushButton>(page, "button201")->click();  // empty Sec. Addr: nothing
+    access.Receive();  // empty Sec. Addr: nothing
     EXPECT_TRUE(bus->Log().empty());
-    SetField(page, "field109", "6");
-    Child<QPushButton>(page, "button201")->click();
-    EXPECT_EQ(Field(page, "field103"), "R44/1.1");
-    SetField(page, "field103", "S12M43 and a long tail");
-    SetField(page, "field109", "7x");
-    Child<QPushButton>(page, "button202")->click();  // not a number: nothing
-    SetField(page, "field109", "7");
-    Child<QPushButton>(page, "button202")->click();
+    fields.Set(109, "6");
+    access.Receive();
+    EXPECT_EQ(fields.Get(103), "R44/1.1");
+    fields.Set(103, "S12M43 and a long tail");
+    fields.Set(109, "7x");
+    access.Send();  // not a number: nothing
+    fields.Set(109, "7");
+    access.Send();
     EXPECT_EQ(bus->Log(), (Lines{"R 3 6", "W 3 7 S12M43 and a long t"}));
 }
 
-TEST_F(GpibPageTest, BusErrorsOfReceiveAndSendAreDropped) {
-    TGpib page;
-    SetField(page, "field109", "9");
-    SetField(page, "field103", "old");
+TEST_F(GpibAccessTest, TheSecondaryIsAnUnsignedNumberBetweenBlanks) {
+    GpibAccess access;
+    access.Fields().Set(103, "X");
+    for (const char* text : {" 7 ", "65535", "007"}) {
+        access.Fields().Set(109, text);
+        access.Send();
+    }
+    for (const char* text : {"65536", "99999999999", "-1", "+1", "1 2", "0x7", " ", "7\t"}) {
+        access.Fields().Set(109, text);
+        access.Send();
+        access.Receive();
+    }
+    EXPECT_EQ(bus->Log(), (Lines{"W 3 7 X", "W 3 65535 X", "W 3 7 X"}));
+}
+
+TEST_F(GpibAccessTest, BusErrorsOfReceiveAndSendAreDropped) {
+    GpibAccess access;
+    access.Fields().Set(109, "9");
+    access.Fields().Set(103, "old");
     bus->FailRead("EABO: timeout on data").FailWrite(0);
-    Child<QPushButton>(page, "button201")->click();
-    Child<QPushButton>(page, "button202")->click();
+    access.Receive();
+    access.Send();
     EXPECT_TRUE(responder.Asked().empty());
-    EXPECT_EQ(Field(page, "field103"), "old");
+    EXPECT_EQ(access.Fields().Get(103), "old");
 }
 
 TEST_F(GpibPageTest, InterfaceCommandsUseThePageAddress) {
@@ -99,13 +119,15 @@ TEST_F(GpibPageTest, ControllerChoiceNeedsABusController) {
     }
 }
 
-TEST_F(GpibPageTest, DemoModeDoesNothing) {
+TEST_F(GpibAccessTest, DemoModeDoesNothing) {
     Config().noInstrument = true;
-    TGpib page;
-    page.SetUp();
-    SetField(page, "field109", "6");
-    for (const char* name : {"button201", "button202", "button203", "button211"})
-        Child<QPushButton>(page, name)->click();
+    GpibAccess access;
+    access.SetUp();
+    access.Fields().Set(109, "6");
+    access.Receive();
+    access.Send();
+    access.Interface(1);
+    access.Interface(7);
     EXPECT_TRUE(bus->Log().empty());
 }
 

@@ -1,0 +1,42 @@
+#include "BufferAmplifierAccess.h"
+
+#include "BufferAmplifier.h"
+#include "BufferAmplifierLink.h"
+#include "MeasurementSettings.h"
+#include "RegistryStore.h"
+#include "RunConfig.h"
+
+bool StoreBufferAmplifierInstalled(bool installed) {
+    const std::string path = std::string(kRootKey) + "\\System";
+    return Registry().Set(
+        path, {RegistryStore::Binary("bufAmp Installed", {static_cast<std::uint8_t>(installed)})},
+        true);
+}
+
+bool BufferAmplifierAccess::Installed() const {
+    return Config().bufferAmplifierInstalled;
+}
+
+void BufferAmplifierAccess::Refresh() {
+    fields_.Set(kStatusField, Installed() ? "Buffer is installed" : "Buffer is not installed");
+}
+
+void BufferAmplifierAccess::ToggleInstalled() {
+    RunConfig& config = Config();
+    config.bufferAmplifierInstalled = !config.bufferAmplifierInstalled;
+    // nA and pA need the amplifier; once its installed state changes, a
+    // selection of them falls back to uA and the measurements stop counting
+    // on buffered mode.
+    MeasurementSettings& settings = Settings();
+    if (settings.Iunits > 1) {
+        settings.Iunits = 1;
+        settings.bufferAmplifierMode = false;
+    }
+    StoreBufferAmplifierInstalled(config.bufferAmplifierInstalled);
+    Refresh();
+}
+
+void BufferAmplifierAccess::SendByte() {
+    if (Config().noInstrument || !Config().bufferAmplifierInstalled) return;
+    BufferAmplifierLink::Send(HexByteFromText(fields_.Get(kHexField)));
+}

@@ -1,0 +1,45 @@
+#include "ManualMagnet.h"
+
+#include "HallReadings.h"
+#include "MagnetMotion.h"
+#include "MagnetStatus.h"
+#include "MeasurementSettings.h"
+#include "Printf.h"
+#include "Prompt.h"
+#include "RunConfig.h"
+#include "xmsg.h"
+
+void ManualMagnet::SetUp() {
+    fields_.Set(kFieldStrength, Printf("%.3lf", Settings().Tesla));
+    UpdateStatus();
+}
+
+void ManualMagnet::UpdateStatus() {
+    if (Config().noInstrument) return;
+    ReadMagnetStatus(fields_, owner_.data());
+}
+
+void ManualMagnet::Move(const std::string& command) {
+    if (Config().noInstrument || moving_) return;
+    moving_ = true;
+    // The page, and this with it, may be gone when the motion's loops return.
+    QPointer<ManualMagnet> self(this);
+    QPointer<QWidget> owner(owner_);
+    try {
+        MoveMagnet(owner.data(), command);
+    } catch (const xmsg& e) {
+        Prompt::Message(owner.data(), e.why(), "Exception:", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
+    }
+    if (!self) return;
+    moving_ = false;
+    UpdateStatus();
+}
+
+bool ManualMagnet::Apply() {
+    const std::string text = fields_.Get(kFieldStrength).substr(0, 9);
+    const double tesla = ParseDecimal(text);
+    if (!(tesla > 0.0)) return false;
+    Settings().Tesla = tesla;
+    return true;
+}
