@@ -69,6 +69,12 @@ struct MeasurementWindows {
     TResBar* bar = nullptr;
     THall* hall = nullptr;
     std::vector<const MeasurementWindow*> All() const { return {check, iv, vanDerPauw, bar, hall}; }
+    // The runs the windows show, in the same order (null where a window is missing).
+    std::vector<const MeasurementRun*> Runs() const {
+        std::vector<const MeasurementRun*> runs;
+        for (const MeasurementWindow* w : All()) runs.push_back(w ? &w->Run() : nullptr);
+        return runs;
+    }
     // The windows as the operator sees them: their frames in the client area.
     std::vector<QWidget*> Frames() const {
         std::vector<QWidget*> frames;
@@ -336,7 +342,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
                         [] { return DepletionEnabled(); },
                         {}});
     Automation::AddDumpSection([](std::vector<std::string>& lines) {
-        DumpMeasurements(lines, g_windows.All());
+        DumpMeasurements(lines, g_windows.Runs());
         std::string shown = "shown:";
         const auto frames = g_windows.Frames();
         const auto windows = g_windows.All();
@@ -345,7 +351,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
                 shown +=
                     " " + windows[i]->ResourceName() + "=" + (frames[i]->isVisible() ? "1" : "0");
         lines.push_back(shown);
-        if (g_windows.iv) DumpIVCurve(lines, *g_windows.iv);
+        if (g_windows.iv) DumpIVCurve(lines, g_windows.iv->Run());
         AutoSet::DumpAutoSet(lines);
     });
     frame.Register(100, {[&frame] {

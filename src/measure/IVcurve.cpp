@@ -6,29 +6,11 @@
 #include <QRect>
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "StatusFields.h"
-#include "Wait.h"
+#include <memory>
 
 namespace {
 constexpr const char* kTitles[2] = {"Con.12", "Con.34"};
-constexpr std::uint8_t kPairBytes[2] = {133, 176};
 const QColor kCurveColour(255, 128, 128);
-// The fine gain the curve is read at: the voltmeter's full 255 of 256.
-constexpr int kCurveFineGain = 255;
-
-void Write(int secondary, const std::string& text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
-}
 
 // half / fullScale for drawing; 0 when there is nothing sensible to scale to.
 double DrawingScale(double half, double fullScale) {
@@ -111,13 +93,10 @@ void PaintIVPanes(QPainter& painter, const IVCurveData& data, const std::string&
     painter.restore();
 }
 
-IVcurve::IVcurve(QWidget* parent) : MeasurementWindow("IV", "IV-curve", parent) {
-    // Without an instrument the panes show their demonstration lines from the start.
-    data_.curveComplete = Config().noInstrument;
-    data_.demonstration = Config().noInstrument;
-    Fields().Set(kCurrentLabel, "0.5 mA");
-    Fields().Set(kVoltageLabel, ".75 V");
+IVcurve::IVcurve(QWidget* parent)
+    : MeasurementWindow(std::make_unique<IVCurveRun>(), "IV-curve", parent) {
     connect(&Fields(), &FieldSet::changed, this, [this] { update(); });
+    connect(&Run(), &IVCurveRun::dataChanged, this, [this] { update(); });
     setMinimumSize(sizeHint());
 }
 
@@ -143,115 +122,8 @@ void IVcurve::paintEvent(QPaintEvent*) {
     geometry.half *= scale;
     for (QPointF& centre : geometry.centre) centre = offset + centre * scale;
     painter.setFont(font());
-    PaintIVPanes(painter, data_, Fields().Get(kCurrentLabel), Fields().Get(kVoltageLabel),
+    PaintIVPanes(painter, Data(), Fields().Get(kCurrentLabel), Fields().Get(kVoltageLabel),
                  geometry);
-}
-
-void IVcurve::Changed() {
-    update();
-}
-
-void IVcurve::Measure() {
-    if (Config().noInstrument) return;
-    Status().SetText("IV-Curve");
-    Status().SetDetail("");
-    for (auto& pair : data_.sweeps)
-        for (auto& sweep : pair) sweep.clear();
-    data_.curveComplete = false;
-    Changed();
-    Pump();
-    const RunEnd end = RunSteps([this] { Run(); });
-    FinishRun(end, 2, [this] { return LogBlock(); });
-}
-
-void IVcurve::Run() {
-    MeasurementSettings& settings = Settings();
-    const bool buffered = settings.bufferAmplifierMode;
-    const CurrentUnit unit = CurrentUnitFor(settings.Iunits);
-    Fields().Set(kCurrentLabel, Printf("%lg %s", settings.Current * unit.factor, unit.text));
-    HallUnit::SetCurrent();
-    // The sweep steps the source itself; in buffered mode the amplifier divides
-    // its value by the range multiplier, which the points are taken back from
-    // so that they are microamps on either path.
-    const double sourceFullScale = buffered ? settings.bufferSourceValue : settings.Current;
-    microampsPerSourceUnit_ =
-        buffered && sourceFullScale != 0.0 ? settings.Current / sourceFullScale : 1.0;
-    data_.fullScaleCurrent = sourceFullScale * microampsPerSourceUnit_;
-
-    Write(HallUnit::kSource, "DP");
-    Write(HallUnit::kVoltmeter, Printf("H%dO0", kCurveFineGain));
-    SelectPair(0, buffered);
-
-    // The sweeps read at the gain this reading ends at; dividing by the scale
-    // of that gain and of the fine gain, as every other reading of the
-    // electronics is, makes the full scale, the label and every point volts.
-    double reading = 0.0;
-    gain_ = 0;
-    HallUnit::MeasureVoltageAutoGain(reading, gain_);
-    data_.fullScaleVoltage = reading / GainScale(gain_, kCurveFineGain);
-    Fields().Set(kVoltageLabel, Printf("%.2lf V", data_.fullScaleVoltage));
-    xScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleVoltage);
-    yScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleCurrent);
-    stepCurrent_ = sourceFullScale * 0.1;
-
-    Sweep(0, 0);
-    Write(HallUnit::kSource, "N");
-    Sweep(0, 1);
-    SelectPair(1, buffered);
-    Write(HallUnit::kSource, "P");
-    Sweep(1, 0);
-    Write(HallUnit::kSource, "N");
-    Sweep(1, 1);
-
-    data_.curveComplete = true;
-    Changed();
-    Status().SetText("Ready");
-    Status().SetDetail("");
-}
-
-void IVcurve::SelectPair(int pair, bool buffered) {
-    if (buffered) {
-        BufferAmplifierLink::Send(kPairBytes[pair]);
-        Write(HallUnit::kMatrix, pair == 0 ? "S58M12" : "M34");
-        Wait::Ms(110);
-    } else {
-        Write(HallUnit::kMatrix, pair == 0 ? "S12M12" : "S34M34");
-    }
-}
-
-void IVcurve::Sweep(int pair, int sweep) {
-    std::vector<IVPoint>& points = data_.sweeps[pair][sweep];
-    const double decade = GainScale(gain_, kCurveFineGain);
-    for (int step = 0; step <= IVMath::kStepsPerSweep; ++step) {
-        CheckCancel();
-        Write(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));
-        // A reply with no number in it is a failed reading, never a point at 0.
-        const double current = HallUnit::ReadCurrent();
-        double reading = 0.0;
-        if (Settings().Delay != 0) {
-            HallUnit::MeasureVoltage(reading);
-        } else {
-            const HallReading curve =
-                ParseCurveReading(Bus().Read(HallUnit::kPrimary, HallUnit::kCurveVoltmeter));
-            // Over range ends the sweep without the point.
-            if (curve.kind == HallReading::Kind::OverRange) return;
-            if (curve.kind == HallReading::Kind::NoNumber)
-                throw xmeas("V-meas Unreadable", HallUnit::kNoReadingCode);
-            reading = curve.value;
-        }
-        const IVPoint point{reading / decade,
-                            (sweep == 0 ? -current : current) * microampsPerSourceUnit_};
-        points.push_back(point);
-        Changed();
-        // A point beyond the pane is kept and drawn up to the frame; the sweep ends.
-        if (IVMath::LeavesPane(IVMath::PaneCoordinate(point.voltage, xScale_),
-                               IVMath::kScreenHalfSize))
-            return;
-    }
-}
-
-std::string IVcurve::LogBlock() const {
-    return IVMath::LogBlock(data_.sweeps, Settings().Iunits);
 }
 
 void IVcurve::Print(QPainter& painter, const QRect& area) const {
@@ -260,16 +132,6 @@ void IVcurve::Print(QPainter& painter, const QRect& area) const {
     if (area.width() > 0) a = std::min(a, (area.width() - 4) / 4.1);
     if (area.height() > 0) a = std::min(a, (area.height() - 4) / 2.0);
     if (!(a >= 1.0)) return;
-    PaintIVPanes(painter, data_, Fields().Get(kCurrentLabel), Fields().Get(kVoltageLabel),
+    PaintIVPanes(painter, Data(), Fields().Get(kCurrentLabel), Fields().Get(kVoltageLabel),
                  IVPaneGeometry::Printer(area.topLeft(), a));
-}
-
-void DumpIVCurve(std::vector<std::string>& lines, const IVcurve& window) {
-    const IVSweeps& sweeps = window.Data().sweeps;
-    for (int pair = 0; pair < 2; ++pair)
-        for (int sweep = 0; sweep < 2; ++sweep)
-            for (const IVPoint& point : sweeps[pair][sweep])
-                lines.push_back(Printf("iv: %d %d %.9g %.9g", pair, sweep,
-                                       // + 0.0 writes the zero step as 0, not -0
-                                       point.current + 0.0, point.voltage + 0.0));
 }

@@ -2,7 +2,7 @@
 
 #include "MeasurementResults.h"
 #include "MeasurementState.h"
-#include "MeasurementWindow.h"
+#include "MeasurementRun.h"
 #include "Printf.h"
 #include "Results.h"
 
@@ -22,7 +22,7 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 void DumpMeasurements(std::vector<std::string>& lines,
-                      const std::vector<const MeasurementWindow*>& windows) {
+                      const std::vector<const MeasurementRun*>& runs) {
     std::string results = "results:";
     for (int id = 1; id <= 6; ++id)
         results += " " + std::to_string(id) + "=" + OneLine(ResultsFields().Get(id));
@@ -38,10 +38,10 @@ void DumpMeasurements(std::vector<std::string>& lines,
     lines.push_back("flags: " + std::to_string(record.flags));
     lines.push_back("measurementStatus: " + std::to_string(State().measurementStatus));
 
-    for (const MeasurementWindow* window : windows) {
-        if (!window) continue;
-        std::string line = "window: " + window->ResourceName();
-        for (const auto& [id, text] : window->Fields().All())
+    for (const MeasurementRun* run : runs) {
+        if (!run) continue;
+        std::string line = "window: " + run->ResourceName();
+        for (const auto& [id, text] : run->Fields().All())
             line += " " + std::to_string(id) + "=" + OneLine(text);
         lines.push_back(line);
     }

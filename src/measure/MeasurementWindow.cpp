@@ -11,8 +11,6 @@
 #include "GpibBus.h"
 #include "HallReadings.h"
 #include "HallUnit.h"
-#include "LogFile.h"
-#include "MeasurementSettings.h"
 #include "MeasurementState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
@@ -89,11 +87,20 @@ std::optional<RunLock> CommandLock() {
 
 }  // namespace
 
-MeasurementWindow::MeasurementWindow(std::string resourceName, const QString& caption,
+MeasurementWindow::MeasurementWindow(std::unique_ptr<MeasurementRun> run, const QString& caption,
                                      QWidget* parent)
-    : QWidget(parent), resourceName_(std::move(resourceName)), fields_(this) {
-    setObjectName(QString::fromStdString(resourceName_));
+    : QWidget(parent), run_(std::move(run)) {
+    setObjectName(QString::fromStdString(run_->ResourceName()));
     setWindowTitle(caption);
+    run_->SetOwner(this);
+    connect(run_.get(), &MeasurementRun::focusBackRequested, this,
+            &MeasurementWindow::GiveFocusBack);
+}
+
+MeasurementWindow::~MeasurementWindow() = default;
+
+void MeasurementWindow::GiveFocusBack() {
+    if (QWidget* owner = parentWidget()) owner->window()->activateWindow();
 }
 
 void MeasurementWindow::closeEvent(QCloseEvent* event) {
@@ -127,55 +134,6 @@ bool CheckLidClosed(QWidget* owner) {
                                            Prompt::Buttons::OkCancel, Prompt::Icon::Stop);
         if (answer != Prompt::IDOK) return true;
     }
-}
-
-RunEnd RunSteps(const std::function<void()>& steps) {
-    try {
-        steps();
-        return RunEnd::Completed;
-    } catch (const xgpib&) {
-        Status().SetText("ERROR");
-        Status().SetDetail("GPIB");
-        return RunEnd::BusError;
-    } catch (bool) {
-        Status().SetText("Cancelled");
-        Status().SetDetail("");
-        return RunEnd::Cancelled;
-    } catch (const xmsg& error) {
-        Status().SetText("ERROR");
-        Status().SetDetail(error.why());
-        return RunEnd::Failed;
-    } catch (const std::exception& error) {
-        // Nothing may escape into the event loop that called the run.
-        Status().SetText("ERROR");
-        Status().SetDetail(error.what());
-        return RunEnd::Failed;
-    }
-}
-
-void FinishRun(RunEnd end, unsigned logMask, const std::function<std::string()>& logBlock,
-               const std::function<void()>& results) {
-    if (end == RunEnd::BusError) return;
-    RunSteps([&] {
-        HallUnit::Disconnect();
-        AppendLogBlock(logMask, logBlock());
-        if (results) results();
-    });
-}
-
-void CheckCancel() {
-    Pump();
-    if (State().cancelRequested) ThrowAbort();
-}
-
-void AppendLogBlock(unsigned mask, const std::string& block) {
-    if ((Settings().LogInclude & mask) != 0 && Log().IsOpen()) Log().Append(block);
-}
-
-std::string FieldText(const FieldSet& fields, int id, std::size_t limit) {
-    std::string text = fields.Get(id);
-    if (text.size() > limit) text.resize(limit);
-    return text;
 }
 
 void SetScanRunningQuery(std::function<bool()> scanRunning) {

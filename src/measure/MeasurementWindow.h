@@ -1,37 +1,42 @@
 #pragma once
-// The common run frame of the measurement windows. Each window keeps its
-// numbered fields in a FieldSet (the logic writes, the widget shows, log
-// blocks and tests read the same texts) and runs its measurement when the
-// frame sends it the measure command.
+// The common frame of the measurement windows: each window is a thin view
+// over its run. It owns the run, shows the run's fields, stands as the run's
+// owner for prompts and magnet waits, and runs it when the frame sends the
+// measure command.
 #include <QWidget>
-
-class QLabel;
+#include <memory>
 #include <string>
 
-#include "FieldSet.h"
+#include "MeasurementRun.h"
+
+class QLabel;
 
 class MeasurementWindow : public QWidget {
     Q_OBJECT
   public:
-    // resourceName: "CHECK", "IV", "VDPRESIST", "BARRESIST", "HALL" (dump and logs);
-    // caption: the window's title.
-    MeasurementWindow(std::string resourceName, const QString& caption, QWidget* parent = nullptr);
+    // run: the measurement this window shows (its resource name is the
+    // window's object name); caption: the window's title.
+    MeasurementWindow(std::unique_ptr<MeasurementRun> run, const QString& caption,
+                      QWidget* parent = nullptr);
+    ~MeasurementWindow() override;
 
-    FieldSet& Fields() { return fields_; }
-    const FieldSet& Fields() const { return fields_; }
-    const std::string& ResourceName() const { return resourceName_; }
+    MeasurementRun& Run() { return *run_; }
+    const MeasurementRun& Run() const { return *run_; }
+    FieldSet& Fields() { return run_->Fields(); }
+    const FieldSet& Fields() const { return run_->Fields(); }
+    const std::string& ResourceName() const { return run_->ResourceName(); }
 
-    // The measure command (301): runs the measurement to its end, catching
-    // its own errors as the frame's exception table says.
-    virtual void Measure() = 0;
+    // The measure command (301): the run's measurement, to its end.
+    void Measure() { run_->Measure(); }
 
   protected:
     // Closing hides the window: it is never deleted while it may be running.
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    std::string resourceName_;
-    FieldSet fields_;
+    void GiveFocusBack();
+
+    std::unique_ptr<MeasurementRun> run_;
 };
 
 // A column's heading, centred over its values (one label per column, so a

@@ -1,8 +1,9 @@
 #pragma once
-// The run frame shared by the measurement windows: the exception table every
-// run goes through, the log-block condition, and the main window's measure
-// commands with their pre-checks (lid, shape and dimensions, the closing
-// temperature reading).
+// The run frame shared by the measurements: the exception table every run
+// goes through and the log-block condition (MeasurementRun.cpp), and the main
+// window's measure commands, which show a window and run it, with their
+// pre-checks (lid, shape and dimensions, the closing temperature reading;
+// MeasurementWindow.cpp).
 #include <functional>
 #include <string>
 

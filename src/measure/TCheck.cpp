@@ -2,130 +2,19 @@
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <algorithm>
-#include <cstdint>
+#include <memory>
 
-#include "BufferAmplifierLink.h"
 #include "FieldViews.h"
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ResultComputations.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
 
-namespace {
-constexpr int kUnitField = 9;
-constexpr int kFirstValue = 10;
-constexpr int kPairs = 6;
-constexpr const char* kLabels[kPairs] = {"12", "23", "34", "41", "13", "24"};
-constexpr const char* kSwitches[kPairs] = {"S12M12", "S23M23", "S34M34",
-                                           "S41M41", "S13M13", "S24M24"};
-constexpr std::uint8_t kBufferBytes[kPairs] = {133, 148, 176, 161, 146, 168};
-
-void Write(int secondary, const char* text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
-}
-
-// What a pair shows when its reading fails: saturation wins over over range.
-std::string FailedPairText(const xmeas& error) {
-    if (error.code() & 2) return "I Sat";
-    if (error.code() & 1) return "V >6";
-    return error.why();
-}
-}  // namespace
-
-TCheck::TCheck(QWidget* parent) : MeasurementWindow("CHECK", "Check", parent) {
-    for (int k = 0; k < kPairs; ++k) Fields().Set(1 + k, kLabels[k]);
-    Fields().Set(kUnitField, "");
-    for (int k = 0; k < kPairs; ++k) Fields().Set(kFirstValue + k, "");
-
+TCheck::TCheck(QWidget* parent) : MeasurementWindow(std::make_unique<CheckRun>(), "Check", parent) {
     auto* grid = new QGridLayout(this);
     grid->addWidget(StaticText("Pair", this), 0, 0);
-    grid->addWidget(FieldLabel(Fields(), kUnitField, this, Qt::AlignRight | Qt::AlignVCenter), 0,
-                    1);
-    for (int k = 0; k < kPairs; ++k) {
+    grid->addWidget(
+        FieldLabel(Fields(), CheckRun::kUnitField, this, Qt::AlignRight | Qt::AlignVCenter), 0, 1);
+    for (int k = 0; k < CheckRun::kPairs; ++k) {
         grid->addWidget(FieldLabel(Fields(), 1 + k, this), 1 + k, 0);
-        grid->addWidget(
-            FieldLabel(Fields(), kFirstValue + k, this, Qt::AlignRight | Qt::AlignVCenter), 1 + k,
-            1);
+        grid->addWidget(FieldLabel(Fields(), CheckRun::kFirstValue + k, this,
+                                   Qt::AlignRight | Qt::AlignVCenter),
+                        1 + k, 1);
     }
-}
-
-TCheck::Unit TCheck::UnitFor(int iunits) {
-    static constexpr Unit kUnits[4] = {
-        {"ohms", 1e6}, {"K-ohms", 1e3}, {"M-ohms", 1.0}, {"G-ohms", 0.001}};
-    return kUnits[std::clamp(iunits, 0, 3)];
-}
-
-void TCheck::Measure() {
-    Fields().Set(kUnitField, UnitFor(Settings().Iunits).text);
-    if (Config().noInstrument) return;
-    for (int k = 0; k < kPairs; ++k) Fields().Set(kFirstValue + k, "");
-    Status().SetText("Check");
-    Status().SetDetail("");
-    Pump();
-    const RunEnd end = RunSteps([this] {
-        HallUnit::SetCurrent();
-        MeasurePairs();
-        Status().SetText("Ready");
-        Status().SetDetail("");
-    });
-    FinishRun(end, 1, [this] { return LogBlock(); });
-}
-
-void TCheck::MeasurePairs() {
-    const bool buffered = Settings().bufferAmplifierMode;
-    const double scale = UnitFor(Settings().Iunits).scale;
-    double zero = 0.0;
-    int gain = 1;
-    if (buffered) {
-        Write(HallUnit::kSource, "DP");
-        Write(HallUnit::kMatrix, "S58M67");
-        Write(HallUnit::kVoltmeter, "G0H160O0");
-        BufferAmplifierLink::Send(131);
-        Wait::Ms(110);
-        HallUnit::MeasureVoltage(zero);
-    } else {
-        Write(HallUnit::kSource, "P");
-        Write(HallUnit::kVoltmeter, "H255O0");
-    }
-    for (int k = 0; k < kPairs; ++k) {
-        CheckCancel();
-        std::string text;
-        try {
-            double volts = 0.0;
-            if (buffered) {
-                BufferAmplifierLink::Send(kBufferBytes[k]);
-                Wait::Ms(110);
-                HallUnit::MeasureVoltage(volts);
-                text = Printf("%.1e", ResultMath::BufferedCheckResistance(scale, volts, zero,
-                                                                          Settings().Current));
-            } else {
-                Write(HallUnit::kMatrix, kSwitches[k]);
-                // The gain one pair ends with is where the next one starts.
-                HallUnit::MeasureVoltageAutoGain(volts, gain);
-                text = Printf("%.0lf",
-                              ResultMath::CheckResistance(scale, volts, gain, Settings().Current));
-            }
-        } catch (const xmeas& error) {
-            text = FailedPairText(error);
-        }
-        Fields().Set(kFirstValue + k, text);
-    }
-}
-
-std::string TCheck::LogBlock() const {
-    std::string block = "*** Check Contacts ***\r\n";
-    block += Printf("Pair\t%s\r\n", Fields().Get(kUnitField).c_str());
-    for (int k = 0; k < kPairs; ++k)
-        block += Printf("%s\t%s\r\n", FieldText(Fields(), 1 + k, 9).c_str(),
-                        FieldText(Fields(), kFirstValue + k, 9).c_str());
-    return block;
 }

@@ -1,8 +1,6 @@
 #pragma once
-// The contact check: the two-terminal resistance of the six contact pairs,
-// in the unit that suits the measurement current.
-#include <string>
-
+// The contact check's window: the pairs and their values as the run writes them.
+#include "CheckRun.h"
 #include "MeasurementWindow.h"
 
 class QPainter;
@@ -11,20 +9,11 @@ class TCheck : public MeasurementWindow {
     Q_OBJECT
   public:
     explicit TCheck(QWidget* parent = nullptr);
-    void Measure() override;
-    // The block appended to the log file.
-    std::string LogBlock() const;
+
+    CheckRun& Run() { return static_cast<CheckRun&>(MeasurementWindow::Run()); }
+    const CheckRun& Run() const { return static_cast<const CheckRun&>(MeasurementWindow::Run()); }
+
     // The printable form on the results page: the table, from the painter's
     // origin, in lines of height L and characters of width W.
     void Print(QPainter& painter, int L, int W) const;
-
-    // Unit text and scale of the check for a current unit (Iunits 0..3).
-    struct Unit {
-        const char* text;
-        double scale;
-    };
-    static Unit UnitFor(int iunits);
-
-  private:
-    void MeasurePairs();
 };

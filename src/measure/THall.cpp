@@ -1,7 +1,5 @@
 #include "THall.h"
 
-#include <algorithm>
-
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,315 +7,16 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
-#include "BufferAmplifierLink.h"
 #include "FieldViews.h"
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MagnetMotion.h"
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ResultComputations.h"
-#include "Results.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "SpecimenData.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
-
-namespace {
-// Field bases of configuration 0; configuration 1 adds 10.
-constexpr int kMisalignmentField = 10;  // 10 P, 11 N
-constexpr int kOffsetField = 12;
-constexpr int kFieldReadingField = 13;  // North 13 P, 14 N; South 15 P, 16 N
-constexpr int kMeanField = 17;
-constexpr int kLastField = 27;
-
-constexpr unsigned kLogIncludeHall = 8;
-constexpr const char* kPolarity[2] = {"P", "N"};
-constexpr int kFirstAutoGain = 3;
-constexpr int kRelaySettleMs = 110;
-constexpr const char* kErrorLine = "Error";
-
-// The magnet sequences: field one way, reversed, back, and the stage out.
-constexpr const char* kNorth = "-F";
-constexpr const char* kSouth = "+F+R-F";
-constexpr const char* kBack = "+F-R";
-constexpr const char* kStageOut = "+F";
-
-std::string Volts(double value) {
-    return Printf("%+.2le", value);
-}
-
-void ShowStatus(const std::string& text, const std::string& detail) {
-    Status().SetText(text);
-    Status().SetDetail(detail);
-}
-}  // namespace
 
 THall::THall(QWidget* parent)
-    : MeasurementWindow("HALL", QStringLiteral("Hall Measurement"), parent),
-      configurations_(HallConfigurations(0)) {
+    : MeasurementWindow(std::make_unique<HallRun>(), QStringLiteral("Hall Measurement"), parent) {
     BuildView();
 }
 
-// ---------------------------------------------------------------------------
-// The run
-
-void THall::Measure() {
-    ChooseConfigurations();
-    if (Config().noInstrument) return;
-
-    const RunEnd end = RunSteps([this] {
-        StartRun();
-        RunCycles();
-    });
-    if (end == RunEnd::BusError) {
-        // The bus layer has reported it; nothing more goes to the instrument.
-        SetStopEnabled(false);
-        return;
-    }
-    const RunEnd closing = RunSteps([this, end] {
-        if (end == RunEnd::Completed) {
-            FinishRun();
-        } else {
-            DisconnectAndReturnMagnet();
-        }
-    });
-    // An error while closing (a result that cannot be computed, a bus error)
-    // is still an error for whoever reads the status.
-    if (closing != RunEnd::Completed) State().measurementStatus = 1;
-    SetStopEnabled(false);
-    GiveFocusBack();
-}
-
-void THall::ChooseConfigurations() {
-    configurations_ = HallConfigurations(Specimen().Shape);
-    Fields().Set(kLabelField, configurations_[0].label);
-    Fields().Set(kLabelField + 1, configurations_[1].label);
-}
-
-void THall::StartRun() {
-    for (int id = kMisalignmentField; id <= kLastField; ++id) {
-        if (id % 10 <= 7) Fields().Set(id, "");
-    }
-    cycleLines_.clear();
-    Fields().Set(kCycleList, "");
-    ShowStatus("Hall Meas.", "");
-    Pump();
-
-    // A cycle without integration is short; stopping only makes sense for long ones.
-    SetStopEnabled(Settings().Integrations > 0);
-    hallOverAll_ = 0.0;
-    sum_ = 0.0;
-    completed_ = 0;
-    stopRequested_ = false;
-    State().measurementStatus = 1;
-    HallUnit::SetCurrent();
-    // Only a bus error leaves the magnet where it was, so it may still be
-    // reversed, or the stage in, from the last run. Starting so would read
-    // "North" in the South field, or the misalignment inside the field, and
-    // spoil every result of this run.
-    ReturnToStart();
-}
-
-void THall::ReturnToStart() {
-    if (magnetReversed_) {
-        MoveMagnet(this, kBack);
-    } else if (stageIn_) {
-        MoveMagnet(this, kStageOut);
-    }
-    magnetReversed_ = false;
-    stageIn_ = false;
-}
-
-void THall::RunCycles() {
-    for (int n = 1; n <= Settings().Cycles && !stopRequested_; ++n) {
-        std::string line;
-        try {
-            RunCycle();
-            ++completed_;
-            sum_ += cycleHall_;
-            line = Printf("%d %+.2le", n, cycleHall_);
-        } catch (const xmeas&) {
-            line = kErrorLine;
-            // Left reversed, the next cycle would read "North" and "South" in
-            // the same field and its Hall voltage would cancel to nothing;
-            // left in, it would take its misalignment inside the field.
-            ReturnToStart();
-        }
-        AddCycleLine(line);
-        AppendLogBlock();
-    }
-}
-
-void THall::RunCycle() {
-    Misalignment();
-    stageIn_ = true;  // from the moment the command may have reached the stage
-    MoveMagnet(this, kNorth);
-    FieldReadings(0);
-    MoveMagnet(this, kSouth);
-    magnetReversed_ = true;
-    FieldReadings(1);
-    MoveMagnet(this, kBack);
-    magnetReversed_ = false;
-    stageIn_ = false;
-    CombineCycle();
-}
-
-void THall::FinishRun() {
-    // "Ready" is shown before the magnet goes back, but the run keeps its
-    // lock through that move: a command served by the move's wait would
-    // otherwise start in the middle of this run.
-    State().measurementStatus = 0;
-    ShowStatus("Ready", "");
-    DisconnectAndReturnMagnet();
-    StoreResult();
-}
-
-void THall::DisconnectAndReturnMagnet() {
-    HallUnit::Disconnect();
-    MoveMagnet(this, magnetReversed_ ? kBack : kStageOut);
-    magnetReversed_ = false;
-    stageIn_ = false;
-}
-
-void THall::StoreResult() {
-    if (completed_ == 0) {
-        // Nothing was measured: a caller that checks the status (the
-        // temperature scan) must not take the previous result for this one.
-        State().measurementStatus = 1;
-        return;
-    }
-    hallOverAll_ = sum_ / completed_;
-    // Raises xmath for a zero field setting or current rather than storing an infinity.
-    Results().hallCoefficientRaw =
-        ResultMath::HallCoefficientRaw(hallOverAll_, Settings().Tesla, Settings().Current);
-    ResultsUpdateHall();
-}
-
-// ---------------------------------------------------------------------------
-// One cycle
-
-void THall::SelectConfiguration(int configuration) {
-    const HallConfiguration& selected = configurations_[configuration];
-    if (Settings().bufferAmplifierMode) {
-        Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.voltagePair);
-        BufferAmplifierLink::Send(selected.bufferByte);
-        Wait::Ms(kRelaySettleMs);
-    } else {
-        Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.command);
-    }
-}
-
-void THall::SelectPolarity(int polarity) {
-    CheckCancel();
-    Bus().Write(HallUnit::kPrimary, HallUnit::kSource, kPolarity[polarity]);
-}
-
-void THall::Misalignment() {
-    if (Settings().bufferAmplifierMode) {
-        Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, "S58");
-    }
-    Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H175O0");
-    for (int i = 0; i < 2; ++i) {
-        SelectConfiguration(i);
-        double voltage[2] = {0.0, 0.0};
-        int gain[2] = {kFirstAutoGain, kFirstAutoGain};
-        for (int p = 0; p < 2; ++p) {
-            SelectPolarity(p);
-            double reading = 0.0;
-            HallUnit::MeasureVoltageAutoGain(reading, gain[p]);
-            voltage[p] = MisalignmentVoltage(reading, gain[p]);
-            Fields().Set(FieldId(kMisalignmentField, i, p), Volts(voltage[p]));
-        }
-        offsetGain_[i] = std::min(gain[0], gain[1]);
-        offsetSteps_[i] = OffsetSteps(voltage[0], voltage[1], offsetGain_[i]);
-        Fields().Set(FieldId(kOffsetField, i, 0),
-                     Volts(OffsetApplied(offsetSteps_[i], offsetGain_[i])));
-    }
-}
-
-void THall::FieldReadings(int position) {
-    for (int i = 0; i < 2; ++i) {
-        SelectConfiguration(i);
-        for (int p = 0; p < 2; ++p) {
-            SelectPolarity(p);
-            Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H170");
-            // The offset reading decides the fine gain of the final reading.
-            double held = 0.0;
-            int gain = offsetGain_[i];
-            int offset = offsetSteps_[i];
-            HallUnit::MeasureVoltageGainOffset(held, gain, offset);
-            const int fineGain = FineGainNumber(held);
-            Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, Printf("H%d", fineGain));
-            const double gainScale = GainScale(gain, fineGain);
-
-            double reading = 0.0;
-            if (Settings().Integrations != 0) {
-                HallUnit::IntegrateVoltage(reading);
-            } else {
-                HallUnit::ReadVoltage(reading);
-            }
-            vField_[i][p][position] = reading / gainScale;
-            Fields().Set(FieldId(kFieldReadingField + 2 * position, i, p),
-                         Volts(vField_[i][p][position]));
-        }
-    }
-}
-
-void THall::CombineCycle() {
-    double hall[2] = {0.0, 0.0};
-    for (int i = 0; i < 2; ++i) {
-        const auto& v = vField_[i];
-        hall[i] = ConfigurationHallVoltage(v[0][0], v[1][0], v[0][1], v[1][1]);
-        Fields().Set(FieldId(kMeanField, i, 0), Volts(hall[i]));
-    }
-    cycleHall_ = (hall[0] + hall[1]) * 0.5;
-}
-
-void THall::AddCycleLine(const std::string& line) {
-    cycleLines_.push_back(line);
-    std::string list;
-    for (const std::string& each : cycleLines_) {
-        if (!list.empty()) list += '\n';
-        list += each;
-    }
-    Fields().Set(kCycleList, list);
-}
-
-void THall::AppendLogBlock() {
-    ::AppendLogBlock(kLogIncludeHall,
-                     HallLogBlock(Fields(), configurations_[0].label, configurations_[1].label));
-}
-
-// ---------------------------------------------------------------------------
-// The stop button and the focus
-
-void THall::StopThisCycle() {
-    if (!stopEnabled_) return;
-    stopRequested_ = true;
-    SetStopEnabled(false);
-    GiveFocusBack();
-}
-
-void THall::SetStopEnabled(bool enabled) {
-    if (stopEnabled_ == enabled) return;
-    stopEnabled_ = enabled;
-    emit stopEnabledChanged(enabled);
-}
-
-void THall::GiveFocusBack() {
-    if (QWidget* owner = parentWidget()) owner->window()->activateWindow();
-}
-
-// ---------------------------------------------------------------------------
-// The view: it only shows the fields and forwards the button.
-
+// The view only shows the fields and forwards the button.
 void THall::BuildView() {
     setWindowTitle(QStringLiteral("Hall Measurement"));
     auto* grid = new QGridLayout;
@@ -347,21 +46,21 @@ void THall::BuildView() {
         const char* title;
         int base;
         bool pair;
-    } kRows[] = {{"Misalignment", kMisalignmentField, true},
-                 {"Offset applied", kOffsetField, false},
-                 {"V-hall North", kFieldReadingField, true},
-                 {"V-hall South", kFieldReadingField + 2, true},
-                 {"V-hall [mean]", kMeanField, false}};
+    } kRows[] = {{"Misalignment", HallRun::kMisalignmentField, true},
+                 {"Offset applied", HallRun::kOffsetField, false},
+                 {"V-hall North", HallRun::kFieldReadingField, true},
+                 {"V-hall South", HallRun::kFieldReadingField + 2, true},
+                 {"V-hall [mean]", HallRun::kMeanField, false}};
     int row = 2;
     for (const auto& each : kRows) {
         grid->addWidget(new QLabel(QString::fromUtf8(each.title), this), row, 0);
         for (int i = 0; i < 2; ++i) {
             const int column = 1 + 2 * i;
             if (each.pair) {
-                grid->addWidget(valueField(FieldId(each.base, i, 0)), row, column);
-                grid->addWidget(valueField(FieldId(each.base, i, 1)), row, column + 1);
+                grid->addWidget(valueField(HallRun::FieldId(each.base, i, 0)), row, column);
+                grid->addWidget(valueField(HallRun::FieldId(each.base, i, 1)), row, column + 1);
             } else {
-                grid->addWidget(valueField(FieldId(each.base, i, 0)), row, column, 1, 2);
+                grid->addWidget(valueField(HallRun::FieldId(each.base, i, 0)), row, column, 1, 2);
             }
         }
         ++row;
@@ -381,8 +80,8 @@ void THall::BuildView() {
     layout->addLayout(bottom);
 
     connect(&Fields(), &FieldSet::changed, this, &THall::ShowField);
-    connect(this, &THall::stopEnabledChanged, stopButton_, &QPushButton::setEnabled);
-    connect(stopButton_, &QPushButton::clicked, this, &THall::StopThisCycle);
+    connect(&Run(), &HallRun::stopEnabledChanged, stopButton_, &QPushButton::setEnabled);
+    connect(stopButton_, &QPushButton::clicked, &Run(), &HallRun::StopThisCycle);
 }
 
 void THall::ShowField(int id, const QString& text) {

@@ -1,15 +1,7 @@
 #pragma once
-// The Hall measurement window. One cycle measures the misalignment of two
-// diagonal configurations and offsets it, reads both configurations with both
-// current directions with the field one way ("-F", North) and reversed
-// ("+F+R-F", South), brings the magnet back ("+F-R") and combines the eight
-// readings into one Hall voltage. The run's Hall voltage is the mean over the
-// cycles that succeeded; from it comes the raw sheet Hall coefficient.
-#include <array>
-#include <string>
-#include <vector>
-
-#include "HallComputation.h"
+// The Hall measurement's window: the readings of both configurations, the
+// list of cycles and the "Stop this cycle" button, over its run.
+#include "HallRun.h"
 #include "MeasurementWindow.h"
 
 class QPainter;
@@ -21,75 +13,22 @@ class THall : public MeasurementWindow {
     Q_OBJECT
   public:
     // Field numbers of the window.
-    static constexpr int kLabelField = 1;   // 1, 2: the configuration labels
-    static constexpr int kStopButton = 39;  // "Stop this cycle"
-    static constexpr int kCycleList = 40;   // one line per cycle, '\n'-separated
+    static constexpr int kLabelField = HallRun::kLabelField;  // 1, 2: the configuration labels
+    static constexpr int kStopButton = 39;                    // "Stop this cycle"
+    static constexpr int kCycleList = HallRun::kCycleList;    // one line per cycle
 
     explicit THall(QWidget* parent = nullptr);
 
-    void Measure() override;
+    HallRun& Run() { return static_cast<HallRun&>(MeasurementWindow::Run()); }
+    const HallRun& Run() const { return static_cast<const HallRun&>(MeasurementWindow::Run()); }
 
-    // The "Stop this cycle" button: the running cycle completes, then the run
-    // ends. Ignored while the button is disabled.
-    void StopThisCycle();
-    bool StopEnabled() const { return stopEnabled_; }
-
-    const std::array<HallConfiguration, 2>& Configurations() const { return configurations_; }
-    const std::vector<std::string>& CycleLines() const { return cycleLines_; }
-    double CycleHall() const { return cycleHall_; }
-    double HallOverAll() const { return hallOverAll_; }
-    bool MagnetReversed() const { return magnetReversed_; }
     // The printable form on the results page: the table, from the painter's
     // origin, in lines of height L and characters of width W.
     void Print(QPainter& painter, int L, int W) const;
 
-  signals:
-    void stopEnabledChanged(bool enabled);
-
   private:
-    // One reading's field: configuration i, polarity p (0 P, 1 N).
-    static int FieldId(int base, int configuration, int polarity) {
-        return base + 10 * configuration + polarity;
-    }
-
-    void ChooseConfigurations();
-    void StartRun();
-    void RunCycles();
-    // One cycle: misalignment, North, South, back, the cycle's Hall voltage.
-    void RunCycle();
-    void Misalignment();
-    void FieldReadings(int position);
-    void SelectConfiguration(int configuration);
-    void SelectPolarity(int polarity);
-    void CombineCycle();
-    void AddCycleLine(const std::string& line);
-    void AppendLogBlock();
-    // Normal end: ready, disconnect, magnet back, the result.
-    void FinishRun();
-    // Disconnect and the closing magnet move; also the way out of an abort.
-    void DisconnectAndReturnMagnet();
-    // Brings the magnet back and the stage out where a broken run left them.
-    void ReturnToStart();
-    void StoreResult();
-    void SetStopEnabled(bool enabled);
-    void GiveFocusBack();
-
     void BuildView();
     void ShowField(int id, const QString& text);
-
-    std::array<HallConfiguration, 2> configurations_;
-    int offsetGain_[2] = {0, 0};
-    int offsetSteps_[2] = {0, 0};
-    double vField_[2][2][2] = {};  // [configuration][polarity][field position]
-    double cycleHall_ = 0.0;
-    double hallOverAll_ = 0.0;
-    bool magnetReversed_ = false;
-    bool stageIn_ = false;  // the stage may be inside the magnet
-    bool stopRequested_ = false;
-    bool stopEnabled_ = false;
-    int completed_ = 0;  // cycles that gave a Hall voltage in this run
-    double sum_ = 0.0;   // their Hall voltages added up
-    std::vector<std::string> cycleLines_;
 
     QPushButton* stopButton_ = nullptr;
     QListWidget* cycleList_ = nullptr;

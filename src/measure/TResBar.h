@@ -1,9 +1,6 @@
 #pragma once
-// Resistivity of a bar or bridge specimen: two voltage pairs along the bar,
-// both current polarities, the sheet resistance from the bar's width over
-// its length.
-#include <string>
-
+// The bar resistivity window: the two pairs' readings as the run writes them.
+#include "BarRun.h"
 #include "MeasurementWindow.h"
 
 class QPainter;
@@ -12,18 +9,11 @@ class TResBar : public MeasurementWindow {
     Q_OBJECT
   public:
     explicit TResBar(QWidget* parent = nullptr);
-    void Measure() override;
-    std::string LogBlock() const;
+
+    BarRun& Run() { return static_cast<BarRun&>(MeasurementWindow::Run()); }
+    const BarRun& Run() const { return static_cast<const BarRun&>(MeasurementWindow::Run()); }
+
     // The printable form on the results page: the table, from the painter's
     // origin, in lines of height L and characters of width W.
     void Print(QPainter& painter, int L, int W) const;
-
-    double GainScaleValue() const { return gainScale_; }
-    double VoltageSum() const { return vSum_; }
-
-  private:
-    void Steps();
-
-    double gainScale_ = 1.0;
-    double vSum_ = 0.0;
 };

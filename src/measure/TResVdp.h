@@ -1,11 +1,8 @@
 #pragma once
-// Resistivity of a van der Pauw specimen: four configurations around the rim,
-// each with both current polarities, the symmetry ratio and correction factor
-// of each adjacent pair, and the mean sheet resistance.
-#include <array>
-#include <string>
-
+// The van der Pauw resistivity window: the configurations' readings, ratios,
+// factors and sheet resistances as the run writes them.
 #include "MeasurementWindow.h"
+#include "VanDerPauwRun.h"
 
 class QPainter;
 
@@ -13,22 +10,13 @@ class TResVdp : public MeasurementWindow {
     Q_OBJECT
   public:
     explicit TResVdp(QWidget* parent = nullptr);
-    void Measure() override;
-    std::string LogBlock() const;
+
+    VanDerPauwRun& Run() { return static_cast<VanDerPauwRun&>(MeasurementWindow::Run()); }
+    const VanDerPauwRun& Run() const {
+        return static_cast<const VanDerPauwRun&>(MeasurementWindow::Run());
+    }
+
     // The printable form on the results page: the table, from the painter's
     // origin, in lines of height L and characters of width W.
     void Print(QPainter& painter, int L, int W) const;
-
-    double GainScaleValue() const { return gainScale_; }
-    const std::array<double, 4>& Averages() const { return vAvg_; }
-
-  private:
-    void ChooseGainConfiguration();
-    void SetHold();
-    void SelectConfiguration(int i);
-    void MeasureConfigurations();
-    void Compute();
-
-    double gainScale_ = 1.0;
-    std::array<double, 4> vAvg_{};
 };

@@ -104,6 +104,6 @@ void THall::Print(QPainter& painter, int L, int W) const {
         ++line;
     }
     g.At(0, line, "V-hall (over all cycles)");
-    g.At(columns[0][0], line, Printf("%+.2le", HallOverAll()));
+    g.At(columns[0][0], line, Printf("%+.2le", Run().HallOverAll()));
     g.Rule((columns[0][1] + 10 + columns[1][0]) / 2.0 - 0.5, 0, line - 1);
 }

@@ -1,0 +1,102 @@
+#include "BarRun.h"
+
+#include "GpibBus.h"
+#include "HallReadings.h"
+#include "HallUnit.h"
+#include "MeasurementResults.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "Printf.h"
+#include "ResultComputations.h"
+#include "Results.h"
+#include "RunConfig.h"
+#include "RunFrame.h"
+#include "SpecimenData.h"
+#include "StatusFields.h"
+
+namespace {
+constexpr const char* kSwitches[2] = {"S56M14", "S56M23"};
+constexpr const char* kLabels[2] = {"14", "23"};
+
+void Write(int secondary, const std::string& text) {
+    Bus().Write(HallUnit::kPrimary, secondary, text);
+}
+
+// The bar reads at once: it never waits the configured delay.
+double Reading() {
+    double value = 0.0;
+    HallUnit::ReadVoltage(value);
+    return value;
+}
+}  // namespace
+
+BarRun::BarRun(QObject* parent) : MeasurementRun("BARRESIST", parent) {
+    for (int i = 0; i < 2; ++i) {
+        Fields().Set(1 + i, kLabels[i]);
+        Fields().Set(kPlus + i, "");
+        Fields().Set(kMinus + i, "");
+    }
+}
+
+void BarRun::Measure() {
+    if (Config().noInstrument) return;
+    for (int i = 0; i < 2; ++i) {
+        Fields().Set(kPlus + i, "");
+        Fields().Set(kMinus + i, "");
+    }
+    State().measurementStatus = 1;
+    Status().SetText("Resistivity");
+    const RunEnd end = RunSteps([this] {
+        HallUnit::SetCurrent();
+        Steps();
+        State().measurementStatus = 0;
+        Status().SetText("Ready");
+        Status().SetDetail("");
+    });
+    FinishRun(
+        end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
+}
+
+void BarRun::Steps() {
+    Write(HallUnit::kVoltmeter, "G0H255O0");
+    Write(HallUnit::kSource, "P");
+    Write(HallUnit::kMatrix, kSwitches[0]);
+    const double first = Reading();
+    Write(HallUnit::kMatrix, kSwitches[1]);
+    const double second = Reading();
+    if (first > second) Write(HallUnit::kMatrix, kSwitches[0]);
+
+    Write(HallUnit::kVoltmeter, "H128");
+    double value = 0.0;
+    int gain = 0;
+    HallUnit::ReadVoltageAutoGain(value, gain);
+    const int hold = ResultMath::HoldValue(value);
+    Write(HallUnit::kVoltmeter, Printf("H%d", hold));
+    gainScale_ = GainScale(gain, hold);
+
+    vSum_ = 0.0;
+    for (int i = 0; i < 2; ++i) {
+        CheckCancel();
+        Write(HallUnit::kMatrix, kSwitches[i]);
+        Write(HallUnit::kSource, "P");
+        const double plus = Reading() / gainScale_;
+        vSum_ += plus;
+        Fields().Set(kPlus + i, Printf("%+.3le", plus));
+        Write(HallUnit::kSource, "N");
+        const double minus = Reading() / gainScale_;
+        vSum_ -= minus;
+        Fields().Set(kMinus + i, Printf("%+.3le", minus));
+    }
+    Results().sheetResistance = ResultMath::BarSheetResistance(
+        vSum_, Specimen().Width, Specimen().Length, Settings().Current);
+    Results().symmetryFactor = 0.0;
+}
+
+std::string BarRun::LogBlock() const {
+    std::string block = "*** Bar Resistivity ***\r\nMeas.\t+Vm+\t-Vm-\r\n";
+    for (int i = 0; i < 2; ++i)
+        block += Printf("%s\t%s\t%s\r\n", FieldText(Fields(), 1 + i, 11).c_str(),
+                        FieldText(Fields(), kPlus + i, 11).c_str(),
+                        FieldText(Fields(), kMinus + i, 11).c_str());
+    return block;
+}

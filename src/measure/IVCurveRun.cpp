@@ -1,0 +1,146 @@
+#include "IVCurveRun.h"
+
+#include <cstdint>
+
+#include "BufferAmplifierLink.h"
+#include "GpibBus.h"
+#include "HallReadings.h"
+#include "HallUnit.h"
+#include "MeasurementSettings.h"
+#include "Printf.h"
+#include "RunConfig.h"
+#include "RunFrame.h"
+#include "StatusFields.h"
+#include "Wait.h"
+#include "xmsg.h"
+
+namespace {
+constexpr std::uint8_t kPairBytes[2] = {133, 176};
+// The fine gain the curve is read at: the voltmeter's full 255 of 256.
+constexpr int kCurveFineGain = 255;
+
+void Write(int secondary, const std::string& text) {
+    Bus().Write(HallUnit::kPrimary, secondary, text);
+}
+}  // namespace
+
+IVCurveRun::IVCurveRun(QObject* parent) : MeasurementRun("IV", parent) {
+    // Without an instrument the panes show their demonstration lines from the start.
+    data_.curveComplete = Config().noInstrument;
+    data_.demonstration = Config().noInstrument;
+    Fields().Set(kCurrentLabel, "0.5 mA");
+    Fields().Set(kVoltageLabel, ".75 V");
+}
+
+void IVCurveRun::Measure() {
+    if (Config().noInstrument) return;
+    Status().SetText("IV-Curve");
+    Status().SetDetail("");
+    for (auto& pair : data_.sweeps)
+        for (auto& sweep : pair) sweep.clear();
+    data_.curveComplete = false;
+    emit dataChanged();
+    Pump();
+    const RunEnd end = RunSteps([this] { Sweeps(); });
+    FinishRun(end, 2, [this] { return LogBlock(); });
+}
+
+void IVCurveRun::Sweeps() {
+    MeasurementSettings& settings = Settings();
+    const bool buffered = settings.bufferAmplifierMode;
+    const CurrentUnit unit = CurrentUnitFor(settings.Iunits);
+    Fields().Set(kCurrentLabel, Printf("%lg %s", settings.Current * unit.factor, unit.text));
+    HallUnit::SetCurrent();
+    // The sweep steps the source itself; in buffered mode the amplifier divides
+    // its value by the range multiplier, which the points are taken back from
+    // so that they are microamps on either path.
+    const double sourceFullScale = buffered ? settings.bufferSourceValue : settings.Current;
+    microampsPerSourceUnit_ =
+        buffered && sourceFullScale != 0.0 ? settings.Current / sourceFullScale : 1.0;
+    data_.fullScaleCurrent = sourceFullScale * microampsPerSourceUnit_;
+
+    Write(HallUnit::kSource, "DP");
+    Write(HallUnit::kVoltmeter, Printf("H%dO0", kCurveFineGain));
+    SelectPair(0, buffered);
+
+    // The sweeps read at the gain this reading ends at; dividing by the scale
+    // of that gain and of the fine gain, as every other reading of the
+    // electronics is, makes the full scale, the label and every point volts.
+    double reading = 0.0;
+    gain_ = 0;
+    HallUnit::MeasureVoltageAutoGain(reading, gain_);
+    data_.fullScaleVoltage = reading / GainScale(gain_, kCurveFineGain);
+    Fields().Set(kVoltageLabel, Printf("%.2lf V", data_.fullScaleVoltage));
+    xScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleVoltage);
+    yScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleCurrent);
+    stepCurrent_ = sourceFullScale * 0.1;
+
+    Sweep(0, 0);
+    Write(HallUnit::kSource, "N");
+    Sweep(0, 1);
+    SelectPair(1, buffered);
+    Write(HallUnit::kSource, "P");
+    Sweep(1, 0);
+    Write(HallUnit::kSource, "N");
+    Sweep(1, 1);
+
+    data_.curveComplete = true;
+    emit dataChanged();
+    Status().SetText("Ready");
+    Status().SetDetail("");
+}
+
+void IVCurveRun::SelectPair(int pair, bool buffered) {
+    if (buffered) {
+        BufferAmplifierLink::Send(kPairBytes[pair]);
+        Write(HallUnit::kMatrix, pair == 0 ? "S58M12" : "M34");
+        Wait::Ms(110);
+    } else {
+        Write(HallUnit::kMatrix, pair == 0 ? "S12M12" : "S34M34");
+    }
+}
+
+void IVCurveRun::Sweep(int pair, int sweep) {
+    std::vector<IVPoint>& points = data_.sweeps[pair][sweep];
+    const double decade = GainScale(gain_, kCurveFineGain);
+    for (int step = 0; step <= IVMath::kStepsPerSweep; ++step) {
+        CheckCancel();
+        Write(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));
+        // A reply with no number in it is a failed reading, never a point at 0.
+        const double current = HallUnit::ReadCurrent();
+        double reading = 0.0;
+        if (Settings().Delay != 0) {
+            HallUnit::MeasureVoltage(reading);
+        } else {
+            const HallReading curve =
+                ParseCurveReading(Bus().Read(HallUnit::kPrimary, HallUnit::kCurveVoltmeter));
+            // Over range ends the sweep without the point.
+            if (curve.kind == HallReading::Kind::OverRange) return;
+            if (curve.kind == HallReading::Kind::NoNumber)
+                throw xmeas("V-meas Unreadable", HallUnit::kNoReadingCode);
+            reading = curve.value;
+        }
+        const IVPoint point{reading / decade,
+                            (sweep == 0 ? -current : current) * microampsPerSourceUnit_};
+        points.push_back(point);
+        emit dataChanged();
+        // A point beyond the pane is kept and drawn up to the frame; the sweep ends.
+        if (IVMath::LeavesPane(IVMath::PaneCoordinate(point.voltage, xScale_),
+                               IVMath::kScreenHalfSize))
+            return;
+    }
+}
+
+std::string IVCurveRun::LogBlock() const {
+    return IVMath::LogBlock(data_.sweeps, Settings().Iunits);
+}
+
+void DumpIVCurve(std::vector<std::string>& lines, const IVCurveRun& run) {
+    const IVSweeps& sweeps = run.Data().sweeps;
+    for (int pair = 0; pair < 2; ++pair)
+        for (int sweep = 0; sweep < 2; ++sweep)
+            for (const IVPoint& point : sweeps[pair][sweep])
+                lines.push_back(Printf("iv: %d %d %.9g %.9g", pair, sweep,
+                                       // + 0.0 writes the zero step as 0, not -0
+                                       point.current + 0.0, point.voltage + 0.0));
+}

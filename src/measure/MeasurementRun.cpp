@@ -1,0 +1,76 @@
+#include "MeasurementRun.h"
+
+#include <QWidget>
+#include <utility>
+
+#include "GpibBus.h"
+#include "HallUnit.h"
+#include "LogFile.h"
+#include "MeasurementSettings.h"
+#include "MeasurementState.h"
+#include "RunFrame.h"
+#include "StatusFields.h"
+#include "Wait.h"
+#include "xmsg.h"
+
+MeasurementRun::MeasurementRun(std::string resourceName, QObject* parent)
+    : QObject(parent), resourceName_(std::move(resourceName)), fields_(this) {
+    setObjectName(QString::fromStdString(resourceName_));
+}
+
+void MeasurementRun::SetOwner(QWidget* owner) {
+    owner_ = owner;
+}
+
+QWidget* MeasurementRun::Owner() const {
+    return owner_.data();
+}
+
+RunEnd RunSteps(const std::function<void()>& steps) {
+    try {
+        steps();
+        return RunEnd::Completed;
+    } catch (const xgpib&) {
+        Status().SetText("ERROR");
+        Status().SetDetail("GPIB");
+        return RunEnd::BusError;
+    } catch (bool) {
+        Status().SetText("Cancelled");
+        Status().SetDetail("");
+        return RunEnd::Cancelled;
+    } catch (const xmsg& error) {
+        Status().SetText("ERROR");
+        Status().SetDetail(error.why());
+        return RunEnd::Failed;
+    } catch (const std::exception& error) {
+        // Nothing may escape into the event loop that called the run.
+        Status().SetText("ERROR");
+        Status().SetDetail(error.what());
+        return RunEnd::Failed;
+    }
+}
+
+void FinishRun(RunEnd end, unsigned logMask, const std::function<std::string()>& logBlock,
+               const std::function<void()>& results) {
+    if (end == RunEnd::BusError) return;
+    RunSteps([&] {
+        HallUnit::Disconnect();
+        AppendLogBlock(logMask, logBlock());
+        if (results) results();
+    });
+}
+
+void CheckCancel() {
+    Pump();
+    if (State().cancelRequested) ThrowAbort();
+}
+
+void AppendLogBlock(unsigned mask, const std::string& block) {
+    if ((Settings().LogInclude & mask) != 0 && Log().IsOpen()) Log().Append(block);
+}
+
+std::string FieldText(const FieldSet& fields, int id, std::size_t limit) {
+    std::string text = fields.Get(id);
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// A measurement as the logic sees it: its resource name, its numbered fields
+// (the run writes, a view shows, log blocks and tests read the same texts)
+// and its sequence. A run is no widget; the window that shows it sets itself
+// as the run's owner, the parent of its prompts and magnet waits.
+#include <QObject>
+#include <QPointer>
+#include <string>
+
+#include "FieldSet.h"
+
+class QWidget;
+
+class MeasurementRun : public QObject {
+    Q_OBJECT
+  public:
+    // resourceName: "CHECK", "IV", "VDPRESIST", "BARRESIST", "HALL" (dump and logs).
+    explicit MeasurementRun(std::string resourceName, QObject* parent = nullptr);
+
+    FieldSet& Fields() { return fields_; }
+    const FieldSet& Fields() const { return fields_; }
+    const std::string& ResourceName() const { return resourceName_; }
+
+    // The measure command (301): runs the measurement to its end, catching
+    // its own errors as the frame's exception table says.
+    virtual void Measure() = 0;
+
+    // The widget the run's prompts and waits stand over; empty without a
+    // view (or once the view has gone).
+    void SetOwner(QWidget* owner);
+    QWidget* Owner() const;
+
+  signals:
+    // The run is done with the operator's attention: the main window takes
+    // the focus back.
+    void focusBackRequested();
+
+  private:
+    std::string resourceName_;
+    FieldSet fields_;
+    QPointer<QWidget> owner_;
+};
