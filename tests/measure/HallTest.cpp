@@ -1,6 +1,8 @@
 // The Hall measurement: its arithmetic, the exact instrument traffic of a
 // cycle against a scripted bus, and its physics against a small model of the
-// electronics (field reversal, current reversal, misalignment, offsets).
+// electronics (field reversal, current reversal, misalignment, offsets). The
+// run is driven on its own; what the window shows, its button and the
+// commands that run windows have the run in its THall.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include "FieldSet.h"
 #include "GpibBus.h"
 #include "HallComputation.h"
+#include "HallRun.h"
 #include "LogFile.h"
 #include "MeasurementResults.h"
 #include "MeasurementSettings.h"
@@ -130,11 +133,14 @@ class HallRunTest : public ::testing::Test {
             return true;
         });
         UseBus(std::make_unique<ScriptedBus>());
-        hall = std::make_unique<THall>();
+        run = std::make_unique<HallRun>();
+        hall = run.get();
     }
 
     void TearDown() override {
-        hall.reset();
+        hall = nullptr;
+        view.reset();
+        run.reset();
         Log().Close();
         if (!logPath.empty()) std::remove(logPath.c_str());
         BufferAmplifierLink::SetWriter(nullptr);
@@ -198,9 +204,20 @@ class HallRunTest : public ::testing::Test {
         return moves;
     }
 
+    // The run under test in its window, for what the window shows and the
+    // commands that run windows.
+    THall& UseView() {
+        view = std::make_unique<THall>();
+        hall = &view->Run();
+        return *view;
+    }
+
     Prompt::ScriptedResponder responder;
     std::vector<int> bufferBytes;
-    std::unique_ptr<THall> hall;
+    // The run under test: on its own, or the one in the view.
+    std::unique_ptr<HallRun> run;
+    std::unique_ptr<THall> view;
+    HallRun* hall = nullptr;
     std::string logPath;
 };
 
@@ -222,6 +239,7 @@ TEST_F(HallRunTest, VanDerPauwCycleSendsTheExactSequence) {
     Motion(bus);
     Motion(bus);  // closing
 
+    UseView();
     hall->Measure();
 
     const std::vector<std::string> expected = {
@@ -275,10 +293,10 @@ TEST_F(HallRunTest, VanDerPauwCycleSendsTheExactSequence) {
     EXPECT_FALSE(hall->MagnetReversed());
 
     // The view shows what the run wrote.
-    EXPECT_EQ(hall->findChild<QLabel*>("field13")->text(), "+4.96e-02");
-    EXPECT_EQ(hall->findChild<QLabel*>("field2")->text(), "13");
-    EXPECT_EQ(hall->findChild<QListWidget*>("field40")->count(), 1);
-    EXPECT_FALSE(hall->findChild<QPushButton*>("button39")->isEnabled());
+    EXPECT_EQ(view->findChild<QLabel*>("field13")->text(), "+4.96e-02");
+    EXPECT_EQ(view->findChild<QLabel*>("field2")->text(), "13");
+    EXPECT_EQ(view->findChild<QListWidget*>("field40")->count(), 1);
+    EXPECT_FALSE(view->findChild<QPushButton*>("button39")->isEnabled());
 
     const std::string log = ReadFile(logPath);
     const std::string block =
@@ -312,12 +330,19 @@ TEST_F(HallRunTest, BridgeUsesTheBarConfigurations) {
     EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
 }
 
-// A window that only counts how often a command got to run it.
-class CountingRun : public MeasurementWindow {
+// A run that only counts how often a command got to run it, in its window.
+class CountingRun : public MeasurementRun {
   public:
-    CountingRun() : MeasurementWindow("COUNT", "Count") {}
+    CountingRun() : MeasurementRun("COUNT") {}
     void Measure() override { ++runs; }
     int runs = 0;
+};
+class CountingWindow : public MeasurementWindow {
+  public:
+    CountingWindow()
+        : MeasurementWindow(std::make_unique<CountingRun>(), "Count"),
+          runs(static_cast<CountingRun&>(Run()).runs) {}
+    int& runs;
 };
 
 TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
@@ -328,7 +353,7 @@ TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
     Motion(bus);
     // The closing stage-out move: its wait serves the window messages, and
     // a contact check clicked then must not start inside the Hall run.
-    CountingRun check;
+    CountingWindow check;
     bool busyDuringMove = false;
     bus.onOperation = [&](const std::string& line) {
         if (line != "W 3 12 +F") return;
@@ -337,7 +362,7 @@ TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
         ResistivityCommand(nullptr, check, check, {});
     };
     int readings = 0;
-    HallCommand(nullptr, *hall, [&] {
+    HallCommand(nullptr, UseView(), [&] {
         ++readings;
         EXPECT_TRUE(State().busy);  // still held for the closing reading
     });
@@ -354,16 +379,17 @@ TEST_F(HallRunTest, TheLockHolderRunsANestedMeasurement) {
     bus.Reply("100.0");
     ScriptCycle(bus, PhysicalReadings(1e-3));
     Motion(bus);
-    CountingRun other;
+    CountingWindow other;
+    THall& window = UseView();
     const RunLock scan = RunLock::TryAcquire();
     ASSERT_TRUE(scan);
     // Not granted: refused like any command from outside.
-    HallCommand(nullptr, *hall, {});
+    HallCommand(nullptr, window, {});
     EXPECT_EQ(bus.Log().size(), 0u);
     bus.onOperation = [&](const std::string& line) {
         if (line == "W 3 12 +F") CheckContactsCommand(other);
     };
-    scan.RunNested([&] { HallCommand(nullptr, *hall, {}); });
+    scan.RunNested([&] { HallCommand(nullptr, window, {}); });
     EXPECT_EQ(State().measurementStatus, 0);
     EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
     // The grant was taken by the Hall run; the click inside it was refused.
@@ -559,8 +585,7 @@ TEST_F(HallRunTest, BusErrorStopsWhereItIsAndTheNextRunRecovers) {
 TEST_F(HallRunTest, StopButtonStaysDisabledWithoutIntegration) {
     Settings().Cycles = 2;
     std::vector<bool> enabled;
-    QObject::connect(hall.get(), &THall::stopEnabledChanged,
-                     [&](bool on) { enabled.push_back(on); });
+    QObject::connect(hall, &HallRun::stopEnabledChanged, [&](bool on) { enabled.push_back(on); });
     ScriptedBus& bus = Scripted();
     bus.Reply("100.0");
     ScriptCycle(bus, PhysicalReadings(1e-3));
@@ -700,13 +725,13 @@ TEST_F(HallRunTest, StopThisCycleFinishesTheRunningCycleWithIntegration) {
     rig.pairs["M13"] = {-1e-3, 1e-2};
     Settings().Cycles = 3;
     Settings().Integrations = 1;
+    UseView();
     std::vector<bool> enabled;
-    QObject::connect(hall.get(), &THall::stopEnabledChanged,
-                     [&](bool on) { enabled.push_back(on); });
+    QObject::connect(hall, &HallRun::stopEnabledChanged, [&](bool on) { enabled.push_back(on); });
     bool buttonEnabled = false;
     rig.onWrite = [&](const std::string& text) {
         if (text != "+F+R-F") return;
-        auto* button = hall->findChild<QPushButton*>("button39");
+        auto* button = view->findChild<QPushButton*>("button39");
         buttonEnabled = button->isEnabled();
         button->click();
     };

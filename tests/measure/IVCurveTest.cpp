@@ -1,16 +1,13 @@
-// The IV curve against a scripted bus: the exact commands of both electronics
-// paths, the ends of a sweep (over range, leaving the pane), the log block's
-// bytes, the failure exits, and what the panes draw (screen and paper).
-#include <QImage>
-#include <QPainter>
-
+// The IV curve run against a scripted bus, with no widget anywhere: the exact
+// commands of both electronics paths, the ends of a sweep (over range,
+// leaving the pane), the log block's bytes and the failure exits.
 #include <cmath>
 
 #include "IVCurveMath.h"
-#include "IVcurve.h"
+#include "IVCurveRun.h"
 #include "MeasureTestSupport.h"
 #include "Printf.h"
-#include "RunFrame.h"
+#include "xmsg.h"
 
 namespace {
 
@@ -40,7 +37,7 @@ constexpr double kFine = 255.0 / 256.0;
 const char* const kSteps100[11] = {"0.0",  "10.0", "20.0", "30.0", "40.0", "50.0",
                                    "60.0", "70.0", "80.0", "90.0", "100.0"};
 
-std::size_t Count(const IVcurve& iv, int pair, int sweep) {
+std::size_t Count(const IVCurveRun& iv, int pair, int sweep) {
     return iv.Data().sweeps[pair][sweep].size();
 }
 
@@ -61,7 +58,7 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     for (int i = 0; i <= 6; ++i) Step(kSteps100[i], Printf("%+.6E", -0.14 * i));
     expected.push_back("W 3 7 S0M77");
 
-    IVcurve iv;
+    IVCurveRun iv;
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
@@ -80,10 +77,10 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     EXPECT_NEAR(iv.Data().fullScaleVoltage, 0.07 * kFine, 1e-12);
     EXPECT_EQ(iv.Data().fullScaleCurrent, 100.0);
     EXPECT_TRUE(iv.Data().curveComplete);
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel),
+    EXPECT_EQ(iv.Fields().Get(IVCurveRun::kCurrentLabel),
               "100 \xC2\xB5"
               "A");
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), "0.07 V");
+    EXPECT_EQ(iv.Fields().Get(IVCurveRun::kVoltageLabel), "0.07 V");
     EXPECT_EQ(Status().Text(), "Ready");
 
     std::vector<std::string> dump;
@@ -116,11 +113,11 @@ TEST_F(IVCurveTest, LogBlockListsEachStoredPointInTheDisplayUnit) {
     Step("20.0", "->");
     expected.push_back("W 3 7 S0M77");
 
-    IVcurve iv;
+    IVCurveRun iv;
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "0.1 mA");
+    EXPECT_EQ(iv.Fields().Get(IVCurveRun::kCurrentLabel), "0.1 mA");
     EXPECT_EQ(LogBytes(),
               "*** IV Curve ***\r\n"
               "Contacts Con.12\r\nVolts\tmA\r\n"
@@ -151,12 +148,12 @@ TEST_F(IVCurveTest, BufferedRunStepsTheSourceValueAndKeepsPointsInMicroamps) {
     for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", -0.04 * i));
     expected.insert(expected.end(), {"B 128", "B 64", "W 3 7 S0M77"});
 
-    IVcurve iv;
+    IVCurveRun iv;
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "10 nA");
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), "0.80 V");
+    EXPECT_EQ(iv.Fields().Get(IVCurveRun::kCurrentLabel), "10 nA");
+    EXPECT_EQ(iv.Fields().Get(IVCurveRun::kVoltageLabel), "0.80 V");
     EXPECT_NEAR(iv.Data().fullScaleCurrent, 0.01, 1e-15);
     for (int pair = 0; pair < 2; ++pair) {
         ASSERT_EQ(Count(iv, pair, 0), 11u);
@@ -176,7 +173,7 @@ TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
     for (int sweep = 0; sweep < 4; ++sweep)
         for (int i = 0; i <= 10; ++i)
             Bus_().Reply(kSteps100[i]).Reply(Printf("N%+.6E", (sweep % 2 ? -0.07 : 0.07) * i));
-    IVcurve iv;
+    IVCurveRun iv;
     iv.Measure();
     EXPECT_EQ(Status().Text(), "Ready");
     EXPECT_TRUE(Bus_().LogStarting("R 3 12").empty());
@@ -193,7 +190,7 @@ TEST_F(IVCurveTest, BusErrorLeavesTheSampleConnectedAndWritesNoLog) {
     StandardOpening("100.0");
     Step("0.0", "+0.000000E+00");
     Bus_().Reply("10.0").FailRead();
-    IVcurve iv;
+    IVCurveRun iv;
     iv.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "GPIB");
@@ -212,8 +209,8 @@ TEST_F(IVCurveTest, AbortDisconnectsAndLogsThePointsGathered) {
     onOperation = [](const std::string& line) {
         if (line == "W 3 8 I10.0") State().cancelRequested = true;
     };
-    IVcurve iv;
-    RunMeasurement(iv);
+    IVCurveRun iv;
+    iv.Measure();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_FALSE(iv.Data().curveComplete);
@@ -233,7 +230,7 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
         } else {
             Bus_().Reply("0.0").Reply("??");
         }
-        IVcurve iv;
+        IVCurveRun iv;
         iv.Measure();
         EXPECT_EQ(Count(iv, 0, 0), 0u) << bad;
         EXPECT_EQ(Status().Text(), "ERROR") << bad;
@@ -245,7 +242,7 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
 
 TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
     Bus_().Replies({"100.0", " 0.0", " 0.0", " 0.0", " 0.0"});
-    IVcurve iv;
+    IVCurveRun iv;
     iv.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
@@ -253,54 +250,7 @@ TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
 }
 
-TEST_F(IVCurveTest, WithoutAnInstrumentNothingIsSentAndTheDemonstrationShows) {
-    Config().noInstrument = true;
-    IVcurve iv;
-    iv.Measure();
-    EXPECT_TRUE(trace.empty());
-    EXPECT_TRUE(iv.Data().curveComplete);
-    EXPECT_TRUE(iv.Data().demonstration);
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "0.5 mA");
-    EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), ".75 V");
-    EXPECT_EQ(iv.windowTitle(), "IV-curve");
-    EXPECT_EQ(iv.ResourceName(), "IV");
-}
-
-// ---- Where the curves go ----
-
-const QRgb kCurve = qRgb(255, 128, 128);
-
-QImage Render(const IVCurveData& data, const IVPaneGeometry& geometry, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintIVPanes(painter, data, "100 uA", "0.07 V", geometry);
-    return image;
-}
-
-bool Near(const QImage& image, int x, int y, QRgb colour) {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.rect().contains(x + dx, y + dy) && image.pixel(x + dx, y + dy) == colour)
-                return true;
-    return false;
-}
-
-// Curve-coloured pixels outside both panes' squares (a wide pen may cover
-// the frame line, no more).
-int StrayCurvePixels(const QImage& image, const IVPaneGeometry& g) {
-    int stray = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != kCurve) continue;
-            bool inside = false;
-            for (const QPointF& c : g.centre)
-                inside = inside || (std::fabs(x - c.x()) <= g.half + g.penWidth / 2 &&
-                                    std::fabs(y - c.y()) <= g.half + g.penWidth / 2);
-            if (!inside) ++stray;
-        }
-    return stray;
-}
+// ---- Where a sweep's points land in its pane ----
 
 TEST(IVCurvePanes, SweepLineEndsAtTheFrameWhereItLeaves) {
     std::vector<IVPoint> points{{0.0, 0.0}, {0.5, -5.0}, {1.0, -10.0}, {1.5, -15.0}};
@@ -330,70 +280,6 @@ TEST(IVCurvePanes, CoordinatesTruncateTowardZeroAndStayDefined) {
     EXPECT_THROW(IVMath::Scale(80, 0.0), xmath);
     EXPECT_THROW(IVMath::Scale(80, std::nan("")), xmath);
     EXPECT_EQ(IVMath::Scale(80, -0.5), -160.0);
-}
-
-TEST(IVCurvePanes, CurvesStayInsideTheirPanesAndReachTheFrame) {
-    IVCurveData data;
-    data.curveComplete = true;
-    data.fullScaleVoltage = 0.07;
-    data.fullScaleCurrent = 100.0;
-    for (int i = 0; i <= 10; ++i) {
-        data.sweeps[0][0].push_back({0.007 * i, -10.0 * i});
-        data.sweeps[0][1].push_back({-0.007 * i, 10.0 * i});
-    }
-    // Pair 3-4 twice as resistive: out of the pane at the sixth step.
-    for (int i = 0; i <= 6; ++i) data.sweeps[1][0].push_back({0.014 * i, -10.0 * i});
-    const IVPaneGeometry screen = IVPaneGeometry::Screen();
-    const QImage image = Render(data, screen, QSize(341, 176));
-    EXPECT_EQ(StrayCurvePixels(image, screen), 0);
-    // Pair 1-2's sweeps run corner to corner; pair 3-4's stops on the right frame.
-    EXPECT_TRUE(Near(image, 86 + 40, 88 - 40, kCurve));
-    EXPECT_TRUE(Near(image, 86 - 40, 88 + 40, kCurve));
-    EXPECT_TRUE(Near(image, 253 + 79, 88 - 40, kCurve));
-    EXPECT_FALSE(Near(image, 253 - 40, 88 + 40, kCurve));  // no sweep 1 measured there
-    // An unfinished run shows frames and titles only.
-    data.curveComplete = false;
-    const QImage bare = Render(data, screen, QSize(341, 176));
-    EXPECT_FALSE(Near(bare, 86 + 40, 88 - 40, kCurve));
-    EXPECT_EQ(bare.pixel(86 - 80, 88 + 30), qRgb(0, 0, 0));
-}
-
-TEST(IVCurvePanes, DemonstrationDiagonalsAndThePrintableGeometry) {
-    IVCurveData data;
-    data.curveComplete = true;
-    data.demonstration = true;
-    // 100 dots per inch: panes of half-size 100 at (100, 100) and (310, 100).
-    const IVPaneGeometry paper = IVPaneGeometry::Printer(QPointF(20, 30), 100.0);
-    EXPECT_EQ(paper.half, 100.0);
-    EXPECT_EQ(paper.centre[0], QPointF(120, 130));
-    EXPECT_EQ(paper.centre[1], QPointF(330, 130));
-    EXPECT_EQ(paper.penWidth, 2.0);
-    const QImage image = Render(data, paper, QSize(460, 260));
-    for (const QPointF& c : paper.centre) {
-        EXPECT_TRUE(Near(image, c.x() + 50, c.y() - 50, kCurve));
-        EXPECT_TRUE(Near(image, c.x() - 50, c.y() + 50, kCurve));
-        EXPECT_TRUE(Near(image, c.x() - 100, c.y() + 60, qRgb(0, 0, 0)));  // left frame
-    }
-    EXPECT_EQ(StrayCurvePixels(image, paper), 0);
-
-    // Print() fits the panes into a small area instead of running off it.
-    Config().noInstrument = true;
-    IVcurve iv;
-    Config().noInstrument = false;
-    QImage page(300, 200, QImage::Format_RGB32);
-    page.setDotsPerMeterX(3937);  // 100 dpi
-    page.setDotsPerMeterY(3937);
-    page.fill(Qt::white);
-    {
-        QPainter painter(&page);
-        iv.Print(painter, QRect(10, 10, 280, 180));
-    }
-    int rightmost = -1;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (page.pixel(x, y) == kCurve) rightmost = std::max(rightmost, x);
-    EXPECT_GT(rightmost, 200);
-    EXPECT_LT(rightmost, 290);
 }
 
 }  // namespace

@@ -1,23 +1,17 @@
-// Sequence tests of the contact check and both resistivity windows against a
-// scripted bus: the exact command order (with the buffer amplifier's bytes
-// interleaved), the field texts, the log blocks and the exception table.
-#include <QCloseEvent>
-#include <QPointer>
-
+// Sequence tests of the contact check and both resistivity runs against a
+// scripted bus, with no widget anywhere: the exact command order (with the
+// buffer amplifier's bytes interleaved), the field texts, the log blocks and
+// the exception table.
+#include "BarRun.h"
+#include "CheckRun.h"
 #include "MeasureTestSupport.h"
-#include "MeasurementWindow.h"
-#include "RunLock.h"
-#include "RunFrame.h"
-#include "TCheck.h"
-#include "TResBar.h"
-#include "TResVdp.h"
+#include "VanDerPauwRun.h"
 
 namespace {
 
 class CheckTest : public MeasureTest {};
 class VdpTest : public MeasureTest {};
 class BarTest : public MeasureTest {};
-class FrameTest : public MeasureTest {};
 
 std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
     return std::vector<std::string>(lines.begin(), lines.end());
@@ -35,7 +29,7 @@ TEST_F(CheckTest, StandardPathCarriesGainFromPairToPairAndLogsItsTable) {
                     " 0.5", " 4.0",         // 41: starts at G0, up to G1
                     "  >", "  >",           // 13: over range down to G0
                     "S 0.1"});              // 24: saturating
-    TCheck check;
+    CheckRun check;
     check.Measure();
 
     EXPECT_EQ(
@@ -62,7 +56,7 @@ TEST_F(CheckTest, BufferedPathSubtractsTheZeroReadingAndSwitchesWithBytes) {
     Settings().bufferAmplifierMode = true;
     Config().bufferAmplifierInstalled = true;
     Bus_().Replies({"200.0", " 0.1", " 0.5", " 0.1", "  >", " 0.9", "S", " 0.1"});
-    TCheck check;
+    CheckRun check;
     check.Measure();
 
     EXPECT_EQ(Joined(trace),
@@ -80,7 +74,7 @@ TEST_F(CheckTest, BusErrorStopsWithoutDisconnectOrLog) {
     Settings().LogInclude = 1;
     OpenLog();
     Bus_().Reply("100.0").Reply(" 0.6").FailRead();
-    TCheck check;
+    CheckRun check;
     check.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "GPIB");
@@ -90,29 +84,9 @@ TEST_F(CheckTest, BusErrorStopsWithoutDisconnectOrLog) {
     EXPECT_EQ(check.Fields().Get(11), "");
 }
 
-TEST_F(CheckTest, AbortDisconnectsAndLogsWhatWasMeasured) {
-    Settings().LogInclude = 1;
-    OpenLog();
-    Bus_().Replies({"100.0", " 0.6", " 0.7"});
-    onOperation = [](const std::string& line) {
-        EXPECT_TRUE(State().busy);
-        if (line == "W 3 7 S23M23") State().cancelRequested = true;
-    };
-    TCheck check;
-    State().cancelRequested = true;  // left from an earlier run: cleared at the start
-    RunMeasurement(check);
-    EXPECT_FALSE(State().busy);
-    EXPECT_EQ(Status().Text(), "Cancelled");
-    EXPECT_EQ(Status().Detail(), "");
-    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
-    EXPECT_EQ(LogBytes(),
-              "*** Check Contacts ***\r\nPair\tK-ohms\r\n12\t1\r\n23\t1\r\n34\t\r\n41\t\r\n"
-              "13\t\r\n24\t\r\n");
-}
-
 TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
     Bus_().Replies({"0", " 0.6"});
-    TCheck check;
+    CheckRun check;
     check.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
@@ -123,7 +97,7 @@ TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
 TEST_F(CheckTest, DemoModeOnlySetsTheUnit) {
     Config().noInstrument = true;
     Settings().Iunits = 3;
-    TCheck check;
+    CheckRun check;
     check.Measure();
     EXPECT_EQ(check.Fields().Get(9), "G-ohms");
     EXPECT_TRUE(trace.empty());
@@ -141,7 +115,7 @@ TEST_F(VdpTest, StandardPathSequenceTableRecordAndLog) {
     Settings().LogInclude = 4;
     OpenLog();
     ScriptAsymmetricVdp(Bus_());
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
 
     EXPECT_EQ(Joined(trace),
@@ -180,7 +154,7 @@ TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
     Config().bufferAmplifierInstalled = true;
     Bus_().Replies({"200.0", " 0.2", " 0.3", " 0.8"});
     for (int i = 0; i < 4; ++i) Bus_().Reply(" 1.0").Reply(" -1.0");
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
 
     EXPECT_EQ(
@@ -211,7 +185,7 @@ TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0"});
     for (const char* plus : {" 1.0", " -1.0", " 1.0", " -1.0"})
         Bus_().Reply(plus).Reply(plus[1] == '-' ? " 1.0" : " -1.0");
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
 
     EXPECT_EQ(Status().Text(), "ERROR");
@@ -233,7 +207,7 @@ TEST_F(VdpTest, ZeroAverageSkipsTheComputationButEndsNormally) {
     Results().sheetResistance = 55.0;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0", " 1.0", " -1.0", " 1.0",
                     " 1.0", " 1.0", " -1.0"});
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
     EXPECT_EQ(Status().Text(), "Ready");
     EXPECT_EQ(State().measurementStatus, 0);
@@ -246,7 +220,7 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
     Settings().LogInclude = 4;
     OpenLog();
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0"}).FailRead();
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "GPIB");
@@ -260,7 +234,7 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
 TEST_F(VdpTest, OverRangeEndsThroughTheErrorPathWithResultsUpdate) {
     Results().sheetResistance = 12.5;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", "  >"});
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "A/D OverRange");
@@ -274,7 +248,7 @@ TEST_F(VdpTest, AbortBetweenConfigurationsIsCancelled) {
     onOperation = [](const std::string& line) {
         if (line == "W 3 8 N") State().cancelRequested = true;
     };
-    TResVdp window;
+    VanDerPauwRun window;
     window.Measure();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
@@ -295,7 +269,7 @@ TEST_F(BarTest, SequenceSheetResistanceAndLog) {
     onOperation = [&](const std::string& line) {
         if (line == "W 3 9 G0H255O0") detailAtStart = Status().Detail();
     };
-    TResBar window;
+    BarRun window;
     window.Measure();
 
     EXPECT_EQ(Joined(trace),
@@ -321,7 +295,7 @@ TEST_F(BarTest, SequenceSheetResistanceAndLog) {
 TEST_F(BarTest, BusErrorAndAbortFollowTheTable) {
     Specimen().Length = Specimen().Width = 1.0;
     Bus_().Replies({"100.0", " 0.4"}).FailRead();
-    TResBar window;
+    BarRun window;
     window.Measure();
     EXPECT_EQ(Status().Detail(), "GPIB");
     EXPECT_NE(trace.back(), "W 3 7 S0M77");
@@ -337,111 +311,6 @@ TEST_F(BarTest, BusErrorAndAbortFollowTheTable) {
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(Results().flags, 1u);
     EXPECT_EQ(State().measurementStatus, 1);
-}
-
-// A window that only counts its runs, for the frame's commands.
-class CountingWindow : public MeasurementWindow {
-  public:
-    CountingWindow() : MeasurementWindow("COUNT", "Count") {}
-    void Measure() override {
-        ++runs;
-        busyInside = State().busy;
-        cancelInside = State().cancelRequested;
-    }
-    int runs = 0;
-    bool busyInside = false;
-    bool cancelInside = true;
-};
-
-TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
-    CountingWindow window;
-    State().cancelRequested = true;
-    RunMeasurement(window);
-    EXPECT_EQ(window.runs, 1);
-    EXPECT_TRUE(window.busyInside);
-    EXPECT_FALSE(window.cancelInside);
-    EXPECT_FALSE(State().busy);
-    EXPECT_EQ(State().currentWindow, &window);
-
-    // A measure command arriving while a run is busy does not start a second run.
-    {
-        const RunLock other = RunLock::TryAcquire();
-        RunMeasurement(window);
-        EXPECT_EQ(window.runs, 1);
-    }
-
-    Config().noInstrument = true;
-    RunMeasurement(window);
-    EXPECT_FALSE(window.busyInside);
-}
-
-TEST_F(FrameTest, ClosingHidesAndNeverDeletes) {
-    QPointer<CountingWindow> window = new CountingWindow;
-    window->show();
-    EXPECT_FALSE(window->close());
-    ASSERT_FALSE(window.isNull());
-    EXPECT_FALSE(window->isVisible());
-    delete window.data();
-}
-
-TEST_F(FrameTest, ResistivityCommandChecksLidAndDimensions) {
-    CountingWindow vdp, bar;
-    int readings = 0;
-    const auto readTemperature = [&] { ++readings; };
-
-    Specimen().Shape = 2;
-    Specimen().Length = 1.0;
-    Bus_().Replies({"14", "2"});
-    responder.Add("OK");
-    ResistivityCommand(nullptr, vdp, bar, readTemperature);
-    EXPECT_EQ(Joined(trace), "R 3 7\nR 3 7\n");
-    ASSERT_EQ(responder.Asked().size(), 2u);
-    EXPECT_EQ(responder.Asked()[0].text, "Please close lid and press OK");
-    EXPECT_EQ(responder.Asked()[0].caption, "Lid is Open");
-    EXPECT_EQ(responder.Asked()[0].icon, Prompt::Icon::Stop);
-    EXPECT_EQ(responder.Asked()[1].text, "Dimensions Missing");
-    EXPECT_EQ(responder.Asked()[1].caption, "Resistivity Error");
-    EXPECT_EQ(vdp.runs + bar.runs, 0);
-    EXPECT_EQ(readings, 0);
-
-    Specimen().Width = 3.0;
-    Bus_().Reply("0");
-    ResistivityCommand(nullptr, vdp, bar, readTemperature);
-    EXPECT_EQ(bar.runs, 1);
-    EXPECT_EQ(readings, 1);
-
-    // With Shape 0 the dimensions are not looked at.
-    Specimen().Shape = 0;
-    Specimen().Width = 0.0;
-    Bus_().Reply("0");
-    ResistivityCommand(nullptr, vdp, bar, readTemperature);
-    EXPECT_EQ(vdp.runs, 1);
-}
-
-TEST_F(FrameTest, LidCancelAndDemoMode) {
-    CountingWindow hall;
-    int readings = 0;
-    Bus_().Reply("6");
-    responder.Add("Cancel");
-    HallCommand(nullptr, hall, [&] { ++readings; });
-    EXPECT_EQ(hall.runs, 0);
-    EXPECT_EQ(readings, 0);
-
-    trace.clear();
-    Config().noInstrument = true;
-    HallCommand(nullptr, hall, [&] { ++readings; });
-    EXPECT_EQ(hall.runs, 1);
-    EXPECT_EQ(readings, 0);
-    EXPECT_TRUE(trace.empty());
-}
-
-TEST_F(FrameTest, BusErrorDuringTheLidCheckEndsTheCommand) {
-    CountingWindow hall;
-    Bus_().FailRead();
-    HallCommand(nullptr, hall, {});
-    EXPECT_EQ(hall.runs, 0);
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "GPIB");
 }
 
 }  // namespace

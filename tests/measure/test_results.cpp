@@ -7,7 +7,7 @@
 #include "MeasureTestSupport.h"
 #include "MeasurementDump.h"
 #include "ResultComputations.h"
-#include "TCheck.h"
+#include "CheckRun.h"
 #include "TDepl.h"
 #include "xmsg.h"
 
@@ -295,7 +295,7 @@ TEST_F(ResultsTest, DumpLinesShowPanelRecordAndWindows) {
     Results().symmetryFactor = 2.0;
     ResultsUpdateResistivity();
     State().measurementStatus = 1;
-    TCheck check;
+    CheckRun check;
     check.Fields().Set(10, "3");
     std::vector<std::string> lines;
     DumpMeasurements(lines, {&check, nullptr});

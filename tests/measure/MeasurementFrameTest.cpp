@@ -1,0 +1,187 @@
+// The frame around the measurement windows: the measure commands show a
+// window and run it under the run lock (lid check, shape and dimensions, the
+// closing temperature reading), and closing a window only hides it.
+#include <QLabel>
+#include <QPointer>
+#include <memory>
+#include <utility>
+
+#include "MeasureTestSupport.h"
+#include "MeasurementWindow.h"
+#include "RunFrame.h"
+#include "RunLock.h"
+#include "IVcurve.h"
+#include "TCheck.h"
+#include "THall.h"
+#include "TResBar.h"
+#include "TResVdp.h"
+
+namespace {
+
+class CheckTest : public MeasureTest {};
+class FrameTest : public MeasureTest {};
+
+// The contact check run through its window by the measure command.
+TEST_F(CheckTest, AbortDisconnectsAndLogsWhatWasMeasured) {
+    Settings().LogInclude = 1;
+    OpenLog();
+    Bus_().Replies({"100.0", " 0.6", " 0.7"});
+    onOperation = [](const std::string& line) {
+        EXPECT_TRUE(State().busy);
+        if (line == "W 3 7 S23M23") State().cancelRequested = true;
+    };
+    TCheck check;
+    State().cancelRequested = true;  // left from an earlier run: cleared at the start
+    RunMeasurement(check);
+    EXPECT_FALSE(State().busy);
+    EXPECT_EQ(Status().Text(), "Cancelled");
+    EXPECT_EQ(Status().Detail(), "");
+    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
+    EXPECT_EQ(LogBytes(),
+              "*** Check Contacts ***\r\nPair\tK-ohms\r\n12\t1\r\n23\t1\r\n34\t\r\n41\t\r\n"
+              "13\t\r\n24\t\r\n");
+}
+
+// A run that only counts how often it was run, for the frame's commands.
+class CountingRun : public MeasurementRun {
+  public:
+    CountingRun() : MeasurementRun("COUNT") {}
+    void Measure() override {
+        ++runs;
+        busyInside = State().busy;
+        cancelInside = State().cancelRequested;
+    }
+    int runs = 0;
+    bool busyInside = false;
+    bool cancelInside = true;
+};
+
+// Its window, showing what the run saw.
+class CountingWindow : public MeasurementWindow {
+  public:
+    CountingWindow()
+        : MeasurementWindow(std::make_unique<CountingRun>(), "Count"),
+          runs(Counting().runs),
+          busyInside(Counting().busyInside),
+          cancelInside(Counting().cancelInside) {}
+    int& runs;
+    bool& busyInside;
+    bool& cancelInside;
+
+  private:
+    CountingRun& Counting() { return static_cast<CountingRun&>(Run()); }
+};
+
+TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
+    CountingWindow window;
+    State().cancelRequested = true;
+    RunMeasurement(window);
+    EXPECT_EQ(window.runs, 1);
+    EXPECT_TRUE(window.busyInside);
+    EXPECT_FALSE(window.cancelInside);
+    EXPECT_FALSE(State().busy);
+    EXPECT_EQ(State().currentWindow, &window);
+
+    // A measure command arriving while a run is busy does not start a second run.
+    {
+        const RunLock other = RunLock::TryAcquire();
+        RunMeasurement(window);
+        EXPECT_EQ(window.runs, 1);
+    }
+
+    Config().noInstrument = true;
+    RunMeasurement(window);
+    EXPECT_FALSE(window.busyInside);
+}
+
+TEST_F(FrameTest, ClosingHidesAndNeverDeletes) {
+    QPointer<CountingWindow> window = new CountingWindow;
+    window->show();
+    EXPECT_FALSE(window->close());
+    ASSERT_FALSE(window.isNull());
+    EXPECT_FALSE(window->isVisible());
+    delete window.data();
+}
+
+TEST_F(FrameTest, ResistivityCommandChecksLidAndDimensions) {
+    CountingWindow vdp, bar;
+    int readings = 0;
+    const auto readTemperature = [&] { ++readings; };
+
+    Specimen().Shape = 2;
+    Specimen().Length = 1.0;
+    Bus_().Replies({"14", "2"});
+    responder.Add("OK");
+    ResistivityCommand(nullptr, vdp, bar, readTemperature);
+    EXPECT_EQ(Joined(trace), "R 3 7\nR 3 7\n");
+    ASSERT_EQ(responder.Asked().size(), 2u);
+    EXPECT_EQ(responder.Asked()[0].text, "Please close lid and press OK");
+    EXPECT_EQ(responder.Asked()[0].caption, "Lid is Open");
+    EXPECT_EQ(responder.Asked()[0].icon, Prompt::Icon::Stop);
+    EXPECT_EQ(responder.Asked()[1].text, "Dimensions Missing");
+    EXPECT_EQ(responder.Asked()[1].caption, "Resistivity Error");
+    EXPECT_EQ(vdp.runs + bar.runs, 0);
+    EXPECT_EQ(readings, 0);
+
+    Specimen().Width = 3.0;
+    Bus_().Reply("0");
+    ResistivityCommand(nullptr, vdp, bar, readTemperature);
+    EXPECT_EQ(bar.runs, 1);
+    EXPECT_EQ(readings, 1);
+
+    // With Shape 0 the dimensions are not looked at.
+    Specimen().Shape = 0;
+    Specimen().Width = 0.0;
+    Bus_().Reply("0");
+    ResistivityCommand(nullptr, vdp, bar, readTemperature);
+    EXPECT_EQ(vdp.runs, 1);
+}
+
+TEST_F(FrameTest, LidCancelAndDemoMode) {
+    CountingWindow hall;
+    int readings = 0;
+    Bus_().Reply("6");
+    responder.Add("Cancel");
+    HallCommand(nullptr, hall, [&] { ++readings; });
+    EXPECT_EQ(hall.runs, 0);
+    EXPECT_EQ(readings, 0);
+
+    trace.clear();
+    Config().noInstrument = true;
+    HallCommand(nullptr, hall, [&] { ++readings; });
+    EXPECT_EQ(hall.runs, 1);
+    EXPECT_EQ(readings, 0);
+    EXPECT_TRUE(trace.empty());
+}
+
+TEST_F(FrameTest, BusErrorDuringTheLidCheckEndsTheCommand) {
+    CountingWindow hall;
+    Bus_().FailRead();
+    HallCommand(nullptr, hall, {});
+    EXPECT_EQ(hall.runs, 0);
+    EXPECT_EQ(Status().Text(), "ERROR");
+    EXPECT_EQ(Status().Detail(), "GPIB");
+}
+
+// Each window is a view over its own run: the automation finds it by the
+// run's resource name, its labels follow the run's fields, and the run's
+// prompts and magnet waits stand over it.
+TEST_F(FrameTest, EachWindowShowsItsRunAndOwnsItsPrompts) {
+    TCheck check;
+    IVcurve iv;
+    TResVdp vdp;
+    TResBar bar;
+    THall hall;
+    const std::pair<MeasurementWindow*, const char*> windows[] = {
+        {&check, "CHECK"}, {&iv, "IV"}, {&vdp, "VDPRESIST"}, {&bar, "BARRESIST"}, {&hall, "HALL"}};
+    for (const auto& [window, name] : windows) {
+        EXPECT_EQ(window->ResourceName(), name);
+        EXPECT_EQ(window->objectName(), name);
+        EXPECT_EQ(window->Run().Owner(), window) << name;
+        EXPECT_EQ(&window->Fields(), &window->Run().Fields()) << name;
+    }
+    hall.Run().Fields().Set(13, "+1.00e-03");
+    EXPECT_EQ(hall.findChild<QLabel*>("field13")->text(), "+1.00e-03");
+}
+
+}  // namespace
