@@ -18,6 +18,7 @@
 #include "ScanBindings.h"
 #include "FileRegistryStore.h"
 #include "MainFrame.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "Simulation.h"
@@ -112,6 +113,10 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
 
     g_previousHandler = qInstallMessageHandler(FilterMessages);
     HallApplication app(argc, argv);
+    // The program's state lives as long as the event loop: every module
+    // reaches its records in it, and it is passed down to the main window.
+    ProgramState program;
+    program.Install();
     Q_INIT_RESOURCE(vantris);
     // Numbers in files, registry texts and instrument commands are written
     // in C notation whatever the operator's locale.
@@ -153,18 +158,19 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
             return 2;
         }
     }
-    if (!line.gpibLibrary.empty()) Config().gpibLibrary = line.gpibLibrary;
+    if (!line.gpibLibrary.empty()) program.Config().gpibLibrary = line.gpibLibrary;
 
-    Thall thall(line, std::move(makeBus));
+    Thall thall(line, std::move(makeBus), program);
     if (!thall.InitInstance()) {
         std::fprintf(stderr, "Settings file: %s (vantrisNI --init-registry writes one)\n",
                      file->Location().c_str());
         return 1;
     }
 
-    MainFrame frame(Config().controllerKind, Config().noInstrument);
+    const RunConfig& config = program.Config();
+    MainFrame frame(config.controllerKind, config.noInstrument);
     BindModules(frame, thall);
-    frame.SetUpClient(Config().controllerKind, Config().noInstrument);
+    frame.SetUpClient(config.controllerKind, config.noInstrument);
     frame.show();
     ClientReady(frame, thall);
 

@@ -23,7 +23,7 @@
 #include <memory>
 
 #include "MainFrame.h"
-#include "ProgramState.h"
+#include "AppState.h"
 #include "MeasurementState.h"
 #include "RunConfig.h"
 #include "RunLock.h"

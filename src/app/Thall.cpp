@@ -8,6 +8,7 @@
 #include "Paths.h"
 #include "Printer.h"
 #include "Printf.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RegistryStore.h"
 #include "RunConfig.h"
@@ -20,19 +21,24 @@ namespace {
 constexpr unsigned kErrorFileNotFound = 2;
 }  // namespace
 
-Thall::Thall(const CommandLine& line, BusFactory makeBus)
-    : line_(line), makeBus_(std::move(makeBus)), bufferPort_(std::make_unique<SerialLink>()) {}
+Thall::Thall(const CommandLine& line, BusFactory makeBus, ProgramState& program)
+    : line_(line),
+      makeBus_(std::move(makeBus)),
+      program_(program),
+      bufferPort_(std::make_unique<SerialLink>()) {}
 
 Thall::~Thall() {
     // Shut-down order: controller, printer, then the log file and the port.
-    if (temperature_ && HasController(temperature_->Kind()) && !Config().noInstrument && HasBus()) {
+    TTemp* controller = program_.Controller();
+    if (controller && HasController(controller->Kind()) && !program_.Config().noInstrument &&
+        program_.HasBus()) {
         try {
-            Bus().SetRemote(false);
+            program_.Bus().SetRemote(false);
         } catch (const xmsg&) {
             // Releasing remote control at exit has no one left to report to.
         }
     }
-    temperature_.reset();
+    program_.SetController(nullptr);
     printer_.reset();
     if (onShutDown) onShutDown();
     BufferAmplifierLink::Attach(nullptr);
@@ -60,8 +66,12 @@ bool Thall::ReadSystemValues() {
     return true;
 }
 
+TTemp& Thall::Temperature() {
+    return *program_.Controller();
+}
+
 bool Thall::InitInstance() {
-    RunConfig& config = Config();
+    RunConfig& config = program_.Config();
     config.controllerKind = line_.controllerKind;
     config.noInstrument = line_.demo;
     config.manualMagnet = line_.manualMagnet;
@@ -69,7 +79,7 @@ bool Thall::InitInstance() {
     if (!ReadSystemValues()) return false;
     config.programDirectory = Paths::ExecutableDir();
     config.helpFilePath = Paths::Find("help/index.html");
-    temperature_ = MakeController(config.controllerKind);
+    program_.SetController(MakeController(config.controllerKind));
     CreatePrinter();
     if (config.noInstrument) return true;
     OpenBufferAmplifier();
@@ -95,7 +105,7 @@ void Thall::CreatePrinter() {
 }
 
 void Thall::OpenBufferAmplifier() {
-    RunConfig& config = Config();
+    RunConfig& config = program_.Config();
     if (config.bufAmpPort.empty() || config.bufAmpPort[0] != 'C') return;
     const auto mode = ParseSerialMode(Printf("%s:1200,n,8,1", config.bufAmpPort.c_str()));
     if (!mode || !bufferPort_->Open(config.bufAmpPort, *mode)) {
@@ -109,17 +119,18 @@ void Thall::OpenBufferAmplifier() {
 }
 
 void Thall::OpenBus() {
-    RunConfig& config = Config();
-    SetBus(makeBus_());
-    if (Bus().Open()) {
-        Prompt::Message(nullptr, Bus().ErrorText(), "Can't initialize GPIB", Prompt::Buttons::Ok,
+    RunConfig& config = program_.Config();
+    program_.SetBus(makeBus_());
+    GpibBus& bus = program_.Bus();
+    if (bus.Open()) {
+        Prompt::Message(nullptr, bus.ErrorText(), "Can't initialize GPIB", Prompt::Buttons::Ok,
                         Prompt::Icon::None);
         config.noInstrument = true;
         return;
     }
     if (config.manualMagnet) return;
     try {
-        Bus().Write(3, 25, "I");
+        bus.Write(3, 25, "I");
         SetMagnetInitialisationPending(true);
     } catch (const xgpib& e) {
         // A driver that opened but cannot reach the electronics is a bus that

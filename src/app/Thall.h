@@ -11,13 +11,16 @@
 
 class GpibBus;
 class MyPrinter;
+class ProgramState;
 class SerialLink;
 class TTemp;
 
 class Thall {
   public:
     using BusFactory = std::function<std::unique_ptr<GpibBus>()>;
-    Thall(const CommandLine& line, BusFactory makeBus);
+    // The program's state is the caller's; the application object fills in
+    // its configuration, bus and controller and keeps them until shut-down.
+    Thall(const CommandLine& line, BusFactory makeBus, ProgramState& program);
     ~Thall();
     Thall(const Thall&) = delete;
     Thall& operator=(const Thall&) = delete;
@@ -26,7 +29,8 @@ class Thall {
     // without a main frame (the reason has been shown).
     bool InitInstance();
 
-    TTemp& Temperature() { return *temperature_; }
+    TTemp& Temperature();
+    ProgramState& Program() { return program_; }
     SerialLink& BufferAmplifierPort() { return *bufferPort_; }
     MyPrinter& Printer() { return *printer_; }
 
@@ -43,7 +47,7 @@ class Thall {
 
     CommandLine line_;
     BusFactory makeBus_;
-    std::unique_ptr<TTemp> temperature_;
+    ProgramState& program_;
     std::unique_ptr<MyPrinter> printer_;
     std::unique_ptr<SerialLink> bufferPort_;
 };

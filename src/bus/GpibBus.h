@@ -43,6 +43,9 @@ class GpibBus {
 GpibBus& Bus();
 bool HasBus();
 void SetBus(std::unique_ptr<GpibBus> bus);
+// Where Bus() and SetBus() keep the bus: the program state's slot once it is
+// installed (nullptr: the bus module's own again). Returns the slot before.
+std::unique_ptr<GpibBus>* InstallBusSlot(std::unique_ptr<GpibBus>* slot);
 
 // Made by the back-end the program was built with.
 std::unique_ptr<GpibBus> MakeGpibBus();

@@ -1,4 +1,5 @@
 #include "CoreState.h"
+#include "CoreRecords.h"
 #include "MathLibrary.h"
 #include "MeasurementResults.h"
 #include "MeasurementSettings.h"
@@ -8,21 +9,42 @@
 #include "SpecimenData.h"
 #include "StatusFields.h"
 
+namespace {
+CoreRecords*& Installed() {
+    static CoreRecords* installed = nullptr;
+    return installed;
+}
+}  // namespace
+
+CoreRecords& CurrentCoreRecords() {
+    if (CoreRecords* installed = Installed()) return *installed;
+    static CoreRecords own;
+    return own;
+}
+
+CoreRecords* InstallCoreRecords(CoreRecords* records) {
+    CoreRecords* before = Installed();
+    Installed() = records;
+    return before;
+}
+
+RunConfig& Config() {
+    return CurrentCoreRecords().config;
+}
 MeasurementSettings& Settings() {
-    static MeasurementSettings settings;
-    return settings;
+    return CurrentCoreRecords().settings;
 }
 SpecimenData& Specimen() {
-    static SpecimenData specimen;
-    return specimen;
+    return CurrentCoreRecords().specimen;
 }
 MeasurementState& State() {
-    static MeasurementState state;
-    return state;
+    return CurrentCoreRecords().state;
 }
 MeasurementResults& Results() {
-    static MeasurementResults results;
-    return results;
+    return CurrentCoreRecords().results;
+}
+StatusFields& Status() {
+    return CurrentCoreRecords().status;
 }
 
 void ResetCoreState() {

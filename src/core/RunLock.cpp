@@ -1,16 +1,12 @@
 #include "RunLock.h"
 
+#include "CoreRecords.h"
 #include "MeasurementState.h"
 #include "StatusFields.h"
 
 namespace {
-struct LockState {
-    int depth = 0;
-    bool granted = false;
-};
-LockState& Lock() {
-    static LockState state;
-    return state;
+RunLockState& Lock() {
+    return CurrentCoreRecords().lock;
 }
 }  // namespace
 
@@ -38,7 +34,7 @@ int RunLock::Depth() {
 RunLock RunLock::TryAcquire() {
     RunLock lock;
     if (!CanStart()) return lock;
-    LockState& state = Lock();
+    RunLockState& state = Lock();
     state.granted = false;
     lock.held_ = true;
     if (state.depth++ == 0) Status().SetBusy(true);
@@ -48,7 +44,7 @@ RunLock RunLock::TryAcquire() {
 void RunLock::Release() {
     if (!held_) return;
     held_ = false;
-    LockState& state = Lock();
+    RunLockState& state = Lock();
     if (state.depth > 0 && --state.depth == 0) Status().SetBusy(false);
 }
 
@@ -62,6 +58,6 @@ void RunLock::RunNested(const std::function<void()>& command) const {
 }
 
 void RunLock::Reset() {
-    Lock() = LockState{};
+    Lock() = RunLockState{};
     if (State().busy) Status().SetBusy(false);
 }

@@ -18,11 +18,6 @@ void StatusFields::SetReadout(int index, const std::string& text) {
     emit readoutChanged(index, QString::fromStdString(text));
 }
 
-StatusFields& Status() {
-    static StatusFields status;
-    return status;
-}
-
 void StatusFields::SetBusy(bool busy) {
     State().busy = busy;
     emit busyChanged(busy);

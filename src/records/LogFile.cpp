@@ -73,9 +73,23 @@ void LogFile::Close() {
     if (wasOpen) Changed();
 }
 
+namespace {
+LogFile*& InstalledLog() {
+    static LogFile* installed = nullptr;
+    return installed;
+}
+}  // namespace
+
 LogFile& Log() {
-    static LogFile log;
-    return log;
+    if (LogFile* installed = InstalledLog()) return *installed;
+    static LogFile own;
+    return own;
+}
+
+LogFile* InstallLogFile(LogFile* log) {
+    LogFile* before = InstalledLog();
+    InstalledLog() = log;
+    return before;
 }
 
 std::string LogFileName(const std::string& waferId, const std::string& batchId) {

@@ -42,6 +42,9 @@ class LogFile {
 
 // The run's log file.
 LogFile& Log();
+// Makes `log` the one Log() reaches (nullptr: the module's own again);
+// returns the one before.
+LogFile* InstallLogFile(LogFile* log);
 
 // "Logs/<WaferID>;<BatchID>.txt", or "Logs/<WaferID>.txt" when BatchID is
 // empty, relative to the current working directory; the nine characters that

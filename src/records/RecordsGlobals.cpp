@@ -6,41 +6,52 @@
 #include "GraphStyle.h"
 #include "Launch.h"
 #include "PageSetup.h"
+#include "RecordParts.h"
 #include "RecordsLinks.h"
 #include "ScanSettings.h"
 
+namespace {
+RecordParts*& Installed() {
+    static RecordParts* installed = nullptr;
+    return installed;
+}
+
+double& OwnSetPoint() {
+    return CurrentRecordParts().ownSetPoint;
+}
+}  // namespace
+
+RecordParts& CurrentRecordParts() {
+    if (RecordParts* installed = Installed()) return *installed;
+    static RecordParts own;
+    return own;
+}
+
+RecordParts* InstallRecordParts(RecordParts* parts) {
+    RecordParts* before = Installed();
+    Installed() = parts;
+    return before;
+}
+
 ScanSettings& Scan() {
-    static ScanSettings scan;
-    return scan;
+    return CurrentRecordParts().scan;
 }
 GraphStyle& Style() {
-    static GraphStyle style;
-    return style;
+    return CurrentRecordParts().style;
 }
 PageSetup& PrinterPage() {
-    static PageSetup page;
-    return page;
+    return CurrentRecordParts().page;
 }
 ArchiveSettings& Archive() {
-    static ArchiveSettings archive;
-    return archive;
+    return CurrentRecordParts().archive;
 }
 CurrentSets& Sets() {
-    static CurrentSets sets;
-    return sets;
+    return CurrentRecordParts().sets;
 }
 RecordsLinks& Links() {
     static RecordsLinks links;
     return links;
 }
-
-namespace {
-// A stage without a controller sits at room temperature.
-double& OwnSetPoint() {
-    static double kelvin = 293.0;
-    return kelvin;
-}
-}  // namespace
 
 double ControllerSetPoint() {
     return Links().getSetPoint ? Links().getSetPoint() : OwnSetPoint();

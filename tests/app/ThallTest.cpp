@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "FileRegistryStore.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "ScriptedBus.h"
@@ -16,13 +17,17 @@ const std::string kSystem = "SOFTWARE\\Brisel\\Hall\\System";
 class ThallTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // A fresh program state per test, as the application makes at start.
+        program_ = std::make_unique<ProgramState>();
+        program_->Install();
         Config() = RunConfig{};
         SetRegistry(std::make_unique<FileRegistryStore>(dir_.path().toStdString() + "/Hall.reg"));
         Prompt::SetResponder(&responder_);
     }
     void TearDown() override {
         Prompt::SetResponder(nullptr);
-        SetBus(nullptr);
+        thall_.reset();
+        program_.reset();
     }
     void InstallSystem(const std::string& port, std::uint8_t installed) {
         Registry().Set(kSystem, {RegistryStore::String("bufAmp Port", port),
@@ -40,7 +45,7 @@ class ThallTest : public ::testing::Test {
             if (prepared) *bus = *prepared;
             bus_ = bus.get();
             return bus;
-        });
+        }, *program_);
         return thall_->InitInstance();
     }
     std::vector<std::string> Messages() const {
@@ -51,6 +56,7 @@ class ThallTest : public ::testing::Test {
 
     QTemporaryDir dir_;
     Prompt::ScriptedResponder responder_;
+    std::unique_ptr<ProgramState> program_;
     std::unique_ptr<Thall> thall_;
     ScriptedBus* bus_ = nullptr;
     int busesMade_ = 0;

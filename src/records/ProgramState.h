@@ -1,0 +1,70 @@
+#pragma once
+// The program's state in one object: the run configuration, the live
+// settings, specimen, run state and results, the status fields, the records
+// kept for the whole run (scan values, graph style, page set-up, archive,
+// set names), the bus, the log file and the temperature controller.
+//
+// The application owns one and passes it down: the main window, the
+// measurement runs and their views take it by reference and read and write
+// their records through it. Install() makes it the one that the modules'
+// accessors (Settings(), Bus(), Log() ...) reach, so the instrument layers
+// below see the same records; the destructor takes it out again. Tests make a
+// fresh one per test, which gives each test the state the program starts with.
+#include <memory>
+
+#include "CoreRecords.h"
+#include "LogFile.h"
+#include "RecordParts.h"
+
+class GpibBus;
+class TTemp;
+
+class ProgramState {
+  public:
+    ProgramState();
+    ~ProgramState();
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    // Makes this the state every module reaches; the one installed before
+    // comes back when this is destroyed.
+    void Install();
+    bool Installed() const { return installed_; }
+
+    RunConfig& Config() { return core_.config; }
+    MeasurementSettings& Settings() { return core_.settings; }
+    SpecimenData& Specimen() { return core_.specimen; }
+    MeasurementState& State() { return core_.state; }
+    MeasurementResults& Results() { return core_.results; }
+    StatusFields& Status() { return core_.status; }
+    ScanSettings& Scan() { return records_.scan; }
+    GraphStyle& Style() { return records_.style; }
+    PageSetup& Page() { return records_.page; }
+    ArchiveSettings& Archive() { return records_.archive; }
+    CurrentSets& Sets() { return records_.sets; }
+    LogFile& Log() { return log_; }
+
+    // The bus; raises xgpib "EDVR: driver not installed" while there is none.
+    GpibBus& Bus();
+    bool HasBus() const { return bus_ != nullptr; }
+    void SetBus(std::unique_ptr<GpibBus> bus);
+
+    // The temperature controller the command line chose (a plain TTemp
+    // without one); null until the application has made it.
+    TTemp* Controller() { return controller_.get(); }
+    void SetController(std::unique_ptr<TTemp> controller);
+
+  private:
+    CoreRecords core_;
+    RecordParts records_;
+    LogFile log_;
+    std::unique_ptr<GpibBus> bus_;
+    std::unique_ptr<TTemp> controller_;
+
+    // What was installed before Install(), put back by the destructor.
+    bool installed_ = false;
+    CoreRecords* previousCore_ = nullptr;
+    RecordParts* previousRecords_ = nullptr;
+    LogFile* previousLog_ = nullptr;
+    std::unique_ptr<GpibBus>* previousBus_ = nullptr;
+};
