@@ -168,7 +168,7 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     }
 
     const RunConfig& config = program.Config();
-    MainFrame frame(config.controllerKind, config.noInstrument);
+    MainFrame frame(program, config.controllerKind, config.noInstrument);
     BindModules(frame, thall);
     frame.SetUpClient(config.controllerKind, config.noInstrument);
     frame.show();

@@ -20,6 +20,7 @@
 
 #include "LogFile.h"
 #include "MeasurementState.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunLock.h"
 #include "StatusFields.h"
@@ -87,8 +88,8 @@ void HallClient::ArrangeIcons() {
     }
 }
 
-MainFrame::MainFrame(ControllerKind controllerKind, bool demo)
-    : scan_(HasController(controllerKind)), client_(new HallClient(this)) {
+MainFrame::MainFrame(ProgramState& program, ControllerKind controllerKind, bool demo)
+    : program_(program), scan_(HasController(controllerKind)), client_(new HallClient(this)) {
     setObjectName("MainFrame");
     setWindowTitle("RT44WIN");
     setWindowIcon(QIcon(":/icons/hall.svg"));
@@ -99,14 +100,14 @@ MainFrame::MainFrame(ControllerKind controllerKind, bool demo)
     BuildLogField();
     FitToScreen();
     (void)demo;
-    connect(&Status(), &StatusFields::busyChanged, this, [this] { UpdateCommands(); });
+    connect(&program_.Status(), &StatusFields::busyChanged, this, [this] { UpdateCommands(); });
 
     Register(24361, {[this] { client_->cascadeSubWindows(); }, true, {}, {}});
     Register(24362, {[this] { client_->TileVertical(); }, true, {}, {}});
     Register(24363, {[this] { client_->TileHorizontal(); }, true, {}, {}});
     Register(24364, {[this] { client_->ArrangeIcons(); }, true, {}, {}});
     Register(kAbortCommand,
-             {[] { State().cancelRequested = true; }, true, [] { return RunLock::Held(); }, {}});
+             {[this] { program_.State().cancelRequested = true; }, true, [] { return RunLock::Held(); }, {}});
     if (scan_) {
         const std::pair<int, int> tools[] = {{255, 0}, {251, 1}, {252, 2}, {254, 4}, {253, 3}};
         for (auto [id, mode] : tools)
@@ -197,10 +198,10 @@ void MainFrame::BuildToolBar() {
     bar->addSeparator();
     auto* text = StatusField(6, "statusText");
     auto* detail = StatusField(9, "statusDetail");
-    text->setText(QString::fromStdString(Status().Text()));
-    detail->setText(QString::fromStdString(Status().Detail()));
-    connect(&Status(), &StatusFields::textChanged, text, &QLabel::setText);
-    connect(&Status(), &StatusFields::detailChanged, detail, &QLabel::setText);
+    text->setText(QString::fromStdString(program_.Status().Text()));
+    detail->setText(QString::fromStdString(program_.Status().Detail()));
+    connect(&program_.Status(), &StatusFields::textChanged, text, &QLabel::setText);
+    connect(&program_.Status(), &StatusFields::detailChanged, detail, &QLabel::setText);
     bar->addWidget(text);
     bar->addWidget(detail);
     if (!scan_) return;
@@ -233,7 +234,7 @@ void MainFrame::BuildToolBar() {
         auto* field = StatusField(widths[i], i == 0   ? "readout0"
                                              : i == 1 ? "readout1"
                                                       : "readout2");
-        connect(&Status(), &StatusFields::readoutChanged, field,
+        connect(&program_.Status(), &StatusFields::readoutChanged, field,
                 [field, i](int index, const QString& t) {
                     if (index == i) field->setText(t);
                 });
@@ -268,16 +269,16 @@ void MainFrame::BuildLogField() {
     statusBar()->setSizeGripEnabled(true);
     auto show = [this] {
         logField_->setText(
-            Log().IsOpen()
-                ? QString("Log file: %1").arg(QString::fromLocal8Bit(Log().Name().c_str()))
+            program_.Log().IsOpen()
+                ? QString("Log file: %1").arg(QString::fromLocal8Bit(program_.Log().Name().c_str()))
                 : QString("No log file open"));
     };
     show();
-    Log().SetChangeListener(show);
+    program_.Log().SetChangeListener(show);
 }
 
 MainFrame::~MainFrame() {
-    Log().SetChangeListener(nullptr);
+    program_.Log().SetChangeListener(nullptr);
     // The client's windows go after the frame's own members; what they
     // signal on the way (a sub-window activated as another closes) must not
     // reach a frame that is half gone.

@@ -38,16 +38,21 @@ struct CommandHandler {
 // when that is less, and centres it on the screen.
 void FitWithin(QWidget& window, const QSize& wanted);
 
+class ProgramState;
+
 class MainFrame : public QMainWindow {
     Q_OBJECT
   public:
-    MainFrame(ControllerKind controllerKind, bool demo);
+    // The frame shows the program's status fields and log file and passes
+    // the state on to the windows it makes.
+    MainFrame(ProgramState& program, ControllerKind controllerKind, bool demo);
     ~MainFrame() override;
 
     // The frame caption: "RT44WIN Hall System", with " DEMO" in demo mode.
     static std::string CaptionFor(ControllerKind controllerKind, bool demo);
 
     HallClient* Client() const { return client_; }
+    ProgramState& Program() const { return program_; }
     bool ScanMode() const { return scan_; }
 
     // Commands are served by the modules that own them; a command without a
@@ -92,6 +97,7 @@ class MainFrame : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    ProgramState& program_;
     void BuildMenus();
     void BuildMenuLevel(QWidget* menu, const std::vector<MenuEntry>& entries);
     void BuildToolBar();

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "MainFrame.h"
+#include "ProgramState.h"
 #include "MenuTable.h"
 #include "MeasurementState.h"
 #include "RunLock.h"
@@ -109,7 +110,9 @@ TEST(MainFrame, CaptionsByKindAndDemo) {
 }
 
 TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
-    MainFrame frame(ControllerKind::None, false);
+    ProgramState program;
+    program.Install();
+    MainFrame frame(program, ControllerKind::None, false);
     EXPECT_EQ(frame.windowTitle().toStdString(), "RT44WIN");
     frame.SetUpClient(ControllerKind::None, true);
     EXPECT_EQ(frame.windowTitle().toStdString(), "RT44WIN Hall System DEMO");
@@ -138,7 +141,9 @@ TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
 }
 
 TEST(MainFrame, ScanToolButtonsAreExclusive) {
-    MainFrame frame(ControllerKind::LN2, false);
+    ProgramState program;
+    program.Install();
+    MainFrame frame(program, ControllerKind::LN2, false);
     EXPECT_EQ(frame.GraphMode(), 0);
     EXPECT_TRUE(frame.IsChecked(255));
     frame.Command(252);
@@ -147,7 +152,7 @@ TEST(MainFrame, ScanToolButtonsAreExclusive) {
     EXPECT_FALSE(frame.IsChecked(255));
     frame.Command(253);  // "Set Value" has no button but sets its mode
     EXPECT_EQ(frame.GraphMode(), 3);
-    MainFrame simple(ControllerKind::None, false);
+    MainFrame simple(program, ControllerKind::None, false);
     EXPECT_EQ(simple.findChild<QAction*>("button251"), nullptr);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// A fresh registry file, fresh records and a scripted prompt for every test.
+// A fresh registry file, a fresh program state and a scripted prompt for every test.
 #include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
@@ -17,6 +17,7 @@
 #include "LogFile.h"
 #include "MeasurementSettings.h"
 #include "PageSetup.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RecordsLinks.h"
 #include "RecordsState.h"
@@ -27,6 +28,8 @@
 class RecordsTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Each test starts from the records a freshly started program has.
+        program_.Install();
         ASSERT_TRUE(dir_.isValid());
         file_ = dir_.filePath("Hall.reg").toStdString();
         auto store = std::make_unique<FileRegistryStore>(file_);
@@ -60,6 +63,7 @@ class RecordsTest : public ::testing::Test {
         out << bytes;
     }
 
+    ProgramState program_;
     QTemporaryDir dir_;
     std::string file_;
     FileRegistryStore* store_ = nullptr;
