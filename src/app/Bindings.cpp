@@ -11,6 +11,7 @@
 #include "MainFrame.h"
 #include "MeasurementState.h"
 #include "Printf.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "RunLock.h"
@@ -197,11 +198,11 @@ QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
 }
 
 void CreateMeasurementWindows(MainFrame& frame) {
-    g_windows.check = new TCheck;
-    g_windows.iv = new IVcurve;
-    g_windows.vanDerPauw = new TResVdp;
-    g_windows.bar = new TResBar;
-    g_windows.hall = new THall;
+    g_windows.check = new TCheck(frame.Program());
+    g_windows.iv = new IVcurve(frame.Program());
+    g_windows.vanDerPauw = new TResVdp(frame.Program());
+    g_windows.bar = new TResBar(frame.Program());
+    g_windows.hall = new THall(frame.Program());
     // Side by side on first use, so that the contact check, the IV curve,
     // the resistivity and the Hall results can all be read at once: the
     // first three along the top, the Hall window below them (the bar

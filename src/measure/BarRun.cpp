@@ -1,5 +1,7 @@
 #include "BarRun.h"
 
+#include "ProgramState.h"
+
 #include "GpibBus.h"
 #include "HallReadings.h"
 #include "HallUnit.h"
@@ -30,7 +32,8 @@ double Reading() {
 }
 }  // namespace
 
-BarRun::BarRun(QObject* parent) : MeasurementRun("BARRESIST", parent) {
+BarRun::BarRun(ProgramState& program, QObject* parent)
+    : MeasurementRun("BARRESIST", program, parent) {
     for (int i = 0; i < 2; ++i) {
         Fields().Set(1 + i, kLabels[i]);
         Fields().Set(kPlus + i, "");
@@ -39,19 +42,19 @@ BarRun::BarRun(QObject* parent) : MeasurementRun("BARRESIST", parent) {
 }
 
 void BarRun::Measure() {
-    if (Config().noInstrument) return;
+    if (program_.Config().noInstrument) return;
     for (int i = 0; i < 2; ++i) {
         Fields().Set(kPlus + i, "");
         Fields().Set(kMinus + i, "");
     }
-    State().measurementStatus = 1;
-    Status().SetText("Resistivity");
+    program_.State().measurementStatus = 1;
+    program_.Status().SetText("Resistivity");
     const RunEnd end = RunSteps([this] {
         HallUnit::SetCurrent();
         Steps();
-        State().measurementStatus = 0;
-        Status().SetText("Ready");
-        Status().SetDetail("");
+        program_.State().measurementStatus = 0;
+        program_.Status().SetText("Ready");
+        program_.Status().SetDetail("");
     });
     FinishRun(
         end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
@@ -87,9 +90,9 @@ void BarRun::Steps() {
         vSum_ -= minus;
         Fields().Set(kMinus + i, Printf("%+.3le", minus));
     }
-    Results().sheetResistance = ResultMath::BarSheetResistance(
-        vSum_, Specimen().Width, Specimen().Length, Settings().Current);
-    Results().symmetryFactor = 0.0;
+    program_.Results().sheetResistance = ResultMath::BarSheetResistance(
+        vSum_, program_.Specimen().Width, program_.Specimen().Length, program_.Settings().Current);
+    program_.Results().symmetryFactor = 0.0;
 }
 
 std::string BarRun::LogBlock() const {

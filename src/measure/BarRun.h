@@ -13,7 +13,7 @@ class BarRun : public MeasurementRun {
     static constexpr int kPlus = 10;
     static constexpr int kMinus = 20;
 
-    explicit BarRun(QObject* parent = nullptr);
+    explicit BarRun(ProgramState& program, QObject* parent = nullptr);
     void Measure() override;
     std::string LogBlock() const;
 

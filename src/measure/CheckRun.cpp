@@ -1,5 +1,7 @@
 #include "CheckRun.h"
 
+#include "ProgramState.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -34,7 +36,8 @@ std::string FailedPairText(const xmeas& error) {
 }
 }  // namespace
 
-CheckRun::CheckRun(QObject* parent) : MeasurementRun("CHECK", parent) {
+CheckRun::CheckRun(ProgramState& program, QObject* parent)
+    : MeasurementRun("CHECK", program, parent) {
     for (int k = 0; k < kPairs; ++k) Fields().Set(1 + k, kLabels[k]);
     Fields().Set(kUnitField, "");
     for (int k = 0; k < kPairs; ++k) Fields().Set(kFirstValue + k, "");
@@ -47,24 +50,24 @@ CheckRun::Unit CheckRun::UnitFor(int iunits) {
 }
 
 void CheckRun::Measure() {
-    Fields().Set(kUnitField, UnitFor(Settings().Iunits).text);
-    if (Config().noInstrument) return;
+    Fields().Set(kUnitField, UnitFor(program_.Settings().Iunits).text);
+    if (program_.Config().noInstrument) return;
     for (int k = 0; k < kPairs; ++k) Fields().Set(kFirstValue + k, "");
-    Status().SetText("Check");
-    Status().SetDetail("");
+    program_.Status().SetText("Check");
+    program_.Status().SetDetail("");
     Pump();
     const RunEnd end = RunSteps([this] {
         HallUnit::SetCurrent();
         MeasurePairs();
-        Status().SetText("Ready");
-        Status().SetDetail("");
+        program_.Status().SetText("Ready");
+        program_.Status().SetDetail("");
     });
     FinishRun(end, 1, [this] { return LogBlock(); });
 }
 
 void CheckRun::MeasurePairs() {
-    const bool buffered = Settings().bufferAmplifierMode;
-    const double scale = UnitFor(Settings().Iunits).scale;
+    const bool buffered = program_.Settings().bufferAmplifierMode;
+    const double scale = UnitFor(program_.Settings().Iunits).scale;
     double zero = 0.0;
     int gain = 1;
     if (buffered) {
@@ -88,13 +91,13 @@ void CheckRun::MeasurePairs() {
                 Wait::Ms(110);
                 HallUnit::MeasureVoltage(volts);
                 text = Printf("%.1e", ResultMath::BufferedCheckResistance(scale, volts, zero,
-                                                                          Settings().Current));
+                                                                          program_.Settings().Current));
             } else {
                 Write(HallUnit::kMatrix, kSwitches[k]);
                 // The gain one pair ends with is where the next one starts.
                 HallUnit::MeasureVoltageAutoGain(volts, gain);
                 text = Printf("%.0lf",
-                              ResultMath::CheckResistance(scale, volts, gain, Settings().Current));
+                              ResultMath::CheckResistance(scale, volts, gain, program_.Settings().Current));
             }
         } catch (const xmeas& error) {
             text = FailedPairText(error);

@@ -13,7 +13,7 @@ class CheckRun : public MeasurementRun {
     static constexpr int kFirstValue = 10;
     static constexpr int kPairs = 6;
 
-    explicit CheckRun(QObject* parent = nullptr);
+    explicit CheckRun(ProgramState& program, QObject* parent = nullptr);
     void Measure() override;
     // The block appended to the log file.
     std::string LogBlock() const;

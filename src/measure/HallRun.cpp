@@ -1,5 +1,7 @@
 #include "HallRun.h"
 
+#include "ProgramState.h"
+
 #include <algorithm>
 
 #include "BufferAmplifierLink.h"
@@ -39,21 +41,21 @@ std::string Volts(double value) {
     return Printf("%+.2le", value);
 }
 
-void ShowStatus(const std::string& text, const std::string& detail) {
-    Status().SetText(text);
-    Status().SetDetail(detail);
+void ShowStatus(StatusFields& status, const std::string& text, const std::string& detail) {
+    status.SetText(text);
+    status.SetDetail(detail);
 }
 }  // namespace
 
-HallRun::HallRun(QObject* parent)
-    : MeasurementRun("HALL", parent), configurations_(HallConfigurations(0)) {}
+HallRun::HallRun(ProgramState& program, QObject* parent)
+    : MeasurementRun("HALL", program, parent), configurations_(HallConfigurations(0)) {}
 
 // ---------------------------------------------------------------------------
 // The run
 
 void HallRun::Measure() {
     ChooseConfigurations();
-    if (Config().noInstrument) return;
+    if (program_.Config().noInstrument) return;
 
     const RunEnd end = RunSteps([this] {
         StartRun();
@@ -73,13 +75,13 @@ void HallRun::Measure() {
     });
     // An error while closing (a result that cannot be computed, a bus error)
     // is still an error for whoever reads the status.
-    if (closing != RunEnd::Completed) State().measurementStatus = 1;
+    if (closing != RunEnd::Completed) program_.State().measurementStatus = 1;
     SetStopEnabled(false);
     emit focusBackRequested();
 }
 
 void HallRun::ChooseConfigurations() {
-    configurations_ = HallConfigurations(Specimen().Shape);
+    configurations_ = HallConfigurations(program_.Specimen().Shape);
     Fields().Set(kLabelField, configurations_[0].label);
     Fields().Set(kLabelField + 1, configurations_[1].label);
 }
@@ -90,16 +92,16 @@ void HallRun::StartRun() {
     }
     cycleLines_.clear();
     Fields().Set(kCycleList, "");
-    ShowStatus("Hall Meas.", "");
+    ShowStatus(program_.Status(), "Hall Meas.", "");
     Pump();
 
     // A cycle without integration is short; stopping only makes sense for long ones.
-    SetStopEnabled(Settings().Integrations > 0);
+    SetStopEnabled(program_.Settings().Integrations > 0);
     hallOverAll_ = 0.0;
     sum_ = 0.0;
     completed_ = 0;
     stopRequested_ = false;
-    State().measurementStatus = 1;
+    program_.State().measurementStatus = 1;
     HallUnit::SetCurrent();
     // Only a bus error leaves the magnet where it was, so it may still be
     // reversed, or the stage in, from the last run. Starting so would read
@@ -119,7 +121,7 @@ void HallRun::ReturnToStart() {
 }
 
 void HallRun::RunCycles() {
-    for (int n = 1; n <= Settings().Cycles && !stopRequested_; ++n) {
+    for (int n = 1; n <= program_.Settings().Cycles && !stopRequested_; ++n) {
         std::string line;
         try {
             RunCycle();
@@ -156,8 +158,8 @@ void HallRun::FinishRun() {
     // "Ready" is shown before the magnet goes back, but the run keeps its
     // lock through that move: a command served by the move's wait would
     // otherwise start in the middle of this run.
-    State().measurementStatus = 0;
-    ShowStatus("Ready", "");
+    program_.State().measurementStatus = 0;
+    ShowStatus(program_.Status(), "Ready", "");
     DisconnectAndReturnMagnet();
     StoreResult();
 }
@@ -173,13 +175,13 @@ void HallRun::StoreResult() {
     if (completed_ == 0) {
         // Nothing was measured: a caller that checks the status (the
         // temperature scan) must not take the previous result for this one.
-        State().measurementStatus = 1;
+        program_.State().measurementStatus = 1;
         return;
     }
     hallOverAll_ = sum_ / completed_;
     // Raises xmath for a zero field setting or current rather than storing an infinity.
-    Results().hallCoefficientRaw =
-        ResultMath::HallCoefficientRaw(hallOverAll_, Settings().Tesla, Settings().Current);
+    program_.Results().hallCoefficientRaw =
+        ResultMath::HallCoefficientRaw(hallOverAll_, program_.Settings().Tesla, program_.Settings().Current);
     ResultsUpdateHall();
 }
 
@@ -188,25 +190,25 @@ void HallRun::StoreResult() {
 
 void HallRun::SelectConfiguration(int configuration) {
     const HallConfiguration& selected = configurations_[configuration];
-    if (Settings().bufferAmplifierMode) {
-        Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.voltagePair);
+    if (program_.Settings().bufferAmplifierMode) {
+        program_.Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.voltagePair);
         BufferAmplifierLink::Send(selected.bufferByte);
         Wait::Ms(kRelaySettleMs);
     } else {
-        Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.command);
+        program_.Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.command);
     }
 }
 
 void HallRun::SelectPolarity(int polarity) {
     CheckCancel();
-    Bus().Write(HallUnit::kPrimary, HallUnit::kSource, kPolarity[polarity]);
+    program_.Bus().Write(HallUnit::kPrimary, HallUnit::kSource, kPolarity[polarity]);
 }
 
 void HallRun::Misalignment() {
-    if (Settings().bufferAmplifierMode) {
-        Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, "S58");
+    if (program_.Settings().bufferAmplifierMode) {
+        program_.Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, "S58");
     }
-    Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H175O0");
+    program_.Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H175O0");
     for (int i = 0; i < 2; ++i) {
         SelectConfiguration(i);
         double voltage[2] = {0.0, 0.0};
@@ -230,18 +232,18 @@ void HallRun::FieldReadings(int position) {
         SelectConfiguration(i);
         for (int p = 0; p < 2; ++p) {
             SelectPolarity(p);
-            Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H170");
+            program_.Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H170");
             // The offset reading decides the fine gain of the final reading.
             double held = 0.0;
             int gain = offsetGain_[i];
             int offset = offsetSteps_[i];
             HallUnit::MeasureVoltageGainOffset(held, gain, offset);
             const int fineGain = FineGainNumber(held);
-            Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, Printf("H%d", fineGain));
+            program_.Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, Printf("H%d", fineGain));
             const double gainScale = GainScale(gain, fineGain);
 
             double reading = 0.0;
-            if (Settings().Integrations != 0) {
+            if (program_.Settings().Integrations != 0) {
                 HallUnit::IntegrateVoltage(reading);
             } else {
                 HallUnit::ReadVoltage(reading);

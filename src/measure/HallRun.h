@@ -29,7 +29,7 @@ class HallRun : public MeasurementRun {
         return base + 10 * configuration + polarity;
     }
 
-    explicit HallRun(QObject* parent = nullptr);
+    explicit HallRun(ProgramState& program, QObject* parent = nullptr);
 
     void Measure() override;
 

@@ -1,5 +1,7 @@
 #include "IVCurveRun.h"
 
+#include "ProgramState.h"
+
 #include <cstdint>
 
 #include "BufferAmplifierLink.h"
@@ -24,18 +26,19 @@ void Write(int secondary, const std::string& text) {
 }
 }  // namespace
 
-IVCurveRun::IVCurveRun(QObject* parent) : MeasurementRun("IV", parent) {
+IVCurveRun::IVCurveRun(ProgramState& program, QObject* parent)
+    : MeasurementRun("IV", program, parent) {
     // Without an instrument the panes show their demonstration lines from the start.
-    data_.curveComplete = Config().noInstrument;
-    data_.demonstration = Config().noInstrument;
+    data_.curveComplete = program_.Config().noInstrument;
+    data_.demonstration = program_.Config().noInstrument;
     Fields().Set(kCurrentLabel, "0.5 mA");
     Fields().Set(kVoltageLabel, ".75 V");
 }
 
 void IVCurveRun::Measure() {
-    if (Config().noInstrument) return;
-    Status().SetText("IV-Curve");
-    Status().SetDetail("");
+    if (program_.Config().noInstrument) return;
+    program_.Status().SetText("IV-Curve");
+    program_.Status().SetDetail("");
     for (auto& pair : data_.sweeps)
         for (auto& sweep : pair) sweep.clear();
     data_.curveComplete = false;
@@ -46,7 +49,7 @@ void IVCurveRun::Measure() {
 }
 
 void IVCurveRun::Sweeps() {
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = program_.Settings();
     const bool buffered = settings.bufferAmplifierMode;
     const CurrentUnit unit = CurrentUnitFor(settings.Iunits);
     Fields().Set(kCurrentLabel, Printf("%lg %s", settings.Current * unit.factor, unit.text));
@@ -86,8 +89,8 @@ void IVCurveRun::Sweeps() {
 
     data_.curveComplete = true;
     emit dataChanged();
-    Status().SetText("Ready");
-    Status().SetDetail("");
+    program_.Status().SetText("Ready");
+    program_.Status().SetDetail("");
 }
 
 void IVCurveRun::SelectPair(int pair, bool buffered) {
@@ -109,11 +112,11 @@ void IVCurveRun::Sweep(int pair, int sweep) {
         // A reply with no number in it is a failed reading, never a point at 0.
         const double current = HallUnit::ReadCurrent();
         double reading = 0.0;
-        if (Settings().Delay != 0) {
+        if (program_.Settings().Delay != 0) {
             HallUnit::MeasureVoltage(reading);
         } else {
             const HallReading curve =
-                ParseCurveReading(Bus().Read(HallUnit::kPrimary, HallUnit::kCurveVoltmeter));
+                ParseCurveReading(program_.Bus().Read(HallUnit::kPrimary, HallUnit::kCurveVoltmeter));
             // Over range ends the sweep without the point.
             if (curve.kind == HallReading::Kind::OverRange) return;
             if (curve.kind == HallReading::Kind::NoNumber)
@@ -132,7 +135,7 @@ void IVCurveRun::Sweep(int pair, int sweep) {
 }
 
 std::string IVCurveRun::LogBlock() const {
-    return IVMath::LogBlock(data_.sweeps, Settings().Iunits);
+    return IVMath::LogBlock(data_.sweeps, program_.Settings().Iunits);
 }
 
 void DumpIVCurve(std::vector<std::string>& lines, const IVCurveRun& run) {

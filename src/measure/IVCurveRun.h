@@ -28,7 +28,7 @@ class IVCurveRun : public MeasurementRun {
     static constexpr int kCurrentLabel = 1;
     static constexpr int kVoltageLabel = 2;
 
-    explicit IVCurveRun(QObject* parent = nullptr);
+    explicit IVCurveRun(ProgramState& program, QObject* parent = nullptr);
     void Measure() override;
 
     const IVCurveData& Data() const { return data_; }

@@ -93,8 +93,8 @@ void PaintIVPanes(QPainter& painter, const IVCurveData& data, const std::string&
     painter.restore();
 }
 
-IVcurve::IVcurve(QWidget* parent)
-    : MeasurementWindow(std::make_unique<IVCurveRun>(), "IV-curve", parent) {
+IVcurve::IVcurve(ProgramState& program, QWidget* parent)
+    : MeasurementWindow(std::make_unique<IVCurveRun>(program), "IV-curve", parent) {
     connect(&Fields(), &FieldSet::changed, this, [this] { update(); });
     connect(&Run(), &IVCurveRun::dataChanged, this, [this] { update(); });
     setMinimumSize(sizeHint());

@@ -9,6 +9,7 @@
 #include "IVCurveRun.h"
 #include "MeasurementWindow.h"
 
+class ProgramState;
 class QPainter;
 class QRect;
 
@@ -42,7 +43,7 @@ class IVcurve : public MeasurementWindow {
     static constexpr int kCurrentLabel = IVCurveRun::kCurrentLabel;
     static constexpr int kVoltageLabel = IVCurveRun::kVoltageLabel;
 
-    explicit IVcurve(QWidget* parent = nullptr);
+    explicit IVcurve(ProgramState& program, QWidget* parent = nullptr);
 
     IVCurveRun& Run() { return static_cast<IVCurveRun&>(MeasurementWindow::Run()); }
     const IVCurveRun& Run() const {

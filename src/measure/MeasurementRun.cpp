@@ -13,8 +13,8 @@
 #include "Wait.h"
 #include "xmsg.h"
 
-MeasurementRun::MeasurementRun(std::string resourceName, QObject* parent)
-    : QObject(parent), resourceName_(std::move(resourceName)), fields_(this) {
+MeasurementRun::MeasurementRun(std::string resourceName, ProgramState& program, QObject* parent)
+    : QObject(parent), program_(program), resourceName_(std::move(resourceName)), fields_(this) {
     setObjectName(QString::fromStdString(resourceName_));
 }
 

@@ -9,13 +9,18 @@
 
 #include "FieldSet.h"
 
+class ProgramState;
 class QWidget;
 
 class MeasurementRun : public QObject {
     Q_OBJECT
   public:
     // resourceName: "CHECK", "IV", "VDPRESIST", "BARRESIST", "HALL" (dump and logs).
-    explicit MeasurementRun(std::string resourceName, QObject* parent = nullptr);
+    // The run reads and writes its records (settings, specimen, run state,
+    // results, status) in the program's state it is given.
+    MeasurementRun(std::string resourceName, ProgramState& program, QObject* parent = nullptr);
+
+    ProgramState& Program() const { return program_; }
 
     FieldSet& Fields() { return fields_; }
     const FieldSet& Fields() const { return fields_; }
@@ -34,6 +39,9 @@ class MeasurementRun : public QObject {
     // The run is done with the operator's attention: the main window takes
     // the focus back.
     void focusBackRequested();
+
+  protected:
+    ProgramState& program_;
 
   private:
     std::string resourceName_;

@@ -3,12 +3,13 @@
 #include "CheckRun.h"
 #include "MeasurementWindow.h"
 
+class ProgramState;
 class QPainter;
 
 class TCheck : public MeasurementWindow {
     Q_OBJECT
   public:
-    explicit TCheck(QWidget* parent = nullptr);
+    explicit TCheck(ProgramState& program, QWidget* parent = nullptr);
 
     CheckRun& Run() { return static_cast<CheckRun&>(MeasurementWindow::Run()); }
     const CheckRun& Run() const { return static_cast<const CheckRun&>(MeasurementWindow::Run()); }

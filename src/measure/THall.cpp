@@ -11,8 +11,8 @@
 
 #include "FieldViews.h"
 
-THall::THall(QWidget* parent)
-    : MeasurementWindow(std::make_unique<HallRun>(), QStringLiteral("Hall Measurement"), parent) {
+THall::THall(ProgramState& program, QWidget* parent)
+    : MeasurementWindow(std::make_unique<HallRun>(program), QStringLiteral("Hall Measurement"), parent) {
     BuildView();
 }
 

@@ -4,6 +4,7 @@
 #include "HallRun.h"
 #include "MeasurementWindow.h"
 
+class ProgramState;
 class QPainter;
 
 class QListWidget;
@@ -17,7 +18,7 @@ class THall : public MeasurementWindow {
     static constexpr int kStopButton = 39;                    // "Stop this cycle"
     static constexpr int kCycleList = HallRun::kCycleList;    // one line per cycle
 
-    explicit THall(QWidget* parent = nullptr);
+    explicit THall(ProgramState& program, QWidget* parent = nullptr);
 
     HallRun& Run() { return static_cast<HallRun&>(MeasurementWindow::Run()); }
     const HallRun& Run() const { return static_cast<const HallRun&>(MeasurementWindow::Run()); }

@@ -6,8 +6,8 @@
 
 #include "FieldViews.h"
 
-TResBar::TResBar(QWidget* parent)
-    : MeasurementWindow(std::make_unique<BarRun>(), "Resistivity", parent) {
+TResBar::TResBar(ProgramState& program, QWidget* parent)
+    : MeasurementWindow(std::make_unique<BarRun>(program), "Resistivity", parent) {
     // One heading per column, "Vm" over the two voltage columns.
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(12);

@@ -3,12 +3,13 @@
 #include "BarRun.h"
 #include "MeasurementWindow.h"
 
+class ProgramState;
 class QPainter;
 
 class TResBar : public MeasurementWindow {
     Q_OBJECT
   public:
-    explicit TResBar(QWidget* parent = nullptr);
+    explicit TResBar(ProgramState& program, QWidget* parent = nullptr);
 
     BarRun& Run() { return static_cast<BarRun&>(MeasurementWindow::Run()); }
     const BarRun& Run() const { return static_cast<const BarRun&>(MeasurementWindow::Run()); }

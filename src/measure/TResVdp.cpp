@@ -6,8 +6,8 @@
 
 #include "FieldViews.h"
 
-TResVdp::TResVdp(QWidget* parent)
-    : MeasurementWindow(std::make_unique<VanDerPauwRun>(), "Resistivity", parent) {
+TResVdp::TResVdp(ProgramState& program, QWidget* parent)
+    : MeasurementWindow(std::make_unique<VanDerPauwRun>(program), "Resistivity", parent) {
     // One heading per column, the words of the two header lines kept: "Vm"
     // over the two voltage columns, then each column's own.
     auto* grid = new QGridLayout(this);

@@ -4,12 +4,13 @@
 #include "MeasurementWindow.h"
 #include "VanDerPauwRun.h"
 
+class ProgramState;
 class QPainter;
 
 class TResVdp : public MeasurementWindow {
     Q_OBJECT
   public:
-    explicit TResVdp(QWidget* parent = nullptr);
+    explicit TResVdp(ProgramState& program, QWidget* parent = nullptr);
 
     VanDerPauwRun& Run() { return static_cast<VanDerPauwRun&>(MeasurementWindow::Run()); }
     const VanDerPauwRun& Run() const {

@@ -1,5 +1,7 @@
 #include "VanDerPauwRun.h"
 
+#include "ProgramState.h"
+
 #include <cstdint>
 
 #include "BufferAmplifierLink.h"
@@ -40,19 +42,20 @@ double Reading() {
 }
 }  // namespace
 
-VanDerPauwRun::VanDerPauwRun(QObject* parent) : MeasurementRun("VDPRESIST", parent) {
+VanDerPauwRun::VanDerPauwRun(ProgramState& program, QObject* parent)
+    : MeasurementRun("VDPRESIST", program, parent) {
     for (int i = 0; i < 4; ++i) Fields().Set(1 + i, kConfigurations[i].label);
     for (int column : kValueColumns)
         for (int i = 0; i < 4; ++i) Fields().Set(column + i, "");
 }
 
 void VanDerPauwRun::Measure() {
-    if (Config().noInstrument) return;
+    if (program_.Config().noInstrument) return;
     for (int column : kValueColumns)
         for (int i = 0; i < 4; ++i) Fields().Set(column + i, "");
-    State().measurementStatus = 1;
-    Status().SetText("Resistivity");
-    Status().SetDetail("");
+    program_.State().measurementStatus = 1;
+    program_.Status().SetText("Resistivity");
+    program_.Status().SetDetail("");
     Pump();
     const RunEnd end = RunSteps([this] {
         HallUnit::SetCurrent();
@@ -61,9 +64,9 @@ void VanDerPauwRun::Measure() {
         SetHold();
         MeasureConfigurations();
         Compute();
-        State().measurementStatus = 0;
-        Status().SetText("Ready");
-        Status().SetDetail("");
+        program_.State().measurementStatus = 0;
+        program_.Status().SetText("Ready");
+        program_.Status().SetDetail("");
     });
     FinishRun(
         end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
@@ -73,7 +76,7 @@ void VanDerPauwRun::Measure() {
 // the larger signed reading; the switch is left there.
 void VanDerPauwRun::ChooseGainConfiguration() {
     Write(HallUnit::kVoltmeter, "G0H64O0");
-    if (Settings().bufferAmplifierMode) {
+    if (program_.Settings().bufferAmplifierMode) {
         Write(HallUnit::kSource, "DP");
         Write(HallUnit::kMatrix, "S58");
         SelectConfiguration(0);
@@ -103,7 +106,7 @@ void VanDerPauwRun::SetHold() {
 
 void VanDerPauwRun::SelectConfiguration(int i) {
     const Configuration& configuration = kConfigurations[i];
-    if (Settings().bufferAmplifierMode) {
+    if (program_.Settings().bufferAmplifierMode) {
         Write(HallUnit::kMatrix, configuration.bufferPair);
         BufferAmplifierLink::Send(configuration.bufferByte);
         Wait::Ms(110);
@@ -138,15 +141,15 @@ void VanDerPauwRun::Compute() {
     for (int i = 0; i < 4; ++i) {
         const int j = (i + 1) % 4;
         const ResultMath::VdpRow row =
-            ResultMath::VanDerPauwRow(vAvg_[i], vAvg_[j], Settings().Current);
+            ResultMath::VanDerPauwRow(vAvg_[i], vAvg_[j], program_.Settings().Current);
         Fields().Set(kRatio + i, Printf("%.2lf", row.ratio));
         Fields().Set(kFactor + i, Printf("%.2lf", row.factor));
         Fields().Set(kSheet + i, Printf("%.4lg", row.sheet));
         sheetSum += row.sheet;
         ratioSum += row.ratio;
     }
-    Results().sheetResistance = sheetSum * 0.25;
-    Results().symmetryFactor = ratioSum * 0.25;
+    program_.Results().sheetResistance = sheetSum * 0.25;
+    program_.Results().symmetryFactor = ratioSum * 0.25;
 }
 
 std::string VanDerPauwRun::LogBlock() const {

@@ -20,7 +20,7 @@ class VanDerPauwRun : public MeasurementRun {
     static constexpr int kSheet = 50;
     static constexpr std::array<int, 5> kValueColumns{kPlus, kMinus, kRatio, kFactor, kSheet};
 
-    explicit VanDerPauwRun(QObject* parent = nullptr);
+    explicit VanDerPauwRun(ProgramState& program, QObject* parent = nullptr);
     void Measure() override;
     std::string LogBlock() const;
 

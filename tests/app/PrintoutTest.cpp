@@ -18,6 +18,7 @@
 #include "LogPrintout.h"
 #include "PageSetup.h"
 #include "Printer.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "TCheck.h"
@@ -123,6 +124,7 @@ ResultsPageText SamplePage(bool bar) {
 
 class PrintoutTest : public ::testing::Test {
   protected:
+    void SetUp() override { program.Install(); }
     void Paint(const ResultsPageText& t, const ResultsPageSections& s = {}) {
         QPainter p(&page_);
         PaintLogPrintout(p, t, s, page_.width(), page_.height(), RecordingPage::kDpi);
@@ -140,6 +142,7 @@ class PrintoutTest : public ::testing::Test {
     double LineOf(const Text& t) const { return (t.at.y() - ascent_) / L_; }
     double ColumnOf(const Text& t) const { return t.at.x() / W_; }
 
+    ProgramState program;
     RecordingPage page_;
     int L_ = 0, W_ = 0, ascent_ = 0;
 };
@@ -208,18 +211,18 @@ TEST_F(PrintoutTest, TheFrameEnclosesTheSummaryAndNoTextsOverlap) {
 
 TEST_F(PrintoutTest, TheWindowsTablesStandAtTheirLines) {
     Config().noInstrument = true;  // the IV window shows its demonstration lines
-    TCheck check;
+    TCheck check(program);
     check.Fields().Set(9, "K-ohms");
     check.Fields().Set(10, "1.5");
-    TResVdp vdp;
+    TResVdp vdp(program);
     vdp.Fields().Set(10, "+3.323e-03");
     vdp.Fields().Set(50, "150.6");
-    THall hall;
+    THall hall(program);
     hall.Fields().Set(1, "24");
     hall.Fields().Set(2, "13");
     hall.Fields().Set(13, "-3.12e-03");
     hall.Fields().Set(24, "+3.12e-03");
-    IVcurve iv;
+    IVcurve iv(program);
     QRect ivArea;
     ResultsPageSections s;
     s.check = [&check](QPainter& p, int L, int W) { check.Print(p, L, W); };

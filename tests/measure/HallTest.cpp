@@ -33,6 +33,7 @@
 #include "MeasurementState.h"
 #include "MeasurementWindow.h"
 #include "Printf.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "Results.h"
 #include "RunConfig.h"
@@ -119,6 +120,7 @@ std::string ReadFile(const std::string& path) {
 class HallRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        program.Install();
         ResetMeasureState();
         TimeScale::SetFactor(0.001);
         Settings().Current = 100.0;
@@ -133,7 +135,7 @@ class HallRunTest : public ::testing::Test {
             return true;
         });
         UseBus(std::make_unique<ScriptedBus>());
-        run = std::make_unique<HallRun>();
+        run = std::make_unique<HallRun>(program);
         hall = run.get();
     }
 
@@ -207,11 +209,12 @@ class HallRunTest : public ::testing::Test {
     // The run under test in its window, for what the window shows and the
     // commands that run windows.
     THall& UseView() {
-        view = std::make_unique<THall>();
+        view = std::make_unique<THall>(program);
         hall = &view->Run();
         return *view;
     }
 
+    ProgramState program;
     Prompt::ScriptedResponder responder;
     std::vector<int> bufferBytes;
     // The run under test: on its own, or the one in the view.
@@ -333,14 +336,14 @@ TEST_F(HallRunTest, BridgeUsesTheBarConfigurations) {
 // A run that only counts how often a command got to run it, in its window.
 class CountingRun : public MeasurementRun {
   public:
-    CountingRun() : MeasurementRun("COUNT") {}
+    explicit CountingRun(ProgramState& program) : MeasurementRun("COUNT", program) {}
     void Measure() override { ++runs; }
     int runs = 0;
 };
 class CountingWindow : public MeasurementWindow {
   public:
-    CountingWindow()
-        : MeasurementWindow(std::make_unique<CountingRun>(), "Count"),
+    explicit CountingWindow(ProgramState& program)
+        : MeasurementWindow(std::make_unique<CountingRun>(program), "Count"),
           runs(static_cast<CountingRun&>(Run()).runs) {}
     int& runs;
 };
@@ -353,7 +356,7 @@ TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
     Motion(bus);
     // The closing stage-out move: its wait serves the window messages, and
     // a contact check clicked then must not start inside the Hall run.
-    CountingWindow check;
+    CountingWindow check(program);
     bool busyDuringMove = false;
     bus.onOperation = [&](const std::string& line) {
         if (line != "W 3 12 +F") return;
@@ -379,7 +382,7 @@ TEST_F(HallRunTest, TheLockHolderRunsANestedMeasurement) {
     bus.Reply("100.0");
     ScriptCycle(bus, PhysicalReadings(1e-3));
     Motion(bus);
-    CountingWindow other;
+    CountingWindow other(program);
     THall& window = UseView();
     const RunLock scan = RunLock::TryAcquire();
     ASSERT_TRUE(scan);

@@ -58,7 +58,7 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     for (int i = 0; i <= 6; ++i) Step(kSteps100[i], Printf("%+.6E", -0.14 * i));
     expected.push_back("W 3 7 S0M77");
 
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
@@ -113,7 +113,7 @@ TEST_F(IVCurveTest, LogBlockListsEachStoredPointInTheDisplayUnit) {
     Step("20.0", "->");
     expected.push_back("W 3 7 S0M77");
 
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
@@ -148,7 +148,7 @@ TEST_F(IVCurveTest, BufferedRunStepsTheSourceValueAndKeepsPointsInMicroamps) {
     for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", -0.04 * i));
     expected.insert(expected.end(), {"B 128", "B 64", "W 3 7 S0M77"});
 
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
@@ -173,7 +173,7 @@ TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
     for (int sweep = 0; sweep < 4; ++sweep)
         for (int i = 0; i <= 10; ++i)
             Bus_().Reply(kSteps100[i]).Reply(Printf("N%+.6E", (sweep % 2 ? -0.07 : 0.07) * i));
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
     EXPECT_EQ(Status().Text(), "Ready");
     EXPECT_TRUE(Bus_().LogStarting("R 3 12").empty());
@@ -190,7 +190,7 @@ TEST_F(IVCurveTest, BusErrorLeavesTheSampleConnectedAndWritesNoLog) {
     StandardOpening("100.0");
     Step("0.0", "+0.000000E+00");
     Bus_().Reply("10.0").FailRead();
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "GPIB");
@@ -209,7 +209,7 @@ TEST_F(IVCurveTest, AbortDisconnectsAndLogsThePointsGathered) {
     onOperation = [](const std::string& line) {
         if (line == "W 3 8 I10.0") State().cancelRequested = true;
     };
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
@@ -230,7 +230,7 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
         } else {
             Bus_().Reply("0.0").Reply("??");
         }
-        IVCurveRun iv;
+        IVCurveRun iv(program);
         iv.Measure();
         EXPECT_EQ(Count(iv, 0, 0), 0u) << bad;
         EXPECT_EQ(Status().Text(), "ERROR") << bad;
@@ -242,7 +242,7 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
 
 TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
     Bus_().Replies({"100.0", " 0.0", " 0.0", " 0.0", " 0.0"});
-    IVCurveRun iv;
+    IVCurveRun iv(program);
     iv.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");

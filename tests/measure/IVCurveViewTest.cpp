@@ -6,6 +6,7 @@
 
 #include "IVCurveMath.h"
 #include "IVcurve.h"
+#include "ProgramState.h"
 #include "MeasureTestSupport.h"
 
 namespace {
@@ -14,7 +15,7 @@ class IVCurveTest : public MeasureTest {};
 
 TEST_F(IVCurveTest, WithoutAnInstrumentNothingIsSentAndTheDemonstrationShows) {
     Config().noInstrument = true;
-    IVcurve iv;
+    IVcurve iv(program);
     iv.Measure();
     EXPECT_TRUE(trace.empty());
     EXPECT_TRUE(iv.Data().curveComplete);
@@ -106,8 +107,10 @@ TEST(IVCurvePanes, DemonstrationDiagonalsAndThePrintableGeometry) {
     EXPECT_EQ(StrayCurvePixels(image, paper), 0);
 
     // Print() fits the panes into a small area instead of running off it.
+    ProgramState program;
+    program.Install();
     Config().noInstrument = true;
-    IVcurve iv;
+    IVcurve iv(program);
     Config().noInstrument = false;
     QImage page(300, 200, QImage::Format_RGB32);
     page.setDotsPerMeterX(3937);  // 100 dpi

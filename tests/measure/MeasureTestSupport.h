@@ -17,6 +17,7 @@
 #include "MeasurementSettings.h"
 #include "MeasureState.h"
 #include "MeasurementState.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "Results.h"
 #include "RunConfig.h"
@@ -28,6 +29,8 @@
 class MeasureTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Each test starts from the records a freshly started program has.
+        program.Install();
         ResetMeasureState();
         auto bus = std::make_unique<ScriptedBus>();
         bus_ = bus.get();
@@ -66,6 +69,7 @@ class MeasureTest : public ::testing::Test {
         return file.readAll().toStdString();
     }
 
+    ProgramState program;
     std::vector<std::string> trace;
     std::function<void(const std::string&)> onOperation;
     Prompt::ScriptedResponder responder;

@@ -30,7 +30,7 @@ TEST_F(CheckTest, AbortDisconnectsAndLogsWhatWasMeasured) {
         EXPECT_TRUE(State().busy);
         if (line == "W 3 7 S23M23") State().cancelRequested = true;
     };
-    TCheck check;
+    TCheck check(program);
     State().cancelRequested = true;  // left from an earlier run: cleared at the start
     RunMeasurement(check);
     EXPECT_FALSE(State().busy);
@@ -45,7 +45,7 @@ TEST_F(CheckTest, AbortDisconnectsAndLogsWhatWasMeasured) {
 // A run that only counts how often it was run, for the frame's commands.
 class CountingRun : public MeasurementRun {
   public:
-    CountingRun() : MeasurementRun("COUNT") {}
+    explicit CountingRun(ProgramState& program) : MeasurementRun("COUNT", program) {}
     void Measure() override {
         ++runs;
         busyInside = State().busy;
@@ -59,8 +59,8 @@ class CountingRun : public MeasurementRun {
 // Its window, showing what the run saw.
 class CountingWindow : public MeasurementWindow {
   public:
-    CountingWindow()
-        : MeasurementWindow(std::make_unique<CountingRun>(), "Count"),
+    explicit CountingWindow(ProgramState& program)
+        : MeasurementWindow(std::make_unique<CountingRun>(program), "Count"),
           runs(Counting().runs),
           busyInside(Counting().busyInside),
           cancelInside(Counting().cancelInside) {}
@@ -73,7 +73,7 @@ class CountingWindow : public MeasurementWindow {
 };
 
 TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
-    CountingWindow window;
+    CountingWindow window(program);
     State().cancelRequested = true;
     RunMeasurement(window);
     EXPECT_EQ(window.runs, 1);
@@ -95,7 +95,7 @@ TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
 }
 
 TEST_F(FrameTest, ClosingHidesAndNeverDeletes) {
-    QPointer<CountingWindow> window = new CountingWindow;
+    QPointer<CountingWindow> window = new CountingWindow(program);
     window->show();
     EXPECT_FALSE(window->close());
     ASSERT_FALSE(window.isNull());
@@ -104,7 +104,7 @@ TEST_F(FrameTest, ClosingHidesAndNeverDeletes) {
 }
 
 TEST_F(FrameTest, ResistivityCommandChecksLidAndDimensions) {
-    CountingWindow vdp, bar;
+    CountingWindow vdp(program), bar(program);
     int readings = 0;
     const auto readTemperature = [&] { ++readings; };
 
@@ -138,7 +138,7 @@ TEST_F(FrameTest, ResistivityCommandChecksLidAndDimensions) {
 }
 
 TEST_F(FrameTest, LidCancelAndDemoMode) {
-    CountingWindow hall;
+    CountingWindow hall(program);
     int readings = 0;
     Bus_().Reply("6");
     responder.Add("Cancel");
@@ -155,7 +155,7 @@ TEST_F(FrameTest, LidCancelAndDemoMode) {
 }
 
 TEST_F(FrameTest, BusErrorDuringTheLidCheckEndsTheCommand) {
-    CountingWindow hall;
+    CountingWindow hall(program);
     Bus_().FailRead();
     HallCommand(nullptr, hall, {});
     EXPECT_EQ(hall.runs, 0);
@@ -167,11 +167,11 @@ TEST_F(FrameTest, BusErrorDuringTheLidCheckEndsTheCommand) {
 // run's resource name, its labels follow the run's fields, and the run's
 // prompts and magnet waits stand over it.
 TEST_F(FrameTest, EachWindowShowsItsRunAndOwnsItsPrompts) {
-    TCheck check;
-    IVcurve iv;
-    TResVdp vdp;
-    TResBar bar;
-    THall hall;
+    TCheck check(program);
+    IVcurve iv(program);
+    TResVdp vdp(program);
+    TResBar bar(program);
+    THall hall(program);
     const std::pair<MeasurementWindow*, const char*> windows[] = {
         {&check, "CHECK"}, {&iv, "IV"}, {&vdp, "VDPRESIST"}, {&bar, "BARRESIST"}, {&hall, "HALL"}};
     for (const auto& [window, name] : windows) {

@@ -29,7 +29,7 @@ TEST_F(CheckTest, StandardPathCarriesGainFromPairToPairAndLogsItsTable) {
                     " 0.5", " 4.0",         // 41: starts at G0, up to G1
                     "  >", "  >",           // 13: over range down to G0
                     "S 0.1"});              // 24: saturating
-    CheckRun check;
+    CheckRun check(program);
     check.Measure();
 
     EXPECT_EQ(
@@ -56,7 +56,7 @@ TEST_F(CheckTest, BufferedPathSubtractsTheZeroReadingAndSwitchesWithBytes) {
     Settings().bufferAmplifierMode = true;
     Config().bufferAmplifierInstalled = true;
     Bus_().Replies({"200.0", " 0.1", " 0.5", " 0.1", "  >", " 0.9", "S", " 0.1"});
-    CheckRun check;
+    CheckRun check(program);
     check.Measure();
 
     EXPECT_EQ(Joined(trace),
@@ -74,7 +74,7 @@ TEST_F(CheckTest, BusErrorStopsWithoutDisconnectOrLog) {
     Settings().LogInclude = 1;
     OpenLog();
     Bus_().Reply("100.0").Reply(" 0.6").FailRead();
-    CheckRun check;
+    CheckRun check(program);
     check.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "GPIB");
@@ -86,7 +86,7 @@ TEST_F(CheckTest, BusErrorStopsWithoutDisconnectOrLog) {
 
 TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
     Bus_().Replies({"0", " 0.6"});
-    CheckRun check;
+    CheckRun check(program);
     check.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
@@ -97,7 +97,7 @@ TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
 TEST_F(CheckTest, DemoModeOnlySetsTheUnit) {
     Config().noInstrument = true;
     Settings().Iunits = 3;
-    CheckRun check;
+    CheckRun check(program);
     check.Measure();
     EXPECT_EQ(check.Fields().Get(9), "G-ohms");
     EXPECT_TRUE(trace.empty());
@@ -115,7 +115,7 @@ TEST_F(VdpTest, StandardPathSequenceTableRecordAndLog) {
     Settings().LogInclude = 4;
     OpenLog();
     ScriptAsymmetricVdp(Bus_());
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
 
     EXPECT_EQ(Joined(trace),
@@ -154,7 +154,7 @@ TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
     Config().bufferAmplifierInstalled = true;
     Bus_().Replies({"200.0", " 0.2", " 0.3", " 0.8"});
     for (int i = 0; i < 4; ++i) Bus_().Reply(" 1.0").Reply(" -1.0");
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
 
     EXPECT_EQ(
@@ -185,7 +185,7 @@ TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0"});
     for (const char* plus : {" 1.0", " -1.0", " 1.0", " -1.0"})
         Bus_().Reply(plus).Reply(plus[1] == '-' ? " 1.0" : " -1.0");
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
 
     EXPECT_EQ(Status().Text(), "ERROR");
@@ -207,7 +207,7 @@ TEST_F(VdpTest, ZeroAverageSkipsTheComputationButEndsNormally) {
     Results().sheetResistance = 55.0;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0", " 1.0", " -1.0", " 1.0",
                     " 1.0", " 1.0", " -1.0"});
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
     EXPECT_EQ(Status().Text(), "Ready");
     EXPECT_EQ(State().measurementStatus, 0);
@@ -220,7 +220,7 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
     Settings().LogInclude = 4;
     OpenLog();
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0"}).FailRead();
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "GPIB");
@@ -234,7 +234,7 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
 TEST_F(VdpTest, OverRangeEndsThroughTheErrorPathWithResultsUpdate) {
     Results().sheetResistance = 12.5;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", "  >"});
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
     EXPECT_EQ(Status().Text(), "ERROR");
     EXPECT_EQ(Status().Detail(), "A/D OverRange");
@@ -248,7 +248,7 @@ TEST_F(VdpTest, AbortBetweenConfigurationsIsCancelled) {
     onOperation = [](const std::string& line) {
         if (line == "W 3 8 N") State().cancelRequested = true;
     };
-    VanDerPauwRun window;
+    VanDerPauwRun window(program);
     window.Measure();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
@@ -269,7 +269,7 @@ TEST_F(BarTest, SequenceSheetResistanceAndLog) {
     onOperation = [&](const std::string& line) {
         if (line == "W 3 9 G0H255O0") detailAtStart = Status().Detail();
     };
-    BarRun window;
+    BarRun window(program);
     window.Measure();
 
     EXPECT_EQ(Joined(trace),
@@ -295,7 +295,7 @@ TEST_F(BarTest, SequenceSheetResistanceAndLog) {
 TEST_F(BarTest, BusErrorAndAbortFollowTheTable) {
     Specimen().Length = Specimen().Width = 1.0;
     Bus_().Replies({"100.0", " 0.4"}).FailRead();
-    BarRun window;
+    BarRun window(program);
     window.Measure();
     EXPECT_EQ(Status().Detail(), "GPIB");
     EXPECT_NE(trace.back(), "W 3 7 S0M77");

@@ -295,7 +295,7 @@ TEST_F(ResultsTest, DumpLinesShowPanelRecordAndWindows) {
     Results().symmetryFactor = 2.0;
     ResultsUpdateResistivity();
     State().measurementStatus = 1;
-    CheckRun check;
+    CheckRun check(program);
     check.Fields().Set(10, "3");
     std::vector<std::string> lines;
     DumpMeasurements(lines, {&check, nullptr});
