@@ -106,8 +106,10 @@ MainFrame::MainFrame(ProgramState& program, ControllerKind controllerKind, bool 
     Register(24362, {[this] { client_->TileVertical(); }, true, {}, {}});
     Register(24363, {[this] { client_->TileHorizontal(); }, true, {}, {}});
     Register(24364, {[this] { client_->ArrangeIcons(); }, true, {}, {}});
-    Register(kAbortCommand,
-             {[this] { program_.State().cancelRequested = true; }, true, [] { return RunLock::Held(); }, {}});
+    Register(kAbortCommand, {[this] { program_.State().cancelRequested = true; },
+                             true,
+                             [] { return RunLock::Held(); },
+                             {}});
     if (scan_) {
         const std::pair<int, int> tools[] = {{255, 0}, {251, 1}, {252, 2}, {254, 4}, {253, 3}};
         for (auto [id, mode] : tools)

@@ -90,14 +90,14 @@ void CheckRun::MeasurePairs() {
                 BufferAmplifierLink::Send(kBufferBytes[k]);
                 Wait::Ms(110);
                 HallUnit::MeasureVoltage(volts);
-                text = Printf("%.1e", ResultMath::BufferedCheckResistance(scale, volts, zero,
-                                                                          program_.Settings().Current));
+                text = Printf("%.1e", ResultMath::BufferedCheckResistance(
+                                          scale, volts, zero, program_.Settings().Current));
             } else {
                 Write(HallUnit::kMatrix, kSwitches[k]);
                 // The gain one pair ends with is where the next one starts.
                 HallUnit::MeasureVoltageAutoGain(volts, gain);
-                text = Printf("%.0lf",
-                              ResultMath::CheckResistance(scale, volts, gain, program_.Settings().Current));
+                text = Printf("%.0lf", ResultMath::CheckResistance(scale, volts, gain,
+                                                                   program_.Settings().Current));
             }
         } catch (const xmeas& error) {
             text = FailedPairText(error);

@@ -180,8 +180,8 @@ void HallRun::StoreResult() {
     }
     hallOverAll_ = sum_ / completed_;
     // Raises xmath for a zero field setting or current rather than storing an infinity.
-    program_.Results().hallCoefficientRaw =
-        ResultMath::HallCoefficientRaw(hallOverAll_, program_.Settings().Tesla, program_.Settings().Current);
+    program_.Results().hallCoefficientRaw = ResultMath::HallCoefficientRaw(
+        hallOverAll_, program_.Settings().Tesla, program_.Settings().Current);
     ResultsUpdateHall();
 }
 

@@ -6,7 +6,8 @@
 
 #include "FieldViews.h"
 
-TCheck::TCheck(ProgramState& program, QWidget* parent) : MeasurementWindow(std::make_unique<CheckRun>(program), "Check", parent) {
+TCheck::TCheck(ProgramState& program, QWidget* parent)
+    : MeasurementWindow(std::make_unique<CheckRun>(program), "Check", parent) {
     auto* grid = new QGridLayout(this);
     grid->addWidget(StaticText("Pair", this), 0, 0);
     grid->addWidget(

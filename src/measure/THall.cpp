@@ -12,7 +12,8 @@
 #include "FieldViews.h"
 
 THall::THall(ProgramState& program, QWidget* parent)
-    : MeasurementWindow(std::make_unique<HallRun>(program), QStringLiteral("Hall Measurement"), parent) {
+    : MeasurementWindow(std::make_unique<HallRun>(program), QStringLiteral("Hall Measurement"),
+                        parent) {
     BuildView();
 }
 

@@ -39,13 +39,16 @@ class ThallTest : public ::testing::Test {
     }
     // Starts up with the given switches; the bus the program gets is kept.
     bool Start(const std::vector<std::string>& switches, ScriptedBus* prepared = nullptr) {
-        thall_ = std::make_unique<Thall>(ParseCommandLine(switches), [this, prepared] {
-            ++busesMade_;
-            auto bus = std::make_unique<ScriptedBus>();
-            if (prepared) *bus = *prepared;
-            bus_ = bus.get();
-            return bus;
-        }, *program_);
+        thall_ = std::make_unique<Thall>(
+            ParseCommandLine(switches),
+            [this, prepared] {
+                ++busesMade_;
+                auto bus = std::make_unique<ScriptedBus>();
+                if (prepared) *bus = *prepared;
+                bus_ = bus.get();
+                return bus;
+            },
+            *program_);
         return thall_->InitInstance();
     }
     std::vector<std::string> Messages() const {
