@@ -20,10 +20,6 @@ namespace {
 constexpr const char* kSwitches[2] = {"S56M14", "S56M23"};
 constexpr const char* kLabels[2] = {"14", "23"};
 
-void Write(int secondary, const std::string& text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
-}
-
 // The bar reads at once: it never waits the configured delay.
 double Reading() {
     double value = 0.0;
@@ -61,31 +57,31 @@ void BarRun::Measure() {
 }
 
 void BarRun::Steps() {
-    Write(HallUnit::kVoltmeter, "G0H255O0");
-    Write(HallUnit::kSource, "P");
-    Write(HallUnit::kMatrix, kSwitches[0]);
+    WriteHall(HallUnit::kVoltmeter, "G0H255O0");
+    WriteHall(HallUnit::kSource, "P");
+    WriteHall(HallUnit::kMatrix, kSwitches[0]);
     const double first = Reading();
-    Write(HallUnit::kMatrix, kSwitches[1]);
+    WriteHall(HallUnit::kMatrix, kSwitches[1]);
     const double second = Reading();
-    if (first > second) Write(HallUnit::kMatrix, kSwitches[0]);
+    if (first > second) WriteHall(HallUnit::kMatrix, kSwitches[0]);
 
-    Write(HallUnit::kVoltmeter, "H128");
+    WriteHall(HallUnit::kVoltmeter, "H128");
     double value = 0.0;
     int gain = 0;
     HallUnit::ReadVoltageAutoGain(value, gain);
     const int hold = ResultMath::HoldValue(value);
-    Write(HallUnit::kVoltmeter, Printf("H%d", hold));
+    WriteHall(HallUnit::kVoltmeter, Printf("H%d", hold));
     gainScale_ = GainScale(gain, hold);
 
     vSum_ = 0.0;
     for (int i = 0; i < 2; ++i) {
         CheckCancel();
-        Write(HallUnit::kMatrix, kSwitches[i]);
-        Write(HallUnit::kSource, "P");
+        WriteHall(HallUnit::kMatrix, kSwitches[i]);
+        WriteHall(HallUnit::kSource, "P");
         const double plus = Reading() / gainScale_;
         vSum_ += plus;
         Fields().Set(kPlus + i, Printf("%+.3le", plus));
-        Write(HallUnit::kSource, "N");
+        WriteHall(HallUnit::kSource, "N");
         const double minus = Reading() / gainScale_;
         vSum_ -= minus;
         Fields().Set(kMinus + i, Printf("%+.3le", minus));

@@ -24,10 +24,6 @@ constexpr const char* kSwitches[CheckRun::kPairs] = {"S12M12", "S23M23", "S34M34
                                                      "S41M41", "S13M13", "S24M24"};
 constexpr std::uint8_t kBufferBytes[CheckRun::kPairs] = {133, 148, 176, 161, 146, 168};
 
-void Write(int secondary, const char* text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
-}
-
 // What a pair shows when its reading fails: saturation wins over over range.
 std::string FailedPairText(const xmeas& error) {
     if (error.code() & 2) return "I Sat";
@@ -71,15 +67,15 @@ void CheckRun::MeasurePairs() {
     double zero = 0.0;
     int gain = 1;
     if (buffered) {
-        Write(HallUnit::kSource, "DP");
-        Write(HallUnit::kMatrix, "S58M67");
-        Write(HallUnit::kVoltmeter, "G0H160O0");
+        WriteHall(HallUnit::kSource, "DP");
+        WriteHall(HallUnit::kMatrix, "S58M67");
+        WriteHall(HallUnit::kVoltmeter, "G0H160O0");
         BufferAmplifierLink::Send(131);
         Wait::Ms(110);
         HallUnit::MeasureVoltage(zero);
     } else {
-        Write(HallUnit::kSource, "P");
-        Write(HallUnit::kVoltmeter, "H255O0");
+        WriteHall(HallUnit::kSource, "P");
+        WriteHall(HallUnit::kVoltmeter, "H255O0");
     }
     for (int k = 0; k < kPairs; ++k) {
         CheckCancel();
@@ -93,7 +89,7 @@ void CheckRun::MeasurePairs() {
                 text = Printf("%.1e", ResultMath::BufferedCheckResistance(
                                           scale, volts, zero, program_.Settings().Current));
             } else {
-                Write(HallUnit::kMatrix, kSwitches[k]);
+                WriteHall(HallUnit::kMatrix, kSwitches[k]);
                 // The gain one pair ends with is where the next one starts.
                 HallUnit::MeasureVoltageAutoGain(volts, gain);
                 text = Printf("%.0lf", ResultMath::CheckResistance(scale, volts, gain,

@@ -191,24 +191,24 @@ void HallRun::StoreResult() {
 void HallRun::SelectConfiguration(int configuration) {
     const HallConfiguration& selected = configurations_[configuration];
     if (program_.Settings().bufferAmplifierMode) {
-        program_.Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.voltagePair);
+        WriteHall(HallUnit::kMatrix, selected.voltagePair);
         BufferAmplifierLink::Send(selected.bufferByte);
         Wait::Ms(kRelaySettleMs);
     } else {
-        program_.Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, selected.command);
+        WriteHall(HallUnit::kMatrix, selected.command);
     }
 }
 
 void HallRun::SelectPolarity(int polarity) {
     CheckCancel();
-    program_.Bus().Write(HallUnit::kPrimary, HallUnit::kSource, kPolarity[polarity]);
+    WriteHall(HallUnit::kSource, kPolarity[polarity]);
 }
 
 void HallRun::Misalignment() {
     if (program_.Settings().bufferAmplifierMode) {
-        program_.Bus().Write(HallUnit::kPrimary, HallUnit::kMatrix, "S58");
+        WriteHall(HallUnit::kMatrix, "S58");
     }
-    program_.Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H175O0");
+    WriteHall(HallUnit::kVoltmeter, "H175O0");
     for (int i = 0; i < 2; ++i) {
         SelectConfiguration(i);
         double voltage[2] = {0.0, 0.0};
@@ -232,14 +232,14 @@ void HallRun::FieldReadings(int position) {
         SelectConfiguration(i);
         for (int p = 0; p < 2; ++p) {
             SelectPolarity(p);
-            program_.Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, "H170");
+            WriteHall(HallUnit::kVoltmeter, "H170");
             // The offset reading decides the fine gain of the final reading.
             double held = 0.0;
             int gain = offsetGain_[i];
             int offset = offsetSteps_[i];
             HallUnit::MeasureVoltageGainOffset(held, gain, offset);
             const int fineGain = FineGainNumber(held);
-            program_.Bus().Write(HallUnit::kPrimary, HallUnit::kVoltmeter, Printf("H%d", fineGain));
+            WriteHall(HallUnit::kVoltmeter, Printf("H%d", fineGain));
             const double gainScale = GainScale(gain, fineGain);
 
             double reading = 0.0;

@@ -21,9 +21,6 @@ constexpr std::uint8_t kPairBytes[2] = {133, 176};
 // The fine gain the curve is read at: the voltmeter's full 255 of 256.
 constexpr int kCurveFineGain = 255;
 
-void Write(int secondary, const std::string& text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
-}
 }  // namespace
 
 IVCurveRun::IVCurveRun(ProgramState& program, QObject* parent)
@@ -62,8 +59,8 @@ void IVCurveRun::Sweeps() {
         buffered && sourceFullScale != 0.0 ? settings.Current / sourceFullScale : 1.0;
     data_.fullScaleCurrent = sourceFullScale * microampsPerSourceUnit_;
 
-    Write(HallUnit::kSource, "DP");
-    Write(HallUnit::kVoltmeter, Printf("H%dO0", kCurveFineGain));
+    WriteHall(HallUnit::kSource, "DP");
+    WriteHall(HallUnit::kVoltmeter, Printf("H%dO0", kCurveFineGain));
     SelectPair(0, buffered);
 
     // The sweeps read at the gain this reading ends at; dividing by the scale
@@ -79,12 +76,12 @@ void IVCurveRun::Sweeps() {
     stepCurrent_ = sourceFullScale * 0.1;
 
     Sweep(0, 0);
-    Write(HallUnit::kSource, "N");
+    WriteHall(HallUnit::kSource, "N");
     Sweep(0, 1);
     SelectPair(1, buffered);
-    Write(HallUnit::kSource, "P");
+    WriteHall(HallUnit::kSource, "P");
     Sweep(1, 0);
-    Write(HallUnit::kSource, "N");
+    WriteHall(HallUnit::kSource, "N");
     Sweep(1, 1);
 
     data_.curveComplete = true;
@@ -96,10 +93,10 @@ void IVCurveRun::Sweeps() {
 void IVCurveRun::SelectPair(int pair, bool buffered) {
     if (buffered) {
         BufferAmplifierLink::Send(kPairBytes[pair]);
-        Write(HallUnit::kMatrix, pair == 0 ? "S58M12" : "M34");
+        WriteHall(HallUnit::kMatrix, pair == 0 ? "S58M12" : "M34");
         Wait::Ms(110);
     } else {
-        Write(HallUnit::kMatrix, pair == 0 ? "S12M12" : "S34M34");
+        WriteHall(HallUnit::kMatrix, pair == 0 ? "S12M12" : "S34M34");
     }
 }
 
@@ -108,7 +105,7 @@ void IVCurveRun::Sweep(int pair, int sweep) {
     const double decade = GainScale(gain_, kCurveFineGain);
     for (int step = 0; step <= IVMath::kStepsPerSweep; ++step) {
         CheckCancel();
-        Write(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));
+        WriteHall(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));
         // A reply with no number in it is a failed reading, never a point at 0.
         const double current = HallUnit::ReadCurrent();
         double reading = 0.0;

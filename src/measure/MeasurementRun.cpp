@@ -8,6 +8,7 @@
 #include "LogFile.h"
 #include "MeasurementSettings.h"
 #include "MeasurementState.h"
+#include "ProgramState.h"
 #include "RunFrame.h"
 #include "StatusFields.h"
 #include "Wait.h"
@@ -16,6 +17,10 @@
 MeasurementRun::MeasurementRun(std::string resourceName, ProgramState& program, QObject* parent)
     : QObject(parent), program_(program), resourceName_(std::move(resourceName)), fields_(this) {
     setObjectName(QString::fromStdString(resourceName_));
+}
+
+void MeasurementRun::WriteHall(int secondary, const std::string& text) const {
+    program_.Bus().Write(HallUnit::kPrimary, secondary, text);
 }
 
 void MeasurementRun::SetOwner(QWidget* owner) {

@@ -41,6 +41,10 @@ class MeasurementRun : public QObject {
     void focusBackRequested();
 
   protected:
+    // One command to a secondary address of the Hall electronics, on the
+    // program's bus.
+    void WriteHall(int secondary, const std::string& text) const;
+
     ProgramState& program_;
 
   private:

@@ -31,10 +31,6 @@ constexpr Configuration kConfigurations[4] = {{"S12M43", "M43", 133, "43"},
                                               {"S34M21", "M21", 176, "21"},
                                               {"S14M23", "M23", 161, "23"}};
 
-void Write(int secondary, const std::string& text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
-}
-
 double Reading() {
     double value = 0.0;
     HallUnit::MeasureVoltage(value);
@@ -75,17 +71,17 @@ void VanDerPauwRun::Measure() {
 // The hold value is set on whichever of the first two configurations gives
 // the larger signed reading; the switch is left there.
 void VanDerPauwRun::ChooseGainConfiguration() {
-    Write(HallUnit::kVoltmeter, "G0H64O0");
+    WriteHall(HallUnit::kVoltmeter, "G0H64O0");
     if (program_.Settings().bufferAmplifierMode) {
-        Write(HallUnit::kSource, "DP");
-        Write(HallUnit::kMatrix, "S58");
+        WriteHall(HallUnit::kSource, "DP");
+        WriteHall(HallUnit::kMatrix, "S58");
         SelectConfiguration(0);
         const double first = Reading();
         SelectConfiguration(1);
         const double second = Reading();
         if (first > second) SelectConfiguration(0);
     } else {
-        Write(HallUnit::kSource, "P");
+        WriteHall(HallUnit::kSource, "P");
         SelectConfiguration(0);
         const double first = Reading();
         SelectConfiguration(1);
@@ -95,23 +91,23 @@ void VanDerPauwRun::ChooseGainConfiguration() {
 }
 
 void VanDerPauwRun::SetHold() {
-    Write(HallUnit::kVoltmeter, "H128");
+    WriteHall(HallUnit::kVoltmeter, "H128");
     double value = 0.0;
     int gain = 1;
     HallUnit::MeasureVoltageAutoGain(value, gain);
     const int hold = ResultMath::HoldValue(value);
-    Write(HallUnit::kVoltmeter, Printf("H%d", hold));
+    WriteHall(HallUnit::kVoltmeter, Printf("H%d", hold));
     gainScale_ = GainScale(gain, hold);
 }
 
 void VanDerPauwRun::SelectConfiguration(int i) {
     const Configuration& configuration = kConfigurations[i];
     if (program_.Settings().bufferAmplifierMode) {
-        Write(HallUnit::kMatrix, configuration.bufferPair);
+        WriteHall(HallUnit::kMatrix, configuration.bufferPair);
         BufferAmplifierLink::Send(configuration.bufferByte);
         Wait::Ms(110);
     } else {
-        Write(HallUnit::kMatrix, configuration.standardSwitch);
+        WriteHall(HallUnit::kMatrix, configuration.standardSwitch);
     }
 }
 
@@ -119,10 +115,10 @@ void VanDerPauwRun::MeasureConfigurations() {
     for (int i = 0; i < 4; ++i) {
         CheckCancel();
         SelectConfiguration(i);
-        Write(HallUnit::kSource, "P");
+        WriteHall(HallUnit::kSource, "P");
         const double plus = Reading() / gainScale_;
         Fields().Set(kPlus + i, Printf("%+.3le", plus));
-        Write(HallUnit::kSource, "N");
+        WriteHall(HallUnit::kSource, "N");
         const double minus = Reading() / gainScale_;
         Fields().Set(kMinus + i, Printf("%+.3le", minus));
         vAvg_[i] = (plus - minus) * 0.5;
