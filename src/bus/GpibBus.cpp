@@ -1,25 +1,22 @@
 #include "GpibBus.h"
 #include "BusState.h"
+#include "InstalledPart.h"
 
 #include <stdexcept>
 
 namespace {
-std::unique_ptr<GpibBus>*& Installed() {
-    static std::unique_ptr<GpibBus>* installed = nullptr;
-    return installed;
+InstalledPart<std::unique_ptr<GpibBus>>& Part() {
+    static InstalledPart<std::unique_ptr<GpibBus>> part;
+    return part;
 }
 
 std::unique_ptr<GpibBus>& Slot() {
-    if (std::unique_ptr<GpibBus>* installed = Installed()) return *installed;
-    static std::unique_ptr<GpibBus> own;
-    return own;
+    return Part().Current();
 }
 }  // namespace
 
 std::unique_ptr<GpibBus>* InstallBusSlot(std::unique_ptr<GpibBus>* slot) {
-    std::unique_ptr<GpibBus>* before = Installed();
-    Installed() = slot;
-    return before;
+    return Part().Install(slot);
 }
 
 GpibBus& Bus() {

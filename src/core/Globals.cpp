@@ -1,5 +1,6 @@
 #include "CoreState.h"
 #include "CoreRecords.h"
+#include "InstalledPart.h"
 #include "MathLibrary.h"
 #include "MeasurementResults.h"
 #include "MeasurementSettings.h"
@@ -10,22 +11,18 @@
 #include "StatusFields.h"
 
 namespace {
-CoreRecords*& Installed() {
-    static CoreRecords* installed = nullptr;
-    return installed;
+InstalledPart<CoreRecords>& Part() {
+    static InstalledPart<CoreRecords> part;
+    return part;
 }
 }  // namespace
 
 CoreRecords& CurrentCoreRecords() {
-    if (CoreRecords* installed = Installed()) return *installed;
-    static CoreRecords own;
-    return own;
+    return Part().Current();
 }
 
 CoreRecords* InstallCoreRecords(CoreRecords* records) {
-    CoreRecords* before = Installed();
-    Installed() = records;
-    return before;
+    return Part().Install(records);
 }
 
 RunConfig& Config() {

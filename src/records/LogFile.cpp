@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "InstalledPart.h"
 #include "MeasurementSettings.h"
 #include "RecordsLinks.h"
 #include "RegValues.h"
@@ -74,22 +75,18 @@ void LogFile::Close() {
 }
 
 namespace {
-LogFile*& InstalledLog() {
-    static LogFile* installed = nullptr;
-    return installed;
+InstalledPart<LogFile>& Part() {
+    static InstalledPart<LogFile> part;
+    return part;
 }
 }  // namespace
 
 LogFile& Log() {
-    if (LogFile* installed = InstalledLog()) return *installed;
-    static LogFile own;
-    return own;
+    return Part().Current();
 }
 
 LogFile* InstallLogFile(LogFile* log) {
-    LogFile* before = InstalledLog();
-    InstalledLog() = log;
-    return before;
+    return Part().Install(log);
 }
 
 std::string LogFileName(const std::string& waferId, const std::string& batchId) {

@@ -6,14 +6,15 @@
 #include "GraphStyle.h"
 #include "Launch.h"
 #include "PageSetup.h"
+#include "InstalledPart.h"
 #include "RecordParts.h"
 #include "RecordsLinks.h"
 #include "ScanSettings.h"
 
 namespace {
-RecordParts*& Installed() {
-    static RecordParts* installed = nullptr;
-    return installed;
+InstalledPart<RecordParts>& Part() {
+    static InstalledPart<RecordParts> part;
+    return part;
 }
 
 double& OwnSetPoint() {
@@ -22,15 +23,11 @@ double& OwnSetPoint() {
 }  // namespace
 
 RecordParts& CurrentRecordParts() {
-    if (RecordParts* installed = Installed()) return *installed;
-    static RecordParts own;
-    return own;
+    return Part().Current();
 }
 
 RecordParts* InstallRecordParts(RecordParts* parts) {
-    RecordParts* before = Installed();
-    Installed() = parts;
-    return before;
+    return Part().Install(parts);
 }
 
 ScanSettings& Scan() {
