@@ -25,6 +25,7 @@
 #include "MainFrame.h"
 #include "AppState.h"
 #include "MeasurementState.h"
+#include "ProgramState.h"
 #include "RunConfig.h"
 #include "RunLock.h"
 #include "StatusFields.h"
@@ -508,9 +509,10 @@ std::vector<std::string> DumpLines(const MainFrame& frame) {
                         " enabled=" + (frame.IsEnabled(command.id) ? "1" : "0") +
                         " checked=" + (frame.IsChecked(command.id) ? "1" : "0"));
     }
-    lines.push_back("status: " + Status().Text() + " | " + Status().Detail());
-    lines.push_back(std::string("demo: ") + (Config().noInstrument ? "1" : "0"));
-    lines.push_back("kind: " + std::to_string(KindNumber(Config().controllerKind)));
+    ProgramState& program = frame.Program();
+    lines.push_back("status: " + program.Status().Text() + " | " + program.Status().Detail());
+    lines.push_back(std::string("demo: ") + (program.Config().noInstrument ? "1" : "0"));
+    lines.push_back("kind: " + std::to_string(KindNumber(program.Config().controllerKind)));
     for (const auto& section : Sections()) section(lines);
     return lines;
 }

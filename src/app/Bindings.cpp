@@ -113,7 +113,7 @@ ResultsPageSections VisibleSections() {
 void PrintResults(MainFrame& frame, MyPrinter& printer) {
     const ResultsPageText page = CurrentResultsPage();
     const ResultsPageSections sections = VisibleSections();
-    printer.PrintPage(&frame, "Hall Results", Specimen().WaferID, false, true,
+    printer.PrintPage(&frame, "Hall Results", frame.Program().Specimen().WaferID, false, true,
                       [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
                           PaintLogPrintout(p, page, sections, device.width(), device.height(),
                                            device.logicalDpiX());
@@ -230,7 +230,7 @@ void DockResultsPanel(MainFrame& frame) {
     dock->setTitleBarWidget(new QWidget(dock));
     dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
     // In demo mode the panel keeps its example values; otherwise it starts empty.
-    dock->setWidget(new TResults(dock, Config().noInstrument));
+    dock->setWidget(new TResults(dock, frame.Program().Config().noInstrument));
     frame.addDockWidget(Qt::TopDockWidgetArea, dock);
 }
 
@@ -274,7 +274,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
         Prompt::Message(&frame, text, "Math Library Error", Prompt::Buttons::Ok,
                         Prompt::Icon::Stop);
     });
-    thall.onShutDown = [] { Log().Close(); };
+    thall.onShutDown = [&program = thall.Program()] { program.Log().Close(); };
 
     auto plain = [&frame](void (*command)(QWidget*)) {
         return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
@@ -307,8 +307,8 @@ void BindModules(MainFrame& frame, Thall& thall) {
     CreateMeasurementWindows(frame);
     Links().thicknessChanged = [] { ResultsThicknessChanged(); };
     TDepl::SetHelpHandler([](int context) { Help::Open(context); });
-    auto readTemperature = [temperature] {
-        if (!Config().noInstrument) temperature->ReadTemperature();
+    auto readTemperature = [temperature, &program = frame.Program()] {
+        if (!program.Config().noInstrument) temperature->ReadTemperature();
     };
     frame.Register(56, {[] { CheckContactsCommand(*g_windows.check); }, false, {}, {}});
     frame.Register(57, {[] { CheckContactsCommand(*g_windows.iv); }, false, {}, {}});
@@ -366,13 +366,13 @@ void BindModules(MainFrame& frame, Thall& thall) {
     frame.Register(101, {[] { Help::OpenUsingHelp(); }, true, {}, {}});
     Automation::AddDumpSection([](std::vector<std::string>& lines) { Help::Dump(lines); });
     BindScanWindows(frame, thall);
-    frame.canClose = [] {
+    frame.canClose = [&program = frame.Program()] {
         // A run in progress keeps its windows: ask it to stop first.
         if (!RunLock::Held()) return true;
-        State().cancelRequested = true;
+        program.State().cancelRequested = true;
         return false;
     };
-    if (Config().simulate)
+    if (frame.Program().Config().simulate)
         Automation::AddDumpSection([](std::vector<std::string>& lines) {
             const std::string truth = Simulation::TruthLine();
             if (!truth.empty()) lines.push_back(truth);

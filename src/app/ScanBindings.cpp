@@ -1,3 +1,4 @@
+#include "ProgramState.h"
 #include "ScanBindings.h"
 
 #include <QMdiArea>
@@ -66,7 +67,7 @@ void OpenScanPanel(MainFrame& frame, ScanRun& run) {
         panel->MarkClosed();
         dock->hide();
         frame.SetScanPanelOpen(false);
-        Status().SetText("Ready");
+        frame.Program().Status().SetText("Ready");
         if (sub) sub->showNormal();
         if (live) live->setFocus();
         dock->deleteLater();
