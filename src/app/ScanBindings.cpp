@@ -76,7 +76,7 @@ void OpenScanPanel(MainFrame& frame, ScanRun& run) {
 
 void BindScanRun(MainFrame& frame, Thall& thall, TScanAcq& live) {
     // The run lives as long as the frame: its state outlasts the panel.
-    QPointer<ScanRun> run = new ScanRun(thall.Temperature(), live);
+    QPointer<ScanRun> run = new ScanRun(thall.Program(), thall.Temperature(), live);
     run->setParent(&frame);
     run->SetCommandSender([&frame](int id) { frame.Send(id); });
     frame.Register(54, {[&frame, run] {

@@ -6,6 +6,7 @@
 #include "MeasurementSettings.h"
 #include "MeasurementState.h"
 #include "Printf.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "Results.h"
 #include "RunConfig.h"
@@ -45,8 +46,8 @@ double GivenSetPoint(const TTemp& controller, double planned) {
 }
 }  // namespace
 
-ScanRun::ScanRun(TTemp& controller, TScanAcq& live)
-    : controller_(controller), live_(live), test_(controller) {
+ScanRun::ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live)
+    : program_(program), controller_(controller), live_(live), test_(controller) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     Update();
@@ -156,14 +157,14 @@ void ScanRun::PressNextTemp() {
 void ScanRun::AcceptSetup() {
     state_ = kScanStart;
     aborted_ = false;
-    live_.SetResistivityOnly(Scan().ResOnly);
+    live_.SetResistivityOnly(program_.Scan().ResOnly);
     live_.Plan();
     Update();
 }
 
 void ScanRun::Start() {
     // Nothing reaches an instrument in demo mode: there is no scan to run.
-    if (Config().noInstrument) return;
+    if (program_.Config().noInstrument) return;
     starting_ = true;
     Update();
     bool started = false;
@@ -198,7 +199,7 @@ void ScanRun::Pause() {
     live_.EraseMarkers();
     state_ = kScanResume;
     aborted_ = false;
-    Status().SetText("Standby");
+    program_.Status().SetText("Standby");
     Update();
 }
 
@@ -214,7 +215,7 @@ void ScanRun::GoToPoint() {
     force_ = false;
     test_.Restart();
     pointMeasurements_ = 0;
-    Status().SetText("Change Temp");
+    program_.Status().SetText("Change Temp");
     fields_.Set(kPointField, std::to_string(data.count + 1));
 }
 
@@ -232,9 +233,9 @@ void ScanRun::Finish() {
     timer_.stop();
     live_.EraseMarkers();
     state_ = kScanFinished;
-    Status().SetText("Finished");
+    program_.Status().SetText("Finished");
     Update();
-    if (!Scan().ReturnRoomTemp) return;
+    if (!program_.Scan().ReturnRoomTemp) return;
     // The scan is over whatever the stage answers; an error is only shown.
     try {
         controller_.SetControl(2, 0);
@@ -248,7 +249,7 @@ bool ScanRun::ReadyToMeasure() {
     live_.UpdateTemperatureMarker();
     fields_.Set(kSampleField, controller_.ReadingText());
     const StabilityTest::Verdict verdict = test_.Tick(force_);
-    if (!verdict.status.empty()) Status().SetText(verdict.status);
+    if (!verdict.status.empty()) program_.Status().SetText(verdict.status);
     if (!verdict.cryostatText.empty()) fields_.Set(kCryoField, verdict.cryostatText);
     return verdict.ready;
 }
@@ -265,7 +266,7 @@ void ScanRun::Tick() {
             timer_.start(TimeScale::Ms(kTickMs));
             return;
         }
-        ::State().cancelRequested = false;
+        program_.State().cancelRequested = false;
         measuring_ = true;
         Update();
         struct Done {
@@ -274,8 +275,8 @@ void ScanRun::Tick() {
         } done{measuring_};
         if (!MeasureAndRecord(lock)) {
             aborted_ = true;
-            Status().SetText("Cancelled");
-            Status().SetDetail("AutoSet I");
+            program_.Status().SetText("Cancelled");
+            program_.Status().SetDetail("AutoSet I");
         }
     });
     measuring_ = false;
@@ -286,9 +287,9 @@ void ScanRun::Tick() {
 bool ScanRun::MeasureAndRecord(const RunLock& lock) {
     for (int n = 1; n <= kMostMeasurements; ++n) {
         const double t0 = controller_.present;
-        if (Scan().AutoSetIm) {
+        if (program_.Scan().AutoSetIm) {
             const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(owner_);
-            fields_.Set(kCurrentField, ScanCurrent::CurrentText(Settings().Current));
+            fields_.Set(kCurrentField, ScanCurrent::CurrentText(program_.Settings().Current));
             if (result == ScanCurrent::kAborted) return false;
             if (result == ScanCurrent::kFailed) throw StopQuietly{};
         }
@@ -304,7 +305,7 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         // After the tenth drifting measurement the last one stands.
     }
     live_.TakeTemperature();
-    live_.AddResults(Results());
+    live_.AddResults(program_.Results());
     NextPoint();
     return true;
 }
@@ -313,18 +314,18 @@ void ScanRun::MeasurePoint(const RunLock& lock) {
     ResultsClear();
     // A command that never started its run (a lid left open) must not pass
     // for one that succeeded with the status of the previous point.
-    ::State().measurementStatus = 1;
+    program_.State().measurementStatus = 1;
     lock.RunNested([this] {
         if (send_) send_(51);
     });
-    if (::State().measurementStatus != 0) throw xmeas("Resistivity Failed", 0);
-    fields_.Set(kSymmetryField, Printf("%.2f", Results().symmetryFactor));
+    if (program_.State().measurementStatus != 0) throw xmeas("Resistivity Failed", 0);
+    fields_.Set(kSymmetryField, Printf("%.2f", program_.Results().symmetryFactor));
     if (live_.ResistivityOnly()) return;
-    ::State().measurementStatus = 1;
+    program_.State().measurementStatus = 1;
     lock.RunNested([this] {
         if (send_) send_(52);
     });
-    if (::State().measurementStatus != 0) throw xmeas("Hall Failed", 0);
+    if (program_.State().measurementStatus != 0) throw xmeas("Hall Failed", 0);
 }
 
 void ScanRun::RunSetup() {

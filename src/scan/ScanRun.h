@@ -20,6 +20,7 @@
 #include "Stability.h"
 
 class QWidget;
+class ProgramState;
 class RunLock;
 class TScanAcq;
 class TTemp;
@@ -53,7 +54,9 @@ class ScanRun : public QObject {
     static constexpr int kForceButton = 105;
     static constexpr int kNextButton = 106;
 
-    ScanRun(TTemp& controller, TScanAcq& live);
+    // The run keeps its records (settings, results, run state, status) in
+    // the program's state it is given.
+    ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live);
     ~ScanRun() override;
 
     // How the scan sends a menu command to the main window, synchronously
@@ -119,6 +122,7 @@ class ScanRun : public QObject {
     void Guarded(const std::function<void()>& step);
     void Update();
 
+    ProgramState& program_;
     TTemp& controller_;
     TScanAcq& live_;
     StabilityTest test_;

@@ -13,6 +13,7 @@
 #include "MeasurementSettings.h"
 #include "MeasurementState.h"
 #include "Printf.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "RunLock.h"
@@ -230,6 +231,7 @@ class FollowingStage : public TTempCon {
 class ScanRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        program.Install();
         ResetScanState();
         TimeScale::SetFactor(0.001);
         ASSERT_TRUE(folder.isValid());
@@ -239,7 +241,7 @@ class ScanRunTest : public ::testing::Test {
         Prompt::SetResponder(&responder);
         live = std::make_unique<TScanAcq>(&stage);
         live->resize(640, 440);
-        run = std::make_unique<ScanRun>(stage, *live);
+        run = std::make_unique<ScanRun>(program, stage, *live);
         run->SetCommandSender([this](int id) {
             sent.push_back(id);
             nestedGranted.push_back(RunLock::Held() && RunLock::CanStart());
@@ -272,6 +274,7 @@ class ScanRunTest : public ::testing::Test {
         return n;
     }
 
+    ProgramState program;
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
     FollowingStage stage{ControllerKind::HotStage};
