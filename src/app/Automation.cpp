@@ -329,9 +329,18 @@ struct Runner {
             waited->start();
         }
         QPointer<QWidget> window = FindWindow(item.resource);
-        if (!window) {
+        // A control that is greyed for now (a button of a run that is still
+        // starting) is waited for like a window that is not open yet, so a
+        // script need not guess how long the program takes to get there.
+        QWidget* control = window ? FindControl(*window, item.control) : nullptr;
+        const bool greyed = control && !control->isEnabled();
+        if (!window || greyed) {
             if (waited->elapsed() >= kWindowWaitMs) {
-                Report(item, "is not available: no window " + item.resource + " is open");
+                if (!window) {
+                    Report(item, "is not available: no window " + item.resource + " is open");
+                } else {
+                    Report(item, "is not available: the control is disabled");
+                }
                 return;
             }
             ++outstanding;
