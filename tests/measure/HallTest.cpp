@@ -33,6 +33,7 @@
 #include "MeasurementState.h"
 #include "MeasurementWindow.h"
 #include "Printf.h"
+#include "CountingWindow.h"
 #include "ProgramState.h"
 #include "Prompt.h"
 #include "Results.h"
@@ -332,21 +333,6 @@ TEST_F(HallRunTest, BridgeUsesTheBarConfigurations) {
     EXPECT_EQ(State().measurementStatus, 0);
     EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
 }
-
-// A run that only counts how often a command got to run it, in its window.
-class CountingRun : public MeasurementRun {
-  public:
-    explicit CountingRun(ProgramState& program) : MeasurementRun("COUNT", program) {}
-    void Measure() override { ++runs; }
-    int runs = 0;
-};
-class CountingWindow : public MeasurementWindow {
-  public:
-    explicit CountingWindow(ProgramState& program)
-        : MeasurementWindow(std::make_unique<CountingRun>(program), "Count"),
-          runs(static_cast<CountingRun&>(Run()).runs) {}
-    int& runs;
-};
 
 TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
     ScriptedBus& bus = Scripted();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "CountingWindow.h"
 #include "MeasureTestSupport.h"
 #include "MeasurementWindow.h"
 #include "RunFrame.h"
@@ -41,36 +42,6 @@ TEST_F(CheckTest, AbortDisconnectsAndLogsWhatWasMeasured) {
               "*** Check Contacts ***\r\nPair\tK-ohms\r\n12\t1\r\n23\t1\r\n34\t\r\n41\t\r\n"
               "13\t\r\n24\t\r\n");
 }
-
-// A run that only counts how often it was run, for the frame's commands.
-class CountingRun : public MeasurementRun {
-  public:
-    explicit CountingRun(ProgramState& program) : MeasurementRun("COUNT", program) {}
-    void Measure() override {
-        ++runs;
-        busyInside = State().busy;
-        cancelInside = State().cancelRequested;
-    }
-    int runs = 0;
-    bool busyInside = false;
-    bool cancelInside = true;
-};
-
-// Its window, showing what the run saw.
-class CountingWindow : public MeasurementWindow {
-  public:
-    explicit CountingWindow(ProgramState& program)
-        : MeasurementWindow(std::make_unique<CountingRun>(program), "Count"),
-          runs(Counting().runs),
-          busyInside(Counting().busyInside),
-          cancelInside(Counting().cancelInside) {}
-    int& runs;
-    bool& busyInside;
-    bool& cancelInside;
-
-  private:
-    CountingRun& Counting() { return static_cast<CountingRun&>(Run()); }
-};
 
 TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
     CountingWindow window(program);
