@@ -12,6 +12,7 @@
 #include "HallReadings.h"
 #include "HallUnit.h"
 #include "MeasurementState.h"
+#include "ProgramState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "RunFrame.h"
@@ -34,28 +35,28 @@ QWidget* Frame(QWidget& window) {
     return &window;
 }
 
-void ReadTemperatureAfterRun(const std::function<void()>& readTemperature) {
-    if (Config().noInstrument || !readTemperature) return;
+void ReadTemperatureAfterRun(ProgramState& program, const std::function<void()>& readTemperature) {
+    if (program.Config().noInstrument || !readTemperature) return;
     try {
         readTemperature();
     } catch (const xgpib&) {
-        Status().SetText("ERROR");
-        Status().SetDetail("GPIB");
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail("GPIB");
     } catch (const xmsg& error) {
-        Status().SetText("ERROR");
-        Status().SetDetail(error.why());
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail(error.why());
     }
 }
 
 // The lid check of the resistivity and Hall commands; a bus error ends the
 // command like an open lid that stays open.
-bool LidCheckStops(QWidget* owner) {
-    if (Config().noInstrument) return false;
+bool LidCheckStops(ProgramState& program, QWidget* owner) {
+    if (program.Config().noInstrument) return false;
     try {
         return CheckLidClosed(owner);
     } catch (const xgpib&) {
-        Status().SetText("ERROR");
-        Status().SetDetail("GPIB");
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail("GPIB");
         return true;
     }
 }
@@ -71,15 +72,16 @@ void RunWindow(MeasurementWindow& window) {
         Pump();
         if (!guard) return;
     }
-    State().currentWindow = &window;
-    if (!Config().noInstrument) State().cancelRequested = false;
+    ProgramState& program = window.Run().Program();
+    program.State().currentWindow = &window;
+    if (!program.Config().noInstrument) program.State().cancelRequested = false;
     window.Measure();
 }
 
 // A command's lock: held from its first instrument access (the lid check) to
 // its last (the closing temperature reading). Empty in demo mode.
-std::optional<RunLock> CommandLock() {
-    if (Config().noInstrument) return RunLock();
+std::optional<RunLock> CommandLock(ProgramState& program) {
+    if (program.Config().noInstrument) return RunLock();
     RunLock lock = RunLock::TryAcquire();
     if (!lock) return std::nullopt;
     return lock;
@@ -114,7 +116,7 @@ void RunMeasurement(MeasurementWindow& window) {
     // One run at a time: a measure command arriving during a run (a posted
     // one, or one served by a nested wait) is not started inside it, unless
     // the run that holds the lock granted it.
-    const std::optional<RunLock> lock = CommandLock();
+    const std::optional<RunLock> lock = CommandLock(window.Run().Program());
     if (!lock) return;
     RunWindow(window);
 }
@@ -146,26 +148,29 @@ void CheckContactsCommand(MeasurementWindow& check) {
 
 void ResistivityCommand(QWidget* owner, MeasurementWindow& vanDerPauw, MeasurementWindow& bar,
                         const std::function<void()>& readTemperature) {
-    const std::optional<RunLock> lock = CommandLock();
+    ProgramState& program = vanDerPauw.Run().Program();
+    const std::optional<RunLock> lock = CommandLock(program);
     if (!lock) return;
-    if (LidCheckStops(owner)) return;
+    if (LidCheckStops(program, owner)) return;
     MeasurementWindow* window = &vanDerPauw;
-    if (Specimen().Shape != 0) {
-        if (Specimen().Length == 0.0 || Specimen().Width == 0.0) {
+    const SpecimenData& specimen = program.Specimen();
+    if (specimen.Shape != 0) {
+        if (specimen.Length == 0.0 || specimen.Width == 0.0) {
             Prompt::Message(owner, "Dimensions Missing", "Resistivity Error");
             return;
         }
         window = &bar;
     }
     RunWindow(*window);
-    ReadTemperatureAfterRun(readTemperature);
+    ReadTemperatureAfterRun(program, readTemperature);
 }
 
 void HallCommand(QWidget* owner, MeasurementWindow& hall,
                  const std::function<void()>& readTemperature) {
-    const std::optional<RunLock> lock = CommandLock();
+    ProgramState& program = hall.Run().Program();
+    const std::optional<RunLock> lock = CommandLock(program);
     if (!lock) return;
-    if (LidCheckStops(owner)) return;
+    if (LidCheckStops(program, owner)) return;
     RunWindow(hall);
-    ReadTemperatureAfterRun(readTemperature);
+    ReadTemperatureAfterRun(program, readTemperature);
 }
