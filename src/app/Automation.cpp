@@ -408,6 +408,14 @@ void CarryInto(QDialog& dialog, std::function<void(QDialog&)> after) {
     if (!g_runner) return;
     auto queue = std::make_shared<std::deque<std::size_t>>(g_runner->TakeItemsNaming(dialog));
     if (queue->empty()) return;
+    // Closed by one of its items before the rest ran (a DUMP after the item
+    // that closes it), the window gives the rest back: they run after it, in
+    // order, instead of being lost with its loop.
+    QObject::connect(&dialog, &QDialog::finished, &dialog, [queue] {
+        if (g_runner && !queue->empty())
+            g_runner->nextIndex = std::min(g_runner->nextIndex, queue->front());
+        queue->clear();
+    });
     QPointer<QDialog> guard(&dialog);
     auto step = std::make_shared<std::function<void()>>();
     *step = [guard, queue, step, after] {

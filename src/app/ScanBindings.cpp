@@ -90,6 +90,12 @@ void BindScanRun(MainFrame& frame, Thall& thall, TScanAcq& live) {
     SetScanRunningQuery(running);
     SetScanHelpHandler([](int context) { Help::Open(context); });
     QObject::connect(run, &ScanRun::changed, &frame, [&frame] { frame.UpdateCommands(); });
+    // A settings set read while a scan is paused (its panel closed) must not
+    // throw away the points it has measured and start its plan again.
+    Links().scanSettingsRead = [run] {
+        const bool underWay = run && (run->State() == kScanResume || run->State() == kScanPause);
+        if (TScanAcq* w = ScanWindows::Live()) w->ApplyScanSettings(!underWay);
+    };
     Automation::AddDumpSection([run](std::vector<std::string>& lines) {
         if (run) run->DumpLines(lines);
         if (const TScanDlg* panel = TScanDlg::Open()) lines.push_back(panel->DumpLine());
@@ -122,9 +128,6 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     TScanBase::SetToolModeSource([&frame] { return frame.GraphMode(); },
                                  [&frame] { frame.SetGraphMode(0); });
 
-    Links().scanSettingsRead = [] {
-        if (TScanAcq* w = ScanWindows::Live()) w->ApplyScanSettings();
-    };
     Links().styleRead = [] { TScanBase::RepaintAll(); };
     auto thickness = Links().thicknessChanged;
     Links().thicknessChanged = [thickness] {

@@ -37,7 +37,8 @@ std::string TScanAcq::WorkingFile() {
 }
 
 bool TScanAcq::StartScan() {
-    std::ofstream out(WorkingFile(), std::ios::binary | std::ios::trunc);
+    scanFile_ = WorkingFile();
+    std::ofstream out(scanFile_, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out << HeaderText(Header());
     return static_cast<bool>(out.flush());
@@ -99,7 +100,7 @@ bool TScanAcq::AddResults(const MeasurementResults& r) {
     data_.TakeExtents(p);
     // Opened and closed for every point: a scan that stops early leaves a
     // complete file.
-    std::ofstream out(WorkingFile(), std::ios::binary | std::ios::app);
+    std::ofstream out(ScanFile(), std::ios::binary | std::ios::app);
     if (!out) return false;
     out << PointLine(p) << "\r\n";
     return static_cast<bool>(out.flush());
@@ -128,7 +129,7 @@ void TScanAcq::EraseMarkers() {
     update();
 }
 
-void TScanAcq::ApplyScanSettings() {
+void TScanAcq::ApplyScanSettings(bool replan) {
     const ScanSettings& sc = Scan();
     auto setBoth = [](TLogScale& s, int lo, int hi) {
         s.set = {lo, hi};
@@ -145,7 +146,11 @@ void TScanAcq::ApplyScanSettings() {
     inverseScale_.visible = inverseScale_.set;
     SetView(ConcMobility);
     SetInverse(sc.TscaleInverse);
-    Plan();
+    if (replan) {
+        Plan();
+    } else {
+        Invalidate();
+    }
 }
 
 void TScanAcq::SetTemperatureRange(int low, int high) {
@@ -176,7 +181,11 @@ void TScanAcq::StoreSetRanges() {
 }
 
 std::optional<std::string> TScanAcq::CopyWorkingFile(const std::string& destination) {
-    const std::string source = WorkingFile();
+    return CopyScanFile(WorkingFile(), destination);
+}
+
+std::optional<std::string> TScanAcq::CopyScanFile(const std::string& source,
+                                                  const std::string& destination) {
     std::ifstream in(source, std::ios::binary);
     if (!in) return "There is no scan to save: the working file cannot be read.\n" + source;
     const QFileInfo from(QString::fromStdString(source)), to(QString::fromStdString(destination));
@@ -200,7 +209,7 @@ void TScanAcq::SaveAsCommand() {
     if (!chosen || chosen->empty()) return;
     // The default extension.
     if (QFileInfo(QString::fromStdString(*chosen)).suffix().isEmpty()) *chosen += ".tsc";
-    if (const auto problem = CopyWorkingFile(*chosen))
+    if (const auto problem = CopyScanFile(ScanFile(), *chosen))
         Prompt::Message(this, *problem, "Save Scan Datafile", Prompt::Buttons::Ok,
                         Prompt::Icon::Stop);
 }
@@ -237,5 +246,5 @@ void TScanAcq::DumpScanLines(std::vector<std::string>& lines) const {
     lines.push_back("scanwindow: planned=" + std::to_string(planned_) +
                     " temperatures=" + (planned.empty() ? "-" : planned) + " current=" +
                     std::to_string(data_.current) + " setmarker=" + (setMarker_ ? "1" : "0") +
-                    " tempmarker=" + (tempMarker_ ? "1" : "0") + " file=" + WorkingFile());
+                    " tempmarker=" + (tempMarker_ ? "1" : "0") + " file=" + ScanFile());
 }

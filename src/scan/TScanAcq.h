@@ -19,6 +19,10 @@ class TScanAcq : public TScanBase {
     // "<data dir>/scan.tsc"; a data directory that is not set is the
     // program's working folder.
     static std::string WorkingFile();
+    // The working file of the scan under way: where it was started, even if
+    // the data directory has changed since (a settings set read while it is
+    // paused); before any scan, the one a scan would start now.
+    std::string ScanFile() const { return scanFile_.empty() ? WorkingFile() : scanFile_; }
 
     // --- operations of the scan run ---
     // Creates (truncates) the working file with the five header lines; false
@@ -50,8 +54,11 @@ class TScanAcq : public TScanBase {
     // Both markers off (the scan pauses or ends).
     void EraseMarkers();
 
-    // The settings set was read: axes, view, x axis, and a new plan.
-    void ApplyScanSettings();
+    // The settings set was read: axes, view, x axis, and a new plan. A scan
+    // under way (paused or running) keeps its plan and its measured points:
+    // its run goes on from the point it is at, and its working file already
+    // holds those points (replan false).
+    void ApplyScanSettings(bool replan = true);
     void SetTemperatureRange(int low, int high) override;
     // The set ranges go back into the scan settings (bulk decades).
     void StoreSetRanges();
@@ -60,6 +67,9 @@ class TScanAcq : public TScanBase {
     void SaveAsCommand();
     // Copies the working file to `destination`; the message to show, or nothing.
     static std::optional<std::string> CopyWorkingFile(const std::string& destination);
+    // Copies the scan file `source` to `destination`; the message to show, or nothing.
+    static std::optional<std::string> CopyScanFile(const std::string& source,
+                                                   const std::string& destination);
 
     bool SetPointMarkerShown() const { return setMarker_; }
     bool TemperatureMarkerShown() const { return tempMarker_.has_value(); }
@@ -72,6 +82,7 @@ class TScanAcq : public TScanBase {
     void PaintOverlay(QPainter& p) override;
 
   private:
+    std::string scanFile_;  // the working file of the scan under way
     TTemp* controller_;
     int planned_ = 0;
     bool setMarker_ = false;

@@ -63,6 +63,16 @@ TEST_F(AutomationE2eTest, ADumpItemShowsTheWindowThatIsOpen) {
         panelShown = panelShown || line.rfind("LN2PANEL ", 0) == 0;
     EXPECT_TRUE(panelShown);
     EXPECT_EQ(r.All("caption").size(), 2u);  // the item's dump and the closing one
+
+    // Right after the item that closes its window, a dump runs after it
+    // rather than being lost with the window's loop.
+    r = run_.Run(
+        {"--simulate", "--set", "Current=250", "--run", "11,READREG.101=default,READREG.1,DUMP"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    ASSERT_EQ(r.All("caption").size(), 1u) << r.errors;
+    bool read = false;
+    for (const auto& line : r.All("settings")) read = read || line == "Current=100";
+    EXPECT_TRUE(read);  // the default set was read before the dump
 }
 
 TEST_F(AutomationE2eTest, WhatTheProgramCannotRunWithIsRefusedWithItsRange) {

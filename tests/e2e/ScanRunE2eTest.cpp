@@ -254,6 +254,26 @@ TEST_F(ScanRunE2eTest, HallFailureAtTheThirdPointPausesAndResumeMeasuresItAgain)
     ExpectPhysics(file);
 }
 
+TEST_F(ScanRunE2eTest, ASettingsSetReadWhilePausedKeepsTheMeasuredPoints) {
+    // Paused by the failure at the third point, the panel is closed, the
+    // settings set is read again, and the scan resumes where it stood.
+    ProgramResult r = Scan("/n",
+                           R"({"specimen":{"activation_eV":0.05},"ln2":{"tau_seconds":3,)"
+                           R"("sample_tau_seconds":0.3},"faults":[{"device":"hall",)"
+                           R"("kind":"timeout","command":"S31M24","after":6}]})",
+                           "ScanTstart=300,ScanTstop=100,ScanNpoints=4",
+                           ",SCANPANEL.2,11,READREG.101=default,READREG.1,54,SCANPANEL.107");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    auto scan = ScanLine(r);
+    EXPECT_EQ(scan["state"], "4");
+    EXPECT_EQ(scan["done"], "4");
+    EXPECT_EQ(scan["measured"], "4");
+    const ScanFile file = File();
+    ASSERT_EQ(file.points.size(), 4u);
+    EXPECT_NEAR(file.points[2].T, 300.0 - 2 * 200.0 / 3.0, 1.0);
+    EXPECT_NEAR(file.points[3].T, 100.0, 1.0);
+}
+
 TEST_F(ScanRunE2eTest, Itc5DriftBeyondTheMarginRepeatsEachPointAtMostTenTimes) {
     // Entries that let every point be measured at once while the stage is
     // still on its way, with the drift margin at its least (0 reads 0.25 K).
