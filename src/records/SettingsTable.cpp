@@ -41,7 +41,16 @@ std::function<SettingRange()> Fixed(double low, double high, bool lowExclusive =
     return [=] { return SettingRange{low, high, lowExclusive}; };
 }
 
-SettingField Text(const char* name, const char* valueName, std::string& field, std::size_t size,
+// A field of a record reached through the record's accessor at each use, so
+// the table follows whichever program state is installed, never the one that
+// was current when the table was built.
+template <typename Record, typename T>
+auto Field(Record& (*record)(), T Record::*member) {
+    return [record, member]() -> T& { return record().*member; };
+}
+
+template <typename Get>
+SettingField Text(const char* name, const char* valueName, Get field, std::size_t size,
                   bool specimen, const char* installDefault = "") {
     SettingField f;
     f.name = name;
@@ -50,14 +59,15 @@ SettingField Text(const char* name, const char* valueName, std::string& field, s
     f.size = static_cast<int>(size);
     f.specimen = specimen;
     f.installDefault = installDefault;
-    f.text = [&field]() -> std::string& { return field; };
+    f.text = [field]() -> std::string& { return field(); };
     return f;
 }
 
-template <typename T>
-SettingField Numeric(const char* name, const char* valueName, SettingType type, int size, T& field,
+template <typename Get>
+SettingField Numeric(const char* name, const char* valueName, SettingType type, int size, Get field,
                      std::function<SettingRange()> range, bool specimen,
                      const char* installDefault) {
+    using T = std::remove_reference_t<decltype(field())>;
     SettingField f;
     f.name = name;
     f.valueName = valueName;
@@ -66,27 +76,27 @@ SettingField Numeric(const char* name, const char* valueName, SettingType type, 
     f.specimen = specimen;
     f.installDefault = installDefault;
     f.range = std::move(range);
-    f.get = [&field] { return static_cast<double>(field); };
-    f.put = [&field](double v) { field = static_cast<T>(v); };
+    f.get = [field] { return static_cast<double>(field()); };
+    f.put = [field](double v) { field() = static_cast<T>(v); };
     return f;
 }
 
-template <typename T>
-SettingField Real(const char* name, const char* valueName, int decimals, T& field,
+template <typename Get>
+SettingField Real(const char* name, const char* valueName, int decimals, Get field,
                   std::function<SettingRange()> range, bool specimen, const char* installDefault) {
     return Numeric(name, valueName, SettingType::Number, decimals, field, std::move(range),
                    specimen, installDefault);
 }
 
-template <typename T>
-SettingField Whole(const char* name, const char* valueName, T& field, double low, double high,
+template <typename Get>
+SettingField Whole(const char* name, const char* valueName, Get field, double low, double high,
                    bool specimen, const char* installDefault) {
     return Numeric(name, valueName, SettingType::Dword, 4, field, Fixed(low, high), specimen,
                    installDefault);
 }
 
-template <typename T>
-SettingField Flag(const char* name, const char* valueName, T& field, const char* installDefault) {
+template <typename Get>
+SettingField Flag(const char* name, const char* valueName, Get field, const char* installDefault) {
     return Numeric(name, valueName, SettingType::Flag, 1, field, Fixed(0, 1), false,
                    installDefault);
 }
@@ -152,17 +162,16 @@ SettingField Margins() {
 }
 
 std::vector<SettingField> BuildTable() {
-    auto& sp = Specimen();
-    auto& st = Settings();
-    auto& sc = Scan();
     const bool S = true, G = false;
     std::vector<SettingField> t;
-    t.push_back(Text("WaferID", "WaferID", sp.WaferID, SpecimenData::kIdSize, S));
-    t.push_back(Text("BatchID", "BatchID", sp.BatchID, SpecimenData::kIdSize, S));
-    t.push_back(
-        Text("Description", "Description", sp.Description, SpecimenData::kDescriptionSize, S));
-    SettingField material =
-        Text("Material", "Material", sp.Material, SpecimenData::kMaterialSize, S, "GaAs");
+    t.push_back(Text("WaferID", "WaferID", Field(&Specimen, &SpecimenData::WaferID),
+                     SpecimenData::kIdSize, S));
+    t.push_back(Text("BatchID", "BatchID", Field(&Specimen, &SpecimenData::BatchID),
+                     SpecimenData::kIdSize, S));
+    t.push_back(Text("Description", "Description", Field(&Specimen, &SpecimenData::Description),
+                     SpecimenData::kDescriptionSize, S));
+    SettingField material = Text("Material", "Material", Field(&Specimen, &SpecimenData::Material),
+                                 SpecimenData::kMaterialSize, S, "GaAs");
     // The permittivity is not part of the set; without the lookup the
     // depletion correction would work with whatever was there before.
     material.afterRead = [](RegistryStore& store) {
@@ -171,13 +180,18 @@ std::vector<SettingField> BuildTable() {
     t.push_back(material);
     // Micrometres; 0 means sheet results only. A negative thickness would
     // turn the bulk results and the carrier type around.
-    t.push_back(Real("Thickness", "Thickness", 3, sp.Thickness, Fixed(0, 10000), S, "1.0"));
-    t.push_back(
-        Text("DataArchive", "Data Archive", Archive().DataArchive, ArchiveSettings::kPathSize, G));
-    t.push_back(Whole("Shape", "Shape", sp.Shape, 0, 2, S, "0"));
-    t.push_back(Real("Tesla", "Tesla", 3, st.Tesla, Fixed(0, 10, true), G, "0.5"));
-    t.push_back(Real("ScatFactor", "ScatFactor", 2, st.ScatFactor, Fixed(0, 10, true), G, "1.0"));
-    t.push_back(Real("Current", "Current", 6, st.Current, CurrentRange, G, "100"));
+    t.push_back(Real("Thickness", "Thickness", 3, Field(&Specimen, &SpecimenData::Thickness),
+                     Fixed(0, 10000), S, "1.0"));
+    t.push_back(Text("DataArchive", "Data Archive", Field(&Archive, &ArchiveSettings::DataArchive),
+                     ArchiveSettings::kPathSize, G));
+    t.push_back(Whole("Shape", "Shape", Field(&Specimen, &SpecimenData::Shape), 0, 2, S, "0"));
+    t.push_back(Real("Tesla", "Tesla", 3, Field(&Settings, &MeasurementSettings::Tesla),
+                     Fixed(0, 10, true), G, "0.5"));
+    t.push_back(Real("ScatFactor", "ScatFactor", 2,
+                     Field(&Settings, &MeasurementSettings::ScatFactor), Fixed(0, 10, true), G,
+                     "1.0"));
+    t.push_back(Real("Current", "Current", 6, Field(&Settings, &MeasurementSettings::Current),
+                     CurrentRange, G, "100"));
     SettingField setTemp;
     setTemp.name = "SetTemp";
     setTemp.valueName = "SetTemp";
@@ -189,57 +203,77 @@ std::vector<SettingField> BuildTable() {
     setTemp.get = [] { return ControllerSetPoint(); };
     setTemp.put = [](double v) { SetControllerSetPoint(v); };
     t.push_back(setTemp);
-    t.push_back(Whole("Iunits", "Iunits", st.Iunits, 0, 3, G, "1"));
-    t.push_back(Whole("AC", "AC", st.AC, 0, 1, G, "0"));
-    t.push_back(Whole("Delay", "Delay", st.Delay, 0, 100, G, "0"));
-    t.push_back(Whole("Integrations", "Integrations", st.Integrations, 0, 60, G, "0"));
-    t.push_back(Whole("Cycles", "Cycles", st.Cycles, 1, 100, G, "1"));
-    t.push_back(Whole("TargVrVDP", "TargVrVDP", st.TargVrVDP, 4, 200, G, "50"));
-    t.push_back(Whole("TargVrBar", "TargVrBar", st.TargVrBar, 40, 2000, G, "500"));
-    t.push_back(Whole("TargVrBridge", "TargVrBridge", st.TargVrBridge, 40, 2000, G, "500"));
-    SettingField logInclude = Whole("LogInclude", "Log Include", st.LogInclude, 0, 255, G, "15");
+    t.push_back(
+        Whole("Iunits", "Iunits", Field(&Settings, &MeasurementSettings::Iunits), 0, 3, G, "1"));
+    t.push_back(Whole("AC", "AC", Field(&Settings, &MeasurementSettings::AC), 0, 1, G, "0"));
+    t.push_back(
+        Whole("Delay", "Delay", Field(&Settings, &MeasurementSettings::Delay), 0, 100, G, "0"));
+    t.push_back(Whole("Integrations", "Integrations",
+                      Field(&Settings, &MeasurementSettings::Integrations), 0, 60, G, "0"));
+    t.push_back(
+        Whole("Cycles", "Cycles", Field(&Settings, &MeasurementSettings::Cycles), 1, 100, G, "1"));
+    t.push_back(Whole("TargVrVDP", "TargVrVDP", Field(&Settings, &MeasurementSettings::TargVrVDP),
+                      4, 200, G, "50"));
+    t.push_back(Whole("TargVrBar", "TargVrBar", Field(&Settings, &MeasurementSettings::TargVrBar),
+                      40, 2000, G, "500"));
+    t.push_back(Whole("TargVrBridge", "TargVrBridge",
+                      Field(&Settings, &MeasurementSettings::TargVrBridge), 40, 2000, G, "500"));
+    SettingField logInclude =
+        Whole("LogInclude", "Log Include", Field(&Settings, &MeasurementSettings::LogInclude), 0,
+              255, G, "15");
     logInclude.type = SettingType::Byte;
     logInclude.size = 1;
     t.push_back(logInclude);
-    t.push_back(Real("eVsurface", "eVsurface", 2, st.eVsurface, Fixed(-100, 100), G, "0.70"));
-    t.push_back(Real("eVinner", "eVinner", 2, st.eVinner, Fixed(-100, 100), G, "0.60"));
+    t.push_back(Real("eVsurface", "eVsurface", 2, Field(&Settings, &MeasurementSettings::eVsurface),
+                     Fixed(-100, 100), G, "0.70"));
+    t.push_back(Real("eVinner", "eVinner", 2, Field(&Settings, &MeasurementSettings::eVinner),
+                     Fixed(-100, 100), G, "0.60"));
 
     // With a temperature controller: the scan's data directory, the graph's
     // axes, the planned scan and the page set-up.
-    t.push_back(ControllerOnly(
-        Text("DataDir", "Data Dir", sc.DataDir, ScanSettings::kDataDirSize, G, nullptr)));
-    const std::pair<const char*, std::int32_t*> axes[] = {
-        {"Nmin", &sc.Nmin},      {"Nmax", &sc.Nmax},   {"Umin", &sc.Umin},
-        {"Umax", &sc.Umax},      {"Rmin", &sc.Rmin},   {"Rmax", &sc.Rmax},
-        {"RHmin", &sc.RHmin},    {"RHmax", &sc.RHmax}, {"Tscale1", &sc.Tscale1},
-        {"Tscale2", &sc.Tscale2}};
+    t.push_back(ControllerOnly(Text("DataDir", "Data Dir", Field(&Scan, &ScanSettings::DataDir),
+                                    ScanSettings::kDataDirSize, G, nullptr)));
+    const std::pair<const char*, std::int32_t ScanSettings::*> axes[] = {
+        {"Nmin", &ScanSettings::Nmin},       {"Nmax", &ScanSettings::Nmax},
+        {"Umin", &ScanSettings::Umin},       {"Umax", &ScanSettings::Umax},
+        {"Rmin", &ScanSettings::Rmin},       {"Rmax", &ScanSettings::Rmax},
+        {"RHmin", &ScanSettings::RHmin},     {"RHmax", &ScanSettings::RHmax},
+        {"Tscale1", &ScanSettings::Tscale1}, {"Tscale2", &ScanSettings::Tscale2}};
     const char* axisDefaults[] = {"12", "20", "1", "5", "-3", "4", "-2", "5", "50", "400"};
     for (std::size_t i = 0; i < std::size(axes); ++i)
-        t.push_back(ControllerOnly(
-            Whole(axes[i].first, axes[i].first, *axes[i].second, -kInt, kInt, G, axisDefaults[i])));
-    t.push_back(ControllerOnly(Flag("TscaleInverse", "TscaleInverse", sc.TscaleInverse, "0")));
+        t.push_back(ControllerOnly(Whole(axes[i].first, axes[i].first, Field(&Scan, axes[i].second),
+                                         -kInt, kInt, G, axisDefaults[i])));
+    t.push_back(ControllerOnly(
+        Flag("TscaleInverse", "TscaleInverse", Field(&Scan, &ScanSettings::TscaleInverse), "0")));
     t.push_back(
-        ControllerOnly(Whole("ScanTstart", "ScanTstart", sc.ScanTstart, -kInt, kInt, G, "300")));
-    t.push_back(
-        ControllerOnly(Whole("ScanTstop", "ScanTstop", sc.ScanTstop, -kInt, kInt, G, "80")));
-    SettingField points =
-        ControllerOnly(Whole("ScanNpoints", "ScanNpoints", sc.ScanNpoints, 0, 100, G, "12"));
+        ControllerOnly(Whole("ScanTstart", "ScanTstart", Field(&Scan, &ScanSettings::ScanTstart),
+                             -kInt, kInt, G, "300")));
+    t.push_back(ControllerOnly(Whole(
+        "ScanTstop", "ScanTstop", Field(&Scan, &ScanSettings::ScanTstop), -kInt, kInt, G, "80")));
+    SettingField points = ControllerOnly(Whole(
+        "ScanNpoints", "ScanNpoints", Field(&Scan, &ScanSettings::ScanNpoints), 0, 100, G, "12"));
     // Fewer than three points would divide by zero when the temperatures are planned.
     points.usable = [](double n) { return UsablePointCount(static_cast<std::int64_t>(n)); };
     points.rule = "0 or 3 to 100";
     t.push_back(points);
-    t.push_back(ControllerOnly(Flag("ScanInverse", "ScanInverse", sc.ScanInverse, "0")));
-    t.push_back(ControllerOnly(Flag("ReturnRoomTemp", "ReturnRoomTemp", sc.ReturnRoomTemp, "1")));
-    t.push_back(ControllerOnly(Flag("AutoSetIm", "AutoSetIm", sc.AutoSetIm, "0")));
+    t.push_back(ControllerOnly(
+        Flag("ScanInverse", "ScanInverse", Field(&Scan, &ScanSettings::ScanInverse), "0")));
+    t.push_back(ControllerOnly(Flag("ReturnRoomTemp", "ReturnRoomTemp",
+                                    Field(&Scan, &ScanSettings::ReturnRoomTemp), "1")));
+    t.push_back(ControllerOnly(
+        Flag("AutoSetIm", "AutoSetIm", Field(&Scan, &ScanSettings::AutoSetIm), "0")));
     t.push_back(Orientation());
     t.push_back(Margins());
 
     // Not kept in a set: the Geometry page and the material list set these,
     // and the Current page's unit choice sets the buffer amplifier mode.
-    t.push_back(Real("Length", nullptr, 3, sp.Length, Fixed(0, 1000), S, nullptr));
-    t.push_back(Real("Width", nullptr, 3, sp.Width, Fixed(0, 1000), S, nullptr));
-    t.push_back(
-        Real("MaterialConstant", nullptr, 3, sp.MaterialConstant, Fixed(0, 10000), S, nullptr));
+    t.push_back(Real("Length", nullptr, 3, Field(&Specimen, &SpecimenData::Length), Fixed(0, 1000),
+                     S, nullptr));
+    t.push_back(Real("Width", nullptr, 3, Field(&Specimen, &SpecimenData::Width), Fixed(0, 1000), S,
+                     nullptr));
+    t.push_back(Real("MaterialConstant", nullptr, 3,
+                     Field(&Specimen, &SpecimenData::MaterialConstant), Fixed(0, 10000), S,
+                     nullptr));
     SettingField buffered;
     buffered.name = "BufferAmplifierMode";
     buffered.type = SettingType::Flag;
@@ -248,7 +282,7 @@ std::vector<SettingField> BuildTable() {
     buffered.put = [](double v) { Settings().bufferAmplifierMode = v != 0; };
     t.push_back(buffered);
     // The scan set-up's "Resistivity Only" is chosen per scan, never stored.
-    t.push_back(Flag("ResOnly", nullptr, sc.ResOnly, nullptr));
+    t.push_back(Flag("ResOnly", nullptr, Field(&Scan, &ScanSettings::ResOnly), nullptr));
     return t;
 }
 

@@ -10,6 +10,7 @@
 #include "RecordsDump.h"
 #include "RegistryDamage.h"
 #include "SettingsSets.h"
+#include "SettingsTable.h"
 
 namespace {
 const std::string kSet = std::string(kRootKey) + "\\Settings\\A";
@@ -564,4 +565,23 @@ TEST_F(RecordsTest, EveryStoredFieldIsWrittenAndReadUnderOneName) {
     DumpRecords(fromDistinct);
     EXPECT_EQ(fromDefaults, fromDistinct);
     EXPECT_EQ(PrinterPage().margins, (std::array<std::int32_t, 4>{1000, -20, 3000, 40000}));
+}
+
+TEST_F(RecordsTest, TheSettingsTableFollowsTheInstalledProgramState) {
+    // The table is built once per process; every later program state (a
+    // test's, the application's) must be the one it reads and writes.
+    const SettingField* current = FindSetting("Current");
+    const SettingField* waferId = FindSetting("WaferID");
+    ASSERT_TRUE(current && waferId);
+    for (double value : {250.0, 42.0}) {
+        ProgramState state;
+        state.Install();
+        state.Settings().Current = value;
+        state.Specimen().WaferID = "W" + std::to_string(static_cast<int>(value));
+        EXPECT_EQ(current->get(), value);
+        EXPECT_EQ(SettingText(*waferId), state.Specimen().WaferID);
+        current->put(7.0);
+        EXPECT_EQ(state.Settings().Current, 7.0);
+    }
+    EXPECT_EQ(Settings().Current, MeasurementSettings{}.Current);  // the fixture's state again
 }
