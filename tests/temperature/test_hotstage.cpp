@@ -89,6 +89,9 @@ std::unique_ptr<SerialLink> LinkTo(const std::string& device) {
 class HotStageTest : public TemperatureFixture {};
 
 TEST_F(HotStageTest, MessagesAndReadingOverTheLine) {
+    // The stage's real 2 s time-out: an answering stage is waited for, however
+    // loaded the machine (the fixture's time scale would leave 2 ms).
+    TimeScale::SetFactor(1.0);
     FakeStage stage;
     auto link = LinkTo(stage.Path());
     ASSERT_TRUE(link) << stage.Path();
