@@ -6,7 +6,4 @@
 namespace Launch {
 // True when an editor could be started.
 bool OpenInEditor(const std::string& path);
-// Opens a help page (an HTML file, with an optional #anchor) in the browser
-// or help viewer of the desktop.
-bool OpenHelpPage(const std::string& pathWithAnchor);
 }  // namespace Launch
