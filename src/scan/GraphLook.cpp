@@ -1,6 +1,7 @@
 #include "GraphLook.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -42,9 +43,14 @@ QFont GraphFont(const GraphStyle& style) {
 
 void TakeGraphFont(GraphStyle& style, const QFont& font) {
     style.FontName = font.family().toStdString().substr(0, GraphStyle::kFontNameSize - 1);
-    int pixels = font.pixelSize();
-    if (pixels <= 0) pixels = static_cast<int>(font.pointSizeF() * 96.0 / 72.0 + 0.5);
-    style.FontHeight = -std::max(pixels, 1);
+    // The font dialog offers sizes of 6 to 20 points; one chosen outside them
+    // (typed into its size box) is held to the nearer end.
+    constexpr double kPixelsPerPoint = 96.0 / 72.0;
+    const double points =
+        font.pixelSize() > 0 ? font.pixelSize() / kPixelsPerPoint : font.pointSizeF();
+    const int pixels = static_cast<int>(
+        std::lround((points > 0 ? std::clamp(points, 6.0, 20.0) : 6.0) * kPixelsPerPoint));
+    style.FontHeight = -pixels;
     style.FontWeight = static_cast<int>(font.weight());
     style.FontItalic = font.italic();
 }

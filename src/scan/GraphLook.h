@@ -12,5 +12,5 @@ GraphStyle DefaultGraphStyle();
 // The style set's font; a height of 0 takes 13 pixels.
 QFont GraphFont(const GraphStyle& style);
 // Takes a font into the style set (face, pixel height as a negative height,
-// weight, italic).
+// weight, italic); its size is held to 6 to 20 points.
 void TakeGraphFont(GraphStyle& style, const QFont& font);

@@ -419,3 +419,18 @@ TEST_F(Graph, EveryShapeDrawsAndOthersDoNot) {
     }
     EXPECT_NE(d.N.shape, d.P.shape);
 }
+
+TEST(GraphLook, AChosenFontIsHeldToSixToTwentyPoints) {
+    GraphStyle style;
+    QFont font("DejaVu Sans");
+    const std::pair<double, int> sizes[] = {{9.75, -13}, {72.0, -27}, {2.0, -8}, {20.0, -27}};
+    for (const auto& [points, height] : sizes) {
+        font.setPointSizeF(points);
+        TakeGraphFont(style, font);
+        EXPECT_EQ(style.FontHeight, height) << points;
+    }
+    // The style set's own 13-pixel font comes back unchanged through the dialog.
+    TakeGraphFont(style, GraphFont(DefaultGraphStyle()));
+    EXPECT_EQ(style.FontHeight, -13);
+    EXPECT_EQ(GraphFont(style).pixelSize(), 13);
+}
