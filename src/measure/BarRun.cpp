@@ -49,8 +49,7 @@ void BarRun::Measure() {
         HallUnit::SetCurrent();
         Steps();
         program_.State().measurementStatus = 0;
-        program_.Status().SetText("Ready");
-        program_.Status().SetDetail("");
+        ShowStatus("Ready", "");
     });
     FinishRun(
         end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);

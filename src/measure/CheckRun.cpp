@@ -49,14 +49,12 @@ void CheckRun::Measure() {
     Fields().Set(kUnitField, UnitFor(program_.Settings().Iunits).text);
     if (program_.Config().noInstrument) return;
     for (int k = 0; k < kPairs; ++k) Fields().Set(kFirstValue + k, "");
-    program_.Status().SetText("Check");
-    program_.Status().SetDetail("");
+    ShowStatus("Check", "");
     Pump();
     const RunEnd end = RunSteps([this] {
         HallUnit::SetCurrent();
         MeasurePairs();
-        program_.Status().SetText("Ready");
-        program_.Status().SetDetail("");
+        ShowStatus("Ready", "");
     });
     FinishRun(end, 1, [this] { return LogBlock(); });
 }

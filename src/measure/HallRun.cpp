@@ -41,10 +41,6 @@ std::string Volts(double value) {
     return Printf("%+.2le", value);
 }
 
-void ShowStatus(StatusFields& status, const std::string& text, const std::string& detail) {
-    status.SetText(text);
-    status.SetDetail(detail);
-}
 }  // namespace
 
 HallRun::HallRun(ProgramState& program, QObject* parent)
@@ -92,7 +88,7 @@ void HallRun::StartRun() {
     }
     cycleLines_.clear();
     Fields().Set(kCycleList, "");
-    ShowStatus(program_.Status(), "Hall Meas.", "");
+    ShowStatus("Hall Meas.", "");
     Pump();
 
     // A cycle without integration is short; stopping only makes sense for long ones.
@@ -159,7 +155,7 @@ void HallRun::FinishRun() {
     // lock through that move: a command served by the move's wait would
     // otherwise start in the middle of this run.
     program_.State().measurementStatus = 0;
-    ShowStatus(program_.Status(), "Ready", "");
+    ShowStatus("Ready", "");
     DisconnectAndReturnMagnet();
     StoreResult();
 }

@@ -34,8 +34,7 @@ IVCurveRun::IVCurveRun(ProgramState& program, QObject* parent)
 
 void IVCurveRun::Measure() {
     if (program_.Config().noInstrument) return;
-    program_.Status().SetText("IV-Curve");
-    program_.Status().SetDetail("");
+    ShowStatus("IV-Curve", "");
     for (auto& pair : data_.sweeps)
         for (auto& sweep : pair) sweep.clear();
     data_.curveComplete = false;
@@ -86,8 +85,7 @@ void IVCurveRun::Sweeps() {
 
     data_.curveComplete = true;
     emit dataChanged();
-    program_.Status().SetText("Ready");
-    program_.Status().SetDetail("");
+    ShowStatus("Ready", "");
 }
 
 void IVCurveRun::SelectPair(int pair, bool buffered) {

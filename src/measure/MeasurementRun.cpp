@@ -23,6 +23,11 @@ void MeasurementRun::WriteHall(int secondary, const std::string& text) const {
     program_.Bus().Write(HallUnit::kPrimary, secondary, text);
 }
 
+void MeasurementRun::ShowStatus(const std::string& text, const std::string& detail) const {
+    program_.Status().SetText(text);
+    program_.Status().SetDetail(detail);
+}
+
 void MeasurementRun::SetOwner(QWidget* owner) {
     owner_ = owner;
 }

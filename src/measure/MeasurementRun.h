@@ -44,6 +44,8 @@ class MeasurementRun : public QObject {
     // One command to a secondary address of the Hall electronics, on the
     // program's bus.
     void WriteHall(int secondary, const std::string& text) const;
+    // The tool bar's status text and detail.
+    void ShowStatus(const std::string& text, const std::string& detail) const;
 
     ProgramState& program_;
 

@@ -50,8 +50,7 @@ void VanDerPauwRun::Measure() {
     for (int column : kValueColumns)
         for (int i = 0; i < 4; ++i) Fields().Set(column + i, "");
     program_.State().measurementStatus = 1;
-    program_.Status().SetText("Resistivity");
-    program_.Status().SetDetail("");
+    ShowStatus("Resistivity", "");
     Pump();
     const RunEnd end = RunSteps([this] {
         HallUnit::SetCurrent();
@@ -61,8 +60,7 @@ void VanDerPauwRun::Measure() {
         MeasureConfigurations();
         Compute();
         program_.State().measurementStatus = 0;
-        program_.Status().SetText("Ready");
-        program_.Status().SetDetail("");
+        ShowStatus("Ready", "");
     });
     FinishRun(
         end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
