@@ -11,18 +11,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchSupport.h"
 #include "Archive.h"
 
 namespace {
-double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-long MaxRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
+using bench::MaxRssKb;
+using bench::Now;
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -4,12 +4,13 @@
 // the GUI thread. Figures only; nothing is asserted.
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "BenchSupport.h"
 
 namespace {
 struct Timing {
@@ -17,20 +18,11 @@ struct Timing {
 };
 
 QList<Timing> Run(const QString& folder, const QStringList& args) {
-    QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("VANTRIS_REGISTRY", folder + "/Hall.reg");
-    env.insert("VANTRIS_TIMING", "1");
-    env.insert("VANTRIS_TIME_SCALE", "1");
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(folder);
-    p.start(VANTRIS_NI_PROGRAM, args);
-    p.waitForFinished(600000);
+    const QString output = bench::RunTimed(folder, args, 1.0, 600000);
     QList<Timing> out;
     const QRegularExpression re("^timing: \\d+ wall=([0-9.]+) cpu=([0-9.]+) stall=([0-9.]+)$",
                                 QRegularExpression::MultilineOption);
-    auto it = re.globalMatch(QString::fromLocal8Bit(p.readAllStandardOutput()));
+    auto it = re.globalMatch(output);
     while (it.hasNext()) {
         auto m = it.next();
         out.push_back(

@@ -15,20 +15,14 @@
 #include <sstream>
 #include <streambuf>
 
+#include "BenchSupport.h"
 #include "GraphLook.h"
 #include "GraphStyle.h"
 #include "TScanRead.h"
 
 namespace {
-double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-long MaxRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
+using bench::MaxRssKb;
+using bench::Now;
 
 // An endless source: a header, then one text repeated up to `total` bytes.
 class Repeating : public std::streambuf {

@@ -5,11 +5,12 @@
 #include <QElapsedTimer>
 #include <sys/resource.h>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
+
+#include "BenchSupport.h"
 
 namespace {
 struct Timing {
@@ -27,20 +28,11 @@ double ChildCpu() {
 Timing Whole(const QString& folder, const QStringList& args, double scale);
 
 QList<Timing> Run(const QString& folder, const QStringList& args, double scale) {
-    QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("VANTRIS_REGISTRY", folder + "/Hall.reg");
-    env.insert("VANTRIS_TIMING", "1");
-    env.insert("VANTRIS_TIME_SCALE", QString::number(scale));
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(folder);
-    p.start(VANTRIS_NI_PROGRAM, args);
-    p.waitForFinished(900000);
+    const QString output = bench::RunTimed(folder, args, scale, 900000);
     QList<Timing> out;
     const QRegularExpression re("^timing: (\\S+) wall=([0-9.]+) cpu=([0-9.]+)",
                                 QRegularExpression::MultilineOption);
-    auto it = re.globalMatch(QString::fromLocal8Bit(p.readAllStandardOutput()));
+    auto it = re.globalMatch(output);
     while (it.hasNext()) {
         auto m = it.next();
         out.push_back({m.captured(1), m.captured(2).toDouble(), m.captured(3).toDouble()});
