@@ -21,13 +21,9 @@ TTempHot::TTempHot(QWidget* parent, HotFunc& controller)
     auto* temperature = new QGroupBox("Temperature K", this);
     auto* grid = new QGridLayout(temperature);
     auto* set = PushButton("Set", kSet, temperature);
-    auto* edit = FieldEdit(Fields(), kSetPointEdit, temperature);
-    edit->setMaxLength(11);
-    edit->setAlignment(Qt::AlignRight);
-    edit->setMinimumWidth(80);
+    auto* edit = SetPointEdit(kSetPointEdit, temperature);
     auto* read = PushButton("Read", kRead, temperature);
-    auto* reading = FieldReadOut(Fields(), kReading, temperature);
-    reading->setAlignment(Qt::AlignRight);
+    auto* reading = ReadOut(kReading, temperature);
     grid->addWidget(set, 0, 0);
     grid->addWidget(edit, 0, 1);
     grid->addWidget(read, 1, 0);

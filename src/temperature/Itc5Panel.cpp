@@ -27,19 +27,14 @@ TTempITC5::TTempITC5(QWidget* parent, ITC5Func& controller)
     auto* temperature = new QGroupBox("Termperature K", this);
     auto* grid = new QGridLayout(temperature);
     set_ = PushButton("Set", kSet, temperature);
-    edit_ = FieldEdit(Fields(), kSetPointEdit, temperature);
-    edit_->setMaxLength(11);
-    edit_->setAlignment(Qt::AlignRight);
-    edit_->setMinimumWidth(80);
+    edit_ = SetPointEdit(kSetPointEdit, temperature);
     grid->addWidget(set_, 0, 0);
     grid->addWidget(edit_, 0, 1);
     grid->addWidget(StaticText("Cryostat", temperature), 1, 0);
-    auto* cryostat = FieldReadOut(Fields(), kCryostat, temperature);
-    cryostat->setAlignment(Qt::AlignRight);
+    auto* cryostat = ReadOut(kCryostat, temperature);
     grid->addWidget(cryostat, 1, 1);
     grid->addWidget(StaticText("Sample", temperature), 2, 0);
-    auto* sample = FieldReadOut(Fields(), kSample, temperature);
-    sample->setAlignment(Qt::AlignRight);
+    auto* sample = ReadOut(kSample, temperature);
     grid->addWidget(sample, 2, 1);
     left->addWidget(temperature);
 

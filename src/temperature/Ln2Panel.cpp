@@ -27,15 +27,11 @@ TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     auto* temperature = new QGroupBox("Temperature K", this);
     auto* grid = new QGridLayout(temperature);
     auto* set = PushButton("Set", kSet, temperature);
-    auto* edit = FieldEdit(Fields(), kSetPointEdit, temperature);
-    edit->setMaxLength(11);
-    edit->setAlignment(Qt::AlignRight);
-    edit->setMinimumWidth(80);
+    auto* edit = SetPointEdit(kSetPointEdit, temperature);
     grid->addWidget(set, 0, 0);
     grid->addWidget(edit, 0, 1);
     grid->addWidget(StaticText("T =", temperature), 1, 0, Qt::AlignRight);
-    auto* reading = FieldReadOut(Fields(), kReading, temperature);
-    reading->setAlignment(Qt::AlignRight);
+    auto* reading = ReadOut(kReading, temperature);
     grid->addWidget(reading, 1, 1);
     left->addWidget(temperature);
 

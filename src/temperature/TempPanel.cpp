@@ -1,5 +1,9 @@
 #include "TempPanel.h"
 
+#include <QLineEdit>
+
+#include "FieldViews.h"
+
 namespace {
 TempPanel* g_current = nullptr;
 std::function<void(int)> g_help;
@@ -36,4 +40,18 @@ void TempPanel::Help(int context) {
 
 void SetTemperatureHelpHandler(std::function<void(int)> handler) {
     g_help = std::move(handler);
+}
+
+QLineEdit* TempPanel::SetPointEdit(int id, QWidget* parent) {
+    QLineEdit* edit = FieldEdit(Fields(), id, parent);
+    edit->setMaxLength(11);
+    edit->setAlignment(Qt::AlignRight);
+    edit->setMinimumWidth(80);
+    return edit;
+}
+
+QLineEdit* TempPanel::ReadOut(int id, QWidget* parent) {
+    QLineEdit* readOut = FieldReadOut(Fields(), id, parent);
+    readOut->setAlignment(Qt::AlignRight);
+    return readOut;
 }

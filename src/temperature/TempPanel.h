@@ -9,6 +9,7 @@
 
 #include "FieldSet.h"
 
+class QLineEdit;
 class TTemp;
 
 class TempPanel : public QDialog {
@@ -32,6 +33,10 @@ class TempPanel : public QDialog {
     void ShowModel(FieldSet& model) { fields_ = &model; }
     // A help button's context, through the application's help viewer.
     void Help(int context);
+    // The set-point edit of field `id`: eleven characters, right-aligned.
+    QLineEdit* SetPointEdit(int id, QWidget* parent);
+    // A right-aligned read-out of field `id`.
+    QLineEdit* ReadOut(int id, QWidget* parent);
 
   private:
     FieldSet ownFields_;
