@@ -44,6 +44,18 @@ TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable)
         << r.errors;
     EXPECT_EQ(r.First("status"), "Ready | ");
 
+    // A greyed control is waited for: "Stop this cycle" comes alive once the
+    // run has started, is pressed, and the run ends after its first cycle.
+    r = run_.Run({"--time-scale", "0.01", "--simulate", "--set", "Cycles=3,Integrations=1", "--run",
+                  "52,HALL.39@0", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
+    std::string hall;
+    for (const auto& line : r.All("window"))
+        if (line.rfind("HALL ", 0) == 0) hall = line;
+    EXPECT_NE(hall.find(" 40=1 "), std::string::npos) << hall;
+    EXPECT_EQ(hall.find("\\n2 "), std::string::npos) << hall;
+
     // A sheet's field typed into, then the sheet's own checks on OK.
     r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "42,CURRENT.103=250", "--answer",
                   "OK", "--dump"});
