@@ -45,14 +45,7 @@ void BarRun::Measure() {
     }
     program_.State().measurementStatus = 1;
     program_.Status().SetText("Resistivity");
-    const RunEnd end = RunSteps([this] {
-        HallUnit::SetCurrent();
-        Steps();
-        program_.State().measurementStatus = 0;
-        ShowStatus("Ready", "");
-    });
-    FinishRun(
-        end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
+    RunResistivity([this] { Steps(); }, [this] { return LogBlock(); });
 }
 
 void BarRun::Steps() {

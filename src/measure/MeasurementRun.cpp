@@ -9,6 +9,7 @@
 #include "MeasurementSettings.h"
 #include "MeasurementState.h"
 #include "ProgramState.h"
+#include "Results.h"
 #include "RunFrame.h"
 #include "StatusFields.h"
 #include "Wait.h"
@@ -26,6 +27,18 @@ void MeasurementRun::WriteHall(int secondary, const std::string& text) const {
 void MeasurementRun::ShowStatus(const std::string& text, const std::string& detail) const {
     program_.Status().SetText(text);
     program_.Status().SetDetail(detail);
+}
+
+void MeasurementRun::RunResistivity(const std::function<void()>& steps,
+                                    const std::function<std::string()>& logBlock) {
+    constexpr unsigned kLogIncludeResistivity = 4;
+    const RunEnd end = RunSteps([&] {
+        HallUnit::SetCurrent();
+        steps();
+        program_.State().measurementStatus = 0;
+        ShowStatus("Ready", "");
+    });
+    FinishRun(end, kLogIncludeResistivity, logBlock, ResultsUpdateResistivity);
 }
 
 void MeasurementRun::SetOwner(QWidget* owner) {

@@ -5,6 +5,7 @@
 // as the run's owner, the parent of its prompts and magnet waits.
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "FieldSet.h"
@@ -46,6 +47,11 @@ class MeasurementRun : public QObject {
     void WriteHall(int secondary, const std::string& text) const;
     // The tool bar's status text and detail.
     void ShowStatus(const std::string& text, const std::string& detail) const;
+    // The frame of both resistivity runs: the current on, the run's steps,
+    // "Ready"; then the disconnect, the log block (its LogInclude bit) and
+    // the results panel. The caller has marked the run under way.
+    void RunResistivity(const std::function<void()>& steps,
+                        const std::function<std::string()>& logBlock);
 
     ProgramState& program_;
 

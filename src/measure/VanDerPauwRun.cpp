@@ -52,18 +52,15 @@ void VanDerPauwRun::Measure() {
     program_.State().measurementStatus = 1;
     ShowStatus("Resistivity", "");
     Pump();
-    const RunEnd end = RunSteps([this] {
-        HallUnit::SetCurrent();
-        Wait::Ms(110);
-        ChooseGainConfiguration();
-        SetHold();
-        MeasureConfigurations();
-        Compute();
-        program_.State().measurementStatus = 0;
-        ShowStatus("Ready", "");
-    });
-    FinishRun(
-        end, 4, [this] { return LogBlock(); }, ResultsUpdateResistivity);
+    RunResistivity(
+        [this] {
+            Wait::Ms(110);
+            ChooseGainConfiguration();
+            SetHold();
+            MeasureConfigurations();
+            Compute();
+        },
+        [this] { return LogBlock(); });
 }
 
 // The hold value is set on whichever of the first two configurations gives
