@@ -15,17 +15,13 @@
 
 TTempHot::TTempHot(QWidget* parent, HotFunc& controller)
     : TempPanel(parent, "HOTPANEL", "Hot Stage Temperature Control"), logic_(controller) {
-    ShowModel(logic_.Fields());
-    logic_.SetOwner(this);
+    ShowLogic(logic_);
     auto* layout = new QVBoxLayout(this);
-    auto* temperature = new QGroupBox("Temperature K", this);
-    auto* grid = new QGridLayout(temperature);
-    auto* set = PushButton("Set", kSet, temperature);
-    auto* edit = SetPointEdit(kSetPointEdit, temperature);
+    const SetPointGroup group = MakeSetPointGroup("Temperature K", kSet, kSetPointEdit);
+    QGroupBox* temperature = group.box;
+    QGridLayout* grid = group.grid;
     auto* read = PushButton("Read", kRead, temperature);
     auto* reading = ReadOut(kReading, temperature);
-    grid->addWidget(set, 0, 0);
-    grid->addWidget(edit, 0, 1);
     grid->addWidget(read, 1, 0);
     auto* readingRow = new QHBoxLayout;
     readingRow->addWidget(StaticText("T =", temperature));
@@ -41,7 +37,7 @@ TTempHot::TTempHot(QWidget* parent, HotFunc& controller)
     bottom->addWidget(cancel);
     layout->addLayout(bottom);
 
-    connect(set, &QPushButton::clicked, this, [this] { Set(); });
+    connect(group.set, &QPushButton::clicked, this, [this] { Set(); });
     connect(read, &QPushButton::clicked, this, [this] { Read(); });
     connect(run, &QCheckBox::clicked, this, [this](bool on) { Run(on); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -49,8 +45,7 @@ TTempHot::TTempHot(QWidget* parent, HotFunc& controller)
 
 TTempOpen::TTempOpen(QWidget* parent, TTemp& controller)
     : TempPanel(parent, "OPENTEMP", "Open Cryostat"), logic_(controller) {
-    ShowModel(logic_.Fields());
-    logic_.SetOwner(this);
+    ShowLogic(logic_);
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox("Temperature", this);
     auto* column = new QVBoxLayout(group);

@@ -16,20 +16,18 @@
 
 TTempITC5::TTempITC5(QWidget* parent, ITC5Func& controller)
     : TempPanel(parent, "ITC5PANEL", "He Temperature Control"), logic_(controller) {
-    ShowModel(logic_.Fields());
-    logic_.SetOwner(this);
+    ShowLogic(logic_);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     layout->addLayout(top);
 
     auto* left = new QVBoxLayout;
     top->addLayout(left);
-    auto* temperature = new QGroupBox("Termperature K", this);
-    auto* grid = new QGridLayout(temperature);
-    set_ = PushButton("Set", kSet, temperature);
-    edit_ = SetPointEdit(kSetPointEdit, temperature);
-    grid->addWidget(set_, 0, 0);
-    grid->addWidget(edit_, 0, 1);
+    const SetPointGroup group = MakeSetPointGroup("Termperature K", kSet, kSetPointEdit);
+    QGroupBox* temperature = group.box;
+    QGridLayout* grid = group.grid;
+    set_ = group.set;
+    edit_ = group.edit;
     grid->addWidget(StaticText("Cryostat", temperature), 1, 0);
     auto* cryostat = ReadOut(kCryostat, temperature);
     grid->addWidget(cryostat, 1, 1);

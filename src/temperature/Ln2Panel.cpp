@@ -16,20 +16,16 @@
 
 TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     : TempPanel(parent, "LN2PANEL", "LN2 Temperature Control"), logic_(controller) {
-    ShowModel(logic_.Fields());
-    logic_.SetOwner(this);
+    ShowLogic(logic_);
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     layout->addLayout(top);
 
     auto* left = new QVBoxLayout;
     top->addLayout(left);
-    auto* temperature = new QGroupBox("Temperature K", this);
-    auto* grid = new QGridLayout(temperature);
-    auto* set = PushButton("Set", kSet, temperature);
-    auto* edit = SetPointEdit(kSetPointEdit, temperature);
-    grid->addWidget(set, 0, 0);
-    grid->addWidget(edit, 0, 1);
+    const SetPointGroup group = MakeSetPointGroup("Temperature K", kSet, kSetPointEdit);
+    QGroupBox* temperature = group.box;
+    QGridLayout* grid = group.grid;
     grid->addWidget(StaticText("T =", temperature), 1, 0, Qt::AlignRight);
     auto* reading = ReadOut(kReading, temperature);
     grid->addWidget(reading, 1, 1);
@@ -71,7 +67,7 @@ TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     buttons->addWidget(help);
     layout->addLayout(buttons);
 
-    connect(set, &QPushButton::clicked, this, [this] { Set(); });
+    connect(group.set, &QPushButton::clicked, this, [this] { Set(); });
     connect(autoManual, &QPushButton::clicked, this, [this] { ToggleAuto(); });
     connect(heater_, &QAbstractSlider::valueChanged, this, [this](int v) { HeaterChanged(v); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,8 +1,14 @@
 #include "TempPanel.h"
 
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
+
+#include "Controls.h"
 
 #include "FieldViews.h"
+#include "TempPanelLogic.h"
 
 namespace {
 TempPanel* g_current = nullptr;
@@ -54,4 +60,19 @@ QLineEdit* TempPanel::ReadOut(int id, QWidget* parent) {
     QLineEdit* readOut = FieldReadOut(Fields(), id, parent);
     readOut->setAlignment(Qt::AlignRight);
     return readOut;
+}
+
+void TempPanel::ShowLogic(TempPanelLogic& logic) {
+    fields_ = &logic.Fields();
+    logic.SetOwner(this);
+}
+
+TempPanel::SetPointGroup TempPanel::MakeSetPointGroup(const char* caption, int setId, int editId) {
+    auto* box = new QGroupBox(caption, this);
+    auto* grid = new QGridLayout(box);
+    QPushButton* set = PushButton("Set", setId, box);
+    QLineEdit* edit = SetPointEdit(editId, box);
+    grid->addWidget(set, 0, 0);
+    grid->addWidget(edit, 0, 1);
+    return {box, grid, set, edit};
 }

@@ -9,8 +9,12 @@
 
 #include "FieldSet.h"
 
+class QGridLayout;
+class QGroupBox;
 class QLineEdit;
+class QPushButton;
 class TTemp;
+class TempPanelLogic;
 
 class TempPanel : public QDialog {
     Q_OBJECT
@@ -28,15 +32,25 @@ class TempPanel : public QDialog {
     std::string DumpLine() const;
 
   protected:
-    // The panel shows a logic object's model instead of its own; called
-    // before any control is made.
-    void ShowModel(FieldSet& model) { fields_ = &model; }
+    // The panel is the view of `logic`: it shows the logic's model instead of
+    // its own and stands as the owner of its boxes. Called before any
+    // control is made.
+    void ShowLogic(TempPanelLogic& logic);
     // A help button's context, through the application's help viewer.
     void Help(int context);
     // The set-point edit of field `id`: eleven characters, right-aligned.
     QLineEdit* SetPointEdit(int id, QWidget* parent);
     // A right-aligned read-out of field `id`.
     QLineEdit* ReadOut(int id, QWidget* parent);
+    // The temperature group of a panel, "Set" and the set-point edit in its
+    // first row.
+    struct SetPointGroup {
+        QGroupBox* box;
+        QGridLayout* grid;
+        QPushButton* set;
+        QLineEdit* edit;
+    };
+    SetPointGroup MakeSetPointGroup(const char* caption, int setId, int editId);
 
   private:
     FieldSet ownFields_;
