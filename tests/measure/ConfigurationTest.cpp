@@ -50,10 +50,6 @@ class AutoSetTest : public MeasureTest {
 class CurrentPageTest : public AutoSetTest {};
 class SheetTest : public AutoSetTest {};
 
-std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
-    return std::vector<std::string>(lines.begin(), lines.end());
-}
-
 // ------------------------------------------------------------ the search
 
 TEST_F(AutoSetTest, OnTargetAtOnceKeepsTheStartingCurrent) {
@@ -241,16 +237,6 @@ TEST_F(AutoSetTest, AStoredTargetOutOfRangeIsRefusedBeforeAnyTraffic) {
     EXPECT_EQ(Messages(), Lines({"Invalid TargVr | Range is 4 - 200 mV"}));
 }
 
-TEST_F(AutoSetTest, DumpLinesCarryOutcomeTriesAndCurrent) {
-    ReadBack(10.0);
-    Vr(50.0);
-    Run();
-    std::vector<std::string> lines;
-    AutoSet::DumpAutoSet(lines);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "autoset: Success 1 10");
-}
-
 // ------------------------------------------------------------ rules
 
 TEST(ConfigRules, TargetRangesIncludeBothEnds) {
@@ -292,15 +278,6 @@ TEST(ConfigRules, CyclesJumpBetweenTenAndHundred) {
     EXPECT_EQ(StepCycles(100, -1), 10);
     EXPECT_EQ(StepCycles(2, -1), 1);
     EXPECT_EQ(StepCycles(1, -1), 1);
-}
-
-TEST(ConfigRules, ScatteringPresets) {
-    EXPECT_DOUBLE_EQ(Scatter::PresetValue(104), 1.00);
-    EXPECT_DOUBLE_EQ(Scatter::PresetValue(105), 1.18);
-    EXPECT_DOUBLE_EQ(Scatter::PresetValue(106), 1.10);
-    EXPECT_DOUBLE_EQ(Scatter::PresetValue(107), 1.93);
-    EXPECT_DOUBLE_EQ(Scatter::PresetValue(108), 1.00);
-    EXPECT_DOUBLE_EQ(Scatter::PresetValue(109), 1.93);
 }
 
 // ------------------------------------------------------------ Current page

@@ -184,22 +184,6 @@ TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
     EXPECT_EQ(Count(iv, 1, 1), 11u);
 }
 
-TEST_F(IVCurveTest, BusErrorLeavesTheSampleConnectedAndWritesNoLog) {
-    Settings().LogInclude = 2;
-    OpenLog();
-    StandardOpening("100.0");
-    Step("0.0", "+0.000000E+00");
-    Bus_().Reply("10.0").FailRead();
-    IVCurveRun iv(program);
-    iv.Measure();
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "GPIB");
-    EXPECT_EQ(trace.back(), "R 3 12");
-    EXPECT_FALSE(iv.Data().curveComplete);
-    EXPECT_EQ(Count(iv, 0, 0), 1u);
-    EXPECT_EQ(LogBytes(), "");
-}
-
 TEST_F(IVCurveTest, AbortDisconnectsAndLogsThePointsGathered) {
     Settings().LogInclude = 2;
     OpenLog();

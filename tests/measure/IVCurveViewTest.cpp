@@ -22,8 +22,6 @@ TEST_F(IVCurveTest, WithoutAnInstrumentNothingIsSentAndTheDemonstrationShows) {
     EXPECT_TRUE(iv.Data().demonstration);
     EXPECT_EQ(iv.Fields().Get(IVcurve::kCurrentLabel), "0.5 mA");
     EXPECT_EQ(iv.Fields().Get(IVcurve::kVoltageLabel), ".75 V");
-    EXPECT_EQ(iv.windowTitle(), "IV-curve");
-    EXPECT_EQ(iv.ResourceName(), "IV");
 }
 
 // ---- Where the curves go ----

@@ -80,6 +80,10 @@ class MeasureTest : public ::testing::Test {
     std::string logPath_;
 };
 
+inline std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
+    return std::vector<std::string>(lines.begin(), lines.end());
+}
+
 inline std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) text += line + "\n";

@@ -2,7 +2,6 @@
 // panel's model and log lines, the guards, the depletion dialog and the dump.
 #include <QLineEdit>
 #include <cmath>
-#include <complex>
 
 #include "MeasureTestSupport.h"
 #include "MeasurementDump.h"
@@ -34,30 +33,6 @@ TEST(ResultMath, SeriesFactorMatchesTheTableAndTheQuotedExample) {
     for (const auto& row : table) EXPECT_NEAR(VdpFactor(row.q), row.series, 2e-6) << row.q;
     EXPECT_NEAR(VdpFactor(4.0), 1 - 0.34657359 * 0.36 - 0.0923612 * 0.1296, 1e-12);
     EXPECT_EQ(MathError([] { VdpFactor(-1.0); }), kDivideByZero);
-}
-
-// Contacts at 0, 60, 180 and 270 degrees on a disc of sheet resistance 1: the
-// four configurations' voltages from the conformal-map formula, taken in the
-// window's order and adjacency, give the ratio 2.2053 and 1.00016 x the truth.
-TEST(ResultMath, UnequalContactAnglesGiveTheSeriesEstimate) {
-    const double degrees[5] = {0, 0, 60, 180, 270};
-    auto at = [&](int contact) { return std::polar(1.0, degrees[contact] * M_PI / 180.0); };
-    auto volts = [&](int a, int b, int c, int d) {
-        return std::log(std::abs(at(c) - at(b)) * std::abs(at(d) - at(a)) /
-                        (std::abs(at(c) - at(a)) * std::abs(at(d) - at(b)))) /
-               M_PI;
-    };
-    const double v[4] = {volts(1, 2, 4, 3), volts(3, 2, 4, 1), volts(3, 4, 2, 1),
-                         volts(1, 4, 2, 3)};
-    double sheet = 0.0, ratio = 0.0;
-    for (int i = 0; i < 4; ++i) {
-        const VdpRow row = VanDerPauwRow(v[i], v[(i + 1) % 4], 1e6);  // 1 A in uA
-        EXPECT_NEAR(row.ratio, 2.2053, 1e-4);
-        sheet += row.sheet / 4;
-        ratio += row.ratio / 4;
-    }
-    EXPECT_NEAR(sheet, 1.00016, 2e-5);
-    EXPECT_NEAR(ratio, 2.2053, 1e-4);
 }
 
 TEST(ResultMath, RowsAndGuards) {

@@ -2,6 +2,7 @@
 // A fresh registry file, a fresh program state and a scripted prompt for every test.
 #include <QDir>
 #include <QTemporaryDir>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -24,6 +25,20 @@
 #include "RunConfig.h"
 #include "ScanSettings.h"
 #include "SpecimenData.h"
+
+// A calendar time, and a clock fixed at it.
+inline std::tm At(int year, int month, int day, int hour, int minute) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    return t;
+}
+inline void FixClock(int year, int month, int day, int hour, int minute) {
+    SetClockForTesting([=] { return At(year, month, day, hour, minute); });
+}
 
 class RecordsTest : public ::testing::Test {
   protected:

@@ -23,15 +23,7 @@ class ArchiveTest : public RecordsTest {
         RecordsTest::SetUp();
         archive_ = dir_.filePath("results.dat").toStdString();
         Archive().DataArchive = archive_;
-        SetClockForTesting([] {
-            std::tm t{};
-            t.tm_year = 126;
-            t.tm_mon = 11;
-            t.tm_mday = 7;
-            t.tm_hour = 15;
-            t.tm_min = 7;
-            return t;
-        });
+        FixClock(2026, 12, 7, 15, 7);
         ArchiveCallbacks() = {};
         Results() = {};
         SetDateTimeSettings(DateTimeSettings{});

@@ -42,7 +42,6 @@ TEST_F(RecordsTest, ReadDialogListsSetsInRegistryOrderAndRefusesOneCharacterName
     MakeSets({"zeta", "x", "alpha"});
     std::string name = "default";
     TReadRegPath dialog(nullptr, "Settings", name);
-    EXPECT_EQ(dialog.windowTitle(), "Read Settings");
     auto* list = Control<QListWidget>(dialog, "field101");
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), "zeta");
@@ -61,7 +60,6 @@ TEST_F(RecordsTest, ReadDialogListsSetsInRegistryOrderAndRefusesOneCharacterName
 TEST_F(RecordsTest, SaveDialogTakesTypedNamesUpToThirtyOneCharacters) {
     std::string name;
     TSaveRegPath dialog(nullptr, "Styles", name);
-    EXPECT_EQ(dialog.windowTitle(), "Save Styles");
     auto* combo = Control<QComboBox>(dialog, "field101");
     combo->setEditText("y");
     Click(dialog, "IDOK");
@@ -142,7 +140,6 @@ TEST_F(RecordsTest, StyleCommandsReadAndWriteStyleSets) {
 
 TEST_F(RecordsTest, EditRegistryOpensTheRegistryFileAndSaysWhereTheDataIs) {
     TEditReg dialog(nullptr, "Materials");
-    EXPECT_EQ(dialog.windowTitle(), "Edit Registry Entries");
     EXPECT_EQ(Control<QLabel>(dialog, "field101")->text(), "Materials");
     bool explained = false;
     for (auto* label : dialog.findChildren<QLabel*>())
@@ -165,9 +162,6 @@ TEST_F(RecordsTest, SheetPagesNeverShownApplyNothing) {
     Specimen().Shape = 1;  // a bar without dimensions would be refused if Geometry applied
     Specimen().WaferID = "OLD";
     TSampleSheet sheet;
-    EXPECT_EQ(sheet.Tabs()->count(), 4);
-    EXPECT_EQ(sheet.Tabs()->tabText(0), "Identifiers");
-    EXPECT_EQ(sheet.Tabs()->tabText(3), "Log File");
     Control<QLineEdit>(*sheet.Page(0), "field101")->setText("NEW");
     Click(sheet, "IDOK");
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
@@ -323,15 +317,7 @@ TEST_F(RecordsTest, CloseLogfileClosesAtOnceEvenWhenTheSheetIsCancelled) {
 
 TEST_F(RecordsTest, SampleCommandAppendsTheHeaderOnEveryOkWithALogOpen) {
     SetDateTimeSettings(DateTimeSettings{1, 1, 1, ".", ":", "AM", "PM"});
-    SetClockForTesting([] {
-        std::tm t{};
-        t.tm_year = 126;
-        t.tm_mon = 11;
-        t.tm_mday = 7;
-        t.tm_hour = 9;
-        t.tm_min = 5;
-        return t;
-    });
+    FixClock(2026, 12, 7, 9, 5);
     // OK with no log open writes nothing anywhere.
     responder_.Add("OK");
     EXPECT_TRUE(OnSample(nullptr));

@@ -9,16 +9,6 @@
 #include "RecordsFixture.h"
 
 namespace {
-std::tm At(int year, int month, int day, int hour, int minute) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    return t;
-}
-
 std::string TimeOf(const DateTimeSettings& s, int hour, int minute) {
     DateTimeText texts(s);
     texts.Format(At(2026, 1, 1, hour, minute));

@@ -123,13 +123,6 @@ TEST(ScanFile, ResistivityOnlyFilesAndExtents) {
     EXPECT_DOUBLE_EQ(r.data.mobility.maximum, 300);
     EXPECT_DOUBLE_EQ(r.data.T.minimum, 150);
     EXPECT_DOUBLE_EQ(r.data.T.maximum, 290);
-
-    ScanData live;
-    live.ResetExtents(false);
-    EXPECT_EQ(live.concentration.maximum, 1.0);
-    EXPECT_EQ(live.concentration.minimum, 1e22);
-    EXPECT_EQ(live.T.minimum, 1000.0);
-    EXPECT_EQ(live.hall.minimum, 1e7);
 }
 
 TEST(ScanFile, HeaderWithoutPointsOrThickness) {
