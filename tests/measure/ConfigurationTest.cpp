@@ -417,15 +417,6 @@ TEST_F(SheetTest, ARefusingPageKeepsTheSheetOpenOnItself) {
     EXPECT_DOUBLE_EQ(Settings().ScatFactor, 1.0);
 }
 
-TEST_F(SheetTest, APageNeverShownTakesNothing) {
-    Settings().ScatFactor = 1.18;
-    TConfigSheet sheet;
-    sheet.Page(2)->Fields().Set(103, "1.93");
-    ASSERT_TRUE(sheet.ApplyPages());
-    EXPECT_DOUBLE_EQ(Settings().ScatFactor, 1.18);
-    EXPECT_FALSE(sheet.WasShown(2));
-}
-
 TEST_F(SheetTest, ScatteringPresetAppliedUpdatesTheHallResult) {
     Results().hallCoefficientRaw = -0.001;
     ResultsUpdateHall();
@@ -439,18 +430,6 @@ TEST_F(SheetTest, ScatteringPresetAppliedUpdatesTheHallResult) {
     sheet.findChild<QAbstractButton*>("IDAPPLY")->click();
     EXPECT_DOUBLE_EQ(Settings().ScatFactor, 1.18);
     EXPECT_EQ(ResultsFields().Get(3), Printf("%+.3lg", -0.001 / 1.18));
-}
-
-TEST_F(SheetTest, ApplyKeepsTheSheetOpen) {
-    TConfigSheet sheet;
-    sheet.show();
-    static_cast<TCurrent*>(sheet.Page(0))->Fields().Set(103, "250");
-    sheet.findChild<QAbstractButton*>("IDAPPLY")->click();
-    EXPECT_TRUE(sheet.isVisible());
-    EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
-    sheet.findChild<QAbstractButton*>("IDOK")->click();
-    EXPECT_FALSE(sheet.isVisible());
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
 }
 
 TEST_F(SheetTest, StepsTakeEffectAtOnceAndCancelDoesNotUndoThem) {

@@ -158,18 +158,6 @@ TEST_F(RecordsTest, EditRegistryOpensTheRegistryFileAndSaysWhereTheDataIs) {
     EXPECT_EQ(responder_.Asked().back().text, file_);
 }
 
-TEST_F(RecordsTest, SheetPagesNeverShownApplyNothing) {
-    Specimen().Shape = 1;  // a bar without dimensions would be refused if Geometry applied
-    Specimen().WaferID = "OLD";
-    TSampleSheet sheet;
-    Control<QLineEdit>(*sheet.Page(0), "field101")->setText("NEW");
-    Click(sheet, "IDOK");
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_EQ(Specimen().WaferID, "NEW");
-    EXPECT_FALSE(sheet.WasShown(2));
-    EXPECT_TRUE(responder_.Asked().empty());
-}
-
 TEST_F(RecordsTest, GeometryRefusalKeepsTheSheetOpenOnGeometry) {
     Config().ID1 = "Wafer ID";
     Config().ID2 = "Lot";
