@@ -84,7 +84,6 @@ class MainFrame : public QMainWindow {
     // While the scan panel is open: the top-level menus but Graph and the
     // frame's Close are disabled, their commands and keys with them.
     void SetScanPanelOpen(bool open);
-    bool ScanPanelOpen() const { return scanPanelOpen_; }
     // Whether the top-level menu of this title ("File", "Graph" ...) is usable.
     bool MenuEnabled(const std::string& title) const;
 

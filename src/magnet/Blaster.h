@@ -47,7 +47,6 @@ class Blaster {
     std::string PulseCommand(int pulses) const;
 
     int Intensity() const { return intensity_; }
-    bool TwoPolarity() const { return twoPolarity_; }
     Pair Selected() const { return pair_; }
     FieldSet& Fields() { return fields_; }
 

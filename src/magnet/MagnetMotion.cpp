@@ -45,9 +45,6 @@ bool AwaitMotion(QPointer<QWidget> owner) {
 void SetMagnetInitialisationPending(bool pending) {
     g_initialisationPending = pending;
 }
-bool MagnetInitialisationPending() {
-    return g_initialisationPending;
-}
 
 void MoveMagnet(QWidget* parent, const std::string& command) {
     QPointer<QWidget> owner(parent);

@@ -14,4 +14,3 @@ void MoveMagnet(QWidget* parent, const std::string& command);
 // measurement started within the seconds the initialisation takes must not
 // read its first field with the stage still travelling.
 void SetMagnetInitialisationPending(bool pending);
-bool MagnetInitialisationPending();

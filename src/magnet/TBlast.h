@@ -18,7 +18,6 @@ class TBlast : public QDialog {
     // The closing step: "H".
     void Close();
 
-    Blaster& Model() { return blaster_; }
 
   public slots:
     // No closing while a command waits inside a nested loop.

@@ -38,9 +38,7 @@ class HallRun : public MeasurementRun {
     void StopThisCycle();
     bool StopEnabled() const { return stopEnabled_; }
 
-    const std::array<HallConfiguration, 2>& Configurations() const { return configurations_; }
     const std::vector<std::string>& CycleLines() const { return cycleLines_; }
-    double CycleHall() const { return cycleHall_; }
     double HallOverAll() const { return hallOverAll_; }
     bool MagnetReversed() const { return magnetReversed_; }
     // The block appended to the log file after each cycle.

@@ -160,9 +160,6 @@ SerialLink::~SerialLink() = default;
 void SerialLink::UseSimulation(bool on) {
     g_simulate = on;
 }
-bool SerialLink::Simulated() {
-    return g_simulate;
-}
 
 std::string SerialLink::DeviceFor(const std::string& portName) {
     try {

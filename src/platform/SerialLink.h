@@ -29,7 +29,6 @@ class SerialLink {
     static std::string DeviceFor(const std::string& portName);
     // Routes every link opened afterwards to the virtual rack (or back).
     static void UseSimulation(bool on);
-    static bool Simulated();
 
     bool Open(const std::string& portName, const SerialMode& mode);
     bool IsOpen() const;

@@ -223,7 +223,7 @@ std::string Ticket(const Trecord& r) {
     return t;
 }
 
-TemperatureGroup GroupOf(const std::string& temperature) {
+TemperatureGroup GroupOf(std::string_view temperature) {
     if (InGroup(temperature, TemperatureGroup::Ambient)) return TemperatureGroup::Ambient;
     if (InGroup(temperature, TemperatureGroup::Nitrogen)) return TemperatureGroup::Nitrogen;
     return TemperatureGroup::Other;
@@ -261,16 +261,6 @@ std::string SortHeader(const SortOptions& o) {
     if (o.concentration) h += o.bulk ? ",(/cm3)" : ",(/cm2)";
     h += "\r\n";
     return h;
-}
-
-bool Selects(const Trecord& r, const SortOptions& o, TemperatureGroup group) {
-    if (!InGroup(r.temperature, group)) return false;
-    const std::string& key = o.key == SortOptions::BatchId    ? r.batchId
-                             : o.key == SortOptions::Material ? r.material
-                             : o.key == SortOptions::Date     ? r.date
-                                                              : r.waferId;
-    if (!SameIgnoringCase(key, o.sortString)) return false;
-    return !o.bulk || r.thickness != 0.0;
 }
 
 std::string SortDataLine(const Trecord& r, const SortOptions& o) {
@@ -376,11 +366,7 @@ long long WriteSortTable(std::FILE* in, std::FILE* out, const SortOptions& optio
             // Most lines fail on their key: those are not converted at all.
             const LineFields f = Split(line);
             if (!SameIgnoringCase(KeyField(f, options.key), options.sortString)) continue;
-            int group = static_cast<int>(TemperatureGroup::Other);
-            if (InGroup(f.temperature, TemperatureGroup::Ambient))
-                group = 0;
-            else if (InGroup(f.temperature, TemperatureGroup::Nitrogen))
-                group = 1;
+            const int group = static_cast<int>(GroupOf(f.temperature));
             if (!onePass && group != pass) continue;
             const Trecord record = ParseRecordLine(line);
             if (options.bulk && record.thickness == 0.0) continue;

@@ -74,11 +74,10 @@ struct SortOptions {
     bool bulk = false;
 };
 enum class TemperatureGroup { Ambient = 0, Nitrogen = 1, Other = 2 };
-TemperatureGroup GroupOf(const std::string& temperature);
+TemperatureGroup GroupOf(std::string_view temperature);
 const char* GroupLine(TemperatureGroup group);  // "*** AMB ***" ...
 // The sort string line and the two header lines.
 std::string SortHeader(const SortOptions& options);
-bool Selects(const Trecord& record, const SortOptions& options, TemperatureGroup group);
 std::string SortDataLine(const Trecord& record, const SortOptions& options);
 
 // Reads the record lines of an archive one by one: white space (blank lines

@@ -67,7 +67,6 @@ class TColDlg : public QDialog {
   public:
     explicit TColDlg(QWidget* parent);
     PointStyle& Editing();
-    int EditingIndex() const { return editing_; }  // 0 N, 1 P, 2 UN, 3 UP
     void Pick(int index);
     void SetShape(int shape);
     void StepSize(int step);

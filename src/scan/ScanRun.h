@@ -72,7 +72,6 @@ class ScanRun : public QObject {
     // The scan is under way: running, or starting. Not while it waits for
     // the operator after an abort during the current search.
     bool Running() const;
-    bool Measuring() const { return measuring_; }
     bool TimerActive() const { return timer_.isActive(); }
     bool AbortedInSearch() const { return aborted_; }
     int Done() const;
@@ -81,7 +80,6 @@ class ScanRun : public QObject {
     // Measurements (resistivity and, unless resistivity only, Hall) since
     // the scan started; at the point now current.
     int Measurements() const { return measurements_; }
-    int MeasurementsAtPoint() const { return pointMeasurements_; }
 
     // The panel's buttons.
     void PressMain();

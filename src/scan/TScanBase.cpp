@@ -334,16 +334,6 @@ std::optional<QPoint> TScanBase::LeftMarkerAt(int slot) const {
     return QPoint(x, frame_.plot.bottom + self->LeftScale().ToPixel(v));
 }
 
-std::optional<QPoint> TScanBase::RightMarkerAt(int slot) const {
-    auto* self = const_cast<TScanBase*>(this);
-    TLogScale* right = self->RightScale();
-    if (!right || slot < 0 || slot >= data_.count) return std::nullopt;
-    const ScanPoint& pt = data_.points[slot];
-    if (pt.T == 0.0 || pt.concentration == 0.0) return std::nullopt;
-    const int x = frame_.plot.left + self->XScale().ToPixel(inverse_ ? 1000.0 / pt.T : pt.T);
-    return QPoint(x, frame_.plot.bottom + right->ToPixel(view_ == ResHall ? pt.hall : pt.mobility));
-}
-
 QImage TScanBase::Render(const QSize& size, int tickLength, int penWidth) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
@@ -617,12 +607,6 @@ void TScanBase::CopyMetafile() {
 }
 
 // --- tools ------------------------------------------------------------------------
-
-std::optional<std::pair<QPoint, QPoint>> TScanBase::BandLine() const {
-    if (band_ == Band::DraggingLine || band_ == Band::LineComplete)
-        return std::make_pair(bandStart_, bandEnd_);
-    return std::nullopt;
-}
 
 void TScanBase::Press(QPoint at) {
     switch (ToolMode()) {

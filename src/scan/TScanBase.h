@@ -120,12 +120,9 @@ class TScanBase : public QWidget {
     const std::vector<TComment>& Comments() const { return comments_; }
     // Adds a comment at a window pixel, as the add-text tool does after its dialog.
     void AddComment(QPoint at, const std::string& text);
-    // The rubber-band line's ends (pixels), while one is drawn.
-    std::optional<std::pair<QPoint, QPoint>> BandLine() const;
 
-    // Where a slot's left and right markers stand on the last paint's scales.
+    // Where a slot's left marker stands on the last paint's scales.
     std::optional<QPoint> LeftMarkerAt(int slot) const;
-    std::optional<QPoint> RightMarkerAt(int slot) const;
 
     // "graph: ..." and "point: ..." lines of the dump.
     void DumpLines(std::vector<std::string>& lines) const;

@@ -33,8 +33,6 @@ class HotFunc : public TTempCon {
     void SetControl(int mode, int flag) override;
 
     bool HasPort() const;
-    // The last reply up to its terminator.
-    std::string LastReply() const { return reply_.Text(); }
 
     // The three messages, framed.
     static std::string SetPointMessage(double kelvin);

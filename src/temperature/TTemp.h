@@ -58,10 +58,8 @@ class TTemp : public QObject {
     virtual void SetTemperature(double kelvin);
     virtual void ReadTemperature() {}
     virtual void SetControl(int /*mode*/, int /*flag*/) {}
-    virtual int ControllerSlot3() { return 0; }
 
     virtual ControllerKind Kind() const { return ControllerKind::None; }
-    const ControllerFacts& Facts() const { return FactsOf(Kind()); }
     // The table of the classes that keep one; nullptr for the plain object.
     virtual PidTable* Table() { return nullptr; }
 

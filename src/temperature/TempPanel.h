@@ -24,7 +24,6 @@ class TempPanel : public QDialog {
 
     FieldSet& Fields() { return *fields_; }
     const FieldSet& Fields() const { return *fields_; }
-    const std::string& Resource() const { return resource_; }
 
     // The panel shown now (a modal one at a time), or nullptr.
     static const TempPanel* Current();
