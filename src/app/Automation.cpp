@@ -334,20 +334,16 @@ struct Runner {
         // script need not guess how long the program takes to get there.
         QWidget* control = window ? FindControl(*window, item.control) : nullptr;
         const bool greyed = control && !control->isEnabled();
-        if (!window || greyed) {
-            if (waited->elapsed() >= kWindowWaitMs) {
-                if (!window) {
-                    Report(item, "is not available: no window " + item.resource + " is open");
-                } else {
-                    Report(item, "is not available: the control is disabled");
-                }
-                return;
-            }
+        if ((!window || greyed) && waited->elapsed() < kWindowWaitMs) {
             ++outstanding;
             QTimer::singleShot(20, &frame, [this, item, waited] {
                 --outstanding;
                 RunControl(item, waited);
             });
+            return;
+        }
+        if (!window) {
+            Report(item, "is not available: no window " + item.resource + " is open");
             return;
         }
         std::string error;
