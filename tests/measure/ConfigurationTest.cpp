@@ -2,11 +2,9 @@
 // (each outcome and its exact command order), the Current page's units,
 // limits and target checks, the Delays steps, the Scattering page, the sheet's
 // OK / Apply / Cancel rules and the configuration log block.
+#include <QAbstractButton>
 #include <QCoreApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QToolButton>
 
 #include "AutoSet.h"
 #include "MeasureTestSupport.h"

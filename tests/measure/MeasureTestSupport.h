@@ -2,7 +2,6 @@
 // Shared set-up of the measurement tests: a scripted bus as the process's
 // bus, a trace that interleaves bus operations and buffer amplifier bytes,
 // clean global records, a fast time scale and an optional log file.
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>

@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 
 #include "RecordCommands.h"
 #include "RecordsFixture.h"

@@ -1,7 +1,6 @@
 // Log file naming, creation and header bytes; the date and time texts; the
 // dump lines and --set assignments.
 #include <QDir>
-#include <QString>
 #include <cerrno>
 #include <cstdlib>
 

@@ -1,5 +1,4 @@
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
