@@ -150,11 +150,7 @@ TEST(StatusText, Table) {
     EXPECT_EQ(HallUnit::StatusText(0x50), "SRQ: Normal x10");
     EXPECT_EQ(HallUnit::StatusText(0x40), "SRQ: Normal x0");
     EXPECT_EQ(HallUnit::StatusText(0x60), "SRQ: Abnormal 0");
-    EXPECT_EQ(HallUnit::StatusText(0x61), "SRQ: input buffer overflow");
-    EXPECT_EQ(HallUnit::StatusText(0x64), "SRQ: value out of range");
-    EXPECT_EQ(HallUnit::StatusText(0x65), "SRQ: Sensor Interlock Violation");
     EXPECT_EQ(HallUnit::StatusText(0x68), "SRQ: Lid Open");
-    EXPECT_EQ(HallUnit::StatusText(0x69), "SRQ: Interlock Cable #1 broken");
     EXPECT_EQ(HallUnit::StatusText(0x6C), "SRQ: Abnormal xC");
     EXPECT_EQ(HallUnit::StatusText(0x7F), "SRQ: Abnormal x1F");
     EXPECT_EQ(HallUnit::StatusText(0x28), "SRQ: Lid Open");  // without the request bit

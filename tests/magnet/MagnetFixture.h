@@ -2,6 +2,7 @@
 // A scripted bus, a scripted responder and a fast clock for every test.
 #include <gtest/gtest.h>
 
+#include <QWidget>
 #include <memory>
 
 #include "GpibBus.h"
@@ -38,3 +39,11 @@ class MagnetFixture : public ::testing::Test {
     ScriptedBus* bus = nullptr;
     Prompt::ScriptedResponder responder;
 };
+
+// The child of `parent` named `name`, which must be there.
+template <class T>
+T* Child(QWidget& parent, const char* name) {
+    auto* child = parent.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}

@@ -55,16 +55,6 @@ TEST_F(MoveMagnetTest, CompletionBytesEndTheMotionSilently) {
     }
 }
 
-TEST_F(MoveMagnetTest, InitialisationGoesToItsOwnSecondary) {
-    bus->Poll(0).Poll(0x50);
-    Move("I");
-    EXPECT_EQ(bus->Log(), (Lines{"H", "W 3 25 I", "H"}));
-    bus->ClearLog();
-    bus->Poll(0).Poll(0x50);
-    Move("-F");
-    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 12 -F"}));
-}
-
 TEST_F(MoveMagnetTest, FaultBytesAreReportedWithTheirStatusText) {
     bus->Poll(0).Poll(0).Poll(0x46);
     Move("+F");

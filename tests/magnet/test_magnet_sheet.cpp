@@ -14,13 +14,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-template <class T>
-T* Child(QWidget& parent, const char* name) {
-    auto* child = parent.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
 class GpibPageTest : public MagnetFixture {
   protected:
     void SetField(TGpib& page, const char* name, const char* text) {
@@ -188,15 +181,6 @@ TEST_F(SheetTest, RefusingPageKeepsTheSheetOpenOnItself) {
     };
     ShowEngineeringSheet(nullptr);
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.75);
-}
-
-TEST_F(SheetTest, UnseenPageAppliesNothing) {
-    Settings().Tesla = -1.0;  // would be refused if the magnet page applied
-    TEngineeringSheet sheet;
-    Child<QPushButton>(sheet, "IDOK")->click();
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_DOUBLE_EQ(Settings().Tesla, -1.0);
-    EXPECT_EQ(Child<QPushButton>(sheet, "IDCANCEL")->text().toStdString(), "Close");
 }
 
 }  // namespace

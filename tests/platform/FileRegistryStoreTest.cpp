@@ -113,23 +113,6 @@ TEST_F(FileRegistryStoreTest, ConcurrentProcessesLoseNothing) {
     EXPECT_EQ(store.EnumValues(kKey).size(), static_cast<std::size_t>(kChildren * kWrites));
 }
 
-TEST_F(FileRegistryStoreTest, DamagedFileIsNeverOverwrittenUntilSetAside) {
-    const std::string broken = "REGEDIT4\r\n[A]\r\n\"x\"=dword:zz\r\n";
-    WriteRaw(broken);
-    FileRegistryStore store(path_);
-    ASSERT_TRUE(store.Damaged());
-    EXPECT_EQ(store.DamagedLine(), 3);
-    EXPECT_FALSE(store.SetString(kKey, "x", "y"));
-    EXPECT_EQ(Read(), broken);
-    const std::string kept = store.SetAside();
-    ASSERT_FALSE(kept.empty());
-    std::ifstream in(kept, std::ios::binary);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), broken);
-    EXPECT_FALSE(store.Damaged());
-    EXPECT_TRUE(store.SetString(kKey, "x", "y"));
-    EXPECT_EQ(store.QueryString(kKey, "x", 8).value_or(""), "y");
-}
-
 TEST_F(FileRegistryStoreTest, DeleteKeyRemovesDescendantsAndEnumerationKeepsOrder) {
     FileRegistryStore store(path_);
     const std::string pid = "SOFTWARE\\Brisel\\Hall\\System\\RT4450";

@@ -48,6 +48,10 @@ TEST(RackConfig, ErrorsNameTheKey) {
               "specimen.contact_resistance_ohm: expected an array of 8 numbers");
     EXPECT_EQ(ErrorOf(R"({"specimen":{"contact_angles_deg":[0,90,80,270]}})"),
               "specimen.contact_angles_deg: expected four increasing angles");
+    EXPECT_EQ(ErrorOf(R"({"specimen":{"contact_diode_ideality":[0,1,1,1,1,1,1,1]}})"),
+              "specimen.contact_diode_ideality[0]: expected a number from 0.5 to 20");
+    EXPECT_EQ(ErrorOf(R"({"specimen":{"contact_diode_saturation_A":[1e-7]}})"),
+              "specimen.contact_diode_saturation_A: expected an array of 8 numbers");
     EXPECT_EQ(ErrorOf(R"({"faults":[{"device":"hall","kind":"fire"}]})"),
               "faults[0].kind: expected \"timeout\", \"garbage\", \"long-reply\", \"no-srq\", "
               "\"motion-fault\", \"lid-open\" or \"silence\"");

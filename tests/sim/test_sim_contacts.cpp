@@ -46,19 +46,6 @@ TEST(IvSweep, OhmicPairReadsAStraightLineThroughTheOrigin) {
     for (int i = 1; i <= 10; ++i) EXPECT_NEAR(up[i], perMicroamp * i * 10.0, 1e-6) << i;
     const auto down = Sweep(*rack, "N", 100.0);
     for (int i = 0; i <= 10; ++i) EXPECT_NEAR(down[i], -up[i], 1e-6) << i;
-    // Secondary 12 carries the voltmeter's reading without the status character.
-    EXPECT_EQ(Ask(*rack, kHall, 12), Ask(*rack, kHall, 9).substr(1));
-}
-
-TEST(IvSweep, OverRangeShowsAtSecondary12WithItsSign) {
-    auto rack = MakeRack();
-    Hall(*rack, 9, "G3H255O0");
-    Hall(*rack, 7, "S12M12");
-    Hall(*rack, 8, "DP");
-    EXPECT_EQ(Step(*rack, 0.0), "+0.000000E+00");
-    EXPECT_EQ(Step(*rack, 100.0), "+>");
-    Hall(*rack, 8, "N");
-    EXPECT_EQ(Step(*rack, 100.0), "->");
 }
 
 TEST(IvSweep, BarriersAddTheirJunctionDropsAndBendTheCurve) {
@@ -100,21 +87,6 @@ TEST(IvSweep, BarriersLeaveFourTerminalReadingsAndOtherPairsAlone) {
               ohmic->TheSpecimen().SourceVoltage(other, kelvin, 0));
     EXPECT_EQ(barrier->TheSpecimen().JunctionVoltage(1, 0.0, kelvin), 0.0);
     EXPECT_EQ(barrier->TheSpecimen().JunctionVoltage(9, 1e-4, kelvin), 0.0);
-}
-
-TEST(IvSweep, BarrierKeysAreChecked) {
-    RackConfig config;
-    std::string error;
-    EXPECT_FALSE(ParseRackConfig(R"({"specimen":{"contact_diode_ideality":[0,1,1,1,1,1,1,1]}})",
-                                 config, error));
-    EXPECT_EQ(error, "specimen.contact_diode_ideality[0]: expected a number from 0.5 to 20");
-    EXPECT_FALSE(
-        ParseRackConfig(R"({"specimen":{"contact_diode_saturation_A":[1e-7]}})", config, error));
-    EXPECT_EQ(error, "specimen.contact_diode_saturation_A: expected an array of 8 numbers");
-    ASSERT_TRUE(ParseRackConfig(kBarriers12, config, error)) << error;
-    EXPECT_EQ(config.specimen.contactDiodeSaturationA[1], 1e-7);
-    EXPECT_EQ(config.specimen.contactDiodeIdeality[0], 1.5);
-    EXPECT_EQ(config.specimen.contactDiodeSaturationA[2], 0.0);
 }
 
 }  // namespace

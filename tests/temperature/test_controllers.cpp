@@ -95,13 +95,6 @@ TEST_F(TemperatureFixture, MissingControllerKeyIsShownAndLeavesTheTableEmpty) {
     EXPECT_EQ(Prompts().back(), "Can't Open Registry Key:|SOFTWARE\\Brisel\\Hall\\System\\ITC5");
 }
 
-TEST_F(TemperatureFixture, ThirteenthRegistryEntryIsDropped) {
-    for (int i = 0; i < 13; ++i) AddEntry(ControllerKind::LN2, Tpid{10 + i, i, 0, 0, 1, 1, 0});
-    LN2Func ln2;
-    ASSERT_EQ(ln2.Table()->Entries().size(), 12u);
-    EXPECT_EQ(ln2.Table()->Entries().back().T, 21);
-}
-
 class Itc5Test : public TemperatureFixture {
   protected:
     void SetUp() override {
