@@ -137,11 +137,7 @@ void Succeed(long count, int extra = 0) {
 #if defined(FAKE_FAMILY_NI)
 extern "C" {
 FAKE_VARIABLE int user_ibsta = 0;
-}
-extern "C" {
 FAKE_VARIABLE int user_iberr = 0;
-}
-extern "C" {
 FAKE_VARIABLE long user_ibcntl = 0;
 }
 namespace {
@@ -154,14 +150,8 @@ void Publish() {
 #elif defined(FAKE_FAMILY_LINUX)
 extern "C" {
 FAKE_VARIABLE int ibsta = 0;
-}
-extern "C" {
 FAKE_VARIABLE int iberr = 0;
-}
-extern "C" {
 FAKE_VARIABLE int ibcnt = 0;
-}
-extern "C" {
 FAKE_VARIABLE long ibcntl = 0;
 }
 namespace {
@@ -172,7 +162,12 @@ void Publish() {
     ibcntl = F().cnt;
 }
 }  // namespace
-#elif defined(FAKE_FAMILY_FUNCTIONS)
+#else
+// The families below publish nothing; their status functions read the fake.
+namespace {
+void Publish() {}
+}  // namespace
+#if defined(FAKE_FAMILY_FUNCTIONS)
 FAKE_EXPORT int Ibsta() {
     return F().sta;
 }
@@ -182,9 +177,6 @@ FAKE_EXPORT int Iberr() {
 FAKE_EXPORT long Ibcnt() {
     return F().cnt;
 }
-namespace {
-void Publish() {}
-}  // namespace
 #elif defined(FAKE_FAMILY_THREAD)
 FAKE_EXPORT int ThreadIbsta() {
     return F().sta;
@@ -198,13 +190,7 @@ FAKE_EXPORT int ThreadIbcnt() {
 FAKE_EXPORT long ThreadIbcntl() {
     return F().cnt;
 }
-namespace {
-void Publish() {}
-}  // namespace
-#else  // no status at all: not a driver the bus can use
-namespace {
-void Publish() {}
-}  // namespace
+#endif  // neither: no status at all, not a driver the bus can use
 #endif
 
 // ---- script and log ----
