@@ -29,7 +29,6 @@ class ProgramState {
     // Makes this the state every module reaches; the one installed before
     // comes back when this is destroyed.
     void Install();
-    bool Installed() const { return installed_; }
 
     RunConfig& Config() { return core_.config; }
     MeasurementSettings& Settings() { return core_.settings; }
@@ -37,11 +36,8 @@ class ProgramState {
     MeasurementState& State() { return core_.state; }
     MeasurementResults& Results() { return core_.results; }
     StatusFields& Status() { return core_.status; }
-    ScanSettings& Scan() { return records_.scan; }
-    GraphStyle& Style() { return records_.style; }
-    PageSetup& Page() { return records_.page; }
-    ArchiveSettings& Archive() { return records_.archive; }
-    CurrentSets& Sets() { return records_.sets; }
+    // Scan values, graph style, page set-up, archive settings, set names.
+    RecordParts& Records() { return records_; }
     LogFile& Log() { return log_; }
 
     // The bus; raises xgpib "EDVR: driver not installed" while there is none.

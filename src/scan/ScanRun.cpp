@@ -157,7 +157,7 @@ void ScanRun::PressNextTemp() {
 void ScanRun::AcceptSetup() {
     state_ = kScanStart;
     aborted_ = false;
-    live_.SetResistivityOnly(program_.Scan().ResOnly);
+    live_.SetResistivityOnly(program_.Records().scan.ResOnly);
     live_.Plan();
     Update();
 }
@@ -235,7 +235,7 @@ void ScanRun::Finish() {
     state_ = kScanFinished;
     program_.Status().SetText("Finished");
     Update();
-    if (!program_.Scan().ReturnRoomTemp) return;
+    if (!program_.Records().scan.ReturnRoomTemp) return;
     // The scan is over whatever the stage answers; an error is only shown.
     try {
         controller_.SetControl(2, 0);
@@ -287,7 +287,7 @@ void ScanRun::Tick() {
 bool ScanRun::MeasureAndRecord(const RunLock& lock) {
     for (int n = 1; n <= kMostMeasurements; ++n) {
         const double t0 = controller_.present;
-        if (program_.Scan().AutoSetIm) {
+        if (program_.Records().scan.AutoSetIm) {
             const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(owner_);
             fields_.Set(kCurrentField, ScanCurrent::CurrentText(program_.Settings().Current));
             if (result == ScanCurrent::kAborted) return false;
