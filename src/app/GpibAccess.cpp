@@ -25,18 +25,13 @@ void GpibAccess::SetUp() {
 }
 
 void GpibAccess::SelectHall() {
-    controllerSelected_ = false;
     primary_ = GpibAddress::kHallElectronics;
     secondary_ = 6;
-    if (Config().controllerKind == ControllerKind::ITC5) {
-        fields_.Set(kSecondary, "");
-        secondaryEditable_ = true;
-    }
+    if (Config().controllerKind == ControllerKind::ITC5) fields_.Set(kSecondary, "");
 }
 
 bool GpibAccess::SelectController() {
     if (!controllerSelectable_) return false;
-    controllerSelected_ = true;
     const ControllerKind kind = Config().controllerKind;
     if (kind == ControllerKind::LN2) {
         primary_ = *FactsOf(kind).gpibPrimary;
@@ -45,7 +40,6 @@ bool GpibAccess::SelectController() {
         primary_ = *FactsOf(kind).gpibPrimary;
         secondary_ = kNoSecondary;
         fields_.Set(kSecondary, "N/A");
-        secondaryEditable_ = false;
     }
     return true;
 }

@@ -40,9 +40,9 @@ class GpibAccess {
     int Primary() const { return primary_; }
     int Secondary() const { return secondary_; }
     bool ControllerSelectable() const { return controllerSelectable_; }
-    bool ControllerSelected() const { return controllerSelected_; }
+    bool ControllerSelected() const { return primary_ != GpibAddress::kHallElectronics; }
     // Field 109 can be typed in (not while the ITC5 is addressed).
-    bool SecondaryEditable() const { return secondaryEditable_; }
+    bool SecondaryEditable() const { return secondary_ != kNoSecondary; }
     FieldSet& Fields() { return fields_; }
 
   private:
@@ -52,8 +52,6 @@ class GpibAccess {
     FieldSet fields_;
     QPointer<QWidget> owner_;
     bool controllerSelectable_;
-    bool controllerSelected_ = false;
-    bool secondaryEditable_ = true;
     int primary_ = GpibAddress::kHallElectronics;
     int secondary_ = 6;
 };
