@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <fstream>
-#include <sstream>
 
 #include "ProgramRun.h"
 
@@ -27,10 +25,8 @@ TEST_F(AutomationE2eTest, ItemsAfterAModalCommandWorkItsControlsThenTheRunGoesOn
     EXPECT_EQ(r.First("log"), "Logs/W7.txt");
     EXPECT_EQ(r.First("status"), "Ready | ");
     // The run measured after the sheet had closed: the log holds its block.
-    std::ifstream log(run_.Folder() + "/Logs/W7.txt", std::ios::binary);
-    std::stringstream text;
-    text << log.rdbuf();
-    EXPECT_NE(text.str().find("*** VDP Resistivity ***"), std::string::npos) << text.str();
+    const std::string log = ReadText(run_.Folder() + "/Logs/W7.txt");
+    EXPECT_NE(log.find("*** VDP Resistivity ***"), std::string::npos) << log;
 }
 
 TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable) {
@@ -91,14 +87,6 @@ TEST_F(AutomationE2eTest, WhatTheProgramCannotRunWithIsRefusedWithItsRange) {
     ProgramResult r = run_.Run({"--simulate", "--set", "Current=50000", "--dump"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.errors.find("from 0.1 to 19900"), std::string::npos) << r.errors;
-    r = run_.Run({"--simulate", "--set", "Thickness=-1", "--dump"});
-    EXPECT_EQ(r.exitCode, 2);
-    // A delay that would overflow the timer is refused, not fired at once.
-    for (const char* list : {"52,250@2147484", "52,250@1e308"}) {
-        r = run_.Run({"--simulate", "--run", list, "--dump"});
-        EXPECT_EQ(r.exitCode, 2) << list;
-        EXPECT_NE(r.errors.find("bad delay"), std::string::npos) << r.errors;
-    }
     // A date/time text the program cannot read is said, not silently ignored.
     r = run_.Run({"--datetime", "24h;0;dmy", "--dump"});
     EXPECT_EQ(r.exitCode, 0) << r.errors;

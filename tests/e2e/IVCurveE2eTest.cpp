@@ -154,20 +154,3 @@ TEST_F(IVCurveE2eTest, SweepsEndWhereTheyLeaveThePaneOrTheRange) {
     EXPECT_EQ(over.Count(1, 1), 1u);
     EXPECT_EQ(over.result.First("status"), "Ready | ");
 }
-
-TEST_F(IVCurveE2eTest, BufferedPathOnAHighResistanceSpecimen) {
-    ASSERT_TRUE(run_.SetBufferAmplifierInstalled());
-    const Curve curve = Run(
-        R"({"specimen":{"n300_cm3":1e14,"mobility300_cm2Vs":400},"serial":{"COM1":"buffer","COM2":"hot"}})",
-        {"--set", "Iunits=2,BufferAmplifierMode=1,Current=0.1"});
-    ASSERT_EQ(curve.result.exitCode, 0) << curve.result.errors;
-    EXPECT_EQ(curve.result.First("status"), "Ready | ");
-    const double fullScale = FullScale(curve);
-    ASSERT_GT(fullScale, 0.0);
-    for (int pair = 0; pair < 2; ++pair)
-        for (int sweep = 0; sweep < 2; ++sweep) {
-            // The points are microamps whatever the source was told: 0.1 uA at the top.
-            ExpectTenEqualSteps(curve.sweeps[pair][sweep], 0.1, sweep == 0 ? -1 : 1);
-            EXPECT_LT(ResidualThroughOrigin(curve.sweeps[pair][sweep]), 0.005 * fullScale);
-        }
-}

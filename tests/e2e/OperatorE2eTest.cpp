@@ -34,15 +34,18 @@ TEST_F(OperatorE2eTest, TheWaitBoxAbortEndsTheHallRunCancelledAfterItsMotion) {
 }
 
 TEST_F(OperatorE2eTest, ClearingEmptiesTheResultsAndHidesTheMeasurementWindows) {
-    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "56,51", "--dump"});
+    // A dump after the run and the closing one after the clearing command.
+    ProgramResult r =
+        run_.Run({"--time-scale", "0.01", "--simulate", "--run", "56,51,DUMP,301", "--dump"});
     ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.First("shown"), "CHECK=1 IV=0 VDPRESIST=1 BARRESIST=0 HALL=0");
-    EXPECT_NE(r.First("results").find("1=150"), std::string::npos) << r.First("results");
-    r = run_.Run({"--time-scale", "0.01", "--simulate", "--run", "56,51,301", "--dump"});
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.First("shown"), "CHECK=0 IV=0 VDPRESIST=0 BARRESIST=0 HALL=0");
-    EXPECT_EQ(r.First("results"), "1= 2= 3= 4= 5= 6=");
-    EXPECT_EQ(r.First("flags"), "0");
+    const auto dumps = r.Dumps();
+    ASSERT_EQ(dumps.size(), 2u);
+    EXPECT_EQ(dumps[0].First("shown"), "CHECK=1 IV=0 VDPRESIST=1 BARRESIST=0 HALL=0");
+    EXPECT_NE(dumps[0].First("results").find("1=150"), std::string::npos)
+        << dumps[0].First("results");
+    EXPECT_EQ(dumps[1].First("shown"), "CHECK=0 IV=0 VDPRESIST=0 BARRESIST=0 HALL=0");
+    EXPECT_EQ(dumps[1].First("results"), "1= 2= 3= 4= 5= 6=");
+    EXPECT_EQ(dumps[1].First("flags"), "0");
 }
 }  // namespace
 

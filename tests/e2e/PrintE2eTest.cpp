@@ -100,15 +100,6 @@ TEST_F(PrintE2eTest, ResultsPageShowsEveryLineWithTheDisplayedValues) {
     EXPECT_FALSE(HasLine(bare, "HALL MEASUREMENTS"));
 }
 
-TEST_F(PrintE2eTest, WithoutAPrinterTheFileDialogProposesTheWaferIdAndCancelPrintsNothing) {
-    ProgramResult r = run_.Run({"--set", "WaferID=W9", "--run", "69", "--dump"});
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    if (ProgramResult::Pairs(r.First("printer"))["default"] == "1")
-        GTEST_SKIP() << "a printer is installed here";
-    EXPECT_NE(r.errors.find("Warning: No Default Printer"), std::string::npos) << r.errors;
-    EXPECT_EQ(ProgramResult::Pairs(r.First("printer"))["last"], "-");
-}
-
 TEST_F(PrintE2eTest, GraphPageHasCaptionAxesAndTheScanIdentity) {
     const std::string pdf = run_.Folder() + "/graph.pdf";
     ProgramResult r = run_.Run({"/n", "--simulate", "--set", "WaferID=W9,Material=InP", "--run",

@@ -7,6 +7,33 @@
 #include <fstream>
 #include <sstream>
 
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<ProgramResult> ProgramResult::Dumps() const {
+    std::vector<ProgramResult> dumps{{exitCode, {}, errors}};
+    bool captioned = false;  // the lines before the first caption (messages) go with it
+    for (const auto& line : lines) {
+        if (line.rfind("caption: ", 0) == 0) {
+            if (captioned) dumps.push_back({exitCode, {}, errors});
+            captioned = true;
+        }
+        dumps.back().lines.push_back(line);
+    }
+    return dumps;
+}
+
 std::vector<std::string> ProgramResult::All(const std::string& key) const {
     std::vector<std::string> out;
     const std::string prefix = key + ": ";
@@ -62,6 +89,19 @@ void ProgramRun::InitRegistry(const std::string& program) {
     ReplaceInFile(registry_, "\"bufAmp Port\"=\"COM1\"", "\"bufAmp Port\"=\"\"");
 }
 
+bool ProgramRun::EditRegistry(const std::string& from, const std::string& to) {
+    std::string text = ReadText(registry_);
+    std::size_t at = 0;
+    int replaced = 0;
+    while ((at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+        ++replaced;
+    }
+    std::ofstream(registry_, std::ios::binary) << text;
+    return replaced > 0;
+}
+
 bool ProgramRun::AttachBufferAmplifierPort() {
     return ReplaceInFile(registry_, "\"bufAmp Port\"=\"\"", "\"bufAmp Port\"=\"COM1\"");
 }
@@ -107,4 +147,14 @@ ProgramResult ProgramRun::Run(const std::vector<std::string>& args, const std::s
         result.lines.push_back(line.toStdString());
     result.errors += QString::fromLocal8Bit(process.readAllStandardError()).toStdString();
     return result;
+}
+
+void TracedE2eTest::SetUp() {
+    run_.InitRegistry();
+    trace_ = run_.Folder() + "/trace.txt";
+    qputenv("VANTRIS_SIM_TRACE", QByteArray::fromStdString(trace_));
+}
+
+void TracedE2eTest::TearDown() {
+    qunsetenv("VANTRIS_SIM_TRACE");
 }

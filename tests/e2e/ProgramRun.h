@@ -2,9 +2,16 @@
 // Runs the real program (offscreen) as a separate process and reads its
 // --dump lines, so the whole start-up, the bus back-end's dynamic loading and
 // the rack are exercised exactly as an operator's run would.
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
+
+// The whole of a file, bytes as they are (empty when it cannot be read).
+std::string ReadText(const std::string& path);
+// A text's lines, without their '\n'.
+std::vector<std::string> Lines(const std::string& text);
 
 struct ProgramResult {
     int exitCode = -1;
@@ -17,6 +24,8 @@ struct ProgramResult {
     std::string First(const std::string& key) const;
     // "name=value" pairs of one line ("record: a=1 b=2").
     static std::map<std::string, std::string> Pairs(const std::string& text);
+    // The dumps one by one (each starts with its caption): a DUMP item's and the closing one.
+    std::vector<ProgramResult> Dumps() const;
 };
 
 class ProgramRun {
@@ -34,6 +43,8 @@ class ProgramRun {
     // Names COM1 as the buffer amplifier's port again (the installer's choice;
     // InitRegistry leaves it out). False when the file has no such value.
     bool AttachBufferAmplifierPort();
+    // Replaces every occurrence of a text in the settings file; false when there is none.
+    bool EditRegistry(const std::string& from, const std::string& to);
     // Writes a file into the folder (a rack configuration), returns its path.
     std::string WriteFile(const std::string& name, const std::string& text);
     ProgramResult Run(const std::vector<std::string>& args,
@@ -42,4 +53,14 @@ class ProgramRun {
   private:
     std::string folder_;
     std::string registry_;
+};
+
+// A fixture whose rack writes the commands its instruments receive into a trace.
+class TracedE2eTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::vector<std::string> Trace() const { return Lines(ReadText(trace_)); }
+    ProgramRun run_;
+    std::string trace_;
 };

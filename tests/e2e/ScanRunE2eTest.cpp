@@ -15,16 +15,9 @@
 #include "ProgramRun.h"
 
 // The unattended temperature scan against the rack: the scan file it
-// leaves, checked against the rack's physics; errors, drift, Next Temp and a
-// program killed in the middle of a scan.
+// leaves, checked against the rack's physics; errors, drift, the panel's
+// menus and a program killed in the middle of a scan.
 namespace {
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct FilePoint {
     double T, rho, hall, n, mu;
 };
@@ -39,7 +32,7 @@ struct ScanFile {
 
 ScanFile ReadScanFile(const std::string& path) {
     ScanFile file;
-    const std::string text = ReadAll(path);
+    const std::string text = ReadText(path);
     const std::regex pointLine(
         R"(^ *\d+\.\d [0-9]\.\d\de[+-]\d\d [+-]\d\.\d\de[+-]\d\d [+-]\d\.\d\de[+-]\d\d \d\.\d\de[+-]\d\d$)");
     std::size_t at = 0;
@@ -95,29 +88,8 @@ bool Has(const std::vector<std::string>& lines, const std::string& wanted) {
     return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
-class ScanRunE2eTest : public ::testing::Test {
+class ScanRunE2eTest : public TracedE2eTest {
   protected:
-    void SetUp() override {
-        run_.InitRegistry();
-        trace_ = run_.Folder() + "/trace.txt";
-        qputenv("VANTRIS_SIM_TRACE", QByteArray::fromStdString(trace_));
-    }
-    void TearDown() override { qunsetenv("VANTRIS_SIM_TRACE"); }
-
-    // Replaces every occurrence of a text in the settings file.
-    void EditRegistryAll(const std::string& from, const std::string& to) {
-        std::string text = ReadAll(run_.RegistryFile());
-        std::size_t at = 0;
-        int replaced = 0;
-        while ((at = text.find(from, at)) != std::string::npos) {
-            text.replace(at, from.size(), to);
-            at += to.size();
-            ++replaced;
-        }
-        ASSERT_GT(replaced, 0) << from;
-        std::ofstream(run_.RegistryFile(), std::ios::binary) << text;
-    }
-
     // A scan from the command line: the set-up through --set, the panel
     // opened, the set-up dialog answered OK, the scan started.
     ProgramResult Scan(const std::string& stage, const std::string& rack, const std::string& setup,
@@ -132,13 +104,6 @@ class ScanRunE2eTest : public ::testing::Test {
         return ProgramResult::Pairs(r.First("scan"));
     }
     ScanFile File() { return ReadScanFile(run_.Folder() + "/scan.tsc"); }
-    std::vector<std::string> Trace() {
-        std::vector<std::string> lines;
-        std::stringstream in(ReadAll(trace_));
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-
     // Each point against the rack's n(T) and mu(T) at its recorded T.
     void ExpectPhysics(const ScanFile& file) {
         for (const auto& p : file.points) {
@@ -147,9 +112,6 @@ class ScanRunE2eTest : public ::testing::Test {
             EXPECT_NEAR(p.mu / TrueMobility(p.T), 1.0, 0.02) << "T=" << p.T;
         }
     }
-
-    ProgramRun run_;
-    std::string trace_;
 };
 
 constexpr const char* kFastLn2 =
@@ -219,25 +181,13 @@ TEST_F(ScanRunE2eTest, ByteWiseItcLinkQueriesBeforeEachNewSetPoint) {
     EXPECT_EQ(setPoints, 3);
 }
 
-TEST_F(ScanRunE2eTest, HotStageReachesAPlannedTemperatureWithAFractionAboveHalfAKelvin) {
-    // 300 to 352 K in equal 1/T: the middle point is planned at 323.9 K; the
-    // stage takes 323 K and the point must still be measured.
-    ProgramResult r = Scan("/y", R"({"hot":{"tau_seconds":5,"sample_tau_seconds":1}})",
-                           "ScanTstart=300,ScanTstop=352,ScanNpoints=3,ScanInverse=1");
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(ScanLine(r)["state"], "4");
-    const ScanFile file = File();
-    ASSERT_EQ(file.points.size(), 3u);
-    EXPECT_NEAR(file.points[1].T, 323.0, 0.5);
-    EXPECT_TRUE(Has(Trace(), "H 0100XWS,1002W,323"));
-}
+// A reading of the third Hall run times out (three "S31M24" a run).
+constexpr const char* kHallFailsAtTheThirdPoint =
+    R"({"specimen":{"activation_eV":0.05},"ln2":{"tau_seconds":3,"sample_tau_seconds":0.3},)"
+    R"("faults":[{"device":"hall","kind":"timeout","command":"S31M24","after":6}]})";
 
 TEST_F(ScanRunE2eTest, HallFailureAtTheThirdPointPausesAndResumeMeasuresItAgain) {
-    // A reading of the third Hall run times out (three "S31M24" a run).
-    ProgramResult r = Scan("/n",
-                           R"({"specimen":{"activation_eV":0.05},"ln2":{"tau_seconds":3,)"
-                           R"("sample_tau_seconds":0.3},"faults":[{"device":"hall",)"
-                           R"("kind":"timeout","command":"S31M24","after":6}]})",
+    ProgramResult r = Scan("/n", kHallFailsAtTheThirdPoint,
                            "ScanTstart=300,ScanTstop=100,ScanNpoints=4", ",SCANPANEL.107");
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_TRUE(Has(r.All("message"), "Exception: | Hall Failed")) << r.First("message");
@@ -257,12 +207,9 @@ TEST_F(ScanRunE2eTest, HallFailureAtTheThirdPointPausesAndResumeMeasuresItAgain)
 TEST_F(ScanRunE2eTest, ASettingsSetReadWhilePausedKeepsTheMeasuredPoints) {
     // Paused by the failure at the third point, the panel is closed, the
     // settings set is read again, and the scan resumes where it stood.
-    ProgramResult r = Scan("/n",
-                           R"({"specimen":{"activation_eV":0.05},"ln2":{"tau_seconds":3,)"
-                           R"("sample_tau_seconds":0.3},"faults":[{"device":"hall",)"
-                           R"("kind":"timeout","command":"S31M24","after":6}]})",
-                           "ScanTstart=300,ScanTstop=100,ScanNpoints=4",
-                           ",SCANPANEL.2,11,READREG.101=default,READREG.1,54,SCANPANEL.107");
+    ProgramResult r =
+        Scan("/n", kHallFailsAtTheThirdPoint, "ScanTstart=300,ScanTstop=100,ScanNpoints=4",
+             ",SCANPANEL.2,11,READREG.101=default,READREG.1,54,SCANPANEL.107");
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     auto scan = ScanLine(r);
     EXPECT_EQ(scan["state"], "4");
@@ -277,9 +224,9 @@ TEST_F(ScanRunE2eTest, ASettingsSetReadWhilePausedKeepsTheMeasuredPoints) {
 TEST_F(ScanRunE2eTest, Itc5DriftBeyondTheMarginRepeatsEachPointAtMostTenTimes) {
     // Entries that let every point be measured at once while the stage is
     // still on its way, with the drift margin at its least (0 reads 0.25 K).
-    EditRegistryAll("\"B1\"=dword:00000002", "\"B1\"=dword:000001f4");
-    EditRegistryAll("\"B2\"=dword:00000002", "\"B2\"=dword:000001f4");
-    EditRegistryAll("\"B3\"=dword:00000002", "\"B3\"=dword:00000000");
+    ASSERT_TRUE(run_.EditRegistry("\"B1\"=dword:00000002", "\"B1\"=dword:000001f4"));
+    ASSERT_TRUE(run_.EditRegistry("\"B2\"=dword:00000002", "\"B2\"=dword:000001f4"));
+    ASSERT_TRUE(run_.EditRegistry("\"B3\"=dword:00000002", "\"B3\"=dword:00000000"));
     ProgramResult r = Scan("/h", R"({"itc5":{"tau_seconds":3000,"sample_tau_seconds":1}})",
                            "ScanTstart=200,ScanTstop=100,ScanNpoints=3");
     ASSERT_EQ(r.exitCode, 0) << r.errors;
@@ -290,30 +237,14 @@ TEST_F(ScanRunE2eTest, Itc5DriftBeyondTheMarginRepeatsEachPointAtMostTenTimes) {
     EXPECT_EQ(File().points.size(), 3u);
 }
 
-TEST_F(ScanRunE2eTest, NextTempOnTheLastPointFinishesAndReturnsToRoomTemperature) {
-    // A settling time no point reaches: Next Temp moves on from each.
-    EditRegistryAll("\"Sec\"=dword:0000000a", "\"Sec\"=dword:00002710");
-    ProgramResult r =
-        Scan("/n", kFastLn2, "ScanTstart=300,ScanTstop=100,ScanNpoints=3,ReturnRoomTemp=1",
-             ",SCANPANEL.106@20,SCANPANEL.106@20,SCANPANEL.106@20");
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
-    auto scan = ScanLine(r);
-    EXPECT_EQ(scan["state"], "4");
-    EXPECT_EQ(scan["done"], "3");
-    EXPECT_EQ(scan["measured"], "0");
-    EXPECT_EQ(r.First("status"), "Finished | ");
-    const ScanFile file = File();
-    EXPECT_EQ(file.header.size(), 5u);
-    EXPECT_TRUE(file.points.empty());
-    auto t = ProgramResult::Pairs(r.First("temperature"));
-    EXPECT_EQ(t["set"], "293");
-    EXPECT_TRUE(Has(Trace(), "W 12 3 2930"));
-}
-
 TEST_F(ScanRunE2eTest, PanelGreysTheMenusButGraphAndClosingItRestoresThem) {
-    ProgramResult open = run_.Run({"/n", "--simulate", "--run", "54", "--dump"});
-    ASSERT_EQ(open.exitCode, 0) << open.errors;
+    // One run: a dump while the panel is up, the closing one after it has gone.
+    ProgramResult r = run_.Run({"/n", "--simulate", "--run", "54,DUMP,SCANPANEL.2", "--dump"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    const auto dumps = r.Dumps();
+    ASSERT_EQ(dumps.size(), 2u);
+    const ProgramResult& open = dumps[0];
+    const ProgramResult& closed = dumps[1];
     const auto menus = open.All("menu");
     auto enabled = [](const std::vector<std::string>& lines, const std::string& id) {
         for (const auto& l : lines)
@@ -330,20 +261,10 @@ TEST_F(ScanRunE2eTest, PanelGreysTheMenusButGraphAndClosingItRestoresThem) {
     EXPECT_NE(panel.find("107=Setup"), std::string::npos) << panel;
     EXPECT_NE(panel.find("enabled=2,107,108,998"), std::string::npos) << panel;
 
-    ProgramResult closed = run_.Run({"/n", "--simulate", "--run", "54,SCANPANEL.2", "--dump"});
-    ASSERT_EQ(closed.exitCode, 0) << closed.errors;
     EXPECT_TRUE(enabled(closed.All("menu"), "51"));
     EXPECT_TRUE(enabled(closed.All("menu"), "62"));
     EXPECT_EQ(closed.First("status"), "Ready | ");
     for (const auto& w : closed.All("window")) EXPECT_EQ(w.find("SCANPANEL"), std::string::npos);
-}
-
-TEST_F(ScanRunE2eTest, DemoModeStartDoesNothing) {
-    ProgramResult r =
-        run_.Run({"/n", "/d", "--set", "ScanTstart=300,ScanTstop=100,ScanNpoints=3", "--run",
-                  "54,SCANPANEL.107,SCANPANEL.107", "--answer", "OK", "--dump"});
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(ScanLine(r)["state"], "1");
 }
 
 TEST_F(ScanRunE2eTest, KilledAtAnyMomentTheWorkingFileHoldsWholeLines) {
@@ -376,7 +297,7 @@ TEST_F(ScanRunE2eTest, KilledAtAnyMomentTheWorkingFileHoldsWholeLines) {
         process.waitForFinished();
         ASSERT_TRUE(QFile::exists(file)) << trial;
         const ScanFile scan = ReadScanFile(file.toStdString());
-        EXPECT_TRUE(scan.wellFormed) << "trial " << trial << "\n" << ReadAll(file.toStdString());
+        EXPECT_TRUE(scan.wellFormed) << "trial " << trial << "\n" << ReadText(file.toStdString());
         EXPECT_EQ(scan.header.size(), 5u) << trial;
         if (scan.points.empty()) continue;
         ++withPoints;

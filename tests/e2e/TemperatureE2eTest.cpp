@@ -12,22 +12,8 @@
 
 // The temperature stages against the rack: what the panels send (the rack's
 // trace of the commands its instruments received), what they read back, the
-// hot stage over a real serial device, and the PID editor's import.
+// hot stage over a real serial device.
 namespace {
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // True when `wanted` appear in `lines` in this order, one right after the other.
 bool Consecutive(const std::vector<std::string>& lines, const std::vector<std::string>& wanted) {
     return std::search(lines.begin(), lines.end(), wanted.begin(), wanted.end()) != lines.end();
@@ -44,29 +30,12 @@ bool InOrder(const std::vector<std::string>& lines, const std::vector<std::strin
     return true;
 }
 
-class TemperatureE2eTest : public ::testing::Test {
+class TemperatureE2eTest : public TracedE2eTest {
   protected:
-    void SetUp() override {
-        run_.InitRegistry();
-        trace_ = run_.Folder() + "/trace.txt";
-        qputenv("VANTRIS_SIM_TRACE", QByteArray::fromStdString(trace_));
-    }
-    void TearDown() override { qunsetenv("VANTRIS_SIM_TRACE"); }
-    std::vector<std::string> Trace() { return Lines(ReadAll(trace_)); }
     void ClearTrace() { std::remove(trace_.c_str()); }
-    // Replaces one text of the settings file.
-    void EditRegistry(const std::string& from, const std::string& to) {
-        std::string text = ReadAll(run_.RegistryFile());
-        const auto at = text.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        text.replace(at, from.size(), to);
-        std::ofstream(run_.RegistryFile(), std::ios::binary) << text;
-    }
     std::map<std::string, std::string> Temperature(const ProgramResult& r) {
         return ProgramResult::Pairs(r.First("temperature"));
     }
-    ProgramRun run_;
-    std::string trace_;
 };
 
 TEST_F(TemperatureE2eTest, Ln2PanelSendsSetPointFactorsPumpAndMode) {
@@ -79,10 +48,10 @@ TEST_F(TemperatureE2eTest, Ln2PanelSendsSetPointFactorsPumpAndMode) {
     EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
     const auto trace = Trace();
     EXPECT_TRUE(Consecutive(trace, {"W 12 3 1500", "W 12 2 30", "W 12 12 40", "W 12 13 40"}))
-        << ReadAll(trace_);
+        << ReadText(trace_);
     EXPECT_TRUE(InOrder(trace, {"W 12 3 1500", "W 12 5 U", "W 12 10 0", "W 12 5 F", "W 12 10 1",
                                 "W 12 5 C", "W 12 3 5500"}))
-        << ReadAll(trace_);
+        << ReadText(trace_);
     auto t = Temperature(r);
     EXPECT_EQ(t["kind"], "1");
     EXPECT_EQ(t["set"], "550");
@@ -105,7 +74,7 @@ TEST_F(TemperatureE2eTest, Ln2StageApproachesTheSetPointAndTheRunReadsIt) {
     const double present = std::atof(t["present"].c_str());
     EXPECT_NEAR(present, 150.0, 3.0) << r.First("temperature");
     EXPECT_EQ(std::atof(t["text"].c_str()), present);
-    const std::string log = ReadAll(run_.Folder() + "/Logs/L1.txt");
+    const std::string log = ReadText(run_.Folder() + "/Logs/L1.txt");
     EXPECT_NE(log.find("Temperature: K\t" + t["text"] + "\r\n"), std::string::npos) << log;
 }
 
@@ -124,7 +93,7 @@ TEST_F(TemperatureE2eTest, Ln2TickTimeOutStopsTheReadingsAndTheProgramGoesOn) {
 }
 
 TEST_F(TemperatureE2eTest, Itc5SwitchesSensorsAtTchange) {
-    EditRegistry("\"Tchange\"=dword:00000064", "\"Tchange\"=dword:00000032");
+    ASSERT_TRUE(run_.EditRegistry("\"Tchange\"=dword:00000064", "\"Tchange\"=dword:00000032"));
     const std::string items =
         "40,ITC5PANEL.105,ITC5PANEL.101=20,ITC5PANEL.104,ITC5PANEL.101=80,ITC5PANEL.104,"
         "ITC5PANEL.101=20,ITC5PANEL.104,ITC5PANEL.1";
@@ -134,11 +103,11 @@ TEST_F(TemperatureE2eTest, Itc5SwitchesSensorsAtTchange) {
     EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
     auto trace = Trace();
     // 293 (the controller's set-point read on opening) to 20: the cryostat sensor.
-    EXPECT_TRUE(Consecutive(trace, {"W 24 -1 X", "W 24 -1 $A0"})) << ReadAll(trace_);
+    EXPECT_TRUE(Consecutive(trace, {"W 24 -1 X", "W 24 -1 $A0"})) << ReadText(trace_);
     EXPECT_TRUE(InOrder(
         trace, {"W 24 -1 $C1", "W 24 -1 $A0", "W 24 -1 $H1", "W 24 -1 $T20.0", "W 24 -1 $A0",
                 "W 24 -1 $H2", "W 24 -1 $T80.0", "W 24 -1 $A0", "W 24 -1 $H1", "W 24 -1 $T20.0"}))
-        << ReadAll(trace_);
+        << ReadText(trace_);
     const auto h2 = std::find(trace.begin(), trace.end(), "W 24 -1 $H2");
     ASSERT_NE(h2, trace.end());
     const auto restore = std::find_if(
@@ -159,65 +128,9 @@ TEST_F(TemperatureE2eTest, Itc5SwitchesSensorsAtTchange) {
     EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
                             [](const std::string& l) { return l.find("$H") != std::string::npos; }),
               0)
-        << ReadAll(trace_);
+        << ReadText(trace_);
     EXPECT_TRUE(InOrder(trace, {"W 24 -1 ?", "W 24 -1 V", "W 24 -1 R0", "W 24 -1 $T80.0"}))
-        << ReadAll(trace_);
-}
-
-TEST_F(TemperatureE2eTest, OpenCryostatAt77KReadsLn2InTheLogAndTheDump) {
-    QDir(QString::fromStdString(run_.Folder())).mkdir("Logs");
-    ProgramResult r =
-        run_.Run({"--simulate", "--time-scale", "0.01", "--set", "WaferID=O1", "--run",
-                  "40,OPENTEMP.101,OPENTEMP.1,62,LOGFILE.106,51", "--answer", "OK", "--dump"});
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.First("temperature"), "kind=0 present=77 set=77 text=LN2 min=0 max=0");
-    const std::string log = ReadAll(run_.Folder() + "/Logs/O1.txt");
-    EXPECT_NE(log.find("Temperature: K\tLN2\r\n"), std::string::npos) << log;
-}
-
-TEST_F(TemperatureE2eTest, EachKindsReadingAfterAResistivityRun) {
-    for (const char* kind : {"", "/n", "/h"}) {
-        std::vector<std::string> args = {"--simulate", "--time-scale", "0.01",
-                                         "--run",      "51",           "--dump"};
-        if (*kind) args.insert(args.begin(), kind);
-        ProgramResult r = run_.Run(args);
-        ASSERT_EQ(r.exitCode, 0) << kind << r.errors;
-        auto t = Temperature(r);
-        if (!*kind) {
-            EXPECT_EQ(t["text"], "AMB");
-        } else {
-            // The rack's stages start at 293 K.
-            EXPECT_NEAR(std::atof(t["text"].c_str()), 293.0, 0.5) << kind << r.First("temperature");
-        }
-    }
-}
-
-TEST_F(TemperatureE2eTest, PidEditorImportsAnOldFile) {
-    const std::string file = run_.WriteFile(
-        "cryo.pid", "RT4450\r\n; tuned in 1998\r\n200 31 41 42 2 12 0\r\n100 21 22 23 1 8 0\r\n");
-    const std::string wrong = run_.WriteFile("itc.pid", "ITC5\r\n2 1 1 1 1 1 1\r\n");
-    ProgramResult r = run_.Run({"/n", "--simulate", "--time-scale", "0.01", "--run",
-                                "41,PIDEDIT.111,PIDEDIT.111,PIDEDIT.1", "--answer",
-                                file + ",OK," + wrong + ",OK", "--dump"});
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.All("pid"),
-              (std::vector<std::string>{"100 21 22 23 1 8 0", "200 31 41 42 2 12 0"}));
-    const auto messages = r.All("message");
-    EXPECT_NE(std::find(messages.begin(), messages.end(),
-                        "Success | All PID entries have been copied to the registry"),
-              messages.end());
-    EXPECT_NE(std::find(messages.begin(), messages.end(), "Error | Wrong filetype"),
-              messages.end());
-    const std::string reg = ReadAll(run_.RegistryFile());
-    EXPECT_NE(reg.find("System\\RT4450\\200]"), std::string::npos);
-    EXPECT_NE(reg.find("System\\RT4450\\100]"), std::string::npos);
-    EXPECT_EQ(reg.find("System\\RT4450\\77]"), std::string::npos);
-    // The menu entry is there for the LN2 and the ITC5 only.
-    r = run_.Run({"/y", "/d", "--dump"});
-    bool disabled = false;
-    for (const auto& m : r.All("menu"))
-        disabled = disabled || (m.rfind("41 ", 0) == 0 && m.find("enabled=0") != std::string::npos);
-    EXPECT_TRUE(disabled);
+        << ReadText(trace_);
 }
 
 // The hot stage on a pseudo-terminal, opened as any serial device is: the
@@ -230,7 +143,7 @@ class HotStageE2eTest : public TemperatureE2eTest {
         server_.start();
         if (!server_.waitForReadyRead(5000)) return {};
         const std::string path = server_.readLine().trimmed().toStdString();
-        std::string text = ReadAll(run_.RegistryFile());
+        std::string text = ReadText(run_.RegistryFile());
         text += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall\\System\\Ports]\r\n\"COM2\"=\"" +
                 path + "\"\r\n";
         std::ofstream(run_.RegistryFile(), std::ios::binary) << text;
@@ -254,11 +167,16 @@ TEST_F(HotStageE2eTest, SetPointAndReadingOverARealSerialDevice) {
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_TRUE(r.All("message").empty()) << r.First("message");
     EXPECT_TRUE(InOrder(Trace(), {"H 0100XWS,1002W,373", "H 0100XWS,508W,18", "H 0100XRS,504W,1"}))
-        << ReadAll(trace_);
+        << ReadText(trace_);
     auto t = Temperature(r);
     EXPECT_EQ(t["kind"], "3");
     EXPECT_EQ(t["set"], "373.9");
     EXPECT_NEAR(std::atof(t["text"].c_str()), 293.0, 2.0) << r.First("temperature");
+    // The PID editor is there for the LN2 and the ITC5 only.
+    bool disabled = false;
+    for (const auto& m : r.All("menu"))
+        disabled = disabled || (m.rfind("41 ", 0) == 0 && m.find("enabled=0") != std::string::npos);
+    EXPECT_TRUE(disabled);
 }
 
 TEST_F(HotStageE2eTest, SilentStageTakesTheTimeOutAndReadsError) {
