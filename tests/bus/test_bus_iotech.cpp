@@ -64,39 +64,25 @@ long EnterX(DevHandleT dev, char* data, unsigned long count, long forceAddr, Ter
     std::memcpy(data, reply.data(), n);
     return D().Result(static_cast<long>(n));
 }
-long SPoll(DevHandleT dev) {
-    D().Add("SPoll " + N(dev));
-    return D().Result(0);
-}
 long GetError(DevHandleT dev, char* message) {
     D().Add("GetError " + N(dev));
     std::strcpy(message, "Timeout on device Hall");
     return 0;
 }
-long Clear(DevHandleT dev) {
-    D().Add("Clear " + N(dev));
-    return D().Result(0);
-}
-long Local(DevHandleT dev) {
-    D().Add("Local " + N(dev));
-    return D().Result(0);
-}
-long Remote(DevHandleT dev) {
-    D().Add("Remote " + N(dev));
-    return D().Result(0);
-}
-long Lol(DevHandleT dev) {
-    D().Add("Lol " + N(dev));
-    return D().Result(0);
-}
-long Abort(DevHandleT dev) {
-    D().Add("Abort " + N(dev));
-    return D().Result(0);
-}
-long ControlLine(DevHandleT dev) {
-    D().Add("ControlLine " + N(dev));
-    return D().Result(0x1A);
-}
+// The calls that take only a handle: recorded, answered from the script.
+#define RECORDED_CALL(name, normal)  \
+    long name(DevHandleT dev) {      \
+        D().Add(#name " " + N(dev)); \
+        return D().Result(normal);   \
+    }
+RECORDED_CALL(SPoll, 0)
+RECORDED_CALL(Clear, 0)
+RECORDED_CALL(Local, 0)
+RECORDED_CALL(Remote, 0)
+RECORDED_CALL(Lol, 0)
+RECORDED_CALL(Abort, 0)
+RECORDED_CALL(ControlLine, 0x1A)
+#undef RECORDED_CALL
 }
 
 namespace {

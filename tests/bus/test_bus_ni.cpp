@@ -35,6 +35,17 @@ bool Contains(const std::string& log, const std::string& line) {
     return log.find(line + "\n") != std::string::npos;
 }
 
+// The text of the bus error `f` raises; "none" without one.
+template <typename F>
+std::string Raised(F f) {
+    try {
+        f();
+    } catch (const xgpib& e) {
+        return e.what();
+    }
+    return "none";
+}
+
 class NiBusFamily : public ::testing::TestWithParam<Family> {
   protected:
     void SetUp() override {
@@ -68,18 +79,8 @@ TEST_P(NiBusFamily, ReadDropsTheLastByteAndAsksForTwentyBytes) {
 
 TEST_P(NiBusFamily, DriverErrorsRaiseTheirTexts) {
     fake->Script("absent 0x6903\n");
-    try {
-        bus.Write(3, 9, "G0");
-        FAIL() << "no exception";
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "ENOL: no listeners");
-    }
-    try {
-        bus.Read(3, 13);
-        FAIL() << "no exception";
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "EABO: timeout on data");
-    }
+    EXPECT_EQ(Raised([&] { bus.Write(3, 9, "G0"); }), "ENOL: no listeners");
+    EXPECT_EQ(Raised([&] { bus.Read(3, 13); }), "EABO: timeout on data");
     EXPECT_EQ(bus.ErrorText(), "EABO: timeout on data");
 }
 
@@ -199,24 +200,14 @@ TEST_F(NiBus, MissingEntryPointFailsOnlyThatCall) {
     ResetConfig(FAKE_GPIB_PARTIAL);
     FakeDriver partial(FAKE_GPIB_PARTIAL);
     partial.Script("");
-    try {
-        bus.InterfaceCommand(5, 3, 6);
-        FAIL() << "no exception";
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "EDVR: driver not installed");
-    }
+    EXPECT_EQ(Raised([&] { bus.InterfaceCommand(5, 3, 6); }), "EDVR: driver not installed");
     EXPECT_NO_THROW(bus.Write(3, 7, "S0M77"));
 }
 
 TEST(NiDriverLoading, MissingLibraryIsDriverNotInstalledAndIsRetried) {
     ResetConfig("/nonexistent/libgpib-missing.so");
     NiGpibBus bus;
-    try {
-        bus.Write(3, 7, "S0M77");
-        FAIL() << "no exception";
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "EDVR: driver not installed");
-    }
+    EXPECT_EQ(Raised([&] { bus.Write(3, 7, "S0M77"); }), "EDVR: driver not installed");
     // A missing driver does not keep the program off the bus at start-up.
     EXPECT_FALSE(bus.Open());
     EXPECT_EQ(bus.Driver().LoadedFamily(), NiDriver::Family::None);

@@ -59,6 +59,19 @@ class Hall : public ::testing::Test {
         }
         return -1;
     }
+    // "text code" of the measurement error `f` raises, "bus: text" of a bus
+    // error, "none" without either.
+    template <typename F>
+    static std::string Raised(F f) {
+        try {
+            f();
+        } catch (const xmeas& e) {
+            return std::string(e.what()) + " " + std::to_string(e.code());
+        } catch (const xgpib& e) {
+            return std::string("bus: ") + e.what();
+        }
+        return "none";
+    }
 
     ScriptedBus* bus = nullptr;
     std::vector<std::uint8_t> bytes;
@@ -72,20 +85,8 @@ TEST_F(Hall, ReadVoltageRaisesOverRangeFirstThenSaturation) {
     double v = 0;
     HallUnit::ReadVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.1234);
-    try {
-        HallUnit::ReadVoltage(v);
-        FAIL();
-    } catch (const xmeas& e) {
-        EXPECT_STREQ(e.what(), "A/D OverRange");
-        EXPECT_EQ(e.code(), 1);
-    }
-    try {
-        HallUnit::ReadVoltage(v);
-        FAIL();
-    } catch (const xmeas& e) {
-        EXPECT_STREQ(e.what(), "I-meas Saturating");
-        EXPECT_EQ(e.code(), 2);
-    }
+    EXPECT_EQ(Raised([&] { HallUnit::ReadVoltage(v); }), "A/D OverRange 1");
+    EXPECT_EQ(Raised([&] { HallUnit::ReadVoltage(v); }), "I-meas Saturating 2");
     EXPECT_EQ(bus->Log(), (Lines{"R 3 9", "R 3 9", "R 3 9"}));
 }
 
@@ -162,13 +163,8 @@ TEST_F(Hall, TimedReadingsDoNotAverageOrKeepUnreadableReplies) {
     Settings().Delay = 2;
     bus->Replies({"N+0.1", "N<?"});
     double v = 0;
-    try {
-        HallUnit::MeasureVoltage(v);
-        FAIL();
-    } catch (const xmeas& e) {
-        EXPECT_STREQ(e.what(), "Measurement Failure");
-        EXPECT_EQ(e.code(), HallUnit::kNoReadingCode);
-    }
+    EXPECT_EQ(Raised([&] { HallUnit::MeasureVoltage(v); }),
+              "Measurement Failure " + std::to_string(HallUnit::kNoReadingCode));
     // An earlier one is read again like any failed reading.
     bus->Replies({"N<?", "N+0.2"});
     HallUnit::MeasureVoltage(v);
@@ -246,25 +242,14 @@ TEST_F(Hall, DelayedReadingForgetsEarlierFailuresButNotTheLast) {
     EXPECT_DOUBLE_EQ(v, 0.5);
 
     bus->Replies({"N+0.1", "N+0.2", "S+0.3"});
-    try {
-        HallUnit::MeasureVoltage(v);
-        FAIL();
-    } catch (const xmeas& e) {
-        EXPECT_STREQ(e.what(), "Measurement Failure");
-        EXPECT_EQ(e.code(), 2);
-    }
+    EXPECT_EQ(Raised([&] { HallUnit::MeasureVoltage(v); }), "Measurement Failure 2");
 }
 
 TEST_F(Hall, DelayedReadingTurnsABusErrorIntoGpib) {
     Settings().Delay = 3;
     bus->FailRead("EABO: timeout on data");
     double v = 0;
-    try {
-        HallUnit::MeasureVoltage(v);
-        FAIL();
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "GPIB");
-    }
+    EXPECT_EQ(Raised([&] { HallUnit::MeasureVoltage(v); }), "bus: GPIB");
     EXPECT_EQ(bus->Reads(), 1);  // no further tick after the error
 }
 
@@ -340,12 +325,7 @@ TEST_F(Hall, IntegrationPassesReadingErrorsOnUnchangedAndAborts) {
             bus->Reply("N+0.1");
     };
     double v = 0;
-    try {
-        HallUnit::IntegrateVoltage(v);
-        FAIL();
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "EABO: timeout on data");
-    }
+    EXPECT_EQ(Raised([&] { HallUnit::IntegrateVoltage(v); }), "bus: EABO: timeout on data");
 
     bus->onOperation = [&](const std::string&) {
         if (bus->Reads() == 10) State().cancelRequested = true;
@@ -481,12 +461,7 @@ TEST_F(Hall, BusErrorsPassThroughUnchanged) {
     bus->FailWrite(0, "ENOL: no listeners");
     double v = 0;
     int gain = 0;
-    try {
-        HallUnit::ReadVoltageAutoGain(v, gain);
-        FAIL();
-    } catch (const xgpib& e) {
-        EXPECT_STREQ(e.what(), "ENOL: no listeners");
-    }
+    EXPECT_EQ(Raised([&] { HallUnit::ReadVoltageAutoGain(v, gain); }), "bus: ENOL: no listeners");
 }
 
 }  // namespace
