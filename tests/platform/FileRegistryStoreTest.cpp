@@ -25,10 +25,7 @@ class FileRegistryStoreTest : public ::testing::Test {
         path_ = (dir_ / "sub" / "Hall.reg").string();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string Read() {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    }
+    std::string Read() { return ReadFile(path_); }
     void WriteRaw(const std::string& bytes) {
         std::filesystem::create_directories(dir_ / "sub");
         std::ofstream(path_, std::ios::binary) << bytes;
