@@ -14,21 +14,6 @@ class AutomationE2eTest : public ::testing::Test {
     ProgramRun run_;
 };
 
-TEST_F(AutomationE2eTest, ItemsAfterAModalCommandWorkItsControlsThenTheRunGoesOn) {
-    QDir(QString::fromStdString(run_.Folder())).mkdir("Logs");
-    // The sample sheet opens; its log page's "Open Log File using ID's" is
-    // pressed inside the sheet; OK closes it; then the resistivity runs.
-    ProgramResult r = run_.Run({"--time-scale", "0.01", "--simulate", "--set", "WaferID=W7",
-                                "--run", "62,LOGFILE.106,51", "--answer", "OK", "--dump"});
-    ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
-    EXPECT_EQ(r.First("log"), "Logs/W7.txt");
-    EXPECT_EQ(r.First("status"), "Ready | ");
-    // The run measured after the sheet had closed: the log holds its block.
-    const std::string log = ReadText(run_.Folder() + "/Logs/W7.txt");
-    EXPECT_NE(log.find("*** VDP Resistivity ***"), std::string::npos) << log;
-}
-
 TEST_F(AutomationE2eTest, AControlItemWaitsForItsWindowOrIsReportedNotAvailable) {
     // Issued at once into the Hall run, the item waits for the first magnet
     // wait box and finds it (its field 101 is a read-out, not a button).
