@@ -12,25 +12,6 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 }
 }  // namespace
 
-TEST(Startup, InitRegistryWritesOnlyWhatIsMissing) {
-    ProgramRun run;
-    auto first = run.Run({"--init-registry"});
-    ASSERT_EQ(first.exitCode, 0) << first.errors;
-    const std::string written = ReadText(run.RegistryFile());
-    EXPECT_EQ(written.rfind("REGEDIT4\r\n", 0), 0u);
-    EXPECT_NE(written.find("\"bufAmp Port\"=\"COM1\""), std::string::npos);
-    EXPECT_NE(written.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall\\Settings\\default]"),
-              std::string::npos);
-    // A value the operator changed survives a second run.
-    std::string edited = written;
-    const std::string from = "\"ID1\"=\"Wafer ID\"";
-    ASSERT_NE(edited.find(from), std::string::npos);
-    edited.replace(edited.find(from), from.size(), "\"ID1\"=\"Slice\"");
-    std::ofstream(run.RegistryFile(), std::ios::binary) << edited;
-    ASSERT_EQ(run.Run({"--init-registry"}).exitCode, 0);
-    EXPECT_NE(ReadText(run.RegistryFile()).find("\"ID1\"=\"Slice\""), std::string::npos);
-}
-
 TEST(Startup, DemoModeOpensNothingAndSaysSo) {
     ProgramRun run;
     run.InitRegistry();
