@@ -30,6 +30,14 @@ T* Control(QWidget& w, const char* name) {
     EXPECT_NE(c, nullptr) << name;
     return c;
 }
+// "id=text" of the given fields, space-separated.
+template <typename Fields>
+std::string FieldText(Fields& fields, std::initializer_list<int> ids) {
+    std::string text;
+    for (int id : ids)
+        text += (text.empty() ? "" : " ") + std::to_string(id) + "=" + fields.Get(id);
+    return text;
+}
 }  // namespace
 
 // The LN2 controller with two PID entries and the pump choice reset; the
@@ -83,10 +91,8 @@ TEST_F(Ln2PanelTest, OpeningReadsTheSetPointAndTicksShowEverything) {
     TickReplies("1487", "32750", "1.000E-01", 0x80);
     bus->ClearLog();
     panel->Tick();
-    EXPECT_EQ(panel->Fields().Get(102), "148.7");
-    EXPECT_EQ(panel->Fields().Get(111), "50");  // 32750 / 655
-    EXPECT_EQ(panel->Fields().Get(112), "80");
-    EXPECT_EQ(panel->Fields().Get(113), "Auto");
+    // Heater 32750 / 655.
+    EXPECT_EQ(FieldText(panel->Fields(), {102, 111, 112, 113}), "102=148.7 111=50 112=80 113=Auto");
     // The display-only heater gauge reports nothing: no write to (12, 6).
     EXPECT_TRUE(Sent().empty()) << bus->LogText();
     for (const char* name : {"button105", "button106", "button107", "button108"}) {
@@ -95,8 +101,8 @@ TEST_F(Ln2PanelTest, OpeningReadsTheSetPointAndTicksShowEverything) {
     }
     TickReplies("1490", "0", "1e-6", 0);
     panel->Tick();
-    EXPECT_EQ(panel->Fields().Get(113), "Manual");
-    EXPECT_EQ(panel->Fields().Get(112), "100");  // beyond the end: full
+    EXPECT_EQ(FieldText(panel->Fields(), {113, 112}),
+              "113=Manual 112=100");  // beyond the end: full
     EXPECT_TRUE(Control<QRadioButton>(*panel, "button106")->isEnabled());
     EXPECT_TRUE(Control<QRadioButton>(*panel, "button105")->isChecked());
 }
@@ -207,19 +213,15 @@ TEST_F(Itc5PanelTest, OpeningTakesCaptionAndSetPoint) {
     panel->Open();
     EXPECT_EQ(bus->LogText(), "REN 1\nIW ?\nIR\nIW V\nIR\nIW R0\nIR");
     EXPECT_EQ(panel->windowTitle(), "ITC5 Version 1.00");
-    EXPECT_EQ(panel->Fields().Get(101), "80.0");
+    EXPECT_EQ(FieldText(panel->Fields(), {101, 109}), "101=80.0 109=999.0");
     EXPECT_DOUBLE_EQ(itc->setPoint, 80.0);
-    EXPECT_EQ(panel->Fields().Get(109), "999.0");
     EXPECT_TRUE(panel->Ticking());
 }
 
 TEST_F(Itc5PanelTest, StatusDigitsAndTheEnableRule) {
     Tick("X0A1C1S0H2");
-    EXPECT_EQ(panel->Fields().Get(106), "Sample");
-    EXPECT_EQ(panel->Fields().Get(103), "293.1");
-    EXPECT_EQ(panel->Fields().Get(102), "290.0");
-    EXPECT_EQ(panel->Fields().Get(111), "55");
-    EXPECT_EQ(panel->Fields().Get(112), "25");
+    EXPECT_EQ(FieldText(panel->Fields(), {106, 103, 102, 111, 112}),
+              "106=Sample 103=293.1 102=290.0 111=55 112=25");
     EXPECT_TRUE(Control<QCheckBox>(*panel, "button107")->isChecked());
     EXPECT_FALSE(Control<TPercentControl>(*panel, "control111")->isEnabled());  // heater auto
     EXPECT_TRUE(Control<TPercentControl>(*panel, "control112")->isEnabled());   // gas manual
@@ -430,10 +432,9 @@ class PanelLayoutTest : public TemperatureFixture {
             if (!w->isVisible() || qobject_cast<QLineEdit*>(w) || w->inherits("QGroupBox"))
                 continue;
             const QSize need = w->minimumSizeHint();
-            EXPECT_GE(w->width(), need.width())
-                << name.toStdString() << " " << w->objectName().toStdString();
-            EXPECT_GE(w->height(), need.height())
-                << name.toStdString() << " " << w->objectName().toStdString();
+            const std::string what = name.toStdString() + " " + w->objectName().toStdString();
+            EXPECT_GE(w->width(), need.width()) << what;
+            EXPECT_GE(w->height(), need.height()) << what;
         }
         const QString dirName = qEnvironmentVariable("VANTRIS_SCREENSHOT_DIR");
         if (!dirName.isEmpty()) {
