@@ -77,8 +77,7 @@ TEST_F(MoveMagnetTest, NoServiceRequestTimesOutOnThe71stTick) {
 }
 
 TEST_F(MoveMagnetTest, LateCompletionOnTick70StillCounts) {
-    bus->Poll(0);
-    for (int tick = 1; tick < 70; ++tick) bus->Poll(0);
+    for (int tick = 0; tick < 70; ++tick) bus->Poll(0);
     bus->Poll(0x50);
     Move("+F");
     EXPECT_EQ(Polls(), 71u);
@@ -94,8 +93,7 @@ TEST_F(MoveMagnetTest, PollErrorIsShownAndTheMotionCountsAsDone) {
 }
 
 TEST_F(MoveMagnetTest, PollErrorOnTheLastTickIsATimeOut) {
-    bus->Poll(0);
-    for (int tick = 1; tick <= 70; ++tick) bus->Poll(0);
+    for (int tick = 0; tick <= 70; ++tick) bus->Poll(0);
     bus->FailRead("EABO: timeout on data");
     Move("+F");
     EXPECT_EQ(Prompts(),
@@ -141,40 +139,32 @@ TEST_F(MoveMagnetTest, ParentDestroyedDuringTheWaitEndsItQuietly) {
     EXPECT_TRUE(responder.Asked().empty());
 }
 
-TEST(MagnetStatus, WordDecodesIntoStageMagnetAndInterlock) {
-    const MagnetStatusTexts t = DecodeMagnetStatus(58);
-    EXPECT_EQ(t.stage, "Between");
-    EXPECT_EQ(t.magnet, "OK");
-    EXPECT_EQ(t.interlock, "Broken");
+// "stage/magnet/interlock" of a status word.
+std::string Decoded(int word) {
+    const MagnetStatusTexts t = DecodeMagnetStatus(word);
+    return t.stage + "/" + t.magnet + "/" + t.interlock;
+}
 
-    EXPECT_EQ(DecodeMagnetStatus(0x08).stage, "Forward");
-    EXPECT_EQ(DecodeMagnetStatus(0x10).stage, "Back");
-    EXPECT_EQ(DecodeMagnetStatus(0).stage, "Fault");
-    EXPECT_EQ(DecodeMagnetStatus(0).magnet, "Off");
-    EXPECT_EQ(DecodeMagnetStatus(0).interlock, "E/W");
-    EXPECT_EQ(DecodeMagnetStatus(0x04).interlock, "N/S");
-    EXPECT_EQ(DecodeMagnetStatus(0x06).interlock, "Lid Open");
-    // Bits outside the masks change nothing.
-    EXPECT_EQ(DecodeMagnetStatus(-1).stage, "Between");
-    EXPECT_EQ(DecodeMagnetStatus(0x1C1).interlock, "E/W");
+TEST(MagnetStatus, WordDecodesIntoStageMagnetAndInterlock) {
+    // The last two: bits outside the masks change nothing.
+    const std::pair<int, const char*> cases[] = {
+        {58, "Between/OK/Broken"},   {0x08, "Forward/Off/E/W"}, {0x10, "Back/Off/E/W"},
+        {0, "Fault/Off/E/W"},        {0x04, "Fault/Off/N/S"},   {0x06, "Fault/Off/Lid Open"},
+        {-1, "Between/OK/Lid Open"}, {0x1C1, "Fault/Off/E/W"},
+    };
+    for (const auto& [word, text] : cases) EXPECT_EQ(Decoded(word), text) << word;
 }
 
 TEST(MagnetStatus, LidIsOpenOnlyWithBothBits) {
-    EXPECT_TRUE(LidOpen(6));
-    EXPECT_TRUE(LidOpen(0x3E));
-    EXPECT_FALSE(LidOpen(2));
-    EXPECT_FALSE(LidOpen(4));
-    EXPECT_FALSE(LidOpen(0x38));
+    for (int word : {6, 0x3E}) EXPECT_TRUE(LidOpen(word)) << word;
+    for (int word : {2, 4, 0x38}) EXPECT_FALSE(LidOpen(word)) << word;
 }
 
 TEST(MagnetStatus, ReplyConversionNeverFails) {
-    EXPECT_EQ(ParseStatusWord("58"), 58);
-    EXPECT_EQ(ParseStatusWord("  58\r"), 58);
-    EXPECT_EQ(ParseStatusWord("+12abc"), 12);
-    EXPECT_EQ(ParseStatusWord("-3"), -3);
-    EXPECT_EQ(ParseStatusWord("abc"), 0);
-    EXPECT_EQ(ParseStatusWord(""), 0);
-    EXPECT_EQ(ParseStatusWord("-"), 0);
+    const std::pair<const char*, int> cases[] = {
+        {"58", 58}, {"  58\r", 58}, {"+12abc", 12}, {"-3", -3}, {"abc", 0}, {"", 0}, {"-", 0},
+    };
+    for (const auto& [reply, word] : cases) EXPECT_EQ(ParseStatusWord(reply), word) << reply;
     EXPECT_EQ(ParseStatusWord("99999999999999999999999"), INT_MAX);
     EXPECT_EQ(ParseStatusWord("-99999999999999999999999"), INT_MIN);
     EXPECT_EQ(ParseStatusWord(std::string_view("4\0"
@@ -183,23 +173,25 @@ TEST(MagnetStatus, ReplyConversionNeverFails) {
               4);
 }
 
-class StatusReadTest : public MagnetFixture {};
+class StatusReadTest : public MagnetFixture {
+  protected:
+    // Fields 108 to 110: stage/magnet/interlock.
+    static std::string PageText(const FieldSet& page) {
+        return page.Get(108) + "/" + page.Get(109) + "/" + page.Get(110);
+    }
+};
 
 TEST_F(StatusReadTest, ReadMagnetStatusFillsThePageFields) {
     FieldSet page;
     bus->Reply("58");
     ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(bus->Log(), (Lines{"R 3 7"}));
-    EXPECT_EQ(page.Get(108), "Between");
-    EXPECT_EQ(page.Get(109), "OK");
-    EXPECT_EQ(page.Get(110), "Broken");
+    EXPECT_EQ(PageText(page), "Between/OK/Broken");
 
     bus->FailRead("EABO: timeout on data");
     ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(Prompts(), (Lines{"Exception:|EABO: timeout on data"}));
-    EXPECT_EQ(page.Get(108), "Fault");
-    EXPECT_EQ(page.Get(109), "Off");
-    EXPECT_EQ(page.Get(110), "E/W");
+    EXPECT_EQ(PageText(page), "Fault/Off/E/W");
 }
 
 TEST_F(StatusReadTest, LidCheckAsksUntilClosedOrCancelled) {
