@@ -114,17 +114,18 @@ TEST_F(BlastTest, OpenLidCancelledSendsNoPulse) {
 }
 
 TEST(BlasterReply, RepliesWithoutACommaAreShownWhole) {
+    // One pair of strings for every call: a split leaves nothing of the one before.
     std::string first, second;
-    SplitBlasterReply("12.5", first, second);
-    EXPECT_EQ(first, "12.5");
-    EXPECT_EQ(second, "");
-    SplitBlasterReply("a,b,c", first, second);
-    EXPECT_EQ(first, "a");
-    EXPECT_EQ(second, "b,c");
-    SplitBlasterReply(",", first, second);
-    EXPECT_EQ(first + "|" + second, "|");
-    SplitBlasterReply("", first, second);
-    EXPECT_EQ(first + "|" + second, "|");
+    const std::pair<const char*, const char*> cases[] = {
+        {"12.5", "12.5|"},
+        {"a,b,c", "a|b,c"},
+        {",", "|"},
+        {"", "|"},
+    };
+    for (const auto& [reply, split] : cases) {
+        SplitBlasterReply(reply, first, second);
+        EXPECT_EQ(first + "|" + second, split) << reply;
+    }
 }
 
 TEST_F(BlastTest, BusErrorsAreShownAndTheDialogStaysOpen) {
@@ -198,27 +199,24 @@ TEST(BufferAmplifierDetection, NoOpenPortMeansNoAmplifier) {
 }
 
 TEST(BufferAmplifierBytes, PairBytesDoNotDependOnDirection) {
-    EXPECT_EQ(BufferAmplifierPairByte(1, 2), 0x85);
-    EXPECT_EQ(BufferAmplifierPairByte(2, 1), 0x85);
-    EXPECT_EQ(BufferAmplifierPairByte(2, 3), 0x94);
-    EXPECT_EQ(BufferAmplifierPairByte(3, 4), 0xB0);
-    EXPECT_EQ(BufferAmplifierPairByte(1, 4), 0xA1);
-    EXPECT_EQ(BufferAmplifierPairByte(3, 1), 0x92);
-    EXPECT_EQ(BufferAmplifierPairByte(4, 2), 0xA8);
-    EXPECT_FALSE(BufferAmplifierPairByte(1, 1).has_value());
-    EXPECT_FALSE(BufferAmplifierPairByte(5, 8).has_value());
+    // {a, b, byte}; -1: no byte for the pair.
+    const int cases[][3] = {
+        {1, 2, 0x85}, {2, 1, 0x85}, {2, 3, 0x94}, {3, 4, 0xB0}, {1, 4, 0xA1},
+        {3, 1, 0x92}, {4, 2, 0xA8}, {1, 1, -1},   {5, 8, -1},
+    };
+    for (const auto& [a, b, byte] : cases) {
+        const std::optional<std::uint8_t> got = BufferAmplifierPairByte(a, b);
+        EXPECT_EQ(got ? int(*got) : -1, byte) << a << "," << b;
+    }
 }
 
 TEST(BufferAmplifierBytes, HexTextGivesItsLowByte) {
-    EXPECT_EQ(HexByteFromText("1FF"), 0xFF);
-    EXPECT_EQ(HexByteFromText("41"), 0x41);
-    EXPECT_EQ(HexByteFromText(" 7f"), 0x7F);
-    EXPECT_EQ(HexByteFromText("0x85"), 0x85);
-    EXPECT_EQ(HexByteFromText("A1zz"), 0xA1);
-    EXPECT_EQ(HexByteFromText("123456"), 0x45);  // only five characters count
-    EXPECT_EQ(HexByteFromText("zz"), 0);
-    EXPECT_EQ(HexByteFromText(""), 0);
-    EXPECT_EQ(HexByteFromText("-1"), 0xFF);
+    // "123456": only five characters count.
+    const std::pair<const char*, int> cases[] = {
+        {"1FF", 0xFF},    {"41", 0x41}, {" 7f", 0x7F}, {"0x85", 0x85}, {"A1zz", 0xA1},
+        {"123456", 0x45}, {"zz", 0},    {"", 0},       {"-1", 0xFF},
+    };
+    for (const auto& [text, byte] : cases) EXPECT_EQ(HexByteFromText(text), byte) << text;
 }
 
 }  // namespace
