@@ -71,31 +71,18 @@ class RecordingPage : public QPaintDevice {
     static constexpr int kDpi = 600;
     QPaintEngine* paintEngine() const override { return &engine; }
     int metric(PaintDeviceMetric m) const override {
-        switch (m) {
-            case PdmWidth:
-                return 8 * kDpi;
-            case PdmHeight:
-                return 21 * kDpi / 2;
-            case PdmDpiX:
-            case PdmDpiY:
-            case PdmPhysicalDpiX:
-            case PdmPhysicalDpiY:
-                return kDpi;
-            case PdmDepth:
-                return 32;
-            case PdmWidthMM:
-                return 203;
-            case PdmHeightMM:
-                return 267;
-            case PdmNumColors:
-                return INT_MAX;
-            case PdmDevicePixelRatio:
-                return 1;
-            case PdmDevicePixelRatioScaled:
-                return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
-            default:
-                return 0;
-        }
+        if (m == PdmWidth) return 8 * kDpi;
+        if (m == PdmHeight) return 21 * kDpi / 2;
+        if (m == PdmDpiX || m == PdmDpiY || m == PdmPhysicalDpiX || m == PdmPhysicalDpiY)
+            return kDpi;
+        if (m == PdmDepth) return 32;
+        if (m == PdmWidthMM) return 203;
+        if (m == PdmHeightMM) return 267;
+        if (m == PdmNumColors) return INT_MAX;
+        if (m == PdmDevicePixelRatio) return 1;
+        if (m == PdmDevicePixelRatioScaled)
+            return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        return 0;
     }
     mutable RecordingEngine engine;
 };
@@ -141,6 +128,18 @@ class PrintoutTest : public ::testing::Test {
     // The line a text stands on, from its baseline.
     double LineOf(const Text& t) const { return (t.at.y() - ascent_) / L_; }
     double ColumnOf(const Text& t) const { return t.at.x() / W_; }
+    struct Place {
+        const char* text;
+        double line, column;
+    };
+    void ExpectAt(std::initializer_list<Place> places) const {
+        for (const auto& e : places) {
+            const Text* t = Find(QString::fromUtf8(e.text));
+            ASSERT_NE(t, nullptr) << e.text;
+            EXPECT_NEAR(LineOf(*t), e.line, 0.01) << e.text;
+            EXPECT_NEAR(ColumnOf(*t), e.column, 0.05) << e.text;
+        }
+    }
 
     ProgramState program;
     RecordingPage page_;
@@ -151,35 +150,26 @@ class PrintoutTest : public ::testing::Test {
 TEST_F(PrintoutTest, EveryLineOfThePageStandsAtItsLineAndColumn) {
     Paint(SamplePage(false));
     const double third = page_.width() / 3.0 / W_, half = page_.width() / 2.0 / W_;
-    const struct {
-        const char* text;
-        double line, column;
-    } expected[] = {{"Quorvex RT4400 Hall System", 0, 3},
-                    {"Measured on 08/12/26 at 10:15", 1, 3},
-                    {"SPECIMEN", 3, 3},
-                    {"Wafer ID: W1", 4, 3},
-                    {"Batch ID: L7", 5, 3},
-                    {"Material: GaAs", 6, 3},
-                    {"Description: etched", 7, 3},
-                    {"Thickness: 2.000 \u00b5m", 8, 3},
-                    {"MEASURING CONDITIONS", 3, half},
-                    {"I-meas: 100 \u00b5A DC", 4, half},
-                    {"Temperature: AMB", 5, half},
-                    {"Field: 0.500 Tesla", 6, half},
-                    {"Targ.Vr: 50 mV", 8, half},
-                    {"RESULTS SUMMARY", 11, 3},
-                    {"Rs:     150.6 ohm/sq", 12, 3},
-                    {"R :   0.03012 ohm-cm", 13, 3},
-                    {"RHs:     -62.4 m\u00b2/C", 12, third},
-                    {"Mob:  4.14e+03 cm\u00b2/V-s", 13, third},
-                    {"Ns: -1.000e+13 /cm\u00b2", 12, 2 * third},
-                    {"N : -5.000e+16 /cm\u00b3", 13, 2 * third}};
-    for (const auto& e : expected) {
-        const Text* t = Find(QString::fromUtf8(e.text));
-        ASSERT_NE(t, nullptr) << e.text;
-        EXPECT_NEAR(LineOf(*t), e.line, 0.01) << e.text;
-        EXPECT_NEAR(ColumnOf(*t), e.column, 0.05) << e.text;
-    }
+    ExpectAt({{"Quorvex RT4400 Hall System", 0, 3},
+              {"Measured on 08/12/26 at 10:15", 1, 3},
+              {"SPECIMEN", 3, 3},
+              {"Wafer ID: W1", 4, 3},
+              {"Batch ID: L7", 5, 3},
+              {"Material: GaAs", 6, 3},
+              {"Description: etched", 7, 3},
+              {"Thickness: 2.000 \u00b5m", 8, 3},
+              {"MEASURING CONDITIONS", 3, half},
+              {"I-meas: 100 \u00b5A DC", 4, half},
+              {"Temperature: AMB", 5, half},
+              {"Field: 0.500 Tesla", 6, half},
+              {"Targ.Vr: 50 mV", 8, half},
+              {"RESULTS SUMMARY", 11, 3},
+              {"Rs:     150.6 ohm/sq", 12, 3},
+              {"R :   0.03012 ohm-cm", 13, 3},
+              {"RHs:     -62.4 m\u00b2/C", 12, third},
+              {"Mob:  4.14e+03 cm\u00b2/V-s", 13, third},
+              {"Ns: -1.000e+13 /cm\u00b2", 12, 2 * third},
+              {"N : -5.000e+16 /cm\u00b3", 13, 2 * third}});
     EXPECT_EQ(Find("Length   : 5.00 mm"), nullptr);
     EXPECT_EQ(Find("CONTACT CHECK"), nullptr);
 }
@@ -233,27 +223,21 @@ TEST_F(PrintoutTest, TheWindowsTablesStandAtTheirLines) {
         iv.Print(p, area);
     };
     Paint(SamplePage(false), s);
-    auto at = [this](const char* text, double line, double column) {
-        const Text* t = Find(text);
-        ASSERT_NE(t, nullptr) << text;
-        EXPECT_NEAR(LineOf(*t), line, 0.01) << text;
-        EXPECT_NEAR(ColumnOf(*t), column, 0.05) << text;
-    };
-    at("CONTACT CHECK", 17, 3);
-    at("Pair      K-ohms", 18, 3);
-    at("12           1.5", 19, 3);
-    at("RESISTIVITY", 30, 3);
-    at("Meas    +++   Vm   ---", 31, 3);
-    at("Sym  Factor R-sheet", 31, 32);
-    at("+3.323e-03", 32, 8);
-    at("150.6", 32, 44);
-    at("HALL MEASUREMENTS", 38, 3);
-    at("+++   24   ---         +++   13   ---", 39, 28);
-    at("V-hall North", 42, 3);
-    // Each value under its configuration's "+++" or "---".
-    at("-3.12e-03", 42, 28);
-    at("+3.12e-03", 42, 28 + 34);
-    at("V-hall (over all cycles)", 45, 3);
+    ExpectAt({{"CONTACT CHECK", 17, 3},
+              {"Pair      K-ohms", 18, 3},
+              {"12           1.5", 19, 3},
+              {"RESISTIVITY", 30, 3},
+              {"Meas    +++   Vm   ---", 31, 3},
+              {"Sym  Factor R-sheet", 31, 32},
+              {"+3.323e-03", 32, 8},
+              {"150.6", 32, 44},
+              {"HALL MEASUREMENTS", 38, 3},
+              {"+++   24   ---         +++   13   ---", 39, 28},
+              {"V-hall North", 42, 3},
+              // Each value under its configuration's "+++" or "---".
+              {"-3.12e-03", 42, 28},
+              {"+3.12e-03", 42, 28 + 34},
+              {"V-hall (over all cycles)", 45, 3}});
     EXPECT_EQ(ivArea.topLeft(), QPoint(page_.width() / 3, 16 * L_));
     // The IV plot (two inch-high panes) ends above the resistivity heading,
     // and right of the contact check's table.

@@ -63,11 +63,18 @@ void FillDistinctLiveValues() {
     PrinterPage().orientation = 2;
 }
 
-struct Expected {
-    const char* name;
-    std::uint32_t type;
-    std::size_t size;
-};
+// Each value as "name type size", in the key's order: a failure names them.
+std::string Layout(const std::vector<RegistryStore::Value>& values) {
+    std::string layout;
+    for (const auto& v : values) {
+        const char* type = v.type == RegistryStore::kSz       ? "sz"
+                           : v.type == RegistryStore::kDword  ? "dword"
+                           : v.type == RegistryStore::kBinary ? "hex"
+                                                              : "?";
+        layout += v.name + " " + type + " " + std::to_string(v.data.size()) + ", ";
+    }
+    return layout;
+}
 }  // namespace
 
 TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithTypesAndSizes) {
@@ -75,56 +82,17 @@ TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithType
     FillDistinctLiveValues();
     ASSERT_TRUE(SaveSettingsSet("A"));
 
-    using R = RegistryStore;
-    const Expected order[] = {{"WaferID", R::kSz, 6},
-                              {"BatchID", R::kSz, 4},
-                              {"Description", R::kSz, 14},
-                              {"Material", R::kSz, 4},
-                              {"Thickness", R::kSz, 7},
-                              {"Data Archive", R::kSz, 18},
-                              {"Shape", R::kDword, 4},
-                              {"Tesla", R::kSz, 6},
-                              {"ScatFactor", R::kSz, 5},
-                              {"Current", R::kSz, 11},
-                              {"SetTemp", R::kSz, 5},
-                              {"Iunits", R::kDword, 4},
-                              {"AC", R::kDword, 4},
-                              {"Delay", R::kDword, 4},
-                              {"Integrations", R::kDword, 4},
-                              {"Cycles", R::kDword, 4},
-                              {"TargVrVDP", R::kDword, 4},
-                              {"TargVrBar", R::kDword, 4},
-                              {"TargVrBridge", R::kDword, 4},
-                              {"Log Include", R::kBinary, 1},
-                              {"eVsurface", R::kSz, 5},
-                              {"eVinner", R::kSz, 5},
-                              {"Data Dir", R::kSz, 12},
-                              {"Nmin", R::kDword, 4},
-                              {"Nmax", R::kDword, 4},
-                              {"Umin", R::kDword, 4},
-                              {"Umax", R::kDword, 4},
-                              {"Rmin", R::kDword, 4},
-                              {"Rmax", R::kDword, 4},
-                              {"RHmin", R::kDword, 4},
-                              {"RHmax", R::kDword, 4},
-                              {"Tscale1", R::kDword, 4},
-                              {"Tscale2", R::kDword, 4},
-                              {"TscaleInverse", R::kBinary, 1},
-                              {"ScanTstart", R::kDword, 4},
-                              {"ScanTstop", R::kDword, 4},
-                              {"ScanNpoints", R::kDword, 4},
-                              {"ScanInverse", R::kBinary, 1},
-                              {"ReturnRoomTemp", R::kBinary, 1},
-                              {"AutoSetIm", R::kBinary, 1},
-                              {"Orientation", R::kBinary, 2},
-                              {"Margins", R::kBinary, 16}};
-    const auto values = Registry().EnumValues(kSet);
-    ASSERT_EQ(values.size(), std::size(order));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(values[i].name, order[i].name) << i;
-        EXPECT_EQ(values[i].type, order[i].type) << order[i].name;
-        EXPECT_EQ(values[i].data.size(), order[i].size) << order[i].name;
-    }
+    EXPECT_EQ(Layout(Registry().EnumValues(kSet)),
+              "WaferID sz 6, BatchID sz 4, Description sz 14, Material sz 4, Thickness sz 7, "
+              "Data Archive sz 18, Shape dword 4, Tesla sz 6, ScatFactor sz 5, Current sz 11, "
+              "SetTemp sz 5, Iunits dword 4, AC dword 4, Delay dword 4, Integrations dword 4, "
+              "Cycles dword 4, TargVrVDP dword 4, TargVrBar dword 4, TargVrBridge dword 4, "
+              "Log Include hex 1, eVsurface sz 5, eVinner sz 5, Data Dir sz 12, Nmin dword 4, "
+              "Nmax dword 4, Umin dword 4, Umax dword 4, Rmin dword 4, Rmax dword 4, "
+              "RHmin dword 4, RHmax dword 4, Tscale1 dword 4, Tscale2 dword 4, "
+              "TscaleInverse hex 1, ScanTstart dword 4, ScanTstop dword 4, "
+              "ScanNpoints dword 4, ScanInverse hex 1, ReturnRoomTemp hex 1, AutoSetIm hex 1, "
+              "Orientation hex 2, Margins hex 16, ");
 
     // The texts carry the stated formats; the file reads like regedit's own.
     const std::string bytes = FileBytes(file_);

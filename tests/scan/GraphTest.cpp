@@ -111,10 +111,8 @@ TEST_F(Graph, LayoutTitlesLegendAndFrame) {
     const QImage image = v->Render({640, 440});
     const ScaleFrame& f = v->Frame();
     const int h = f.charHeight, w = f.charWidth;
-    EXPECT_EQ(f.plot.left, h + 3 * w);
-    EXPECT_EQ(f.plot.right, 640 - (h + 2 * w));
-    EXPECT_EQ(f.plot.top, h);
-    EXPECT_EQ(f.plot.bottom, 440 - 2 * h);
+    EXPECT_EQ((std::vector<int>{f.plot.left, f.plot.right, f.plot.top, f.plot.bottom}),
+              (std::vector<int>{h + 3 * w, 640 - (h + 2 * w), h, 440 - 2 * h}));
     EXPECT_EQ(At(image, {1, 1}), QColor(200, 220, 255));  // FrameColor outside the plot
     const int midY = (f.plot.top + f.plot.bottom) / 2;
     // The rotated left title against the client's left edge, the right one in red.
@@ -141,13 +139,11 @@ TEST_F(Graph, AutoScaleFiguresAndViewRules) {
     auto v = Viewer({{100, 3.2e-3, 0, 0, 0}, {300, 4.1e2, 0, 0, 0}});
     EXPECT_TRUE(v->ResistivityOnly());
     EXPECT_EQ(v->View(), TScanBase::Resistivity);
-    EXPECT_DOUBLE_EQ(v->temperatureScale_.visible.minimum, 99);
-    EXPECT_DOUBLE_EQ(v->temperatureScale_.visible.maximum, 301);
+    EXPECT_EQ(v->temperatureScale_.visible, (LinRange{99, 301}));
     EXPECT_NEAR(v->inverseScale_.visible.minimum, 3.28333, 1e-5);
     EXPECT_NEAR(v->inverseScale_.visible.maximum, 10.05, 1e-12);
     EXPECT_EQ(v->bulkResistivity_.visible, (LogRange{-3, 3}));
-    EXPECT_EQ(v->Tscale1(), 99);
-    EXPECT_EQ(v->Tscale2(), 301);
+    EXPECT_EQ((std::pair{v->Tscale1(), v->Tscale2()}), (std::pair{99, 301}));
     // A resistivity-only scan refuses the concentration views.
     for (int view : {0, 1, 2}) {
         EXPECT_FALSE(v->ViewEnabled(view));
@@ -184,9 +180,10 @@ TEST_F(Graph, ActivationEnergyFromARubberBandLine) {
     EXPECT_EQ(v->ActivationLine().state, 1);
     EXPECT_EQ(v->BandState(), TScanBase::Band::Idle);
     // Kept in data units: it follows a later zoom.
-    EXPECT_NEAR(v->ActivationLine().x1, 4.0, 1e-9);
-    EXPECT_NEAR(v->ActivationLine().x2, 5.0, 1e-9);
-    EXPECT_NEAR(v->ActivationLine().y2, 16.0, 1e-9);
+    for (auto [got, want] : {std::pair{v->ActivationLine().x1, 4.0},
+                             {v->ActivationLine().x2, 5.0},
+                             {v->ActivationLine().y2, 16.0}})
+        EXPECT_NEAR(got, want, 1e-9);
     // The same rise in a concentration view is a negative energy.
     v->SetView(TScanBase::ConcMobility);
     v->Render({640, 440});
@@ -363,25 +360,22 @@ TEST_F(Graph, CommentsSetValueAndTheDump) {
 TEST_F(Graph, SetScaleChecksFieldsInOrder) {
     auto v = Viewer({{100, 1e-2, 1e-3, -1e15, 200}, {300, 1, 3e-3, 4e17, 4000}});
     FieldSet f;
-    auto fill = [&](const char* a, const char* b, const char* c, const char* d, const char* e,
-                    const char* g) {
-        f.Set(102, a), f.Set(103, b), f.Set(104, c), f.Set(105, d), f.Set(106, e), f.Set(107, g);
+    auto fill = [&f](const std::array<const char*, 6>& texts) {
+        for (int i = 0; i < 6; ++i) f.Set(102 + i, texts[i]);
     };
-    fill("x", "14", "5", "1", "80", "300");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 102);
-    fill("20", "20", "5", "1", "80", "300");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 103);
-    fill("20", "14", "5", "7", "80", "300");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 105);
-    EXPECT_EQ(v->LeftScale().set, (LogRange{14, 20}));  // stored before the failure
-    fill("20", "14", "5", "1", "70", "300");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 106);
-    fill("20", "14", "5", "1", "80", "500");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 107);
-    fill("20", "14", "5", "1", "80", "80");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 107);
-    fill(" 19 ", "13", "5", "1", "80", "300");
-    EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 0);
+    // Each refused at its first bad field; the last one taken.
+    const std::pair<std::array<const char*, 6>, int> cases[] = {
+        {{"x", "14", "5", "1", "80", "300"}, 102},  {{"20", "20", "5", "1", "80", "300"}, 103},
+        {{"20", "14", "5", "7", "80", "300"}, 105}, {{"20", "14", "5", "1", "70", "300"}, 106},
+        {{"20", "14", "5", "1", "80", "500"}, 107}, {{"20", "14", "5", "1", "80", "80"}, 107},
+        {{" 19 ", "13", "5", "1", "80", "300"}, 0}};
+    for (const auto& [texts, refused] : cases) {
+        fill(texts);
+        EXPECT_EQ(ApplySetScale(*v, f, 77, 475), refused) << ::testing::PrintToString(texts);
+        if (refused == 105) {
+            EXPECT_EQ(v->LeftScale().set, (LogRange{14, 20}));  // stored before the failure
+        }
+    }
     EXPECT_EQ(v->Tscale1(), 80);
     EXPECT_NEAR(v->inverseScale_.set.minimum, 1000.0 / 300, 1e-12);
     v->ShowSetRanges();
@@ -390,7 +384,7 @@ TEST_F(Graph, SetScaleChecksFieldsInOrder) {
     EXPECT_DOUBLE_EQ(v->temperatureScale_.visible.maximum, 300);
     // Without a right scale its fields are not looked at.
     v->SetView(TScanBase::Resistivity);
-    fill("3", "-3", "", "", "80", "300");
+    fill({"3", "-3", "", "", "80", "300"});
     EXPECT_EQ(ApplySetScale(*v, f, 77, 475), 0);
 }
 

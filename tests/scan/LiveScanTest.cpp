@@ -112,9 +112,8 @@ TEST_F(LiveScan, SheetAndResistivityOnlyColumns) {
     TakePoint(200, Result(1));
     const ScanPoint& p = window->Data().points[0];
     EXPECT_DOUBLE_EQ(p.resistivity, 120);  // sheet resistance without a thickness
-    EXPECT_EQ(p.hall, 0.0);
-    EXPECT_EQ(p.concentration, 0.0);
-    EXPECT_EQ(p.mobility, 0.0);
+    EXPECT_EQ((std::vector<double>{p.hall, p.concentration, p.mobility}),
+              (std::vector<double>{0, 0, 0}));
     window->SetResistivityOnly(false);
     window->Plan();
     TakePoint(210, Result(1));
@@ -160,17 +159,14 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
     EXPECT_EQ(window->hallScale_.set, (LogRange{-3, 1}));
     EXPECT_NEAR(window->inverseScale_.visible.minimum, 1000.0 / 320, 1e-12);
     EXPECT_NEAR(window->inverseScale_.visible.maximum, 12.5, 1e-12);
-    EXPECT_EQ(window->PlannedCount(), 12);
-    EXPECT_EQ(window->Data().count, 0);
+    EXPECT_EQ((std::pair{window->PlannedCount(), window->Data().count}), (std::pair{12, 0}));
     // A sheet specimen shows the sheet axes; the set-scale result goes back
     // into the settings in bulk decades.
     Specimen().Thickness = 0;
     EXPECT_EQ(window->LeftScale().label, "Log Ns (/cm\xC2\xB2)");
     window->sheetConcentration_.set = {9, 13};
     window->SetTemperatureRange(90, 310);
-    EXPECT_EQ(sc.Nmin, 13);
-    EXPECT_EQ(sc.Nmax, 17);
-    EXPECT_EQ(sc.Tscale2, 310);
+    EXPECT_EQ((std::vector<int>{sc.Nmin, sc.Nmax, sc.Tscale2}), (std::vector<int>{13, 17, 310}));
 }
 
 TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {

@@ -34,16 +34,15 @@ namespace {
 
 TEST(ScanSetup, ChecksStartStopAndPointsInOrderWithinTheControllersLimits) {
     ScanSetup s;
-    EXPECT_EQ(CheckScanSetup("76", "100", "2", 77, 550, s), TSetupTemp::kStart);
-    EXPECT_EQ(CheckScanSetup("300", "551", "2", 77, 550, s), TSetupTemp::kStop);
-    EXPECT_EQ(CheckScanSetup("300", "100", "2", 77, 550, s), TSetupTemp::kPoints);
-    EXPECT_EQ(CheckScanSetup("300", "100", "101", 77, 550, s), TSetupTemp::kPoints);
-    EXPECT_EQ(CheckScanSetup("300.5", "100", "3", 77, 550, s), TSetupTemp::kStart);
-    EXPECT_EQ(CheckScanSetup("300", "", "3", 77, 550, s), TSetupTemp::kStop);
+    const std::pair<std::array<const char*, 3>, int> refused[] = {
+        {{"76", "100", "2"}, TSetupTemp::kStart},    {{"300", "551", "2"}, TSetupTemp::kStop},
+        {{"300", "100", "2"}, TSetupTemp::kPoints},  {{"300", "100", "101"}, TSetupTemp::kPoints},
+        {{"300.5", "100", "3"}, TSetupTemp::kStart}, {{"300", "", "3"}, TSetupTemp::kStop}};
+    for (const auto& [f, field] : refused)
+        EXPECT_EQ(CheckScanSetup(f[0], f[1], f[2], 77, 550, s), field)
+            << ::testing::PrintToString(f);
     EXPECT_EQ(CheckScanSetup("77", " 550 ", "100", 77, 550, s), 0);
-    EXPECT_EQ(s.start, 77);
-    EXPECT_EQ(s.stop, 550);
-    EXPECT_EQ(s.points, 100);
+    EXPECT_EQ((std::vector<int>{s.start, s.stop, s.points}), (std::vector<int>{77, 550, 100}));
     EXPECT_FALSE(WholeNumberText("99999999999"));
     EXPECT_EQ(WholeNumberText("-20"), -20);
 }
@@ -81,9 +80,8 @@ TEST_F(SetupDialog, OkStoresAllSevenFieldsAndShowsThemNextTime) {
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
     const ScanSettings& sc = Scan();
-    EXPECT_EQ(sc.ScanTstart, 290);
-    EXPECT_EQ(sc.ScanTstop, 80);
-    EXPECT_EQ(sc.ScanNpoints, 7);
+    EXPECT_EQ((std::vector<int>{sc.ScanTstart, sc.ScanTstop, sc.ScanNpoints}),
+              (std::vector<int>{290, 80, 7}));
     EXPECT_TRUE(sc.ScanInverse && sc.ResOnly && sc.ReturnRoomTemp && sc.AutoSetIm);
     TSetupTemp again(nullptr, 77, 550);
     EXPECT_EQ(again.Fields().Get(TSetupTemp::kPoints), "7");
@@ -265,6 +263,12 @@ class ScanRunTest : public ::testing::Test {
         for (int i = 0; i < bound && run->State() == kScanPause && run->TimerActive(); ++i)
             run->Tick();
     }
+    // Which of the buttons are enabled, in the order asked.
+    std::vector<bool> Enabled(std::initializer_list<int> buttons) const {
+        std::vector<bool> enabled;
+        for (int b : buttons) enabled.push_back(run->Enabled(b));
+        return enabled;
+    }
     int Lines() {
         std::ifstream in(TScanAcq::WorkingFile(), std::ios::binary);
         int n = 0;
@@ -289,19 +293,19 @@ TEST_F(ScanRunTest, StatesLabelsAndEnablingFollowTheRun) {
     Plan(300, 100, 3);
     EXPECT_EQ(run->State(), kScanStart);
     EXPECT_EQ(run->Fields().Get(ScanRun::kMainButton), "Start");
-    EXPECT_TRUE(run->Enabled(ScanRun::kCloseButton));
-    EXPECT_FALSE(run->Enabled(ScanRun::kForceButton));
+    EXPECT_EQ(Enabled({ScanRun::kCloseButton, ScanRun::kForceButton}),
+              (std::vector<bool>{true, false}));
     run->PressMain();
     EXPECT_EQ(run->State(), kScanPause);
     EXPECT_EQ(run->Fields().Get(ScanRun::kMainButton), "Pause");
     EXPECT_EQ(stage.modes, (std::vector<int>{1, 0, 0}));  // take over, prepare, the first point
-    EXPECT_FALSE(run->Enabled(ScanRun::kCloseButton));
-    EXPECT_FALSE(run->Enabled(ScanRun::kNewRunButton));
-    EXPECT_TRUE(run->Enabled(ScanRun::kForceButton));
-    EXPECT_TRUE(run->Enabled(ScanRun::kNextButton));
+    EXPECT_EQ(Enabled({ScanRun::kCloseButton, ScanRun::kNewRunButton, ScanRun::kForceButton,
+                       ScanRun::kNextButton}),
+              (std::vector<bool>{false, false, true, true}));
     EXPECT_TRUE(run->Running());
-    EXPECT_EQ(run->Fields().Get(ScanRun::kSetField), "300.0");
-    EXPECT_EQ(run->Fields().Get(ScanRun::kPointField), "1");
+    EXPECT_EQ((std::vector<std::string>{run->Fields().Get(ScanRun::kSetField),
+                                        run->Fields().Get(ScanRun::kPointField)}),
+              (std::vector<std::string>{"300.0", "1"}));
     run->PressMain();
     EXPECT_EQ(run->State(), kScanResume);
     EXPECT_FALSE(run->TimerActive());
@@ -420,9 +424,8 @@ TEST_F(ScanRunTest, AbortDuringTheCurrentSearchLeavesTheScanWaitingForPause) {
     EXPECT_FALSE(run->Running());
     EXPECT_TRUE(sent.empty());
     EXPECT_EQ(run->Done(), 0);
-    EXPECT_TRUE(run->Enabled(ScanRun::kMainButton));
-    EXPECT_FALSE(run->Enabled(ScanRun::kForceButton));
-    EXPECT_FALSE(run->Enabled(ScanRun::kNextButton));
+    EXPECT_EQ(Enabled({ScanRun::kMainButton, ScanRun::kForceButton, ScanRun::kNextButton}),
+              (std::vector<bool>{true, false, false}));
     run->PressMain();
     EXPECT_EQ(run->State(), kScanResume);
     SetBus(nullptr);
