@@ -165,22 +165,16 @@ TEST_F(NiBus, InterfaceCommands) {
     EXPECT_EQ(result.data, "65");
     EXPECT_EQ(result.lines, "Local");
     bus.InterfaceCommand(2, 12, 0);
-    bus.InterfaceCommand(3, 3, 6);
-    bus.InterfaceCommand(4, 3, 6);
-    bus.InterfaceCommand(5, 3, 6);
-    bus.InterfaceCommand(6, 3, 6);
-    const std::string log = fake->Log();
-    EXPECT_TRUE(Contains(log, "DevClear 0 0x600C"));
-    EXPECT_TRUE(Contains(log, "DevClear 0 0xFFFF"));
-    EXPECT_TRUE(Contains(log, "SendCmds 0 '\\x01'"));
-    EXPECT_TRUE(Contains(log, "SendLLO 0"));
-    EXPECT_TRUE(Contains(log, "SendIFC 0"));
+    for (int kind = 3; kind <= 6; ++kind) bus.InterfaceCommand(kind, 3, 6);
+    for (const char* line :
+         {"DevClear 0 0x600C", "DevClear 0 0xFFFF", "SendCmds 0 '\\x01'", "SendLLO 0", "SendIFC 0"})
+        EXPECT_TRUE(Contains(fake->Log(), line)) << line;
 
     // REN toggles by the line's state.
     EXPECT_EQ(bus.InterfaceCommand(7, 3, 6).lines, "Remote");
     EXPECT_EQ(bus.InterfaceCommand(7, 3, 6).lines, "Local");
-    EXPECT_TRUE(Contains(fake->Log(), "EnableRemote 0 0xFFFF"));
-    EXPECT_TRUE(Contains(fake->Log(), "EnableLocal 0 0xFFFF"));
+    for (const char* line : {"EnableRemote 0 0xFFFF", "EnableLocal 0 0xFFFF"})
+        EXPECT_TRUE(Contains(fake->Log(), line)) << line;
 }
 
 TEST_F(NiBus, InterfaceCommandsDoNothingInDemoMode) {
