@@ -90,35 +90,32 @@ TEST_F(Hall, ReadVoltageRaisesOverRangeFirstThenSaturation) {
     EXPECT_EQ(bus->Log(), (Lines{"R 3 9", "R 3 9", "R 3 9"}));
 }
 
-TEST_F(Hall, AutoGainRisesADecadeAtATimeUpToTheTop) {
-    bus->Replies({"N+0.004", "N+0.040", "N+0.400", "N+4.000"});
-    double v = 0;
-    int gain = 0;
-    HallUnit::ReadVoltageAutoGain(v, gain);
-    EXPECT_EQ(gain, 3);
-    EXPECT_DOUBLE_EQ(v, 4.0);
-    EXPECT_EQ(bus->Log(), (Lines{"W 3 9 G0", "R 3 9", "W 3 9 G1", "R 3 9", "W 3 9 G2", "R 3 9",
-                                 "W 3 9 G3", "R 3 9"}));
-}
-
-TEST_F(Hall, AutoGainStopsAboveTheThreshold) {
-    bus->Replies({"N+0.550", "N-0.551"});
-    double v = 0;
-    int gain = 1;
-    HallUnit::ReadVoltageAutoGain(v, gain);
-    EXPECT_EQ(gain, 2);
-    EXPECT_DOUBLE_EQ(v, -0.551);
-    EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G1", "W 3 9 G2"}));
-}
-
-TEST_F(Hall, AutoGainAfterOverRangeTakesTheFirstGoodReading) {
-    bus->Replies({"N+>", "N+0.010"});
-    double v = 0;
-    int gain = 3;
-    HallUnit::ReadVoltageAutoGain(v, gain);
-    EXPECT_EQ(gain, 2);
-    EXPECT_DOUBLE_EQ(v, 0.010);
-    EXPECT_EQ(bus->Log(), (Lines{"W 3 9 G3", "R 3 9", "W 3 9 G2", "R 3 9"}));
+TEST_F(Hall, AutoGainStepsToTheFirstReadingInRange) {
+    struct Case {
+        Lines replies;
+        std::vector<int> gains;  // set before each reading; the last is the result
+        double v;
+    };
+    const Case cases[] = {
+        // Rises a decade at a time up to the top.
+        {{"N+0.004", "N+0.040", "N+0.400", "N+4.000"}, {0, 1, 2, 3}, 4.0},
+        // Stops above the threshold.
+        {{"N+0.550", "N-0.551"}, {1, 2}, -0.551},
+        // After over range, takes the first good reading.
+        {{"N+>", "N+0.010"}, {3, 2}, 0.010},
+    };
+    for (const Case& c : cases) {
+        bus->ClearLog();
+        bus->Replies(c.replies);
+        double v = 0;
+        int gain = c.gains.front();
+        HallUnit::ReadVoltageAutoGain(v, gain);
+        EXPECT_EQ(gain, c.gains.back()) << c.replies[0];
+        EXPECT_DOUBLE_EQ(v, c.v) << c.replies[0];
+        Lines log;
+        for (int g : c.gains) log.insert(log.end(), {"W 3 9 G" + std::to_string(g), "R 3 9"});
+        EXPECT_EQ(bus->Log(), log) << c.replies[0];
+    }
 }
 
 TEST_F(Hall, AReplyWithoutANumberIsAFailedReadingNotZero) {
