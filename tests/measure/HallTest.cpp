@@ -27,19 +27,19 @@
 // Arithmetic and texts
 
 TEST(HallComputation, OffsetStepsTruncateTowardZero) {
-    // 0.1 V difference at gain index 1: 0.1 x 10 x 15.0015 = 15.0015.
-    EXPECT_EQ(OffsetSteps(0.05, -0.05, 1), 15);
+    // 0.1 V difference at gain index 1: 0.1 x 10 x 15.0015 = 15.0015; 0.5 / 0.03333 is a hair
+    // above 15, so exactly one volt gives 15 steps; absurd readings clamp instead of overflowing.
+    const struct {
+        double high, low;
+        int gain, steps;
+    } cases[] = {{0.05, -0.05, 1, 15}, {-0.05, 0.05, 1, -15},       {0.0001, 0.0, 0, 0},
+                 {1.0, 0.0, 0, 15},    {1e300, -1e300, 3, INT_MAX}, {-1e300, 0.0, 3, INT_MIN},
+                 {NAN, 0.0, 0, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(OffsetSteps(c.high, c.low, c.gain), c.steps) << c.high << " " << c.low;
     EXPECT_EQ(Printf("%+.2le", OffsetApplied(15, 1)), "-5.00e-02");
-    EXPECT_EQ(OffsetSteps(-0.05, 0.05, 1), -15);
-    EXPECT_EQ(OffsetSteps(0.0001, 0.0, 0), 0);
     // No offset reads as +0, in the window and the log block alike.
     EXPECT_EQ(Printf("%+.2le", OffsetApplied(0, 2)), "+0.00e+00");
-    // 0.5 / 0.03333 is a hair above 15, so exactly one volt gives 15 steps.
-    EXPECT_EQ(OffsetSteps(1.0, 0.0, 0), 15);
-    // Absurd readings clamp instead of overflowing the integer.
-    EXPECT_EQ(OffsetSteps(1e300, -1e300, 3), INT_MAX);
-    EXPECT_EQ(OffsetSteps(-1e300, 0.0, 3), INT_MIN);
-    EXPECT_EQ(OffsetSteps(NAN, 0.0, 0), 0);
 }
 
 TEST(HallComputation, ReversalCombinationKeepsOnlyTheHallVoltage) {
@@ -132,6 +132,23 @@ class HallRunTest : public MeasureTest {
         return volts;
     }
 
+    // The current read back, then a full cycle with Hall voltage vh for each
+    // of vhs, each followed by the stage's move out.
+    void Cycles(std::initializer_list<double> vhs, const char* readBack = "100.0") {
+        Scripted().Reply(readBack);
+        for (double vh : vhs) ScriptCycle(Scripted(), PhysicalReadings(vh));
+        Motion(Scripted());
+    }
+    // Misalignment readings of 0 and North readings of 1.0, up to the move
+    // to South.
+    void UpToSouth() {
+        ScriptedBus& bus = Scripted();
+        bus.Replies({" 0", " 0", " 0", " 0"});
+        Motion(bus);
+        for (int k = 0; k < 4; ++k) bus.Replies({" 3.0", " 1.0"});
+        Motion(bus);
+    }
+
     std::vector<std::string> MagnetCommands() {
         std::vector<std::string> moves;
         for (const std::string& line : Scripted().Log())
@@ -202,8 +219,7 @@ TEST_F(HallRunTest, VanDerPauwCycleSendsTheExactSequence) {
     EXPECT_NEAR(hall->HallOverAll(), 0.00620546875, 1e-15);
     EXPECT_NEAR(Results().hallCoefficientRaw, 124.109375, 1e-9);
     EXPECT_EQ(ResultsFields().Get(3), "+124");
-    EXPECT_EQ(State().measurementStatus, 0);
-    EXPECT_EQ(Status().Text(), "Ready");
+    EXPECT_EQ(Outcome(), "Ready |  | 0");
     EXPECT_FALSE(hall->MagnetReversed());
 
     // The view shows what the run wrote.
@@ -232,18 +248,14 @@ TEST_F(HallRunTest, VanDerPauwCycleSendsTheExactSequence) {
 
 TEST_F(HallRunTest, BridgeUsesTheBarConfigurations) {
     Specimen().Shape = 2;
-    ScriptedBus& bus = Scripted();
-    bus.Reply("100.0");
-    ScriptCycle(bus, PhysicalReadings(1e-3));
-    Motion(bus);
+    Cycles({1e-3});
     hall->Measure();
 
-    EXPECT_EQ(hall->Fields().Get(1), "12");
-    EXPECT_EQ(hall->Fields().Get(2), "43");
-    const std::vector<std::string> matrix = {"W 3 7 S56M12", "W 3 7 S56M43", "W 3 7 S56M12",
-                                             "W 3 7 S56M43", "W 3 7 S56M12", "W 3 7 S56M43",
-                                             "W 3 7 S0M77"};
-    EXPECT_EQ(bus.LogStarting("W 3 7"), matrix);
+    EXPECT_EQ(Texts(hall->Fields(), {1, 2}), Lines({"12", "43"}));
+    const std::vector<std::string> matrix =
+        Ops("W 3 7 S56M12, W 3 7 S56M43, W 3 7 S56M12, W 3 7 S56M43, W 3 7 S56M12, W 3 7 S56M43, W "
+            "3 7 S0M77");
+    EXPECT_EQ(Scripted().LogStarting("W 3 7"), matrix);
     EXPECT_EQ(State().measurementStatus, 0);
     EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
 }
@@ -251,9 +263,7 @@ TEST_F(HallRunTest, BridgeUsesTheBarConfigurations) {
 TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
     ScriptedBus& bus = Scripted();
     bus.Reply("0");  // lid closed
-    bus.Reply("100.0");
-    ScriptCycle(bus, PhysicalReadings(1e-3));
-    Motion(bus);
+    Cycles({1e-3});
     // The closing stage-out move: its wait serves the window messages, and
     // a contact check clicked then must not start inside the Hall run.
     CountingWindow check(program);
@@ -279,9 +289,7 @@ TEST_F(HallRunTest, NoCommandStartsDuringTheClosingMove) {
 TEST_F(HallRunTest, TheLockHolderRunsANestedMeasurement) {
     ScriptedBus& bus = Scripted();
     bus.Reply("0");
-    bus.Reply("100.0");
-    ScriptCycle(bus, PhysicalReadings(1e-3));
-    Motion(bus);
+    Cycles({1e-3});
     CountingWindow other(program);
     THall& window = UseView();
     const RunLock scan = RunLock::TryAcquire();
@@ -305,14 +313,12 @@ TEST_F(HallRunTest, BufferedPathSwitchesTheCurrentThroughTheAmplifier) {
     Settings().bufferAmplifierMode = true;
     Config().bufferAmplifierInstalled = true;
     ScriptedBus& bus = Scripted();
-    bus.Reply("20000.0");  // 100 uA on the first range (x 200)
-    ScriptCycle(bus, PhysicalReadings(-1e-3));
-    Motion(bus);
+    Cycles({-1e-3}, "20000.0");  // 100 uA on the first range (x 200)
     hall->Measure();
 
     EXPECT_EQ(bus.Log()[0], "W 3 8 DI20000.0");
-    const std::vector<std::string> matrix = {"W 3 7 S58", "W 3 7 M24", "W 3 7 M13", "W 3 7 M24",
-                                             "W 3 7 M13", "W 3 7 M24", "W 3 7 M13", "W 3 7 S0M77"};
+    const std::vector<std::string> matrix = Ops(
+        "W 3 7 S58, W 3 7 M24, W 3 7 M13, W 3 7 M24, W 3 7 M13, W 3 7 M24, W 3 7 M13, W 3 7 S0M77");
     EXPECT_EQ(bus.LogStarting("W 3 7"), matrix);
     // Range byte, the configuration bytes of misalignment, North and South,
     // then the disconnect.
@@ -341,8 +347,7 @@ TEST_F(HallRunTest, FailedCycleIsListedAndLeftOutOfTheMean) {
     EXPECT_NEAR(Results().hallCoefficientRaw, 3e-3 / (0.5 * 100e-6), 1e-6);
     // The failed cycle never reached the reversal: only the stage comes out,
     // so the next cycle's misalignment is read outside the field.
-    EXPECT_EQ(MagnetCommands(), (std::vector<std::string>{"-F", "+F+R-F", "+F-R", "-F", "+F", "-F",
-                                                          "+F+R-F", "+F-R", "+F"}));
+    EXPECT_EQ(MagnetCommands(), Ops("-F, +F+R-F, +F-R, -F, +F, -F, +F+R-F, +F-R, +F"));
     EXPECT_EQ(State().measurementStatus, 0);
     EXPECT_EQ(bus.StepsLeft(), 0u);
 }
@@ -351,11 +356,7 @@ TEST_F(HallRunTest, CycleFailingReversedBringsTheMagnetBackFirst) {
     Settings().Cycles = 2;
     ScriptedBus& bus = Scripted();
     bus.Reply("100.0");
-    // Cycle 1 fails on the first South reading, with the field reversed.
-    bus.Replies({" 0", " 0", " 0", " 0"});
-    Motion(bus);
-    for (int k = 0; k < 4; ++k) bus.Replies({" 3.0", " 1.0"});
-    Motion(bus);
+    UpToSouth();       // cycle 1 fails on the first South reading, with the field reversed
     bus.Reply("  >");  // over range at gain 0 after stepping down three times
     bus.Replies({"  >", "  >", "  >"});
     Motion(bus);  // back before the next cycle
@@ -364,8 +365,7 @@ TEST_F(HallRunTest, CycleFailingReversedBringsTheMagnetBackFirst) {
     hall->Measure();
 
     EXPECT_EQ(hall->CycleLines(), (std::vector<std::string>{"Error", "2 -3.00e-03"}));
-    EXPECT_EQ(MagnetCommands(),
-              (std::vector<std::string>{"-F", "+F+R-F", "+F-R", "-F", "+F+R-F", "+F-R", "+F"}));
+    EXPECT_EQ(MagnetCommands(), Ops("-F, +F+R-F, +F-R, -F, +F+R-F, +F-R, +F"));
     // Only the good cycle counts, with its own sign.
     EXPECT_NEAR(Results().hallCoefficientRaw, -3e-3 / (0.5 * 100e-6), 1e-6);
 }
@@ -390,16 +390,11 @@ TEST_F(HallRunTest, NoCompletedCycleGivesNoResultAndReportsFailure) {
 TEST_F(HallRunTest, ZeroFieldSettingStoresNoInfinity) {
     Settings().Tesla = 0.0;
     Results().hallCoefficientRaw = 7.0;
-    ScriptedBus& bus = Scripted();
-    bus.Reply("100.0");
-    ScriptCycle(bus, PhysicalReadings(1e-3));
-    Motion(bus);
+    Cycles({1e-3});
     hall->Measure();
 
     EXPECT_EQ(Results().hallCoefficientRaw, 7.0);
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
-    EXPECT_EQ(State().measurementStatus, 1);
+    EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 1");
     EXPECT_EQ(hall->CycleLines().size(), 1u);
 }
 
@@ -409,24 +404,18 @@ TEST_F(HallRunTest, AbortDuringSouthReturnsTheReversedMagnet) {
     OpenLog();
     ScriptedBus& bus = Scripted();
     bus.Reply("100.0");
-    bus.Replies({" 0", " 0", " 0", " 0"});
-    Motion(bus);
-    for (int k = 0; k < 4; ++k) bus.Replies({" 3.0", " 1.0"});
-    Motion(bus);
+    UpToSouth();
     Motion(bus);  // closing
     bus.onOperation = [](const std::string& line) {
         if (line == "W 3 12 +F+R-F") State().cancelRequested = true;
     };
     hall->Measure();
 
-    EXPECT_EQ(Status().Text(), "Cancelled");
-    EXPECT_EQ(Status().Detail(), "");
+    EXPECT_EQ(Outcome(), "Cancelled |  | 1");
     const auto& log = bus.Log();
     const std::vector<std::string> tail(log.end() - 6, log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"H", "W 3 7 S31M24", "W 3 7 S0M77", "H",
-                                              "W 3 12 +F-R", "H"}));
+    EXPECT_EQ(tail, Ops("H, W 3 7 S31M24, W 3 7 S0M77, H, W 3 12 +F-R, H"));
     EXPECT_EQ(Results().hallCoefficientRaw, 7.0);
-    EXPECT_EQ(State().measurementStatus, 1);
     EXPECT_TRUE(hall->CycleLines().empty());
     EXPECT_EQ(LogBytes(), "");  // the cycle never ended
     EXPECT_FALSE(hall->MagnetReversed());
@@ -454,20 +443,15 @@ TEST_F(HallRunTest, BusErrorStopsWhereItIsAndTheNextRunRecovers) {
     OpenLog();
     ScriptedBus& bus = Scripted();
     bus.Reply("100.0");
-    bus.Replies({" 0", " 0", " 0", " 0"});
-    Motion(bus);
-    for (int k = 0; k < 4; ++k) bus.Replies({" 3.0", " 1.0"});
-    Motion(bus);
+    UpToSouth();
     bus.FailRead();  // the first South reading times out
     hall->Measure();
 
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "GPIB");
+    EXPECT_EQ(Outcome(), "ERROR | GPIB | 1");
     EXPECT_EQ(bus.Log().back(), "R 3 9");  // nothing after the failing transfer
     EXPECT_TRUE(bus.LogStarting("W 3 7 S0M77").empty());
     EXPECT_EQ(Results().hallCoefficientRaw, 7.0);
     EXPECT_EQ(Results().flags, 0u);
-    EXPECT_EQ(State().measurementStatus, 1);
     EXPECT_EQ(LogBytes(), "");
     EXPECT_FALSE(hall->StopEnabled());
 
@@ -479,9 +463,8 @@ TEST_F(HallRunTest, BusErrorStopsWhereItIsAndTheNextRunRecovers) {
     ScriptCycle(bus, PhysicalReadings(-1e-3));
     Motion(bus);
     hall->Measure();
-    EXPECT_EQ(MagnetCommands(), (std::vector<std::string>{"+F-R", "-F", "+F+R-F", "+F-R", "+F"}));
-    EXPECT_EQ(Status().Text(), "Ready");
-    EXPECT_EQ(State().measurementStatus, 0);
+    EXPECT_EQ(MagnetCommands(), Ops("+F-R, -F, +F+R-F, +F-R, +F"));
+    EXPECT_EQ(Outcome(), "Ready |  | 0");
     EXPECT_NEAR(Results().hallCoefficientRaw, -1e-3 / (0.5 * 100e-6), 1e-6);
 }
 
@@ -489,12 +472,8 @@ TEST_F(HallRunTest, StopButtonStaysDisabledWithoutIntegration) {
     Settings().Cycles = 2;
     std::vector<bool> enabled;
     QObject::connect(hall, &HallRun::stopEnabledChanged, [&](bool on) { enabled.push_back(on); });
-    ScriptedBus& bus = Scripted();
-    bus.Reply("100.0");
-    ScriptCycle(bus, PhysicalReadings(1e-3));
-    ScriptCycle(bus, PhysicalReadings(1e-3));
-    Motion(bus);
-    bus.onOperation = [&](const std::string& line) {
+    Cycles({1e-3, 1e-3});
+    Scripted().onOperation = [&](const std::string& line) {
         if (line == "W 3 12 -F") hall->StopThisCycle();  // a disabled button cannot be pressed
     };
     hall->Measure();
@@ -506,8 +485,7 @@ TEST_F(HallRunTest, NoInstrumentOnlyShowsTheLabels) {
     Config().noInstrument = true;
     Specimen().Shape = 1;
     hall->Measure();
-    EXPECT_EQ(hall->Fields().Get(1), "12");
-    EXPECT_EQ(hall->Fields().Get(2), "43");
+    EXPECT_EQ(Texts(hall->Fields(), {1, 2}), Lines({"12", "43"}));
     EXPECT_TRUE(Scripted().Log().empty());
 }
 

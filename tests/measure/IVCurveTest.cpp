@@ -41,6 +41,11 @@ std::size_t Count(const IVCurveRun& iv, int pair, int sweep) {
     return iv.Data().sweeps[pair][sweep].size();
 }
 
+// The points stored in each sweep, pair 1-2's two then pair 3-4's.
+std::vector<std::size_t> Counts(const IVCurveRun& iv) {
+    return {Count(iv, 0, 0), Count(iv, 0, 1), Count(iv, 1, 0), Count(iv, 1, 1)};
+}
+
 TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) {
     Settings().Current = 100.0;
     Settings().Iunits = 1;
@@ -62,10 +67,8 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     iv.Measure();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
-    EXPECT_EQ(Count(iv, 0, 0), 11u);
-    EXPECT_EQ(Count(iv, 0, 1), 11u);
-    EXPECT_EQ(Count(iv, 1, 0), 6u);  // the over-ranged point is not stored
-    EXPECT_EQ(Count(iv, 1, 1), 7u);  // the point beyond the pane is
+    // The over-ranged point is not stored, the point beyond the pane is.
+    EXPECT_EQ(Counts(iv), (std::vector<std::size_t>{11, 11, 6, 7}));
     // Points in volts at the input and signed microamps: the reading over
     // 10^gain and over the fine gain's 255/256, as every reading is.
     const IVPoint top = iv.Data().sweeps[0][0][10];
@@ -155,10 +158,7 @@ TEST_F(IVCurveTest, BufferedRunStepsTheSourceValueAndKeepsPointsInMicroamps) {
     EXPECT_EQ(iv.Fields().Get(IVCurveRun::kCurrentLabel), "10 nA");
     EXPECT_EQ(iv.Fields().Get(IVCurveRun::kVoltageLabel), "0.80 V");
     EXPECT_NEAR(iv.Data().fullScaleCurrent, 0.01, 1e-15);
-    for (int pair = 0; pair < 2; ++pair) {
-        ASSERT_EQ(Count(iv, pair, 0), 11u);
-        ASSERT_EQ(Count(iv, pair, 1), 11u);
-    }
+    ASSERT_EQ(Counts(iv), (std::vector<std::size_t>{11, 11, 11, 11}));
     // 200 source units are 10 nA: the top point is 0.01 uA, not 200.
     EXPECT_NEAR(iv.Data().sweeps[0][1][10].current, 0.01, 1e-15);
     EXPECT_NEAR(iv.Data().sweeps[0][0][5].current, -0.005, 1e-15);
@@ -217,9 +217,9 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
         IVCurveRun iv(program);
         iv.Measure();
         EXPECT_EQ(Count(iv, 0, 0), 0u) << bad;
-        EXPECT_EQ(Status().Text(), "ERROR") << bad;
-        EXPECT_EQ(Status().Detail(),
-                  bad == std::string("current") ? "I-meas Unreadable" : "V-meas Unreadable");
+        EXPECT_EQ(Outcome(), std::string("ERROR | ") +
+                                 (bad == std::string("current") ? "I-meas" : "V-meas") +
+                                 " Unreadable | 0");
         EXPECT_EQ(trace.back(), "W 3 7 S0M77") << bad;
     }
 }
@@ -228,8 +228,7 @@ TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
     Bus_().Replies({"100.0", " 0.0", " 0.0", " 0.0", " 0.0"});
     IVCurveRun iv(program);
     iv.Measure();
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
+    EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 0");
     EXPECT_TRUE(Bus_().LogStarting("W 3 8 I").empty());
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
 }

@@ -4,6 +4,7 @@
 // clean global records, a fast time scale and an optional log file.
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,19 @@ class MeasureTest : public ::testing::Test {
     }
 
     ScriptedBus& Bus_() { return *bus_; }
+    // How a run ended, as the status line and a scan see it.
+    static std::string Outcome() {
+        return Status().Text() + " | " + Status().Detail() + " | " +
+               std::to_string(State().measurementStatus);
+    }
+
+    // The messages shown so far, as "caption | text".
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> lines;
+        for (const auto& record : responder.Asked())
+            lines.push_back(record.caption + " | " + record.text);
+        return lines;
+    }
 
     void OpenLog() {
         ASSERT_TRUE(dir_.isValid());
@@ -81,6 +95,24 @@ class MeasureTest : public ::testing::Test {
 
 inline std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
     return std::vector<std::string>(lines.begin(), lines.end());
+}
+
+// "a, b, c" as {"a", "b", "c"}: long command sequences written densely.
+inline std::vector<std::string> Ops(const std::string& text) {
+    std::vector<std::string> ops;
+    for (std::size_t at = 0, end = 0; at <= text.size(); at = end + 2) {
+        end = std::min(text.find(", ", at), text.size());
+        ops.push_back(text.substr(at, end - at));
+    }
+    return ops;
+}
+
+// The texts of some fields, to compare them in one go.
+template <typename Fields>
+std::vector<std::string> Texts(const Fields& fields, std::initializer_list<int> ids) {
+    std::vector<std::string> texts;
+    for (int id : ids) texts.push_back(fields.Get(id));
+    return texts;
 }
 
 inline std::string Joined(const std::vector<std::string>& lines) {

@@ -35,8 +35,7 @@ TEST_F(CheckTest, AbortDisconnectsAndLogsWhatWasMeasured) {
     State().cancelRequested = true;  // left from an earlier run: cleared at the start
     RunMeasurement(check);
     EXPECT_FALSE(State().busy);
-    EXPECT_EQ(Status().Text(), "Cancelled");
-    EXPECT_EQ(Status().Detail(), "");
+    EXPECT_EQ(Outcome(), "Cancelled |  | 0");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(LogBytes(),
               "*** Check Contacts ***\r\nPair\tK-ohms\r\n12\t1\r\n23\t1\r\n34\t\r\n41\t\r\n"
@@ -85,12 +84,9 @@ TEST_F(FrameTest, ResistivityCommandChecksLidAndDimensions) {
     responder.Add("OK");
     ResistivityCommand(nullptr, vdp, bar, readTemperature);
     EXPECT_EQ(Joined(trace), "R 3 7\nR 3 7\n");
-    ASSERT_EQ(responder.Asked().size(), 2u);
-    EXPECT_EQ(responder.Asked()[0].text, "Please close lid and press OK");
-    EXPECT_EQ(responder.Asked()[0].caption, "Lid is Open");
+    ASSERT_EQ(Messages(), Lines({"Lid is Open | Please close lid and press OK",
+                                 "Resistivity Error | Dimensions Missing"}));
     EXPECT_EQ(responder.Asked()[0].icon, Prompt::Icon::Stop);
-    EXPECT_EQ(responder.Asked()[1].text, "Dimensions Missing");
-    EXPECT_EQ(responder.Asked()[1].caption, "Resistivity Error");
     EXPECT_EQ(vdp.runs + bar.runs, 0);
     EXPECT_EQ(readings, 0);
 
@@ -130,8 +126,7 @@ TEST_F(FrameTest, BusErrorDuringTheLidCheckEndsTheCommand) {
     Bus_().FailRead();
     HallCommand(nullptr, hall, {});
     EXPECT_EQ(hall.runs, 0);
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "GPIB");
+    EXPECT_EQ(Outcome(), "ERROR | GPIB | 0");
 }
 
 // Each window is a view over its own run: the automation finds it by the

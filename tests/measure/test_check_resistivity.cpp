@@ -30,13 +30,11 @@ TEST_F(CheckTest, StandardPathCarriesGainFromPairToPairAndLogsItsTable) {
 
     EXPECT_EQ(
         Joined(trace),
-        Joined(Lines({"W 3 8 DI10.0", "R 3 13",       "W 3 8 P",    "W 3 9 H255O0", "W 3 7 S12M12",
-                      "W 3 9 G1",     "R 3 9",        "W 3 9 G2",   "R 3 9",        "W 3 9 G1",
-                      "R 3 9",        "W 3 7 S23M23", "W 3 9 G1",   "R 3 9",        "W 3 7 S34M34",
-                      "W 3 9 G1",     "R 3 9",        "W 3 9 G0",   "R 3 9",        "W 3 7 S41M41",
-                      "W 3 9 G0",     "R 3 9",        "W 3 9 G1",   "R 3 9",        "W 3 7 S13M13",
-                      "W 3 9 G1",     "R 3 9",        "W 3 9 G0",   "R 3 9",        "W 3 7 S24M24",
-                      "W 3 9 G0",     "R 3 9",        "W 3 7 S0M77"})));
+        Joined(Ops(
+            "W 3 8 DI10.0, R 3 13, W 3 8 P, W 3 9 H255O0, W 3 7 S12M12, W 3 9 G1, R 3 9, W 3 9 G2, "
+            "R 3 9, W 3 9 G1, R 3 9, W 3 7 S23M23, W 3 9 G1, R 3 9, W 3 7 S34M34, W 3 9 G1, R 3 9, "
+            "W 3 9 G0, R 3 9, W 3 7 S41M41, W 3 9 G0, R 3 9, W 3 9 G1, R 3 9, W 3 7 S13M13, W 3 9 "
+            "G1, R 3 9, W 3 9 G0, R 3 9, W 3 7 S24M24, W 3 9 G0, R 3 9, W 3 7 S0M77")));
     EXPECT_EQ(Status().Text(), "Ready");
     // The log table is made from the window's fields.
     EXPECT_EQ(LogBytes(),
@@ -54,22 +52,18 @@ TEST_F(CheckTest, BufferedPathSubtractsTheZeroReadingAndSwitchesWithBytes) {
     check.Measure();
 
     EXPECT_EQ(Joined(trace),
-              Joined(Lines({"W 3 8 DI200.0",  "R 3 13", "B 36",       "W 3 8 DP", "W 3 7 S58M67",
-                            "W 3 9 G0H160O0", "B 131",  "R 3 9",      "B 133",    "R 3 9",
-                            "B 148",          "R 3 9",  "B 176",      "R 3 9",    "B 161",
-                            "R 3 9",          "B 146",  "R 3 9",      "B 168",    "R 3 9",
-                            "B 128",          "B 64",   "W 3 7 S0M77"})));
-    const char* expected[] = {"1.5e+02", "0.0e+00", "V >6", "3.0e+02", "I Sat", "0.0e+00"};
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(check.Fields().Get(10 + k), expected[k]) << k;
-    EXPECT_EQ(check.Fields().Get(9), "M-ohms");
+              Joined(Ops("W 3 8 DI200.0, R 3 13, B 36, W 3 8 DP, W 3 7 S58M67, W 3 9 G0H160O0, B "
+                         "131, R 3 9, B 133, R 3 9, B 148, R 3 9, B 176, R 3 9, B 161, R 3 9, B "
+                         "146, R 3 9, B 168, R 3 9, B 128, B 64, W 3 7 S0M77")));
+    EXPECT_EQ(Texts(check.Fields(), {9, 10, 11, 12, 13, 14, 15}),
+              Lines({"M-ohms", "1.5e+02", "0.0e+00", "V >6", "3.0e+02", "I Sat", "0.0e+00"}));
 }
 
 TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
     Bus_().Replies({"0", " 0.6"});
     CheckRun check(program);
     check.Measure();
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
+    EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 0");
     EXPECT_EQ(check.Fields().Get(10), "");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
 }
@@ -98,21 +92,17 @@ TEST_F(VdpTest, StandardPathSequenceTableRecordAndLog) {
     VanDerPauwRun window(program);
     window.Measure();
 
-    EXPECT_EQ(Joined(trace),
-              Joined(Lines({"W 3 8 DI100.0", "R 3 13",       "W 3 9 G0H64O0", "W 3 8 P",
-                            "W 3 7 S12M43",  "R 3 9",        "W 3 7 S32M41",  "R 3 9",
-                            "W 3 7 S12M43",  "W 3 9 H128",   "W 3 9 G1",      "R 3 9",
-                            "W 3 9 G2",      "R 3 9",        "W 3 9 H42",     "W 3 7 S12M43",
-                            "W 3 8 P",       "R 3 9",        "W 3 8 N",       "R 3 9",
-                            "W 3 7 S32M41",  "W 3 8 P",      "R 3 9",         "W 3 8 N",
-                            "R 3 9",         "W 3 7 S34M21", "W 3 8 P",       "R 3 9",
-                            "W 3 8 N",       "R 3 9",        "W 3 7 S14M23",  "W 3 8 P",
-                            "R 3 9",         "W 3 8 N",      "R 3 9",         "W 3 7 S0M77"})));
+    EXPECT_EQ(
+        Joined(trace),
+        Joined(Ops("W 3 8 DI100.0, R 3 13, W 3 9 G0H64O0, W 3 8 P, W 3 7 S12M43, R 3 9, W 3 7 "
+                   "S32M41, R 3 9, W 3 7 S12M43, W 3 9 H128, W 3 9 G1, R 3 9, W 3 9 G2, R 3 9, W 3 "
+                   "9 H42, W 3 7 S12M43, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 S32M41, W 3 8 P, R "
+                   "3 9, W 3 8 N, R 3 9, W 3 7 S34M21, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 "
+                   "S14M23, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 S0M77")));
     EXPECT_DOUBLE_EQ(window.GainScaleValue(), 100.0 * 256.0 / 42.0);
     EXPECT_NEAR(Results().sheetResistance, 107.116218, 1e-5);
     EXPECT_DOUBLE_EQ(Results().symmetryFactor, 2.0);
-    EXPECT_EQ(State().measurementStatus, 0);
-    EXPECT_EQ(Status().Text(), "Ready");
+    EXPECT_EQ(Outcome(), "Ready |  | 0");
     EXPECT_EQ(ResultsFields().Get(1), "107.1");
     // The log block is made from the window's fields.
     EXPECT_EQ(LogBytes(),
@@ -135,18 +125,13 @@ TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
 
     EXPECT_EQ(
         Joined(trace),
-        Joined(Lines({"W 3 8 DI200.0", "R 3 13",    "B 36",       "W 3 9 G0H64O0", "W 3 8 DP",
-                      "W 3 7 S58",     "W 3 7 M43", "B 133",      "R 3 9",         "W 3 7 M41",
-                      "B 148",         "R 3 9",     "W 3 9 H128", "W 3 9 G1",      "R 3 9",
-                      "W 3 9 H33",     "W 3 7 M43", "B 133",      "W 3 8 P",       "R 3 9",
-                      "W 3 8 N",       "R 3 9",     "W 3 7 M41",  "B 148",         "W 3 8 P",
-                      "R 3 9",         "W 3 8 N",   "R 3 9",      "W 3 7 M21",     "B 176",
-                      "W 3 8 P",       "R 3 9",     "W 3 8 N",    "R 3 9",         "W 3 7 M23",
-                      "B 161",         "W 3 8 P",   "R 3 9",      "W 3 8 N",       "R 3 9",
-                      "B 128",         "B 64",      "W 3 7 S0M77"})));
+        Joined(Ops("W 3 8 DI200.0, R 3 13, B 36, W 3 9 G0H64O0, W 3 8 DP, W 3 7 S58, W 3 7 M43, B "
+                   "133, R 3 9, W 3 7 M41, B 148, R 3 9, W 3 9 H128, W 3 9 G1, R 3 9, W 3 9 H33, W "
+                   "3 7 M43, B 133, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 M41, B 148, W 3 8 P, R 3 "
+                   "9, W 3 8 N, R 3 9, W 3 7 M21, B 176, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 "
+                   "M23, B 161, W 3 8 P, R 3 9, W 3 8 N, R 3 9, B 128, B 64, W 3 7 S0M77")));
     const double average = 1.0 / (10.0 * 256.0 / 33.0);
-    EXPECT_EQ(window.Fields().Get(30), "1.00");
-    EXPECT_EQ(window.Fields().Get(40), "1.00");
+    EXPECT_EQ(Texts(window.Fields(), {30, 40}), Lines({"1.00", "1.00"}));
     EXPECT_NEAR(Results().sheetResistance, 2266180.0 * 2.0 * average / 0.01, 1e-6);
     EXPECT_DOUBLE_EQ(Results().symmetryFactor, 1.0);
 }
@@ -164,12 +149,10 @@ TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
     VanDerPauwRun window(program);
     window.Measure();
 
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "F.P.Divide By Zero");
+    EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 1");
     EXPECT_EQ(Results().sheetResistance, 55.0);
     EXPECT_EQ(Results().symmetryFactor, 1.5);
-    EXPECT_EQ(State().measurementStatus, 1);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(window.Fields().Get(30 + i), "") << i;
+    EXPECT_EQ(Texts(window.Fields(), {30, 31, 32, 33}), std::vector<std::string>(4));
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(ResultsFields().Get(1), "55");
     const std::string log = LogBytes();
@@ -185,8 +168,7 @@ TEST_F(VdpTest, ZeroAverageSkipsTheComputationButEndsNormally) {
                     " 1.0", " 1.0", " -1.0"});
     VanDerPauwRun window(program);
     window.Measure();
-    EXPECT_EQ(Status().Text(), "Ready");
-    EXPECT_EQ(State().measurementStatus, 0);
+    EXPECT_EQ(Outcome(), "Ready |  | 0");
     EXPECT_EQ(Results().sheetResistance, 55.0);
     EXPECT_EQ(window.Fields().Get(52), "");
     EXPECT_EQ(ResultsFields().Get(1), "55");
@@ -198,12 +180,10 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0"}).FailRead();
     VanDerPauwRun window(program);
     window.Measure();
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "GPIB");
+    EXPECT_EQ(Outcome(), "ERROR | GPIB | 1");
     EXPECT_EQ(trace.back(), "R 3 9");
     EXPECT_EQ(Results().flags, 0u);
     EXPECT_EQ(ResultsFields().Get(1), "");
-    EXPECT_EQ(State().measurementStatus, 1);
     EXPECT_EQ(LogBytes(), "");
 }
 
@@ -212,8 +192,7 @@ TEST_F(VdpTest, OverRangeEndsThroughTheErrorPathWithResultsUpdate) {
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", "  >"});
     VanDerPauwRun window(program);
     window.Measure();
-    EXPECT_EQ(Status().Text(), "ERROR");
-    EXPECT_EQ(Status().Detail(), "A/D OverRange");
+    EXPECT_EQ(Outcome(), "ERROR | A/D OverRange | 1");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(Results().flags, 1u);
     EXPECT_EQ(ResultsFields().Get(1), "12.5");
@@ -228,8 +207,7 @@ TEST_F(VdpTest, AbortBetweenConfigurationsIsCancelled) {
     window.Measure();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
-    EXPECT_EQ(window.Fields().Get(10), "+1.641e-02");  // gain 1, hold 42
-    EXPECT_EQ(window.Fields().Get(11), "");
+    EXPECT_EQ(Texts(window.Fields(), {10, 11}), Lines({"+1.641e-02", ""}));  // gain 1, hold 42
     EXPECT_EQ(Results().flags, 1u);
 }
 
@@ -249,13 +227,10 @@ TEST_F(BarTest, SequenceSheetResistanceAndLog) {
     window.Measure();
 
     EXPECT_EQ(Joined(trace),
-              Joined(Lines({"W 3 8 DI100.0", "R 3 13",     "W 3 9 G0H255O0", "W 3 8 P",
-                            "W 3 7 S56M14",  "R 3 9",      "W 3 7 S56M23",   "R 3 9",
-                            "W 3 7 S56M14",  "W 3 9 H128", "W 3 9 G0",       "R 3 9",
-                            "W 3 9 G1",      "R 3 9",      "W 3 9 H84",      "W 3 7 S56M14",
-                            "W 3 8 P",       "R 3 9",      "W 3 8 N",        "R 3 9",
-                            "W 3 7 S56M23",  "W 3 8 P",    "R 3 9",          "W 3 8 N",
-                            "R 3 9",         "W 3 7 S0M77"})));
+              Joined(Ops("W 3 8 DI100.0, R 3 13, W 3 9 G0H255O0, W 3 8 P, W 3 7 S56M14, R 3 9, W 3 "
+                         "7 S56M23, R 3 9, W 3 7 S56M14, W 3 9 H128, W 3 9 G0, R 3 9, W 3 9 G1, R "
+                         "3 9, W 3 9 H84, W 3 7 S56M14, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 "
+                         "S56M23, W 3 8 P, R 3 9, W 3 8 N, R 3 9, W 3 7 S0M77")));
     EXPECT_EQ(detailAtStart, "kept");
     const double volts = 84.0 / 2560.0;
     EXPECT_DOUBLE_EQ(window.VoltageSum(), 4.0 * volts);

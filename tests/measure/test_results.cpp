@@ -48,10 +48,9 @@ TEST(ResultMath, RowsAndGuards) {
     EXPECT_EQ(MathError([] { VanDerPauwRow(1e-3, -1e-3, 100.0); }), kDivideByZero);
     EXPECT_EQ(MathError([] { VanDerPauwRow(1e-3, 1e-3, 0.0); }), kDivideByZero);
 
-    EXPECT_EQ(HoldValue(0.1), 8);
-    EXPECT_EQ(HoldValue(-1.0), 42);
-    EXPECT_EQ(HoldValue(7.0), 296);  // not capped at 255
-    EXPECT_EQ(HoldValue(std::nan("")), 8);
+    // 296 is not capped at 255.
+    EXPECT_EQ((std::vector<int>{HoldValue(0.1), HoldValue(-1.0), HoldValue(7.0), HoldValue(NAN)}),
+              (std::vector<int>{8, 42, 296, 8}));
 
     EXPECT_DOUBLE_EQ(BarSheetResistance(0.4, 3.0, 3.0, 100.0), 0.4 / (4 * 100e-6));
     EXPECT_EQ(MathError([] { BarSheetResistance(0.4, 1.0, 1.0, 0.0); }), kDivideByZero);
@@ -104,8 +103,7 @@ TEST_F(ResultsTest, ResistivityFieldsBulkAndLogLines) {
     Results().sheetResistance = 100.0;
     Specimen().Thickness = 500.0;
     ResultsUpdateResistivity();
-    EXPECT_EQ(ResultsFields().Get(1), "100");
-    EXPECT_EQ(ResultsFields().Get(2), "5");
+    EXPECT_EQ(Texts(ResultsFields(), {1, 2}), Lines({"100", "5"}));
     EXPECT_DOUBLE_EQ(Results().bulkResistivity, 5.0);
     EXPECT_EQ(Results().flags, 1u);
 
@@ -122,9 +120,7 @@ TEST_F(ResultsTest, HallFieldsWithAndWithoutScatteringFactor) {
     Results().hallCoefficientRaw = -0.001;
     Specimen().Thickness = 1.0;
     ResultsUpdateHall();
-    EXPECT_EQ(ResultsFields().Get(3), "-0.001");
-    EXPECT_EQ(ResultsFields().Get(5), "-6.241e+17");
-    EXPECT_EQ(ResultsFields().Get(6), "-6.241e+21");
+    EXPECT_EQ(Texts(ResultsFields(), {3, 5, 6}), Lines({"-0.001", "-6.241e+17", "-6.241e+21"}));
     EXPECT_NEAR(Results().sheetConcentration, -6.2414e17, 1e13);
     EXPECT_EQ(Results().flags, 2u);
     EXPECT_EQ(LogBytes(),
@@ -152,7 +148,7 @@ TEST_F(ResultsTest, MobilityComesWithWhicheverResultCompletesThePair) {
 
     ResultsClear();
     EXPECT_EQ(Results().flags, 0u);
-    for (int id = 1; id <= 6; ++id) EXPECT_EQ(ResultsFields().Get(id), "") << id;
+    EXPECT_EQ(Texts(ResultsFields(), {1, 2, 3, 4, 5, 6}), std::vector<std::string>(6));
     Results().mobility = 0.0;
     ResultsUpdateResistivity();
     ResultsUpdateHall();
@@ -172,9 +168,7 @@ TEST_F(ResultsTest, ZeroHallCoefficientShowsTheReasonInsteadOfInfinities) {
     Results().bulkConcentration = 7.0;
     Specimen().Thickness = 2.0;
     ResultsUpdateHall();
-    EXPECT_EQ(ResultsFields().Get(3), "+0");
-    EXPECT_EQ(ResultsFields().Get(5), "");
-    EXPECT_EQ(ResultsFields().Get(6), "");
+    EXPECT_EQ(Texts(ResultsFields(), {3, 5, 6}), Lines({"+0", "", ""}));
     EXPECT_EQ(Results().sheetConcentration, 0.0);
     EXPECT_EQ(Results().bulkConcentration, 0.0);
     EXPECT_EQ(Status().Detail(), kNoHallValue);
@@ -193,12 +187,10 @@ TEST_F(ResultsTest, ScatteringOnlyActsOnAShownHallResultAndThicknessRedoesBulk) 
     ResultsUpdateHall();
     Specimen().Thickness = 500.0;
     ResultsThicknessChanged();
-    EXPECT_EQ(ResultsFields().Get(2), "5");
-    EXPECT_EQ(ResultsFields().Get(6), "-1.248e+19");
+    EXPECT_EQ(Texts(ResultsFields(), {2, 6}), Lines({"5", "-1.248e+19"}));
     Specimen().Thickness = 0.0;
     ResultsThicknessChanged();
-    EXPECT_EQ(ResultsFields().Get(2), "");
-    EXPECT_EQ(ResultsFields().Get(6), "");
+    EXPECT_EQ(Texts(ResultsFields(), {2, 6}), Lines({"", ""}));
 }
 
 TEST_F(DepletionTest, CalculateAndApplyReplaceTheDisplayedBulkValuesOnly) {
@@ -217,17 +209,15 @@ TEST_F(DepletionTest, CalculateAndApplyReplaceTheDisplayedBulkValuesOnly) {
     dialog.Calculate();
     EXPECT_DOUBLE_EQ(Settings().eVsurface, 0.7);
     EXPECT_DOUBLE_EQ(Settings().eVinner, 0.6);
-    EXPECT_EQ(dialog.Fields().Get(112), "0.098");
-    EXPECT_EQ(dialog.Fields().Get(113), "0.0905");
-    EXPECT_EQ(dialog.Fields().Get(116), "1.00e+17");
+    EXPECT_EQ(Texts(dialog.Fields(), {112, 113, 116}), Lines({"0.098", "0.0905", "1.00e+17"}));
     const double active = std::stod(dialog.Fields().Get(114));
     EXPECT_NEAR(active, 0.5 - 0.09804 - 0.09048, 0.002);
     EXPECT_NEAR(std::stod(dialog.Fields().Get(115)), 100.0 * 1e-4 * active, 1e-4);
 
     responder.Add("OK");
     EXPECT_EQ(Prompt::Exec(dialog), Prompt::IDOK);
-    EXPECT_EQ(ResultsFields().Get(2), dialog.Fields().Get(115));
-    EXPECT_EQ(ResultsFields().Get(6), "1.00e+17");
+    EXPECT_EQ(Texts(ResultsFields(), {2, 6}),
+              (std::vector<std::string>{dialog.Fields().Get(115), "1.00e+17"}));
     EXPECT_DOUBLE_EQ(Results().sheetConcentration, 3.115e12);  // record uncorrected
 }
 
@@ -243,25 +233,22 @@ TEST_F(DepletionTest, PotentialBelowKtAndApplyWithoutCalculate) {
     dialog.Fields().Set(110, "0.01");
     dialog.Fields().Set(111, "0.6");
     dialog.Calculate();
-    ASSERT_EQ(responder.Asked().size(), 1u);
-    EXPECT_EQ(responder.Asked()[0].text, "Function sqrt: DOMAIN error");
-    EXPECT_EQ(responder.Asked()[0].caption, "Math Library Error");
-    for (int id = 112; id <= 116; ++id) EXPECT_EQ(dialog.Fields().Get(id), "") << id;
+    EXPECT_EQ(Messages(), Lines({"Math Library Error | Function sqrt: DOMAIN error"}));
+    EXPECT_EQ(Texts(dialog.Fields(), {112, 113, 114, 115, 116}), std::vector<std::string>(5));
 
     // Apply without a result empties the two results fields.
     dialog.accept();
-    EXPECT_EQ(ResultsFields().Get(2), "");
-    EXPECT_EQ(ResultsFields().Get(6), "");
+    EXPECT_EQ(Texts(ResultsFields(), {2, 6}), Lines({"", ""}));
 }
 
 TEST_F(DepletionTest, EnablingRule) {
-    Specimen().Thickness = 1.0;
-    Results().flags = 1;
-    EXPECT_FALSE(DepletionEnabled());
-    Results().flags = 3;
-    EXPECT_TRUE(DepletionEnabled());
-    Specimen().Thickness = 0.0;
-    EXPECT_FALSE(DepletionEnabled());
+    std::vector<bool> enabled;
+    for (const auto& [thickness, flags] : {std::pair{1.0, 1u}, {1.0, 3u}, {0.0, 3u}}) {
+        Specimen().Thickness = thickness;
+        Results().flags = flags;
+        enabled.push_back(DepletionEnabled());
+    }
+    EXPECT_EQ(enabled, (std::vector<bool>{false, true, false}));
 }
 
 TEST_F(ResultsTest, DumpLinesShowPanelRecordAndWindows) {
@@ -274,14 +261,12 @@ TEST_F(ResultsTest, DumpLinesShowPanelRecordAndWindows) {
     check.Fields().Set(10, "3");
     std::vector<std::string> lines;
     DumpMeasurements(lines, {&check, nullptr});
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "results: 1=107.1 2= 3= 4= 5= 6=");
-    EXPECT_EQ(lines[1],
+    EXPECT_EQ(Joined(lines),
+              "results: 1=107.1 2= 3= 4= 5= 6=\n"
               "record: sheetResistance=107.116218 bulkResistivity=0 hallCoefficientRaw=-62.415 "
-              "sheetConcentration=0 bulkConcentration=0 mobility=0 symmetryFactor=2");
-    EXPECT_EQ(lines[2], "flags: 1");
-    EXPECT_EQ(lines[3], "measurementStatus: 1");
-    EXPECT_EQ(lines[4], "window: CHECK 1=12 2=23 3=34 4=41 5=13 6=24 9= 10=3 11= 12= 13= 14= 15=");
+              "sheetConcentration=0 bulkConcentration=0 mobility=0 symmetryFactor=2\n"
+              "flags: 1\nmeasurementStatus: 1\n"
+              "window: CHECK 1=12 2=23 3=34 4=41 5=13 6=24 9= 10=3 11= 12= 13= 14= 15=\n");
 }
 
 }  // namespace
