@@ -189,6 +189,14 @@ TEST_F(Itc5Test, DemoModeSendsNothingOnTheUnopenedBus) {
     EXPECT_DOUBLE_EQ(itc.setPoint, 80.0);
 }
 
+namespace {
+// "ready|status|cryostat" of one tick of the scan's wait, "waiting|..." before it is ready.
+std::string Tick(StabilityTest& test) {
+    const StabilityTest::Verdict v = test.Tick(false);
+    return std::string(v.ready ? "ready" : "waiting") + "|" + v.status + "|" + v.cryostatText;
+}
+}  // namespace
+
 // The scan's wait, tick by tick.
 TEST_F(Ln2Test, StabilityCountsTwiceTheSecondsOnceInsideTheMargin) {
     LN2Func ln2;
@@ -198,9 +206,7 @@ TEST_F(Ln2Test, StabilityCountsTwiceTheSecondsOnceInsideTheMargin) {
     ln2.present = 80.0;
     EXPECT_FALSE(test.Tick(false).ready);
     ln2.present = 77.5;
-    const auto entered = test.Tick(false);
-    EXPECT_FALSE(entered.ready);
-    EXPECT_EQ(entered.status, "Stabilizing");
+    EXPECT_EQ(Tick(test), "waiting|Stabilizing|");
     ln2.present = 90.0;  // out again: the count runs on
     int ticks = 0;
     while (!test.Tick(false).ready) ASSERT_LT(++ticks, 100);
@@ -216,26 +222,17 @@ TEST_F(Itc5Test, StabilityOnTheCryostatThenTheSample) {
     test.Restart();
     itc.present = 25.0;
     bus->Reply("R+0230");  // cryostat 23.0: outside
-    auto v = test.Tick(false);
-    EXPECT_FALSE(v.ready);
-    EXPECT_EQ(v.cryostatText, "23.0");
-    EXPECT_TRUE(v.status.empty());
+    EXPECT_EQ(Tick(test), "waiting||23.0");
     bus->Reply("R+0203");  // inside: "Stabilizing", but the sample lags
-    v = test.Tick(false);
-    EXPECT_FALSE(v.ready);
-    EXPECT_EQ(v.status, "Stabilizing");
+    EXPECT_EQ(Tick(test), "waiting|Stabilizing|20.3");
     itc.present = 20.5;
     bus->Reply("R+0201");
-    v = test.Tick(false);
-    EXPECT_TRUE(v.ready);
-    EXPECT_TRUE(v.status.empty());  // shown once per point
+    EXPECT_EQ(Tick(test), "ready||20.1");  // the status is shown once per point
 
     itc.sampleSensor = true;  // heater on the sample sensor
     test.Restart();
     itc.present = 21.5;
-    v = test.Tick(false);
-    EXPECT_EQ(v.cryostatText, "N/A");
-    EXPECT_FALSE(v.ready);
+    EXPECT_EQ(Tick(test), "waiting||N/A");
     itc.present = 20.4;
     EXPECT_TRUE(test.Tick(false).ready);
 }
