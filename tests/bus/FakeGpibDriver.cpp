@@ -58,15 +58,11 @@ std::string Unescape(const std::string& text) {
             out += text[i];
             continue;
         }
+        static const std::map<char, char> kEscapes{
+            {'n', '\n'}, {'r', '\r'}, {'0', '\0'}, {'s', ' '}};
         const char c = text[++i];
-        if (c == 'n')
-            out += '\n';
-        else if (c == 'r')
-            out += '\r';
-        else if (c == '0')
-            out += '\0';
-        else if (c == 's')
-            out += ' ';
+        if (auto e = kEscapes.find(c); e != kEscapes.end())
+            out += e->second;
         else if (c == 'x' && i + 2 < text.size()) {
             out += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
             i += 2;
@@ -108,6 +104,14 @@ void Log(const char* format, ...) {
 
 void Publish();
 
+// The status of a call failing with `error`; a time-out sets TIMO too.
+void SetError(int error) {
+    F().sta = ERR | (error == EABO ? TIMO : 0);
+    F().err = error;
+    F().cnt = 0;
+    Publish();
+}
+
 // Whether the call fails by script; sets the status when it does.
 bool Fails(const char* name) {
     Fake& f = F();
@@ -119,10 +123,7 @@ bool Fails(const char* name) {
         f.failNext.erase(it);
     }
     if (error < 0) return false;
-    f.sta = ERR | (error == EABO ? TIMO : 0);
-    f.err = error;
-    f.cnt = 0;
-    Publish();
+    SetError(error);
     return true;
 }
 
@@ -209,16 +210,17 @@ FAKE_EXPORT void fakegpib_script(const char* script) {
             words >> text;
             return static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 0));
         };
+        auto text = [&words]() {
+            std::string rest;
+            std::getline(words >> std::ws, rest);
+            return Unescape(rest);
+        };
         if (word == "reply") {
             const unsigned address = number();
-            std::string rest;
-            std::getline(words >> std::ws, rest);
-            for (char c : Unescape(rest)) f.replies[address].push_back(c);
+            for (char c : text()) f.replies[address].push_back(c);
         } else if (word == "always") {
             const unsigned address = number();
-            std::string rest;
-            std::getline(words >> std::ws, rest);
-            f.always[address] = Unescape(rest);
+            f.always[address] = text();
         } else if (word == "nolog") {
             f.logging = false;
         } else if (word == "idle") {
@@ -284,14 +286,10 @@ FAKE_EXPORT void Send(int board, unsigned short address, const void* buffer, lon
     Log("Send %d 0x%04X e=%d '%s'", board, address, endMode,
         Escape(static_cast<const char*>(buffer), count).c_str());
     if (Fails("Send")) return;
-    if (F().absent.count(address)) {
-        F().sta = ERR;
-        F().err = ENOL;
-        F().cnt = 0;
-        Publish();
-        return;
-    }
-    Succeed(count);
+    if (F().absent.count(address))
+        SetError(ENOL);
+    else
+        Succeed(count);
 }
 
 FAKE_EXPORT void Receive(int board, unsigned short address, void* buffer, long count,
@@ -310,10 +308,7 @@ FAKE_EXPORT void Receive(int board, unsigned short address, void* buffer, long c
             Succeed(1, END);
             return;
         }
-        f.sta = ERR | TIMO;
-        f.err = EABO;
-        f.cnt = 0;
-        Publish();
+        SetError(EABO);
         return;
     }
     long n = 0;
