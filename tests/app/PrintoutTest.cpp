@@ -208,10 +208,8 @@ TEST_F(PrintoutTest, TheWindowsTablesStandAtTheirLines) {
     vdp.Fields().Set(10, "+3.323e-03");
     vdp.Fields().Set(50, "150.6");
     THall hall(program);
-    hall.Fields().Set(1, "24");
-    hall.Fields().Set(2, "13");
-    hall.Fields().Set(13, "-3.12e-03");
-    hall.Fields().Set(24, "+3.12e-03");
+    for (auto [id, text] : {std::pair{1, "24"}, {2, "13"}, {13, "-3.12e-03"}, {24, "+3.12e-03"}})
+        hall.Fields().Set(id, text);
     IVcurve iv(program);
     QRect ivArea;
     ResultsPageSections s;

@@ -73,6 +73,12 @@ class RecordsTest : public ::testing::Test {
         s << in.rdbuf();
         return s.str();
     }
+    // What the prompt was asked, each as "caption|text".
+    std::vector<std::string> Asked() const {
+        std::vector<std::string> out;
+        for (const auto& r : responder_.Asked()) out.push_back(r.caption + "|" + r.text);
+        return out;
+    }
     void WriteFile(const std::string& path, const std::string& bytes) const {
         std::ofstream out(path, std::ios::binary);
         out << bytes;

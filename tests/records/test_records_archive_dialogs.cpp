@@ -42,11 +42,6 @@ class ArchiveTest : public RecordsTest {
         ::Specimen().Description = "etched \"twice\"";
         ::Specimen().Thickness = thickness;
     }
-    std::vector<std::string> Asked() const {
-        std::vector<std::string> out;
-        for (const auto& r : responder_.Asked()) out.push_back(r.caption + "|" + r.text);
-        return out;
-    }
     std::string archive_;
     std::string stamps_, date_;
 };

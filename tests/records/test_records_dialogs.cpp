@@ -182,9 +182,8 @@ TEST_F(RecordsTest, GeometryRefusalKeepsTheSheetOpenOnGeometry) {
     Click(sheet, "IDOK");
     EXPECT_NE(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(sheet.Tabs()->currentIndex(), 2);
-    ASSERT_EQ(responder_.Asked().size(), 1u);
-    EXPECT_EQ(responder_.Asked()[0].text, "Dimensions required for bar/bridge specimens");
-    EXPECT_EQ(responder_.Asked()[0].caption, "Error");
+    EXPECT_EQ(Asked(),
+              std::vector<std::string>{"Error|Dimensions required for bar/bridge specimens"});
     EXPECT_EQ(Specimen().WaferID, "W1");  // the pages before it applied
     EXPECT_DOUBLE_EQ(Specimen().Thickness, 0.5);
     EXPECT_EQ(thicknessChanges, 1);
@@ -284,9 +283,7 @@ TEST_F(RecordsTest, LogPageOpensANewLogAndRefusesADuplicateOnItsOwnPage) {
     Click(sheet, "IDOK");
     EXPECT_NE(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(sheet.Tabs()->currentIndex(), 3);
-    ASSERT_EQ(responder_.Asked().size(), 1u);
-    EXPECT_EQ(responder_.Asked()[0].text, "Error: Duplicate filename");
-    EXPECT_EQ(responder_.Asked()[0].caption, "Creating Log file");
+    EXPECT_EQ(Asked(), std::vector<std::string>{"Creating Log file|Error: Duplicate filename"});
     EXPECT_FALSE(Log().IsOpen());
 }
 

@@ -17,48 +17,21 @@ const std::string kSet = std::string(kRootKey) + "\\Settings\\A";
 
 void FillDistinctLiveValues() {
     auto& sp = Specimen();
-    sp.WaferID = "W-123";
-    sp.BatchID = "B-9";
-    sp.Description = "a description";
-    sp.Material = "InP";
-    sp.Thickness = 12.3456;
-    sp.Shape = 2;
+    sp.WaferID = "W-123", sp.BatchID = "B-9", sp.Description = "a description";
+    sp.Material = "InP", sp.Thickness = 12.3456, sp.Shape = 2;
     auto& st = Settings();
-    st.Current = 123.4567891;
-    st.Iunits = 2;
-    st.AC = 1;
-    st.Delay = 3;
-    st.Integrations = 4;
-    st.Cycles = 5;
-    st.TargVrVDP = 60;
-    st.TargVrBar = 700;
-    st.TargVrBridge = 800;
-    st.LogInclude = 0x8D;
-    st.ScatFactor = 1.934;
-    st.Tesla = 0.4567;
-    st.eVsurface = 0.715;
-    st.eVinner = 0.555;
+    st.Current = 123.4567891, st.Iunits = 2, st.AC = 1, st.Delay = 3, st.Integrations = 4;
+    st.Cycles = 5, st.TargVrVDP = 60, st.TargVrBar = 700, st.TargVrBridge = 800;
+    st.LogInclude = 0x8D, st.ScatFactor = 1.934, st.Tesla = 0.4567;
+    st.eVsurface = 0.715, st.eVinner = 0.555;
     Archive().DataArchive = "/data/archive.arc";
     SetControllerSetPoint(77.25);
     auto& sc = Scan();
     sc.DataDir = "/data/scans";
-    sc.Nmin = 11;
-    sc.Nmax = 19;
-    sc.Umin = 2;
-    sc.Umax = 6;
-    sc.Rmin = -4;
-    sc.Rmax = 3;
-    sc.RHmin = -3;
-    sc.RHmax = 4;
-    sc.Tscale1 = 70;
-    sc.Tscale2 = 420;
-    sc.TscaleInverse = true;
-    sc.ScanTstart = 310;
-    sc.ScanTstop = 90;
-    sc.ScanNpoints = 17;
-    sc.ScanInverse = true;
-    sc.ReturnRoomTemp = true;
-    sc.AutoSetIm = true;
+    sc.Nmin = 11, sc.Nmax = 19, sc.Umin = 2, sc.Umax = 6, sc.Rmin = -4, sc.Rmax = 3;
+    sc.RHmin = -3, sc.RHmax = 4, sc.Tscale1 = 70, sc.Tscale2 = 420, sc.TscaleInverse = true;
+    sc.ScanTstart = 310, sc.ScanTstop = 90, sc.ScanNpoints = 17, sc.ScanInverse = true;
+    sc.ReturnRoomTemp = true, sc.AutoSetIm = true;
     PrinterPage().margins = {1000, -20, 3000, 40000};
     PrinterPage().orientation = 2;
 }
@@ -238,18 +211,12 @@ TEST_F(RecordsTest, ReadingAMaterialLooksUpItsPermittivity) {
 
 TEST_F(RecordsTest, StyleSetRoundTripsWithSixteenBytePointRecords) {
     auto& style = Style();
-    style.FontHeight = -15;
-    style.FontItalic = true;
-    style.FontWeight = 700;
+    style.FontHeight = -15, style.FontItalic = true, style.FontWeight = 700;
     style.FontName = "Courier New";
-    style.FrameColor = 0x00C0C0C0;
-    style.SetColor = 0x000000FF;
-    style.MeasColor = 0x00FF0000;
+    style.FrameColor = 0x00C0C0C0, style.SetColor = 0x000000FF, style.MeasColor = 0x00FF0000;
     style.RubberColor = 0x00123456;
-    style.N = {5, 3, 0x00800000, 0x00FF0000};
-    style.P = {4, 8, 0x00000080, 0x000000FF};
-    style.UN = {6, 1, 0x00010203, 0x00040506};
-    style.UP = {8, 2, 0x00FFFFFF, 0};
+    style.N = {5, 3, 0x00800000, 0x00FF0000}, style.P = {4, 8, 0x00000080, 0x000000FF};
+    style.UN = {6, 1, 0x00010203, 0x00040506}, style.UP = {8, 2, 0x00FFFFFF, 0};
     const GraphStyle saved = style;
     int repaints = 0;
     Links().styleRead = [&] { ++repaints; };
@@ -301,11 +268,10 @@ TEST_F(RecordsTest, InitRegistryWritesOnlyWhatIsMissing) {
 
     const auto first = InitRegistry(Registry());
     EXPECT_TRUE(first.Ok());
-    EXPECT_EQ(RegValues::Text(Registry(), system, "ID1", 16), std::optional<std::string>("Sample"));
-    EXPECT_EQ(RegValues::Text(Registry(), system, "ID2", 16),
-              std::optional<std::string>("Batch ID"));
-    EXPECT_EQ(RegValues::Text(Registry(), system, "bufAmp Port", 8),
-              std::optional<std::string>("COM1"));
+    EXPECT_EQ((std::vector{RegValues::Text(Registry(), system, "ID1", 16),
+                           RegValues::Text(Registry(), system, "ID2", 16),
+                           RegValues::Text(Registry(), system, "bufAmp Port", 8)}),
+              (std::vector<std::optional<std::string>>{"Sample", "Batch ID", "COM1"}));
     EXPECT_EQ(RegValues::Bytes(Registry(), system, "bufAmp Installed", 1),
               (std::vector<std::uint8_t>{0}));
     // The operator's LN2 table stays as it is; the ITC5 table is made.
@@ -323,12 +289,10 @@ TEST_F(RecordsTest, InitRegistryWritesOnlyWhatIsMissing) {
     // the live defaults).
     Config().controllerKind = ControllerKind::LN2;
     ASSERT_TRUE(ReadSettingsSet("default"));
-    EXPECT_DOUBLE_EQ(Settings().Tesla, 0.5);
-    EXPECT_EQ(Settings().TargVrVDP, 50);
-    EXPECT_EQ(Settings().TargVrBar, 500);
-    EXPECT_EQ(Settings().LogInclude, 15);
-    EXPECT_DOUBLE_EQ(Settings().eVsurface, 0.7);
-    EXPECT_DOUBLE_EQ(Specimen().Thickness, 1.0);
+    EXPECT_EQ((std::vector<double>{Settings().Tesla, Settings().eVsurface, Specimen().Thickness}),
+              (std::vector<double>{0.5, 0.7, 1.0}));
+    EXPECT_EQ((std::vector<int>{Settings().TargVrVDP, Settings().TargVrBar, Settings().LogInclude}),
+              (std::vector<int>{50, 500, 15}));
     EXPECT_LT(Scan().Nmin, Scan().Nmax);
     EXPECT_LT(Scan().Rmin, Scan().Rmax);
     EXPECT_TRUE(UsablePointCount(Scan().ScanNpoints) && Scan().ScanNpoints > 0);
@@ -391,10 +355,10 @@ TEST_F(RecordsTest, BothEndsOfARangeAreValuesTheProgramRunsWith) {
         kSet, {RegistryStore::Dword("Cycles", 100), RegistryStore::String("Current", "19900"),
                RegistryStore::Dword("TargVrVDP", 200), RegistryStore::String("SetTemp", "77.0")}));
     ReadSettingsSet("A");
-    EXPECT_EQ(Settings().Cycles, 100);
-    EXPECT_DOUBLE_EQ(Settings().Current, 19900.0);
-    EXPECT_EQ(Settings().TargVrVDP, 200);
-    EXPECT_DOUBLE_EQ(ControllerSetPoint(), 77.0);
+    EXPECT_EQ(
+        (std::vector<double>{static_cast<double>(Settings().Cycles), Settings().Current,
+                             static_cast<double>(Settings().TargVrVDP), ControllerSetPoint()}),
+        (std::vector<double>{100, 19900, 200, 77}));
     for (std::uint32_t good : {0u, 3u, 100u}) {
         ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::Dword("ScanNpoints", good)}));
         ReadSettingsSet("A");

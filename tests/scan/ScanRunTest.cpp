@@ -303,9 +303,8 @@ TEST_F(ScanRunTest, StatesLabelsAndEnablingFollowTheRun) {
                        ScanRun::kNextButton}),
               (std::vector<bool>{false, false, true, true}));
     EXPECT_TRUE(run->Running());
-    EXPECT_EQ((std::vector<std::string>{run->Fields().Get(ScanRun::kSetField),
-                                        run->Fields().Get(ScanRun::kPointField)}),
-              (std::vector<std::string>{"300.0", "1"}));
+    EXPECT_EQ(run->Fields().Get(ScanRun::kSetField), "300.0");
+    EXPECT_EQ(run->Fields().Get(ScanRun::kPointField), "1");
     run->PressMain();
     EXPECT_EQ(run->State(), kScanResume);
     EXPECT_FALSE(run->TimerActive());
