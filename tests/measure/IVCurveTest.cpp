@@ -11,6 +11,10 @@
 
 namespace {
 
+// The eleven current steps of a 100 uA sweep, as the source is told them.
+const char* const kSteps100[11] = {"0.0",  "10.0", "20.0", "30.0", "40.0", "50.0",
+                                   "60.0", "70.0", "80.0", "90.0", "100.0"};
+
 class IVCurveTest : public MeasureTest {
   protected:
     // One sweep step as the bus sees it and as the script answers it.
@@ -27,15 +31,20 @@ class IVCurveTest : public MeasureTest {
         expected = {"W 3 8 DI100.0", "R 3 13", "W 3 8 DP", "W 3 9 H255O0", "W 3 7 S12M12",
                     "W 3 9 G0",      "R 3 9",  "W 3 9 G1", "R 3 9"};
     }
+    // The first steps of a 100 uA sweep, one reply each.
+    void Sweep(std::initializer_list<const char*> replies) {
+        int i = 0;
+        for (const char* reply : replies) Step(kSteps100[i++], reply);
+    }
+    // Commands the run sends between sweeps.
+    void Sent(const std::string& ops) {
+        for (const auto& op : Ops(ops)) expected.push_back(op);
+    }
     std::vector<std::string> expected;
 };
 
 // The curve is read at fine gain 255 of 256.
 constexpr double kFine = 255.0 / 256.0;
-
-// The eleven current steps of a 100 uA sweep, as the source is told them.
-const char* const kSteps100[11] = {"0.0",  "10.0", "20.0", "30.0", "40.0", "50.0",
-                                   "60.0", "70.0", "80.0", "90.0", "100.0"};
 
 std::size_t Count(const IVCurveRun& iv, int pair, int sweep) {
     return iv.Data().sweeps[pair][sweep].size();
@@ -55,16 +64,14 @@ TEST_F(IVCurveTest, StandardRunStepsTenEqualCurrentsPerSweepAndEndsSweepsEarly) 
     expected.push_back("W 3 8 N");
     for (int i = 0; i <= 10; ++i) Step(kSteps100[i], Printf("%+.6E", -0.07 * i));
     // Pair 3-4: over range at the seventh step, then a sweep leaving the pane.
-    expected.push_back("W 3 7 S34M34");
-    expected.push_back("W 3 8 P");
+    Sent("W 3 7 S34M34, W 3 8 P");
     for (int i = 0; i <= 5; ++i) Step(kSteps100[i], Printf("%+.6E", 0.1 * i));
     Step(kSteps100[6], "+>");
     expected.push_back("W 3 8 N");
     for (int i = 0; i <= 6; ++i) Step(kSteps100[i], Printf("%+.6E", -0.14 * i));
     expected.push_back("W 3 7 S0M77");
 
-    IVCurveRun iv(program);
-    iv.Measure();
+    auto& iv = Measured<IVCurveRun>();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
     // The over-ranged point is not stored, the point beyond the pane is.
@@ -100,24 +107,16 @@ TEST_F(IVCurveTest, LogBlockListsEachStoredPointInTheDisplayUnit) {
     Settings().LogInclude = 2;
     OpenLog();
     StandardOpening("100.0");
-    Step("0.0", "+0.000000E+00");
-    Step("10.0", "+7.000000E-02");
-    Step("20.0", "+>");
-    expected.push_back("W 3 8 N");
-    Step("0.0", "-0.000000E+00");
-    Step("10.0", "-7.000000E-02");
-    Step("20.0", "->");
-    expected.push_back("W 3 7 S34M34");
-    expected.push_back("W 3 8 P");
-    Step("0.0", "+>");
-    expected.push_back("W 3 8 N");
-    Step("0.0", "-1.000000E-03");
-    Step("10.0", "-1.500000E-01");
-    Step("20.0", "->");
-    expected.push_back("W 3 7 S0M77");
+    Sweep({"+0.000000E+00", "+7.000000E-02", "+>"});
+    Sent("W 3 8 N");
+    Sweep({"-0.000000E+00", "-7.000000E-02", "->"});
+    Sent("W 3 7 S34M34, W 3 8 P");
+    Sweep({"+>"});
+    Sent("W 3 8 N");
+    Sweep({"-1.000000E-03", "-1.500000E-01", "->"});
+    Sent("W 3 7 S0M77");
 
-    IVCurveRun iv(program);
-    iv.Measure();
+    auto& iv = Measured<IVCurveRun>();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
     EXPECT_EQ(iv.Fields().Get(IVCurveRun::kCurrentLabel), "0.1 mA");
@@ -143,16 +142,13 @@ TEST_F(IVCurveTest, BufferedRunStepsTheSourceValueAndKeepsPointsInMicroamps) {
     for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", 0.08 * i));
     expected.push_back("W 3 8 N");
     for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", -0.08 * i));
-    expected.push_back("B 176");
-    expected.push_back("W 3 7 M34");
-    expected.push_back("W 3 8 P");
+    Sent("B 176, W 3 7 M34, W 3 8 P");
     for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", 0.04 * i));
     expected.push_back("W 3 8 N");
     for (int i = 0; i <= 10; ++i) Step(steps[i], Printf("%+.6E", -0.04 * i));
-    expected.insert(expected.end(), {"B 128", "B 64", "W 3 7 S0M77"});
+    Sent("B 128, B 64, W 3 7 S0M77");
 
-    IVCurveRun iv(program);
-    iv.Measure();
+    auto& iv = Measured<IVCurveRun>();
 
     EXPECT_EQ(Joined(trace), Joined(expected));
     EXPECT_EQ(iv.Fields().Get(IVCurveRun::kCurrentLabel), "10 nA");
@@ -173,8 +169,7 @@ TEST_F(IVCurveTest, DelayedReadingsComeFromTheVoltmeterAtTheFullScaleGain) {
     for (int sweep = 0; sweep < 4; ++sweep)
         for (int i = 0; i <= 10; ++i)
             Bus_().Reply(kSteps100[i]).Reply(Printf("N%+.6E", (sweep % 2 ? -0.07 : 0.07) * i));
-    IVCurveRun iv(program);
-    iv.Measure();
+    auto& iv = Measured<IVCurveRun>();
     EXPECT_EQ(Status().Text(), "Ready");
     EXPECT_TRUE(Bus_().LogStarting("R 3 12").empty());
     EXPECT_EQ(Bus_().LogStarting("R 3 9").size(), 2u + 44u);
@@ -188,13 +183,11 @@ TEST_F(IVCurveTest, AbortDisconnectsAndLogsThePointsGathered) {
     Settings().LogInclude = 2;
     OpenLog();
     StandardOpening("100.0");
-    Step("0.0", "+0.000000E+00");
-    Step("10.0", "+7.000000E-02");
+    Sweep({"+0.000000E+00", "+7.000000E-02"});
     onOperation = [](const std::string& line) {
         if (line == "W 3 8 I10.0") State().cancelRequested = true;
     };
-    IVCurveRun iv(program);
-    iv.Measure();
+    auto& iv = Measured<IVCurveRun>();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_FALSE(iv.Data().curveComplete);
@@ -214,8 +207,7 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
         } else {
             Bus_().Reply("0.0").Reply("??");
         }
-        IVCurveRun iv(program);
-        iv.Measure();
+        auto& iv = Measured<IVCurveRun>();
         EXPECT_EQ(Count(iv, 0, 0), 0u) << bad;
         EXPECT_EQ(Outcome(), std::string("ERROR | ") +
                                  (bad == std::string("current") ? "I-meas" : "V-meas") +
@@ -226,8 +218,7 @@ TEST_F(IVCurveTest, RepliesWithoutANumberFailTheRunInsteadOfPlottingZero) {
 
 TEST_F(IVCurveTest, ZeroFullScaleIsAnErrorNotAnInfiniteScale) {
     Bus_().Replies({"100.0", " 0.0", " 0.0", " 0.0", " 0.0"});
-    IVCurveRun iv(program);
-    iv.Measure();
+    Measured<IVCurveRun>();
     EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 0");
     EXPECT_TRUE(Bus_().LogStarting("W 3 8 I").empty());
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");

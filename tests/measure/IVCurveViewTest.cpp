@@ -15,8 +15,7 @@ class IVCurveTest : public MeasureTest {};
 
 TEST_F(IVCurveTest, WithoutAnInstrumentNothingIsSentAndTheDemonstrationShows) {
     Config().noInstrument = true;
-    IVcurve iv(program);
-    iv.Measure();
+    auto& iv = Measured<IVcurve>();
     EXPECT_TRUE(trace.empty());
     EXPECT_TRUE(iv.Data().curveComplete);
     EXPECT_TRUE(iv.Data().demonstration);

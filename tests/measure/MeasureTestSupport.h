@@ -62,6 +62,15 @@ class MeasureTest : public ::testing::Test {
                std::to_string(State().measurementStatus);
     }
 
+    // A run of the given kind, measured once; it lives as long as the test.
+    template <typename Run>
+    Run& Measured() {
+        auto run = std::make_shared<Run>(program);
+        runs_.push_back(run);
+        run->Measure();
+        return *run;
+    }
+
     // The messages shown so far, as "caption | text".
     std::vector<std::string> Messages() const {
         std::vector<std::string> lines;
@@ -89,6 +98,7 @@ class MeasureTest : public ::testing::Test {
 
   private:
     ScriptedBus* bus_ = nullptr;
+    std::vector<std::shared_ptr<void>> runs_;
     QTemporaryDir dir_;
     std::string logPath_;
 };

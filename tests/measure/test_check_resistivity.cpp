@@ -25,8 +25,7 @@ TEST_F(CheckTest, StandardPathCarriesGainFromPairToPairAndLogsItsTable) {
                     " 0.5", " 4.0",         // 41: starts at G0, up to G1
                     "  >", "  >",           // 13: over range down to G0
                     "S 0.1"});              // 24: saturating
-    CheckRun check(program);
-    check.Measure();
+    Measured<CheckRun>();
 
     EXPECT_EQ(
         Joined(trace),
@@ -48,8 +47,7 @@ TEST_F(CheckTest, BufferedPathSubtractsTheZeroReadingAndSwitchesWithBytes) {
     Settings().bufferAmplifierMode = true;
     Config().bufferAmplifierInstalled = true;
     Bus_().Replies({"200.0", " 0.1", " 0.5", " 0.1", "  >", " 0.9", "S", " 0.1"});
-    CheckRun check(program);
-    check.Measure();
+    auto& check = Measured<CheckRun>();
 
     EXPECT_EQ(Joined(trace),
               Joined(Ops("W 3 8 DI200.0, R 3 13, B 36, W 3 8 DP, W 3 7 S58M67, W 3 9 G0H160O0, B "
@@ -61,8 +59,7 @@ TEST_F(CheckTest, BufferedPathSubtractsTheZeroReadingAndSwitchesWithBytes) {
 
 TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
     Bus_().Replies({"0", " 0.6"});
-    CheckRun check(program);
-    check.Measure();
+    auto& check = Measured<CheckRun>();
     EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 0");
     EXPECT_EQ(check.Fields().Get(10), "");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
@@ -71,8 +68,7 @@ TEST_F(CheckTest, ZeroCurrentReadBackIsAnErrorNotAnInfinity) {
 TEST_F(CheckTest, DemoModeOnlySetsTheUnit) {
     Config().noInstrument = true;
     Settings().Iunits = 3;
-    CheckRun check(program);
-    check.Measure();
+    auto& check = Measured<CheckRun>();
     EXPECT_EQ(check.Fields().Get(9), "G-ohms");
     EXPECT_TRUE(trace.empty());
 }
@@ -89,8 +85,7 @@ TEST_F(VdpTest, StandardPathSequenceTableRecordAndLog) {
     Settings().LogInclude = 4;
     OpenLog();
     ScriptAsymmetricVdp(Bus_());
-    VanDerPauwRun window(program);
-    window.Measure();
+    auto& window = Measured<VanDerPauwRun>();
 
     EXPECT_EQ(
         Joined(trace),
@@ -120,8 +115,7 @@ TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
     Config().bufferAmplifierInstalled = true;
     Bus_().Replies({"200.0", " 0.2", " 0.3", " 0.8"});
     for (int i = 0; i < 4; ++i) Bus_().Reply(" 1.0").Reply(" -1.0");
-    VanDerPauwRun window(program);
-    window.Measure();
+    auto& window = Measured<VanDerPauwRun>();
 
     EXPECT_EQ(
         Joined(trace),
@@ -146,8 +140,7 @@ TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0"});
     for (const char* plus : {" 1.0", " -1.0", " 1.0", " -1.0"})
         Bus_().Reply(plus).Reply(plus[1] == '-' ? " 1.0" : " -1.0");
-    VanDerPauwRun window(program);
-    window.Measure();
+    auto& window = Measured<VanDerPauwRun>();
 
     EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 1");
     EXPECT_EQ(Results().sheetResistance, 55.0);
@@ -166,8 +159,7 @@ TEST_F(VdpTest, ZeroAverageSkipsTheComputationButEndsNormally) {
     Results().sheetResistance = 55.0;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0", " 1.0", " -1.0", " 1.0",
                     " 1.0", " 1.0", " -1.0"});
-    VanDerPauwRun window(program);
-    window.Measure();
+    auto& window = Measured<VanDerPauwRun>();
     EXPECT_EQ(Outcome(), "Ready |  | 0");
     EXPECT_EQ(Results().sheetResistance, 55.0);
     EXPECT_EQ(window.Fields().Get(52), "");
@@ -178,8 +170,7 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
     Settings().LogInclude = 4;
     OpenLog();
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0"}).FailRead();
-    VanDerPauwRun window(program);
-    window.Measure();
+    Measured<VanDerPauwRun>();
     EXPECT_EQ(Outcome(), "ERROR | GPIB | 1");
     EXPECT_EQ(trace.back(), "R 3 9");
     EXPECT_EQ(Results().flags, 0u);
@@ -190,8 +181,7 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
 TEST_F(VdpTest, OverRangeEndsThroughTheErrorPathWithResultsUpdate) {
     Results().sheetResistance = 12.5;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", "  >"});
-    VanDerPauwRun window(program);
-    window.Measure();
+    Measured<VanDerPauwRun>();
     EXPECT_EQ(Outcome(), "ERROR | A/D OverRange | 1");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(Results().flags, 1u);
@@ -203,8 +193,7 @@ TEST_F(VdpTest, AbortBetweenConfigurationsIsCancelled) {
     onOperation = [](const std::string& line) {
         if (line == "W 3 8 N") State().cancelRequested = true;
     };
-    VanDerPauwRun window(program);
-    window.Measure();
+    auto& window = Measured<VanDerPauwRun>();
     EXPECT_EQ(Status().Text(), "Cancelled");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(Texts(window.Fields(), {10, 11}), Lines({"+1.641e-02", ""}));  // gain 1, hold 42
@@ -223,8 +212,7 @@ TEST_F(BarTest, SequenceSheetResistanceAndLog) {
     onOperation = [&](const std::string& line) {
         if (line == "W 3 9 G0H255O0") detailAtStart = Status().Detail();
     };
-    BarRun window(program);
-    window.Measure();
+    auto& window = Measured<BarRun>();
 
     EXPECT_EQ(Joined(trace),
               Joined(Ops("W 3 8 DI100.0, R 3 13, W 3 9 G0H255O0, W 3 8 P, W 3 7 S56M14, R 3 9, W 3 "
