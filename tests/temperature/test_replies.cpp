@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "ControllerReplies.h"
 #include "PidFile.h"
 
@@ -18,24 +20,19 @@ TEST(Ln2Replies, TenthsGetTheirDecimalPoint) {
 
 TEST(Ln2Replies, HeaterAndVacuum) {
     EXPECT_EQ(ReadHeaterOutput("65535"), 65535);
-    EXPECT_FALSE(ReadHeaterOutput("65536").has_value());
-    EXPECT_FALSE(ReadHeaterOutput("-1").has_value());
+    for (const char* bad : {"65536", "-1"}) EXPECT_FALSE(ReadHeaterOutput(bad).has_value()) << bad;
     EXPECT_DOUBLE_EQ(*ReadVacuum("1.000E-01\n"), 0.1);
-    EXPECT_FALSE(ReadVacuum("0").has_value());  // log10 of it means nothing
-    EXPECT_FALSE(ReadVacuum("inf").has_value());
-    EXPECT_FALSE(ReadVacuum("1e").has_value());
+    // "0": log10 of it means nothing.
+    for (const char* bad : {"0", "inf", "1e"}) EXPECT_FALSE(ReadVacuum(bad).has_value()) << bad;
 }
 
 TEST(Ln2Replies, VacuumGaugeEnds) {
-    EXPECT_EQ(VacuumPercent(0.1), 80);
-    EXPECT_EQ(VacuumPercent(1000.0), 0);
-    EXPECT_EQ(VacuumPercent(1.0), 60);
     // Beyond its ends the gauge shows the end: 0.001 mbar would be 120 %.
+    const std::pair<double, int> cases[] = {{0.1, 80},    {1000.0, 0},  {1.0, 60},
+                                            {0.001, 100}, {10000.0, 0}, {1e-300, 100}};
+    for (const auto& [mbar, percent] : cases) EXPECT_EQ(VacuumPercent(mbar), percent) << mbar;
     EXPECT_EQ(VacuumPercentRaw(0.001), 120);
-    EXPECT_EQ(VacuumPercent(0.001), 100);
     EXPECT_EQ(VacuumPercentRaw(10000.0), -20);
-    EXPECT_EQ(VacuumPercent(10000.0), 0);
-    EXPECT_EQ(VacuumPercent(1e-300), 100);
     EXPECT_EQ(GaugePercent(100), 100);
     EXPECT_EQ(GaugePercent(101), 100);
 }
@@ -48,26 +45,26 @@ TEST(ItcReplies, ReadingsFromTheThirdCharacter) {
         EXPECT_FALSE(ReadItcTenths(bad).has_value()) << bad;
 }
 
+namespace {
+// "digit computer-control,sample-sensor heater-auto,gas-auto,gas-initial code" of
+// a status reply; "-" for no digit, 1 or 0 for the flags.
+std::string StatusText(const std::string& reply) {
+    const ItcStatus s = ReadItcStatus(reply);
+    std::ostringstream out;
+    out << (s.autoDigit ? *s.autoDigit : '-') << " " << s.computerControl << s.sampleSensor << " "
+        << s.HeaterAuto() << s.GasAuto() << s.GasInitial() << " " << s.Code();
+    return out.str();
+}
+}  // namespace
+
 TEST(ItcReplies, StatusFieldsAndShortReplies) {
-    const ItcStatus full = ReadItcStatus("X0A3C1S0H2");
-    EXPECT_EQ(full.autoDigit, '3');
-    EXPECT_TRUE(full.computerControl);
-    EXPECT_TRUE(full.sampleSensor);
-    EXPECT_TRUE(full.HeaterAuto());
-    EXPECT_TRUE(full.GasAuto());
-    EXPECT_FALSE(full.GasInitial());
-    EXPECT_TRUE(ReadItcStatus("X0A4C1S0H1").GasInitial());
     // Missing characters are absent: no digit, no computer control, the
-    // cryostat sensor.
-    const ItcStatus shortOne = ReadItcStatus("X0A1C1");
-    EXPECT_EQ(shortOne.autoDigit, '1');
-    EXPECT_TRUE(shortOne.computerControl);
-    EXPECT_FALSE(shortOne.sampleSensor);
-    const ItcStatus tiny = ReadItcStatus("X0");
-    EXPECT_FALSE(tiny.autoDigit.has_value());
-    EXPECT_FALSE(tiny.computerControl);
-    EXPECT_EQ(tiny.Code(), 0);
-    EXPECT_FALSE(ReadItcStatus("X0A9C1S0H2").autoDigit.has_value());
+    // cryostat sensor; a digit beyond 7 is none.
+    const std::pair<const char*, const char*> cases[] = {
+        {"X0A3C1S0H2", "3 11 110 51"}, {"X0A4C1S0H1", "4 10 001 52"}, {"X0A1C1", "1 10 100 49"},
+        {"X0", "- 00 000 0"},          {"X0A9C1S0H2", "- 11 000 0"},
+    };
+    for (const auto& [reply, text] : cases) EXPECT_EQ(StatusText(reply), text) << reply;
 }
 
 TEST(HotReplies, BufferEtxAndReading) {
