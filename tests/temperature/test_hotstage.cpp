@@ -14,6 +14,11 @@
 #include "TemperatureFixture.h"
 
 namespace {
+// A message as it goes over the line: STX, the text, ETX, CR LF.
+std::string Frame(const std::string& text) {
+    return "\x02" + text + "\x03\r\n";
+}
+
 class FakeStage {
   public:
     FakeStage() {
@@ -36,9 +41,7 @@ class FakeStage {
     const std::string& Path() const { return path_; }
     // What the stage answers to each message; empty for silence.
     std::atomic<bool> silent{false};
-    std::string reply =
-        "\x02"
-        "0100XRS,350.2\x03\r\n";
+    std::string reply = Frame("0100XRS,350.2");
     std::vector<std::string> Received() {
         std::lock_guard<std::mutex> lock(mutex_);
         return received_;
@@ -103,14 +106,9 @@ TEST_F(HotStageTest, MessagesAndReadingOverTheLine) {
     EXPECT_EQ(hot.ReadingText(), "350.2");
     EXPECT_DOUBLE_EQ(hot.present, 350.2);
     EXPECT_DOUBLE_EQ(hot.setPoint, 373.9);
-    EXPECT_EQ(stage.Received(), (std::vector<std::string>{"\x02"
-                                                          "0100XWS,1002W,373\x03\r\n",
-                                                          "\x02"
-                                                          "0100XWS,508W,18\x03\r\n",
-                                                          "\x02"
-                                                          "0100XWS,508W,17\x03\r\n",
-                                                          "\x02"
-                                                          "0100XRS,504W,1\x03\r\n"}));
+    EXPECT_EQ(stage.Received(),
+              (std::vector<std::string>{Frame("0100XWS,1002W,373"), Frame("0100XWS,508W,18"),
+                                        Frame("0100XWS,508W,17"), Frame("0100XRS,504W,1")}));
 }
 
 TEST_F(HotStageTest, SilenceTakesTheTimeOutAndReadsError) {
@@ -129,9 +127,7 @@ TEST_F(HotStageTest, SilenceTakesTheTimeOutAndReadsError) {
     EXPECT_GE(ms, 90.0);
     // A reply that is no temperature reads the same way.
     stage.silent = false;
-    stage.reply =
-        "\x02"
-        "0100XNAK\x03\r\n";
+    stage.reply = Frame("0100XNAK");
     hot.ReadTemperature();
     EXPECT_EQ(hot.ReadingText(), "Error");
 }
@@ -151,7 +147,5 @@ TEST_F(HotStageTest, PortThatWillNotOpenIsShown) {
 
 // A set-point no integer holds is sent as the nearest end, never overflowed.
 TEST(HotMessages, Framing) {
-    EXPECT_EQ(HotFunc::SetPointMessage(1e300),
-              "\x02"
-              "0100XWS,1002W,1000000000\x03\r\n");
+    EXPECT_EQ(HotFunc::SetPointMessage(1e300), Frame("0100XWS,1002W,1000000000"));
 }
