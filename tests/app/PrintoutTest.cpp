@@ -89,21 +89,10 @@ class RecordingPage : public QPaintDevice {
 
 ResultsPageText SamplePage(bool bar) {
     ResultsPageText t;
-    t.date = "08/12/26";
-    t.time = "10:15";
-    t.id1Label = "Wafer ID";
-    t.id2Label = "Batch ID";
-    t.waferId = "W1";
-    t.batchId = "L7";
-    t.material = "GaAs";
-    t.description = "etched";
-    t.thickness = 2;
-    t.bar = bar;
-    t.length = 5;
-    t.width = 1.25;
-    t.currentLine = "I-meas: 100 \265A DC";
-    t.temperature = "AMB";
-    t.tesla = 0.5;
+    t.date = "08/12/26", t.time = "10:15", t.id1Label = "Wafer ID", t.id2Label = "Batch ID";
+    t.waferId = "W1", t.batchId = "L7", t.material = "GaAs", t.description = "etched";
+    t.thickness = 2, t.bar = bar, t.length = 5, t.width = 1.25;
+    t.currentLine = "I-meas: 100 \265A DC", t.temperature = "AMB", t.tesla = 0.5;
     t.targetVoltage = 50;
     t.results = {"150.6", "0.03012", "-62.4", "4.14e+03", "-1.000e+13", "-5.000e+16"};
     return t;

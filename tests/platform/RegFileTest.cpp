@@ -210,10 +210,7 @@ TEST(RegFile, KeyDepthIsBoundedAndADeeperLineIsRefusedWithItsLine) {
 
 TEST(RegFile, FilesBeyondTheLimitsAreRefusedAtTheLineThatPassesThem) {
     RegLimits small;
-    small.maxValues = 5;
-    small.maxKeys = 4;
-    small.maxFileBytes = 400;
-    small.extraPathBytes = 0;
+    small.maxValues = 5, small.maxKeys = 4, small.maxFileBytes = 400, small.extraPathBytes = 0;
     // Replacing a value does not add one; the sixth distinct value does.
     std::string values = kHead + KeyLine("A");
     for (const char* name : {"a", "b", "A", "c", "d", "e"})

@@ -17,16 +17,9 @@ namespace {
 Trecord Sample(const std::string& wafer, const std::string& material, const std::string& temp,
                double thickness, double rs, double rh) {
     Trecord r;
-    r.waferId = wafer;
-    r.batchId = "B7";
-    r.material = material;
-    r.description = "a test, with comma";
-    r.temperature = temp;
-    r.thickness = thickness;
-    r.symmetry = 1.0123;
-    r.sheetResistance = rs;
-    r.hallCoefficient = rh;
-    r.time = "10:15:00 AM";
+    r.waferId = wafer, r.batchId = "B7", r.material = material;
+    r.description = "a test, with comma", r.temperature = temp, r.thickness = thickness;
+    r.symmetry = 1.0123, r.sheetResistance = rs, r.hallCoefficient = rh, r.time = "10:15:00 AM";
     r.date = "12/07/2026";
     return r;
 }
@@ -83,8 +76,7 @@ TEST(ArchiveLine, FieldsInOrderWithTheirNumberForms) {
 TEST(ArchiveLine, SeparatorsInTextsAreReplacedAndTextsCut) {
     Trecord r = Sample("  W,1", "Ga,As", "A,B", 1, 1, 1);
     r.batchId = "B\"1,2";
-    r.description = "say \"hi\"\r\nthere, and a very long tail beyond the field";
-    r.time = "10,15";
+    r.description = "say \"hi\"\r\nthere, and a very long tail beyond the field", r.time = "10,15";
     r.waferId = "  W,1234567890123456789";
     const Trecord c = Cleaned(r);
     EXPECT_EQ(Texts(c), (std::vector<std::string>{"W;1234567890123", "B\"1;2", "Ga;As",
@@ -103,11 +95,8 @@ TEST(ArchiveLine, SeparatorsInTextsAreReplacedAndTextsCut) {
 TEST(ArchiveLine, LongestRecordStaysWithinWhatTheReaderKeeps) {
     Trecord r = Sample(std::string(40, 'w'), std::string(40, 'm'), "1234.5678", -1.23456e-300,
                        -1.23456e+300, -9.87654e-300);
-    r.batchId = std::string(40, 'b');
-    r.description = std::string(80, 'd');
-    r.symmetry = -1.2345e-300;
-    r.time = std::string(80, 't');
-    r.date = std::string(80, 'd');
+    r.batchId = std::string(40, 'b'), r.description = std::string(80, 'd');
+    r.symmetry = -1.2345e-300, r.time = std::string(80, 't'), r.date = std::string(80, 'd');
     const std::string line = RecordLine(r);
     EXPECT_LT(line.size(), kMaxLine);
     const Trecord back = ParseRecordLine(line.substr(0, line.size() - 2));
@@ -247,8 +236,7 @@ TEST(ArchiveSort, MaterialKeyGroupsByTemperatureInArchiveOrder) {
 
 TEST(ArchiveSort, KeyColumnLeftOutAndWholeFieldCompared) {
     SortOptions o;
-    o.key = SortOptions::WaferId;
-    o.sortString = "w1";
+    o.key = SortOptions::WaferId, o.sortString = "w1";
     o.hall = o.mobility = o.concentration = false;
     const std::string archive = RecordLine(Sample("W1", "GaAs", "AMB", 2, 100, -200)) +
                                 RecordLine(Sample("W10", "GaAs", "AMB", 2, 100, -200));

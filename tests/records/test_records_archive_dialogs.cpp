@@ -36,10 +36,8 @@ class ArchiveTest : public RecordsTest {
         RecordsTest::TearDown();
     }
     void Specimen(const char* wafer, const char* material, double thickness) {
-        ::Specimen().WaferID = wafer;
-        ::Specimen().BatchID = "Lot,9";
-        ::Specimen().Material = material;
-        ::Specimen().Description = "etched \"twice\"";
+        ::Specimen().WaferID = wafer, ::Specimen().BatchID = "Lot,9";
+        ::Specimen().Material = material, ::Specimen().Description = "etched \"twice\"";
         ::Specimen().Thickness = thickness;
     }
     std::string archive_;

@@ -307,9 +307,7 @@ TEST_F(RecordsTest, SampleCommandAppendsTheHeaderOnEveryOkWithALogOpen) {
     EXPECT_TRUE(OnSample(nullptr));
     EXPECT_FALSE(QDir("Logs").exists());
 
-    Specimen().WaferID = "A/B";
-    Specimen().Material = "GaAs";
-    Specimen().Thickness = 1.5;
+    Specimen().WaferID = "A/B", Specimen().Material = "GaAs", Specimen().Thickness = 1.5;
     Settings().Tesla = 0.5;
     Links().temperatureText = [] { return std::string("293.1"); };
     responder_.onDialog = [](QDialog& dialog) {

@@ -24,8 +24,7 @@ class Graph : public ::testing::Test {
   protected:
     void SetUp() override {
         Style() = DefaultGraphStyle();
-        Style().FrameColor = Rgb(200, 220, 255);
-        Style().N = {4, 3, Rgb(0, 200, 0), Rgb(0, 200, 0)};
+        Style().FrameColor = Rgb(200, 220, 255), Style().N = {4, 3, Rgb(0, 200, 0), Rgb(0, 200, 0)};
         Style().P = {4, 3, Rgb(0, 0, 200), Rgb(0, 0, 200)};
         Style().UN = {4, 3, Rgb(200, 200, 0), Rgb(200, 200, 0)};
         Style().UP = {4, 3, Rgb(0, 200, 200), Rgb(0, 200, 200)};
@@ -164,8 +163,7 @@ TEST_F(Graph, AutoScaleFiguresAndViewRules) {
 TEST_F(Graph, ActivationEnergyFromARubberBandLine) {
     auto v = Viewer({{200, 1, 1e-3, -1e16, 100}, {250, 2, 1e-3, -1e16, 100}});
     v->SetInverse(true);
-    v->inverseScale_.visible = {4, 5};
-    v->bulkResistivity_.visible = {15, 16};
+    v->inverseScale_.visible = {4, 5}, v->bulkResistivity_.visible = {15, 16};
     v->bulkConcentration_.visible = {15, 16};
     v->SetView(TScanBase::Resistivity);
     v->Render({640, 440});

@@ -38,10 +38,8 @@ class LiveScan : public ::testing::Test {
         Scan() = ScanSettings{};
         Scan().DataDir = folder.path().toStdString();
         Specimen() = SpecimenData{};
-        Specimen().WaferID = "W-17";
-        Specimen().BatchID = "B3";
-        Specimen().Description = "Si:B wafer";
-        Specimen().Material = "Si";
+        Specimen().WaferID = "W-17", Specimen().BatchID = "B3";
+        Specimen().Description = "Si:B wafer", Specimen().Material = "Si";
         Specimen().Thickness = 525;
         Prompt::SetResponder(&responder);
         window = std::make_unique<TScanAcq>(&controller);
@@ -68,20 +66,15 @@ class LiveScan : public ::testing::Test {
 
 MeasurementResults Result(double scale) {
     MeasurementResults r;
-    r.sheetResistance = 120 * scale;
-    r.bulkResistivity = 0.0063 * scale;
-    r.hallCoefficientRaw = -2.1e-4 * scale;
-    r.sheetConcentration = -3e14 / scale;
-    r.bulkConcentration = -5.7e18 / scale;
-    r.mobility = 290 / scale;
+    r.sheetResistance = 120 * scale, r.bulkResistivity = 0.0063 * scale;
+    r.hallCoefficientRaw = -2.1e-4 * scale, r.sheetConcentration = -3e14 / scale;
+    r.bulkConcentration = -5.7e18 / scale, r.mobility = 290 / scale;
     return r;
 }
 }  // namespace
 
 TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
-    Scan().ScanNpoints = 3;
-    Scan().ScanTstart = 300;
-    Scan().ScanTstop = 100;
+    Scan().ScanNpoints = 3, Scan().ScanTstart = 300, Scan().ScanTstop = 100;
     Scan().ScanInverse = true;
     ASSERT_TRUE(window->StartScan());
     window->Plan();
@@ -146,8 +139,7 @@ TEST_F(LiveScan, MarkersAreAnOverlayThatARepaintClears) {
 TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
     ScanSettings& sc = Scan();
     sc.Nmin = 14, sc.Nmax = 19, sc.Umin = 1, sc.Umax = 4, sc.Rmin = -2, sc.Rmax = 3, sc.RHmin = -3,
-    sc.RHmax = 1;
-    sc.Tscale1 = 80, sc.Tscale2 = 320, sc.TscaleInverse = true;
+    sc.RHmax = 1, sc.Tscale1 = 80, sc.Tscale2 = 320, sc.TscaleInverse = true;
     sc.ScanNpoints = 12, sc.ScanTstart = 300, sc.ScanTstop = 80;
     window->SetView(TScanBase::Resistivity);
     window->ApplyScanSettings();

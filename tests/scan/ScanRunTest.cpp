@@ -252,9 +252,7 @@ class ScanRunTest : public ::testing::Test {
         ResetScanState();
     }
     void Plan(int start, int stop, int points, bool inverse = false) {
-        Scan().ScanTstart = start;
-        Scan().ScanTstop = stop;
-        Scan().ScanNpoints = points;
+        Scan().ScanTstart = start, Scan().ScanTstop = stop, Scan().ScanNpoints = points;
         Scan().ScanInverse = inverse;
         run->AcceptSetup();
     }
