@@ -31,6 +31,10 @@ class AutoSetTest : public MeasureTest {
         Bus_().Reply(Reading(half));
         Bus_().Reply(Reading(-half));
     }
+    // How a search ended, and after how many tries.
+    static std::string Ended(const AutoSet::Report& report) {
+        return report.outcome + " after " + std::to_string(report.tries);
+    }
     void ReadBack(double current) { Bus_().Reply(Printf("%.7g", current)); }
     AutoSet::Report Run() {
         AutoSet::AutoSetCommand(nullptr);
@@ -49,8 +53,7 @@ TEST_F(AutoSetTest, OnTargetAtOnceKeepsTheStartingCurrent) {
     ReadBack(10.0);
     Vr(52.0);  // within 10 %
     const auto report = Run();
-    EXPECT_EQ(report.outcome, "Success");
-    EXPECT_EQ(report.tries, 1);
+    EXPECT_EQ(Ended(report), "Success after 1");
     EXPECT_DOUBLE_EQ(report.current, 10.0);
     EXPECT_EQ(Joined(trace), Joined(Ops("W 3 8 DI10.0, R 3 13, W 3 9 G0H64O0, W 3 7 S12M43, W 3 8 "
                                         "P, R 3 9, W 3 8 N, R 3 9, W 3 7 S0M77")));
@@ -67,8 +70,7 @@ TEST_F(AutoSetTest, ScalesTheCurrentByTheRatioOnABar) {
     ReadBack(2000.0);
     Vr(480.0, 1.004);
     const auto report = Run();
-    EXPECT_EQ(report.outcome, "Success");
-    EXPECT_EQ(report.tries, 2);
+    EXPECT_EQ(Ended(report), "Success after 2");
     EXPECT_DOUBLE_EQ(Settings().Current, 2000.0);
     EXPECT_EQ(
         Joined(trace),
@@ -98,8 +100,7 @@ TEST_F(AutoSetTest, OverRangeQuartersTheCurrentUntilTheLowerClampThenMinimum) {
     }
     Bus_().Reply("N+>");
     const auto report = Run();
-    EXPECT_EQ(report.outcome, "Minimum");
-    EXPECT_EQ(report.tries, 5);
+    EXPECT_EQ(Ended(report), "Minimum after 5");
     EXPECT_DOUBLE_EQ(report.current, 0.1);
     EXPECT_EQ(Bus_().LogStarting("W 3 8 D"),
               Ops("W 3 8 DI10.0, W 3 8 DI2.5, W 3 8 DI0.6, W 3 8 DI0.2, W 3 8 DI0.1"));
@@ -145,8 +146,7 @@ TEST_F(AutoSetTest, TheSearchEndsAtTheClampsOrOnTarget) {
             Vr(vr);
         }
         const auto report = Run();
-        EXPECT_EQ(report.outcome, c.outcome);
-        EXPECT_EQ(report.tries, static_cast<int>(c.tries.size()));
+        EXPECT_EQ(Ended(report), c.outcome + (" after " + std::to_string(c.tries.size())));
         EXPECT_DOUBLE_EQ(report.current, c.current);
         EXPECT_EQ(Bus_().LogStarting("W 3 8 D"), Ops(c.settings));
         EXPECT_EQ(trace.back(), "W 3 7 S0M77");
@@ -157,8 +157,7 @@ TEST_F(AutoSetTest, AnUnreadableReadingEndsTheSearchWithItsTextAndKeepsTheCurren
     ReadBack(10.0);
     Bus_().Reply("N+garbage");  // no number anywhere: not a sign of too much current
     const auto report = Run();
-    EXPECT_EQ(report.outcome, "Failed");
-    EXPECT_EQ(report.tries, 1);
+    EXPECT_EQ(Ended(report), "Failed after 1");
     EXPECT_DOUBLE_EQ(report.current, 10.0);  // not quartered
     EXPECT_EQ(Messages(), Lines({"Exception: | V-meas Unreadable"}));
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
@@ -174,8 +173,7 @@ TEST_F(AutoSetTest, ThirtyNineTriesWithoutAnEndFail) {
         ReadBack(current);
     }
     const auto report = Run();
-    EXPECT_EQ(report.outcome, "Failed");
-    EXPECT_EQ(report.tries, 39);
+    EXPECT_EQ(Ended(report), "Failed after 39");
     EXPECT_EQ(Bus_().StepsLeft(), 0u);
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
 }
@@ -194,8 +192,7 @@ TEST_F(AutoSetTest, TheOperatorsAbortEndsTheSearchAborted) {
                      [&](bool busy) { sawBusy |= busy; });
     const auto report = Run();
     EXPECT_TRUE(sawBusy);
-    EXPECT_EQ(report.outcome, "aborted");
-    EXPECT_EQ(report.tries, 2);
+    EXPECT_EQ(Ended(report), "aborted after 2");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_FALSE(State().busy);
 }

@@ -498,7 +498,7 @@ namespace {
 // matrix's voltage pair, the current direction, decade and fine gain and the
 // offset, the stage and the magnet. A reading is the specimen's voltage for
 // the present state, plus the offset, times the gain.
-class HallRig : public GpibBus {
+class HallRig : public ScriptedBus {
   public:
     struct Pair {
         double hall, misalignment;
@@ -549,11 +549,6 @@ class HallRig : public GpibBus {
         motion_.clear();
         return 0x50;
     }
-    void SetRemote(bool) override {}
-    void ItcWrite(const std::string&) override {}
-    std::string ItcRead() override { return ""; }
-    std::string ErrorText() override { return ""; }
-    PageResult InterfaceCommand(int, int, int) override { return {}; }
 
   private:
     void Voltmeter(const std::string& text) {
