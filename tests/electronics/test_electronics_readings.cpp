@@ -32,22 +32,20 @@ TEST(VoltageReading, RepliesWithoutANumberAreNoReading) {
         EXPECT_EQ(r.kind, Kind::NoNumber) << reply;
         EXPECT_EQ(r.value, 0.0) << reply;
     }
-    // A real zero, and the conversion's leniency: blanks, a sign, trailing text.
-    for (const char* reply : {"N0", "N+0.000000E+00", "N-.0", "N 0.", "N  +0e7V"}) {
+    // A real zero, and the conversion's leniency: blanks, a sign, trailing text;
+    // no hexadecimal numbers out of a plain decimal reader ("0" and trailing
+    // text), and a number below a double is zero.
+    for (const char* reply :
+         {"N0", "N+0.000000E+00", "N-.0", "N 0.", "N  +0e7V", "N0x1p3", "N1e-999"}) {
         const HallReading r = ParseVoltageReading(reply);
         EXPECT_EQ(r.kind, Kind::Value) << reply;
         EXPECT_EQ(r.value, 0.0) << reply;
     }
     EXPECT_DOUBLE_EQ(ParseVoltageReading("x7.5junk").value, 7.5);
     EXPECT_EQ(ParseVoltageReading("S").kind, Kind::Saturating);
-    // No hexadecimal numbers out of a plain decimal reader: "0" and trailing text.
-    EXPECT_EQ(ParseVoltageReading("N0x1p3").kind, Kind::Value);
-    EXPECT_EQ(ParseVoltageReading("N0x1p3").value, 0.0);
-    // A number beyond a double is over range, one below it is zero.
+    // A number beyond a double is over range.
     EXPECT_EQ(ParseVoltageReading("N1e999").kind, Kind::OverRange);
     EXPECT_EQ(ParseVoltageReading("N-1e999").kind, Kind::OverRange);
-    EXPECT_EQ(ParseVoltageReading("N1e-999").kind, Kind::Value);
-    EXPECT_EQ(ParseVoltageReading("N1e-999").value, 0.0);
     EXPECT_EQ(ParseVoltageReading("N0.000001e-400").value, 0.0);
 }
 
@@ -73,15 +71,12 @@ TEST(CurveAndCurrentReadings, CurrentReplyTellsNoNumberFromZero) {
 }
 
 TEST(Decimal, Forms) {
-    EXPECT_DOUBLE_EQ(ParseDecimal(" \t+12.5e1"), 125.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("-.5"), -0.5);
-    EXPECT_DOUBLE_EQ(ParseDecimal("5."), 5.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("1e"), 1.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("2e+"), 2.0);
-    EXPECT_DOUBLE_EQ(ParseDecimal("3E-2x"), 0.03);
-    EXPECT_EQ(ParseDecimal("."), 0.0);
-    EXPECT_EQ(ParseDecimal("+"), 0.0);
-    EXPECT_EQ(ParseDecimal("e5"), 0.0);
+    const std::pair<const char*, double> cases[] = {
+        {" \t+12.5e1", 125.0}, {"-.5", -0.5}, {"5.", 5.0},
+        {"1e", 1.0},           {"2e+", 2.0},  {"3E-2x", 0.03},
+    };
+    for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(ParseDecimal(text), value) << text;
+    for (const char* text : {".", "+", "e5"}) EXPECT_EQ(ParseDecimal(text), 0.0) << text;
     bool overflow = false;
     EXPECT_EQ(ParseDecimal("123456789012345678901234567890e300", &overflow), 0.0);
     EXPECT_TRUE(overflow);
