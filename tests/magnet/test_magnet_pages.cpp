@@ -53,11 +53,10 @@ TEST_F(ManualMagnetTest, ApplyTakesOnlyAPositiveFieldStrength) {
 }
 
 TEST_F(ManualPageTest, MoveButtonsRunTheirCommandsThenReadTheStatus) {
-    const std::pair<const char*, const char*> buttons[] = {{"button101", "W 3 25 I"},
-                                                           {"button102", "W 3 12 +R"},
-                                                           {"button103", "W 3 12 -R"},
-                                                           {"button104", "W 3 12 -F"},
-                                                           {"button105", "W 3 12 +F"}};
+    const std::pair<const char*, const char*> buttons[] = {
+        {"button101", "W 3 25 I"},  {"button102", "W 3 12 +R"}, {"button103", "W 3 12 -R"},
+        {"button104", "W 3 12 -F"}, {"button105", "W 3 12 +F"},
+    };
     TManual page;
     for (const auto& [name, write] : buttons) {
         bus->ClearLog();
@@ -156,12 +155,10 @@ TEST_F(BufferPageTest, SendByteSendsTheLowByteOfTheHexText) {
     BufferAmplifierAccess access;
     access.Refresh();
     FieldSet& fields = access.Fields();
-    fields.Set(101, "1FF");
-    access.SendByte();
-    fields.Set(101, "85");
-    access.SendByte();
-    fields.Set(101, "junk");
-    access.SendByte();
+    for (const char* text : {"1FF", "85", "junk"}) {
+        fields.Set(101, text);
+        access.SendByte();
+    }
     EXPECT_EQ(sent, (std::vector<std::uint8_t>{0xFF, 0x85, 0x00}));
 
     Config().noInstrument = true;
