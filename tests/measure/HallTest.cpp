@@ -191,24 +191,27 @@ TEST_F(HallRunTest, VanDerPauwCycleSendsTheExactSequence) {
     UseView();
     hall->Measure();
 
-    const std::vector<std::string> expected = {
-        "W 3 8 DI100.0", "R 3 13", "W 3 9 H175O0",
-        // misalignment
-        "W 3 7 S31M24", "W 3 8 P", "W 3 9 G3", "R 3 9", "W 3 9 G2", "R 3 9", "W 3 8 N", "W 3 9 G3",
-        "R 3 9", "W 3 7 S24M13", "W 3 8 P", "W 3 9 G3", "R 3 9", "W 3 8 N", "W 3 9 G3", "R 3 9",
-        // North
-        "H", "W 3 12 -F", "H", "W 3 7 S31M24", "W 3 8 P", "W 3 9 H170", "W 3 9 G2O5", "R 3 9",
-        "W 3 9 G1O0", "R 3 9", "W 3 9 H127", "R 3 9", "W 3 8 N", "W 3 9 H170", "W 3 9 G2O5",
-        "R 3 9", "W 3 9 H127", "R 3 9", "W 3 7 S24M13", "W 3 8 P", "W 3 9 H170", "W 3 9 G3O2",
-        "R 3 9", "W 3 9 H8", "R 3 9", "W 3 8 N", "W 3 9 H170", "W 3 9 G3O2", "R 3 9", "W 3 9 H8",
-        "R 3 9",
-        // South
-        "H", "W 3 12 +F+R-F", "H", "W 3 7 S31M24", "W 3 8 P", "W 3 9 H170", "W 3 9 G2O5", "R 3 9",
-        "W 3 9 H127", "R 3 9", "W 3 8 N", "W 3 9 H170", "W 3 9 G2O5", "R 3 9", "W 3 9 H127",
-        "R 3 9", "W 3 7 S24M13", "W 3 8 P", "W 3 9 H170", "W 3 9 G3O2", "R 3 9", "W 3 9 H8",
-        "R 3 9", "W 3 8 N", "W 3 9 H170", "W 3 9 G3O2", "R 3 9", "W 3 9 H8", "R 3 9",
-        // back, disconnect, stage out
-        "H", "W 3 12 +F-R", "H", "W 3 7 S0M77", "H", "W 3 12 +F", "H"};
+    // A held reading at decade gain and offset `gain`, read again at fine
+    // gain `fine`; one field position, its first reading given.
+    const auto held = [](const std::string& gain, const std::string& fine) {
+        return "W 3 9 H170, W 3 9 " + gain + ", R 3 9, W 3 9 H" + fine + ", R 3 9, ";
+    };
+    const auto position = [&](const std::string& first) {
+        return "W 3 7 S31M24, W 3 8 P, " + first + "W 3 8 N, " + held("G2O5", "127") +
+               "W 3 7 S24M13, W 3 8 P, " + held("G3O2", "8") + "W 3 8 N, " + held("G3O2", "8");
+    };
+    const std::vector<std::string> expected =
+        Ops("W 3 8 DI100.0, R 3 13, W 3 9 H175O0, "
+            // misalignment
+            "W 3 7 S31M24, W 3 8 P, W 3 9 G3, R 3 9, W 3 9 G2, R 3 9, W 3 8 N, W 3 9 G3, R 3 9, "
+            "W 3 7 S24M13, W 3 8 P, W 3 9 G3, R 3 9, W 3 8 N, W 3 9 G3, R 3 9, "
+            // North, its first reading over range once at G2O5 and read at G1O0
+            "H, W 3 12 -F, H, " +
+            position("W 3 9 H170, W 3 9 G2O5, R 3 9, W 3 9 G1O0, R 3 9, W 3 9 H127, R 3 9, ") +
+            // South
+            "H, W 3 12 +F+R-F, H, " + position(held("G2O5", "127")) +
+            // back, disconnect, stage out
+            "H, W 3 12 +F-R, H, W 3 7 S0M77, H, W 3 12 +F, H");
     EXPECT_EQ(bus.Log(), expected);
     EXPECT_EQ(bus.StepsLeft(), 0u);
     EXPECT_TRUE(responder.Asked().empty());
