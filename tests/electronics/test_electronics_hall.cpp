@@ -30,7 +30,6 @@ class Hall : public ::testing::Test {
         auto owned = std::make_unique<ScriptedBus>();
         bus = owned.get();
         SetBus(std::move(owned));
-        bytes.clear();
         BufferAmplifierLink::SetWriter([this](std::uint8_t b) {
             bytes.push_back(b);
             events.push_back("byte " + std::to_string(b));
@@ -38,7 +37,6 @@ class Hall : public ::testing::Test {
         });
         bus->onOperation = [this](const std::string& line) { events.push_back(line); };
         Status().SetDetail("");
-        details.clear();
         connection =
             QObject::connect(&Status(), &StatusFields::detailChanged,
                              [this](const QString& d) { details.push_back(d.toStdString()); });
