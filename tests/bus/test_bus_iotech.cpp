@@ -185,10 +185,8 @@ TEST_F(IotBus, InterfaceCommandsUseTheHallAddressAndTheItcHandle) {
     EXPECT_EQ(result.lines, "1aX");
     EXPECT_EQ(D().log, "BusAddress 2 3 6\nSPoll 3\nControlLine 1\n");
     D().log.clear();
-    bus.InterfaceCommand(4, 3, 9);
-    bus.InterfaceCommand(7, 3, 6);
-    bus.InterfaceCommand(7, 3, 6);
-    bus.InterfaceCommand(3, 3, 6);
+    const int calls[][2] = {{4, 9}, {7, 6}, {7, 6}, {3, 6}};  // kind, secondary
+    for (const auto& [kind, secondary] : calls) bus.InterfaceCommand(kind, 3, secondary);
     EXPECT_EQ(D().log,
               "BusAddress 2 3 6\nLocal 2\nControlLine 1\nRemote 1\nControlLine 1\n"
               "Local 1\nControlLine 1\nClear 1\nControlLine 1\n");
