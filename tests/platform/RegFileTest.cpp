@@ -29,14 +29,15 @@ TEST(RegFile, ReadsEveryValueForm) {
     const RegKey* system = result.tree.Find("SOFTWARE\\Brisel\\Hall\\System");
     ASSERT_NE(system, nullptr);
     ASSERT_EQ(system->values.size(), 6u);
-    EXPECT_EQ(system->values[0].type, RegistryStore::kSz);
-    EXPECT_EQ(Bytes(system->values[0]), std::string("COM1\0", 5));
-    EXPECT_EQ(Bytes(system->values[1]), std::string("say \"hi\" C:\\x\0", 14));
-    EXPECT_EQ(system->values[2].type, RegistryStore::kBinary);
-    EXPECT_EQ(system->values[2].data, (std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(system->values[3].type, RegistryStore::kDword);
-    EXPECT_EQ(system->values[3].data, (std::vector<std::uint8_t>{0xe7, 0x03, 0, 0}));
-    EXPECT_EQ(system->values[4].data, (std::vector<std::uint8_t>{0, 1, 2, 3, 4, 5}));
+    std::vector<std::pair<std::uint32_t, std::string>> read;
+    for (const auto& v : system->values) read.emplace_back(v.type, Bytes(v));
+    using R = RegistryStore;
+    EXPECT_EQ(read, (decltype(read){{R::kSz, std::string("COM1\0", 5)},
+                                    {R::kSz, std::string("say \"hi\" C:\\x\0", 14)},
+                                    {R::kBinary, "\x01"},
+                                    {R::kDword, std::string("\xe7\x03\0\0", 4)},
+                                    {R::kBinary, std::string("\0\1\2\3\4\5", 6)},
+                                    {R::kSz, std::string("default value\0", 14)}}));
     EXPECT_EQ(system->values[5].name, "");
     // Keys and their ancestors, in file order, without regard to case.
     EXPECT_TRUE(result.tree.Exists("software\\brisel\\hall"));

@@ -211,8 +211,7 @@ TEST(ArchiveSort, MaterialKeyGroupsByTemperatureInArchiveOrder) {
                                 RecordLine(Sample("W5", "GaAs", "AMB", 0, 10, 2)) + "\r\n\r\n" +
                                 RecordLine(Sample("W6", "GaAsP", "AMB", 1, 10, 2));
     SortOptions o;
-    o.key = SortOptions::Material;
-    o.sortString = "gaas";
+    o.key = SortOptions::Material, o.sortString = "gaas";
     EXPECT_EQ(SortTable(archive, o),
               "gaas\r\n"
               "Date,BatchID,WaferID,Resistivity,Hall Coef.,Mobility,Concentration,Description\r\n"
@@ -225,8 +224,7 @@ TEST(ArchiveSort, MaterialKeyGroupsByTemperatureInArchiveOrder) {
               "*** OTHER TEMP ***\r\n"
               "12/07/2026,B7,W3,+5.000e+01,+0.000e+00,+0.000e+00,Error,a test, with comma\r\n");
     // Bulk: the thickness-0 records are left out, the units are the bulk ones.
-    o.bulk = true;
-    o.mobility = false;
+    o.bulk = true, o.mobility = false;
     const std::string bulk = SortTable(archive, o);
     EXPECT_NE(bulk.find(" , , ,(ohm-cm),(m3/C),(/cm3)\r\n"), std::string::npos);
     EXPECT_EQ(bulk.find(",W5,"), std::string::npos);
@@ -244,8 +242,7 @@ TEST(ArchiveSort, KeyColumnLeftOutAndWholeFieldCompared) {
               "w1\r\nMaterial,Date,BatchID,Resistivity,Description\r\n , , ,(ohm/sq)\r\n"
               "*** AMB ***\r\nGaAs,12/07/2026,B7,+1.000e+02,a test, with comma\r\n"
               "*** LN2 ***\r\n*** OTHER TEMP ***\r\n");
-    o.key = SortOptions::Date;
-    o.sortString = "12/07/2026";
+    o.key = SortOptions::Date, o.sortString = "12/07/2026";
     const std::string byDate = SortTable(archive, o);
     EXPECT_NE(byDate.find("Material,BatchID,WaferID,Resistivity,Description\r\n"),
               std::string::npos);
@@ -257,8 +254,7 @@ TEST(ArchiveSort, BinaryBytesAndHugeLinesGiveADefinedTable) {
     archive += std::string("\0\xff,,,\n", 6);
     archive += RecordLine(Sample("W1", "GaAs", "AMB", 2, 100, -200));
     SortOptions o;
-    o.key = SortOptions::Material;
-    o.sortString = "GaAs";
+    o.key = SortOptions::Material, o.sortString = "GaAs";
     const std::string table = SortTable(archive, o);
     EXPECT_NE(table.find("*** AMB ***\r\n12/07/2026,B7,W1,"), std::string::npos);
 }
@@ -268,8 +264,7 @@ TEST(ArchiveSort, BinaryBytesAndHugeLinesGiveADefinedTable) {
 TEST(ArchiveSort, TableNumbersAreThePrintfForm) {
     std::mt19937_64 random(11);
     SortOptions o;
-    o.key = SortOptions::WaferId;
-    o.mobility = o.hall = o.concentration = false;
+    o.key = SortOptions::WaferId, o.mobility = o.hall = o.concentration = false;
     for (int i = 0; i < 20000; ++i) {
         Trecord r;
         std::uint64_t bits = random();

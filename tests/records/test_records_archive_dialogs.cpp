@@ -53,8 +53,7 @@ void Select(Tticket& dialog, std::initializer_list<int> rows) {
 
 TEST_F(ArchiveTest, AddedRecordsReadBackFieldForField) {
     Specimen("W,1", "GaAs", 0);
-    Results().sheetResistance = 123.456;
-    Results().symmetryFactor = 1.5;
+    Results().sheetResistance = 123.456, Results().symmetryFactor = 1.5;
     ASSERT_TRUE(OnArchiveAdd());
     Specimen("W2", "Si", 12.5);
     Results().hallCoefficientRaw = -3.25e-2;

@@ -31,6 +31,21 @@ void Click(QWidget& parent, const char* name) {
     if (auto* button = Control<QAbstractButton>(parent, name)) button->click();
 }
 
+// The next set dialog is answered OK, with this name typed or this row chosen.
+void AnswerTyping(Prompt::ScriptedResponder& responder, const std::string& name) {
+    responder.onDialog = [name](QDialog& dialog) {
+        if (auto* combo = dialog.findChild<QComboBox*>("field101"))
+            combo->setEditText(QString::fromStdString(name));
+    };
+    responder.Add("OK");
+}
+void AnswerPicking(Prompt::ScriptedResponder& responder, int row) {
+    responder.onDialog = [row](QDialog& dialog) {
+        if (auto* list = dialog.findChild<QListWidget*>("field101")) list->setCurrentRow(row);
+    };
+    responder.Add("OK");
+}
+
 void MakeSets(const std::vector<std::string>& names) {
     for (const auto& name : names)
         Registry().SetString(RegValues::SettingsKey(name), "Tesla", "0.100");
@@ -79,11 +94,7 @@ TEST_F(RecordsTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedSet) {
     Settings().Current = 5;
     ASSERT_TRUE(SaveSettingsSet("default"));
     const std::string longName(31, 'L');
-    responder_.onDialog = [&](QDialog& dialog) {
-        if (auto* combo = dialog.findChild<QComboBox*>("field101"))
-            combo->setEditText(QString::fromStdString(longName));
-    };
-    responder_.Add("OK");
+    AnswerTyping(responder_, longName);
     Settings().Current = 6;
     OnSettingsSaveAs(nullptr);
     ASSERT_EQ(responder_.Asked().size(), 1u);
@@ -97,12 +108,7 @@ TEST_F(RecordsTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedSet) {
     EXPECT_EQ(RegValues::Number(Registry(), RegValues::SettingsKey(longName), "Current"), 6.0);
 
     // Opening the copy makes it the one Save writes to.
-    responder_.onDialog = [&](QDialog& dialog) {
-        auto* list = dialog.findChild<QListWidget*>("field101");
-        for (int i = 0; list && i < list->count(); ++i)
-            if (list->item(i)->text().toStdString() == longName) list->setCurrentRow(i);
-    };
-    responder_.Add("OK");
+    AnswerPicking(responder_, 1);  // after "default"
     OnSettingsOpen(nullptr);
     EXPECT_EQ(Sets().currentSettingsName, longName);
     EXPECT_DOUBLE_EQ(Settings().Current, 6.0);
@@ -120,16 +126,10 @@ TEST_F(RecordsTest, StyleCommandsReadAndWriteStyleSets) {
     OnStyleSave(nullptr);
     EXPECT_EQ(RegValues::Text(Registry(), RegValues::StylesKey("default"), "FontName", 32),
               std::optional<std::string>("First"));
-    responder_.onDialog = [](QDialog& dialog) {
-        if (auto* combo = dialog.findChild<QComboBox*>("field101")) combo->setEditText("Print");
-    };
-    responder_.Add("OK");
+    AnswerTyping(responder_, "Print");
     Style().FontName = "Second";
     OnStyleSaveAs(nullptr);
-    responder_.onDialog = [](QDialog& dialog) {
-        if (auto* list = dialog.findChild<QListWidget*>("field101")) list->setCurrentRow(1);
-    };
-    responder_.Add("OK");
+    AnswerPicking(responder_, 1);
     Style().FontName.clear();
     OnStyleRead(nullptr);
     EXPECT_EQ(responder_.Asked().back().caption, "Read Styles");
@@ -158,8 +158,7 @@ TEST_F(RecordsTest, EditRegistryOpensTheRegistryFileAndSaysWhereTheDataIs) {
 }
 
 TEST_F(RecordsTest, GeometryRefusalKeepsTheSheetOpenOnGeometry) {
-    Config().ID1 = "Wafer ID";
-    Config().ID2 = "Lot";
+    Config().ID1 = "Wafer ID", Config().ID2 = "Lot";
     int thicknessChanges = 0;
     Links().thicknessChanged = [&] { ++thicknessChanges; };
     Specimen().Thickness = 2.0;
@@ -254,8 +253,7 @@ TEST_F(RecordsTest, MaterialPageLooksUpThePermittivityAndReReadsTheList) {
 
 TEST_F(RecordsTest, LogPageOpensANewLogAndRefusesADuplicateOnItsOwnPage) {
     Settings().LogInclude = 0xF0 | 0x01;
-    Specimen().WaferID = "W1";
-    Specimen().BatchID = "B:2";
+    Specimen().WaferID = "W1", Specimen().BatchID = "B:2";
     {
         TSampleSheet sheet;
         auto* page = sheet.Page(3);

@@ -32,8 +32,7 @@ void FillDistinctLiveValues() {
     sc.RHmin = -3, sc.RHmax = 4, sc.Tscale1 = 70, sc.Tscale2 = 420, sc.TscaleInverse = true;
     sc.ScanTstart = 310, sc.ScanTstop = 90, sc.ScanNpoints = 17, sc.ScanInverse = true;
     sc.ReturnRoomTemp = true, sc.AutoSetIm = true;
-    PrinterPage().margins = {1000, -20, 3000, 40000};
-    PrinterPage().orientation = 2;
+    PrinterPage().margins = {1000, -20, 3000, 40000}, PrinterPage().orientation = 2;
 }
 
 // Each value as "name type size", in the key's order: a failure names them.

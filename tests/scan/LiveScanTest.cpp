@@ -49,8 +49,7 @@ class LiveScan : public ::testing::Test {
 
     // One point as the scan run takes it.
     void TakePoint(double kelvin, const MeasurementResults& r) {
-        controller.readings = {kelvin};
-        controller.next = 0;
+        controller.readings = {kelvin}, controller.next = 0;
         window->ToggleSetPointMarker();
         window->UpdateTemperatureMarker();
         window->TakeTemperature();
@@ -80,13 +79,13 @@ TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
     window->Plan();
     EXPECT_EQ(window->PlannedCount(), 3);
     EXPECT_NEAR(window->Data().points[1].T, 150, 1e-9);
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n");
+    const std::string header = "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n";
+    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), header);
 
     TakePoint(299.6, Result(1));
     // Every point is in the file at once: a scan that stops early is complete.
     EXPECT_EQ(Slurp(TScanAcq::WorkingFile()),
-              "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n"
-              "299.6 6.30e-03 -2.10e-04 -5.70e+18 2.90e+02\r\n");
+              header + "299.6 6.30e-03 -2.10e-04 -5.70e+18 2.90e+02\r\n");
     TakePoint(151.2, Result(10));
     EXPECT_EQ(window->Data().count, 2);
     EXPECT_DOUBLE_EQ(window->Data().points[1].T, 151.2);
@@ -200,8 +199,7 @@ TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
 }
 
 TEST_F(LiveScan, WritingFailuresDoNotStopTheScan) {
-    Scan().DataDir = folder.filePath("missing/dir").toStdString();
-    Scan().ScanNpoints = 3;
+    Scan().DataDir = folder.filePath("missing/dir").toStdString(), Scan().ScanNpoints = 3;
     EXPECT_FALSE(window->StartScan());
     window->Plan();
     controller.readings = {280};

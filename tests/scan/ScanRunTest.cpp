@@ -134,8 +134,7 @@ class CurrentSearch : public ::testing::Test {
         Prompt::SetResponder(&responder);
         Specimen().Shape = 0;
         Settings().TargVrVDP = 50;  // mV
-        Settings().Current = 10.0;
-        Settings().bufferAmplifierMode = false;
+        Settings().Current = 10.0, Settings().bufferAmplifierMode = false;
     }
     void TearDown() override {
         Prompt::SetResponder(nullptr);
