@@ -168,29 +168,20 @@ void Publish() {
 namespace {
 void Publish() {}
 }  // namespace
+// One status function: the fake's value in the function's type.
+#define STATUS_FUNCTION(type, name, value)   \
+    FAKE_EXPORT type name() {                \
+        return static_cast<type>(F().value); \
+    }
 #if defined(FAKE_FAMILY_FUNCTIONS)
-FAKE_EXPORT int Ibsta() {
-    return F().sta;
-}
-FAKE_EXPORT int Iberr() {
-    return F().err;
-}
-FAKE_EXPORT long Ibcnt() {
-    return F().cnt;
-}
+STATUS_FUNCTION(int, Ibsta, sta)
+STATUS_FUNCTION(int, Iberr, err)
+STATUS_FUNCTION(long, Ibcnt, cnt)
 #elif defined(FAKE_FAMILY_THREAD)
-FAKE_EXPORT int ThreadIbsta() {
-    return F().sta;
-}
-FAKE_EXPORT int ThreadIberr() {
-    return F().err;
-}
-FAKE_EXPORT int ThreadIbcnt() {
-    return static_cast<int>(F().cnt);
-}
-FAKE_EXPORT long ThreadIbcntl() {
-    return F().cnt;
-}
+STATUS_FUNCTION(int, ThreadIbsta, sta)
+STATUS_FUNCTION(int, ThreadIberr, err)
+STATUS_FUNCTION(int, ThreadIbcnt, cnt)
+STATUS_FUNCTION(long, ThreadIbcntl, cnt)
 #endif  // neither: no status at all, not a driver the bus can use
 #endif
 
