@@ -87,11 +87,7 @@ TEST(RegFile, EmptyFileIsAnEmptyStore) {
 }
 
 TEST(RegFile, ReportsTheLineWhereReadingFailed) {
-    struct Case {
-        std::string text;
-        int line;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, int> cases[] = {
         {"hello\r\n", 1},
         {"REGEDIT4\r\n\"x\"=\"y\"\r\n", 2},  // value outside a key
         {"REGEDIT4\r\n[A]\r\n\"x\"=\"unterminated\r\n", 3},
@@ -101,10 +97,10 @@ TEST(RegFile, ReportsTheLineWhereReadingFailed) {
         {"REGEDIT4\r\n[A\r\n", 2},
         {"REGEDIT4\r\n[A]\r\n\r\n\"x\" \"y\"\r\n", 4},
     };
-    for (const auto& c : cases) {
-        auto result = ParseRegFile(c.text);
-        EXPECT_FALSE(result.ok) << c.text;
-        EXPECT_EQ(result.errorLine, c.line) << c.text;
+    for (const auto& [text, line] : cases) {
+        auto result = ParseRegFile(text);
+        EXPECT_FALSE(result.ok) << text;
+        EXPECT_EQ(result.errorLine, line) << text;
         EXPECT_FALSE(result.error.empty());
     }
 }

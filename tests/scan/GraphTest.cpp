@@ -82,22 +82,23 @@ TEST_F(Graph, MarkersStandAtTheirValuesOnBothAxes) {
     const std::pair<double, double> points[] = {{100, 1e15}, {200, 3e16}, {300, 4e17}};
     const QColor colours[] = {QColor(0, 200, 0), QColor(0, 0, 200), QColor(0, 200, 0)};
     const double mobility[] = {200, 900, 4000};
+    // The pixel row of a value on a logarithmic scale.
+    auto rowOf = [&r](double value, LogRange s) {
+        return r.bottom +
+               static_cast<int>(std::lround((std::log10(value) - s.lowest) * (r.top - r.bottom) /
+                                            (s.highest - s.lowest)));
+    };
     for (int i = 0; i < 3; ++i) {
         const int x =
             r.left +
             static_cast<int>(std::lround((points[i].first - tmin) * r.Width() / (tmax - tmin)));
-        const int y =
-            r.bottom +
-            static_cast<int>(std::lround((std::log10(points[i].second) - conc.lowest) *
-                                         (r.top - r.bottom) / (conc.highest - conc.lowest)));
+        const int y = rowOf(points[i].second, conc);
         EXPECT_EQ(At(image, {x, y}), colours[i]) << i;
         EXPECT_EQ(v->LeftMarkerAt(i), QPoint(x, y));
         // Shape 4 of size 3: a square to 3 pixels either side, nothing beyond.
         EXPECT_EQ(At(image, {x + 3, y - 3}), colours[i]);
         EXPECT_NE(At(image, {x + 5, y}), colours[i]);
-        const int ym = r.bottom + static_cast<int>(
-                                      std::lround((std::log10(mobility[i]) - mob.lowest) *
-                                                  (r.top - r.bottom) / (mob.highest - mob.lowest)));
+        const int ym = rowOf(mobility[i], mob);
         const QColor right = i == 1 ? QColor(0, 200, 200) : QColor(200, 200, 0);  // UP, UN
         if (std::abs(ym - y) > 8) {
             EXPECT_EQ(At(image, {x, ym}), right) << i;
