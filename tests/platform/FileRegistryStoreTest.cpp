@@ -86,9 +86,8 @@ TEST_F(FileRegistryStoreTest, TwoInstancesKeepEachOthersWrites) {
     b.SetString(kKey, "B", "2");  // b never read a's value itself
     a.SetString(kKey, "C", "3");
     FileRegistryStore fresh(path_);
-    EXPECT_EQ(fresh.QueryString(kKey, "A", 8).value_or(""), "1");
-    EXPECT_EQ(fresh.QueryString(kKey, "B", 8).value_or(""), "2");
-    EXPECT_EQ(fresh.QueryString(kKey, "C", 8).value_or(""), "3");
+    for (auto [name, text] : {std::pair{"A", "1"}, {"B", "2"}, {"C", "3"}})
+        EXPECT_EQ(fresh.QueryString(kKey, name, 8).value_or(""), text) << name;
     // And each sees the other's changes on its next read.
     EXPECT_EQ(b.QueryString(kKey, "C", 8).value_or(""), "3");
 }

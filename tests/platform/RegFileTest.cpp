@@ -7,6 +7,11 @@ std::string Bytes(const RegistryStore::Value& v) {
     return std::string(v.data.begin(), v.data.end());
 }
 
+// The line a parse was refused at, or -1 if it was not refused.
+int RefusedAt(const RegParseResult& result) {
+    return result.ok ? -1 : result.errorLine;
+}
+
 const char* kSample =
     "REGEDIT4\r\n"
     "\r\n"
@@ -99,8 +104,7 @@ TEST(RegFile, ReportsTheLineWhereReadingFailed) {
     };
     for (const auto& [text, line] : cases) {
         auto result = ParseRegFile(text);
-        EXPECT_FALSE(result.ok) << text;
-        EXPECT_EQ(result.errorLine, line) << text;
+        EXPECT_EQ(RefusedAt(result), line) << text;
         EXPECT_FALSE(result.error.empty());
     }
 }
@@ -191,8 +195,7 @@ TEST(RegFile, KeyDepthIsBoundedAndADeeperLineIsRefusedWithItsLine) {
     EXPECT_TRUE(ParseRegFile(WriteRegFile(deepest.tree)).ok);
 
     const auto deeper = ParseRegFile(kHead + KeyLine("A") + KeyLine(Nested(65)));
-    EXPECT_FALSE(deeper.ok);
-    EXPECT_EQ(deeper.errorLine, 4);
+    EXPECT_EQ(RefusedAt(deeper), 4);
     EXPECT_NE(deeper.error.find("64"), std::string::npos) << deeper.error;
     EXPECT_TRUE(deeper.tree.keys.empty());
 
@@ -201,8 +204,7 @@ TEST(RegFile, KeyDepthIsBoundedAndADeeperLineIsRefusedWithItsLine) {
     std::string line = "[HKEY_LOCAL_MACHINE";
     for (int i = 0; i < 50000; ++i) line += "\\a";
     const auto absurd = ParseRegFile(kHead + line + "]\r\n");
-    EXPECT_FALSE(absurd.ok);
-    EXPECT_EQ(absurd.errorLine, 3);
+    EXPECT_EQ(RefusedAt(absurd), 3);
 }
 
 TEST(RegFile, FilesBeyondTheLimitsAreRefusedAtTheLineThatPassesThem) {
@@ -215,17 +217,14 @@ TEST(RegFile, FilesBeyondTheLimitsAreRefusedAtTheLineThatPassesThem) {
     EXPECT_TRUE(ParseRegFile(values, small).ok);
     values += "\"f\"=\"1\"\r\n";
     auto result = ParseRegFile(values, small);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorLine, 10);
+    EXPECT_EQ(RefusedAt(result), 10);
 
     // Implied parents count as keys.
     result = ParseRegFile(kHead + KeyLine("A\\B\\C") + KeyLine("A\\B\\D\\E"), small);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorLine, 4);
+    EXPECT_EQ(RefusedAt(result), 4);
 
     result = ParseRegFile(kHead + std::string(400, ';'), small);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorLine, 1);
+    EXPECT_EQ(RefusedAt(result), 1);
 
     // One line whose parents, each a long prefix of it, would need far more
     // memory than the file: refused.
@@ -233,8 +232,7 @@ TEST(RegFile, FilesBeyondTheLimitsAreRefusedAtTheLineThatPassesThem) {
     std::string path = component;
     for (int i = 1; i < 60; ++i) path += "\\" + component;
     result = ParseRegFile(kHead + KeyLine(path));
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.errorLine, 3);
+    EXPECT_EQ(RefusedAt(result), 3);
 }
 
 TEST(RegTree, EditsKeepFindChildrenAndOrderInStep) {
