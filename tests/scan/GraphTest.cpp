@@ -256,18 +256,9 @@ TEST_F(Graph, FitActivationRecoversAKnownEnergy) {
     n->SetInverse(true);
     n->SetView(TScanBase::Resistivity);
     n->FitActivationCommand();
-    const auto fit = FitActivation(
-        [&] {
-            std::vector<double> x;
-            for (auto& p : noisy) x.push_back(1000 / p.T);
-            return x;
-        }(),
-        [&] {
-            std::vector<double> q;
-            for (auto& p : noisy) q.push_back(p.resistivity);
-            return q;
-        }(),
-        -1e9, 1e9, false);
+    std::vector<double> inverseT, resistivity;
+    for (auto& p : noisy) inverseT.push_back(1000 / p.T), resistivity.push_back(p.resistivity);
+    const auto fit = FitActivation(inverseT, resistivity, -1e9, 1e9, false);
     ASSERT_TRUE(fit.has_value());
     EXPECT_GT(fit->energyError, 0.001);
     EXPECT_NEAR(fit->energy, 0.25, 5 * fit->energyError);
