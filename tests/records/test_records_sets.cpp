@@ -35,6 +35,11 @@ void FillDistinctLiveValues() {
     PrinterPage().margins = {1000, -20, 3000, 40000}, PrinterPage().orientation = 2;
 }
 
+// These values written into set "A", and the set read.
+bool ReadWith(const std::vector<RegistryStore::Value>& values) {
+    return Registry().Set(kSet, values) && ReadSettingsSet("A");
+}
+
 // Each value as "name type size", in the key's order: a failure names them.
 std::string Layout(const std::vector<RegistryStore::Value>& values) {
     std::string layout;
@@ -155,18 +160,15 @@ TEST_F(RecordsTest, UnreadableOrOutOfRangeValuesKeepTheLiveSettings) {
         const SettingField* field = FindSetting(value.name);
         ASSERT_NE(field, nullptr) << value.name;
         const std::string live = SettingText(*field);
-        ASSERT_TRUE(Registry().Set(kSet, {value}));
-        ASSERT_TRUE(ReadSettingsSet("A"));
+        ASSERT_TRUE(ReadWith({value}));
         EXPECT_EQ(SettingText(*field), live) << value.name << ": " << why;
     }
 
     // A value that is present and in range is taken.
-    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Tesla", "0.750")}));
-    ASSERT_TRUE(ReadSettingsSet("A"));
+    ASSERT_TRUE(ReadWith({RegistryStore::String("Tesla", "0.750")}));
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.75);
     // A set read after one that had "Current" keeps the earlier current.
-    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Current", "250.000000")}));
-    ASSERT_TRUE(ReadSettingsSet("A"));
+    ASSERT_TRUE(ReadWith({RegistryStore::String("Current", "250.000000")}));
     ASSERT_TRUE(Registry().Set(std::string(kRootKey) + "\\Settings\\NoCurrent",
                                {RegistryStore::String("Tesla", "0.100")}));
     ASSERT_TRUE(ReadSettingsSet("NoCurrent"));
@@ -189,8 +191,7 @@ TEST_F(RecordsTest, SetTempGoesToTheControllerFieldWithoutCommanding) {
     ASSERT_TRUE(SaveSettingsSet("A"));
     EXPECT_EQ(RegValues::Text(Registry(), kSet, "SetTemp", 32),
               std::optional<std::string>("150.0"));
-    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("SetTemp", "80.5")}));
-    ASSERT_TRUE(ReadSettingsSet("A"));
+    ASSERT_TRUE(ReadWith({RegistryStore::String("SetTemp", "80.5")}));
     EXPECT_DOUBLE_EQ(setPoint, 80.5);
     EXPECT_EQ(writes, 1);
 }
@@ -199,11 +200,9 @@ TEST_F(RecordsTest, ReadingAMaterialLooksUpItsPermittivity) {
     ASSERT_TRUE(Registry().Set(
         std::string(kRootKey) + "\\Materials",
         {RegistryStore::String("GaAs", "12.9"), RegistryStore::String("Odd", "twelve")}));
-    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Material", "GaAs")}));
-    ASSERT_TRUE(ReadSettingsSet("A"));
+    ASSERT_TRUE(ReadWith({RegistryStore::String("Material", "GaAs")}));
     EXPECT_DOUBLE_EQ(Specimen().MaterialConstant, 12.9);
-    ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::String("Material", "Odd")}));
-    ASSERT_TRUE(ReadSettingsSet("A"));
+    ASSERT_TRUE(ReadWith({RegistryStore::String("Material", "Odd")}));
     EXPECT_EQ(Specimen().MaterialConstant, 0.0);  // not the stale 12.9
     EXPECT_EQ(MaterialNames(Registry()), (std::vector<std::string>{"GaAs", "Odd"}));
 }
@@ -359,8 +358,7 @@ TEST_F(RecordsTest, BothEndsOfARangeAreValuesTheProgramRunsWith) {
                              static_cast<double>(Settings().TargVrVDP), ControllerSetPoint()}),
         (std::vector<double>{100, 19900, 200, 77}));
     for (std::uint32_t good : {0u, 3u, 100u}) {
-        ASSERT_TRUE(Registry().Set(kSet, {RegistryStore::Dword("ScanNpoints", good)}));
-        ReadSettingsSet("A");
+        ASSERT_TRUE(ReadWith({RegistryStore::Dword("ScanNpoints", good)}));
         EXPECT_EQ(Scan().ScanNpoints, static_cast<int>(good));
     }
 }
