@@ -191,11 +191,9 @@ TEST_F(PrintoutTest, TheFrameEnclosesTheSummaryAndNoTextsOverlap) {
 TEST_F(PrintoutTest, TheWindowsTablesStandAtTheirLines) {
     Config().noInstrument = true;  // the IV window shows its demonstration lines
     TCheck check(program);
-    check.Fields().Set(9, "K-ohms");
-    check.Fields().Set(10, "1.5");
+    check.Fields().Set(9, "K-ohms"), check.Fields().Set(10, "1.5");
     TResVdp vdp(program);
-    vdp.Fields().Set(10, "+3.323e-03");
-    vdp.Fields().Set(50, "150.6");
+    vdp.Fields().Set(10, "+3.323e-03"), vdp.Fields().Set(50, "150.6");
     THall hall(program);
     for (auto [id, text] : {std::pair{1, "24"}, {2, "13"}, {13, "-3.12e-03"}, {24, "+3.12e-03"}})
         hall.Fields().Set(id, text);

@@ -174,9 +174,8 @@ TEST_F(RecordsTest, GeometryRefusalKeepsTheSheetOpenOnGeometry) {
     EXPECT_EQ(Specimen().Shape, 1);  // taken at the click
     EXPECT_TRUE(Control<QLineEdit>(*geometry, "field102")->isEnabled());
     EXPECT_EQ(Control<ShapePicture>(*geometry, "field9100")->Shape(), 1);
-    Control<QLineEdit>(*geometry, "field101")->setText("0.5");
-    Control<QLineEdit>(*geometry, "field102")->setText("0");
-    Control<QLineEdit>(*geometry, "field103")->setText("2");
+    for (auto [field, text] : {std::pair{"field101", "0.5"}, {"field102", "0"}, {"field103", "2"}})
+        Control<QLineEdit>(*geometry, field)->setText(text);
 
     Click(sheet, "IDOK");
     EXPECT_NE(sheet.result(), QDialog::Accepted);
