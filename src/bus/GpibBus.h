@@ -3,6 +3,8 @@
 // back-ends implement it, one per program: the NI-488.2 driver loaded at run
 // time (vantrisNI) and the Personal488 library (vantrisIOT). Every failed
 // transfer raises xgpib; an operation that returns has succeeded.
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -37,6 +39,23 @@ class GpibBus {
 
     // The last driver result (IOtech: byte count, status byte or -1).
     int status = 0;
+
+    // How the last reply read stands to what its device sent. A reply that
+    // fills the caller's buffer was cut: the rest stays in the device and
+    // comes with the following reads of that device until a write to it
+    // discards it. Neither part is a reply of its own.
+    enum class ReplyPart { Whole, Cut, Rest };
+    ReplyPart LastReplyPart() const { return lastReplyPart_; }
+
+  protected:
+    // The back-ends tell every command written and every reply read.
+    void NoteWrite(int primary);
+    void NoteReply(int primary, std::size_t length, int bufferSize);
+
+  private:
+    static constexpr std::size_t kPrimaries = 32;
+    std::array<bool, kPrimaries> restPending_{};
+    ReplyPart lastReplyPart_ = ReplyPart::Whole;
 };
 
 // The one bus object of the process; the application installs it.

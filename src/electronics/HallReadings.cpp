@@ -1,6 +1,7 @@
 #include "HallReadings.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <system_error>
 
@@ -61,6 +62,7 @@ DecimalScan ScanDecimal(std::string_view text) {
             i = j;
         }
     }
+    scan.end = i;
     if (!significant) return scan;
 
     double value = 0.0;
@@ -82,6 +84,14 @@ DecimalScan ScanDecimal(std::string_view text) {
     return scan;
 }
 
+bool IsWholeNumber(std::string_view text) {
+    const DecimalScan scan = ScanDecimal(text);
+    if (!scan.found) return false;
+    for (std::size_t i = scan.end; i < text.size(); ++i)
+        if (!IsBlank(text[i])) return false;
+    return true;
+}
+
 double ParseDecimal(std::string_view text, bool* overflow) {
     const DecimalScan scan = ScanDecimal(text);
     if (overflow) *overflow = scan.overflow;
@@ -89,11 +99,11 @@ double ParseDecimal(std::string_view text, bool* overflow) {
 }
 
 namespace {
-// A reply that is a number: its value, over range beyond a double, or none.
+// A reply that is one number: its value, over range beyond a double, or none.
 HallReading NumberReading(std::string_view text) {
     HallReading reading;
     const DecimalScan scan = ScanDecimal(text);
-    if (!scan.found) {
+    if (!IsWholeNumber(text)) {
         reading.kind = HallReading::Kind::NoNumber;
     } else if (scan.overflow) {
         reading.kind = HallReading::Kind::OverRange;
@@ -102,11 +112,17 @@ HallReading NumberReading(std::string_view text) {
     }
     return reading;
 }
+
+bool Cut(std::string_view reply) {
+    return reply.size() >= kReplyLimit;
+}
 }  // namespace
 
 HallReading ParseVoltageReading(std::string_view reply) {
     HallReading reading;
-    if (reply.size() >= 3 && reply[2] == '>') {
+    if (Cut(reply)) {
+        reading.kind = HallReading::Kind::NoNumber;
+    } else if (reply.size() >= 3 && reply[2] == '>') {
         reading.kind = HallReading::Kind::OverRange;
     } else if (!reply.empty() && reply[0] == 'S') {
         reading.kind = HallReading::Kind::Saturating;
@@ -119,12 +135,22 @@ HallReading ParseVoltageReading(std::string_view reply) {
 }
 
 HallReading ParseCurveReading(std::string_view reply) {
+    if (Cut(reply)) return {HallReading::Kind::NoNumber, 0.0};
     if (reply.size() >= 2 && reply[1] == '>') return {HallReading::Kind::OverRange, 0.0};
     return NumberReading(reply);
 }
 
 HallReading ParseCurrentReply(std::string_view reply) {
+    if (Cut(reply)) return {HallReading::Kind::NoNumber, 0.0};
     return NumberReading(reply);
+}
+
+std::optional<int> ParseStatusWordReply(std::string_view reply) {
+    if (Cut(reply) || !IsWholeNumber(reply)) return std::nullopt;
+    const DecimalScan scan = ScanDecimal(reply);
+    const double word = std::trunc(scan.value);
+    if (scan.overflow || word > INT_MAX || word < INT_MIN) return std::nullopt;
+    return static_cast<int>(word);
 }
 
 double ParseCurrentReading(std::string_view reply) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "BufferAmplifierLink.h"
@@ -21,8 +22,17 @@ std::function<void()>& FocusCallback() {
 }
 }  // namespace
 
+namespace {
+// A reply that was cut, or the rest of one, is no reading whatever it holds.
+HallReading Reading(GpibBus& bus, int secondary, HallReading (*parse)(std::string_view)) {
+    const std::string reply = bus.Read(HallUnit::kPrimary, secondary);
+    if (bus.LastReplyPart() != GpibBus::ReplyPart::Whole) return {HallReading::Kind::NoNumber, 0.0};
+    return parse(reply);
+}
+}  // namespace
+
 void HallUnit::ReadVoltage(double& value) {
-    const HallReading reading = ParseVoltageReading(Bus().Read(kPrimary, kVoltmeter));
+    const HallReading reading = Reading(Bus(), kVoltmeter, ParseVoltageReading);
     switch (reading.kind) {
         case HallReading::Kind::OverRange:
             throw xmeas("A/D OverRange", kOverRangeCode);
@@ -37,10 +47,28 @@ void HallUnit::ReadVoltage(double& value) {
 }
 
 double HallUnit::ReadCurrent() {
-    const HallReading reading = ParseCurrentReply(Bus().Read(kPrimary, kCurrentMeter));
+    const HallReading reading = Reading(Bus(), kCurrentMeter, ParseCurrentReply);
     // Stored as the run's current, a made-up 0 would divide every result by zero.
     if (reading.kind != HallReading::Kind::Value) throw xmeas("I-meas Unreadable", kNoReadingCode);
     return reading.value;
+}
+
+HallReading HallUnit::ReadCurveVoltage(GpibBus& bus) {
+    const HallReading reading = Reading(bus, kCurveVoltmeter, ParseCurveReading);
+    if (reading.kind != HallReading::Kind::Value && reading.kind != HallReading::Kind::OverRange)
+        throw xmeas("V-meas Unreadable", kNoReadingCode);
+    return reading;
+}
+
+int HallUnit::ReadStatusWord(GpibBus& bus) {
+    // Reading the word again changes nothing in the instrument and takes no
+    // measurement: a junk reply, or the pieces of a cut one, are read past.
+    for (int attempt = 0; attempt < kStatusWordAttempts; ++attempt) {
+        const std::string reply = bus.Read(kPrimary, kMatrix);
+        if (bus.LastReplyPart() != GpibBus::ReplyPart::Whole) continue;
+        if (const std::optional<int> word = ParseStatusWordReply(reply)) return *word;
+    }
+    throw xmeas("Status Unreadable", kNoReadingCode);
 }
 
 void HallUnit::ReadVoltageAutoGain(double& value, int& gain) {

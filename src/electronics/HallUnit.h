@@ -7,6 +7,10 @@
 #include <functional>
 #include <string>
 
+#include "HallReadings.h"
+
+class GpibBus;
+
 class HallUnit {
   public:
     // Secondary addresses of the electronics' functions.
@@ -26,12 +30,22 @@ class HallUnit {
     static constexpr int kNoReadingCode = 4;
 
     // One reading at the present gain. xmeas "A/D OverRange" (1),
-    // "I-meas Saturating" (2) or, for a reply with no number in it,
-    // "V-meas Unreadable" (4); bus errors pass as xgpib.
+    // "I-meas Saturating" (2) or, for a reply that is not one number (junk
+    // after it, a cut reply or the rest of one), "V-meas Unreadable" (4);
+    // bus errors pass as xgpib.
     static void ReadVoltage(double& value);
     // The current meter's reading (secondary 13), in the unit it was set in.
-    // xmeas "I-meas Unreadable" (4) for a reply with no usable number.
+    // xmeas "I-meas Unreadable" (4) for a reply that is not one number.
     static double ReadCurrent();
+    // The IV curve's reading (secondary 12): a value or over range; xmeas
+    // "V-meas Unreadable" (4) for a reply that is not one number.
+    static HallReading ReadCurveVoltage(GpibBus& bus);
+    // The status word (secondary 7). A reply that is not one number is read
+    // past, up to kStatusWordAttempts reads (enough for the pieces of a cut
+    // reply 15 buffers long); then xmeas "Status Unreadable" (4). Bus errors
+    // pass as xgpib.
+    static constexpr int kStatusWordAttempts = 24;
+    static int ReadStatusWord(GpibBus& bus);
     // Auto-ranging: the gain (0..3, in and out) rises a decade at a time until
     // the reading exceeds 0.55 or the gain is 3; after an over range it steps
     // down and stops at the first good reading.

@@ -21,24 +21,32 @@ bool CompletedNormally(int status) {
     return status == 0x50 || status == 0x68;
 }
 
-void ReportMotion(QPointer<QWidget> owner, int status) {
-    if (CompletedNormally(status)) return;
+MotionOutcome ReportMotion(QPointer<QWidget> owner, int status) {
+    if (CompletedNormally(status)) return MotionOutcome::Done;
     const std::string text = status == Tmagmove::kSoftwareTimeout ? "Motor Software Timeout"
                                                                   : HallUnit::StatusText(status);
     Prompt::Message(owner.data(), text, "Motion Error", Prompt::Buttons::Ok);
+    return MotionOutcome::Failed;
 }
 
+struct Awaited {
+    bool ownerGone = false;
+    MotionOutcome outcome = MotionOutcome::Failed;
+};
+
 // Waits for the running motion with the wait dialog and reports a fault.
-// False when the owner went away during the wait.
-bool AwaitMotion(QPointer<QWidget> owner) {
+Awaited AwaitMotion(QPointer<QWidget> owner) {
     // The dialog lives on the heap: if its parent goes away inside the wait
     // it goes with it, and the guard tells us so.
     QPointer<Tmagmove> dialog(new Tmagmove(owner.data()));
     const int status = dialog->Wait();
-    if (!dialog) return false;
+    if (!dialog) return {true, MotionOutcome::Failed};
+    // A poll that failed was shown and let the motion count as done; where
+    // the stage and magnet are is not known then.
+    const bool pollFailed = dialog->PollFailed();
     delete dialog.data();
-    ReportMotion(owner, status);
-    return true;
+    const MotionOutcome outcome = ReportMotion(owner, status);
+    return {false, pollFailed ? MotionOutcome::Failed : outcome};
 }
 }  // namespace
 
@@ -46,31 +54,37 @@ void SetMagnetInitialisationPending(bool pending) {
     g_initialisationPending = pending;
 }
 
-void MoveMagnet(QWidget* parent, const std::string& command) {
+MotionOutcome MoveMagnet(QWidget* parent, const std::string& command) {
     QPointer<QWidget> owner(parent);
     if (Config().manualMagnet) {
         // The operator moves the magnet by hand and confirms; nothing is sent.
         Prompt::Message(parent, command, "Manual Operation", Prompt::Buttons::Ok);
-        return;
+        return MotionOutcome::Done;
     }
-    if (Config().noInstrument) return;
+    if (Config().noInstrument) return MotionOutcome::Done;
 
     // Clear a request left over from an earlier motion before starting.
     const int leftOver = Bus().PollHall();
+    // A failed start-up initialisation leaves the stage and magnet anywhere,
+    // so this motion cannot count as done either.
+    MotionOutcome initialisation = MotionOutcome::Done;
     if (g_initialisationPending) {
         g_initialisationPending = false;
         // No request yet: the start-up initialisation is still moving. A
         // request that is there already is its ending, and a fault is told.
         if (leftOver == 0) {
-            if (!AwaitMotion(owner)) return;
+            const Awaited awaited = AwaitMotion(owner);
+            if (awaited.ownerGone) return MotionOutcome::Failed;
+            initialisation = awaited.outcome;
         } else {
-            ReportMotion(owner, leftOver);
+            initialisation = ReportMotion(owner, leftOver);
         }
     }
     const int secondary =
         (!command.empty() && command[0] == 'I') ? kInitSecondary : kMotionSecondary;
     Bus().Write(HallUnit::kPrimary, secondary, command);
-    AwaitMotion(owner);
+    const MotionOutcome outcome = AwaitMotion(owner).outcome;
+    return initialisation == MotionOutcome::Done ? outcome : MotionOutcome::Failed;
 }
 
 void ResetMagnetState() {

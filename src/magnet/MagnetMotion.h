@@ -5,9 +5,14 @@
 
 class QWidget;
 
+// How a motion ended. Failed: a fault status, the software time-out, or a
+// poll error (each after its message), or a wait that ended without a status;
+// the stage and magnet may then be anywhere.
+enum class MotionOutcome { Done, Failed };
+
 // Returns when the motion is complete, has failed (after its message) or has
 // timed out. A bus error while writing the command propagates as xgpib.
-void MoveMagnet(QWidget* parent, const std::string& command);
+MotionOutcome MoveMagnet(QWidget* parent, const std::string& command);
 
 // The start-up initialisation ("I") is written without waiting for it. Until
 // its completion has been seen, the next motion first waits for it: a

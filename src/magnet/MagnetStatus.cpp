@@ -41,7 +41,7 @@ int ParseStatusWord(std::string_view reply) {
 }
 
 int ReadStatusWord() {
-    return ParseStatusWord(Bus().Read(HallUnit::kPrimary, HallUnit::kMatrix));
+    return HallUnit::ReadStatusWord(Bus());
 }
 
 void ReadMagnetStatus(FieldSet& page, QWidget* owner) {

@@ -70,6 +70,7 @@ Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
 int Tmagmove::Wait() {
     ticks_ = 0;
     status_ = 0;
+    pollFailed_ = false;
     // Only a run can be aborted; a move from the magnet page has nothing to end.
     abort_->setEnabled(State().busy && !State().cancelRequested);
     timer_->start(TimeScale::Ms(kTickMs));
@@ -90,6 +91,7 @@ void Tmagmove::Tick() {
     } catch (const xmsg& e) {
         // No further ticks while the operator reads the message.
         timer_->stop();
+        pollFailed_ = true;
         Prompt::Message(this, e.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
         if (!self) return;
         status = 0x50;

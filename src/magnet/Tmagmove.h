@@ -28,6 +28,8 @@ class Tmagmove : public QDialog {
     // Field 101: the elapsed whole seconds.
     FieldSet& Fields() { return fields_; }
     int Ticks() const { return ticks_; }
+    // A poll raised an error during the last wait (shown under "Exception:").
+    bool PollFailed() const { return pollFailed_; }
 
   public slots:
     // The operator cannot close it: the motion ends it.
@@ -43,4 +45,5 @@ class Tmagmove : public QDialog {
     QTimer* timer_;
     int ticks_ = 0;
     int status_ = 0;
+    bool pollFailed_ = false;
 };

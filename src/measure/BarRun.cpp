@@ -15,6 +15,7 @@
 #include "RunFrame.h"
 #include "SpecimenData.h"
 #include "StatusFields.h"
+#include "xmsg.h"
 
 namespace {
 constexpr const char* kSwitches[2] = {"S56M14", "S56M23"};
@@ -78,8 +79,11 @@ void BarRun::Steps() {
         vSum_ -= minus;
         Fields().Set(kMinus + i, Printf("%+.3le", minus));
     }
-    program_.Results().sheetResistance = ResultMath::BarSheetResistance(
+    const double sheet = ResultMath::BarSheetResistance(
         vSum_, program_.Specimen().Width, program_.Specimen().Length, program_.Settings().Current);
+    // No bar has a sheet resistance that is not positive: the record keeps its value.
+    if (!(sheet > 0.0)) throw xmath(ResultMath::kSheetNotPositive);
+    program_.Results().sheetResistance = sheet;
     program_.Results().symmetryFactor = 0.0;
 }
 

@@ -30,6 +30,7 @@ constexpr const char* kPolarity[2] = {"P", "N"};
 constexpr int kFirstAutoGain = 3;
 constexpr int kRelaySettleMs = 110;
 constexpr const char* kErrorLine = "Error";
+constexpr const char* kMotionError = "Motion Error";
 
 // The magnet sequences: field one way, reversed, back, and the stage out.
 constexpr const char* kNorth = "-F";
@@ -56,6 +57,9 @@ void HallRun::Measure() {
     const RunEnd end = RunSteps([this] {
         StartRun();
         RunCycles();
+        // Without one cycle's value there is no result: the run ends with
+        // the last cycle's error rather than "Ready" over a list of errors.
+        if (completed_ == 0 && cycleError_) throw *cycleError_;
     });
     if (end == RunEnd::BusError) {
         // The bus layer has reported it; nothing more goes to the instrument.
@@ -96,6 +100,8 @@ void HallRun::StartRun() {
     hallOverAll_ = 0.0;
     sum_ = 0.0;
     completed_ = 0;
+    cycleError_.reset();
+    motionFailed_ = false;
     stopRequested_ = false;
     program_.State().measurementStatus = 1;
     HallUnit::SetCurrent();
@@ -108,9 +114,9 @@ void HallRun::StartRun() {
 
 void HallRun::ReturnToStart() {
     if (magnetReversed_) {
-        MoveMagnet(Owner(), kBack);
+        Move(kBack);
     } else if (stageIn_) {
-        MoveMagnet(Owner(), kStageOut);
+        Move(kStageOut);
     }
     magnetReversed_ = false;
     stageIn_ = false;
@@ -124,7 +130,8 @@ void HallRun::RunCycles() {
             ++completed_;
             sum_ += cycleHall_;
             line = Printf("%d %+.2le", n, cycleHall_);
-        } catch (const xmeas&) {
+        } catch (const xmeas& error) {
+            cycleError_ = error;
             line = kErrorLine;
             // Left reversed, the next cycle would read "North" and "South" in
             // the same field and its Hall voltage would cancel to nothing;
@@ -139,12 +146,12 @@ void HallRun::RunCycles() {
 void HallRun::RunCycle() {
     Misalignment();
     stageIn_ = true;  // from the moment the command may have reached the stage
-    MoveMagnet(Owner(), kNorth);
+    Move(kNorth);
     FieldReadings(0);
-    MoveMagnet(Owner(), kSouth);
+    Move(kSouth);
     magnetReversed_ = true;
     FieldReadings(1);
-    MoveMagnet(Owner(), kBack);
+    Move(kBack);
     magnetReversed_ = false;
     stageIn_ = false;
     CombineCycle();
@@ -167,9 +174,18 @@ void HallRun::DisconnectAndReturnMagnet() {
     stageIn_ = false;
 }
 
+void HallRun::Move(const char* command) {
+    if (MoveMagnet(Owner(), command) == MotionOutcome::Failed) motionFailed_ = true;
+}
+
+void HallRun::RequireMagnet() const {
+    // Not an xmeas: a cycle's error would be listed and the run go on.
+    if (motionFailed_) throw xmsg(kMotionError);
+}
+
 void HallRun::StoreResult() {
     if (completed_ == 0) {
-        // Nothing was measured: a caller that checks the status (the
+        // No cycle ran at all: a caller that checks the status (the
         // temperature scan) must not take the previous result for this one.
         program_.State().measurementStatus = 1;
         return;
@@ -201,6 +217,7 @@ void HallRun::SelectPolarity(int polarity) {
 }
 
 void HallRun::Misalignment() {
+    RequireMagnet();
     if (program_.Settings().bufferAmplifierMode) {
         WriteHall(HallUnit::kMatrix, "S58");
     }
@@ -224,6 +241,7 @@ void HallRun::Misalignment() {
 }
 
 void HallRun::FieldReadings(int position) {
+    RequireMagnet();
     for (int i = 0; i < 2; ++i) {
         SelectConfiguration(i);
         for (int p = 0; p < 2; ++p) {

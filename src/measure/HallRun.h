@@ -6,11 +6,13 @@
 // into one Hall voltage. The run's Hall voltage is the mean over the cycles
 // that succeeded; from it comes the raw sheet Hall coefficient.
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "HallComputation.h"
 #include "MeasurementRun.h"
+#include "xmsg.h"
 
 class HallRun : public MeasurementRun {
     Q_OBJECT
@@ -65,6 +67,11 @@ class HallRun : public MeasurementRun {
     void DisconnectAndReturnMagnet();
     // Brings the magnet back and the stage out where a broken run left them.
     void ReturnToStart();
+    // One motion of the run; a failed one is remembered.
+    void Move(const char* command);
+    // Before readings: after a failed motion the field is not known, so the
+    // run ends with "Motion Error".
+    void RequireMagnet() const;
     void StoreResult();
     void SetStopEnabled(bool enabled);
 
@@ -78,6 +85,8 @@ class HallRun : public MeasurementRun {
     bool stageIn_ = false;  // the stage may be inside the magnet
     bool stopRequested_ = false;
     bool stopEnabled_ = false;
+    bool motionFailed_ = false;  // a motion of this run ended in "Motion Error"
+    std::optional<xmeas> cycleError_;  // why the last failed cycle failed
     int completed_ = 0;  // cycles that gave a Hall voltage in this run
     double sum_ = 0.0;   // their Hall voltages added up
     std::vector<std::string> cycleLines_;

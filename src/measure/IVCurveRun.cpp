@@ -110,12 +110,9 @@ void IVCurveRun::Sweep(int pair, int sweep) {
         if (program_.Settings().Delay != 0) {
             HallUnit::MeasureVoltage(reading);
         } else {
-            const HallReading curve = ParseCurveReading(
-                program_.Bus().Read(HallUnit::kPrimary, HallUnit::kCurveVoltmeter));
+            const HallReading curve = HallUnit::ReadCurveVoltage(program_.Bus());
             // Over range ends the sweep without the point.
             if (curve.kind == HallReading::Kind::OverRange) return;
-            if (curve.kind == HallReading::Kind::NoNumber)
-                throw xmeas("V-meas Unreadable", HallUnit::kNoReadingCode);
             reading = curve.value;
         }
         const IVPoint point{reading / decade,

@@ -48,8 +48,9 @@ void ReadTemperatureAfterRun(ProgramState& program, const std::function<void()>&
     }
 }
 
-// The lid check of the resistivity and Hall commands; a bus error ends the
-// command like an open lid that stays open.
+// The lid check of the resistivity and Hall commands; a bus error, or a
+// status word that cannot be read, ends the command like an open lid that
+// stays open.
 bool LidCheckStops(ProgramState& program, QWidget* owner) {
     if (program.Config().noInstrument) return false;
     try {
@@ -57,6 +58,10 @@ bool LidCheckStops(ProgramState& program, QWidget* owner) {
     } catch (const xgpib&) {
         program.Status().SetText("ERROR");
         program.Status().SetDetail("GPIB");
+        return true;
+    } catch (const xmsg& error) {
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail(error.why());
         return true;
     }
 }
@@ -129,9 +134,8 @@ QLabel* ColumnHeading(const QString& text, QWidget* parent) {
 
 bool CheckLidClosed(QWidget* owner) {
     for (;;) {
-        const double word = ParseDecimal(Bus().Read(HallUnit::kPrimary, HallUnit::kMatrix));
-        const long bits = std::fabs(word) < 1e9 ? static_cast<long>(word) : 0;
-        if ((bits & 6) != 6) return false;
+        const int word = HallUnit::ReadStatusWord(Bus());
+        if ((word & 6) != 6) return false;
         const int answer = Prompt::Message(owner, "Please close lid and press OK", "Lid is Open",
                                            Prompt::Buttons::OkCancel, Prompt::Icon::Stop);
         if (answer != Prompt::IDOK) return true;

@@ -48,5 +48,6 @@ QLabel* ColumnHeading(const QString& text, QWidget* parent);
 void RunMeasurement(MeasurementWindow& window);
 
 // Reads the status word; while the lid is open asks the operator. True when
-// the lid is open and the operator chose Cancel (the caller abandons).
+// the lid is open and the operator chose Cancel (the caller abandons). A word
+// that cannot be read raises xmeas "Status Unreadable", a bus error xgpib.
 bool CheckLidClosed(QWidget* owner);

@@ -19,6 +19,9 @@ inline constexpr double kVdpScale = 2266180.0;       // pi / (2 ln 2) x 1e6 (uA 
 inline constexpr const char* kDivideByZero = "F.P.Divide By Zero";
 inline constexpr const char* kNoHallValue = "No Hall value, can't calculate further";
 inline constexpr const char* kSqrtDomain = "Function sqrt: DOMAIN error";
+// Results no specimen can give: the run ends with them as its error.
+inline constexpr const char* kMixedSigns = "Vm averages of mixed sign";
+inline constexpr const char* kSheetNotPositive = "Sheet resistance <= 0";
 
 // Fine-gain (hold) number after a reading taken at hold 128: the integer part
 // of |v| x 42.4, at least 8, with no upper cap.

@@ -18,6 +18,7 @@
 #include "RunFrame.h"
 #include "StatusFields.h"
 #include "Wait.h"
+#include "xmsg.h"
 
 namespace {
 struct Configuration {
@@ -120,24 +121,29 @@ void VanDerPauwRun::MeasureConfigurations() {
     }
 }
 
-// Skipped, leaving the record as it was, when any average is exactly 0. Two
-// adjacent averages equal and opposite have no correction factor: the run
-// ends through its error path with the rows before them shown and the record
-// untouched.
+// Skipped, leaving the record as it was, when any average is exactly 0.
+// Averages of both signs, or a mean sheet resistance that is not positive,
+// come from no specimen: the run ends through its error path with the
+// derived columns empty and the record untouched.
 void VanDerPauwRun::Compute() {
     for (double average : vAvg_)
         if (average == 0.0) return;
+    for (double average : vAvg_)
+        if ((average > 0.0) != (vAvg_[0] > 0.0)) throw xmath(ResultMath::kMixedSigns);
+    std::array<ResultMath::VdpRow, 4> rows;
     double sheetSum = 0.0;
     double ratioSum = 0.0;
     for (int i = 0; i < 4; ++i) {
-        const int j = (i + 1) % 4;
-        const ResultMath::VdpRow row =
-            ResultMath::VanDerPauwRow(vAvg_[i], vAvg_[j], program_.Settings().Current);
-        Fields().Set(kRatio + i, Printf("%.2lf", row.ratio));
-        Fields().Set(kFactor + i, Printf("%.2lf", row.factor));
-        Fields().Set(kSheet + i, Printf("%.4lg", row.sheet));
-        sheetSum += row.sheet;
-        ratioSum += row.ratio;
+        rows[i] = ResultMath::VanDerPauwRow(vAvg_[i], vAvg_[(i + 1) % 4],
+                                            program_.Settings().Current);
+        sheetSum += rows[i].sheet;
+        ratioSum += rows[i].ratio;
+    }
+    if (!(sheetSum > 0.0)) throw xmath(ResultMath::kSheetNotPositive);
+    for (int i = 0; i < 4; ++i) {
+        Fields().Set(kRatio + i, Printf("%.2lf", rows[i].ratio));
+        Fields().Set(kFactor + i, Printf("%.2lf", rows[i].factor));
+        Fields().Set(kSheet + i, Printf("%.4lg", rows[i].sheet));
     }
     program_.Results().sheetResistance = sheetSum * 0.25;
     program_.Results().symmetryFactor = ratioSum * 0.25;

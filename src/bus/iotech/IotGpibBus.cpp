@@ -38,6 +38,7 @@ bool IotGpibBus::Open() {
 }
 
 void IotGpibBus::Write(int primary, int secondary, const std::string& text) {
+    NoteWrite(primary);
     Address(primary, secondary);
     status = static_cast<int>(OutputX(hall_, text.data(), text.size(), 1, 1, nullptr, 0, nullptr));
     Check(status);
@@ -53,7 +54,9 @@ std::string IotGpibBus::Read(int primary, int secondary, int bufferSize) {
     Check(n);
     const std::size_t length =
         n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), count);
-    return std::string(buffer.data(), length).c_str();
+    std::string reply(std::string(buffer.data(), length).c_str());
+    NoteReply(primary, reply.size(), bufferSize);
+    return reply;
 }
 
 int IotGpibBus::SerialPoll(int primary, int secondary) {

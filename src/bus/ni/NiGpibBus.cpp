@@ -1,5 +1,6 @@
 #include "NiGpibBus.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -58,6 +59,7 @@ bool NiGpibBus::Open() {
 }
 
 void NiGpibBus::Write(int primary, int secondary, const std::string& text) {
+    NoteWrite(primary);
     driver_.Send(kBoard, AddressWord(primary, secondary), text.data(),
                  static_cast<long>(text.size()), NiDriver::NLend);
     Check();
@@ -74,6 +76,7 @@ std::string NiGpibBus::Read(int primary, int secondary, int bufferSize) {
     std::string reply(buffer);
     const std::size_t limit = bufferSize > 0 ? static_cast<std::size_t>(bufferSize - 1) : 0;
     if (reply.size() > limit) reply.resize(limit);
+    NoteReply(primary, reply.size(), std::min(bufferSize, kReplyBytes));
     return reply;
 }
 
