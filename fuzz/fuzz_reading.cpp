@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "HallReadings.h"
@@ -32,20 +33,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(scan.found || (scan.value == 0.0 && !scan.overflow));
     Check(scan.value == decimal && scan.overflow == overflow);
 
-    // The current reply is the whole-reply number: its kind follows the scan.
-    Check((current.kind == Kind::NoNumber) == !scan.found);
-    Check((current.kind == Kind::OverRange) == (scan.found && scan.overflow));
+    // A reading is a reply shorter than the read buffer that is one number
+    // and nothing after it but white space.
+    const bool cut = size >= kReplyLimit;
+    const bool whole = !cut && IsWholeNumber(reply);
+    Check(!whole || scan.found);
+    Check((current.kind == Kind::NoNumber) == !whole);
+    Check((current.kind == Kind::OverRange) == (whole && scan.overflow));
     if (current.kind == Kind::Value) Check(current.value == ParseCurrentReading(reply));
     Check(current.kind != Kind::Saturating);
     // The curve reply is the same number unless ">" stands second.
-    if (!(size >= 2 && reply[1] == '>')) Check(curve.kind == current.kind);
-    // The voltmeter's number starts at the second character.
-    if (size >= 1 && !(size >= 3 && reply[2] == '>') && reply[0] != 'S') {
-        const DecimalScan tail = ScanDecimal(reply.substr(1));
-        Check((voltage.kind == Kind::NoNumber) == !tail.found);
-        if (voltage.kind == Kind::Value) Check(voltage.value == tail.value);
+    if (!cut && !(size >= 2 && reply[1] == '>')) Check(curve.kind == current.kind);
+    if (cut) Check(curve.kind == Kind::NoNumber && voltage.kind == Kind::NoNumber);
+    // The voltmeter's number is the rest after the status character.
+    if (!cut && size >= 1 && !(size >= 3 && reply[2] == '>') && reply[0] != 'S') {
+        const std::string_view tail = reply.substr(1);
+        Check((voltage.kind == Kind::NoNumber) == !IsWholeNumber(tail));
+        if (voltage.kind == Kind::Value) Check(voltage.value == ScanDecimal(tail).value);
     }
     if (size == 0) Check(voltage.kind == Kind::NoNumber);
+    // The status word takes the same form; its value is the number's integer part.
+    const std::optional<int> word = ParseStatusWordReply(reply);
+    if (word) Check(whole && static_cast<double>(*word) == std::trunc(scan.value));
+    if (!whole) Check(!word);
 
     const int fine = FineGainNumber(voltage.value);
     Check(fine >= 8 && fine <= 255);

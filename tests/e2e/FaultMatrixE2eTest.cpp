@@ -313,3 +313,62 @@ TEST(FaultMatrixE2eTest, EveryHallElectronicsFaultIsAnErrorOrTheTruth) {
                 all.right, all.error, all.wrong);
     EXPECT_EQ(all.wrong, 0);
 }
+
+namespace {
+ProgramResult RunRack(ProgramRun& run, const std::string& rackJson, const std::string& commands) {
+    return run.Run({"--time-scale", "0.01", "--run", commands, "--dump",
+                    "--simulate=" + run.WriteFile("rack.json", rackJson)},
+                   Program());
+}
+}  // namespace
+
+// Junk that used to pass for a reading: a number with junk after it in the
+// resistivity and Hall runs, the rest of a long reply in the IV curve. Each
+// run that met it now says so and keeps its value out of the record.
+TEST(FaultMatrixE2eTest, JunkThatLookedLikeANumberEndsTheRunInError) {
+    ProgramRun run;
+    run.InitRegistry(Program());
+    struct Case {
+        const char* rack;
+        int stage;  // 1 IV curve, 2 resistivity, 3 Hall
+        const char* record;
+    };
+    const Case cases[] = {
+        {R"({"seed":27,"faults":[{"device":"hall","kind":"garbage","probability":0.02}]})", 2,
+         "sheetResistance"},
+        {R"({"seed":6,"faults":[{"device":"hall","kind":"garbage","probability":0.02}]})", 3,
+         "hallCoefficientRaw"},
+        {R"({"seed":9,"faults":[{"device":"hall","kind":"long-reply","probability":0.01}]})", 1,
+         ""},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult result = RunRack(run, c.rack, kCommands);
+        const std::vector<Stage> stages = Stages(result);
+        ASSERT_EQ(stages.size(), static_cast<std::size_t>(kMeasurements)) << c.rack;
+        const Stage& stage = stages[c.stage];
+        EXPECT_EQ(stage.First("status").rfind("ERROR | ", 0), 0u) << c.rack;
+        if (*c.record) {
+            EXPECT_EQ(Pair(stage.First("record"), c.record), 0.0) << c.rack;
+            EXPECT_EQ(stage.First("measurementStatus"), "1") << c.rack;
+        }
+    }
+}
+
+// A stage that does not move into the field: the Hall run has no result.
+TEST(FaultMatrixE2eTest, FailedStageMoveEndsTheHallRunWithMotionError) {
+    ProgramRun run;
+    run.InitRegistry(Program());
+    const ProgramResult result = RunRack(
+        run,
+        R"({"stage":"ln2","specimen":{"activation_eV":0.05,"n300_cm3":1e17},)"
+        R"("faults":[{"device":"hall","kind":"motion-fault","command":"-F","secondary":12}]})",
+        "51,52");
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_EQ(result.All("message"), std::vector<std::string>{"Motion Error | SRQ: Motor Timeout"});
+    EXPECT_EQ(result.First("status"), "ERROR | Motion Error");
+    EXPECT_EQ(Pair(result.First("record"), "hallCoefficientRaw"), 0.0);
+    EXPECT_EQ(result.First("measurementStatus"), "1");
+    // The resistivity before it is unaffected.
+    EXPECT_TRUE(Near(Pair(result.First("record"), "sheetResistance"),
+                     Pair(result.First("sim"), "Rs")));
+}

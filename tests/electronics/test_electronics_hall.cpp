@@ -466,3 +466,77 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+namespace {
+// The scripted bus as a back-end sees its transfers: it tells the bus layer
+// of every write and reply, so replies that filled the buffer count as cut.
+class TransferBus : public ScriptedBus {
+  public:
+    void Write(int primary, int secondary, const std::string& text) override {
+        NoteWrite(primary);
+        ScriptedBus::Write(primary, secondary, text);
+    }
+    std::string Read(int primary, int secondary, int bufferSize = 20) override {
+        std::string reply = ScriptedBus::Read(primary, secondary, bufferSize);
+        NoteReply(primary, reply.size(), bufferSize);
+        return reply;
+    }
+};
+
+class CutReply : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Settings() = MeasurementSettings();
+        auto owned = std::make_unique<TransferBus>();
+        bus = owned.get();
+        SetBus(std::move(owned));
+    }
+    void TearDown() override { SetBus(nullptr); }
+    std::string Reading() {
+        try {
+            double v = 0.0;
+            HallUnit::ReadVoltage(v);
+            return std::to_string(v).substr(0, 5);
+        } catch (const xmeas& e) {
+            return e.what();
+        }
+    }
+    TransferBus* bus = nullptr;
+};
+
+// A reply that fills the buffer is cut; the pieces of its rest, read without
+// a command in between, look like replies of their own and are none.
+TEST_F(CutReply, TheRestOfACutReplyIsNoReadingUntilTheNextCommand) {
+    const std::string piece = "N+1.5E+00" + std::string(10, ' ');  // 19 characters
+    bus->Replies({piece, "N+2.5E+00   ", "N+3.5E+00"});
+    EXPECT_EQ(Reading(), "V-meas Unreadable");  // cut
+    EXPECT_EQ(bus->LastReplyPart(), GpibBus::ReplyPart::Cut);
+    EXPECT_EQ(Reading(), "V-meas Unreadable");  // its last piece
+    EXPECT_EQ(bus->LastReplyPart(), GpibBus::ReplyPart::Rest);
+    EXPECT_EQ(Reading(), "3.500");  // a reply of its own again
+    // A command discards what a device still held of a cut reply.
+    bus->Replies({piece, "N+5.5E+00"});
+    EXPECT_EQ(Reading(), "V-meas Unreadable");
+    bus->Write(3, 9, "G1");
+    EXPECT_EQ(Reading(), "5.500");
+    // The rest of a cut current read-back is no current either.
+    bus->Replies({"100" + std::string(16, '0'), "100"});
+    EXPECT_THROW(HallUnit::ReadCurrent(), xmeas);
+    EXPECT_THROW(HallUnit::ReadCurrent(), xmeas);
+}
+
+TEST_F(CutReply, StatusWordIsReadPastJunkAndCutPieces) {
+    bus->Replies({"1,1", std::string(19, '7'), "38 ", "6"});
+    EXPECT_EQ(HallUnit::ReadStatusWord(*bus), 6);  // "38 " is the rest of the cut piece
+    EXPECT_EQ(bus->Reads(), 4);
+    bus->SetDefaultReply("junk");
+    try {
+        HallUnit::ReadStatusWord(*bus);
+        FAIL();
+    } catch (const xmeas& e) {
+        EXPECT_STREQ(e.what(), "Status Unreadable");
+        EXPECT_EQ(e.code(), HallUnit::kNoReadingCode);
+    }
+    EXPECT_EQ(bus->Reads(), 4 + HallUnit::kStatusWordAttempts);
+}
+}  // namespace

@@ -14,14 +14,14 @@ using Kind = HallReading::Kind;
 TEST(VoltageReading, StatusCharacterAndOverRange) {
     EXPECT_EQ(ParseVoltageReading("N+0.1234").kind, Kind::Value);
     EXPECT_DOUBLE_EQ(ParseVoltageReading("N+0.1234").value, 0.1234);
-    EXPECT_DOUBLE_EQ(ParseVoltageReading("N -1.5E-03 mV").value, -1.5e-3);
+    EXPECT_DOUBLE_EQ(ParseVoltageReading("N -1.5E-03 \r").value, -1.5e-3);
     EXPECT_EQ(ParseVoltageReading("N+>").kind, Kind::OverRange);
     // The over-range test comes before the saturation test.
     EXPECT_EQ(ParseVoltageReading("S >").kind, Kind::OverRange);
     EXPECT_EQ(ParseVoltageReading("S+0.2").kind, Kind::Saturating);
     // ">" elsewhere is not over range (and in the second place it hides the number).
     EXPECT_EQ(ParseVoltageReading("N>0.5").kind, Kind::NoNumber);
-    EXPECT_EQ(ParseVoltageReading("N+0.5>").kind, Kind::Value);
+    EXPECT_EQ(ParseVoltageReading("N+0.5>").kind, Kind::NoNumber);
 }
 
 TEST(VoltageReading, RepliesWithoutANumberAreNoReading) {
@@ -32,16 +32,13 @@ TEST(VoltageReading, RepliesWithoutANumberAreNoReading) {
         EXPECT_EQ(r.kind, Kind::NoNumber) << reply;
         EXPECT_EQ(r.value, 0.0) << reply;
     }
-    // A real zero, and the conversion's leniency: blanks, a sign, trailing text;
-    // no hexadecimal numbers out of a plain decimal reader ("0" and trailing
-    // text), and a number below a double is zero.
-    for (const char* reply :
-         {"N0", "N+0.000000E+00", "N-.0", "N 0.", "N  +0e7V", "N0x1p3", "N1e-999"}) {
+    // A real zero, with blanks and a sign; a number below a double is zero.
+    for (const char* reply : {"N0", "N+0.000000E+00", "N-.0", "N 0.", "N  +0e7 ", "N1e-999"}) {
         const HallReading r = ParseVoltageReading(reply);
         EXPECT_EQ(r.kind, Kind::Value) << reply;
         EXPECT_EQ(r.value, 0.0) << reply;
     }
-    EXPECT_DOUBLE_EQ(ParseVoltageReading("x7.5junk").value, 7.5);
+    EXPECT_DOUBLE_EQ(ParseVoltageReading("x7.5").value, 7.5);
     EXPECT_EQ(ParseVoltageReading("S").kind, Kind::Saturating);
     // A number beyond a double is over range.
     EXPECT_EQ(ParseVoltageReading("N1e999").kind, Kind::OverRange);
@@ -119,11 +116,12 @@ TEST(Parsers, SurviveAnyBytes) {
         EXPECT_TRUE(std::isfinite(ParseVoltageReading(reply).value)) << reply;
         EXPECT_TRUE(std::isfinite(ParseCurveReading(reply).value)) << reply;
         EXPECT_TRUE(std::isfinite(ParseCurrentReading(reply))) << reply;
-        // A reading is either a number or not, never both.
+        // A reading is one whole number of a reply that was not cut, or none.
         const DecimalScan scan = ScanDecimal(reply);
         const HallReading current = ParseCurrentReply(reply);
-        EXPECT_EQ(current.kind == Kind::NoNumber, !scan.found) << reply;
-        EXPECT_EQ(current.kind == Kind::Value, scan.found && !scan.overflow) << reply;
+        const bool whole = reply.size() < kReplyLimit && IsWholeNumber(reply);
+        EXPECT_EQ(current.kind == Kind::NoNumber, !whole) << reply;
+        EXPECT_EQ(current.kind == Kind::Value, whole && !scan.overflow) << reply;
     }
 }
 
@@ -151,4 +149,62 @@ TEST(StatusText, Table) {
     EXPECT_EQ(HallUnit::StatusText(0x28), "SRQ: Lid Open");  // without the request bit
 }
 
+}  // namespace
+
+namespace {
+// A reply is a reading only when it is one number and nothing after it but
+// white space; a reply that filled the read buffer was cut and is none.
+TEST(ReplyForm, OneNumberAndNothingAfterIt) {
+    using Kind = HallReading::Kind;
+    const std::string cut(kReplyLimit - 1, '1');  // "N" + 18 digits fills the buffer
+    struct Case {
+        const char* what;
+        std::string voltage;  // secondary 9, after the status character
+        bool reading;
+    };
+    const Case cases[] = {
+        {"the rack's form", "N+1.234567E-03", true},
+        {"leading blanks and a sign", "N   -0.5", true},
+        {"trailing white space", "N+1.5E+00 \t\r", true},
+        {"no sign, no exponent", "S1", false},  // saturating, never a value
+        {"plain digits", "N42", true},
+        {"junk after the number", "N7$k;x", false},
+        {"a unit after the number", "N+1.5 mV", false},
+        {"a dangling exponent", "N1.5e", false},
+        {"a second number", "N1.5 2.5", false},
+        {"junk first", "N?7.5", false},
+        {"one short of the buffer", "N" + cut.substr(1), true},
+    };
+    for (const Case& c : cases) {
+        const HallReading voltage = ParseVoltageReading(c.voltage);
+        const std::string whole = c.voltage.substr(1);  // the same text where the whole reply counts
+        EXPECT_EQ(voltage.kind == Kind::Value, c.reading) << c.what;
+        if (c.voltage[0] == 'S') continue;
+        const bool wholeReading = c.reading && whole.size() < kReplyLimit;
+        EXPECT_EQ(ParseCurveReading(whole).kind == Kind::Value, wholeReading) << c.what;
+        EXPECT_EQ(ParseCurrentReply(whole).kind == Kind::Value, wholeReading) << c.what;
+        // The status word takes the same form (its value must fit an int).
+        if (whole.size() < 10) {
+            EXPECT_EQ(ParseStatusWordReply(whole).has_value(), wholeReading) << c.what;
+        }
+    }
+    // Over range keeps its forms.
+    EXPECT_EQ(ParseVoltageReading("N+>").kind, Kind::OverRange);
+    EXPECT_EQ(ParseCurveReading("+>").kind, Kind::OverRange);
+    // A cut reply is none of the readings' forms, not even over range.
+    EXPECT_EQ(ParseVoltageReading("N" + cut).kind, Kind::NoNumber);
+    EXPECT_EQ(ParseCurveReading(cut + "1").kind, Kind::NoNumber);
+    EXPECT_EQ(ParseVoltageReading("N+>" + cut).kind, Kind::NoNumber);
+    EXPECT_EQ(ParseCurveReading("+>" + cut).kind, Kind::NoNumber);
+    EXPECT_EQ(ParseCurrentReply(cut + "1").kind, Kind::NoNumber);
+}
+
+TEST(ReplyForm, StatusWordValue) {
+    EXPECT_EQ(ParseStatusWordReply("58"), 58);
+    EXPECT_EQ(ParseStatusWordReply(" +38\r"), 38);
+    EXPECT_EQ(ParseStatusWordReply("-3"), -3);
+    EXPECT_EQ(ParseStatusWordReply("38.9"), 38);
+    for (const char* junk : {"", "abc", "12abc", "1,1", "-", "99999999999", "1e99"})
+        EXPECT_FALSE(ParseStatusWordReply(junk).has_value()) << junk;
+}
 }  // namespace

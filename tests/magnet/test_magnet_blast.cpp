@@ -72,7 +72,8 @@ TEST_F(BlastTest, IdentificationMustMatchExactly) {
 }
 
 TEST_F(BlastTest, IntensityStaysWithinOneToFive) {
-    bus->SetDefaultReply("1,1");
+    // One reply for both reads: the status word before a pulse must be a number.
+    bus->SetDefaultReply("0");
     bus->Reply("R44/1.0");
     RunDialog([&](QDialog& dialog) {
         for (int i = 0; i < 4; ++i) Click(dialog, "updownUp");

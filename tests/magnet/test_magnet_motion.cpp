@@ -20,7 +20,7 @@ using Lines = std::vector<std::string>;
 class MoveMagnetTest : public MagnetFixture {
   protected:
     // Runs the motion and records every value field 101 takes.
-    void Move(const std::string& command, QWidget* parent = nullptr) {
+    MotionOutcome Move(const std::string& command, QWidget* parent = nullptr) {
         bus->onOperation = [this](const std::string& line) {
             if (line != "H" || watching) return;
             for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -36,7 +36,7 @@ class MoveMagnetTest : public MagnetFixture {
                 EXPECT_TRUE(dialog->isModal());
             }
         };
-        MoveMagnet(parent, command);
+        return MoveMagnet(parent, command);
     }
     size_t Polls() const { return bus->LogStarting("H").size(); }
 
@@ -48,7 +48,7 @@ TEST_F(MoveMagnetTest, CompletionBytesEndTheMotionSilently) {
     for (int done : {0x50, 0x68}) {
         bus->ClearLog();
         bus->Poll(0x50).Poll(0).Poll(0).Poll(done);  // the first, stale request is dropped
-        Move("+F+R-F");
+        EXPECT_EQ(Move("+F+R-F"), MotionOutcome::Done) << done;
         EXPECT_EQ(bus->Log(), (Lines{"H", "W 3 12 +F+R-F", "H", "H", "H"})) << done;
         EXPECT_TRUE(responder.Asked().empty()) << done;
         EXPECT_EQ(bus->StepsLeft(), 0u);
@@ -57,7 +57,7 @@ TEST_F(MoveMagnetTest, CompletionBytesEndTheMotionSilently) {
 
 TEST_F(MoveMagnetTest, FaultBytesAreReportedWithTheirStatusText) {
     bus->Poll(0).Poll(0).Poll(0x46);
-    Move("+F");
+    EXPECT_EQ(Move("+F"), MotionOutcome::Failed);
     EXPECT_EQ(Prompts(), (Lines{"Motion Error|SRQ: Normal x6"}));
     EXPECT_EQ(responder.Asked()[0].buttons, Prompt::Buttons::Ok);
 
@@ -68,7 +68,7 @@ TEST_F(MoveMagnetTest, FaultBytesAreReportedWithTheirStatusText) {
 
 TEST_F(MoveMagnetTest, NoServiceRequestTimesOutOnThe71stTick) {
     bus->SetDefaultReply("");  // every poll answers 0
-    Move("+F-R");
+    EXPECT_EQ(Move("+F-R"), MotionOutcome::Failed);
     EXPECT_EQ(Polls(), 1u + 71u);
     EXPECT_EQ(Prompts(), (Lines{"Motion Error|Motor Software Timeout"}));
     Lines expected;
@@ -79,14 +79,16 @@ TEST_F(MoveMagnetTest, NoServiceRequestTimesOutOnThe71stTick) {
 TEST_F(MoveMagnetTest, LateCompletionOnTick70StillCounts) {
     for (int tick = 0; tick < 70; ++tick) bus->Poll(0);
     bus->Poll(0x50);
-    Move("+F");
+    EXPECT_EQ(Move("+F"), MotionOutcome::Done);
     EXPECT_EQ(Polls(), 71u);
     EXPECT_TRUE(responder.Asked().empty());
 }
 
 TEST_F(MoveMagnetTest, PollErrorIsShownAndTheMotionCountsAsDone) {
     bus->Poll(0).Poll(0).FailRead("ENOL: no listeners");
-    Move("+F");
+    // It ends the wait without a message of its own, but where the stage is
+    // is not known: the motion is not reported as done to the run.
+    EXPECT_EQ(Move("+F"), MotionOutcome::Failed);
     EXPECT_EQ(Prompts(), (Lines{"Exception:|ENOL: no listeners"}));
     EXPECT_EQ(responder.Asked()[0].icon, Prompt::Icon::Stop);
     EXPECT_EQ(Polls(), 3u);  // no tick after the error
@@ -192,6 +194,22 @@ TEST_F(StatusReadTest, ReadMagnetStatusFillsThePageFields) {
     ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(Prompts(), (Lines{"Exception:|EABO: timeout on data"}));
     EXPECT_EQ(PageText(page), "Fault/Off/E/W");
+}
+
+// A word that is not one number is no word: junk is read past, and when no
+// reply is a number the page says so instead of showing the texts of 0.
+TEST_F(StatusReadTest, JunkStatusWordIsReadPastOrShownAsUnreadable) {
+    FieldSet page;
+    bus->Replies({"12abc", "1,1", "58"});
+    ReadMagnetStatus(page, nullptr);
+    EXPECT_EQ(PageText(page), "Between/OK/Broken");
+    EXPECT_TRUE(Prompts().empty());
+
+    bus->SetDefaultReply("6 junk");  // would read as "Lid Open"
+    ReadMagnetStatus(page, nullptr);
+    EXPECT_EQ(Prompts(), (Lines{"Exception:|Status Unreadable"}));
+    EXPECT_EQ(PageText(page), "Fault/Off/E/W");
+    EXPECT_THROW(LidStaysOpen(nullptr), xmeas);
 }
 
 TEST_F(StatusReadTest, LidCheckAsksUntilClosedOrCancelled) {

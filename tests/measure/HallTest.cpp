@@ -384,10 +384,63 @@ TEST_F(HallRunTest, NoCompletedCycleGivesNoResultAndReportsFailure) {
     EXPECT_EQ(hall->CycleLines(), std::vector<std::string>{"Error"});
     EXPECT_EQ(Results().hallCoefficientRaw, 7.0);
     EXPECT_EQ(Results().flags & 2u, 0u);
-    EXPECT_EQ(Status().Text(), "Ready");
+    // Not "Ready" over a list of errors: the run failed, and says why.
+    EXPECT_EQ(Status().Text(), "ERROR");
+    EXPECT_EQ(Status().Detail(), "I-meas Saturating");
     // A scan must not take the previous coefficient for this point's.
     EXPECT_EQ(State().measurementStatus, 1);
     EXPECT_EQ(MagnetCommands(), std::vector<std::string>{"+F"});
+}
+
+// A motion that fails before a reading leaves the field unknown: the run has
+// no result and ends with "Motion Error", not with a cycle listed as failed.
+TEST_F(HallRunTest, FailedMotionBeforeAReadingEndsTheRunWithMotionError) {
+    for (const bool pollError : {false, true}) {
+        Results().hallCoefficientRaw = 7.0;
+        ScriptedBus& bus = Scripted();
+        bus.ClearLog();
+        bus.Reply("100.0");
+        bus.Replies({" 0", " 0", " 0", " 0"});  // misalignment
+        if (pollError) {
+            bus.Poll(0).FailRead("ENOL: no listeners");  // "-F": counted as done
+        } else {
+            bus.Poll(0).Poll(0x66);  // "-F": SRQ: Motor Timeout
+        }
+        Motion(bus);  // closing
+        hall->Measure();
+
+        EXPECT_EQ(Status().Text(), "ERROR") << pollError;
+        EXPECT_EQ(Status().Detail(), "Motion Error") << pollError;
+        EXPECT_TRUE(hall->CycleLines().empty()) << pollError;
+        EXPECT_EQ(Results().hallCoefficientRaw, 7.0) << pollError;
+        EXPECT_EQ(State().measurementStatus, 1) << pollError;
+        // No reading after the failed move; the stage is brought out.
+        EXPECT_EQ(MagnetCommands(), Ops("-F, +F")) << pollError;
+        EXPECT_TRUE(bus.LogStarting("R 3 9").size() == 4u) << pollError;
+        EXPECT_EQ(bus.StepsLeft(), 0u) << pollError;
+    }
+}
+
+// The move back after the last reading does not touch the readings: its
+// failure is told by its box and the result stands.
+TEST_F(HallRunTest, FailedMotionAfterTheLastReadingKeepsTheResult) {
+    ScriptedBus& bus = Scripted();
+    bus.Reply("100.0");
+    bus.Replies({" 0", " 0", " 0", " 0"});
+    const double scale = 1000.0 * 256.0 / 127.0;
+    const std::vector<double> volts = PhysicalReadings(-3e-3);
+    for (int position = 0; position < 2; ++position) {
+        Motion(bus);
+        for (int k = 0; k < 4; ++k)
+            bus.Replies({" 3.0", Printf(" %.12g", volts[4 * position + k] * scale)});
+    }
+    bus.Poll(0).Poll(0x66);  // "+F-R" fails
+    Motion(bus);             // closing
+    hall->Measure();
+
+    EXPECT_EQ(Status().Text(), "Ready");
+    EXPECT_EQ(State().measurementStatus, 0);
+    EXPECT_NEAR(Results().hallCoefficientRaw, -3e-3 / (0.5 * 100e-6), 1e-6);
 }
 
 TEST_F(HallRunTest, ZeroFieldSettingStoresNoInfinity) {

@@ -109,6 +109,20 @@ TEST_F(VdpTest, StandardPathSequenceTableRecordAndLog) {
               "Sheet Res: (ohms/sq)\t107.1\r\n");
 }
 
+// Averages all of one sign but negative give a sheet resistance no specimen
+// has: the run ends saying so, no derived column is shown, the record stays.
+TEST_F(VdpTest, NegativeSheetResistanceEndsInErrorAndKeepsTheRecord) {
+    Results().sheetResistance = 55.0;
+    Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0"});
+    for (int i = 0; i < 4; ++i) Bus_().Reply(" -1.0").Reply(" 1.0");
+    auto& window = Measured<VanDerPauwRun>();
+
+    EXPECT_EQ(Outcome(), "ERROR | Sheet resistance <= 0 | 1");
+    EXPECT_EQ(Results().sheetResistance, 55.0);
+    EXPECT_EQ(Texts(window.Fields(), {30, 40, 50, 53}), std::vector<std::string>(4));
+    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
+}
+
 TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
     Settings().Current = 0.01;
     Settings().bufferAmplifierMode = true;
@@ -130,8 +144,8 @@ TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
     EXPECT_DOUBLE_EQ(Results().symmetryFactor, 1.0);
 }
 
-// Averages of opposite sign and equal size have no correction factor: the
-// run ends through its error path, the record keeps what it held.
+// Averages of opposite sign come from no specimen: the run ends through its
+// error path saying so, the record keeps what it held.
 TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
     Settings().LogInclude = 4;
     OpenLog();
@@ -142,7 +156,7 @@ TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
         Bus_().Reply(plus).Reply(plus[1] == '-' ? " 1.0" : " -1.0");
     auto& window = Measured<VanDerPauwRun>();
 
-    EXPECT_EQ(Outcome(), "ERROR | F.P.Divide By Zero | 1");
+    EXPECT_EQ(Outcome(), "ERROR | Vm averages of mixed sign | 1");
     EXPECT_EQ(Results().sheetResistance, 55.0);
     EXPECT_EQ(Results().symmetryFactor, 1.5);
     EXPECT_EQ(Texts(window.Fields(), {30, 31, 32, 33}), std::vector<std::string>(4));
@@ -198,6 +212,19 @@ TEST_F(VdpTest, AbortBetweenConfigurationsIsCancelled) {
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(Texts(window.Fields(), {10, 11}), Lines({"+1.641e-02", ""}));  // gain 1, hold 42
     EXPECT_EQ(Results().flags, 1u);
+}
+
+TEST_F(BarTest, NegativeSheetResistanceEndsInErrorAndKeepsTheRecord) {
+    Specimen().Shape = 1;
+    Specimen().Length = 2.0;
+    Specimen().Width = 1.0;
+    Results().sheetResistance = 55.0;
+    Bus_().Replies({"100.0", " 0.4", " 0.2", " 0.2", " 2.0", " -1.0", " 1.0", " -1.0", " 1.0"});
+    Measured<BarRun>();
+
+    EXPECT_EQ(Outcome(), "ERROR | Sheet resistance <= 0 | 1");
+    EXPECT_EQ(Results().sheetResistance, 55.0);
+    EXPECT_EQ(trace.back(), "W 3 7 S0M77");
 }
 
 TEST_F(BarTest, SequenceSheetResistanceAndLog) {
