@@ -85,9 +85,9 @@ class HallRun : public MeasurementRun {
     bool stageIn_ = false;  // the stage may be inside the magnet
     bool stopRequested_ = false;
     bool stopEnabled_ = false;
-    bool motionFailed_ = false;  // a motion of this run ended in "Motion Error"
+    bool motionFailed_ = false;        // a motion of this run ended in "Motion Error"
     std::optional<xmeas> cycleError_;  // why the last failed cycle failed
-    int completed_ = 0;  // cycles that gave a Hall voltage in this run
-    double sum_ = 0.0;   // their Hall voltages added up
+    int completed_ = 0;                // cycles that gave a Hall voltage in this run
+    double sum_ = 0.0;                 // their Hall voltages added up
     std::vector<std::string> cycleLines_;
 };

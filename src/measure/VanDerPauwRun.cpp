@@ -134,8 +134,8 @@ void VanDerPauwRun::Compute() {
     double sheetSum = 0.0;
     double ratioSum = 0.0;
     for (int i = 0; i < 4; ++i) {
-        rows[i] = ResultMath::VanDerPauwRow(vAvg_[i], vAvg_[(i + 1) % 4],
-                                            program_.Settings().Current);
+        rows[i] =
+            ResultMath::VanDerPauwRow(vAvg_[i], vAvg_[(i + 1) % 4], program_.Settings().Current);
         sheetSum += rows[i].sheet;
         ratioSum += rows[i].ratio;
     }

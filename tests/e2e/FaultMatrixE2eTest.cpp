@@ -131,7 +131,8 @@ Verdict JudgeCurve(const Stage& stage, double r12, double r34) {
         in >> pair >> sweep >> current >> voltage;
         pair = pair == 0 ? 0 : 1;
         points.push_back({pair, current, voltage});
-        fullScale[pair] = std::max(fullScale[pair], std::fabs(current) * 1e-6 * (pair == 0 ? r12 : r34));
+        fullScale[pair] =
+            std::max(fullScale[pair], std::fabs(current) * 1e-6 * (pair == 0 ? r12 : r34));
     }
     for (const Point& p : points) {
         if (p.current == 0.0) {
@@ -243,7 +244,7 @@ ProgramResult RunCase(ProgramRun& run, const std::string& rackJson, int index) {
 // test (VANTRIS_E2E_PROGRAM): it showed 7, 29, 36, 32 wrong values as valid
 // under garbage and 4, 22, 42, 35 under long replies; this one shows none.
 const std::map<std::pair<std::string, double>, int> kFloors = {
-    {{"garbage", 0.01}, 122},   {{"garbage", 0.05}, 70},    {{"garbage", 0.15}, 21},
+    {{"garbage", 0.01}, 122},   {{"garbage", 0.05}, 70},     {{"garbage", 0.15}, 21},
     {{"garbage", 0.3}, 1},      {{"long-reply", 0.01}, 125}, {{"long-reply", 0.05}, 73},
     {{"long-reply", 0.15}, 24}, {{"long-reply", 0.3}, 3},    {{"timeout", 0.01}, 121},
     {{"timeout", 0.05}, 70},    {{"timeout", 0.15}, 20},     {{"timeout", 0.3}, 1},
@@ -378,6 +379,6 @@ TEST(FaultMatrixE2eTest, FailedStageMoveEndsTheHallRunWithMotionError) {
     EXPECT_EQ(Pair(result.First("record"), "hallCoefficientRaw"), 0.0);
     EXPECT_EQ(result.First("measurementStatus"), "1");
     // The resistivity before it is unaffected.
-    EXPECT_TRUE(Near(Pair(result.First("record"), "sheetResistance"),
-                     Pair(result.First("sim"), "Rs")));
+    EXPECT_TRUE(
+        Near(Pair(result.First("record"), "sheetResistance"), Pair(result.First("sim"), "Rs")));
 }

@@ -177,7 +177,8 @@ TEST(ReplyForm, OneNumberAndNothingAfterIt) {
     };
     for (const Case& c : cases) {
         const HallReading voltage = ParseVoltageReading(c.voltage);
-        const std::string whole = c.voltage.substr(1);  // the same text where the whole reply counts
+        const std::string whole =
+            c.voltage.substr(1);  // the same text where the whole reply counts
         EXPECT_EQ(voltage.kind == Kind::Value, c.reading) << c.what;
         if (c.voltage[0] == 'S') continue;
         const bool wholeReading = c.reading && whole.size() < kReplyLimit;
