@@ -135,6 +135,23 @@ TEST_F(IotBus, WriteAndReadReaddressTheHallHandle) {
     EXPECT_EQ(bus.status, 8);
 }
 
+TEST_F(IotBus, RepliesThatFillTheBufferAreCutUntilTheNextWrite) {
+    using Part = GpibBus::ReplyPart;
+    Opened();
+    D().replies = {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "XYZ", "N+0.5512", "ABCDEFGHIJKLMNOPQRSTU", "7"};
+    EXPECT_EQ(bus.Read(3, 12), "ABCDEFGHIJKLMNOPQRS");
+    EXPECT_EQ(bus.LastReplyPart(), Part::Cut);
+    bus.Read(3, 12);
+    EXPECT_EQ(bus.LastReplyPart(), Part::Rest);
+    bus.Read(3, 9);
+    EXPECT_EQ(bus.LastReplyPart(), Part::Whole);
+    bus.Read(3, 12);
+    EXPECT_EQ(bus.LastReplyPart(), Part::Cut);
+    bus.Write(3, 7, "S0M77");
+    bus.Read(3, 7);
+    EXPECT_EQ(bus.LastReplyPart(), Part::Whole);
+}
+
 TEST_F(IotBus, FailuresRaiseGpib) {
     Opened();
     D().results = {-1};

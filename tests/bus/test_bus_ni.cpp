@@ -77,6 +77,30 @@ TEST_P(NiBusFamily, ReadDropsTheLastByteAndAsksForTwentyBytes) {
     EXPECT_EQ(bus.Read(3, 12), "UVWXY");
 }
 
+// A reply that filled the 20 bytes was cut; what follows of it, read before
+// the next command to the device, is its rest; a command discards it.
+TEST_P(NiBusFamily, RepliesThatFillTheBufferAreCutUntilTheNextWrite) {
+    using Part = GpibBus::ReplyPart;
+    fake->Script(
+        "reply 0x6C03 ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrst\\n\n"
+        "reply 0x6903 N+1.5E+00\\n\n"
+        "reply 0x6C03 0123456789012345678901234\n"
+        "reply 0x6903 N+2.5E+00\\n\n");
+    bus.Read(3, 12);
+    EXPECT_EQ(bus.LastReplyPart(), Part::Cut);
+    bus.Read(3, 12);  // 20 more bytes: still cut
+    EXPECT_EQ(bus.LastReplyPart(), Part::Rest);
+    EXPECT_EQ(bus.Read(3, 12), "opqrst");
+    EXPECT_EQ(bus.LastReplyPart(), Part::Rest);  // its end
+    EXPECT_EQ(bus.Read(3, 9), "N+1.5E+00");
+    EXPECT_EQ(bus.LastReplyPart(), Part::Whole);
+    bus.Read(3, 12);
+    EXPECT_EQ(bus.LastReplyPart(), Part::Cut);
+    bus.Write(3, 9, "G1");
+    EXPECT_EQ(bus.Read(3, 9), "N+2.5E+00");
+    EXPECT_EQ(bus.LastReplyPart(), Part::Whole);
+}
+
 TEST_P(NiBusFamily, DriverErrorsRaiseTheirTexts) {
     fake->Script("absent 0x6903\n");
     EXPECT_EQ(Raised([&] { bus.Write(3, 9, "G0"); }), "ENOL: no listeners");
