@@ -202,6 +202,9 @@ void ScanRun::Resume() {
 
 void ScanRun::Pause() {
     timer_.stop();
+    // A point measured but still without its temperature is measured again
+    // on Resume.
+    awaiting_ = false;
     live_.EraseMarkers();
     state_ = kScanResume;
     aborted_ = false;
@@ -220,6 +223,7 @@ void ScanRun::GoToPoint() {
         ~Moved() { flag = false; }
     } moved{moving_};
     failingSince_.reset();
+    awaiting_ = false;
     const ScanData& data = live_.Data();
     const int slot = data.current;
     const double planned = slot >= 0 && slot < ScanData::kSlots ? data.points[slot].T : 0.0;
@@ -277,6 +281,11 @@ bool ScanRun::ReadyToMeasure() {
     if (!failure.empty()) {
         ReadingFailed(failure);
         return false;
+    }
+    // A measured point waiting for its temperature needs no other test.
+    if (awaiting_) {
+        failingSince_.reset();
+        return true;
     }
     StabilityTest::Verdict verdict;
     try {
@@ -337,7 +346,21 @@ void ScanRun::Tick() {
 }
 
 bool ScanRun::MeasureAndRecord(const RunLock& lock) {
-    for (int n = 1; n <= kMostMeasurements; ++n) {
+    int first = 1;
+    if (awaiting_) {
+        // The point measured before its temperature could be read: this
+        // tick's reading is its temperature (the stage was stable then and
+        // is still), unless the drift test asks for the measurement again.
+        awaiting_ = false;
+        double present = controller_.present;
+        if (DriftTest(controller_.Kind(), force_, awaitingT0_, controller_.present, present)) {
+            controller_.present = present;
+            first = kMostMeasurements + 1;
+        } else {
+            first = awaitingRound_ + 1;
+        }
+    }
+    for (int n = first; n <= kMostMeasurements; ++n) {
         const double t0 = controller_.present;
         if (program_.Records().scan.AutoSetIm) {
             const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(owner_);
@@ -351,13 +374,14 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         fields_.Set(kSampleField, controller_.ReadingText());
         if (!controller_.ReadingValid()) {
             // The reading after the measurement is the point's temperature:
-            // without it the point is not taken. The ticks read on and the
-            // point is measured again once the stage answers.
+            // without it the point is not taken yet. The next ticks read
+            // again; the first good reading completes the point.
+            awaiting_ = true;
+            awaitingT0_ = t0;
+            awaitingRound_ = n;
+            fields_.Set(kSampleField, "Error");
             ReadingFailed(controller_.ReadingFailure());
-            if (state_ == kScanPause) {
-                program_.Status().SetText("Change Temp");
-                timer_.start(TimeScale::Ms(kTickMs));
-            }
+            if (state_ == kScanPause) timer_.start(TimeScale::Ms(kTickMs));
             return true;
         }
         double present = controller_.present;

@@ -153,6 +153,11 @@ class ScanRun : public QObject {
     bool moving_ = false;
     // When the present run of failed readings began; none while they succeed.
     std::optional<double> failingSince_;
+    // A point measured whose temperature reading failed: the measurement
+    // round it was in and T0 of that round, until a tick reads the stage.
+    bool awaiting_ = false;
+    int awaitingRound_ = 0;
+    double awaitingT0_ = 0.0;
     int measurements_ = 0;
     int pointMeasurements_ = 0;
 };

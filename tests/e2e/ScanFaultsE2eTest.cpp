@@ -172,9 +172,9 @@ TEST_F(ScanFaultsE2eTest, HotStageLineDiesBeforeForceMeas) {
         << r.First("message");
 }
 
-// A hot stage on a pseudo-terminal that sends every other reply without
-// its frame: the scan reads the stage where it is, never a number cut out of
-// an unframed reply.
+// A hot stage on a pseudo-terminal that sends some replies without their
+// frame: the scan records the stage where it is (300, 350, 400 K), never a
+// number cut out of an unframed reply (0, 50, 0 K).
 TEST_F(ScanFaultsE2eTest, HotStageAlternatingFramedAndUnframedReplies) {
     // Before the stage: its thread uses them until the stage is gone.
     std::atomic<int> setPoint{293};
@@ -189,8 +189,10 @@ TEST_F(ScanFaultsE2eTest, HotStageAlternatingFramedAndUnframedReplies) {
         }
         if (text.rfind("0100XWS,", 0) == 0) return Frame("0100XWS,OK");
         const std::string reading = "0100XRS," + std::to_string(setPoint.load()) + ".0";
-        // Framed, then without the STX (that read "50.2" for 350.2 by position).
-        return ++reads % 2 ? Frame(reading) : reading + "\x03\r\n";
+        // Every third reply without its STX (it read "50.0" for 350.0 by
+        // position): a scan point's three readings are the tick's and the
+        // two measurements', so each point's last one is such a reply.
+        return ++reads % 3 == 0 ? reading + "\x03\r\n" : Frame(reading);
     });
     std::string settings = ReadText(run_.RegistryFile());
     settings += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brisel\\Hall\\System\\Ports]\r\n\"COM2\"=\"" +

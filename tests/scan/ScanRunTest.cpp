@@ -464,15 +464,51 @@ std::vector<double> FileTemperatures() {
     return temperatures;
 }
 
-TEST_F(ScanRunTest, AFailedReadingAfterTheMeasurementIsNoPointAndThePointIsMeasuredAgain) {
-    failAfterHall = 3;  // the last point's temperature read fails once
+TEST_F(ScanRunTest, AFailedReadingAfterTheMeasurementWaitsForTheNextGoodOne) {
+    failAfterHall = 3;  // the last point's temperature read fails
     Plan(300, 320, 3);
     run->PressMain();
+    RunToTheEnd(3);  // a point a tick
+    EXPECT_EQ(run->Done(), 2);
+    EXPECT_EQ(run->Fields().Get(ScanRun::kSampleField), "Error");
+    stage.failing = 1;
+    run->Tick();
+    EXPECT_EQ(run->Done(), 2);
+    EXPECT_EQ(FileTemperatures(), (std::vector<double>{300.2, 310.2}));
     RunToTheEnd();
     EXPECT_EQ(run->State(), kScanFinished);
-    EXPECT_EQ(run->Measurements(), 4);  // the last point twice
+    // The point took the first good reading; it was not measured again.
+    EXPECT_EQ(run->Measurements(), 3);
     EXPECT_EQ(FileTemperatures(), (std::vector<double>{300.2, 310.2, 320.2}));
     EXPECT_TRUE(responder.Asked().empty());
+}
+
+// The ITC5's drift test with the late reading: too far from T0, the point is
+// measured again.
+TEST_F(ScanRunTest, ALateReadingThatDriftedMeasuresThePointAgain) {
+    FollowingStage itc{ControllerKind::ITC5};
+    run.reset();
+    TScanAcq itcLive(&itc);
+    run = std::make_unique<ScanRun>(program, itc, itcLive);
+    run->SetCommandSender([&](int id) {
+        sent.push_back(id);
+        ::State().measurementStatus = 0;
+        if (id == 52 && sent.size() == 2) itc.failing = 1;
+        itc.ReadTemperature();
+        if (sent.size() == 2) itc.offset = 5.0;  // the stage moves meanwhile
+    });
+    Plan(300, 320, 3);
+    run->PressMain();
+    StabilizationState().driftMargin = 2.0;
+    StabilizationState().sampleMargin = 2.0;
+    run->Tick();  // 300.2 K: measured, its temperature not read
+    EXPECT_EQ(sent, (std::vector<int>{51, 52}));
+    EXPECT_EQ(run->Done(), 0);
+    run->Tick();  // 305 K: 4.8 K from T0, so measured again, at 305 K
+    EXPECT_EQ(sent, (std::vector<int>{51, 52, 51, 52}));
+    EXPECT_EQ(run->Done(), 1);
+    EXPECT_EQ(FileTemperatures(), (std::vector<double>{305.0}));
+    run.reset();
 }
 
 TEST_F(ScanRunTest, FailingReadingsHoldThePointAndForceMeasAndPauseAfterSixtySeconds) {
