@@ -47,9 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(buffer.Text().size() <= HotReply::kCapacity);
     Check(buffer.Text().find('\x03') == std::string::npos);
     if (used < reply.size()) Check(reply[used - 1] == '\n');
-    if (const auto hot = ReadHotTemperature(buffer.Text())) {
+    Check(buffer.Raw().size() <= HotReply::kCapacity);
+    if (const auto hot = ReadHotTemperature(buffer.Raw())) {
         Check(hot->text.size() <= 7);
         Check(std::isfinite(hot->kelvin));
+        // Only a whole frame reads: its STX first, its ETX inside.
+        Check(buffer.Raw()[0] == '\x02');
+        Check(buffer.Raw().find('\x03') != std::string::npos);
+        Check(buffer.Raw().find('\0') == std::string::npos);
     }
+    if (const auto hot = ReadHotTemperature(reply)) Check(std::isfinite(hot->kelvin));
     return 0;
 }

@@ -47,7 +47,11 @@ double GivenSetPoint(const TTemp& controller, double planned) {
 }  // namespace
 
 ScanRun::ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live)
-    : program_(program), controller_(controller), live_(live), test_(controller) {
+    : program_(program),
+      controller_(controller),
+      live_(live),
+      test_(controller),
+      clock_([] { return TimeScale::Seconds(); }) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     Update();
@@ -73,14 +77,16 @@ bool ScanRun::Enabled(int button) const {
     switch (button) {
         case kCloseButton:
         case kNewRunButton:
-            return state_ != kScanPause && !starting_;
+            return state_ != kScanPause && !starting_ && !moving_;
         case kForceButton:
         case kNextButton:
             // Not while a tick measures (the point would move under it), nor
             // after an abort during the current search: no tick is coming.
-            return state_ == kScanPause && !measuring_ && !aborted_ && !starting_;
+            // Nor while the stage is given its set-point: a press there would
+            // move the plan on while the stage is still sent the old point.
+            return state_ == kScanPause && !measuring_ && !aborted_ && !starting_ && !moving_;
         case kMainButton:
-            return state_ != kScanFinished && !measuring_ && !starting_;
+            return state_ != kScanFinished && !measuring_ && !starting_ && !moving_;
         case kHelpButton:
             return true;
         default:
@@ -196,6 +202,9 @@ void ScanRun::Resume() {
 
 void ScanRun::Pause() {
     timer_.stop();
+    // A point measured but still without its temperature is measured again
+    // on Resume.
+    awaiting_ = false;
     live_.EraseMarkers();
     state_ = kScanResume;
     aborted_ = false;
@@ -204,6 +213,17 @@ void ScanRun::Pause() {
 }
 
 void ScanRun::GoToPoint() {
+    // The ITC5's sensor switch waits with the event loop running: no tick
+    // and no plan-changing press may come in until the stage has its point.
+    timer_.stop();
+    moving_ = true;
+    Update();
+    struct Moved {
+        bool& flag;
+        ~Moved() { flag = false; }
+    } moved{moving_};
+    failingSince_.reset();
+    awaiting_ = false;
     const ScanData& data = live_.Data();
     const int slot = data.current;
     const double planned = slot >= 0 && slot < ScanData::kSlots ? data.points[slot].T : 0.0;
@@ -217,6 +237,8 @@ void ScanRun::GoToPoint() {
     pointMeasurements_ = 0;
     program_.Status().SetText("Change Temp");
     fields_.Set(kPointField, std::to_string(data.count + 1));
+    moving_ = false;
+    Update();
 }
 
 void ScanRun::NextPoint() {
@@ -246,16 +268,55 @@ void ScanRun::Finish() {
 }
 
 bool ScanRun::ReadyToMeasure() {
-    live_.UpdateTemperatureMarker();
-    fields_.Set(kSampleField, controller_.ReadingText());
-    const StabilityTest::Verdict verdict = test_.Tick(force_);
+    // A controller whose reading fails (a bus error, a reply that carries no
+    // temperature) is read again on the next ticks; the point waits for it.
+    std::string failure;
+    try {
+        live_.UpdateTemperatureMarker();
+    } catch (const xgpib& error) {
+        failure = error.why();
+    }
+    if (failure.empty() && !controller_.ReadingValid()) failure = controller_.ReadingFailure();
+    fields_.Set(kSampleField, failure.empty() ? controller_.ReadingText() : "Error");
+    if (!failure.empty()) {
+        ReadingFailed(failure);
+        return false;
+    }
+    // A measured point waiting for its temperature needs no other test.
+    if (awaiting_) {
+        failingSince_.reset();
+        return true;
+    }
+    StabilityTest::Verdict verdict;
+    try {
+        verdict = test_.Tick(force_);
+    } catch (const xgpib& error) {
+        // The ITC5's cryostat reading.
+        ReadingFailed(error.why());
+        return false;
+    }
+    failingSince_.reset();
     if (!verdict.status.empty()) program_.Status().SetText(verdict.status);
     if (!verdict.cryostatText.empty()) fields_.Set(kCryoField, verdict.cryostatText);
     return verdict.ready;
 }
 
+void ScanRun::ReadingFailed(const std::string& why) {
+    const double now = clock_();
+    if (!failingSince_) failingSince_ = now;
+    if (now - *failingSince_ < kMostFailingSeconds) return;
+    // Paused before the box: no tick runs while it is up, and an automated
+    // run waiting on the scan sees it stopped.
+    Pause();
+    Prompt::Message(owner_,
+                    Printf("No temperature from the %s for %.0f s: the scan is paused.\n%s",
+                           controller_.DeviceName().c_str(), now - *failingSince_, why.c_str()),
+                    "Temperature Scan", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+    failingSince_.reset();
+}
+
 void ScanRun::Tick() {
-    if (state_ != kScanPause || inTick_ || measuring_) return;
+    if (state_ != kScanPause || inTick_ || measuring_ || moving_) return;
     inTick_ = true;
     Guarded([this] {
         if (!ReadyToMeasure()) return;
@@ -285,7 +346,21 @@ void ScanRun::Tick() {
 }
 
 bool ScanRun::MeasureAndRecord(const RunLock& lock) {
-    for (int n = 1; n <= kMostMeasurements; ++n) {
+    int first = 1;
+    if (awaiting_) {
+        // The point measured before its temperature could be read: this
+        // tick's reading is its temperature (the stage was stable then and
+        // is still), unless the drift test asks for the measurement again.
+        awaiting_ = false;
+        double present = controller_.present;
+        if (DriftTest(controller_.Kind(), force_, awaitingT0_, controller_.present, present)) {
+            controller_.present = present;
+            first = kMostMeasurements + 1;
+        } else {
+            first = awaitingRound_ + 1;
+        }
+    }
+    for (int n = first; n <= kMostMeasurements; ++n) {
         const double t0 = controller_.present;
         if (program_.Records().scan.AutoSetIm) {
             const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(owner_);
@@ -297,6 +372,18 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         ++measurements_;
         ++pointMeasurements_;
         fields_.Set(kSampleField, controller_.ReadingText());
+        if (!controller_.ReadingValid()) {
+            // The reading after the measurement is the point's temperature:
+            // without it the point is not taken yet. The next ticks read
+            // again; the first good reading completes the point.
+            awaiting_ = true;
+            awaitingT0_ = t0;
+            awaitingRound_ = n;
+            fields_.Set(kSampleField, "Error");
+            ReadingFailed(controller_.ReadingFailure());
+            if (state_ == kScanPause) timer_.start(TimeScale::Ms(kTickMs));
+            return true;
+        }
         double present = controller_.present;
         if (DriftTest(controller_.Kind(), force_, t0, controller_.present, present)) {
             controller_.present = present;

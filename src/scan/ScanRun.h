@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ class ScanRun : public QObject {
     static constexpr int kTickMs = 495;
     static constexpr int kStartPauseMs = 500;
     static constexpr int kMostMeasurements = 10;
+    // Rack seconds of failed temperature readings in a row after which the
+    // scan stops waiting and pauses with a message.
+    static constexpr double kMostFailingSeconds = 60.0;
 
     // The panel's controls.
     static constexpr int kPointField = 100;
@@ -64,6 +68,9 @@ class ScanRun : public QObject {
     void SetCommandSender(std::function<void(int id)> send) { send_ = std::move(send); }
     // Where message boxes and the set-up dialog belong (the panel while it is open).
     void SetOwner(QWidget* owner) { owner_ = owner; }
+    // The clock that times a controller's failing readings, in seconds of
+    // rack time (the program's scaled clock unless a test sets its own).
+    void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
 
     int State() const { return state_; }
     FieldSet& Fields() { return fields_; }
@@ -74,6 +81,9 @@ class ScanRun : public QObject {
     bool Running() const;
     bool TimerActive() const { return timer_.isActive(); }
     bool AbortedInSearch() const { return aborted_; }
+    // The stage is being given the current point's set-point (the ITC5's
+    // sensor switch waits twice meanwhile, with the panel alive).
+    bool Moving() const { return moving_; }
     int Done() const;
     int PointsPlanned() const;
     int CurrentSlot() const;
@@ -111,7 +121,11 @@ class ScanRun : public QObject {
     void NextPoint();
     void Finish();
     // Steps 1 and 2 of a tick: the temperature marker and the stability test.
+    // Not ready while the controller's reading fails.
     bool ReadyToMeasure();
+    // A reading that failed at a tick or at the end of a measurement; after
+    // kMostFailingSeconds of them in a row the scan pauses with a message.
+    void ReadingFailed(const std::string& why);
     // Steps 4 to 6, under the lock; false when the operator aborted the search.
     bool MeasureAndRecord(const RunLock& lock);
     void MeasurePoint(const RunLock& lock);
@@ -128,6 +142,7 @@ class ScanRun : public QObject {
     FieldSet fields_;
     std::function<void(int)> send_;
     QPointer<QWidget> owner_;
+    std::function<double()> clock_;
 
     int state_ = kScanSetup;
     bool force_ = false;
@@ -135,6 +150,14 @@ class ScanRun : public QObject {
     bool starting_ = false;
     bool aborted_ = false;
     bool inTick_ = false;
+    bool moving_ = false;
+    // When the present run of failed readings began; none while they succeed.
+    std::optional<double> failingSince_;
+    // A point measured whose temperature reading failed: the measurement
+    // round it was in and T0 of that round, until a tick reads the stage.
+    bool awaiting_ = false;
+    int awaitingRound_ = 0;
+    double awaitingT0_ = 0.0;
     int measurements_ = 0;
     int pointMeasurements_ = 0;
 };

@@ -130,20 +130,31 @@ ItcStatus ReadItcStatus(const std::string& reply) {
 }
 
 bool HotReply::Add(char byte) {
-    if (stored_.size() < kCapacity) stored_.push_back(byte == 0x03 ? '\0' : byte);
+    if (stored_.size() < kCapacity) stored_.push_back(byte);
     return byte != '\n';
 }
 
 std::string HotReply::Text() const {
-    const std::size_t end = stored_.find('\0');
+    const std::size_t end = stored_.find_first_of(std::string("\x03\0", 2));
     return end == std::string::npos ? stored_ : stored_.substr(0, end);
 }
 
-std::optional<TenthsReading> ReadHotTemperature(const std::string& replyText) {
-    if (replyText.size() <= 9) return std::nullopt;
-    std::string text = replyText.substr(9);
-    if (text.size() > kReadingChars) text.resize(kReadingChars);
-    const auto value = Number(Trimmed(text));
+std::optional<TenthsReading> ReadHotTemperature(const std::string& raw) {
+    static const std::string kHeader = "\x02" "0100XRS,";
+    if (raw.compare(0, kHeader.size(), kHeader) != 0) return std::nullopt;
+    const std::size_t etx = raw.find('\x03', kHeader.size());
+    if (etx == std::string::npos) return std::nullopt;
+    // After the ETX only the line end: a frame with more after it is not
+    // the stage's answer alone.
+    const std::string after = raw.substr(etx + 1);
+    if (after != "" && after != "\r" && after != "\n" && after != "\r\n") return std::nullopt;
+    std::string text = raw.substr(kHeader.size(), etx - kHeader.size());
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    text = text.substr(first, last - first + 1);
+    const auto value = Number(text);
     if (!value) return std::nullopt;
+    if (text.size() > kReadingChars) text.resize(kReadingChars);
     return TenthsReading{text, *value};
 }

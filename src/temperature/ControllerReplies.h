@@ -48,15 +48,18 @@ struct ItcStatus {
 ItcStatus ReadItcStatus(const std::string& reply);
 
 // The hot stage's reply buffer: 35 characters and the terminator. Bytes go in
-// one at a time; ETX is stored as the terminator (so the text ends there),
-// the reply ends after a line feed. Bytes beyond the buffer are dropped.
+// one at a time; the reply ends after a line feed. Bytes beyond the buffer
+// are dropped. The bytes are kept as they came, so that an ETX and a NUL
+// inside the reply stay apart.
 class HotReply {
   public:
     static constexpr std::size_t kCapacity = 35;
     // False when the reply has ended (a line feed was stored).
     bool Add(char byte);
-    // The text up to the terminator.
+    // The text up to the terminator (the ETX, or a NUL before it).
     std::string Text() const;
+    // The bytes as received.
+    const std::string& Raw() const { return stored_; }
     bool Empty() const { return stored_.empty(); }
     void Clear() { stored_.clear(); }
 
@@ -64,7 +67,10 @@ class HotReply {
     std::string stored_;
 };
 
-// The reading of the hot stage's reply to the read message: the text from
-// the tenth character up to the terminator, cut to seven characters, and its
-// value. Nothing when the reply is shorter or the text is no number.
-std::optional<TenthsReading> ReadHotTemperature(const std::string& replyText);
+// The reading of the hot stage's reply to the read message, taken only from
+// a whole frame: STX, "0100XRS,", a number (blanks around it allowed), ETX,
+// then nothing but the line end. The text is the number as sent, cut to
+// seven characters. Nothing for any other reply: a reply without its STX,
+// one cut short (no ETX), one with a NUL or junk inside. Whether the value
+// lies within the stage's limits is the caller's test.
+std::optional<TenthsReading> ReadHotTemperature(const std::string& rawReply);

@@ -5,6 +5,7 @@
 
 #include "Printf.h"
 #include "Prompt.h"
+#include "ReplyErrors.h"
 #include "RunConfig.h"
 #include "SerialLink.h"
 
@@ -93,22 +94,35 @@ void HotFunc::SetTemperature(double kelvin) {
 
 void HotFunc::ReadTemperature() {
     if (Config().noInstrument) return;
-    std::optional<TenthsReading> reading;
-    if (HasPort()) {
-        Purge();
-        if (link_->Write(ReadMessage())) {
-            ReadReply();
-            if (!reply_.Empty()) reading = ReadHotTemperature(reply_.Text());
-        }
-    }
-    if (reading) {
-        SetReadingText(reading->text);
-        present = reading->kelvin;
-    } else {
+    const std::string failure = TryReading();
+    if (!failure.empty()) {
         SetReadingText("Error");
         present = 0.0;
+        ReadingFailed(failure);
     }
     NotifyChanged();
+}
+
+std::string HotFunc::TryReading() {
+    if (!HasPort()) return "The hot stage's serial port is not open.";
+    Purge();
+    if (!link_->Write(ReadMessage())) return "The read message could not be sent to the hot stage.";
+    ReadReply();
+    if (reply_.Empty())
+        return Printf("The hot stage did not answer within %d s.", kTimeoutMs / 1000);
+    const auto reading = ReadHotTemperature(reply_.Raw());
+    if (!reading)
+        return Printf("The hot stage's reply \"%s\" carries no temperature.",
+                      ShownReply(reply_.Raw()).c_str());
+    // A number the stage cannot be at is a reply gone wrong, not a reading.
+    if (!(reading->kelvin >= minimum && reading->kelvin <= maximum))
+        return Printf("The hot stage's reading %s K lies outside %d to %d K.",
+                      reading->text.c_str(), static_cast<int>(minimum),
+                      static_cast<int>(maximum));
+    SetReadingText(reading->text);
+    present = reading->kelvin;
+    ReadingSucceeded();
+    return {};
 }
 
 void HotFunc::SetControl(int mode, int flag) {

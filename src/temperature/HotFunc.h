@@ -26,8 +26,9 @@ class HotFunc : public TTempCon {
     ~HotFunc() override;
 
     void SetTemperature(double kelvin) override;
-    // Without a port, when the message cannot be sent, or without a reply
-    // (or one that carries no temperature): "Error" and 0 K.
+    // Without a port, when the message cannot be sent, without a reply, or
+    // with one that is no whole frame or reads outside the stage's limits:
+    // "Error" and 0 K, and the reason kept (ReadingFailure).
     void ReadTemperature() override;
     // Mode 1 runs the stage (flag 0) or stops it (flag 1).
     void SetControl(int mode, int flag) override;
@@ -42,6 +43,8 @@ class HotFunc : public TTempCon {
   private:
     bool Sending() const;
     void ReadReply();
+    // One reading into present and the text; the reason it failed, or empty.
+    std::string TryReading();
     void Purge();
 
     std::unique_ptr<SerialLink> link_;

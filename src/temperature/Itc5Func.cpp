@@ -9,6 +9,7 @@
 #include "ReplyErrors.h"
 #include "RunConfig.h"
 #include "Wait.h"
+#include "xmsg.h"
 
 namespace {
 constexpr const char* kDevice = "ITC5";
@@ -67,11 +68,21 @@ void ITC5Func::SetTemperature(double kelvin) {
 
 void ITC5Func::ReadTemperature() {
     if (!InstrumentLive()) return;
-    const std::string reply = Ask("R2");
-    const auto tenths = ReadItcTenths(reply);
-    if (!tenths) ThrowUnreadable(kDevice, reply);
-    present = *tenths * 0.1;
-    SetReadingText(ReadingOf(present));
+    try {
+        const std::string reply = Ask("R2");
+        const auto tenths = ReadItcTenths(reply);
+        if (!tenths) ThrowUnreadable(kDevice, reply);
+        present = *tenths * 0.1;
+        SetReadingText(ReadingOf(present));
+        ReadingSucceeded();
+    } catch (const xmsg& error) {
+        // The error still goes to the caller (the panel stops its timer on
+        // it); the last reading's text stays, but `present` is marked as no
+        // reading of now.
+        ReadingFailed(error.why());
+        NotifyChanged();
+        throw;
+    }
     NotifyChanged();
 }
 

@@ -41,9 +41,11 @@ void LN2Func::ReadTemperature() {
         const TenthsReading reading = ReadPresent();
         SetReadingText(reading.text);
         present = reading.kelvin;
-    } catch (const xgpib&) {
+        ReadingSucceeded();
+    } catch (const xgpib& error) {
         SetReadingText("Error");
         present = 0.0;
+        ReadingFailed(error.why());
     }
     NotifyChanged();
 }

@@ -3,8 +3,7 @@
 #include "Printf.h"
 #include "xmsg.h"
 
-void ThrowUnreadable(const char* device, const std::string& reply) {
-    // Only printable characters, and not too many of them, reach the box.
+std::string ShownReply(const std::string& reply) {
     std::string shown;
     for (char c : reply) {
         if (shown.size() >= 24) {
@@ -14,5 +13,10 @@ void ThrowUnreadable(const char* device, const std::string& reply) {
         const auto u = static_cast<unsigned char>(c);
         shown += (u >= 0x20 && u < 0x7f) ? c : '?';
     }
-    throw xgpib(Printf("The %s's reply \"%s\" carries no value.", device, shown.c_str()));
+    return shown;
+}
+
+void ThrowUnreadable(const char* device, const std::string& reply) {
+    throw xgpib(
+        Printf("The %s's reply \"%s\" carries no value.", device, ShownReply(reply).c_str()));
 }

@@ -4,3 +4,6 @@
 #include <string>
 
 [[noreturn]] void ThrowUnreadable(const char* device, const std::string& reply);
+// A reply as a message shows it: printable characters only ('?' for the
+// others), at most 24 of them.
+std::string ShownReply(const std::string& reply);

@@ -49,6 +49,10 @@ void TTemp::SetTemperature(double kelvin) {
     NotifyChanged();
 }
 
+void TTemp::ReadingFailed(const std::string& why) {
+    readingFailure_ = why.empty() ? std::string("no reading") : why;
+}
+
 void TTemp::SetReadingText(const std::string& text) {
     readingText_ = text.size() > 7 ? text.substr(0, 7) : text;
 }
@@ -58,6 +62,20 @@ TTempCon::TTempCon(ControllerKind kind) : kind_(kind) {
     minimum = facts.minimum;
     maximum = facts.maximum;
     setPoint = facts.setPointAtStart;
+}
+
+std::string TTempCon::DeviceName() const {
+    switch (kind_) {
+        case ControllerKind::LN2:
+            return "LN2 controller";
+        case ControllerKind::ITC5:
+            return "ITC5 controller";
+        case ControllerKind::HotStage:
+            return "hot stage";
+        case ControllerKind::None:
+            break;
+    }
+    return TTemp::DeviceName();
 }
 
 Tpid TTempCon::SelectPid(double kelvin) const {

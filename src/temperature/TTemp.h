@@ -60,6 +60,15 @@ class TTemp : public QObject {
     virtual void SetControl(int /*mode*/, int /*flag*/) {}
 
     virtual ControllerKind Kind() const { return ControllerKind::None; }
+    // What the operator calls the controller, in messages ("LN2 controller").
+    virtual std::string DeviceName() const { return "temperature stage"; }
+
+    // Whether the last ReadTemperature gave a temperature. The panels show a
+    // failed reading as "Error"; whoever records a temperature (the scan)
+    // must not take `present` then. True before any reading.
+    bool ReadingValid() const { return !readingFailure_.has_value(); }
+    // Why the last reading failed; empty when it did not.
+    std::string ReadingFailure() const { return readingFailure_.value_or(""); }
     // The table of the classes that keep one; nullptr for the plain object.
     virtual PidTable* Table() { return nullptr; }
 
@@ -79,9 +88,14 @@ class TTemp : public QObject {
   protected:
     // Controllers call this after they have moved present, setPoint or the text.
     void NotifyChanged() { emit changed(); }
+    // A reading came in: `present` and the text hold it.
+    void ReadingSucceeded() { readingFailure_.reset(); }
+    // A reading failed: the reason is kept (the text is the class's to set).
+    void ReadingFailed(const std::string& why);
 
   private:
     std::string readingText_;
+    std::optional<std::string> readingFailure_;
 };
 
 // A controller with a PID table: the base of the controllers of kinds 1 to 3
@@ -91,6 +105,7 @@ class TTempCon : public TTemp {
   public:
     explicit TTempCon(ControllerKind kind);
     ControllerKind Kind() const override { return kind_; }
+    std::string DeviceName() const override;
     PidTable* Table() override { return &table_; }
 
     // The entry a set-point regulates with. A set-point below every entry

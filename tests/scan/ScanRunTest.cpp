@@ -25,6 +25,13 @@
 #include "TScanAcq.h"
 #include "TSetupTemp.h"
 #include "TTemp.h"
+#include "TScanDlg.h"
+#include "Itc5Func.h"
+#include "FileRegistryStore.h"
+#include "PidRegistry.h"
+#include "RegistryStore.h"
+#include <QPushButton>
+#include <QTimer>
 #include "TimeScale.h"
 
 namespace {
@@ -214,9 +221,21 @@ class FollowingStage : public TTempCon {
         given.push_back(k);
     }
     void ReadTemperature() override {
+        ++reads;
+        if (failing > 0) {
+            // As the controllers absorb a failed reading: "Error" and 0 K.
+            --failing;
+            present = 0.0;
+            SetReadingText("Error");
+            ReadingFailed("The stage's reply \"#\" carries no temperature.");
+            return;
+        }
         present = setPoint + offset;
         SetReadingText(Printf("%.1f", present));
+        ReadingSucceeded();
     }
+    int failing = 0;  // readings still to fail
+    int reads = 0;
     void SetControl(int mode, int) override { modes.push_back(mode); }
     double offset = 0.2;
     std::vector<double> given;
@@ -242,7 +261,11 @@ class ScanRunTest : public ::testing::Test {
             nestedGranted.push_back(RunLock::Held() && RunLock::CanStart());
             ::State().measurementStatus = (id == 52 && failHall > 0 && --failHall == 0) ? 1 : 0;
             Results().symmetryFactor = 1.0;
+            // The commands end by reading the temperature, as the program's do.
+            if (id == 52 && failAfterHall > 0 && --failAfterHall == 0) stage.failing = 1;
+            stage.ReadTemperature();
         });
+        run->SetClock([this] { return now; });
     }
     void TearDown() override {
         run.reset();
@@ -286,6 +309,8 @@ class ScanRunTest : public ::testing::Test {
     std::vector<int> sent;
     std::vector<bool> nestedGranted;
     int failHall = 0;
+    int failAfterHall = 0;  // the reading after this Hall run fails
+    double now = 0.0;       // the run's clock, rack seconds
 };
 
 TEST_F(ScanRunTest, StatesLabelsAndEnablingFollowTheRun) {
@@ -423,6 +448,207 @@ TEST_F(ScanRunTest, AbortDuringTheCurrentSearchLeavesTheScanWaitingForPause) {
     run->PressMain();
     EXPECT_EQ(run->State(), kScanResume);
     SetBus(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Failed temperature readings: never a point's temperature, and a stage that
+// stops answering pauses the scan
+
+// The temperatures of the file's point lines.
+std::vector<double> FileTemperatures() {
+    std::ifstream in(TScanAcq::WorkingFile(), std::ios::binary);
+    std::vector<double> temperatures;
+    int n = 0;
+    for (std::string line; std::getline(in, line);)
+        if (++n > 5) temperatures.push_back(std::atof(line.c_str()));
+    return temperatures;
+}
+
+TEST_F(ScanRunTest, AFailedReadingAfterTheMeasurementWaitsForTheNextGoodOne) {
+    failAfterHall = 3;  // the last point's temperature read fails
+    Plan(300, 320, 3);
+    run->PressMain();
+    RunToTheEnd(3);  // a point a tick
+    EXPECT_EQ(run->Done(), 2);
+    EXPECT_EQ(run->Fields().Get(ScanRun::kSampleField), "Error");
+    stage.failing = 1;
+    run->Tick();
+    EXPECT_EQ(run->Done(), 2);
+    EXPECT_EQ(FileTemperatures(), (std::vector<double>{300.2, 310.2}));
+    RunToTheEnd();
+    EXPECT_EQ(run->State(), kScanFinished);
+    // The point took the first good reading; it was not measured again.
+    EXPECT_EQ(run->Measurements(), 3);
+    EXPECT_EQ(FileTemperatures(), (std::vector<double>{300.2, 310.2, 320.2}));
+    EXPECT_TRUE(responder.Asked().empty());
+}
+
+// The ITC5's drift test with the late reading: too far from T0, the point is
+// measured again.
+TEST_F(ScanRunTest, ALateReadingThatDriftedMeasuresThePointAgain) {
+    FollowingStage itc{ControllerKind::ITC5};
+    run.reset();
+    TScanAcq itcLive(&itc);
+    run = std::make_unique<ScanRun>(program, itc, itcLive);
+    run->SetCommandSender([&](int id) {
+        sent.push_back(id);
+        ::State().measurementStatus = 0;
+        if (id == 52 && sent.size() == 2) itc.failing = 1;
+        itc.ReadTemperature();
+        if (sent.size() == 2) itc.offset = 5.0;  // the stage moves meanwhile
+    });
+    Plan(300, 320, 3);
+    run->PressMain();
+    StabilizationState().driftMargin = 2.0;
+    StabilizationState().sampleMargin = 2.0;
+    run->Tick();  // 300.2 K: measured, its temperature not read
+    EXPECT_EQ(sent, (std::vector<int>{51, 52}));
+    EXPECT_EQ(run->Done(), 0);
+    run->Tick();  // 305 K: 4.8 K from T0, so measured again, at 305 K
+    EXPECT_EQ(sent, (std::vector<int>{51, 52, 51, 52}));
+    EXPECT_EQ(run->Done(), 1);
+    EXPECT_EQ(FileTemperatures(), (std::vector<double>{305.0}));
+    run.reset();
+}
+
+TEST_F(ScanRunTest, FailingReadingsHoldThePointAndForceMeasAndPauseAfterSixtySeconds) {
+    Plan(300, 320, 3);
+    run->PressMain();
+    stage.failing = 1000;  // the line dies
+    run->PressForce();
+    for (; now < 59.0; now += 5.0) run->Tick();
+    // No point from a failed reading, however long and even when forced.
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(run->Fields().Get(ScanRun::kSampleField), "Error");
+    EXPECT_EQ(Phase(), (std::pair<int, std::string>{kScanPause, "Pause"}));
+    now = 60.0;
+    run->Tick();
+    EXPECT_EQ(Phase(), (std::pair<int, std::string>{kScanResume, "Resume"}));
+    EXPECT_FALSE(run->TimerActive());
+    EXPECT_FALSE(run->Running());  // an automated run waiting on the scan goes on
+    ASSERT_EQ(responder.Asked().size(), 1u);
+    EXPECT_EQ(responder.Asked()[0].caption, "Temperature Scan");
+    EXPECT_EQ(responder.Asked()[0].text,
+              "No temperature from the hot stage for 60 s: the scan is paused.\n"
+              "The stage's reply \"#\" carries no temperature.");
+    EXPECT_EQ(FileTemperatures(), std::vector<double>{});
+
+    // Resume tries again: the same point, its own 60 s.
+    run->PressMain();
+    EXPECT_EQ(run->CurrentSlot(), 0);
+    now += 59.0;
+    run->Tick();
+    EXPECT_EQ(run->State(), kScanPause);
+    stage.failing = 0;  // the stage answers again
+    RunToTheEnd();
+    EXPECT_EQ(run->State(), kScanFinished);
+    EXPECT_EQ(FileTemperatures(), (std::vector<double>{300.2, 310.2, 320.2}));
+    EXPECT_EQ(responder.Asked().size(), 1u);
+}
+
+TEST_F(ScanRunTest, AGoodReadingStartsTheSixtySecondsAfresh) {
+    stage.offset = 50.0;  // never ready: the scan only reads
+    Plan(300, 320, 3);
+    run->PressMain();
+    for (int i = 0; i < 20; ++i, now += 10.0) {
+        stage.failing = i % 6 == 5 ? 0 : 1;  // one good reading in six, 50 s apart
+        run->Tick();
+    }
+    EXPECT_EQ(run->State(), kScanPause);
+    EXPECT_TRUE(responder.Asked().empty());
+}
+
+// The ITC5 on a scripted bus: its readings stay at 293 K, the status reply
+// gives automatic mode 3; each sensor switch calls `onSwitch` at its "$A0"
+// and "$H" writes, that is, just before each of its two waits.
+class Itc5Bus : public ScriptedBus {
+  public:
+    Itc5Bus() { SetDefaultReply(""); }
+    void ItcWrite(const std::string& text) override {
+        ScriptedBus::ItcWrite(text);
+        last_ = text;
+        if ((text == "$A0" || text.rfind("$H", 0) == 0) && onSwitch) onSwitch();
+    }
+    std::string ItcRead() override {
+        ScriptedBus::ItcRead();  // logged; the script is left empty
+        return last_ == "X" ? "X0A3C1S0H1" : "R+2930";
+    }
+    std::function<void()> onSwitch;
+
+  private:
+    std::string last_;
+};
+
+TEST_F(ScanRunTest, PressesInsideTheItc5SensorSwitchDoNothing) {
+    TimeScale::SetFactor(0.1);  // each of the switch's waits takes 25 ms
+    SetRegistry(std::make_unique<FileRegistryStore>(folder.filePath("Hall.reg").toStdString()));
+    const std::string key = PidTableKey(ControllerKind::ITC5);
+    ASSERT_TRUE(Registry().Set(key + "\\2",
+                               PidEntryValues(ControllerKind::ITC5, Tpid{2, 1, 1, 1, 1, 1, 1})));
+    ASSERT_TRUE(Registry().SetDword(key, kTchangeName, 100));
+    auto made = std::make_unique<Itc5Bus>();
+    Itc5Bus* bus = made.get();
+    SetBus(std::move(made));
+    ITC5Func itc;
+    ASSERT_EQ(itc.tchange, 100.0);
+    run.reset();
+    TScanAcq itcLive(&itc);
+    itcLive.resize(640, 440);
+    run = std::make_unique<ScanRun>(program, itc, itcLive);
+    TScanDlg panel(*run);
+
+    Plan(80, 140, 3);  // 80, 110, 140 K: the second point switches to the sample sensor
+    run->PressMain();
+    run->Tick();  // 293 K: far from 80, the scan waits
+    EXPECT_EQ(run->Fields().Get(ScanRun::kSampleField), "293.0");
+    ASSERT_EQ(run->State(), kScanPause)
+        << (responder.Asked().empty() ? "" : responder.Asked()[0].text);
+
+    // Every plan-changing button pressed, on the panel and on the run,
+    // inside each of the switch's waits.
+    std::vector<std::string> seen;
+    bus->onSwitch = [&] {
+        QTimer::singleShot(0, [&] {
+            std::string enabled;
+            for (int id : {ScanRun::kNextButton, ScanRun::kForceButton, ScanRun::kMainButton,
+                           ScanRun::kNewRunButton}) {
+                auto* button = panel.findChild<QPushButton*>(QString("button%1").arg(id));
+                enabled += button && button->isEnabled() ? "1" : "0";
+                if (button) button->click();
+            }
+            run->PressNextTemp();
+            run->PressForce();
+            run->PressMain();
+            run->PressNewRun();
+            seen.push_back(enabled + (run->Moving() ? " moving" : ""));
+        });
+    };
+    bus->ClearLog();
+    run->PressNextTemp();
+    bus->onSwitch = nullptr;
+
+    EXPECT_EQ(seen, (std::vector<std::string>{"0000 moving", "0000 moving"}));
+    // The stage, the panel and the plan agree on the second point.
+    std::vector<std::string> setPoints;
+    for (const auto& line : bus->Log())
+        if (line.rfind("IW $T", 0) == 0) setPoints.push_back(line);
+    EXPECT_EQ(setPoints, (std::vector<std::string>{"IW $T110.0"}));
+    EXPECT_DOUBLE_EQ(itc.setPoint, 110.0);
+    EXPECT_TRUE(itc.sampleSensor);
+    EXPECT_EQ(run->CurrentSlot(), 1);
+    EXPECT_EQ(run->Fields().Get(ScanRun::kPointField), "2");
+    EXPECT_EQ(run->Fields().Get(ScanRun::kSetField), "110.0");
+    EXPECT_EQ(Phase(), (std::pair<int, std::string>{kScanPause, "Pause"}));
+    EXPECT_TRUE(run->TimerActive());
+    EXPECT_TRUE(sent.empty());
+    // Once the stage has its point the buttons work again.
+    EXPECT_TRUE(panel.findChild<QPushButton*>("button106")->isEnabled());
+    run->PressMain();
+    EXPECT_EQ(run->State(), kScanResume);
+    EXPECT_FALSE(run->TimerActive());
+    run.reset();
+    SetBus(nullptr);
+    SetRegistry(nullptr);
 }
 
 }  // namespace

@@ -66,12 +66,17 @@ TEST_F(Ln2Test, ReadingsAndTheirFailures) {
     ln2.ReadTemperature();
     EXPECT_EQ(ln2.ReadingText(), "Error");
     EXPECT_DOUBLE_EQ(ln2.present, 0.0);
+    EXPECT_FALSE(ln2.ReadingValid());
     bus->Reply("2931");
     ln2.ReadTemperature();
+    EXPECT_TRUE(ln2.ReadingValid());
     bus->Reply("junk");
     ln2.ReadTemperature();
     EXPECT_EQ(ln2.ReadingText(), "Error");
     EXPECT_DOUBLE_EQ(ln2.present, 0.0);
+    // The 0 K is no reading: whoever records a temperature can tell, and why.
+    EXPECT_FALSE(ln2.ReadingValid());
+    EXPECT_NE(ln2.ReadingFailure().find("\"junk\""), std::string::npos) << ln2.ReadingFailure();
     EXPECT_EQ(bus->LogStarting("R 12 4").size(), 4u);
 }
 
@@ -173,6 +178,7 @@ TEST_F(Itc5Test, ReadingsOfBothSensors) {
     EXPECT_DOUBLE_EQ(itc.cryostat, 77.5);
     EXPECT_THROW(itc.ReadTemperature(), xgpib);
     EXPECT_EQ(itc.ReadingText(), "293.1");
+    EXPECT_FALSE(itc.ReadingValid());  // the 293.1 is not a reading of now
 }
 
 TEST_F(Itc5Test, DemoModeSendsNothingOnTheUnopenedBus) {

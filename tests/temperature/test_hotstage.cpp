@@ -13,73 +13,9 @@
 #include "SerialLink.h"
 #include "TemperatureFixture.h"
 
+#include "FakeHotStage.h"
+
 namespace {
-// A message as it goes over the line: STX, the text, ETX, CR LF.
-std::string Frame(const std::string& text) {
-    return "\x02" + text + "\x03\r\n";
-}
-
-class FakeStage {
-  public:
-    FakeStage() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0)
-            path_ = ::ptsname(master_);
-        hold_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
-        termios raw{};
-        ::tcgetattr(hold_, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(hold_, TCSANOW, &raw);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~FakeStage() {
-        stop_ = true;
-        thread_.join();
-        ::close(hold_);
-        ::close(master_);
-    }
-    const std::string& Path() const { return path_; }
-    // What the stage answers to each message; empty for silence.
-    std::atomic<bool> silent{false};
-    std::string reply = Frame("0100XRS,350.2");
-    std::vector<std::string> Received() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return received_;
-    }
-
-  private:
-    void Serve() {
-        std::string input;
-        while (!stop_) {
-            pollfd fd{master_, POLLIN, 0};
-            if (::poll(&fd, 1, 20) <= 0) continue;
-            char buffer[128];
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n <= 0) continue;
-            input.append(buffer, static_cast<std::size_t>(n));
-            std::size_t end;
-            while ((end = input.find('\n')) != std::string::npos) {
-                {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    received_.push_back(input.substr(0, end + 1));
-                }
-                input.erase(0, end + 1);
-                if (!silent) {
-                    const std::string out = reply;
-                    if (::write(master_, out.data(), out.size()) < 0) return;
-                }
-            }
-        }
-    }
-    int master_ = -1;
-    int hold_ = -1;
-    std::string path_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::string> received_;
-};
-
 std::unique_ptr<SerialLink> LinkTo(const std::string& device) {
     auto link = std::make_unique<SerialLink>();
     const auto mode = ParseSerialMode("X:9600,n,8,2");
@@ -130,6 +66,47 @@ TEST_F(HotStageTest, SilenceTakesTheTimeOutAndReadsError) {
     stage.reply = Frame("0100XNAK");
     hot.ReadTemperature();
     EXPECT_EQ(hot.ReadingText(), "Error");
+}
+
+// Replies that are no whole frame, or read a temperature the stage cannot
+// be at, are failed readings: "Error", 0 K and the reason, never a value
+// picked out of them by position.
+TEST_F(HotStageTest, BadFramesOverTheLineReadError) {
+    TimeScale::SetFactor(0.25);  // the stream of nines ends by the 500 ms time-out
+    FakeStage stage;
+    auto link = LinkTo(stage.Path());
+    ASSERT_TRUE(link);
+    HotFunc hot(std::move(link));
+    const std::pair<std::string, std::string> bad[] = {
+        {"0100XRS,350.2\x03\r\n", "carries no temperature"},
+        {std::string(60, '9'), "carries no temperature"},
+        {"\x02"
+         "0100XRS,3" +
+             std::string(1, '\0') + "50.2\x03\r\n",
+         "carries no temperature"},
+        {Frame("0100XRS,9999999"), "lies outside 20 to 900 K"},
+        {Frame("0100XRS,12.5"), "lies outside 20 to 900 K"},
+    };
+    for (const auto& [reply, why] : bad) {
+        stage.Answer([&reply](const std::string&) { return reply; });
+        hot.present = 350.0;
+        hot.ReadTemperature();
+        EXPECT_EQ(hot.ReadingText(), "Error") << ::testing::PrintToString(reply);
+        EXPECT_DOUBLE_EQ(hot.present, 0.0);
+        EXPECT_FALSE(hot.ReadingValid());
+        EXPECT_NE(hot.ReadingFailure().find(why), std::string::npos) << hot.ReadingFailure();
+    }
+    // A stage that alternates framed and unframed replies reads only the framed ones.
+    int n = 0;
+    stage.Answer([&n](const std::string&) {
+        return ++n % 2 ? Frame("0100XRS,400.0") : std::string("0100XRS,400.0\x03\r\n");
+    });
+    std::vector<std::string> texts;
+    for (int i = 0; i < 4; ++i) {
+        hot.ReadTemperature();
+        texts.push_back(hot.ReadingText() + (hot.ReadingValid() ? "" : "!"));
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"400.0", "Error!", "400.0", "Error!"}));
 }
 
 TEST_F(HotStageTest, PortThatWillNotOpenIsShown) {

@@ -78,7 +78,7 @@ TEST(HotReplies, BufferEtxAndReading) {
     EXPECT_EQ(reply.Text(),
               "\x02"
               "0100XRS,350.2");
-    const auto reading = ReadHotTemperature(reply.Text());
+    const auto reading = ReadHotTemperature(reply.Raw());
     ASSERT_TRUE(reading.has_value());
     EXPECT_EQ(reading->text, "350.2");
     EXPECT_DOUBLE_EQ(reading->kelvin, 350.2);
@@ -90,7 +90,12 @@ TEST(HotReplies, BufferEtxAndReading) {
         "0100XRS,123.45678901234567890123456789012345\n";
     for (char c : big) longReply.Add(c);
     EXPECT_EQ(longReply.Text().size(), HotReply::kCapacity);
-    EXPECT_EQ(ReadHotTemperature(longReply.Text())->text, "123.456");
+    // Cut off before its ETX, it is no whole frame and no reading.
+    EXPECT_FALSE(ReadHotTemperature(longReply.Raw()).has_value());
+    EXPECT_EQ(ReadHotTemperature("\x02"
+                                 "0100XRS,123.4567890\x03\r\n")
+                  ->text,
+              "123.456");
 
     EXPECT_FALSE(ReadHotTemperature("\x02"
                                     "0100XWS,")
@@ -98,6 +103,35 @@ TEST(HotReplies, BufferEtxAndReading) {
     EXPECT_FALSE(ReadHotTemperature("\x02"
                                     "0100XRS,abc")
                      .has_value());
+}
+
+// Only a whole frame is a reading: STX, the header, a number, ETX, the line end.
+TEST(HotReplies, FrameIsCheckedWhole) {
+    auto read = [](const std::string& bytes) -> std::string {
+        HotReply reply;
+        for (char c : bytes)
+            if (!reply.Add(c)) break;
+        const auto reading = ReadHotTemperature(reply.Raw());
+        return reading ? reading->text : "none";
+    };
+    const std::string stx = "\x02", etx = "\x03";
+    const std::pair<std::string, std::string> cases[] = {
+        {stx + "0100XRS,350.2" + etx + "\r\n", "350.2"},
+        {stx + "0100XRS, 350.2 " + etx + "\r\n", "350.2"},
+        {stx + "0100XRS,350.2" + etx, "350.2"},  // the line end lost to the time-out
+        {"0100XRS,350.2" + etx + "\r\n", "none"},   // no STX: "50.2" by position
+        {std::string(40, '9'), "none"},              // a stream of nines
+        {stx + "0100XRS,3" + std::string(1, '\0') + "50.2" + etx + "\r\n", "none"},
+        {stx + "0100XRS,350.2\r\n", "none"},  // no ETX
+        {stx + "0100XRS,350.2" + etx + "junk\r\n", "none"},
+        {stx + "0100XRS," + etx + "\r\n", "none"},
+        {stx + "0100XNAK" + etx + "\r\n", "none"},
+        {stx + "0100XWS,OK" + etx + "\r\n", "none"},
+        {stx + "0100XRS,35o.2" + etx + "\r\n", "none"},
+        {stx + "0100XRS,inf" + etx + "\r\n", "none"},
+        {"\n" + stx + "0100XRS,350.2" + etx + "\r\n", "none"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(read(bytes), text) << ::testing::PrintToString(bytes);
 }
 
 TEST(PidFile, CommentsEntriesAndTheKeyWord) {
