@@ -68,8 +68,8 @@ bool TextWindow::Save() {
     const QByteArray bytes = text.toLatin1();
     // The file is often the archive itself: a disk that fills up half-way
     // must leave it as it was, not cut short.
-    if (!FileWrite::Replace(path_, std::string_view(bytes.constData(),
-                                                    static_cast<std::size_t>(bytes.size()))))
+    if (!FileWrite::Replace(
+            path_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
         return false;
     editor_->document()->setModified(false);
     return true;

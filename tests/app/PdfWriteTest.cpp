@@ -55,10 +55,11 @@ TEST_F(PdfWrite, APdfThatCannotTakeItsPlaceIsToldAndTheEarlierFileStays) {
         ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
         earlier.write("earlier printout");
     }
-    FileWrite::SetFailureHook([this](const std::string& p) -> std::optional<FileWrite::InjectedFailure> {
-        if (p == pdf_) return FileWrite::InjectedFailure{0, 0};
-        return std::nullopt;
-    });
+    FileWrite::SetFailureHook(
+        [this](const std::string& p) -> std::optional<FileWrite::InjectedFailure> {
+            if (p == pdf_) return FileWrite::InjectedFailure{0, 0};
+            return std::nullopt;
+        });
     EXPECT_FALSE(Print(pdf_));
     EXPECT_EQ(Told(), "File Error|Can't write file:\n" + pdf_ + "\nNo space left on device");
     EXPECT_EQ(Files(), QStringList{"page.pdf"});

@@ -39,7 +39,8 @@ class SmallDisk {
         std::FILE* f = std::fopen((folder_ + "/filler").c_str(), "wb");
         ASSERT_NE(f, nullptr);
         const std::string block(512, 'f');
-        while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
+        while (std::fwrite(block.data(), 1, block.size(), f) == block.size() &&
+               std::fflush(f) == 0) {
         }
         std::fclose(f);
     }
@@ -76,7 +77,9 @@ class DiskE2eTest : public ::testing::Test {
             GTEST_SKIP() << "cannot mount a small file system here: " << disk_->Why();
 #endif
     }
-    std::string Disk() const { return run_.Folder() + "/disk"; }
+    std::string Disk() const {
+        return run_.Folder() + "/disk";
+    }
     ProgramRun run_;
 #ifdef __linux__
     std::unique_ptr<SmallDisk> disk_;
@@ -92,7 +95,8 @@ TEST_F(DiskE2eTest, AnArchiveAddOnAFullDiskIsToldAndLaterRecordsReadBackWhole) {
     const std::string archive = Disk() + "/results.dat";
     // One record, padded with blank lines (which the reader skips) to just
     // short of a full page of the file system: the next record needs a new one.
-    const std::string w0 = "W0,L1,GaAs,\"first\",AMB,0,1,9.85000e+01,0.00000e+00,1:00 PM,12/07/26\r\n";
+    const std::string w0 =
+        "W0,L1,GaAs,\"first\",AMB,0,1,9.85000e+01,0.00000e+00,1:00 PM,12/07/26\r\n";
     std::string bytes = w0;
     while (bytes.size() < 4096 - 40) bytes += "\r\n";
     bytes.resize(4096 - 40, ' ');

@@ -74,10 +74,10 @@ TEST_F(ArchiveTest, AddWithoutUsablePathSaysSoWithTheFilesName) {
     const std::string missing = dir_.filePath("no/such/folder/a.dat").toStdString();
     Archive().DataArchive = missing;
     EXPECT_FALSE(OnArchiveAdd());
-    EXPECT_EQ(Asked(), (std::vector<std::string>{
-                           "File Error|No archive file is set.\nChoose one with Archive, Set Path...",
-                           "File Error|Can't write file:\n" + missing +
-                               "\nNo such file or directory"}));
+    EXPECT_EQ(Asked(),
+              (std::vector<std::string>{
+                  "File Error|No archive file is set.\nChoose one with Archive, Set Path...",
+                  "File Error|Can't write file:\n" + missing + "\nNo such file or directory"}));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
 }
 

@@ -116,8 +116,9 @@ TEST_F(DiskTest, AnArchiveWrittenBackFromItsWindowIsReplacedWholeOrNotAtAll) {
     const std::string before = FileBytes(archive_);
     TextWindow window;
     ASSERT_TRUE(window.Load(archive_));
-    window.Editor()->setPlainText("W0,L1,GaAs,\"disc\",AMB,0,1,1.00000e+02,0.00000e+00,t,d\n"
-                                  "W1,L1,GaAs,\"typed\",AMB,0,1,2.00000e+02,0.00000e+00,t,d");
+    window.Editor()->setPlainText(
+        "W0,L1,GaAs,\"disc\",AMB,0,1,1.00000e+02,0.00000e+00,t,d\n"
+        "W1,L1,GaAs,\"typed\",AMB,0,1,2.00000e+02,0.00000e+00,t,d");
     DiskFull(archive_, 1, 40);
     EXPECT_FALSE(window.Save());
     EXPECT_EQ(FileBytes(archive_), before);
@@ -134,11 +135,11 @@ TEST_F(DiskTest, ASettingsOrStyleSetThatCannotBeWrittenIsTold) {
     OnSettingsSave(nullptr);
     OnStyleSave(nullptr);
     EXPECT_EQ(FileBytes(file_), before);
-    EXPECT_EQ(Asked(), (std::vector<std::string>{
-                           "File Error|Can't write file:\n" + file_ +
-                               "\n(Settings set \"default\" not saved)",
-                           "File Error|Can't write file:\n" + file_ +
-                               "\n(Styles set \"default\" not saved)"}));
+    EXPECT_EQ(
+        Asked(),
+        (std::vector<std::string>{
+            "File Error|Can't write file:\n" + file_ + "\n(Settings set \"default\" not saved)",
+            "File Error|Can't write file:\n" + file_ + "\n(Styles set \"default\" not saved)"}));
     // With room, a save says nothing.
     OnSettingsSave(nullptr);
     EXPECT_EQ(responder_.Asked().size(), 2u);

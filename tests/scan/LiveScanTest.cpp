@@ -211,9 +211,9 @@ TEST_F(LiveScan, APointThatCannotBeWrittenIsNotTaken) {
     window->TakeTemperature();
     EXPECT_FALSE(window->AddResults(Result(1)));
     // The slot is as planned: no results, no extents, its set-point back.
-    EXPECT_EQ((std::vector<double>{window->Data().points[0].T,
-                                   window->Data().points[0].resistivity}),
-              (std::vector<double>{planned, 0.0}));
+    EXPECT_EQ(
+        (std::vector<double>{window->Data().points[0].T, window->Data().points[0].resistivity}),
+        (std::vector<double>{planned, 0.0}));
     EXPECT_EQ(window->Data().count, 0);
     EXPECT_DOUBLE_EQ(window->Data().T.maximum, 0.0);
 }
