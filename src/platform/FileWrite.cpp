@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -149,7 +150,7 @@ void SyncFolderOf(const std::string& path) {
 // Writes all of `bytes` (or, with an injected failure, the part it allows).
 // 0, or the error that stopped it.
 int WriteAll(int fd, std::string_view bytes, const std::optional<InjectedFailure>& injected) {
-    const std::size_t limit = injected ? std::min(injected->after, bytes.size()) : bytes.size();
+    const std::size_t limit = injected ? std::min<std::size_t>(injected->after, bytes.size()) : bytes.size();
     std::size_t done = 0;
     while (done < limit) {
         const long long n = WriteSome(fd, bytes.data() + done, limit - done);
