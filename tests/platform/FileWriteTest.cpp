@@ -7,19 +7,16 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <csignal>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
-#include "DataFolder.h"
 #include "FileWrite.h"
 
 namespace {
@@ -119,20 +116,6 @@ TEST_F(FileWriteTest, AFailedReplaceLeavesTheOldFileAndNoTemporaryOne) {
 }
 
 #ifndef _WIN32
-TEST_F(FileWriteTest, AReplacedLinkStaysALinkAndTheFileKeepsItsPermissions) {
-    const std::string target = Path("archive.dat");
-    const std::string link = Path("link.dat");
-    Put(target, "before");
-    ::chmod(target.c_str(), 0600);
-    std::filesystem::create_symlink(target, link);
-    ASSERT_TRUE(FileWrite::Replace(link, "after").ok);
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(Bytes(target), "after");
-    struct stat st {};
-    ASSERT_EQ(::stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
 // A real limit, not the hook: the file may not grow past 64 bytes (the
 // signal it would raise is ignored, as the write's error is what we want).
 // In a child process, so the limit touches nothing else.
@@ -157,25 +140,3 @@ TEST_F(FileWriteTest, AFileThatCannotGrowIsLeftAsItWas) {
     EXPECT_EQ(Bytes(file), before);
 }
 #endif
-
-TEST_F(FileWriteTest, TheDefaultDataFolderIsMadeAndASetOneIsNot) {
-    const QByteArray home = qgetenv("HOME");
-    const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", dir_.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", dir_.filePath(".config").toUtf8());
-    const std::string folder = DataFolder::Default();
-    EXPECT_EQ(folder, dir_.filePath("Documents/vantris").toStdString());
-    EXPECT_EQ(DataFolder::Of(""), folder);
-    EXPECT_EQ(DataFolder::Of("/data/scans"), "/data/scans");
-    int error = -1;
-    EXPECT_TRUE(DataFolder::Prepare(folder, error));
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
-    EXPECT_TRUE(DataFolder::Prepare(Path("set/by/operator"), error));
-    EXPECT_FALSE(QFileInfo::exists(dir_.filePath("set")));
-    qputenv("HOME", home);
-    if (xdg.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", xdg);
-    }
-}
