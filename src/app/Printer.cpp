@@ -9,6 +9,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include <QDialog>
 #include <QLineEdit>
@@ -21,6 +25,8 @@
 #include <QVBoxLayout>
 
 #include "Controls.h"
+#include "DataFolder.h"
+#include "FileWrite.h"
 #include "PageSetup.h"
 #include "Prompt.h"
 #include "ScanSettings.h"
@@ -42,6 +48,35 @@ QMarginsF MarginsMm(const PageSetup& page) {
 // The platform's orientation codes (1 portrait, 2 landscape).
 QPageLayout::Orientation OrientationOf(std::int16_t code) {
     return code == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+// 0 when the file can be made (it is made, empty), else the system's error.
+int Creatable(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return errno ? errno : EACCES;
+    std::fclose(file);
+    return 0;
+}
+
+// A PDF file as the writer ends it: its header first, its end-of-file
+// marker in the last bytes. Anything shorter was cut off.
+bool WholePdf(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char head[5] = {};
+    const bool started = std::fread(head, 1, 5, file) == 5 && std::memcmp(head, "%PDF-", 5) == 0;
+    char tail[64] = {};
+    std::size_t got = 0;
+    if (started && std::fseek(file, -static_cast<long>(sizeof tail), SEEK_END) != 0)
+        std::fseek(file, 0, SEEK_SET);
+    if (started) got = std::fread(tail, 1, sizeof tail, file);
+    std::fclose(file);
+    return started && std::string_view(tail, got).find("%%EOF") != std::string_view::npos;
+}
+
+void TellNotWritten(QWidget* owner, const std::string& pdf, const FileWrite::Result& result) {
+    Prompt::Message(owner, FileWrite::FailureText(pdf, result), "File Error", Prompt::Buttons::Ok,
+                    Prompt::Icon::Stop);
 }
 
 std::string SafeStem(const std::string& stem) {
@@ -182,8 +217,8 @@ void MyPrinter::Setup(QWidget* owner) {
 }
 
 std::string MyPrinter::ProposedPdfPath(const std::string& fileStem) {
-    QString folder = QString::fromLocal8Bit(Scan().DataDir.c_str());
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    QString folder = QString::fromLocal8Bit(DataFolder::Of(Scan().DataDir).c_str());
+    if (!QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(folder)
         .filePath(QString::fromLocal8Bit(SafeStem(fileStem).c_str()) + ".pdf")
@@ -204,12 +239,23 @@ bool MyPrinter::PrintPage(QWidget* owner, const std::string& title, const std::s
         if (!chosen || chosen->empty()) return false;
         pdf = *chosen;
     }
+    // A PDF is written beside its name and takes it only when it is whole:
+    // the PDF writer does not tell of a full disk, and a page cut short (or
+    // empty) must not pass for printed, nor replace an earlier file.
+    std::string temp;
+    if (!pdf.empty()) {
+        temp = FileWrite::TemporaryFor(pdf);
+        if (const int error = Creatable(temp)) {
+            TellNotWritten(owner, pdf, FileWrite::Result{false, error});
+            return false;
+        }
+    }
     const QPageLayout saved = printer.pageLayout();
     const QPrinter::OutputFormat savedFormat = printer.outputFormat();
     const QString savedFile = printer.outputFileName();
     if (!pdf.empty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromLocal8Bit(pdf.c_str()));
+        printer.setOutputFileName(QString::fromLocal8Bit(temp.c_str()));
     }
     ApplyPageSetup(printer, useMargins);
     if (portrait) printer.setPageOrientation(QPageLayout::Portrait);
@@ -229,7 +275,19 @@ bool MyPrinter::PrintPage(QWidget* owner, const std::string& title, const std::s
         printer.setOutputFileName(savedFile);
         printer.setOutputFormat(savedFormat);
     }
-    if (!ok) {
+    if (!pdf.empty()) {
+        FileWrite::Result written{false, EIO};
+        if (ok && WholePdf(temp)) {
+            written = FileWrite::Commit(temp, pdf);
+        } else {
+            std::remove(temp.c_str());
+            if (ok) written.error = ENOSPC;  // drawn, but the file did not take it all
+        }
+        if (!written) {
+            TellNotWritten(owner, pdf, written);
+            return false;
+        }
+    } else if (!ok) {
         Prompt::Message(owner, "Can't Access Printer", "Error", Prompt::Buttons::Ok,
                         Prompt::Icon::Stop);
         return false;

@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "FileWrite.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -94,74 +96,6 @@ class FileLock {
 #endif
 };
 
-// Writes a new file and makes sure its bytes are on the disk before it is
-// renamed into place; it takes the permissions of the file it will replace.
-bool WriteNewFile(const std::string& temp, const std::string& bytes, const std::string& replaces) {
-#ifdef _WIN32
-    (void)replaces;
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        DWORD n = 0;
-        const DWORD chunk =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        ok = WriteFile(file, bytes.data() + done, chunk, &n, nullptr) && n > 0;
-        done += n;
-    }
-    ok = ok && FlushFileBuffers(file);
-    CloseHandle(file);
-    return ok;
-#else
-    const int fd = ::open(temp.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    struct stat old {};
-    if (::stat(replaces.c_str(), &old) == 0) (void)::fchmod(fd, old.st_mode & 07777);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced;
-#endif
-}
-
-// Puts temp in target's place in one step: a reader (or a program killed at
-// any moment) sees the old file or the new one, never a mixture.
-bool ReplaceWith(const std::string& temp, const std::string& target) {
-#ifdef _WIN32
-    // A reader that has the file open without delete sharing holds the
-    // replacement off for the moment it takes to read it.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (MoveFileExA(temp.c_str(), target.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        if (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_SHARING_VIOLATION)
-            return false;
-        Sleep(25);
-    }
-    return false;
-#else
-    if (::rename(temp.c_str(), target.c_str()) != 0) return false;
-    // The rename itself lasts once the folder is on the disk.
-    const std::string dir = fs::path(target).parent_path().string();
-    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
-    return true;
-#endif
-}
-
 // ---- portable helpers
 
 // The file a path finally names: symbolic links followed, a relative target
@@ -180,11 +114,9 @@ std::string Resolve(const std::string& path) {
     return {};
 }
 
-// A temporary file is "<file>.tmp.<pid>". One left behind by a program that
-// was killed is removed; one of a program still running is its business.
-std::string TempName(const std::string& target) {
-    return target + ".tmp." + std::to_string(ProcessId());
-}
+// A temporary file is "<file>.tmp.<pid>" (FileWrite::TemporaryFor). One left
+// behind by a program that was killed is removed; one of a program still
+// running is its business.
 
 void RemoveStaleTemps(const std::string& target) {
     const fs::path file(target);
@@ -208,12 +140,10 @@ bool WriteAtomically(const std::string& target, const std::string& bytes) {
     std::error_code ec;
     const fs::path parent = fs::path(target).parent_path();
     if (!parent.empty()) fs::create_directories(parent, ec);
-    const std::string temp = TempName(target);
-    if (!WriteNewFile(temp, bytes, target) || !ReplaceWith(temp, target)) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    // A new file beside the old one, on the disk before it is renamed into
+    // place with the old one's permissions: a reader (or a program killed at
+    // any moment) sees the old file or the new one, never a mixture.
+    return FileWrite::Replace(target, bytes).ok;
 }
 
 struct Stamp {

@@ -7,6 +7,7 @@
 
 #include "ArchiveSettings.h"
 #include "DateTimeText.h"
+#include "FileWrite.h"
 #include "Materials.h"
 #include "MeasurementResults.h"
 #include "Printf.h"
@@ -59,14 +60,20 @@ Trecord CurrentRecord() {
     return r;
 }
 
-bool OnArchiveAdd() {
+bool OnArchiveAdd(QWidget* owner) {
     const std::string& path = Archive().DataArchive;
-    if (path.empty()) return false;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file) return false;
-    const std::string line = ArchiveFormat::RecordLine(CurrentRecord());
-    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-    return std::fclose(file) == 0 && written;
+    if (path.empty()) {
+        Prompt::Message(owner, "No archive file is set.\nChoose one with Archive, Set Path...",
+                        "File Error", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return false;
+    }
+    // The whole line or nothing: a line cut short by a full disk would run
+    // into the next record added, and both would read back wrong.
+    const auto written = FileWrite::Append(path, ArchiveFormat::RecordLine(CurrentRecord()));
+    if (!written)
+        Prompt::Message(owner, FileWrite::FailureText(path, written), "File Error",
+                        Prompt::Buttons::Ok, Prompt::Icon::Stop);
+    return written.ok;
 }
 
 void OnArchiveSetPath(QWidget* owner) {

@@ -22,9 +22,9 @@ ArchiveLinks& ArchiveCallbacks();
 
 // The record of the present specimen and result, stamped now.
 Trecord CurrentRecord();
-// Appends the current record; false (and nothing said) when the archive
-// cannot be opened or written.
-bool OnArchiveAdd();
+// Appends the current record, the whole line or nothing; false when the
+// archive cannot be written, which is told in a message box with its name.
+bool OnArchiveAdd(QWidget* owner = nullptr);
 void OnArchiveSetPath(QWidget* owner);
 void OnArchiveExamine(QWidget* owner);
 void OnArchiveSort(QWidget* owner);

@@ -1,7 +1,6 @@
 #include "InitRegistry.h"
 
-#include <QDir>
-
+#include "DataFolder.h"
 #include "GraphStyle.h"
 #include "PidRegistry.h"
 #include "RegFile.h"
@@ -71,11 +70,13 @@ std::vector<RV> DefaultSettingsSet() {
             RegValues::Byte("Log Include", 15), RegValues::NumberText("eVsurface", 0.70, 2),
             RegValues::NumberText("eVinner", 0.60, 2),
             // Scan values: axes that span typical semiconductor data, a
-            // cool-down scan from room temperature to near LN2.
-            RegistryStore::String("Data Dir", QDir::homePath().toStdString()),
-            RegValues::Int("Nmin", 12), RegValues::Int("Nmax", 20), RegValues::Int("Umin", 1),
-            RegValues::Int("Umax", 5), RegValues::Int("Rmin", -3), RegValues::Int("Rmax", 4),
-            RegValues::Int("RHmin", -2), RegValues::Int("RHmax", 5), RegValues::Int("Tscale1", 50),
+            // cool-down scan from room temperature to near LN2. The scan
+            // data go to a folder of their own among the user's documents
+            // (made by the first scan), not loose into the home folder.
+            RegistryStore::String("Data Dir", DataFolder::Default()), RegValues::Int("Nmin", 12),
+            RegValues::Int("Nmax", 20), RegValues::Int("Umin", 1), RegValues::Int("Umax", 5),
+            RegValues::Int("Rmin", -3), RegValues::Int("Rmax", 4), RegValues::Int("RHmin", -2),
+            RegValues::Int("RHmax", 5), RegValues::Int("Tscale1", 50),
             RegValues::Int("Tscale2", 400), RegValues::Byte("TscaleInverse", 0),
             RegValues::Int("ScanTstart", 300), RegValues::Int("ScanTstop", 80),
             RegValues::Int("ScanNpoints", 12), RegValues::Byte("ScanInverse", 0),

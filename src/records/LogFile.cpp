@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "FileWrite.h"
 #include "InstalledPart.h"
 #include "MeasurementSettings.h"
+#include "Prompt.h"
 #include "RecordsLinks.h"
 #include "RegValues.h"
 #include "SpecimenData.h"
@@ -45,19 +47,20 @@ LogFile::CreateResult LogFile::Create(const std::string& name) {
     return CreateResult::Created;
 }
 
-void LogFile::Append(const std::string& bytes) {
-    if (fd_ < 0) return;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-#ifdef _WIN32
-        const int n = _write(fd_, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
-#else
-        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-#endif
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
+bool LogFile::Append(const std::string& bytes) {
+    if (fd_ < 0) return false;
+    const FileWrite::Result written = FileWrite::AppendTo(fd_, name_, bytes);
+    if (written) {
+        failing_ = false;
+        return true;
     }
+    lastError_ = written.error;
+    if (!failing_) {
+        failing_ = true;
+        Prompt::Message(nullptr, FileWrite::FailureText(name_, written), "File Error",
+                        Prompt::Buttons::Ok, Prompt::Icon::Stop);
+    }
+    return false;
 }
 
 void LogFile::Close() {
@@ -71,6 +74,7 @@ void LogFile::Close() {
     }
     fd_ = -1;
     name_.clear();
+    failing_ = false;
     if (wasOpen) Changed();
 }
 

@@ -19,9 +19,11 @@ class LogFile {
     // that was open is closed first. On failure no log is open and
     // LastError() holds the system's error code.
     CreateResult Create(const std::string& name);
-    // Appends bytes as they are (complete lines ending in CR LF). Write
-    // errors are ignored: a log never stops a measurement.
-    void Append(const std::string& bytes);
+    // Appends bytes as they are (complete lines ending in CR LF), all of
+    // them or none. A failed append is told in a message box with the log's
+    // name, and the measurement goes on; while the log keeps failing (a full
+    // disk) only the first failure is told, until an append succeeds again.
+    bool Append(const std::string& bytes);
     bool IsOpen() const { return fd_ >= 0; }
     // The open log's name; empty when none is open.
     const std::string& Name() const { return name_; }
@@ -38,6 +40,7 @@ class LogFile {
     int fd_ = -1;
     std::string name_;
     int lastError_ = 0;
+    bool failing_ = false;  // the last append failed and was told
 };
 
 // The run's log file.

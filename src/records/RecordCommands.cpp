@@ -4,9 +4,22 @@
 #include "DateTimeText.h"
 #include "LogFile.h"
 #include "Prompt.h"
+#include "RegistryStore.h"
 #include "RegPathDialogs.h"
 #include "SampleSheet.h"
 #include "SettingsSets.h"
+
+namespace {
+// A set that was not written is not kept: the operator must know before he
+// relies on it at the next start.
+void TellNotSaved(QWidget* owner, const RegistryStore& store, const std::string& branch,
+                  const std::string& name) {
+    Prompt::Message(owner,
+                    "Can't write file:\n" + store.Location() + "\n(" + branch + " set \"" + name +
+                        "\" not saved)",
+                    "File Error", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+}
+}  // namespace
 
 void OnSettingsOpen(QWidget* owner) {
     std::string name = Sets().currentSettingsName;
@@ -16,8 +29,10 @@ void OnSettingsOpen(QWidget* owner) {
     ReadSettingsSet(name);
 }
 
-void OnSettingsSave(QWidget*) {
-    SaveSettingsSet(Sets().currentSettingsName);
+void OnSettingsSave(QWidget* owner) {
+    const std::string& name = Sets().currentSettingsName;
+    RegistryStore& store = Registry();
+    if (!SaveSettingsSet(store, name)) TellNotSaved(owner, store, "Settings", name);
 }
 
 void OnSettingsSaveAs(QWidget* owner) {
@@ -25,7 +40,8 @@ void OnSettingsSaveAs(QWidget* owner) {
     std::string name;
     TSaveRegPath dialog(owner, "Settings", name);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
-    SaveSettingsSet(name);
+    RegistryStore& store = Registry();
+    if (!SaveSettingsSet(store, name)) TellNotSaved(owner, store, "Settings", name);
 }
 
 void OnStyleRead(QWidget* owner) {
@@ -36,15 +52,18 @@ void OnStyleRead(QWidget* owner) {
     ReadStyleSet(name);
 }
 
-void OnStyleSave(QWidget*) {
-    SaveStyleSet(Sets().currentStyleName);
+void OnStyleSave(QWidget* owner) {
+    const std::string& name = Sets().currentStyleName;
+    RegistryStore& store = Registry();
+    if (!SaveStyleSet(store, name)) TellNotSaved(owner, store, "Styles", name);
 }
 
 void OnStyleSaveAs(QWidget* owner) {
     std::string name;
     TSaveRegPath dialog(owner, "Styles", name);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
-    SaveStyleSet(name);
+    RegistryStore& store = Registry();
+    if (!SaveStyleSet(store, name)) TellNotSaved(owner, store, "Styles", name);
 }
 
 bool OnSample(QWidget* owner) {

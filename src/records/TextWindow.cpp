@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "Controls.h"
+#include "FileWrite.h"
 #include "Prompt.h"
 
 namespace {
@@ -61,12 +62,15 @@ bool TextWindow::Load(const std::string& path) {
 }
 
 bool TextWindow::Save() {
-    QFile file(QString::fromLocal8Bit(path_.c_str()));
-    if (path_.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (path_.empty()) return false;
     QString text = editor_->toPlainText();
     text.replace("\n", "\r\n");
     const QByteArray bytes = text.toLatin1();
-    if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+    // The file is often the archive itself: a disk that fills up half-way
+    // must leave it as it was, not cut short.
+    if (!FileWrite::Replace(
+            path_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        return false;
     editor_->document()->setModified(false);
     return true;
 }

@@ -17,7 +17,8 @@ class TextWindow : public QWidget {
     explicit TextWindow(QWidget* parent = nullptr);
     // Loads the file; false when it cannot be read or is too large.
     bool Load(const std::string& path);
-    // Writes the text back; false when the file cannot be written.
+    // Writes the text back, the whole file or nothing (the old text stays);
+    // false when the file cannot be written.
     bool Save();
     const std::string& Path() const { return path_; }
     QPlainTextEdit* Editor() const { return editor_; }

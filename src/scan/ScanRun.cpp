@@ -175,11 +175,17 @@ void ScanRun::Start() {
     Update();
     bool started = false;
     try {
-        live_.StartScan();
-        measurements_ = 0;
-        controller_.SetControl(1, 0);
-        controller_.SetControl(0, 0);
-        started = true;
+        // A scan whose file cannot be written would measure for nothing: it
+        // does not start until the file can be written.
+        if (!live_.StartScan()) {
+            Prompt::Message(owner_, live_.LastWriteFailure(), "File Error", Prompt::Buttons::Ok,
+                            Prompt::Icon::Stop);
+        } else {
+            measurements_ = 0;
+            controller_.SetControl(1, 0);
+            controller_.SetControl(0, 0);
+            started = true;
+        }
     } catch (const xmsg& error) {
         ShowError(error.why());
     }
@@ -392,7 +398,13 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         // After the tenth drifting measurement the last one stands.
     }
     live_.TakeTemperature();
-    live_.AddResults(program_.Results());
+    if (!live_.AddResults(program_.Results())) {
+        // Not recorded, so not taken: the scan pauses here, and Resume
+        // measures this point again, as after a failed measurement.
+        Prompt::Message(owner_, live_.LastWriteFailure(), "File Error", Prompt::Buttons::Ok,
+                        Prompt::Icon::Stop);
+        throw StopQuietly{};
+    }
     NextPoint();
     return true;
 }

@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
+
+#include "DataFolder.h"
 
 #include "MeasurementResults.h"
 #include "Prompt.h"
@@ -30,18 +34,46 @@ ScanHeader TScanAcq::Header() const {
 }
 
 std::string TScanAcq::WorkingFile() {
-    const std::string& dir = Scan().DataDir;
-    if (dir.empty()) return "scan.tsc";
+    const std::string dir = DataFolder::Of(Scan().DataDir);
     const char last = dir.back();
     return dir + ((last == '/' || last == '\\') ? "" : "/") + "scan.tsc";
 }
 
 bool TScanAcq::StartScan() {
     scanFile_ = WorkingFile();
-    std::ofstream out(scanFile_, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << HeaderText(Header());
-    return static_cast<bool>(out.flush());
+    if (!PrepareFolder()) return false;
+    // The new header takes the old file's place in one step: a scan that
+    // cannot start leaves the last scan's file as it was.
+    lastWrite_ = FileWrite::Replace(scanFile_, HeaderText(Header()));
+    return lastWrite_.ok;
+}
+
+bool TScanAcq::PrepareFolder() {
+    int error = 0;
+    if (DataFolder::Prepare(QFileInfo(QString::fromStdString(ScanFile())).path().toStdString(),
+                            error))
+        return true;
+    lastWrite_ = FileWrite::Result{false, error};
+    return false;
+}
+
+std::string TScanAcq::LastWriteFailure() const {
+    return FileWrite::FailureText(ScanFile(), lastWrite_);
+}
+
+FileWrite::Result TScanAcq::WritePoint(const ScanPoint& point) {
+    const std::string file = ScanFile();
+    const std::string line = PointLine(point) + "\r\n";
+    FileWrite::Result written = FileWrite::Append(file, line, false);
+    if (written.ok || written.error != ENOENT || !PrepareFolder()) return written;
+    // The file went missing under the scan (its folder removed and made
+    // again): it is written anew, header and the points taken so far, so it
+    // never holds points without the header they belong to. Skipped points
+    // have no line.
+    std::string whole = HeaderText(Header());
+    for (int i = 0; i < data_.count && i < data_.current; ++i)
+        if (data_.points[i].T != 0.0) whole += PointLine(data_.points[i]) + "\r\n";
+    return FileWrite::Replace(file, whole + line);
 }
 
 void TScanAcq::Plan() {
@@ -81,12 +113,16 @@ void TScanAcq::TakeTemperature() {
     setMarker_ = false;
     update();
     if (data_.current < 0 || data_.current >= ScanData::kSlots) return;
+    planBeforeTaking_ = {data_.current, data_.points[data_.current].T};
     data_.points[data_.current].T = controller_ ? controller_->present : 0.0;
 }
 
 bool TScanAcq::AddResults(const MeasurementResults& r) {
-    if (data_.current < 0 || data_.current >= ScanData::kSlots) return false;
-    ScanPoint& p = data_.points[data_.current];
+    if (data_.current < 0 || data_.current >= ScanData::kSlots) {
+        lastWrite_ = FileWrite::Result{false, EINVAL};
+        return false;
+    }
+    ScanPoint p = data_.points[data_.current];
     const bool bulk = Header().Thickness != 0.0;
     p.resistivity = bulk ? r.bulkResistivity : r.sheetResistance;
     if (data_.resistivityOnly) {
@@ -96,14 +132,22 @@ bool TScanAcq::AddResults(const MeasurementResults& r) {
         p.concentration = bulk ? r.bulkConcentration : r.sheetConcentration;
         p.mobility = r.mobility;
     }
+    // Opened and closed for every point: a scan that stops early leaves a
+    // complete file. A point whose line cannot be written is not taken: the
+    // slot keeps its planned temperature and no results, so the point is
+    // measured again and the file and the window never disagree.
+    lastWrite_ = WritePoint(p);
+    if (!lastWrite_) {
+        if (planBeforeTaking_ && planBeforeTaking_->first == data_.current)
+            data_.points[data_.current].T = planBeforeTaking_->second;
+        planBeforeTaking_.reset();
+        return false;
+    }
+    planBeforeTaking_.reset();
+    data_.points[data_.current] = p;
     DrawPoint(data_.current);
     data_.TakeExtents(p);
-    // Opened and closed for every point: a scan that stops early leaves a
-    // complete file.
-    std::ofstream out(ScanFile(), std::ios::binary | std::ios::app);
-    if (!out) return false;
-    out << PointLine(p) << "\r\n";
-    return static_cast<bool>(out.flush());
+    return true;
 }
 
 void TScanAcq::NextSlot() {
@@ -191,20 +235,31 @@ std::optional<std::string> TScanAcq::CopyScanFile(const std::string& source,
     const QFileInfo from(QString::fromStdString(source)), to(QString::fromStdString(destination));
     // Copying the working file onto itself would empty it.
     if (to.exists() && from.canonicalFilePath() == to.canonicalFilePath()) return std::nullopt;
-    std::ofstream out(destination, std::ios::binary | std::ios::trunc);
-    if (!out) return "Can't write file:\n" + destination;
-    char block[2048];
-    while (in) {
-        in.read(block, sizeof block);
-        const std::streamsize got = in.gcount();
-        if (got > 0 && !out.write(block, got)) return "Can't write file:\n" + destination;
+    // The copy is made beside the destination and takes its place whole: an
+    // earlier file of that name survives a copy that fails half-way.
+    const std::string temp = FileWrite::TemporaryFor(destination);
+    bool copied = false;
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        char block[2048];
+        copied = static_cast<bool>(out);
+        while (copied && in) {
+            in.read(block, sizeof block);
+            const std::streamsize got = in.gcount();
+            if (got > 0 && !out.write(block, got)) copied = false;
+        }
+        copied = copied && !in.bad() && out.flush();
     }
-    if (!out.flush()) return "Can't write file:\n" + destination;
+    if (!copied) {
+        std::remove(temp.c_str());
+        return "Can't write file:\n" + destination;
+    }
+    if (!FileWrite::Commit(temp, destination)) return "Can't write file:\n" + destination;
     return std::nullopt;
 }
 
 void TScanAcq::SaveAsCommand() {
-    auto chosen = Prompt::SaveFile(this, "Save Scan Datafile", Scan().DataDir,
+    auto chosen = Prompt::SaveFile(this, "Save Scan Datafile", DataFolder::Of(Scan().DataDir),
                                    "Scan Files (*.tsc);;All Files (*.*)");
     if (!chosen || chosen->empty()) return;
     // The default extension.

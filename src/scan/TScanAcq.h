@@ -3,6 +3,9 @@
 // point, and its working file "scan.tsc" in the data directory.
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "FileWrite.h"
 
 #include "TScanBase.h"
 
@@ -17,7 +20,7 @@ class TScanAcq : public TScanBase {
     // The header is the specimen record itself.
     ScanHeader Header() const override;
     // "<data dir>/scan.tsc"; a data directory that is not set is the
-    // program's working folder.
+    // folder "vantris" in the user's documents (DataFolder).
     static std::string WorkingFile();
     // The working file of the scan under way: where it was started, even if
     // the data directory has changed since (a settings set read while it is
@@ -25,9 +28,14 @@ class TScanAcq : public TScanBase {
     std::string ScanFile() const { return scanFile_.empty() ? WorkingFile() : scanFile_; }
 
     // --- operations of the scan run ---
-    // Creates (truncates) the working file with the five header lines; false
-    // when it cannot be written (the scan goes on).
+    // Replaces the working file with one holding the five header lines, in
+    // one step (the default data folder is made when missing); false when it
+    // cannot be written: the file is then as it was, and the scan must not
+    // start (LastWriteFailure() says why).
     bool StartScan();
+    // The message for the last write of the working file that failed: its
+    // name and the system's reason.
+    std::string LastWriteFailure() const;
     // Planned temperatures from the scan settings, no points, fresh extents;
     // the "Resistivity" view for a resistivity-only scan.
     void Plan();
@@ -40,9 +48,11 @@ class TScanAcq : public TScanBase {
     // The point's temperature: both markers off, the controller's last
     // reading into the current slot.
     void TakeTemperature();
-    // Columns 2 to 5 from the result record, drawn, counted into the extents
-    // and appended to the working file (opened and closed for this point).
-    // False when the file could not be appended to.
+    // Columns 2 to 5 from the result record, appended to the working file
+    // (opened and closed for this point, the whole line or nothing), drawn
+    // and counted into the extents. False when the line could not be
+    // written: then the point is not taken at all (its slot keeps the
+    // planned temperature TakeTemperature replaced, and no results).
     bool AddResults(const MeasurementResults& results);
     // The next slot (the scan run counts the point it has taken).
     void NextSlot();
@@ -82,7 +92,16 @@ class TScanAcq : public TScanBase {
     void PaintOverlay(QPainter& p) override;
 
   private:
+    // Makes the scan file's folder when it is the default data folder.
+    bool PrepareFolder();
+    // Appends the point's line; a working file that has gone missing is
+    // written anew with the header and the points taken before this one.
+    FileWrite::Result WritePoint(const ScanPoint& point);
+
     std::string scanFile_;  // the working file of the scan under way
+    FileWrite::Result lastWrite_;
+    // The slot and planned temperature that TakeTemperature replaced.
+    std::optional<std::pair<int, double>> planBeforeTaking_;
     TTemp* controller_;
     int planned_ = 0;
     bool setMarker_ = false;

@@ -1,4 +1,5 @@
 // The Archive commands, the sort dialog and the record viewer.
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -67,12 +68,17 @@ TEST_F(ArchiveTest, AddedRecordsReadBackFieldForField) {
     EXPECT_EQ(ArchiveFormat::CountRecordLines(archive_), 2);
 }
 
-TEST_F(ArchiveTest, AddWithoutUsablePathDoesNothingAndSaysNothing) {
+TEST_F(ArchiveTest, AddWithoutUsablePathSaysSoWithTheFilesName) {
     Archive().DataArchive = "";
     EXPECT_FALSE(OnArchiveAdd());
-    Archive().DataArchive = dir_.filePath("no/such/folder/a.dat").toStdString();
+    const std::string missing = dir_.filePath("no/such/folder/a.dat").toStdString();
+    Archive().DataArchive = missing;
     EXPECT_FALSE(OnArchiveAdd());
-    EXPECT_TRUE(responder_.Asked().empty());
+    EXPECT_EQ(Asked(),
+              (std::vector<std::string>{
+                  "File Error|No archive file is set.\nChoose one with Archive, Set Path...",
+                  "File Error|Can't write file:\n" + missing + "\nNo such file or directory"}));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
 }
 
 TEST_F(ArchiveTest, SetPathTakesTheChosenFileAndRefusesOverlongOnes) {

@@ -198,15 +198,22 @@ TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
     EXPECT_EQ(answers.Asked()[1].kind, "message");
 }
 
-TEST_F(LiveScan, WritingFailuresDoNotStopTheScan) {
-    Scan().DataDir = folder.filePath("missing/dir").toStdString(), Scan().ScanNpoints = 3;
+TEST_F(LiveScan, APointThatCannotBeWrittenIsNotTaken) {
+    const std::string missing = folder.filePath("missing/dir").toStdString();
+    Scan().DataDir = missing, Scan().ScanNpoints = 3;
     EXPECT_FALSE(window->StartScan());
+    EXPECT_EQ(window->LastWriteFailure(),
+              "Can't write file:\n" + missing + "/scan.tsc\nNo such file or directory");
     window->Plan();
+    const double planned = window->Data().points[0].T;
     controller.readings = {280};
     window->UpdateTemperatureMarker();
     window->TakeTemperature();
     EXPECT_FALSE(window->AddResults(Result(1)));
-    window->NextSlot();
-    EXPECT_EQ(window->Data().count, 1);
-    EXPECT_DOUBLE_EQ(window->Data().points[0].resistivity, 0.0063);
+    // The slot is as planned: no results, no extents, its set-point back.
+    EXPECT_EQ(
+        (std::vector<double>{window->Data().points[0].T, window->Data().points[0].resistivity}),
+        (std::vector<double>{planned, 0.0}));
+    EXPECT_EQ(window->Data().count, 0);
+    EXPECT_DOUBLE_EQ(window->Data().T.maximum, 0.0);
 }
