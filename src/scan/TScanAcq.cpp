@@ -214,11 +214,11 @@ void TScanAcq::SaveAsCommand() {
                         Prompt::Icon::Stop);
 }
 
-void TScanAcq::PaintExtras(QPainter& p, bool) {
+void TScanAcq::PaintExtras(QPainter& p, const GraphLayout& layout, bool) {
     // The planned (or measured) temperatures as short ticks from the top edge.
-    const PlotRect& r = Frame().plot;
+    const PlotRect& r = layout.frame.plot;
     for (int i = 0; i < planned_ && i < ScanData::kSlots; ++i) {
-        if (const auto x = XPixelOfTemperature(data_.points[i].T))
+        if (const auto x = XPixelOf(layout, data_.points[i].T))
             p.drawLine(*x, r.top, *x, r.top + 4);
     }
 }
