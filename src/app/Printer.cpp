@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "Controls.h"
+#include "FileNames.h"
 #include "PageSetup.h"
 #include "Prompt.h"
 #include "ScanSettings.h"
@@ -182,7 +183,7 @@ void MyPrinter::Setup(QWidget* owner) {
 }
 
 std::string MyPrinter::ProposedPdfPath(const std::string& fileStem) {
-    QString folder = QString::fromLocal8Bit(Scan().DataDir.c_str());
+    QString folder = FileNames::FromStored(Scan().DataDir);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(folder)

@@ -1,12 +1,14 @@
 #include "ArchiveCommands.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <cstdio>
 
 #include "ArchiveSettings.h"
 #include "DateTimeText.h"
+#include "FileNames.h"
 #include "Materials.h"
 #include "MeasurementResults.h"
 #include "Printf.h"
@@ -20,11 +22,11 @@
 #include "Tticket.h"
 
 namespace {
-void ShowText(QWidget* owner, const std::string& path) {
+void ShowText(QWidget* owner, const QString& path) {
     auto* window = new TextWindow;
     if (!window->Load(path)) {
         delete window;
-        Prompt::Message(owner, "Can't open " + path, "File Error");
+        Prompt::Message(owner, "Can't open " + path.toStdString(), "File Error");
         return;
     }
     if (ArchiveCallbacks().showTextWindow) {
@@ -62,7 +64,7 @@ Trecord CurrentRecord() {
 bool OnArchiveAdd() {
     const std::string& path = Archive().DataArchive;
     if (path.empty()) return false;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::FILE* file = std::fopen(FileNames::LocalPath(path).c_str(), "ab");
     if (!file) return false;
     const std::string line = ArchiveFormat::RecordLine(CurrentRecord());
     const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
@@ -72,37 +74,46 @@ bool OnArchiveAdd() {
 void OnArchiveSetPath(QWidget* owner) {
     std::string& path = Archive().DataArchive;
     // Starts in the program's folder, with the present archive as the name.
-    const QString name =
-        path.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(path.c_str())).fileName();
+    const QString name = path.empty() ? QString() : QFileInfo(FileNames::FromStored(path)).fileName();
     const QString start = QDir(QString::fromStdString(Config().programDirectory)).filePath(name);
     const auto chosen =
         Prompt::SaveFile(owner, "Set Archive", start.toStdString(), "Archive Files (.dat) (*.dat)");
     if (!chosen || chosen->empty()) return;
-    if (chosen->size() >= ArchiveSettings::kPathSize) {
+    // The settings keep the name in their 8-bit text: a character they
+    // cannot hold would make it another file's name.
+    std::string reason;
+    const auto stored = FileNames::ToStored(QString::fromStdString(*chosen), &reason);
+    if (!stored) {
+        Prompt::Message(owner, "The archive path cannot be kept:\n" + *chosen + "\n" + reason,
+                        "Set Archive", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
+    if (stored->size() >= ArchiveSettings::kPathSize) {
         Prompt::Message(owner,
                         Printf("The archive path is longer than %zu characters:\n%s",
                                ArchiveSettings::kPathSize - 1, chosen->c_str()),
                         "Set Archive", Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return;
     }
-    path = *chosen;
+    path = *stored;
 }
 
 void OnArchiveExamine(QWidget* owner) {
-    const std::string& path = Archive().DataArchive;
-    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-    if (!file) {
+    const QString path = FileNames::FromStored(Archive().DataArchive);
+    // A device or a FIFO is refused before it is opened: it would never end.
+    QFile file;
+    if (!FileNames::OpenForReading(file, path)) {
         Prompt::Message(owner, "Can't open archive", "File Error");
         return;
     }
-    std::fclose(file);
+    file.close();
     ShowText(owner, path);
 }
 
 void OnArchiveSort(QWidget* owner) {
     Tsort dialog(owner, Archive().DataArchive);
     if (Prompt::Exec(dialog) != Prompt::IDOK || dialog.Destination().empty()) return;
-    ShowText(owner, dialog.Destination());
+    ShowText(owner, FileNames::FromArgument(dialog.Destination()));
 }
 
 void OnArchiveView(QWidget* owner) {
@@ -134,7 +145,8 @@ void ReadIntoApplication(const Trecord& record) {
 void DumpArchive(std::vector<std::string>& lines) {
     const std::string& path = Archive().DataArchive;
     const long long count = path.empty() ? -1 : ArchiveFormat::CountRecordLines(path);
-    lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : path.c_str(), count));
+    const std::string shown = FileNames::FromStored(path).toStdString();
+    lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : shown.c_str(), count));
     for (TextWindow* window : TextWindow::Open()) {
         lines.push_back(Printf(
             "window: EDITOR path=%s lines=%lld modified=%d", window->Path().c_str(),

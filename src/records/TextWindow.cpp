@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "Controls.h"
+#include "FileNames.h"
 #include "Prompt.h"
 
 namespace {
@@ -46,27 +48,41 @@ TextWindow::TextWindow(QWidget* parent) : QWidget(parent) {
     Windows().push_back(this);
 }
 
-bool TextWindow::Load(const std::string& path) {
-    QFile file(QString::fromLocal8Bit(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes) return false;
-    const QByteArray bytes = file.readAll();
-    path_ = path;
+bool TextWindow::Load(const QString& path) {
+    // Only a regular file: a device would fill the editor without end.
+    QFile file;
+    if (!FileNames::OpenForReading(file, path)) return false;
+    // Read in pieces up to the limit, whatever size the file claims.
+    QByteArray bytes;
+    std::vector<char> piece(1 << 20);
+    for (;;) {
+        const qint64 n = file.read(piece.data(), static_cast<qint64>(piece.size()));
+        if (n < 0) return false;
+        if (n == 0) break;
+        bytes.append(piece.data(), static_cast<qsizetype>(n));
+        if (bytes.size() > kMaxBytes) return false;
+    }
+    file_ = path;
+    path_ = path.toStdString();
     // The files are 8-bit text in the registry's code page.
-    QString text = QString::fromLatin1(bytes);
+    QString text = FileNames::FromCp1252(std::string_view(bytes.constData(), bytes.size()));
     text.replace("\r\n", "\n");
     editor_->setPlainText(text);
     editor_->document()->setModified(false);
-    setWindowTitle(QFileInfo(file).fileName());
+    setWindowTitle(QFileInfo(path).fileName());
     return true;
 }
 
 bool TextWindow::Save() {
-    QFile file(QString::fromLocal8Bit(path_.c_str()));
-    if (path_.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QFile file(file_);
+    if (file_.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     QString text = editor_->toPlainText();
     text.replace("\n", "\r\n");
-    const QByteArray bytes = text.toLatin1();
-    if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+    const std::string bytes = FileNames::ToCp1252(text);
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.flush())
+        return false;
     editor_->document()->setModified(false);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <fstream>
 
+#include "FileNames.h"
 #include "MeasurementResults.h"
 #include "Prompt.h"
 #include "GraphStyle.h"
@@ -30,7 +31,8 @@ ScanHeader TScanAcq::Header() const {
 }
 
 std::string TScanAcq::WorkingFile() {
-    const std::string& dir = Scan().DataDir;
+    // The setting's 8-bit text, as the file system names the folder.
+    const std::string dir = FileNames::LocalPath(Scan().DataDir);
     if (dir.empty()) return "scan.tsc";
     const char last = dir.back();
     return dir + ((last == '/' || last == '\\') ? "" : "/") + "scan.tsc";
@@ -204,7 +206,8 @@ std::optional<std::string> TScanAcq::CopyScanFile(const std::string& source,
 }
 
 void TScanAcq::SaveAsCommand() {
-    auto chosen = Prompt::SaveFile(this, "Save Scan Datafile", Scan().DataDir,
+    auto chosen = Prompt::SaveFile(this, "Save Scan Datafile",
+                                   FileNames::FromStored(Scan().DataDir).toStdString(),
                                    "Scan Files (*.tsc);;All Files (*.*)");
     if (!chosen || chosen->empty()) return;
     // The default extension.

@@ -591,9 +591,11 @@ std::string TScanBase::InfoText() const {
     const ScanHeader h = Header();
     char thickness[64];
     std::snprintf(thickness, sizeof thickness, "Thickness: %.3lf", h.Thickness);
-    return "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" + Config().ID2 +
-           ": " + h.BatchID + "\r\n" + h.Description + "\r\nMaterial: " + h.Material + "\r\n" +
-           thickness + "\r\n";
+    std::string text = "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" +
+                       Config().ID2 + ": " + h.BatchID + "\r\n" + h.Description +
+                       "\r\nMaterial: " + h.Material + "\r\n" + thickness + "\r\n";
+    for (const std::string& note : ReadNotes()) text += note + "\r\n";
+    return text;
 }
 
 void TScanBase::InfoCommand() {
@@ -767,4 +769,6 @@ void TScanBase::DumpLines(std::vector<std::string>& lines) const {
     lines.push_back(line);
     for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i)
         lines.push_back("point: " + PointLine(data_.points[i]) + " title=\"" + Title() + "\"");
+    for (const std::string& note : ReadNotes())
+        lines.push_back("readnote: " + note + " title=\"" + Title() + "\"");
 }

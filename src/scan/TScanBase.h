@@ -127,6 +127,8 @@ class TScanBase : public QWidget {
     void CopyMetafile();          // 86
     std::string Title() const { return windowTitle().toStdString(); }
     std::string InfoText() const;
+    // Lines about the points a file held that were not taken; none for the live scan.
+    virtual std::vector<std::string> ReadNotes() const { return {}; }
 
     // --- tools, by pixel position in the window ---
     void Press(QPoint at);
