@@ -1,5 +1,6 @@
 // Opening a scan file into a viewer: only a regular file is read, and what
 // the file held that the viewer does not show is said.
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "GraphLook.h"
 #include "Prompt.h"
 #include "RunConfig.h"
+#include "ScanSettings.h"
 #include "ScanWindows.h"
 #include "TScanRead.h"
 
@@ -86,4 +88,31 @@ TEST_F(ViewerFile, SkippedPointsAreSaidInTheInformationBoxAndOnStandardError) {
     ASSERT_NE(clean, nullptr);
     EXPECT_EQ(clean->InfoText().substr(clean->InfoText().find("Thickness:")),
               "Thickness: 0.500\r\n");
+}
+
+// "Open Tscan...": the data directory follows the file's folder when the
+// settings can hold its name, in their 8-bit text; otherwise it stays, and
+// the operator is told which character could not be kept.
+TEST_F(ViewerFile, TheDataDirectoryFollowsAFolderTheSettingsCanHold) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QString::fromUtf8("m\u00FCller")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QString::fromUtf8("\u540D")));
+    const std::string body = kHeader + "300 1 0 0 0\r\n";
+    const std::string umlaut = Write("m\xC3\xBCller/a.tsc", body);
+    const std::string han = Write("\xE5\x90\x8D/b.tsc", body);
+    Scan().DataDir = "/start";
+    responder.Add(umlaut);
+    ScanWindows::OpenCommand(nullptr);
+    EXPECT_EQ(Scan().DataDir, folder.path().toStdString() + "/m\xFCller");
+    // The next dialog starts there, named in Unicode.
+    responder.Add(han);
+    ScanWindows::OpenCommand(nullptr);
+    const auto& asked = responder.Asked();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[1].caption, "Open Scan Datafile");
+    EXPECT_EQ(asked[1].text, folder.path().toStdString() + "/m\xC3\xBCller");
+    // The viewer opened, but the folder's name could not be kept.
+    EXPECT_EQ(Scan().DataDir, folder.path().toStdString() + "/m\xFCller");
+    EXPECT_EQ(asked[2].caption, "Open Scan Datafile");
+    EXPECT_NE(asked[2].text.find("\"\xE5\x90\x8D\" (U+540D)"), std::string::npos) << asked[2].text;
+    for (TScanBase* g : std::vector<TScanBase*>(TScanBase::All())) delete g;
 }
