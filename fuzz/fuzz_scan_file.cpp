@@ -1,7 +1,8 @@
 // The scan file reader over arbitrary bytes: whatever comes in, the header
 // fields keep their sizes, at most 100 points are taken, every point is one
-// the graph can draw (T and resistivity above 0, all finite), and what the
-// writer makes of the result reads back into no more points than it holds.
+// the graph can draw (T and resistivity above 0, all finite), the points
+// passed over are counted, and what the writer makes of the result reads
+// back into no more points than it holds.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -32,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(std::isfinite(v));
     }
     Check(r.data.resistivityOnly == !r.data.HasConcentration());
+    // What was not taken is counted, and said in at most one line per kind.
+    Check(r.skipped >= 0 && (r.skipped == 0) == (r.firstSkippedLine == 0));
+    Check(r.Notes().size() <= 3);
 
     std::string text = HeaderText(r.header);
     for (int i = 0; i < r.data.count; ++i) text += PointLine(r.data.points[i]) + "\r\n";

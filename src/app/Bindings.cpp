@@ -141,7 +141,7 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     auto plain = [&frame](void (*command)(QWidget*)) {
         return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
     };
-    frame.Register(15, {[] { OnArchiveAdd(); }, false, {}, {}});
+    frame.Register(15, {[&frame] { OnArchiveAdd(&frame); }, false, {}, {}});
     frame.Register(16, plain(&OnArchiveSetPath));
     frame.Register(17, plain(&OnArchiveExamine));
     frame.Register(18, plain(&OnArchiveSort));

@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "FileNames.h"
 #include "LogFile.h"
 #include "MeasurementState.h"
 #include "ProgramState.h"
@@ -272,7 +273,7 @@ void MainFrame::BuildLogField() {
     auto show = [this] {
         logField_->setText(
             program_.Log().IsOpen()
-                ? QString("Log file: %1").arg(QString::fromLocal8Bit(program_.Log().Name().c_str()))
+                ? QString("Log file: %1").arg(FileNames::FromStored(program_.Log().Name()))
                 : QString("No log file open"));
     };
     show();

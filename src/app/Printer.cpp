@@ -27,6 +27,7 @@
 #include "Controls.h"
 #include "DataFolder.h"
 #include "FileWrite.h"
+#include "FileNames.h"
 #include "PageSetup.h"
 #include "Prompt.h"
 #include "ScanSettings.h"
@@ -217,8 +218,8 @@ void MyPrinter::Setup(QWidget* owner) {
 }
 
 std::string MyPrinter::ProposedPdfPath(const std::string& fileStem) {
-    QString folder = QString::fromLocal8Bit(DataFolder::Of(Scan().DataDir).c_str());
-    if (!QFileInfo(folder).isDir())
+    QString folder = DataFolder::Folder(Scan().DataDir);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(folder)
         .filePath(QString::fromLocal8Bit(SafeStem(fileStem).c_str()) + ".pdf")

@@ -93,8 +93,23 @@ bool RenameOver(const std::string& from, const std::string& to) {
 void SyncFolderOf(const std::string&) {}
 #else
 using Offset = off_t;
+// Without O_NONBLOCK the open of a FIFO would wait for a reader for ever.
 int OpenForAppend(const std::string& path, bool create) {
-    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0),
+                          0644);
+    if (fd < 0) {
+        if (errno == ENXIO) errno = kNotRegularFile;  // a FIFO nobody reads
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = kNotRegularFile;
+        return -1;
+    }
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 int OpenNew(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -197,10 +212,18 @@ Result RenameInto(const std::string& temp, const std::string& target) {
     SyncFolderOf(target);
     return {};
 }
+
+// A target that exists and is not a regular file is refused before anything is written.
+bool IsOtherThanRegular(const std::string& path) {
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    return !ec && fs::exists(status) && !fs::is_regular_file(status);
+}
 }  // namespace
 
 std::string Result::Reason() const {
     if (ok) return {};
+    if (error == kNotRegularFile) return "Not a regular file";
     return std::strerror(error);
 }
 
@@ -236,6 +259,7 @@ std::string TemporaryFor(const std::string& path) {
 
 Result Replace(const std::string& path, std::string_view bytes) {
     const std::string target = Resolve(path);
+    if (IsOtherThanRegular(target)) return Failed(kNotRegularFile);
     const std::string temp = TemporaryFor(path);
     const int fd = OpenNew(temp);
     if (fd < 0) return Failed(errno);
@@ -253,6 +277,10 @@ Result Replace(const std::string& path, std::string_view bytes) {
 
 Result Commit(const std::string& temp, const std::string& path) {
     std::error_code ec;
+    if (IsOtherThanRegular(Resolve(path))) {
+        fs::remove(temp, ec);
+        return Failed(kNotRegularFile);
+    }
     if (const auto injected = Injected(path)) {
         fs::remove(temp, ec);
         return Failed(injected->error);

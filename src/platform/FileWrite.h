@@ -22,15 +22,20 @@
 
 namespace FileWrite {
 
+// The error of a target that exists but is not a regular file (a FIFO, a
+// device, a folder): writing there would block, vanish or fail half-way.
+inline constexpr int kNotRegularFile = -1;
+
 struct Result {
     bool ok = true;
-    int error = 0;  // the system's error number when !ok
+    int error = 0;  // the system's error number when !ok, or kNotRegularFile
     explicit operator bool() const { return ok; }
     // The system's text for the error ("No space left on device").
     std::string Reason() const;
 };
 
 // Appends `bytes` to the file; a missing file is created when `create`.
+// Only a regular file is written (Append, Replace and Commit alike).
 Result Append(const std::string& path, std::string_view bytes, bool create = true);
 // Appends through a descriptor the caller keeps open (for appending); `path`
 // names the file for the failure hook.

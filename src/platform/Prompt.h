@@ -76,6 +76,9 @@ int Message(QWidget* owner, const std::string& text, const std::string& caption,
 int Exec(QDialog& dialog);
 std::optional<std::string> Text(QWidget* owner, const std::string& caption,
                                 const std::string& label, const std::string& initial);
+// File dialogs take and give names in Unicode (UTF-8), never in the
+// settings' 8-bit text: a stored name goes in through FileNames::FromStored,
+// and a chosen one is kept through FileNames::ToStored.
 std::optional<std::string> OpenFile(QWidget* owner, const std::string& caption,
                                     const std::string& directory, const std::string& filter);
 std::optional<std::string> SaveFile(QWidget* owner, const std::string& caption,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "FileNames.h"
 #include "Printf.h"
 
 namespace ArchiveFormat {
@@ -423,7 +424,8 @@ std::string_view LineAt(const char* data, std::size_t size, std::uint64_t offset
 }
 
 long long CountRecordLines(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Only a regular file: /dev/zero would be counted for ever.
+    std::FILE* file = FileNames::OpenForReading(FileNames::FromStored(path));
     if (!file) return -1;
     ArchiveReader reader(file);
     std::string line;

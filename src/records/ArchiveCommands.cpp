@@ -1,6 +1,7 @@
 #include "ArchiveCommands.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "ArchiveSettings.h"
 #include "DateTimeText.h"
 #include "FileWrite.h"
+#include "FileNames.h"
 #include "Materials.h"
 #include "MeasurementResults.h"
 #include "Printf.h"
@@ -21,11 +23,11 @@
 #include "Tticket.h"
 
 namespace {
-void ShowText(QWidget* owner, const std::string& path) {
+void ShowText(QWidget* owner, const QString& path) {
     auto* window = new TextWindow;
     if (!window->Load(path)) {
         delete window;
-        Prompt::Message(owner, "Can't open " + path, "File Error");
+        Prompt::Message(owner, "Can't open " + path.toStdString(), "File Error");
         return;
     }
     if (ArchiveCallbacks().showTextWindow) {
@@ -69,7 +71,7 @@ bool OnArchiveAdd(QWidget* owner) {
     }
     // The whole line or nothing: a line cut short by a full disk would run
     // into the next record added, and both would read back wrong.
-    const auto written = FileWrite::Append(path, ArchiveFormat::RecordLine(CurrentRecord()));
+    const auto written = FileWrite::Append(FileNames::LocalPath(path), ArchiveFormat::RecordLine(CurrentRecord()));
     if (!written)
         Prompt::Message(owner, FileWrite::FailureText(path, written), "File Error",
                         Prompt::Buttons::Ok, Prompt::Icon::Stop);
@@ -79,37 +81,46 @@ bool OnArchiveAdd(QWidget* owner) {
 void OnArchiveSetPath(QWidget* owner) {
     std::string& path = Archive().DataArchive;
     // Starts in the program's folder, with the present archive as the name.
-    const QString name =
-        path.empty() ? QString() : QFileInfo(QString::fromLocal8Bit(path.c_str())).fileName();
+    const QString name = path.empty() ? QString() : QFileInfo(FileNames::FromStored(path)).fileName();
     const QString start = QDir(QString::fromStdString(Config().programDirectory)).filePath(name);
     const auto chosen =
         Prompt::SaveFile(owner, "Set Archive", start.toStdString(), "Archive Files (.dat) (*.dat)");
     if (!chosen || chosen->empty()) return;
-    if (chosen->size() >= ArchiveSettings::kPathSize) {
+    // The settings keep the name in their 8-bit text: a character they
+    // cannot hold would make it another file's name.
+    std::string reason;
+    const auto stored = FileNames::ToStored(QString::fromStdString(*chosen), &reason);
+    if (!stored) {
+        Prompt::Message(owner, "The archive path cannot be kept:\n" + *chosen + "\n" + reason,
+                        "Set Archive", Prompt::Buttons::Ok, Prompt::Icon::Stop);
+        return;
+    }
+    if (stored->size() >= ArchiveSettings::kPathSize) {
         Prompt::Message(owner,
                         Printf("The archive path is longer than %zu characters:\n%s",
                                ArchiveSettings::kPathSize - 1, chosen->c_str()),
                         "Set Archive", Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return;
     }
-    path = *chosen;
+    path = *stored;
 }
 
 void OnArchiveExamine(QWidget* owner) {
-    const std::string& path = Archive().DataArchive;
-    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-    if (!file) {
+    const QString path = FileNames::FromStored(Archive().DataArchive);
+    // A device or a FIFO is refused before it is opened: it would never end.
+    QFile file;
+    if (!FileNames::OpenForReading(file, path)) {
         Prompt::Message(owner, "Can't open archive", "File Error");
         return;
     }
-    std::fclose(file);
+    file.close();
     ShowText(owner, path);
 }
 
 void OnArchiveSort(QWidget* owner) {
     Tsort dialog(owner, Archive().DataArchive);
     if (Prompt::Exec(dialog) != Prompt::IDOK || dialog.Destination().empty()) return;
-    ShowText(owner, dialog.Destination());
+    ShowText(owner, FileNames::FromArgument(dialog.Destination()));
 }
 
 void OnArchiveView(QWidget* owner) {
@@ -141,7 +152,8 @@ void ReadIntoApplication(const Trecord& record) {
 void DumpArchive(std::vector<std::string>& lines) {
     const std::string& path = Archive().DataArchive;
     const long long count = path.empty() ? -1 : ArchiveFormat::CountRecordLines(path);
-    lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : path.c_str(), count));
+    const std::string shown = FileNames::FromStored(path).toStdString();
+    lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : shown.c_str(), count));
     for (TextWindow* window : TextWindow::Open()) {
         lines.push_back(Printf(
             "window: EDITOR path=%s lines=%lld modified=%d", window->Path().c_str(),

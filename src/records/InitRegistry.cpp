@@ -73,7 +73,7 @@ std::vector<RV> DefaultSettingsSet() {
             // cool-down scan from room temperature to near LN2. The scan
             // data go to a folder of their own among the user's documents
             // (made by the first scan), not loose into the home folder.
-            RegistryStore::String("Data Dir", DataFolder::Default()), RegValues::Int("Nmin", 12),
+            RegistryStore::String("Data Dir", DataFolder::DefaultStored()), RegValues::Int("Nmin", 12),
             RegValues::Int("Nmax", 20), RegValues::Int("Umin", 1), RegValues::Int("Umax", 5),
             RegValues::Int("Rmin", -3), RegValues::Int("Rmax", 4), RegValues::Int("RHmin", -2),
             RegValues::Int("RHmax", 5), RegValues::Int("Tscale1", 50),

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "FileWrite.h"
+#include "FileNames.h"
 #include "InstalledPart.h"
 #include "MeasurementSettings.h"
 #include "Prompt.h"
@@ -33,7 +34,9 @@ LogFile::CreateResult LogFile::Create(const std::string& name) {
     if (err != 0) fd = -1;
     const int code = err;
 #else
-    const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0644);
+    // The name is the records' 8-bit text; the file system takes its own.
+    const int fd = ::open(FileNames::LocalPath(name).c_str(),
+                          O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0644);
     const int code = errno;
 #endif
     if (fd < 0) {

@@ -1,15 +1,16 @@
 #pragma once
 // Texts of the records are kept in the 8-bit code page of the registry file
-// and the log (Latin-1); on screen they are Unicode.
+// and the log (Windows-1252); on screen they are Unicode.
 #include <QString>
 #include <string>
 
+#include "FileNames.h"
 #include "Printf.h"
 
 inline std::string ToRecordText(const QString& text, std::size_t fieldSize) {
-    return CutToField(text.toLatin1().toStdString(), fieldSize);
+    return CutToField(FileNames::ToCp1252(text), fieldSize);
 }
 
 inline QString FromRecordText(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FileNames::FromCp1252(text);
 }

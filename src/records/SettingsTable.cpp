@@ -7,6 +7,7 @@
 
 #include "ArchiveSettings.h"
 #include "ControllerKind.h"
+#include "FileNames.h"
 #include "Materials.h"
 #include "MeasurementSettings.h"
 #include "PageSetup.h"
@@ -60,6 +61,12 @@ SettingField Text(const char* name, const char* valueName, Get field, std::size_
     f.specimen = specimen;
     f.installDefault = installDefault;
     f.text = [field]() -> std::string& { return field(); };
+    return f;
+}
+
+// A text that names a file: the settings keep it whole or refuse it.
+SettingField FileName(SettingField f) {
+    f.fileName = true;
     return f;
 }
 
@@ -182,8 +189,9 @@ std::vector<SettingField> BuildTable() {
     // turn the bulk results and the carrier type around.
     t.push_back(Real("Thickness", "Thickness", 3, Field(&Specimen, &SpecimenData::Thickness),
                      Fixed(0, 10000), S, "1.0"));
-    t.push_back(Text("DataArchive", "Data Archive", Field(&Archive, &ArchiveSettings::DataArchive),
-                     ArchiveSettings::kPathSize, G));
+    t.push_back(FileName(Text("DataArchive", "Data Archive",
+                              Field(&Archive, &ArchiveSettings::DataArchive),
+                              ArchiveSettings::kPathSize, G)));
     t.push_back(Whole("Shape", "Shape", Field(&Specimen, &SpecimenData::Shape), 0, 2, S, "0"));
     t.push_back(Real("Tesla", "Tesla", 3, Field(&Settings, &MeasurementSettings::Tesla),
                      Fixed(0, 10, true), G, "0.5"));
@@ -231,8 +239,9 @@ std::vector<SettingField> BuildTable() {
 
     // With a temperature controller: the scan's data directory, the graph's
     // axes, the planned scan and the page set-up.
-    t.push_back(ControllerOnly(Text("DataDir", "Data Dir", Field(&Scan, &ScanSettings::DataDir),
-                                    ScanSettings::kDataDirSize, G, nullptr)));
+    t.push_back(ControllerOnly(FileName(Text("DataDir", "Data Dir",
+                                             Field(&Scan, &ScanSettings::DataDir),
+                                             ScanSettings::kDataDirSize, G, nullptr))));
     const std::pair<const char*, std::int32_t ScanSettings::*> axes[] = {
         {"Nmin", &ScanSettings::Nmin},       {"Nmax", &ScanSettings::Nmax},
         {"Umin", &ScanSettings::Umin},       {"Umax", &ScanSettings::Umax},
@@ -370,7 +379,29 @@ std::string SettingText(const SettingField& f) {
     return RegValues::General(v, 9);
 }
 
+namespace {
+// A file name (Unicode) as the field keeps it; nullopt with the reason in `error`.
+std::optional<std::string> StoredFileName(const SettingField& f, const QString& name,
+                                          std::string& error) {
+    std::string reason;
+    auto stored = FileNames::ToStored(name, &reason);
+    if (stored && stored->size() >= static_cast<std::size_t>(f.size)) {
+        reason = "the name is longer than " + std::to_string(f.size - 1) + " characters";
+        stored.reset();
+    }
+    if (!stored) error = std::string(f.name ? f.name : f.valueName) + ": " + reason;
+    return stored;
+}
+}  // namespace
+
 bool AssignSetting(const SettingField& f, const std::string& value, std::string& error) {
+    if (f.text && f.fileName) {
+        // The name means the file the command line names, or nothing.
+        const auto stored = StoredFileName(f, FileNames::FromArgument(value), error);
+        if (!stored) return false;
+        f.text() = *stored;
+        return true;
+    }
     if (f.text) {
         f.text() = ToRecordText(QString::fromStdString(value), f.size);
         return true;

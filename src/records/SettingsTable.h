@@ -42,6 +42,7 @@ struct SettingField {
     int size = 0;                          // Text: buffer bytes; Number: decimals; Binary: bytes
     bool specimen = false;                 // shown as "specimen:" rather than "settings:"
     bool controllerOnly = false;           // read and written only with a temperature controller
+    bool fileName = false;                 // a Text that names a file (kept whole or refused)
     const char* installDefault = nullptr;  // what the installer writes, as text; nullptr: nothing
 
     // Numeric fields. The range may follow other settings (the current's
@@ -71,7 +72,9 @@ std::optional<std::string> RefuseSetting(const SettingField& field, double value
 
 // The text a field's value reads as in the dump.
 std::string SettingText(const SettingField& field);
-// Sets a field from its --set text; false with the reason.
+// Sets a field from its --set text; false with the reason. A file name is
+// refused, naming the character, when the settings' 8-bit text cannot hold
+// it, and when it is longer than its field.
 bool AssignSetting(const SettingField& field, const std::string& value, std::string& error);
 
 // A settings set's values as the registry holds them, from the live values.

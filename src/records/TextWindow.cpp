@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "Controls.h"
 #include "FileWrite.h"
+#include "FileNames.h"
 #include "Prompt.h"
 
 namespace {
@@ -47,29 +49,39 @@ TextWindow::TextWindow(QWidget* parent) : QWidget(parent) {
     Windows().push_back(this);
 }
 
-bool TextWindow::Load(const std::string& path) {
-    QFile file(QString::fromLocal8Bit(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes) return false;
-    const QByteArray bytes = file.readAll();
-    path_ = path;
+bool TextWindow::Load(const QString& path) {
+    // Only a regular file: a device would fill the editor without end.
+    QFile file;
+    if (!FileNames::OpenForReading(file, path)) return false;
+    // Read in pieces up to the limit, whatever size the file claims.
+    QByteArray bytes;
+    std::vector<char> piece(1 << 20);
+    for (;;) {
+        const qint64 n = file.read(piece.data(), static_cast<qint64>(piece.size()));
+        if (n < 0) return false;
+        if (n == 0) break;
+        bytes.append(piece.data(), static_cast<qsizetype>(n));
+        if (bytes.size() > kMaxBytes) return false;
+    }
+    file_ = path;
+    path_ = path.toStdString();
     // The files are 8-bit text in the registry's code page.
-    QString text = QString::fromLatin1(bytes);
+    QString text = FileNames::FromCp1252(std::string_view(bytes.constData(), bytes.size()));
     text.replace("\r\n", "\n");
     editor_->setPlainText(text);
     editor_->document()->setModified(false);
-    setWindowTitle(QFileInfo(file).fileName());
+    setWindowTitle(QFileInfo(path).fileName());
     return true;
 }
 
 bool TextWindow::Save() {
-    if (path_.empty()) return false;
+    if (file_.isEmpty()) return false;
     QString text = editor_->toPlainText();
     text.replace("\n", "\r\n");
-    const QByteArray bytes = text.toLatin1();
+    const std::string bytes = FileNames::ToCp1252(text);
     // The file is often the archive itself: a disk that fills up half-way
     // must leave it as it was, not cut short.
-    if (!FileWrite::Replace(
-            path_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+    if (!FileWrite::Replace(FileNames::Encode(file_), bytes))
         return false;
     editor_->document()->setModified(false);
     return true;

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "Controls.h"
+#include "FileNames.h"
 #include "Prompt.h"
 #include "RecordText.h"
 #include "RunConfig.h"
@@ -102,15 +103,19 @@ ArchiveFormat::SortOptions Tsort::Options() const {
 }
 
 void Tsort::OnOk() {
-    std::FILE* in = archivePath_.empty() ? nullptr : std::fopen(archivePath_.c_str(), "rb");
+    // Only a regular file is read: a device or a FIFO would never end.
+    std::FILE* in = FileNames::OpenForReading(FileNames::FromStored(archivePath_));
     if (!in) {
         Prompt::Message(this, "Can't open archive", "File Error");
         return;
     }
     // A relative destination is taken from the current folder, as typed.
-    const std::string destination =
-        QDir::toNativeSeparators(destinationEdit_->text()).toLocal8Bit().toStdString();
-    std::FILE* out = destination.empty() ? nullptr : std::fopen(destination.c_str(), "wb");
+    const QString typed = QDir::toNativeSeparators(destinationEdit_->text());
+    const std::string destination = FileNames::Encode(typed);
+    // Nor is the table written into anything but a file: a FIFO would block
+    // in its open.
+    const bool writable = !typed.isEmpty() && FileNames::KindOf(typed) != FileNames::Kind::Other;
+    std::FILE* out = writable ? std::fopen(destination.c_str(), "wb") : nullptr;
     if (!out) {
         std::fclose(in);
         Prompt::Message(this, "Can't create sort file", "File Error");

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "Controls.h"
+#include "FileNames.h"
 #include "Prompt.h"
 #include "RecordText.h"
 #include "RecordsLinks.h"
@@ -65,9 +66,8 @@ class TabStopDelegate : public QStyledItemDelegate {
 bool ArchiveListModel::Open(const std::string& path) {
     beginResetModel();
     starts_.clear();
-    file_.close();
-    file_.setFileName(QString::fromLocal8Bit(path.c_str()));
-    bool ok = !path.empty() && file_.open(QIODevice::ReadOnly);
+    // Only a regular file: a device would be indexed for ever, a FIFO block.
+    bool ok = FileNames::OpenForReading(file_, FileNames::FromStored(path));
     if (ok) {
         // Read in pieces: the index is all that stays in memory.
         ArchiveFormat::RecordLineIndexer indexer;
@@ -178,7 +178,7 @@ std::string Tticket::TicketPath() {
 }
 
 bool Tticket::WriteTickets(const std::vector<int>& rows, const std::string& path) const {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(FileNames::Encode(QString::fromStdString(path)).c_str(), "wb");
     if (!file) return false;
     for (int row : rows) {
         const std::string ticket = ArchiveFormat::Ticket(model_.Record(row));

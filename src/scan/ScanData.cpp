@@ -65,9 +65,27 @@ std::string PointLine(const ScanPoint& p) {
 }
 
 namespace {
+// The file's characters with the number of the line they stand on: LF,
+// CR LF and a lone CR each end a line.
+class Source {
+  public:
+    explicit Source(std::istream& in) : in_(in) {}
+    int peek() { return in_.peek(); }
+    int get() {
+        const int c = in_.get();
+        if (c == '\n' || (c == '\r' && in_.peek() != '\n')) ++line_;
+        return c;
+    }
+    long Line() const { return line_; }
+
+  private:
+    std::istream& in_;
+    long line_ = 1;
+};
+
 // A header line: its first `keep` characters, up to the end of the line
 // (LF, CR LF or a lone CR); the rest of a longer line is skipped.
-std::string HeaderLine(std::istream& in, std::size_t keep) {
+std::string HeaderLine(Source& in, std::size_t keep) {
     std::string out;
     int c;
     while ((c = in.get()) != EOF) {
@@ -89,47 +107,81 @@ bool Digit(int c) {
     return c >= '0' && c <= '9';
 }
 
-// Skips white space and reads one decimal number ([+-]digits[.digits][e[+-]digits]).
-bool Number(std::istream& in, double& value) {
+void SkipSpace(Source& in) {
     int c;
     while ((c = in.peek()) != EOF && Space(c)) in.get();
+}
+
+enum class Token {
+    Number,      // a finite value
+    OutOfRange,  // a whole number whose value a double does not hold
+    NotANumber,  // anything else, the end of the file included
+};
+
+// Skips white space and reads one decimal number ([+-]digits[.digits][e[+-]digits]).
+Token Number(Source& in, double& value) {
+    SkipSpace(in);
     std::string token;
     auto take = [&] {
         token.push_back(static_cast<char>(in.get()));
         return token.size() <= kMaxNumberChars;
     };
+    const int c = in.peek();
     if (c == '+' || c == '-') {
-        if (!take()) return false;
+        if (!take()) return Token::NotANumber;
     }
     int digits = 0;
     while (Digit(in.peek())) {
-        if (!take()) return false;
+        if (!take()) return Token::NotANumber;
         ++digits;
     }
     if (in.peek() == '.') {
-        if (!take()) return false;
+        if (!take()) return Token::NotANumber;
         while (Digit(in.peek())) {
-            if (!take()) return false;
+            if (!take()) return Token::NotANumber;
             ++digits;
         }
     }
-    if (digits == 0) return false;
+    if (digits == 0) return Token::NotANumber;
     if (in.peek() == 'e' || in.peek() == 'E') {
-        if (!take()) return false;
+        if (!take()) return Token::NotANumber;
         if (in.peek() == '+' || in.peek() == '-')
-            if (!take()) return false;
-        if (!Digit(in.peek())) return false;
+            if (!take()) return Token::NotANumber;
+        if (!Digit(in.peek())) return Token::NotANumber;
         while (Digit(in.peek()))
-            if (!take()) return false;
+            if (!take()) return Token::NotANumber;
     }
     const char* first = token.data();
     if (*first == '+') ++first;  // from_chars takes no plus sign
     const auto [end, error] = std::from_chars(first, token.data() + token.size(), value);
-    return error == std::errc() && end == token.data() + token.size() && std::isfinite(value);
+    if (end != token.data() + token.size()) return Token::NotANumber;
+    if (error == std::errc::result_out_of_range) return Token::OutOfRange;
+    if (error != std::errc() || !std::isfinite(value)) return Token::NotANumber;
+    return Token::Number;
+}
+
+std::string Plural(long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 }  // namespace
 
-ScanFileRead ReadScanFile(std::istream& in) {
+std::vector<std::string> ScanFileRead::Notes() const {
+    std::vector<std::string> notes;
+    if (skipped > 0)
+        notes.push_back("Skipped " + Plural(skipped, "point", "points") +
+                        " with T or resistivity not above 0 or a value out of range (line " +
+                        std::to_string(firstSkippedLine) + (skipped > 1 ? " and on)" : ")"));
+    if (stoppedAtLine > 0)
+        notes.push_back("Reading stopped at line " + std::to_string(stoppedAtLine) +
+                        ": not a point");
+    if (beyondCapacity)
+        notes.push_back("Points after the " + std::to_string(ScanData::kSlots) +
+                        "th were not read");
+    return notes;
+}
+
+ScanFileRead ReadScanFile(std::istream& stream) {
+    Source in(stream);
     ScanFileRead r;
     r.header.WaferID = HeaderLine(in, ScanHeader::kIdChars);
     r.header.BatchID = HeaderLine(in, ScanHeader::kIdChars);
@@ -137,7 +189,7 @@ ScanFileRead ReadScanFile(std::istream& in) {
     r.header.Material = HeaderLine(in, ScanHeader::kMaterialChars);
     double thickness = 0.0;
     // A negative thickness is not one the program writes.
-    r.thicknessRead = Number(in, thickness) && thickness >= 0.0;
+    r.thicknessRead = Number(in, thickness) == Token::Number && thickness >= 0.0;
     if (r.thicknessRead) r.header.Thickness = thickness;
     ScanData& d = r.data;
     d.ResetExtents(true);
@@ -147,12 +199,33 @@ ScanFileRead ReadScanFile(std::istream& in) {
     // read is not left with the flag of whatever was read before.
     d.resistivityOnly = !d.HasConcentration();
     if (!r.thicknessRead) return r;
-    while (d.count < ScanData::kSlots) {
-        ScanPoint p;
-        if (!Number(in, p.T) || !Number(in, p.resistivity) || !Number(in, p.hall) ||
-            !Number(in, p.concentration) || !Number(in, p.mobility))
+    for (;;) {
+        SkipSpace(in);
+        if (in.peek() == EOF) break;
+        if (d.count == ScanData::kSlots) {
+            r.beyondCapacity = true;
             break;
-        if (!(p.T > 0.0) || !(p.resistivity > 0.0)) break;
+        }
+        const long line = in.Line();
+        ScanPoint p;
+        bool usable = true;
+        bool whole = true;
+        for (double* v : {&p.T, &p.resistivity, &p.hall, &p.concentration, &p.mobility}) {
+            const Token t = Number(in, *v);
+            if (t == Token::NotANumber) {
+                whole = false;
+                break;
+            }
+            if (t == Token::OutOfRange) usable = false;
+        }
+        if (!whole) {
+            r.stoppedAtLine = in.Line();
+            break;
+        }
+        if (!usable || !(p.T > 0.0) || !(p.resistivity > 0.0)) {
+            if (r.skipped++ == 0) r.firstSkippedLine = line;
+            continue;
+        }
         d.points[d.count] = p;
         d.TakeExtents(p);
         ++d.count;

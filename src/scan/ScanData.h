@@ -80,14 +80,24 @@ struct ScanFileRead {
     ScanHeader header;
     ScanData data;
     bool thicknessRead = false;  // the fifth line held a number
+
+    // What was not taken, so that nothing is lost without a word.
+    int skipped = 0;              // points with T or resistivity not above 0, or a value
+                                  // beyond a double: passed over, the reading goes on
+    long firstSkippedLine = 0;    // the line of the first of them
+    long stoppedAtLine = 0;       // text that is not a point ended the reading here; 0: none
+    bool beyondCapacity = false;  // points followed the 100th
+    // One line per kind of loss, for the Information box and standard error.
+    std::vector<std::string> Notes() const;
 };
 
 // Reads a scan file. Header lines keep their first 15, 15, 35 and 15
 // characters (the rest of a longer line is passed over); at most 100 points
 // are read, so memory and time stay bounded whatever follows. A number is at
 // most kMaxNumberChars characters long; a longer token ends the reading as
-// text that is not a number would. A point is taken only when T and the
-// resistivity are above 0: anything else is not a point the program writes,
-// and ends the reading like a malformed line.
+// text that is not a number would (where the next point begins cannot be
+// told, since a point may span lines). A point whose five numbers read but
+// that is not one the program draws (T or resistivity not above 0, a value
+// beyond a double) is skipped and counted, and the reading goes on.
 inline constexpr std::size_t kMaxNumberChars = 64;
 ScanFileRead ReadScanFile(std::istream& in);

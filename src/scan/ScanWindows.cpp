@@ -4,8 +4,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <fstream>
+#include <cstdio>
 
+#include "FileNames.h"
 #include "Prompt.h"
 #include "ScanSettings.h"
 #include "TScanAcq.h"
@@ -65,14 +66,20 @@ TScanBase* Active() {
 }
 
 TScanRead* OpenFile(QWidget* owner, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Only a regular file is read: a device or a FIFO would never end, or
+    // never open.
+    FileNames::InputFile in(FileNames::FromArgument(path));
+    if (!in.IsOpen()) {
         Prompt::Message(owner, path, "Can't Open File:");
         return nullptr;
     }
     auto* viewer = new TScanRead;
     viewer->setWindowTitle(QString::fromStdString(FileName(path)));
-    if (!viewer->Load(in)) {
+    const bool read = viewer->Load(in);
+    // What the file held and the viewer does not show is said, not lost.
+    for (const std::string& note : viewer->ReadNotes())
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), note.c_str());
+    if (!read) {
         Prompt::Message(owner, "File is Empty", "File Error");
         delete viewer;
         return nullptr;
@@ -90,14 +97,30 @@ TScanRead* OpenFile(QWidget* owner, const std::string& path) {
 }
 
 void OpenCommand(QWidget* owner) {
-    const auto chosen = Prompt::OpenFile(owner, "Open Scan Datafile", Scan().DataDir,
-                                         "Scan Files (*.tsc);;All Files (*.*)");
+    const auto chosen =
+        Prompt::OpenFile(owner, "Open Scan Datafile", FileNames::FromStored(Scan().DataDir).toStdString(),
+                         "Scan Files (*.tsc);;All Files (*.*)");
     if (!chosen || chosen->empty()) return;
     if (!OpenFile(owner, *chosen)) return;
-    // The data directory follows the file the operator opened.
+    // The data directory follows the file the operator opened, when the
+    // settings can hold its name whole: a name cut or changed would be
+    // another folder.
     const auto cut = chosen->find_last_of("/\\");
-    if (cut != std::string::npos)
-        Scan().DataDir = chosen->substr(0, cut).substr(0, ScanSettings::kDataDirSize - 1);
+    if (cut == std::string::npos) return;
+    const QString folder = QString::fromStdString(chosen->substr(0, cut));
+    std::string reason;
+    const auto stored = FileNames::ToStored(folder, &reason);
+    if (stored && stored->size() < ScanSettings::kDataDirSize) {
+        Scan().DataDir = *stored;
+        return;
+    }
+    if (stored)
+        reason = "the name is longer than " + std::to_string(ScanSettings::kDataDirSize - 1) +
+                 " characters";
+    Prompt::Message(owner,
+                    "The data directory stays " + FileNames::FromStored(Scan().DataDir).toStdString() +
+                        ":\n" + folder.toStdString() + "\n" + reason,
+                    "Open Scan Datafile", Prompt::Buttons::Ok, Prompt::Icon::Stop);
 }
 
 void Dump(std::vector<std::string>& lines) {

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "DataFolder.h"
-
+#include "FileNames.h"
 #include "MeasurementResults.h"
 #include "Prompt.h"
 #include "GraphStyle.h"
@@ -34,7 +34,8 @@ ScanHeader TScanAcq::Header() const {
 }
 
 std::string TScanAcq::WorkingFile() {
-    const std::string dir = DataFolder::Of(Scan().DataDir);
+    // The setting's 8-bit text, as the file system names the folder.
+    const std::string dir = FileNames::Encode(DataFolder::Folder(Scan().DataDir));
     const char last = dir.back();
     return dir + ((last == '/' || last == '\\') ? "" : "/") + "scan.tsc";
 }
@@ -50,8 +51,7 @@ bool TScanAcq::StartScan() {
 
 bool TScanAcq::PrepareFolder() {
     int error = 0;
-    if (DataFolder::Prepare(QFileInfo(QString::fromStdString(ScanFile())).path().toStdString(),
-                            error))
+    if (DataFolder::Prepare(QFileInfo(QString::fromLocal8Bit(ScanFile().c_str())).path(), error))
         return true;
     lastWrite_ = FileWrite::Result{false, error};
     return false;
@@ -259,7 +259,8 @@ std::optional<std::string> TScanAcq::CopyScanFile(const std::string& source,
 }
 
 void TScanAcq::SaveAsCommand() {
-    auto chosen = Prompt::SaveFile(this, "Save Scan Datafile", DataFolder::Of(Scan().DataDir),
+    auto chosen = Prompt::SaveFile(this, "Save Scan Datafile",
+                                   DataFolder::Folder(Scan().DataDir).toStdString(),
                                    "Scan Files (*.tsc);;All Files (*.*)");
     if (!chosen || chosen->empty()) return;
     // The default extension.
@@ -269,11 +270,11 @@ void TScanAcq::SaveAsCommand() {
                         Prompt::Icon::Stop);
 }
 
-void TScanAcq::PaintExtras(QPainter& p, bool) {
+void TScanAcq::PaintExtras(QPainter& p, const GraphLayout& layout, bool) {
     // The planned (or measured) temperatures as short ticks from the top edge.
-    const PlotRect& r = Frame().plot;
+    const PlotRect& r = layout.frame.plot;
     for (int i = 0; i < planned_ && i < ScanData::kSlots; ++i) {
-        if (const auto x = XPixelOfTemperature(data_.points[i].T))
+        if (const auto x = XPixelOf(layout, data_.points[i].T))
             p.drawLine(*x, r.top, *x, r.top + 4);
     }
 }

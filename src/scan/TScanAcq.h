@@ -88,7 +88,7 @@ class TScanAcq : public TScanBase {
     void DumpScanLines(std::vector<std::string>& lines) const;
 
   protected:
-    void PaintExtras(QPainter& p, bool screen) override;
+    void PaintExtras(QPainter& p, const GraphLayout& layout, bool screen) override;
     void PaintOverlay(QPainter& p) override;
 
   private:

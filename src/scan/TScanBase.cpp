@@ -148,12 +148,10 @@ TLogScale* TScanBase::RightScale() {
 
 // --- painting ---------------------------------------------------------------
 
-void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penWidth, bool screen) {
-    p.save();
-    const GraphStyle& style = Style();
-    const QFont font = GraphFont(style);
-    p.setFont(font);
-    const QFontMetrics metrics(font, p.device());
+GraphLayout TScanBase::LayOut(const QPaintDevice& device, const QRect& client, int tickLength,
+                              int penWidth) const {
+    auto* self = const_cast<TScanBase*>(this);
+    const QFontMetrics metrics(GraphFont(Style()), &device);
     const int h = metrics.height();
     const int w = std::max(metrics.averageCharWidth(), 1);
     ScaleFrame f;
@@ -165,7 +163,29 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
     f.plot.right = client.left() + client.width() - (h + 2 * w);
     f.plot.top = client.top() + h;
     f.plot.bottom = client.top() + client.height() - 2 * h;
-    frame_ = f;
+    // Copies: the factors below belong to this drawing only.
+    GraphLayout layout{f, self->XScale(), self->LeftScale(), std::nullopt};
+    if (const TLogScale* right = self->RightScale()) layout.right = *right;
+    layout.x.tickMode = grid_ ? 3 : 1;
+    layout.left.tickMode = grid_ ? 3 : 1;
+    layout.x.narrow = f.plot.Width() < 300;
+    layout.x.Draw(nullptr, f);
+    layout.left.Draw(nullptr, f);
+    if (layout.right) {
+        layout.right->tickMode = 1;
+        layout.right->Draw(nullptr, f);
+    }
+    return layout;
+}
+
+void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penWidth, bool screen) {
+    p.save();
+    const GraphStyle& style = Style();
+    p.setFont(GraphFont(style));
+    GraphLayout layout = LayOut(*p.device(), client, tickLength, penWidth);
+    const ScaleFrame& f = layout.frame;
+    const int h = f.charHeight;
+    const int w = f.charWidth;
     ++graphPaints_;
 
     p.fillRect(client, StyleColor(style.FrameColor));
@@ -179,14 +199,10 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
     p.setBrush(Qt::NoBrush);
     p.drawRect(f.plot.left, f.plot.top, f.plot.Width(), f.plot.Height());
 
-    TLinScale& x = XScale();
-    TLogScale& left = LeftScale();
-    TLogScale* right = RightScale();
+    TLinScale& x = layout.x;
+    TLogScale& left = layout.left;
+    TLogScale* right = layout.right ? &*layout.right : nullptr;
     const QPen tickPen = (screen && grid_) ? QPen(QColor(192, 192, 192), 1) : framePen;
-    x.tickMode = grid_ ? 3 : 1;
-    left.tickMode = grid_ ? 3 : 1;
-    x.narrow = f.plot.Width() < 300;
-
     const int centreY = (f.plot.top + f.plot.bottom) / 2;
     auto verticalTitle = [&](const std::string& text, int edgeX, bool leftSide) {
         p.save();
@@ -213,7 +229,6 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
     if (right) {
         const QPen red(QColor(kLightRed), penWidth);
         p.setPen(red);
-        right->tickMode = 1;
         verticalTitle(right->label, client.left() + client.width(), false);
         ScaleFrame rf = f;
         rf.textColor = QColor(kLightRed);
@@ -260,14 +275,14 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
     const int family = IsConcentrationView() ? 2 : 1;
     if (inverse_) {
         p.setPen(QPen(Qt::black, penWidth));
-        if (activation_.state == family) PaintLine(p, activation_, 0);
+        if (activation_.state == family) PaintLine(p, layout, activation_, 0);
         if (fit_.state == family) {
             p.setPen(QPen(Qt::black, penWidth, Qt::DashLine));
-            PaintLine(p, fit_, 1);
+            PaintLine(p, layout, fit_, 1);
         }
     }
     for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i)
-        PaintPoint(p, data_.points[i], tickLength, penWidth, screen);
+        PaintPoint(p, layout, data_.points[i], screen);
     p.setPen(framePen);
     for (const TComment& c : comments_) {
         const int cx = f.plot.left + x.ToPixel(c.x);
@@ -275,14 +290,15 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
         p.drawText(QRect(cx, cy - 2 * h, 4000, 2 * h), Qt::AlignLeft | Qt::AlignBottom,
                    QString::fromStdString(c.text));
     }
-    PaintExtras(p, screen);
+    PaintExtras(p, layout, screen);
     p.restore();
 }
 
-void TScanBase::PaintLine(QPainter& p, const DataLine& line, int row) {
-    const ScaleFrame& f = frame_;
-    TLinScale& x = XScale();
-    TLogScale& left = LeftScale();
+void TScanBase::PaintLine(QPainter& p, const GraphLayout& layout, const DataLine& line,
+                          int row) const {
+    const ScaleFrame& f = layout.frame;
+    const TLinScale& x = layout.x;
+    const TLogScale& left = layout.left;
     auto px = [&](double v) { return f.plot.left + x.ToPixel(v); };
     auto py = [&](double decade) {
         return f.plot.bottom + RoundPixel((decade - left.visible.lowest) * left.factor);
@@ -295,14 +311,16 @@ void TScanBase::PaintLine(QPainter& p, const DataLine& line, int row) {
                Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(line.label));
 }
 
-void TScanBase::PaintPoint(QPainter& p, const ScanPoint& point, int tickLength, int penWidth,
-                           bool screen) {
+void TScanBase::PaintPoint(QPainter& p, const GraphLayout& layout, const ScanPoint& point,
+                           bool screen) const {
     if (point.T == 0.0) return;
     const GraphStyle& style = Style();
-    const ScaleFrame& f = frame_;
-    TLinScale& xs = XScale();
-    TLogScale& left = LeftScale();
-    TLogScale* right = RightScale();
+    const ScaleFrame& f = layout.frame;
+    const int tickLength = f.tickLength;
+    const int penWidth = f.penWidth;
+    const TLinScale& xs = layout.x;
+    const TLogScale& left = layout.left;
+    const TLogScale* right = layout.right ? &*layout.right : nullptr;
     const int x = f.plot.left + xs.ToPixel(inverse_ ? 1000.0 / point.T : point.T);
     const bool pType = point.concentration >= 0;
     const PointStyle& carrier = pType ? style.P : style.N;
@@ -325,13 +343,13 @@ void TScanBase::PaintPoint(QPainter& p, const ScanPoint& point, int tickLength, 
 }
 
 std::optional<QPoint> TScanBase::LeftMarkerAt(int slot) const {
-    auto* self = const_cast<TScanBase*>(this);
     if (slot < 0 || slot >= data_.count) return std::nullopt;
     const ScanPoint& pt = data_.points[slot];
     if (pt.T == 0.0 || (IsConcentrationView() && pt.concentration == 0.0)) return std::nullopt;
-    const int x = frame_.plot.left + self->XScale().ToPixel(inverse_ ? 1000.0 / pt.T : pt.T);
+    const GraphLayout layout = WindowLayout();
+    const int x = layout.frame.plot.left + layout.x.ToPixel(inverse_ ? 1000.0 / pt.T : pt.T);
     const double v = IsConcentrationView() ? pt.concentration : pt.resistivity;
-    return QPoint(x, frame_.plot.bottom + self->LeftScale().ToPixel(v));
+    return QPoint(x, layout.frame.plot.bottom + layout.left.ToPixel(v));
 }
 
 QImage TScanBase::Render(const QSize& size, int tickLength, int penWidth) {
@@ -355,30 +373,38 @@ void TScanBase::DrawPoint(int slot) {
     }
     // Onto the painted graph: the rest stays as it is.
     QPainter p(&cache_);
-    TLinScale& x = XScale();
-    if (x.factor != 0.0 && LeftScale().factor != 0.0) {
-        const PlotRect& r = frame_.plot;
+    const GraphLayout layout = WindowLayout();
+    if (layout.x.factor != 0.0 && layout.left.factor != 0.0) {
+        const PlotRect& r = layout.frame.plot;
         p.setClipRect(QRect(r.left, r.top, r.Width() + 1, r.Height() + 1));
-        PaintPoint(p, data_.points[slot], frame_.tickLength, frame_.penWidth, true);
+        PaintPoint(p, layout, data_.points[slot], true);
     }
     p.end();
     update();
 }
 
 void TScanBase::EnsureScales() {
-    // The factors follow the plot of the last paint; before the first paint
-    // they come from the window's present size.
-    if (frame_.plot.Width() <= 0) {
-        QImage scratch(std::max(width(), kMinWidth), std::max(height(), kMinHeight),
-                       QImage::Format_ARGB32_Premultiplied);
-        QPainter p(&scratch);
-        Paint(p, scratch.rect(), 4, 1, true);
-        cacheValid_ = false;
-        return;
-    }
-    XScale().Draw(nullptr, frame_);
-    LeftScale().Draw(nullptr, frame_);
-    if (TLogScale* r = RightScale()) r->Draw(nullptr, frame_);
+    // Measured as the window's paint measures: on an image, at the window's size.
+    static const QImage measure(1, 1, QImage::Format_ARGB32_Premultiplied);
+    const QRect own(0, 0, std::max(width(), kMinWidth), std::max(height(), kMinHeight));
+    const GraphLayout layout = LayOut(measure, own, 4, 1);
+    frame_ = layout.frame;
+    XScale().factor = layout.x.factor;
+    LeftScale().factor = layout.left.factor;
+    if (TLogScale* r = RightScale()) r->factor = layout.right ? layout.right->factor : 0.0;
+}
+
+const ScaleFrame& TScanBase::Frame() const {
+    const_cast<TScanBase*>(this)->EnsureScales();
+    return frame_;
+}
+
+GraphLayout TScanBase::WindowLayout() const {
+    auto* self = const_cast<TScanBase*>(this);
+    self->EnsureScales();
+    GraphLayout layout{frame_, self->XScale(), self->LeftScale(), std::nullopt};
+    if (const TLogScale* right = self->RightScale()) layout.right = *right;
+    return layout;
 }
 
 void TScanBase::paintEvent(QPaintEvent*) {
@@ -475,10 +501,12 @@ void TScanBase::ShowSetRanges() {
 }
 
 std::optional<int> TScanBase::XPixelOfTemperature(double kelvin) const {
-    auto* self = const_cast<TScanBase*>(this);
-    TLinScale& x = self->XScale();
-    if (x.factor == 0.0 || !(kelvin > 0)) return std::nullopt;
-    return frame_.plot.left + x.ToPixel(inverse_ ? 1000.0 / kelvin : kelvin);
+    return XPixelOf(WindowLayout(), kelvin);
+}
+
+std::optional<int> TScanBase::XPixelOf(const GraphLayout& layout, double kelvin) const {
+    if (layout.x.factor == 0.0 || !(kelvin > 0)) return std::nullopt;
+    return layout.frame.plot.left + layout.x.ToPixel(inverse_ ? 1000.0 / kelvin : kelvin);
 }
 
 // --- commands -------------------------------------------------------------------
@@ -563,9 +591,11 @@ std::string TScanBase::InfoText() const {
     const ScanHeader h = Header();
     char thickness[64];
     std::snprintf(thickness, sizeof thickness, "Thickness: %.3lf", h.Thickness);
-    return "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" + Config().ID2 +
-           ": " + h.BatchID + "\r\n" + h.Description + "\r\nMaterial: " + h.Material + "\r\n" +
-           thickness + "\r\n";
+    std::string text = "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" +
+                       Config().ID2 + ": " + h.BatchID + "\r\n" + h.Description +
+                       "\r\nMaterial: " + h.Material + "\r\n" + thickness + "\r\n";
+    for (const std::string& note : ReadNotes()) text += note + "\r\n";
+    return text;
 }
 
 void TScanBase::InfoCommand() {
@@ -667,6 +697,7 @@ void TScanBase::Release(QPoint at) {
 }
 
 void TScanBase::Readouts(QPoint at) {
+    EnsureScales();
     if (!frame_.plot.Contains(at.x(), at.y()) || XScale().factor == 0.0 ||
         LeftScale().factor == 0.0) {
         for (int i = 0; i < 3; ++i) Status().SetReadout(i, "");
@@ -738,4 +769,6 @@ void TScanBase::DumpLines(std::vector<std::string>& lines) const {
     lines.push_back(line);
     for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i)
         lines.push_back("point: " + PointLine(data_.points[i]) + " title=\"" + Title() + "\"");
+    for (const std::string& note : ReadNotes())
+        lines.push_back("readnote: " + note + " title=\"" + Title() + "\"");
 }

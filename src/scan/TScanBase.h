@@ -5,7 +5,11 @@
 //
 // Paint() is the whole drawing over any painter and rectangle with the
 // caller's tick length and pen width: the window, the printout, the
-// clipboard bitmap and the SVG all draw through it. What the tools drag (the
+// clipboard bitmap and the SVG all draw through it. Each drawing lays itself
+// out for its own surface (a GraphLayout); it never changes the window's
+// plot or its scales' factors, which follow the window's own size, so a
+// printout leaves the rubber band, zoom and read-outs where the operator
+// sees them. What the tools drag (the
 // zoom rectangle, the rubber-band line) and the live scan's temperature
 // markers are an overlay above the painted graph: showing one again removes
 // it, and a mouse move repaints only the overlay, never the graph.
@@ -33,6 +37,15 @@ struct DataLine {
     int state = 0;  // 0 none, 1 on a resistivity view, 2 on a concentration view
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     std::string label;
+};
+
+// One drawing's geometry: the plot and font of the surface drawn on, and
+// the axes with their tick modes and factors for that plot.
+struct GraphLayout {
+    ScaleFrame frame;
+    TLinScale x;
+    TLogScale left;
+    std::optional<TLogScale> right;
 };
 
 class TScanBase : public QWidget {
@@ -63,10 +76,15 @@ class TScanBase : public QWidget {
     bool ResistivityOnly() const { return data_.resistivityOnly; }
 
     // --- drawing ---
+    // Draws the graph into `client` of any surface; the window is left as it was.
     void Paint(QPainter& painter, const QRect& client, int tickLength, int penWidth,
                bool screen = false);
-    // The plot and font of the last paint.
-    const ScaleFrame& Frame() const { return frame_; }
+    // The layout of a drawing onto `device` in `client` (with the style's font).
+    GraphLayout LayOut(const QPaintDevice& device, const QRect& client, int tickLength,
+                       int penWidth) const;
+    // The window's own plot and font, for its present size; the scales'
+    // factors are brought up to date with it.
+    const ScaleFrame& Frame() const;
     // Draws one point (a new point of the live scan) without repainting the rest.
     void DrawPoint(int slot);
     // The graph's drawing has changed: repaint it, without the markers.
@@ -109,6 +127,8 @@ class TScanBase : public QWidget {
     void CopyMetafile();          // 86
     std::string Title() const { return windowTitle().toStdString(); }
     std::string InfoText() const;
+    // Lines about the points a file held that were not taken; none for the live scan.
+    virtual std::vector<std::string> ReadNotes() const { return {}; }
 
     // --- tools, by pixel position in the window ---
     void Press(QPoint at);
@@ -141,22 +161,30 @@ class TScanBase : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     QSize sizeHint() const override { return {640, 440}; }
 
-    // The live window adds its planned-temperature ticks after the graph.
-    virtual void PaintExtras(QPainter&, bool /*screen*/) {}
+    // The live window adds its planned-temperature ticks after the graph,
+    // placed by the drawing's own layout.
+    virtual void PaintExtras(QPainter&, const GraphLayout&, bool /*screen*/) {}
     // Overlay lines above the graph (the live window's markers).
     virtual void PaintOverlay(QPainter&) {}
     // Where the x axis puts a temperature, as a window x; nothing when not drawable.
     std::optional<int> XPixelOfTemperature(double kelvin) const;
+    // The same on a drawing's layout.
+    std::optional<int> XPixelOf(const GraphLayout& layout, double kelvin) const;
+    // The window's layout: its size, tick length 4, pen width 1.
+    GraphLayout WindowLayout() const;
 
     ScanData data_;
     int tscale1_ = 50;
     int tscale2_ = 400;
 
   private:
-    void PaintPoint(QPainter& p, const ScanPoint& point, int tickLength, int penWidth, bool screen);
-    void PaintLine(QPainter& p, const DataLine& line, int row);
+    void PaintPoint(QPainter& p, const GraphLayout& layout, const ScanPoint& point,
+                    bool screen) const;
+    void PaintLine(QPainter& p, const GraphLayout& layout, const DataLine& line, int row) const;
     void Readouts(QPoint at);
     void AddCommentAt(QPoint at);
+    // Lays the window out for its present size: the plot and the factors of
+    // its scales, which the tools and read-outs map pixels with.
     void EnsureScales();
     int ToolMode() const;
 

@@ -10,6 +10,7 @@ bool TScanRead::Load(std::istream& in) {
     ScanFileRead file = ReadScanFile(in);
     header_ = file.header;
     data_ = file.data;
+    notes_ = file.Notes();
     if (data_.count == 0) return false;
     SetInverse(false);
     SetView(data_.resistivityOnly ? Resistivity : ConcMobility);

@@ -3,6 +3,7 @@
 // and is never written back.
 #include <istream>
 #include <string>
+#include <vector>
 
 #include "TScanBase.h"
 
@@ -13,7 +14,11 @@ class TScanRead : public TScanBase {
     ScanHeader Header() const override { return header_; }
     // Fills the viewer from a file's text; false when no point could be read.
     bool Load(std::istream& in);
+    // What the file held that was not taken (skipped points, where the
+    // reading stopped); shown in the Information box.
+    std::vector<std::string> ReadNotes() const override { return notes_; }
 
   private:
     ScanHeader header_;
+    std::vector<std::string> notes_;
 };

@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -138,5 +141,28 @@ TEST_F(FileWriteTest, AFileThatCannotGrowIsLeftAsItWas) {
     if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "the file size limit cannot be set here";
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Bytes(file), before);
+}
+#endif
+
+#ifndef _WIN32
+// A FIFO would hold an append in its open until a reader came, and a folder
+// or a device cannot hold a record: all three are refused at once, and said so.
+TEST_F(FileWriteTest, OnlyARegularFileIsWritten) {
+    const std::string fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = Path("folder");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    for (const std::string& target : {fifo, folder, std::string("/dev/null")}) {
+        const auto appended = FileWrite::Append(target, "line\r\n");
+        EXPECT_FALSE(appended.ok) << target;
+        // The system names a folder itself.
+        const std::string reason =
+            target == folder ? std::strerror(EISDIR) : std::string("Not a regular file");
+        EXPECT_EQ(FileWrite::FailureText(target, appended),
+                  "Can't write file:\n" + target + "\n" + reason);
+        EXPECT_FALSE(FileWrite::Replace(target, "whole\r\n").ok) << target;
+    }
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
+    EXPECT_EQ(Names(dir_), std::vector<std::string>{"fifo"});
 }
 #endif

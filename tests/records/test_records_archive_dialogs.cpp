@@ -6,10 +6,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QCheckBox>
+#include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Archive.h"
 #include "ArchiveCommands.h"
 #include "MeasurementResults.h"
+#include "RecordsDump.h"
 #include "RecordsFixture.h"
 #include "TextWindow.h"
 #include "Tsort.h"
@@ -224,4 +228,100 @@ TEST_F(ArchiveTest, DumpNamesTheArchiveAndItsRecordCount) {
     lines.clear();
     DumpArchive(lines);
     EXPECT_EQ(lines[0], "archive: " + Archive().DataArchive + " -1");
+}
+
+// A device, a FIFO or a folder named as the archive is refused before it is
+// opened, by every command that reads it: /dev/zero never ends, a FIFO
+// blocks in its open. The alarm makes a regression fail instead of hang.
+TEST_F(ArchiveTest, OnlyARegularFileIsReadAsTheArchive) {
+    const std::string fifo = dir_.filePath("pipe").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::alarm(30);
+    for (const std::string& path : {std::string("/dev/zero"), fifo, dir_.path().toStdString()}) {
+        Archive().DataArchive = path;
+        const std::size_t before = Asked().size();
+        OnArchiveExamine(nullptr);
+        OnArchiveView(nullptr);
+        {
+            Tsort dialog(nullptr, path);
+            dialog.findChild<QLineEdit*>("field105")->setText("x");
+            dialog.findChild<QPushButton*>("IDOK")->click();
+            EXPECT_TRUE(dialog.Destination().empty());
+        }
+        const auto asked = Asked();
+        EXPECT_EQ(std::vector<std::string>(asked.begin() + static_cast<long>(before), asked.end()),
+                  std::vector<std::string>(3, "File Error|Can't open archive"))
+            << path;
+        EXPECT_TRUE(TextWindow::Open().empty());
+        std::vector<std::string> lines;
+        DumpArchive(lines);
+        EXPECT_EQ(lines.at(0), "archive: " + path + " -1");
+    }
+    // Nor is a sorted table written into a FIFO.
+    WriteFile(archive_, ArchiveFormat::RecordLine(Trecord{}));
+    Tsort dialog(nullptr, archive_);
+    dialog.findChild<QLineEdit*>("field201")->setText(QString::fromStdString(fifo));
+    dialog.findChild<QLineEdit*>("field105")->setText("x");
+    dialog.findChild<QPushButton*>("IDOK")->click();
+    EXPECT_EQ(Asked().back(), "File Error|Can't create sort file");
+    ::alarm(0);
+}
+
+// A text window reads no more than its limit, whatever size the file claims.
+TEST_F(ArchiveTest, ATextWindowRefusesMoreThanItsLimit) {
+    const std::string big = dir_.filePath("big.dat").toStdString();
+    WriteFile(big, "x");
+    ASSERT_EQ(::truncate(big.c_str(), TextWindow::kMaxBytes + 1), 0);  // sparse: no disc used
+    TextWindow window;
+    EXPECT_FALSE(window.Load(QString::fromStdString(big)));
+    ASSERT_EQ(::truncate(big.c_str(), 1000), 0);
+    EXPECT_TRUE(window.Load(QString::fromStdString(big)));
+    EXPECT_EQ(window.Editor()->toPlainText().size(), 1000);
+}
+
+// One rule for names: what the command line, a dialog and the settings name
+// is one file, held in the settings' 8-bit text (Windows-1252).
+TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
+    const QString unicode = dir_.filePath(QString::fromUtf8("\u00FCtf8.dat"));
+    std::string error;
+    ASSERT_TRUE(ApplySetting("DataArchive", unicode.toStdString(), error)) << error;
+    EXPECT_EQ(Archive().DataArchive, dir_.path().toStdString() + "/\xFCtf8.dat");
+    Specimen("W1", "Si", 0);
+    ASSERT_TRUE(OnArchiveAdd());
+    // The file is the one the name says, not its bytes read as another code.
+    EXPECT_NE(FileBytes(unicode.toStdString()).find("W1,"), std::string::npos);
+    EXPECT_TRUE(QDir(dir_.path()).entryList({"*tf8.dat"}, QDir::Files).size() == 1);
+    OnArchiveExamine(nullptr);
+    ASSERT_EQ(TextWindow::Open().size(), 1u);
+    EXPECT_EQ(TextWindow::Open()[0]->Path(), unicode.toStdString());
+    Tticket viewer(nullptr, Archive().DataArchive);
+    EXPECT_EQ(viewer.Count(), 1);
+    std::vector<std::string> lines;
+    DumpArchive(lines);
+    EXPECT_EQ(lines.at(0), "archive: " + unicode.toStdString() + " 1");
+
+    // A name the settings cannot hold is refused, naming its character, and
+    // the archive stays; so is one longer than its field.
+    const std::string kept = Archive().DataArchive;
+    EXPECT_FALSE(ApplySetting("DataArchive", dir_.filePath(QString::fromUtf8("\u540D.dat")).toStdString(), error));
+    EXPECT_EQ(error, "DataArchive: the name holds \"\u540D\" (U+540D), which the settings' 8-bit "
+                     "text (Windows-1252) cannot hold");
+    EXPECT_FALSE(ApplySetting("DataArchive", "/" + std::string(300, 'x'), error));
+    EXPECT_EQ(error, "DataArchive: the name is longer than 259 characters");
+    EXPECT_EQ(Archive().DataArchive, kept);
+
+    // The Set Path dialog: the same rule, said in a message box.
+    responder_.Add(dir_.filePath(QString::fromUtf8("\u540D.dat")).toStdString());
+    OnArchiveSetPath(nullptr);
+    EXPECT_EQ(Archive().DataArchive, kept);
+    EXPECT_EQ(responder_.Asked().back().caption, "Set Archive");
+    EXPECT_NE(responder_.Asked().back().text.find("\"\u540D\" (U+540D)"), std::string::npos);
+    EXPECT_NE(responder_.Asked().back().text.find(QFile::encodeName(dir_.filePath(QString::fromUtf8("\u540D.dat"))).toStdString()), std::string::npos);
+    responder_.Add(dir_.filePath(QString::fromUtf8("caf\u00E9.dat")).toStdString());
+    OnArchiveSetPath(nullptr);
+    EXPECT_EQ(Archive().DataArchive, dir_.path().toStdString() + "/caf\xE9.dat");
+    // The dialog starts at the stored name's file, in Unicode.
+    responder_.Add("");
+    OnArchiveSetPath(nullptr);
+    EXPECT_NE(responder_.Asked().back().text.find("caf\u00E9.dat"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include "Archive.h"
 #include "ArchiveCommands.h"
 #include "DataFolder.h"
+#include "FileNames.h"
 #include "FileWrite.h"
 #include "InitRegistry.h"
 #include "MeasurementResults.h"
@@ -115,7 +116,7 @@ TEST_F(DiskTest, AnArchiveWrittenBackFromItsWindowIsReplacedWholeOrNotAtAll) {
     WriteFile(archive_, "W0,L1,GaAs,\"disc\",AMB,0,1,1.00000e+02,0.00000e+00,t,d\r\n");
     const std::string before = FileBytes(archive_);
     TextWindow window;
-    ASSERT_TRUE(window.Load(archive_));
+    ASSERT_TRUE(window.Load(QString::fromStdString(archive_)));
     window.Editor()->setPlainText(
         "W0,L1,GaAs,\"disc\",AMB,0,1,1.00000e+02,0.00000e+00,t,d\n"
         "W1,L1,GaAs,\"typed\",AMB,0,1,2.00000e+02,0.00000e+00,t,d");
@@ -152,7 +153,7 @@ TEST_F(DiskTest, TheInstallerPutsTheScanDataIntoTheDocumentsFolder) {
     const auto dataDir =
         RegValues::Text(Registry(), RegValues::SettingsKey("default"), "Data Dir", 256);
     ASSERT_TRUE(dataDir.has_value());
-    EXPECT_EQ(*dataDir, DataFolder::Default());
+    EXPECT_EQ(FileNames::FromStored(*dataDir), DataFolder::Default());
     EXPECT_EQ(QFileInfo(QString::fromStdString(*dataDir)).fileName(), "vantris");
     EXPECT_NE(*dataDir, QDir::homePath().toStdString());
 }

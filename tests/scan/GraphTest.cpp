@@ -1,5 +1,7 @@
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -211,6 +213,68 @@ TEST_F(Graph, ActivationEnergyFromARubberBandLine) {
     v->ActivationCommand();
     EXPECT_EQ(v->ActivationLine().state, 0);
     EXPECT_EQ(v->BandState(), TScanBase::Band::LineComplete);
+}
+
+// A drawing on another surface (a printer's page, an SVG) is laid out for
+// that surface: the window's plot and its scales' factors, and with them the
+// rubber band's energy, a zoom and the read-outs, stay those of the window.
+TEST_F(Graph, DrawingOnAnotherSurfaceLeavesTheWindowAsItIs) {
+    auto v = Viewer({{200, 1, 1e-3, -1e16, 100}, {250, 2, 1e-3, -1e16, 100},
+                     {300, 4, 1e-3, -1e16, 100}});
+    v->SetInverse(true);
+    v->SetView(TScanBase::Resistivity);
+    v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    auto corners = [](const PlotRect& p) { return std::vector{p.left, p.top, p.right, p.bottom}; };
+    auto readouts = [&] {
+        v->Move({r.left + 150, r.bottom - 120}, false);
+        return std::vector{Status().Readout(0), Status().Readout(1)};
+    };
+    auto energy = [&] {
+        g_mode = 2;
+        v->Press({r.left + 40, r.bottom - 30});
+        v->Release({r.left + 400, r.top + 60});
+        v->ActivationCommand();
+        const std::string label = v->ActivationLine().label;
+        v->ActivationCommand();  // the line goes again
+        return label;
+    };
+    const auto marker = v->LeftMarkerAt(1);
+    const auto shown = readouts();
+    const std::string drawn = energy();
+    const double zoomFrom = v->XScale().ToValue(100);
+    ASSERT_FALSE(drawn.empty());
+
+    // A 300-dpi page with the printout's tick length and pen, and an SVG of
+    // another size.
+    QImage page(2480, 3508, QImage::Format_ARGB32_Premultiplied);
+    page.setDotsPerMeterX(11811), page.setDotsPerMeterY(11811);
+    page.fill(Qt::white);
+    const QRect area(0, 300, 2480, 2400);
+    ASSERT_NE(corners(v->LayOut(page, area, 12, 3).frame.plot), corners(r));
+    {
+        QPainter p(&page);
+        v->Paint(p, area, 12, 3);
+    }
+    QBuffer svgBytes;
+    svgBytes.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&svgBytes);
+    svg.setSize({1000, 700});
+    {
+        QPainter p(&svg);
+        v->Paint(p, QRect(0, 0, 1000, 700), 6, 2);
+    }
+
+    EXPECT_EQ(corners(v->Frame().plot), corners(r));
+    EXPECT_EQ(v->LeftMarkerAt(1), marker);
+    EXPECT_EQ(readouts(), shown);
+    EXPECT_EQ(energy(), drawn);
+    g_mode = 1;
+    v->Press({r.left + 100, r.top + 40});
+    v->Release({r.left + 300, r.top + 200});
+    ASSERT_EQ(v->BandState(), TScanBase::Band::Zoomed);
+    EXPECT_DOUBLE_EQ(v->XScale().visible.minimum, zoomFrom);
 }
 
 TEST_F(Graph, FitActivationRecoversAKnownEnergy) {

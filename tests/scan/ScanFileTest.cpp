@@ -88,8 +88,9 @@ TEST(ScanFile, StopsAtTheHundredthPointAndAtMalformedText) {
     EXPECT_EQ(Read(broken).data.count, 2);
     // A number that ends in its exponent sign is no number.
     EXPECT_EQ(Read(kHeader + "100 1 1 1 1e+").data.count, 0);
-    // A point at 0 K, or with no resistivity, is not one the program writes.
-    EXPECT_EQ(Read(kHeader + "100 1 1 1 1\r\n0 1 1 1 1\r\n200 1 1 1 1").data.count, 1);
+    // A point at 0 K, or with no resistivity, is not one the program writes:
+    // it is passed over and the points after it are read.
+    EXPECT_EQ(Read(kHeader + "100 1 1 1 1\r\n0 1 1 1 1\r\n200 1 1 1 1").data.count, 2);
     EXPECT_EQ(Read(kHeader + "100 0 1 1 1").data.count, 0);
     EXPECT_EQ(Read(kHeader + "100 1 1 1 1e999").data.count, 0);
     EXPECT_EQ(Read(kHeader + "100 1 1 1 " + std::string(100, '1')).data.count, 0);
@@ -130,4 +131,44 @@ TEST(ScanFile, HeaderWithoutPointsOrThickness) {
     EXPECT_EQ(Read("").data.count, 0);
     EXPECT_FALSE(Read("a\nb\nc\nd\nthick\n300 1 1 1 1\n").thicknessRead);
     EXPECT_EQ(Read("a\nb\nc\nd\n-1\n300 1 1 1 1\n").data.count, 0);
+}
+
+TEST(ScanFile, UnusablePointsAreSkippedAndEveryLossIsNamed) {
+    // The second point at 0 K: the other three are read, and the skip is said.
+    std::string text = kHeader + PointLine({300, 1, 1e-3, -1e16, 100}) + "\r\n" +
+                       PointLine({0, 1, 1e-3, -1e16, 100}) + "\r\n" +
+                       PointLine({200, 2, 1e-3, -2e16, 90}) + "\r\n" +
+                       PointLine({100, 3, 1e-3, -3e16, 80}) + "\r\n";
+    ScanFileRead r = Read(text);
+    ASSERT_EQ(r.data.count, 3);
+    EXPECT_EQ((std::vector<double>{r.data.points[0].T, r.data.points[1].T, r.data.points[2].T}),
+              (std::vector<double>{300, 200, 100}));
+    EXPECT_EQ((std::pair{r.skipped, r.firstSkippedLine}), (std::pair{1, 7L}));
+    EXPECT_DOUBLE_EQ(r.data.T.minimum, 100);  // the skipped point is not in the extents
+    EXPECT_EQ(r.Notes(), (std::vector<std::string>{
+                             "Skipped 1 point with T or resistivity not above 0 or a value out "
+                             "of range (line 7)"}));
+    // Negative T, no resistivity and a value beyond a double are skipped alike;
+    // text that is not a number still ends the reading, at its line.
+    text = kHeader + "-5 1 1 1 1\n150 -2 1 1 1\n160 1 1 1 1e400\n170 1 1 1 1\n180 1 x 1 1\n190 1 1 1 1\n";
+    r = Read(text);
+    EXPECT_EQ(r.data.count, 1);
+    EXPECT_EQ((std::vector<long>{r.skipped, r.firstSkippedLine, r.stoppedAtLine}),
+              (std::vector<long>{3, 6, 10}));
+    EXPECT_EQ(r.Notes(),
+              (std::vector<std::string>{"Skipped 3 points with T or resistivity not above 0 or a "
+                                        "value out of range (line 6 and on)",
+                                        "Reading stopped at line 10: not a point"}));
+    // A point cut short by the end of the file is named too; a file read to
+    // its end has nothing to say.
+    EXPECT_EQ(Read(kHeader + "100 1 1 1 1\r\n110 1").stoppedAtLine, 7);
+    EXPECT_TRUE(Read(kHeader + "100 1 1 1 1\r\n\r\n  \r\n").Notes().empty());
+    // Only the first 100 usable points are taken, skipped ones not counted among them.
+    text = kHeader + "0 1 1 1 1\r\n";
+    for (int i = 0; i < 100; ++i) text += PointLine({100.0 + i, 1, 0, 0, 0}) + "\r\n";
+    r = Read(text);
+    EXPECT_EQ((std::pair{r.data.count, r.beyondCapacity}), (std::pair{100, false}));
+    r = Read(text + "300 1 0 0 0\r\n");
+    EXPECT_TRUE(r.beyondCapacity);
+    EXPECT_EQ(r.Notes().back(), "Points after the 100th were not read");
 }
