@@ -23,11 +23,21 @@ std::function<void()>& FocusCallback() {
 }  // namespace
 
 namespace {
-// A reply that was cut, or the rest of one, is no reading whatever it holds.
+// A reply that was cut, or the rest of one, is no reading whatever it holds:
+// its pieces are read past. A whole reply that is not one number is read
+// again, since each read of a meter takes a new reading: a reply spoilt on
+// the line costs one more conversion, not the run. Only when the meter gives
+// no reading in kReadingRepeats whole replies is the reading failed.
 HallReading Reading(GpibBus& bus, int secondary, HallReading (*parse)(std::string_view)) {
-    const std::string reply = bus.Read(HallUnit::kPrimary, secondary);
-    if (bus.LastReplyPart() != GpibBus::ReplyPart::Whole) return {HallReading::Kind::NoNumber, 0.0};
-    return parse(reply);
+    int wholeReplies = 0;
+    for (int read = 0; read < HallUnit::kStatusWordAttempts; ++read) {
+        const std::string reply = bus.Read(HallUnit::kPrimary, secondary);
+        if (bus.LastReplyPart() != GpibBus::ReplyPart::Whole) continue;
+        const HallReading reading = parse(reply);
+        if (reading.kind != HallReading::Kind::NoNumber) return reading;
+        if (++wholeReplies == HallUnit::kReadingRepeats) break;
+    }
+    return {HallReading::Kind::NoNumber, 0.0};
 }
 }  // namespace
 

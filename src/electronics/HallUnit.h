@@ -45,6 +45,11 @@ class HallUnit {
     // reply 15 buffers long); then xmeas "Status Unreadable" (4). Bus errors
     // pass as xgpib.
     static constexpr int kStatusWordAttempts = 24;
+    // The meters' readings (secondaries 9, 12, 13) read past the pieces of a
+    // cut reply the same way (at most kStatusWordAttempts reads) and take a
+    // new reading after a whole reply that is not one number, up to
+    // kReadingRepeats whole replies; then the reading has failed.
+    static constexpr int kReadingRepeats = 3;
     static int ReadStatusWord(GpibBus& bus);
     // Auto-ranging: the gain (0..3, in and out) rises a decade at a time until
     // the reading exceeds 0.55 or the gain is 3; after an over range it steps

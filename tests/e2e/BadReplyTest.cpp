@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ProgramRun.h"
 
@@ -64,9 +67,12 @@ double Relative(double measured, double truth) {
 }
 
 TEST_F(BadReplyTest, UnreadableCurrentReadBackFailsTheRunAndKeepsTheCurrent) {
-    for (const std::string kind : {"garbage", "long-reply"}) {
-        const std::string rack =
-            R"({"faults":[{"device":"hall","kind":")" + kind + R"(","secondary":13}]})";
+    // A junk reply is read again: the meter fails after three of them, or
+    // after two replies of 300 characters (more pieces than it reads past).
+    for (const auto& [kind, times] :
+         std::vector<std::pair<std::string, int>>{{"garbage", 3}, {"long-reply", 2}}) {
+        const std::string rack = R"({"faults":[{"device":"hall","kind":")" + kind +
+                                 R"(","secondary":13,"times":)" + std::to_string(times) + "}]}";
         // A Hall run whose read-back is junk, then Configure > Settings > Save.
         auto failed = Measure(rack, "52,12", {"--set", "Current=250"});
         ASSERT_EQ(failed.exitCode, 0) << failed.errors;
@@ -90,9 +96,10 @@ TEST_F(BadReplyTest, UnreadableCurrentReadBackFailsTheRunAndKeepsTheCurrent) {
 }
 
 TEST_F(BadReplyTest, UnreadableVoltmeterReplyIsShownInTheContactCheck) {
-    // The first voltmeter reply of the check is junk: its pair shows why, the
-    // others their resistances.
-    auto m = Measure(R"({"faults":[{"device":"hall","kind":"garbage","secondary":9}]})", "56");
+    // The first voltmeter replies of the check are junk, more than a reading
+    // is taken again for: its pair shows why, the others their resistances.
+    auto m = Measure(
+        R"({"faults":[{"device":"hall","kind":"garbage","secondary":9,"times":3}]})", "56");
     ASSERT_EQ(m.exitCode, 0) << m.errors;
     const std::string check = Window(m, "CHECK");
     ASSERT_FALSE(check.empty());

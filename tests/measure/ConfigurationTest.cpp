@@ -155,7 +155,8 @@ TEST_F(AutoSetTest, TheSearchEndsAtTheClampsOrOnTarget) {
 
 TEST_F(AutoSetTest, AnUnreadableReadingEndsTheSearchWithItsTextAndKeepsTheCurrent) {
     ReadBack(10.0);
-    Bus_().Reply("N+garbage");  // no number anywhere: not a sign of too much current
+    // No number anywhere, in every try: not a sign of too much current.
+    Bus_().Replies({"N+garbage", "N+garbage", "N+garbage"});
     const auto report = Run();
     EXPECT_EQ(Ended(report), "Failed after 1");
     EXPECT_DOUBLE_EQ(report.current, 10.0);  // not quartered
