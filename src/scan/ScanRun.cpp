@@ -22,6 +22,11 @@
 #include "xmsg.h"
 
 namespace {
+// A flag that is set for a step and cleared however the step ends.
+struct ClearedOnExit {
+    bool& flag;
+    ~ClearedOnExit() { flag = false; }
+};
 const char* MainLabelOf(int state) {
     switch (state) {
         case kScanSetup:
@@ -224,10 +229,7 @@ void ScanRun::GoToPoint() {
     timer_.stop();
     moving_ = true;
     Update();
-    struct Moved {
-        bool& flag;
-        ~Moved() { flag = false; }
-    } moved{moving_};
+    const ClearedOnExit moved{moving_};
     failingSince_.reset();
     awaiting_ = false;
     const ScanData& data = live_.Data();
@@ -336,10 +338,7 @@ void ScanRun::Tick() {
         program_.State().cancelRequested = false;
         measuring_ = true;
         Update();
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{measuring_};
+        const ClearedOnExit done{measuring_};
         if (!MeasureAndRecord(lock)) {
             aborted_ = true;
             program_.Status().SetText("Cancelled");

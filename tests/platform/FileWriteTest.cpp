@@ -20,6 +20,7 @@
 #include <unistd.h>
 #endif
 
+#include "DiskFull.h"
 #include "FileWrite.h"
 
 namespace {
@@ -47,16 +48,6 @@ class FileWriteTest : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
     void TearDown() override { FileWrite::SetFailureHook(nullptr); }
     std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
-    // The next write to `path` stops after `after` bytes with `error`.
-    void FailOnce(const std::string& path, std::size_t after, int error = 0) {
-        auto left = std::make_shared<int>(1);
-        FileWrite::SetFailureHook(
-            [=](const std::string& p) -> std::optional<FileWrite::InjectedFailure> {
-                if (p != path || *left == 0) return std::nullopt;
-                --*left;
-                return FileWrite::InjectedFailure{after, error};
-            });
-    }
     QTemporaryDir dir_;
 };
 }  // namespace
@@ -64,7 +55,7 @@ class FileWriteTest : public ::testing::Test {
 TEST_F(FileWriteTest, AFailedAppendIsCutBackAndTheNextOneIsWhole) {
     const std::string file = Path("a.dat");
     Put(file, "W0,first\r\n");
-    FailOnce(file, 4);
+    FillDiskAt(file, 1, 4);
     const FileWrite::Result failed = FileWrite::Append(file, "W1,second\r\n");
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.error, ENOSPC);
@@ -87,7 +78,7 @@ TEST_F(FileWriteTest, AnAppendThroughAnOpenDescriptorIsCutBackToo) {
     const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_APPEND, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(FileWrite::AppendTo(fd, file, "one\r\n").ok);
-    FailOnce(file, 2, EIO);
+    FillDiskAt(file, 1, 2, EIO);
     EXPECT_EQ(FileWrite::AppendTo(fd, file, "two\r\n").error, EIO);
     ASSERT_TRUE(FileWrite::AppendTo(fd, file, "three\r\n").ok);
     ::close(fd);
@@ -98,7 +89,7 @@ TEST_F(FileWriteTest, AnAppendThroughAnOpenDescriptorIsCutBackToo) {
 TEST_F(FileWriteTest, AFailedReplaceLeavesTheOldFileAndNoTemporaryOne) {
     const std::string file = Path("scan.tsc");
     Put(file, "old header\r\n");
-    FailOnce(file, 3);
+    FillDiskAt(file, 1, 3);
     EXPECT_FALSE(FileWrite::Replace(file, "new header\r\n").ok);
     EXPECT_EQ(Bytes(file), "old header\r\n");
     EXPECT_EQ(Names(dir_), std::vector<std::string>{"scan.tsc"});
@@ -110,7 +101,7 @@ TEST_F(FileWriteTest, AFailedReplaceLeavesTheOldFileAndNoTemporaryOne) {
     // A written temporary file that cannot take its place goes away.
     const std::string temp = FileWrite::TemporaryFor(file);
     Put(temp, "the page");
-    FailOnce(file, 0);
+    FillDiskAt(file, 1, 0);
     EXPECT_FALSE(FileWrite::Commit(temp, file).ok);
     EXPECT_EQ(Names(dir_), std::vector<std::string>{"scan.tsc"});
     Put(temp, "the page");

@@ -9,6 +9,7 @@
 #include "ArchiveCommands.h"
 #include "DataFolder.h"
 #include "FileNames.h"
+#include "DiskFull.h"
 #include "FileWrite.h"
 #include "InitRegistry.h"
 #include "MeasurementResults.h"
@@ -33,16 +34,6 @@ class DiskTest : public RecordsTest {
         SetClockForTesting({});
         for (TextWindow* w : TextWindow::Open()) delete w;
         RecordsTest::TearDown();
-    }
-    // The next `times` writes to `path` stop after `after` bytes: the disk is full.
-    void DiskFull(const std::string& path, int times, std::size_t after) {
-        auto left = std::make_shared<int>(times);
-        FileWrite::SetFailureHook(
-            [=](const std::string& p) -> std::optional<FileWrite::InjectedFailure> {
-                if (p != path || *left == 0) return std::nullopt;
-                --*left;
-                return FileWrite::InjectedFailure{after, 0};
-            });
     }
     void Measured(const char* wafer, double rs, double rh) {
         Specimen().WaferID = wafer, Specimen().BatchID = "L1", Specimen().Material = "GaAs";
@@ -75,7 +66,7 @@ TEST_F(DiskTest, AFailedAddLeavesTheArchiveAsItWasAndLaterRecordsReadBackWhole) 
     const std::string before = FileBytes(archive_);
 
     Measured("W1", 150.6, -6.24e-2);
-    DiskFull(archive_, 1, 30);
+    FillDiskAt(archive_, 1, 30);
     EXPECT_FALSE(OnArchiveAdd());
     EXPECT_EQ(FileBytes(archive_), before);
     EXPECT_EQ(Asked(), std::vector<std::string>{Full(archive_)});
@@ -99,14 +90,14 @@ TEST_F(DiskTest, TheLogKeepsWholeBlocksAndTellsTheFirstFailureOfAStreak) {
     ASSERT_EQ(Log().Create("Logs/W1.txt"), LogFile::CreateResult::Created);
     const std::string log = dir_.filePath("Logs/W1.txt").toStdString();
     ASSERT_TRUE(Log().Append("Date 12/07/26\r\n"));
-    DiskFull("Logs/W1.txt", 2, 5);
+    FillDiskAt("Logs/W1.txt", 2, 5);
     EXPECT_FALSE(Log().Append("*** Hall ***\r\n"));
     EXPECT_FALSE(Log().Append("Sheet Res: (ohms/sq)\t150.6\r\n"));
     EXPECT_EQ(FileBytes(log), "Date 12/07/26\r\n");
     EXPECT_EQ(Asked(), std::vector<std::string>{Full("Logs/W1.txt")});
     // Room again: the log goes on, and a new failure is told again.
     ASSERT_TRUE(Log().Append("Mobility: cm2/(V-sec)\t3300\r\n"));
-    DiskFull("Logs/W1.txt", 1, 0);
+    FillDiskAt("Logs/W1.txt", 1, 0);
     EXPECT_FALSE(Log().Append("lost\r\n"));
     EXPECT_EQ(FileBytes(log), "Date 12/07/26\r\nMobility: cm2/(V-sec)\t3300\r\n");
     EXPECT_EQ(responder_.Asked().size(), 2u);
@@ -120,7 +111,7 @@ TEST_F(DiskTest, AnArchiveWrittenBackFromItsWindowIsReplacedWholeOrNotAtAll) {
     window.Editor()->setPlainText(
         "W0,L1,GaAs,\"disc\",AMB,0,1,1.00000e+02,0.00000e+00,t,d\n"
         "W1,L1,GaAs,\"typed\",AMB,0,1,2.00000e+02,0.00000e+00,t,d");
-    DiskFull(archive_, 1, 40);
+    FillDiskAt(archive_, 1, 40);
     EXPECT_FALSE(window.Save());
     EXPECT_EQ(FileBytes(archive_), before);
     ASSERT_TRUE(window.Save());
@@ -132,7 +123,7 @@ TEST_F(DiskTest, ASettingsOrStyleSetThatCannotBeWrittenIsTold) {
     ASSERT_TRUE(SaveSettingsSet(Registry(), "default"));
     const std::string before = FileBytes(file_);
     Specimen().WaferID = "lost";
-    DiskFull(file_, 2, 100);
+    FillDiskAt(file_, 2, 100);
     OnSettingsSave(nullptr);
     OnStyleSave(nullptr);
     EXPECT_EQ(FileBytes(file_), before);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "DiskFull.h"
 #include "FileWrite.h"
 #include "GraphLook.h"
 #include "MeasurementResults.h"
@@ -89,16 +90,6 @@ class DiskFullScan : public ::testing::Test {
         for (int i = 0; i < 1000 && run->State() == kScanPause && run->TimerActive(); ++i)
             run->Tick();
     }
-    // The next `times` writes to `path` stop after `after` bytes: the disk is full.
-    void DiskFull(const std::string& path, int times, std::size_t after) {
-        auto left = std::make_shared<int>(times);
-        FileWrite::SetFailureHook(
-            [=](const std::string& p) -> std::optional<FileWrite::InjectedFailure> {
-                if (p != path || *left == 0) return std::nullopt;
-                --*left;
-                return FileWrite::InjectedFailure{after, 0};
-            });
-    }
     std::string File() const { return folder.filePath("scan.tsc").toStdString(); }
     // The points the file reads back as.
     std::vector<double> Temperatures(const std::string& file = {}) const {
@@ -144,7 +135,7 @@ TEST_F(DiskFullScan, AScanWhoseFileCannotBeMadeDoesNotStartUntilItCan) {
 
 TEST_F(DiskFullScan, AFailedStartKeepsTheLastScansFile) {
     std::ofstream(File(), std::ios::binary) << "last scan\r\n";
-    DiskFull(File(), 1, 2);
+    FillDiskAt(File(), 1, 2);
     Plan(3);
     run->PressMain();
     EXPECT_EQ(run->State(), kScanStart);
@@ -161,7 +152,7 @@ TEST_F(DiskFullScan, APointThatCannotBeWrittenPausesAndIsMeasuredAgainOnResume) 
     while (run->State() == kScanPause && run->Done() < 1) run->Tick();
     ASSERT_EQ(run->Done(), 1);
     const std::string onePoint = Bytes(File());
-    DiskFull(File(), 1, 9);
+    FillDiskAt(File(), 1, 9);
     RunToTheEnd();
     EXPECT_EQ(run->State(), kScanResume);
     ASSERT_EQ(responder.Asked().size(), 1u);
