@@ -467,8 +467,11 @@ void TScanBase::AutoScale() {
     inverseScale_.visible = inverseScale_.automatic;
     auto decades = [](TLogScale& s, const Extent& e) {
         if (!(e.minimum > 0) || !(e.maximum > 0)) return;
-        const double lo = std::floor(std::log10(e.minimum));
-        const double hi = std::ceil(std::log10(e.maximum));
+        double lo = std::floor(std::log10(e.minimum));
+        double hi = std::ceil(std::log10(e.maximum));
+        // Data that lie on one power of ten (every point at 1e17) give no
+        // decade to draw in: the range opens by one decade each way.
+        if (lo == hi) --lo, ++hi;
         s.automatic = {static_cast<int>(std::clamp(lo, -400.0, 400.0)),
                        static_cast<int>(std::clamp(hi, -400.0, 400.0))};
         s.visible = s.automatic;

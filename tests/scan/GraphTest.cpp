@@ -473,3 +473,22 @@ TEST(GraphLook, AChosenFontIsHeldToSixToTwentyPoints) {
     EXPECT_EQ(style.FontHeight, -13);
     EXPECT_EQ(GraphFont(style).pixelSize(), 13);
 }
+
+// Every point on one power of ten (the rack's 1e17): the axis opens a decade
+// each way and the points are drawn at its middle, not lost on an empty range.
+TEST_F(Graph, FlatDataOnOnePowerOfTenStillGetAnAxisAndTheirPoints) {
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e17, 200}, {200, 2e-2, 2e-3, -1e17, 900},
+                     {300, 3e-2, 3e-3, -1e17, 4000}});
+    v->SetGrid(false);
+    ASSERT_EQ(v->LeftScale().visible, (LogRange{16, 18}));
+    EXPECT_EQ(v->RightScale()->visible, (LogRange{2, 4}));  // not flat: as before
+    const QImage image = v->Render({640, 440});
+    const PlotRect r = v->Frame().plot;
+    const int middle = (r.top + r.bottom) / 2;
+    for (int i = 0; i < 3; ++i) {
+        const std::optional<QPoint> marker = v->LeftMarkerAt(i);
+        ASSERT_TRUE(marker.has_value()) << i;
+        EXPECT_NEAR(marker->y(), middle, 1) << i;
+        EXPECT_EQ(At(image, *marker), QColor(0, 200, 0)) << i;
+    }
+}
