@@ -17,6 +17,10 @@ struct PointStyle {
     std::uint32_t lineColor = 0;
     std::uint32_t fillColor = 0;
 
+    static constexpr std::int32_t kShapes = 8, kLargest = 8;
+    // Shape and size each 1 to 8: a marker a graph can draw.
+    bool Drawable() const { return shape >= 1 && shape <= kShapes && size >= 1 && size <= kLargest; }
+
     std::vector<std::uint8_t> Pack() const;
     // False (and the record untouched) unless exactly 16 bytes are given.
     bool Unpack(const std::vector<std::uint8_t>& bytes);
@@ -29,6 +33,10 @@ struct GraphStyle {
     // Like a logical font's height: negative gives the character height in
     // pixels, positive the cell height.
     std::int32_t FontHeight = 0;
+    // Heights and weights a page can hold; a stored value outside them
+    // counts as missing, like any other settings value out of its range.
+    static constexpr std::int32_t kFontHeightLimit = 200;  // pixels, either sign
+    static constexpr std::int32_t kFontWeightLimit = 1000;
     bool FontItalic = false;
     std::int32_t FontWeight = 0;
     std::string FontName;

@@ -46,9 +46,16 @@ bool ReadStyleSet(RegistryStore& store, const std::string& name) {
     const std::string key = RegValues::StylesKey(name);
     if (name.empty() || !store.KeyExists(key)) return false;
     auto& style = Style();
-    Take(RegValues::Dword(store, key, "FontHeight"), style.FontHeight);
+    // A value out of its range is read as missing: the style in use stays.
+    auto within = [](std::optional<std::int32_t> v, std::int32_t low, std::int32_t high) {
+        return v && *v >= low && *v <= high ? v : std::nullopt;
+    };
+    Take(within(RegValues::Dword(store, key, "FontHeight"), -GraphStyle::kFontHeightLimit,
+                GraphStyle::kFontHeightLimit),
+         style.FontHeight);
     Take(RegValues::Flag(store, key, "FontItalic"), style.FontItalic);
-    Take(RegValues::Dword(store, key, "FontWeight"), style.FontWeight);
+    Take(within(RegValues::Dword(store, key, "FontWeight"), 0, GraphStyle::kFontWeightLimit),
+         style.FontWeight);
     TakeText(RegValues::Text(store, key, "FontName", GraphStyle::kFontNameSize), style.FontName,
              GraphStyle::kFontNameSize);
     Take(RegValues::Dword(store, key, "FrameColor"), style.FrameColor);
@@ -58,8 +65,10 @@ bool ReadStyleSet(RegistryStore& store, const std::string& name) {
     const std::pair<const char*, PointStyle*> points[] = {
         {"N", &style.N}, {"P", &style.P}, {"UN", &style.UN}, {"UP", &style.UP}};
     for (const auto& [valueName, record] : points)
-        if (const auto bytes = RegValues::Bytes(store, key, valueName, PointStyle::kBytes))
-            record->Unpack(*bytes);
+        if (const auto bytes = RegValues::Bytes(store, key, valueName, PointStyle::kBytes)) {
+            PointStyle read;
+            if (read.Unpack(*bytes) && read.Drawable()) *record = read;
+        }
     if (Links().styleRead) Links().styleRead();
     return true;
 }

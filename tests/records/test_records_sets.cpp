@@ -240,6 +240,25 @@ TEST_F(RecordsTest, StyleSetRoundTripsWithSixteenBytePointRecords) {
     ASSERT_TRUE(ReadStyleSet("S"));
     EXPECT_EQ(style.N, saved.N);
     EXPECT_EQ(style.FontWeight, 400);
+
+    // Values no graph can be drawn with count as missing: a marker of size
+    // 2147483647 or shape 0 or 9, a font millions of pixels high.
+    auto record = [](std::int32_t shape, std::int32_t size) {
+        return PointStyle{shape, size, 0x00112233, 0x00445566}.Pack();
+    };
+    ASSERT_TRUE(Registry().Set(
+        key, {RegistryStore::Binary("N", record(5, 2147483647)),
+              RegistryStore::Binary("P", record(0, 3)), RegistryStore::Binary("UN", record(9, 3)),
+              RegistryStore::Binary("UP", record(8, 1)),
+              RegistryStore::Dword("FontHeight", static_cast<std::uint32_t>(-2000000)),
+              RegistryStore::Dword("FontWeight", 5000)}));
+    ASSERT_TRUE(ReadStyleSet("S"));
+    EXPECT_EQ(style.N, saved.N);
+    EXPECT_EQ(style.P, saved.P);
+    EXPECT_EQ(style.UN, saved.UN);
+    EXPECT_EQ(style.UP, (PointStyle{8, 1, 0x00112233, 0x00445566}));  // both ends of the range
+    EXPECT_EQ(style.FontHeight, saved.FontHeight);
+    EXPECT_EQ(style.FontWeight, 400);
 }
 
 TEST_F(RecordsTest, WindowPositionsAreEightBytesAtTheRootWhichIsNeverCreated) {
