@@ -6,6 +6,7 @@
 
 #include "AboutSheet.h"
 #include "Automation.h"
+#include "FileNames.h"
 #include "FileRegistryStore.h"
 #include "Help.h"
 #include "MainFrame.h"
@@ -110,14 +111,22 @@ ResultsPageSections VisibleSections() {
     return s;
 }
 
+// A page that went out says where: the PDF's path, or the printer's name.
+void TellPrinted(MainFrame& frame, const MyPrinter& printer) {
+    std::string where = printer.LastOutput();
+    if (where.rfind("printer ", 0) == 0) where.erase(0, 8);
+    frame.Program().Status().SetDetail("Printed to " + where);
+}
+
 void PrintResults(MainFrame& frame, MyPrinter& printer) {
     const ResultsPageText page = CurrentResultsPage();
     const ResultsPageSections sections = VisibleSections();
-    printer.PrintPage(&frame, "Hall Results", frame.Program().Specimen().WaferID, false, true,
+    const bool printed = printer.PrintPage(&frame, "Hall Results", frame.Program().Specimen().WaferID, false, true,
                       [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
                           PaintLogPrintout(p, page, sections, device.width(), device.height(),
                                            device.logicalDpiX());
                       });
+    if (printed) TellPrinted(frame, printer);
 }
 
 void PrintGraph(MainFrame& frame, MyPrinter& printer) {
@@ -128,11 +137,13 @@ void PrintGraph(MainFrame& frame, MyPrinter& printer) {
                         Prompt::Icon::Stop);
         return;
     }
-    printer.PrintPage(&frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
-                      [graph](QPainter& p, QPagedPaintDevice& device) {
-                          PaintViewPrintout(p, *graph, device.width(), device.height(),
-                                            device.logicalDpiX(), device.logicalDpiY());
-                      });
+    const bool printed = printer.PrintPage(
+        &frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
+        [graph](QPainter& p, QPagedPaintDevice& device) {
+            PaintViewPrintout(p, *graph, device.width(), device.height(), device.logicalDpiX(),
+                              device.logicalDpiY());
+        });
+    if (printed) TellPrinted(frame, printer);
 }
 
 void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
@@ -141,7 +152,15 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     auto plain = [&frame](void (*command)(QWidget*)) {
         return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
     };
-    frame.Register(15, {[&frame] { OnArchiveAdd(&frame); }, false, {}, {}});
+    frame.Register(15, {[&frame] {
+                            // The line went in: the operator sees where.
+                            if (OnArchiveAdd(&frame))
+                                frame.Program().Status().SetDetail(
+                                    "Added to " +
+                                    FileNames::FromStored(frame.Program().Records().archive.DataArchive)
+                                        .toStdString());
+                        },
+                        false, {}, {}});
     frame.Register(16, plain(&OnArchiveSetPath));
     frame.Register(17, plain(&OnArchiveExamine));
     frame.Register(18, plain(&OnArchiveSort));

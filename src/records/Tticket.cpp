@@ -197,7 +197,9 @@ void Tticket::OnDisplay() {
         Prompt::Message(this, "Can't create " + path, "File Error");
         return;
     }
-    OpenInEditor(path);
+    if (!OpenInEditor(path))
+        Prompt::Message(this, "No text editor could be started.\nThe tickets are in " + path,
+                        "View Records", Prompt::Buttons::Ok, Prompt::Icon::Stop);
     accept();
 }
 

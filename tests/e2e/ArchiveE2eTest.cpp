@@ -119,3 +119,15 @@ TEST_F(ArchiveE2eTest, RecordsFromRealRunsReadBackFieldForFieldAndIntoTheApplica
     EXPECT_EQ(dumps[1].First("results"), b.First("results"));
     EXPECT_EQ(dumps[1].First("status"), "Ready | ");
 }
+
+// An Add that went in says where; one that could not go in says why instead.
+TEST_F(ArchiveE2eTest, AnAddedRecordIsConfirmedWithTheArchivesName) {
+    ProgramResult added = Measure("WaferID=W1", "51,15");
+    EXPECT_EQ(added.First("status"), "Ready | Added to " + archive_);
+    EXPECT_EQ(ArchiveLines(archive_).size(), 1u);
+    archive_ = run_.Folder() + "/no such folder/results.dat";
+    ProgramResult refused = Measure("WaferID=W2", "51,15");
+    EXPECT_EQ(refused.First("status"), "Ready | ");
+    EXPECT_EQ(refused.First("message").rfind("File Error | Can't write file:", 0), 0u)
+        << refused.First("message");
+}

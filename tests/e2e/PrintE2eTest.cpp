@@ -49,6 +49,7 @@ TEST_F(PrintE2eTest, ResultsPageShowsEveryLineWithTheDisplayedValues) {
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(r.errors.find("run:"), std::string::npos) << r.errors;
     EXPECT_EQ(ProgramResult::Pairs(r.First("printer"))["last"], pdf);
+    EXPECT_EQ(r.First("status"), "Ready | Printed to " + pdf);  // where the page went
     const std::string text = PdfText(pdf);
     ASSERT_FALSE(text.empty());
     auto results = ProgramResult::Pairs(r.First("results"));

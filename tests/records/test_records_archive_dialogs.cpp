@@ -187,6 +187,17 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
     EXPECT_TRUE(first < third && third != std::string::npos) << tickets;
     EXPECT_EQ(tickets.find("Wafer: A2"), std::string::npos);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(Asked().empty());
+
+    // No editor to start: the operator learns it, and where the tickets are.
+    editorWorks_ = false;
+    Tticket again(nullptr, archive_);
+    Select(again, {0});
+    again.findChild<QPushButton*>("button102")->click();
+    EXPECT_EQ(Asked(), std::vector<std::string>{"View Records|No text editor could be started.\n"
+                                                "The tickets are in " +
+                                                Tticket::TicketPath()});
+    EXPECT_EQ(again.result(), QDialog::Accepted);
 }
 
 TEST_F(ArchiveTest, ReadIntoApplicationNeedsExactlyOneEntryAndCutsTexts) {
