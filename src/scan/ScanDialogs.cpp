@@ -303,6 +303,7 @@ TColDlg::TColDlg(QWidget* parent) : QDialog(parent) {
     connect(line, &TColorCon::picked, this, [this](std::uint32_t c) { SetLineColor(c); });
     connect(fill, &TColorCon::picked, this, [this](std::uint32_t c) { SetFillColor(c); });
     auto* apply = PushButton("Apply", "IDOK", this);
+    apply->setDefault(true);  // Enter applies
     connect(apply, &QPushButton::clicked, this, &QDialog::accept);
     column->addWidget(apply, 0, Qt::AlignRight);
     Pick(0);

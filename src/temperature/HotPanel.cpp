@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,4 +70,17 @@ TTempOpen::TTempOpen(QWidget* parent, TTemp& controller)
         Apply();
         accept();
     });
+}
+
+void TTempOpen::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        reject();
+        return;
+    }
+    TempPanel::keyPressEvent(event);
+}
+
+void TTempOpen::reject() {
+    Apply();
+    accept();
 }

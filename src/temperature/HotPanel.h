@@ -42,6 +42,12 @@ class TTempOpen : public TempPanel {
     void Apply() { logic_.Apply(); }
     OpenPanelLogic& Logic() { return logic_; }
 
+  protected:
+    // Enter, Esc and the window's close all close it as "Close" does: the
+    // choice made is kept.
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+
   private:
     OpenPanelLogic logic_;
     QRadioButton* ambient_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,6 +26,7 @@ TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     top->addLayout(left);
     const SetPointGroup group = MakeSetPointGroup("Temperature K", kSet, kSetPointEdit);
     QGroupBox* temperature = group.box;
+    edit_ = group.edit;
     QGridLayout* grid = group.grid;
     grid->addWidget(StaticText("T =", temperature), 1, 0, Qt::AlignRight);
     auto* reading = ReadOut(kReading, temperature);
@@ -100,4 +102,12 @@ void TTempLN2::ShowMode() {
 void TTempLN2::done(int result) {
     logic_.Stop();
     TempPanel::done(result);
+}
+
+void TTempLN2::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && edit_->hasFocus()) {
+        Set();
+        return;
+    }
+    TempPanel::keyPressEvent(event);
 }

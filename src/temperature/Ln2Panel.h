@@ -6,6 +6,7 @@
 #include "TempPanel.h"
 
 class LN2Func;
+class QLineEdit;
 class QRadioButton;
 class TPercentControl;
 class TVacuumGauge;
@@ -47,6 +48,8 @@ class TTempLN2 : public TempPanel {
 
   protected:
     void done(int result) override;
+    // Enter in the set-point edit sets it and keeps the panel open.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     // The pumps follow the mode: in automatic control the controller runs
@@ -57,4 +60,5 @@ class TTempLN2 : public TempPanel {
     TPercentControl* heater_ = nullptr;
     TVacuumGauge* vacuum_ = nullptr;
     QRadioButton* pumps_[4] = {};
+    QLineEdit* edit_ = nullptr;
 };

@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QSvgGenerator>
 #include <gtest/gtest.h>
@@ -491,4 +493,15 @@ TEST_F(Graph, FlatDataOnOnePowerOfTenStillGetAnAxisAndTheirPoints) {
         EXPECT_NEAR(marker->y(), middle, 1) << i;
         EXPECT_EQ(At(image, *marker), QColor(0, 200, 0)) << i;
     }
+}
+
+// Enter in Data Style applies, wherever the focus is but on another button.
+TEST_F(Graph, EnterInDataStyleApplies) {
+    TColDlg dialog(nullptr);
+    dialog.show();
+    QApplication::processEvents();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &press);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

@@ -293,6 +293,23 @@ TEST_F(Itc5PanelTest, EnterInTheEditSetsUnderComputerControlElseCloses) {
     EXPECT_FALSE(panel->isVisible());
 }
 
+TEST_F(Ln2PanelTest, EnterInTheSetPointEditSetsAndKeepsThePanelOpen) {
+    panel->show();
+    auto* edit = Control<QLineEdit>(*panel, "field101");
+    edit->setFocus();
+    QApplication::processEvents();
+    edit->setText("150");
+    bus->ClearLog();
+    PressReturn(*edit);
+    EXPECT_EQ(Sent().front(), "W 12 3 1500");
+    EXPECT_TRUE(panel->isVisible());
+    // Elsewhere Enter does not send a set-point.
+    bus->ClearLog();
+    Control<QRadioButton>(*panel, "button106")->setFocus();
+    PressReturn(*Control<QRadioButton>(*panel, "button106"));
+    EXPECT_TRUE(bus->LogStarting("W 12 3").empty());
+}
+
 TEST_F(Itc5PanelLogicTest, FailingTickStopsTheTimer) {
     bus->Replies({"?", "ITC5", "R+0800"});
     Config().bytewiseItc = true;
@@ -320,6 +337,23 @@ TEST_F(TemperatureFixture, OpenCryostatPanel) {
     DumpTemperature(lines, open);
     EXPECT_EQ(lines.front(), "temperature: kind=0 present=77 set=77 text=LN2 min=0 max=0");
     EXPECT_EQ(lines.back(), "window: OPENTEMP 100=0 101=1");
+}
+
+// Enter and Esc close the open-cryostat panel as "Close" does, keeping the choice.
+TEST_F(TemperatureFixture, OpenCryostatPanelClosesOnEnterAndEscapeWithTheChoice) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        TTemp open;
+        open.SetTemperature(293.0);
+        TTempOpen panel(nullptr, open);
+        panel.show();
+        Control<QRadioButton>(panel, "button101")->click();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&panel, &press);
+        EXPECT_FALSE(panel.isVisible()) << key;
+        EXPECT_EQ(panel.result(), QDialog::Accepted) << key;
+        EXPECT_EQ(open.ReadingText(), "LN2") << key;
+        EXPECT_DOUBLE_EQ(open.present, 77.0) << key;
+    }
 }
 
 TEST_F(TemperatureFixture, HotPanelWithoutAPort) {
