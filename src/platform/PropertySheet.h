@@ -45,11 +45,20 @@ class PropertySheet : public QDialog {
     // The Help button's handler, given the page's context.
     std::function<void(int)> onHelp;
 
+    // The page's controls that take the focus, in reading order (by rows,
+    // top to bottom, each row left to right); the fields come first in it.
+    static std::vector<QWidget*> ReadingOrder(QWidget* page);
+
   protected:
     // OK: apply, then close when every page agreed.
     virtual void Ok();
+    void showEvent(QShowEvent* event) override;
 
   private:
+    // Tab goes through the page in front in reading order, then the
+    // buttons; the focus starts in the page's first field.
+    void FocusPage(int index);
+
     QTabWidget* tabs_;
     std::vector<PropertyPage*> pages_;
     std::vector<bool> shown_;

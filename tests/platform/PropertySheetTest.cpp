@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
+#include <QKeyEvent>
 #include <QTabWidget>
 
 #include "PropertySheet.h"
@@ -72,4 +78,51 @@ TEST(PropertySheet, HelpGivesTheContextOfThePageInFront) {
     EXPECT_EQ(asked, 11);
     PropertySheet plain("PLAIN", "Plain", PropertySheet::kOkCancel, nullptr, "Close");
     EXPECT_EQ(plain.Button("IDAPPLY"), nullptr);
+}
+
+namespace {
+// Fields made in another order than they are read: the lower row first.
+struct FieldsPage : PropertyPage {
+    QLineEdit* topLeft = new QLineEdit(this);
+    QLineEdit* lower = new QLineEdit(this);
+    QCheckBox* topRight = new QCheckBox("x", this);
+    QPushButton* browse = new QPushButton("Browse", this);
+    FieldsPage() {
+        auto* grid = new QGridLayout(this);
+        grid->addWidget(lower, 1, 0);
+        grid->addWidget(browse, 1, 1);
+        grid->addWidget(topRight, 0, 1);
+        grid->addWidget(topLeft, 0, 0);
+    }
+};
+}  // namespace
+
+// Keys typed after the sheet opens go to the first field; Tab reads the page
+// row by row and then the buttons; Enter in a field is OK.
+TEST(PropertySheet, TheFocusStartsInTheFirstFieldAndTabReadsThePage) {
+    PropertySheet sheet("TEST", "Test", PropertySheet::kApply | PropertySheet::kHelp, nullptr);
+    auto* page = new FieldsPage;
+    auto* second = new FieldsPage;
+    sheet.AddPage(page, "One");
+    sheet.AddPage(second, "Two");
+    sheet.show();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), page->topLeft);
+    EXPECT_EQ(sheet.Tabs()->tabBar()->focusPolicy(), Qt::NoFocus);
+    const std::vector<QWidget*> expected = {page->topLeft,         page->topRight,
+                                            page->lower,           page->browse,
+                                            sheet.Button("IDOK"),  sheet.Button("IDCANCEL"),
+                                            sheet.Button("IDAPPLY"), sheet.Button("IDHELP")};
+    for (std::size_t k = 1; k < expected.size(); ++k)
+        EXPECT_EQ(expected[k - 1]->nextInFocusChain(), expected[k]) << k;
+    // Another page brought up takes the focus into its own first field.
+    sheet.ShowPage(1);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), second->topLeft);
+    sheet.ShowPage(0);
+    page->topLeft->setText("typed");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(page->topLeft, &enter);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_FALSE(sheet.isVisible());
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -14,6 +15,7 @@
 #include "RecordsFixture.h"
 #include "RegPathDialogs.h"
 #include "RegValues.h"
+#include "PropertySheet.h"
 #include "SampleSheet.h"
 #include "SamplePages.h"
 #include "SettingsSets.h"
@@ -350,4 +352,22 @@ TEST(ShapePictureTest, EachShapeDrawsItsOwnPicture) {
     }
     EXPECT_NE(images[0], images[1]);
     EXPECT_NE(images[1], images[2]);
+}
+
+// Opened, the Sample sheet takes typing into its first field (Wafer ID), and
+// each page brought up takes it into its own first field.
+TEST_F(RecordsTest, TheSampleSheetOpensWithTheFocusInItsFirstField) {
+    TSampleSheet sheet;
+    sheet.show();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>(*sheet.Page(0), "field101"));
+    for (int page = 1; page < sheet.PageCount(); ++page) {
+        sheet.ShowPage(page);
+        QApplication::processEvents();
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << page;
+        EXPECT_TRUE(sheet.Page(page)->isAncestorOf(focus)) << page;
+        EXPECT_EQ(qobject_cast<QPushButton*>(focus), nullptr) << page;
+        EXPECT_EQ(focus, PropertySheet::ReadingOrder(sheet.Page(page)).front()) << page;
+    }
 }
