@@ -38,15 +38,18 @@ const QStringList kLongestStatusTexts = {"Ready",    "ERROR",       "Cancelled",
 // reading failures. Longer texts (other exceptions') are cut with an
 // ellipsis and shown whole in the tooltip.
 const QStringList kLongestStatusDetails = {
-    "Delay ### (-####.##", "Integ ## (-####.###", "GPIB",          "AutoSet I",
-    "I-meas Saturating",   "Measurement Failure", "A/D OverRange", "F.P.Divide By Zero"};
+    "Delay ### (+####.##", "Delay ### (-####.##", "Integ ## (+####.###",
+    "Integ ## (-####.###", "GPIB",                "AutoSet I",
+    "I-meas Saturating",   "Measurement Failure", "A/D OverRange",
+    "F.P.Divide By Zero"};
 // The graph's cursor read-outs: "T= %.1lf" in kelvin, and "%.2e" of a
 // concentration, resistivity, Hall coefficient or mobility, whose exponents
-// stay within two digits. A longer number widens its field.
+// stay within two digits. Each sign, as a plus may be wider than a minus. A
+// longer number widens its field.
 const QStringList kLongestReadouts[3] = {
     {"T= ####.#", "T= -###.#"},
-    {"R= #.##e-##", "N= #.##e+##"},
-    {"Rh= #.##e-##", "\u00B5= #.##e+##"},
+    {"R= #.##e+##", "R= #.##e-##", "N= #.##e+##", "N= #.##e-##"},
+    {"Rh= #.##e+##", "Rh= #.##e-##", "\u00B5= #.##e+##", "\u00B5= #.##e-##"},
 };
 }  // namespace
 

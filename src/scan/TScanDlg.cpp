@@ -36,9 +36,9 @@ QWidget* PointOfPoints(FieldSet& fields, QWidget* parent) {
         value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         value->setIndent(0);
         value->setMargin(2);
-        // Room for "100", the most points a scan has.
-        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("1000")) +
-                               2 * value->frameWidth() + 4);
+        // Room for "100", the most points a scan has, in the narrow column.
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("100")) +
+                               2 * value->frameWidth() + 2 * value->margin() + 1);
         layout->addWidget(value, 1);
     }
     return row;
