@@ -2,14 +2,36 @@
 // program puts there, whole, in the font they are drawn in.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPushButton>
+#include <QToolBar>
+#include <QWindow>
 #include <cstdio>
 
+#include "FieldSet.h"
+#include "MagnetMotion.h"
 #include "MainFrame.h"
+#include "MeasurementState.h"
 #include "Printf.h"
 #include "ProgramState.h"
+#include "Prompt.h"
+#include "RunLock.h"
+#include "ScriptedBus.h"
 #include "StatusFields.h"
+#include "TimeScale.h"
+#include "Tmagmove.h"
+
+// A click as the window system delivers it, so that a modal window blocks
+// it as it would block the operator's.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global,
+                                      Qt::MouseButtons state, Qt::MouseButton button,
+                                      QEvent::Type type, Qt::KeyboardModifiers mods,
+                                      int timestamp);
+QT_END_NAMESPACE
 
 namespace {
 // The room a label gives its text: inside the frame and margins, less the
@@ -121,4 +143,94 @@ TEST_F(ToolBar, AnExceptionTooLongForTheDetailIsCutAndWholeInTheTooltip) {
     program.Status().SetDetail("GPIB");
     EXPECT_EQ(detail.text().toStdString(), "GPIB");
     EXPECT_TRUE(detail.toolTip().isEmpty());
+}
+
+namespace {
+void OperatorClick(QWidget& widget) {
+    QWidget* top = widget.window();
+    QWindow* window = top->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPointF at = widget.mapTo(top, widget.rect().center());
+    static int time = 1000;
+    qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                        QEvent::MouseButtonPress, Qt::NoModifier, time += 100);
+    qt_handleMouseEvent(window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                        QEvent::MouseButtonRelease, Qt::NoModifier, time += 100);
+}
+
+Tmagmove* WaitBox() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<Tmagmove*>(widget); box && box->isVisible()) return box;
+    return nullptr;
+}
+}  // namespace
+
+TEST_F(ToolBar, TheToolBarsAbortReachesTheRunWhileTheMagnetBoxIsUp) {
+    TimeScale::SetFactor(0.001);
+    Prompt::ScriptedResponder responder;
+    Prompt::SetResponder(&responder);
+    auto owned = std::make_unique<ScriptedBus>();
+    ScriptedBus& bus = *owned;
+    program.SetBus(std::move(owned));
+    bus.Poll(0);  // the request cleared before the motion
+    for (int i = 0; i < 8; ++i) bus.Poll(0);
+    bus.Poll(0x50);
+
+    MainFrame frame(program, ControllerKind::None, false);
+    frame.show();
+    auto* abortAction = frame.findChild<QAction*>("button250");
+    ASSERT_NE(abortAction, nullptr);
+    QWidget* abortButton = frame.findChild<QToolBar*>("toolbar")->widgetForAction(abortAction);
+    ASSERT_NE(abortButton, nullptr);
+
+    RunLock run = RunLock::TryAcquire();  // as inside a Hall run
+    ASSERT_TRUE(run);
+    program.State().cancelRequested = false;
+    frame.UpdateCommands();
+    bool clicked = false, boxAbortAfter = true, boxUpAfter = false;
+    bus.onOperation = [&](const std::string& line) {
+        Tmagmove* box = WaitBox();
+        if (line != "H" || !box || clicked) return;
+        EXPECT_TRUE(abortButton->isEnabled());
+        OperatorClick(*abortButton);
+        clicked = true;
+        boxUpAfter = box->isVisible();
+        // The box's own Abort greys on its next tick: the run is told already.
+        QObject::connect(&box->Fields(), &FieldSet::changed, [&, box] {
+            boxAbortAfter = box->findChild<QPushButton*>("button2")->isEnabled();
+        });
+    };
+    EXPECT_EQ(MoveMagnet(frame.Client(), "-F"), MotionOutcome::Done);
+    bus.onOperation = nullptr;
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(program.State().cancelRequested);
+    // The motion went on to its completion; the run ends at its next check.
+    EXPECT_TRUE(boxUpAfter);
+    EXPECT_EQ(bus.StepsLeft(), 0u);
+    EXPECT_FALSE(boxAbortAfter);
+    run.Release();
+    Prompt::SetResponder(nullptr);
+    TimeScale::SetFactor(1.0);
+}
+
+TEST_F(ToolBar, OutsideARunTheMagnetBoxStaysModal) {
+    // A move from the magnet page: nothing to abort, and nothing else may
+    // start while the stage travels.
+    TimeScale::SetFactor(0.001);
+    auto owned = std::make_unique<ScriptedBus>();
+    ScriptedBus& bus = *owned;
+    program.SetBus(std::move(owned));
+    bus.Poll(0).Poll(0).Poll(0x50);
+    bool modal = false, abortEnabled = true;
+    bus.onOperation = [&](const std::string& line) {
+        if (Tmagmove* box = WaitBox(); box && line == "H") {
+            modal = QApplication::activeModalWidget() == box;
+            abortEnabled = box->findChild<QPushButton*>("button2")->isEnabled();
+        }
+    };
+    EXPECT_EQ(MoveMagnet(nullptr, "+F"), MotionOutcome::Done);
+    bus.onOperation = nullptr;
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(abortEnabled);
+    TimeScale::SetFactor(1.0);
 }
