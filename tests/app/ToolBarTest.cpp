@@ -172,6 +172,7 @@ TEST_F(ToolBar, TheToolBarsAbortReachesTheRunWhileTheMagnetBoxIsUp) {
     auto owned = std::make_unique<ScriptedBus>();
     ScriptedBus& bus = *owned;
     program.SetBus(std::move(owned));
+    SetMagnetInitialisationPending(false);  // as after the start-up's own motion
     bus.Poll(0);  // the request cleared before the motion
     for (int i = 0; i < 8; ++i) bus.Poll(0);
     bus.Poll(0x50);
@@ -220,6 +221,7 @@ TEST_F(ToolBar, OutsideARunTheMagnetBoxStaysModal) {
     auto owned = std::make_unique<ScriptedBus>();
     ScriptedBus& bus = *owned;
     program.SetBus(std::move(owned));
+    SetMagnetInitialisationPending(false);
     bus.Poll(0).Poll(0).Poll(0x50);
     bool modal = false, abortEnabled = true;
     bus.onOperation = [&](const std::string& line) {
