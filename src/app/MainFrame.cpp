@@ -19,12 +19,39 @@
 #include <QToolButton>
 
 #include "FileNames.h"
+#include "FittedField.h"
 #include "LogFile.h"
 #include "MeasurementState.h"
 #include "ProgramState.h"
 #include "Prompt.h"
 #include "RunLock.h"
 #include "StatusFields.h"
+
+namespace {
+// The longest texts each tool bar field is given, for its width ('#' is a
+// digit). The state field: the measurements' and the scan's states.
+const QStringList kLongestStatusTexts = {"Ready",    "ERROR",       "Cancelled", "Check",
+                                         "IV-Curve", "Resistivity", "Hall Meas.", "Standby",
+                                         "Change Temp", "Finished", "AutoSet I", "Stabilizing"};
+// The detail field: the timed readings' progress ("%s %d (%+.3f)", kept to
+// 19 characters, so a large reading is cut there already), the bus and
+// reading failures. Longer texts (other exceptions') are cut with an
+// ellipsis and shown whole in the tooltip.
+const QStringList kLongestStatusDetails = {
+    "Delay ### (+####.##", "Delay ### (-####.##", "Integ ## (+####.###",
+    "Integ ## (-####.###", "GPIB",                "AutoSet I",
+    "I-meas Saturating",   "Measurement Failure", "A/D OverRange",
+    "F.P.Divide By Zero"};
+// The graph's cursor read-outs: "T= %.1lf" in kelvin, and "%.2e" of a
+// concentration, resistivity, Hall coefficient or mobility, whose exponents
+// stay within two digits. Each sign, as a plus may be wider than a minus. A
+// longer number widens its field.
+const QStringList kLongestReadouts[3] = {
+    {"T= ####.#", "T= -###.#"},
+    {"R= #.##e+##", "R= #.##e-##", "N= #.##e+##", "N= #.##e-##"},
+    {"Rh= #.##e+##", "Rh= #.##e-##", "\u00B5= #.##e+##", "\u00B5= #.##e-##"},
+};
+}  // namespace
 
 HallClient::HallClient(QWidget* parent) : QMdiArea(parent) {
     setObjectName("HallClient");
@@ -173,17 +200,14 @@ void MainFrame::BuildMenuLevel(QWidget* parent, const std::vector<MenuEntry>& en
     }
 }
 
-QLabel* MainFrame::StatusField(int characters, const char* name) {
-    auto* label = new QLabel(this);
-    label->setObjectName(name);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setMargin(2);
-    QFont font = label->font();
+FittedField* MainFrame::StatusField(const QStringList& longest, bool number, const char* name) {
+    auto* field = new FittedField(
+        longest, number ? FittedField::Overflow::Widen : FittedField::Overflow::Elide, this);
+    field->setObjectName(name);
+    QFont font = field->font();
     font.setPointSize(10);
-    label->setFont(font);
-    const QFontMetrics metrics(font);
-    label->setFixedWidth(metrics.horizontalAdvance(QString(characters + 2, 'W')) * 3 / 4 + 8);
-    return label;
+    field->setFont(font);
+    return field;
 }
 
 void MainFrame::BuildToolBar() {
@@ -199,12 +223,12 @@ void MainFrame::BuildToolBar() {
     actions_[kAbortCommand] = abortAction_;
     bar->addAction(abortAction_);
     bar->addSeparator();
-    auto* text = StatusField(6, "statusText");
-    auto* detail = StatusField(9, "statusDetail");
-    text->setText(QString::fromStdString(program_.Status().Text()));
-    detail->setText(QString::fromStdString(program_.Status().Detail()));
-    connect(&program_.Status(), &StatusFields::textChanged, text, &QLabel::setText);
-    connect(&program_.Status(), &StatusFields::detailChanged, detail, &QLabel::setText);
+    auto* text = StatusField(kLongestStatusTexts, false, "statusText");
+    auto* detail = StatusField(kLongestStatusDetails, false, "statusDetail");
+    text->SetFullText(QString::fromStdString(program_.Status().Text()));
+    detail->SetFullText(QString::fromStdString(program_.Status().Detail()));
+    connect(&program_.Status(), &StatusFields::textChanged, text, &FittedField::SetFullText);
+    connect(&program_.Status(), &StatusFields::detailChanged, detail, &FittedField::SetFullText);
     bar->addWidget(text);
     bar->addWidget(detail);
     if (!scan_) return;
@@ -232,14 +256,14 @@ void MainFrame::BuildToolBar() {
         actions_[id] = action;
     }
     bar->addSeparator();
-    const int widths[] = {4, 6, 6};
     for (int i = 0; i < 3; ++i) {
-        auto* field = StatusField(widths[i], i == 0   ? "readout0"
-                                             : i == 1 ? "readout1"
-                                                      : "readout2");
+        auto* field = StatusField(kLongestReadouts[i], true,
+                                  i == 0   ? "readout0"
+                                  : i == 1 ? "readout1"
+                                           : "readout2");
         connect(&program_.Status(), &StatusFields::readoutChanged, field,
                 [field, i](int index, const QString& t) {
-                    if (index == i) field->setText(t);
+                    if (index == i) field->SetFullText(t);
                 });
         bar->addWidget(field);
     }

@@ -14,6 +14,8 @@
 
 class QAction;
 class QLabel;
+#include <QStringList>
+class FittedField;
 class QToolButton;
 class QActionGroup;
 
@@ -102,7 +104,9 @@ class MainFrame : public QMainWindow {
     void BuildToolBar();
     void BuildLogField();
     void FitToScreen();
-    QLabel* StatusField(int characters, const char* name);
+    // A tool bar field as wide as the longest of `longest` in its font; a
+    // number field widens for a longer text, a message field cuts it.
+    FittedField* StatusField(const QStringList& longest, bool number, const char* name);
 
     bool scan_;
     HallClient* client_;

@@ -7,6 +7,7 @@
 
 #include "GpibBus.h"
 #include "HallUnit.h"
+#include "MeasurementState.h"
 #include "Prompt.h"
 #include "RunConfig.h"
 #include "Tmagmove.h"
@@ -38,7 +39,7 @@ struct Awaited {
 Awaited AwaitMotion(QPointer<QWidget> owner) {
     // The dialog lives on the heap: if its parent goes away inside the wait
     // it goes with it, and the guard tells us so.
-    QPointer<Tmagmove> dialog(new Tmagmove(owner.data()));
+    QPointer<Tmagmove> dialog(new Tmagmove(State(), owner.data()));
     const int status = dialog->Wait();
     if (!dialog) return {true, MotionOutcome::Failed};
     // A poll that failed was shown and let the motion count as done; where

@@ -1,5 +1,6 @@
 #include "Tmagmove.h"
 
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -15,7 +16,7 @@
 #include "TimeScale.h"
 #include "xmsg.h"
 
-Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
+Tmagmove::Tmagmove(MeasurementState& state, QWidget* parent) : QDialog(parent), state_(state) {
     setObjectName("WAIT");
     setWindowTitle("Wait for Magnet");
     setModal(true);
@@ -47,14 +48,14 @@ Tmagmove::Tmagmove(QWidget* parent) : QDialog(parent) {
     FollowField(fields_, 101, elapsed_);
     fields_.Set(101, "0");
 
-    // The box is modal for nearly all of a Hall run, so the tool bar's abort
-    // cannot be reached while it is up: it carries its own. The motion in
+    // Its own Abort, for a motion started outside a run's window (the tool
+    // bar is the other way to stop a run while the box is up). The motion in
     // progress completes; the run ends "Cancelled" at its next check.
     abort_ = new QPushButton("Abort", this);
     abort_->setObjectName("button2");
     abort_->setAutoDefault(false);
     connect(abort_, &QPushButton::clicked, this, [this] {
-        State().cancelRequested = true;
+        state_.cancelRequested = true;
         abort_->setEnabled(false);
     });
     auto* buttons = new QHBoxLayout;
@@ -72,10 +73,25 @@ int Tmagmove::Wait() {
     status_ = 0;
     pollFailed_ = false;
     // Only a run can be aborted; a move from the magnet page has nothing to end.
-    abort_->setEnabled(State().busy && !State().cancelRequested);
+    const bool inRun = state_.busy;
+    abort_->setEnabled(inRun && !state_.cancelRequested);
     timer_->start(TimeScale::Ms(kTickMs));
     QPointer<Tmagmove> self(this);
-    exec();
+    if (inRun) {
+        // Inside a run the box stays up for most of it: it blocks nothing, so
+        // the tool bar's Abort reaches the run as in any other wait. The
+        // frame refuses every other command while the run holds the lock.
+        setWindowModality(Qt::NonModal);
+        QEventLoop loop;
+        connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+        connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+        show();
+        loop.exec();
+    } else {
+        // Outside a run (the magnet page) nothing else may start meanwhile.
+        setWindowModality(Qt::ApplicationModal);
+        exec();
+    }
     // The dialog may have been destroyed with its parent inside the loop.
     if (!self) return kSoftwareTimeout;
     timer_->stop();
@@ -96,6 +112,8 @@ void Tmagmove::Tick() {
         if (!self) return;
         status = 0x50;
     }
+    // An abort from the tool bar: this box's Abort has nothing left to do.
+    if (state_.cancelRequested) abort_->setEnabled(false);
     ++ticks_;
     if (ticks_ > kMaxTicks) status = kSoftwareTimeout;
     fields_.Set(101, Printf("%d", ticks_ / 2));

@@ -1,8 +1,9 @@
 #pragma once
 // The modal "Wait for Magnet" dialog: polls the Hall electronics every 500 ms
 // until the motion's service request arrives or 70 ticks (35 s) have passed.
-// Its own timer closes it; its Abort button (2) asks the run to stop after
-// the motion.
+// Its own timer closes it; its Abort button (2), like the tool bar's, asks
+// the run to stop after the motion. Inside a run it blocks nothing, so the
+// tool bar's Abort can be pressed while it is up.
 #include <QDialog>
 
 #include "FieldSet.h"
@@ -10,6 +11,7 @@
 class QLabel;
 class QPushButton;
 class QTimer;
+struct MeasurementState;
 
 class Tmagmove : public QDialog {
     Q_OBJECT
@@ -19,7 +21,8 @@ class Tmagmove : public QDialog {
     static constexpr int kMaxTicks = 70;
     static constexpr int kTickMs = 500;
 
-    explicit Tmagmove(QWidget* parent = nullptr);
+    // `state` tells whether a run is under way and carries the abort.
+    explicit Tmagmove(MeasurementState& state, QWidget* parent = nullptr);
 
     // Runs the modal wait; returns the final status (0x50, 0x68, a fault
     // byte, or kSoftwareTimeout). A poll error has been shown by then.
@@ -41,6 +44,7 @@ class Tmagmove : public QDialog {
 
     FieldSet fields_;
     QLabel* elapsed_;
+    MeasurementState& state_;
     QPushButton* abort_;
     QTimer* timer_;
     int ticks_ = 0;

@@ -1,5 +1,6 @@
 #include "ScanRun.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "MeasurementResults.h"
@@ -170,6 +171,11 @@ void ScanRun::AcceptSetup() {
     aborted_ = false;
     live_.SetResistivityOnly(program_.Records().scan.ResOnly);
     live_.Plan();
+    runSeconds_ = 0.0;
+    timedPoints_ = 0;
+    runningSince_.reset();
+    fields_.Set(kOfField, std::to_string(PointsPlanned()));
+    fields_.Set(kTimeLeftField, "");
     Update();
 }
 
@@ -206,6 +212,7 @@ void ScanRun::Start() {
 void ScanRun::Resume() {
     state_ = kScanPause;
     aborted_ = false;
+    ClockOn();
     Update();
     Guarded([this] { GoToPoint(); });
     Update();
@@ -213,6 +220,7 @@ void ScanRun::Resume() {
 
 void ScanRun::Pause() {
     timer_.stop();
+    ClockOff();
     // A point measured but still without its temperature is measured again
     // on Resume.
     awaiting_ = false;
@@ -250,6 +258,7 @@ void ScanRun::GoToPoint() {
 }
 
 void ScanRun::NextPoint() {
+    PointTimed();
     if (Done() + 1 >= PointsPlanned()) {
         live_.CountPoint();
         Finish();
@@ -261,6 +270,7 @@ void ScanRun::NextPoint() {
 
 void ScanRun::Finish() {
     timer_.stop();
+    ClockOff();
     live_.EraseMarkers();
     state_ = kScanFinished;
     program_.Status().SetText("Finished");
@@ -273,6 +283,32 @@ void ScanRun::Finish() {
     } catch (const xmsg& error) {
         ShowError(error.why());
     }
+}
+
+void ScanRun::ClockOn() {
+    if (!runningSince_) runningSince_ = clock_();
+}
+
+void ScanRun::ClockOff() {
+    if (!runningSince_) return;
+    runSeconds_ += clock_() - *runningSince_;
+    runningSince_.reset();
+}
+
+void ScanRun::PointTimed() {
+    // Called as the current point is done, before it is counted.
+    ++timedPoints_;
+    const double ran = runSeconds_ + (runningSince_ ? clock_() - *runningSince_ : 0.0);
+    const int left = std::max(0, PointsPlanned() - (Done() + 1));
+    fields_.Set(kTimeLeftField, HoursMinutes(ran / timedPoints_ * left));
+}
+
+std::string HoursMinutes(double seconds) {
+    if (!(seconds > 0.0)) return "0:00";
+    // Beyond any scan's length (100 points): shown as the most it can say.
+    const double minutes = std::min(std::ceil(seconds / 60.0), 99999.0 * 60.0 + 59.0);
+    const long total = static_cast<long>(minutes);
+    return Printf("%ld:%02ld", total / 60, total % 60);
 }
 
 bool ScanRun::ReadyToMeasure() {

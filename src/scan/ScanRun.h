@@ -51,6 +51,10 @@ class ScanRun : public QObject {
     static constexpr int kSampleField = 103;
     static constexpr int kSymmetryField = 104;
     static constexpr int kSetField = 109;
+    // Beside "Point #": the points planned, and the time the rest should
+    // take at the mean pace so far ("h:mm"; empty before a point is done).
+    static constexpr int kOfField = 110;
+    static constexpr int kTimeLeftField = 111;
     static constexpr int kMainButton = 107;  // its label is field 107 of the model
     static constexpr int kCloseButton = 2;
     static constexpr int kHelpButton = 998;
@@ -133,6 +137,11 @@ class ScanRun : public QObject {
     // Runs a step; an error is shown and pauses the scan.
     void Guarded(const std::function<void()>& step);
     void Update();
+    // The clock runs for the scan only while it runs (state 3), not while
+    // it waits paused; a point done updates the time left.
+    void ClockOn();
+    void ClockOff();
+    void PointTimed();
 
     ProgramState& program_;
     TTemp& controller_;
@@ -160,4 +169,13 @@ class ScanRun : public QObject {
     double awaitingT0_ = 0.0;
     int measurements_ = 0;
     int pointMeasurements_ = 0;
+    // Seconds the scan has run, points done in them, and when the present
+    // stretch of running began.
+    double runSeconds_ = 0.0;
+    int timedPoints_ = 0;
+    std::optional<double> runningSince_;
 };
+
+// "h:mm" of a number of seconds, whole minutes rounded up: a scan with
+// seconds left never reads "0:00".
+std::string HoursMinutes(double seconds);

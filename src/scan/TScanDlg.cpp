@@ -3,11 +3,13 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "Controls.h"
+#include "FieldSet.h"
 #include "FieldViews.h"
 #include "ScanRun.h"
 #include "TSetupTemp.h"
@@ -21,6 +23,25 @@ void AddRow(QGridLayout* grid, int row, const QString& caption, QLabel* value) {
     value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     value->setMinimumWidth(64);
     grid->addWidget(value, row, 1);
+}
+// "Point #" and, beside it, "of N": two short framed numbers on one row.
+QWidget* PointOfPoints(FieldSet& fields, QWidget* parent) {
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    for (int id : {ScanRun::kPointField, ScanRun::kOfField}) {
+        if (id == ScanRun::kOfField) layout->addWidget(StaticText("of", row));
+        QLabel* value = FieldLabel(fields, id, row);
+        value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        value->setIndent(0);
+        value->setMargin(2);
+        // Room for "100", the most points a scan has, in the narrow column.
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("100")) +
+                               2 * value->frameWidth() + 2 * value->margin() + 1);
+        layout->addWidget(value, 1);
+    }
+    return row;
 }
 }  // namespace
 
@@ -50,9 +71,11 @@ TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
     auto* readings = new QWidget(this);
     auto* grid = new QGridLayout(readings);
     grid->setContentsMargins(0, 4, 0, 4);
-    AddRow(grid, 0, "Point #", FieldLabel(fields, ScanRun::kPointField, readings));
+    grid->addWidget(StaticText("Point #", readings), 0, 0);
+    grid->addWidget(PointOfPoints(fields, readings), 0, 1);
     AddRow(grid, 1, "I =", FieldLabel(fields, ScanRun::kCurrentField, readings));
     AddRow(grid, 2, "Sym =", FieldLabel(fields, ScanRun::kSymmetryField, readings));
+    AddRow(grid, 3, "Time left", FieldLabel(fields, ScanRun::kTimeLeftField, readings));
     layout->addWidget(readings);
 
     auto* temperatures = new QGroupBox("Temperature (K)", this);

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -652,3 +653,55 @@ TEST_F(ScanRunTest, PressesInsideTheItc5SensorSwitchDoNothing) {
 }
 
 }  // namespace
+
+TEST_F(ScanRunTest, PanelShowsThePointsPlannedAndTheTimeLeftAtTheMeanPaceOfRunning) {
+    TScanDlg panel(*run);
+    auto field = [&](int id) { return run->Fields().Get(id); };
+    // Nothing planned: the panel's line is as it always was.
+    EXPECT_EQ(panel.DumpLine().find(" 110="), std::string::npos) << panel.DumpLine();
+    stage.offset = 50.0;  // never stable: Next Temp ends each point
+    Plan(300, 320, 4);
+    EXPECT_EQ(field(ScanRun::kOfField), "4");
+    EXPECT_EQ(field(ScanRun::kTimeLeftField), "");  // no point done yet
+    run->PressMain();
+    now = 300.0;
+    run->PressNextTemp();
+    EXPECT_EQ(field(ScanRun::kPointField), "2");
+    EXPECT_EQ(field(ScanRun::kTimeLeftField), "0:15");  // 300 s a point, 3 to go
+    // The time it waits paused is not the scan's pace.
+    run->PressMain();
+    ASSERT_EQ(run->State(), kScanResume);
+    now += 5000.0;
+    run->PressMain();
+    now += 300.0;
+    run->PressNextTemp();
+    EXPECT_EQ(field(ScanRun::kTimeLeftField), "0:10");
+    now += 900.0;  // a slow point: 500 s a point so far, 8 1/3 minutes for the last
+    run->PressNextTemp();
+    EXPECT_EQ(field(ScanRun::kTimeLeftField), "0:09");
+    EXPECT_NE(panel.DumpLine().find(" 109=320.0 110=4 111=0:09 enabled="), std::string::npos)
+        << panel.DumpLine();
+    ASSERT_NE(panel.findChild<QLabel*>("field110"), nullptr);
+    EXPECT_EQ(panel.findChild<QLabel*>("field111")->text().toStdString(), "0:09");
+    now += 100.0;
+    run->PressNextTemp();
+    EXPECT_EQ(run->State(), kScanFinished);
+    EXPECT_EQ(field(ScanRun::kTimeLeftField), "0:00");
+    EXPECT_EQ(field(ScanRun::kPointField), "4");  // "Point #" keeps its meaning
+    // A new plan starts the count afresh.
+    Plan(300, 320, 7);
+    EXPECT_EQ(field(ScanRun::kOfField), "7");
+    EXPECT_EQ(field(ScanRun::kTimeLeftField), "");
+}
+
+TEST(ScanTimeLeft, HoursAndMinutesRoundedUp) {
+    EXPECT_EQ(HoursMinutes(0.0), "0:00");
+    EXPECT_EQ(HoursMinutes(1.0), "0:01");
+    EXPECT_EQ(HoursMinutes(60.0), "0:01");
+    EXPECT_EQ(HoursMinutes(61.0), "0:02");
+    EXPECT_EQ(HoursMinutes(3600.0), "1:00");
+    EXPECT_EQ(HoursMinutes(100.0 * 3600.0 + 59.5 * 60.0), "101:00");
+    EXPECT_EQ(HoursMinutes(1e300), "99999:59");
+    EXPECT_EQ(HoursMinutes(-5.0), "0:00");
+    EXPECT_EQ(HoursMinutes(std::nan("")), "0:00");
+}
