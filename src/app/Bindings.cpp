@@ -179,8 +179,12 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     ArchiveCallbacks().recordRead = [temperature](const Trecord& record) {
         temperature->SetReadingText(record.temperature);
         ResultsClear();
+        Results().measured |= MeasurementResults::kResistivityMeasured;
         ResultsUpdateResistivity();
-        if (record.hallCoefficient != 0.0) ResultsUpdateHall();
+        if (record.hallCoefficient != 0.0) {
+            Results().measured |= MeasurementResults::kHallMeasured;
+            ResultsUpdateHall();
+        }
     };
     // With no printer at all the print commands are greyed, the scan menu's
     // whole Print submenu with them.

@@ -194,6 +194,7 @@ void HallRun::StoreResult() {
     // Raises xmath for a zero field setting or current rather than storing an infinity.
     program_.Results().hallCoefficientRaw = ResultMath::HallCoefficientRaw(
         hallOverAll_, program_.Settings().Tesla, program_.Settings().Current);
+    program_.Results().measured |= MeasurementResults::kHallMeasured;
     ResultsUpdateHall();
 }
 

@@ -38,6 +38,8 @@ void MeasurementRun::RunResistivity(const std::function<void()>& steps,
         program_.State().measurementStatus = 0;
         ShowStatus("Ready", "");
     });
+    if (end == RunEnd::Completed)
+        program_.Results().measured |= MeasurementResults::kResistivityMeasured;
     FinishRun(end, kLogIncludeResistivity, logBlock, ResultsUpdateResistivity);
 }
 

@@ -18,10 +18,15 @@ void LogLine(const char* format, const std::string& text) {
     if (Log().IsOpen()) Log().Append(Printf(format, text.c_str()));
 }
 
-void Show(int id, const std::string& text, const char* logFormat) {
-    ResultsFields().Set(id, text);
+// The log takes the value as the run ends, measured or not; the panel
+// shows only what was measured.
+void Show(int id, const std::string& text, const char* logFormat, unsigned needs) {
+    const unsigned measured = Results().measured;
+    ResultsFields().Set(id, (measured & needs) == needs ? text : std::string());
     LogLine(logFormat, text);
 }
+constexpr unsigned kResistivity = MeasurementResults::kResistivityMeasured;
+constexpr unsigned kHall = MeasurementResults::kHallMeasured;
 
 void UpdateMobility() {
     MeasurementResults& results = Results();
@@ -30,7 +35,7 @@ void UpdateMobility() {
                                                Settings().ScatFactor);
     if (!mobility) return;  // field 4 keeps its text
     results.mobility = *mobility;
-    Show(4, Printf("%.3lg", *mobility), "Mobility: cm2/(V-sec)\t%s\r\n");
+    Show(4, Printf("%.3lg", *mobility), "Mobility: cm2/(V-sec)\t%s\r\n", kResistivity | kHall);
 }
 
 void UpdateBulkResistivity() {
@@ -46,7 +51,8 @@ void UpdateBulkResistivity() {
         ResultsFields().Set(2, "");
         return;
     }
-    Show(2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n");
+    Show(2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n",
+         kResistivity);
 }
 
 void UpdateBulkConcentration() {
@@ -63,7 +69,7 @@ void UpdateBulkConcentration() {
         ResultsFields().Set(6, "");
         return;
     }
-    Show(6, Printf("%+.3le", results.bulkConcentration), "Bulk Conc: (cm-3)\t%s\r\n");
+    Show(6, Printf("%+.3le", results.bulkConcentration), "Bulk Conc: (cm-3)\t%s\r\n", kHall);
 }
 
 // A Hall result without a usable coefficient: no concentrations rather than
@@ -104,7 +110,8 @@ void ResultsShowExamples() {
 void ResultsUpdateResistivity() {
     MeasurementResults& results = Results();
     results.flags |= kResistivityShown;
-    Show(1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n");
+    Show(1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n",
+         kResistivity);
     UpdateMobility();
     UpdateBulkResistivity();
 }
@@ -115,7 +122,7 @@ void ResultsUpdateHall() {
     results.flags |= kHallShown;
     if (scatFactor > 0.0) {
         Show(3, Printf("%+.3lg", results.hallCoefficientRaw / scatFactor),
-             "Hall Coef: (m2/C)\t%s\r\n");
+             "Hall Coef: (m2/C)\t%s\r\n", kHall);
     } else {
         ResultsFields().Set(3, "");
     }
@@ -127,7 +134,7 @@ void ResultsUpdateHall() {
         ConcentrationsFailed(error.why());
         return;
     }
-    Show(5, Printf("%+.3le", results.sheetConcentration), "Sheet Conc: (cm-2)\t%s\r\n");
+    Show(5, Printf("%+.3le", results.sheetConcentration), "Sheet Conc: (cm-2)\t%s\r\n", kHall);
     UpdateBulkConcentration();
 }
 

@@ -392,6 +392,7 @@ TEST_F(SheetTest, ARefusingPageKeepsTheSheetOpenOnItself) {
 
 TEST_F(SheetTest, ScatteringPresetAppliedUpdatesTheHallResult) {
     Results().hallCoefficientRaw = -0.001;
+    Results().measured = MeasurementResults::kHallMeasured;
     ResultsUpdateHall();
     ASSERT_EQ(ResultsFields().Get(3), "-0.001");
     TConfigSheet sheet;

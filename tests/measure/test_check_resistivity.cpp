@@ -149,7 +149,8 @@ TEST_F(VdpTest, BufferedPathSendsVoltagePairsAndBytes) {
 TEST_F(VdpTest, OppositeEqualAveragesEndInErrorAndKeepTheRecord) {
     Settings().LogInclude = 4;
     OpenLog();
-    Results().sheetResistance = 55.0;
+    Results().sheetResistance = 55.0;  // an earlier run's result
+    Results().measured = MeasurementResults::kResistivityMeasured;
     Results().symmetryFactor = 1.5;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0"});
     for (const char* plus : {" 1.0", " -1.0", " 1.0", " -1.0"})
@@ -193,13 +194,35 @@ TEST_F(VdpTest, BusErrorLeavesSampleResultsAndLogAlone) {
 }
 
 TEST_F(VdpTest, OverRangeEndsThroughTheErrorPathWithResultsUpdate) {
-    Results().sheetResistance = 12.5;
+    Results().sheetResistance = 12.5;  // an earlier run's result
+    Results().measured = MeasurementResults::kResistivityMeasured;
     Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", "  >"});
     Measured<VanDerPauwRun>();
     EXPECT_EQ(Outcome(), "ERROR | A/D OverRange | 1");
     EXPECT_EQ(trace.back(), "W 3 7 S0M77");
     EXPECT_EQ(Results().flags, 1u);
     EXPECT_EQ(ResultsFields().Get(1), "12.5");
+}
+
+// The first run of the program fails, or is cancelled: there is no result
+// yet, and the panel shows none rather than the record's initial 0. The log
+// takes its lines as the run ends, as ever.
+TEST_F(VdpTest, AFailedOrCancelledFirstRunLeavesTheResultsEmpty) {
+    Specimen().Thickness = 1.0;
+    Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", "  >"});
+    Measured<VanDerPauwRun>();
+    EXPECT_EQ(Outcome(), "ERROR | A/D OverRange | 1");
+    EXPECT_EQ(ResultsFields().Get(1), "");
+    EXPECT_EQ(ResultsFields().Get(2), "");
+
+    Bus_().Replies({"100.0", " 0.2", " 0.3", " 1.0", " 1.0", " -1.0"});
+    onOperation = [](const std::string& line) {
+        if (line == "W 3 8 N") State().cancelRequested = true;
+    };
+    Measured<VanDerPauwRun>();
+    EXPECT_EQ(Status().Text(), "Cancelled");
+    EXPECT_EQ(ResultsFields().Get(1), "");
+    EXPECT_EQ(Results().measured, 0u);
 }
 
 TEST_F(VdpTest, AbortBetweenConfigurationsIsCancelled) {

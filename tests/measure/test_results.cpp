@@ -13,7 +13,15 @@
 namespace {
 using namespace ResultMath;
 
-class ResultsTest : public MeasureTest {};
+// The values these tests put into the record stand for measured ones.
+class ResultsTest : public MeasureTest {
+  protected:
+    void SetUp() override {
+        MeasureTest::SetUp();
+        Results().measured =
+            MeasurementResults::kResistivityMeasured | MeasurementResults::kHallMeasured;
+    }
+};
 class DepletionTest : public MeasureTest {};
 
 std::string MathError(const std::function<void()>& computation) {
