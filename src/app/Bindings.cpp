@@ -60,6 +60,7 @@
 #include <QDockWidget>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScrollArea>
 
 namespace {
 // The five measurement windows live from the client's set-up to the end of
@@ -82,7 +83,7 @@ struct MeasurementWindows {
         std::vector<QWidget*> frames;
         for (MeasurementWindow* w :
              std::initializer_list<MeasurementWindow*>{check, iv, vanDerPauw, bar, hall}) {
-            QWidget* sub = w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr;
+            QWidget* sub = MeasurementWindow::SubWindowOf(w);
             frames.push_back(sub ? sub : w);
         }
         return frames;
@@ -210,7 +211,16 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
 }
 
 QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
-    QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
+    // Below its readable size (Window > Tile on a small screen) a window
+    // scrolls instead of squeezing its rows into each other.
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(window);
+    window->setMinimumSize(window->minimumSizeHint());
+    QMdiSubWindow* sub = frame.Client()->addSubWindow(scroll);
+    sub->setWindowTitle(window->windowTitle());
+    QObject::connect(window, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWindowIcon(frame.windowIcon());
     // Placed once while shown, so the client does not place it again at its
@@ -237,7 +247,12 @@ void CreateMeasurementWindows(MainFrame& frame) {
     QMdiSubWindow* vdp = AddToClient(frame, g_windows.vanDerPauw);
     QMdiSubWindow* bar = AddToClient(frame, g_windows.bar);
     QMdiSubWindow* hall = AddToClient(frame, g_windows.hall);
-    for (QMdiSubWindow* sub : {check, iv, vdp, bar, hall}) sub->resize(sub->sizeHint());
+    // The window's own size and the sub-window's frame: a scroll area's
+    // size hint is bounded, the window's is what it wants.
+    for (QMdiSubWindow* sub : {check, iv, vdp, bar, hall}) {
+        auto* scroll = qobject_cast<QScrollArea*>(sub->widget());
+        sub->resize(sub->sizeHint() - scroll->sizeHint() + scroll->widget()->sizeHint());
+    }
     constexpr int kGap = 4;
     check->move(0, 0);
     iv->move(check->width() + kGap, 0);
@@ -262,7 +277,8 @@ void DockResultsPanel(MainFrame& frame) {
 std::array<QWidget*, 5> PositionedWindows() {
     auto frameOf = [](MeasurementWindow* w) -> QWidget* {
         if (!w) return nullptr;
-        return w->parentWidget() ? w->parentWidget() : w;
+        if (QWidget* sub = MeasurementWindow::SubWindowOf(w)) return sub;
+        return w;
     };
     return {frameOf(g_windows.check), frameOf(g_windows.iv), frameOf(g_windows.vanDerPauw),
             frameOf(g_windows.bar), frameOf(g_windows.hall)};

@@ -31,7 +31,7 @@ std::function<bool()>& ScanRunning() {
 // The window as the operator sees it: its sub-window when it lives in the
 // client area, else itself.
 QWidget* Frame(QWidget& window) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window.parentWidget())) return sub;
+    if (QMdiSubWindow* sub = MeasurementWindow::SubWindowOf(&window)) return sub;
     return &window;
 }
 
@@ -177,4 +177,13 @@ void HallCommand(QWidget* owner, MeasurementWindow& hall,
     if (LidCheckStops(program, owner)) return;
     RunWindow(hall);
     ReadTemperatureAfterRun(program, readTemperature);
+}
+
+QMdiSubWindow* MeasurementWindow::SubWindowOf(QWidget* window) {
+    // In the client area a window sits in a scroll area inside its sub-window.
+    for (QWidget* w = window ? window->parentWidget() : nullptr; w; w = w->parentWidget()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) return sub;
+        if (w->isWindow()) break;
+    }
+    return nullptr;
 }

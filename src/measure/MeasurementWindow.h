@@ -10,10 +10,13 @@
 #include "MeasurementRun.h"
 
 class QLabel;
+class QMdiSubWindow;
 
 class MeasurementWindow : public QWidget {
     Q_OBJECT
   public:
+    // The client area's sub-window that holds `window`, if any.
+    static QMdiSubWindow* SubWindowOf(QWidget* window);
     // run: the measurement this window shows (its resource name is the
     // window's object name); caption: the window's title.
     MeasurementWindow(std::unique_ptr<MeasurementRun> run, const QString& caption,

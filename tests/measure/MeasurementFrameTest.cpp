@@ -1,6 +1,8 @@
 // The frame around the measurement windows: the measure commands show a
 // window and run it under the run lock (lid check, shape and dimensions, the
 // closing temperature reading), and closing a window only hides it.
+#include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <memory>
 #include <utility>
@@ -147,4 +149,34 @@ TEST_F(FrameTest, EachWindowShowsItsRunAndOwnsItsPrompts) {
     }
 }
 
+// At its minimum size every measurement window is still readable: each label
+// and field as high as its text, and no two of them over each other. Below
+// it the client area scrolls the window rather than squeeze it.
+TEST_F(FrameTest, AtTheirMinimumSizeTheWindowsShowEveryRowWhole) {
+    TCheck check(program);
+    IVcurve iv(program);
+    TResVdp vdp(program);
+    TResBar bar(program);
+    THall hall(program);
+    for (MeasurementWindow* window :
+         std::initializer_list<MeasurementWindow*>{&check, &iv, &vdp, &bar, &hall}) {
+        window->show();
+        window->resize(window->minimumSizeHint());
+        QApplication::processEvents();
+        std::vector<QRect> boxes;
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty()) continue;
+            const QRect box(label->mapTo(window, QPoint(0, 0)), label->size());
+            EXPECT_GE(box.height(), label->fontMetrics().height())
+                << window->ResourceName() << " " << label->text().toStdString();
+            EXPECT_TRUE(window->rect().contains(box))
+                << window->ResourceName() << " " << label->text().toStdString();
+            boxes.push_back(box);
+        }
+        for (std::size_t a = 0; a < boxes.size(); ++a)
+            for (std::size_t b = a + 1; b < boxes.size(); ++b)
+                EXPECT_FALSE(boxes[a].intersects(boxes[b])) << window->ResourceName();
+        window->hide();
+    }
+}
 }  // namespace
