@@ -92,6 +92,7 @@ void HallRun::StartRun() {
     }
     cycleLines_.clear();
     Fields().Set(kCycleList, "");
+    Fields().Set(kCycleProgress, "");
     ShowStatus("Hall Meas.", "");
     Pump();
 
@@ -124,6 +125,7 @@ void HallRun::ReturnToStart() {
 
 void HallRun::RunCycles() {
     for (int n = 1; n <= program_.Settings().Cycles && !stopRequested_; ++n) {
+        Fields().Set(kCycleProgress, Printf("Cycle %d of %d", n, program_.Settings().Cycles));
         std::string line;
         try {
             RunCycle();

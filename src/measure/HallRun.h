@@ -20,6 +20,7 @@ class HallRun : public MeasurementRun {
     // Field numbers of the run.
     static constexpr int kLabelField = 1;  // 1, 2: the configuration labels
     static constexpr int kCycleList = 40;  // one line per cycle, '\n'-separated
+    static constexpr int kCycleProgress = 41;  // "Cycle k of n" while the run goes
     // Field bases of configuration 0; configuration 1 adds 10.
     static constexpr int kMisalignmentField = 10;  // 10 P, 11 N
     static constexpr int kOffsetField = 12;

@@ -73,9 +73,16 @@ void THall::BuildView() {
     stopButton_->setObjectName(QStringLiteral("button%1").arg(kStopButton));
     stopButton_->setEnabled(false);
 
+    // Which cycle of how many the run is in: a long integrated run shows progress.
+    QLabel* progress = FieldLabel(Fields(), HallRun::kCycleProgress, this, Qt::AlignLeft);
+    progress->setMinimumWidth(progress->fontMetrics().horizontalAdvance("Cycle 999 of 999"));
+    auto* side = new QVBoxLayout;
+    side->addWidget(stopButton_);
+    side->addWidget(progress);
+    side->addStretch(1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(cycleList_, 1);
-    bottom->addWidget(stopButton_, 0, Qt::AlignTop);
+    bottom->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(bottom);

@@ -341,8 +341,14 @@ TEST_F(HallRunTest, FailedCycleIsListedAndLeftOutOfTheMean) {
     Motion(bus);  // the stage comes out before the next cycle
     ScriptCycle(bus, PhysicalReadings(4e-3));
     Motion(bus);
+    // The window's progress read-out as each cycle begins, the failed one included.
+    std::vector<std::string> progress;
+    QObject::connect(&hall->Fields(), &FieldSet::changed, [&](int id, const QString& text) {
+        if (id == HallRun::kCycleProgress && !text.isEmpty()) progress.push_back(text.toStdString());
+    });
     hall->Measure();
 
+    EXPECT_EQ(progress, (std::vector<std::string>{"Cycle 1 of 3", "Cycle 2 of 3", "Cycle 3 of 3"}));
     EXPECT_EQ(hall->CycleLines(),
               (std::vector<std::string>{"1 +2.00e-03", "Error", "3 +4.00e-03"}));
     EXPECT_EQ(hall->Fields().Get(THall::kCycleList), "1 +2.00e-03\nError\n3 +4.00e-03");
