@@ -173,6 +173,11 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
         // Wide enough for a whole record line where the client allows it.
         sub->resize(QSize(720, 420).boundedTo(frame.Client()->size()));
         sub->show();
+        // The client places it in cascade; it opens wholly inside the client.
+        const QSize area = frame.Client()->viewport()->size();
+        const QRect placed = sub->geometry();
+        sub->move(std::clamp(placed.x(), 0, std::max(0, area.width() - placed.width())),
+                  std::clamp(placed.y(), 0, std::max(0, area.height() - placed.height())));
     };
     // The record's values are in the result record: the panel is computed
     // again as after its measurements. A record without a Hall value had

@@ -15,11 +15,20 @@ TempPanel* g_current = nullptr;
 std::function<void(int)> g_help;
 }  // namespace
 
+int TempPanel::CaptionWidth(const QString& caption, const QFontMetrics& metrics) {
+    // Title fonts run somewhat larger than the dialog's; the icon and the
+    // close button take about six characters' room.
+    return metrics.horizontalAdvance(caption) * 6 / 5 + 6 * metrics.averageCharWidth();
+}
+
 TempPanel::TempPanel(QWidget* parent, const char* resource, const QString& caption)
     : QDialog(parent), resource_(resource) {
     setObjectName(resource);
     setWindowTitle(caption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // Wide enough for the whole caption beside the title bar's buttons:
+    // a window manager cuts a longer one out of its middle.
+    setMinimumWidth(CaptionWidth(caption, fontMetrics()));
     g_current = this;
 }
 

@@ -4,6 +4,7 @@
 // each control shows, by control id), and the one panel that is open, for the
 // dump. The panels' logic is in TempPanelLogic.h and the classes beside it.
 #include <QDialog>
+#include <QFontMetrics>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,8 @@ class TempPanelLogic;
 class TempPanel : public QDialog {
     Q_OBJECT
   public:
+    // The width a panel needs to show its whole caption in the title bar.
+    static int CaptionWidth(const QString& caption, const QFontMetrics& metrics);
     TempPanel(QWidget* parent, const char* resource, const QString& caption);
     ~TempPanel() override;
 

@@ -521,3 +521,15 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
     TTempOpen panel(nullptr, open);
     Check(panel, "OPENTEMP");
 }
+
+// Every panel is wide enough for its caption (the hot stage's is the longest).
+TEST_F(TemperatureFixture, PanelsAreWideEnoughForTheirCaptions) {
+    HotFunc hot(nullptr);
+    TTempHot panel(nullptr, hot);
+    panel.show();
+    QApplication::processEvents();
+    const QString caption = "Hot Stage Temperature Control";
+    EXPECT_EQ(panel.windowTitle(), caption);
+    EXPECT_GE(panel.width(), panel.fontMetrics().horizontalAdvance(caption) * 6 / 5);
+    EXPECT_GE(panel.width(), TempPanel::CaptionWidth(caption, panel.fontMetrics()));
+}
