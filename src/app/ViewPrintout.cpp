@@ -54,16 +54,17 @@ void PaintViewPrintout(QPainter& p, TScanBase& graph, int width, int height, int
     p.setFont(font);
     p.setPen(QPen(Qt::black, pen));
     const ScanHeader header = graph.Header();
-    const std::string lines[kTextLines] = {
-        "File: " + graph.Title(),
-        Printf("%s: %s", Config().ID1.c_str(), header.WaferID.c_str()),
-        Printf("%s: %s", Config().ID2.c_str(), header.BatchID.c_str()),
-        header.Description,
-        Printf("Material: %s", header.Material.c_str()),
-        Printf("Thickness: %.3lf", header.Thickness)};
+    // The title is Unicode already; the rest is the header's 8-bit text.
+    const QString lines[kTextLines] = {
+        "File: " + QString::fromStdString(graph.Title()),
+        FromRecordText(Printf("%s: %s", Config().ID1.c_str(), header.WaferID.c_str())),
+        FromRecordText(Printf("%s: %s", Config().ID2.c_str(), header.BatchID.c_str())),
+        FromRecordText(header.Description),
+        FromRecordText(Printf("Material: %s", header.Material.c_str())),
+        FromRecordText(Printf("Thickness: %.3lf", header.Thickness))};
     int y = area.bottom() + L / 2;
-    for (const std::string& line : lines) {
-        p.drawText(QPoint(0, y + m.ascent()), FromRecordText(line));
+    for (const QString& line : lines) {
+        p.drawText(QPoint(0, y + m.ascent()), line);
         y += L;
     }
 }

@@ -1,5 +1,6 @@
 #include "ShapePicture.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -58,21 +59,38 @@ void ShapePicture::SetShape(int shape) {
 }
 
 void ShapePicture::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), Qt::white);
-    p.setPen(QPen(Qt::black, 1));
-    switch (shape_) {
-        case 0:
-            Disc(p);
-            break;
-        case 1:
-            Bar(p);
-            break;
-        case 2:
-            Bridge(p);
-            break;
-        default:
-            break;
+    // Drawn black on white, then laid on the page as an AND: the white parts
+    // leave the page's own colour, the black stays black.
+    const qreal ratio = devicePixelRatioF();
+    QImage drawing((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    drawing.setDevicePixelRatio(ratio);
+    drawing.fill(Qt::white);
+    {
+        QPainter d(&drawing);
+        d.setRenderHint(QPainter::Antialiasing);
+        d.setPen(QPen(Qt::black, 1));
+        switch (shape_) {
+            case 0:
+                Disc(d);
+                break;
+            case 1:
+                Bar(d);
+                break;
+            case 2:
+                Bridge(d);
+                break;
+            default:
+                break;
+        }
     }
+    QImage shown(drawing.size(), QImage::Format_RGB32);
+    shown.setDevicePixelRatio(ratio);
+    shown.fill(palette().color(backgroundRole()));
+    {
+        QPainter a(&shown);
+        a.setCompositionMode(QPainter::CompositionMode_Multiply);
+        a.drawImage(QPoint(0, 0), drawing);
+    }
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), shown);
 }

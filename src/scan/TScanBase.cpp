@@ -15,6 +15,7 @@
 #include "GraphLook.h"
 #include "GraphStyle.h"
 #include "Prompt.h"
+#include "RecordText.h"
 #include "RunConfig.h"
 #include "ScanDialogs.h"
 #include "StatusFields.h"
@@ -438,6 +439,14 @@ void TScanBase::resizeEvent(QResizeEvent* event) {
     Invalidate();
 }
 
+// At most `count` characters of a Unicode text, never part of one.
+std::string CutToCharacters(const std::string& text, int count) {
+    const std::u32string characters = QString::fromStdString(text).toStdU32String();
+    if (characters.size() <= static_cast<std::size_t>(count)) return text;
+    return QString::fromStdU32String(characters.substr(0, static_cast<std::size_t>(count)))
+        .toStdString();
+}
+
 // --- views and scales ---------------------------------------------------------
 
 void TScanBase::SetView(int view) {
@@ -594,9 +603,13 @@ std::string TScanBase::InfoText() const {
     const ScanHeader h = Header();
     char thickness[64];
     std::snprintf(thickness, sizeof thickness, "Thickness: %.3lf", h.Thickness);
-    std::string text = "File: " + Title() + "\r\n" + Config().ID1 + ": " + h.WaferID + "\r\n" +
-                       Config().ID2 + ": " + h.BatchID + "\r\n" + h.Description +
-                       "\r\nMaterial: " + h.Material + "\r\n" + thickness + "\r\n";
+    // The header and the labels are the file's and the registry's 8-bit
+    // text; the box shows Unicode, as the title already is.
+    auto shown = [](const std::string& record) { return FromRecordText(record).toStdString(); };
+    std::string text = "File: " + Title() + "\r\n" + shown(Config().ID1) + ": " +
+                       shown(h.WaferID) + "\r\n" + shown(Config().ID2) + ": " + shown(h.BatchID) +
+                       "\r\n" + shown(h.Description) + "\r\nMaterial: " + shown(h.Material) +
+                       "\r\n" + thickness + "\r\n";
     for (const std::string& note : ReadNotes()) text += note + "\r\n";
     return text;
 }
@@ -608,7 +621,7 @@ void TScanBase::InfoCommand() {
 void TScanBase::ChangeTitleCommand() {
     const auto title = Prompt::Text(this, "Change Title", "Enter new title", "");
     if (!title) return;
-    setWindowTitle(QString::fromStdString(title->substr(0, kTitleChars)));
+    setWindowTitle(QString::fromStdString(CutToCharacters(*title, kTitleChars)));
 }
 
 void TScanBase::DeleteComments() {
@@ -735,7 +748,7 @@ void TScanBase::AddComment(QPoint at, const std::string& text) {
     TComment c;
     c.x = static_cast<float>(XScale().ToValue(at.x() - frame_.plot.left));
     c.y = static_cast<float>(LeftScale().ToValue(at.y() - frame_.plot.bottom));
-    c.text = text.substr(0, kTextChars);
+    c.text = CutToCharacters(text, kTextChars);
     comments_.push_back(std::move(c));
     Invalidate();
 }

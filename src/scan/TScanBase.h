@@ -48,6 +48,9 @@ struct GraphLayout {
     std::optional<TLogScale> right;
 };
 
+// At most `count` characters (not bytes) of a Unicode (UTF-8) text.
+std::string CutToCharacters(const std::string& text, int count);
+
 class TScanBase : public QWidget {
     Q_OBJECT
   public:

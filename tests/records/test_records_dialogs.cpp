@@ -337,6 +337,23 @@ TEST_F(RecordsTest, SampleCommandAppendsTheHeaderOnEveryOkWithALogOpen) {
     EXPECT_EQ(FileBytes("Logs/A_B.txt"), header + header);
 }
 
+// The picture is an AND drawing: where it is white the page's colour shows,
+// the contacts and outlines stay black.
+TEST(ShapePictureTest, WhitePartsTakeThePagesColour) {
+    QWidget page;
+    QPalette palette = page.palette();
+    palette.setColor(QPalette::Window, QColor(200, 180, 150));
+    page.setPalette(palette);
+    ShapePicture* picture = new ShapePicture(&page);
+    picture->SetShape(0);
+    QImage image(128, 64, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    picture->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    EXPECT_EQ(QColor(image.pixel(2, 2)), QColor(200, 180, 150));    // outside the disc
+    EXPECT_EQ(QColor(image.pixel(64, 32)), QColor(200, 180, 150));  // inside it
+    EXPECT_EQ(QColor(image.pixel(45, 13)), QColor(Qt::black));      // a contact
+}
+
 TEST(ShapePictureTest, EachShapeDrawsItsOwnPicture) {
     std::vector<QImage> images;
     for (int shape = 0; shape < 3; ++shape) {

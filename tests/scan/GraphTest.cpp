@@ -505,3 +505,11 @@ TEST_F(Graph, EnterInDataStyleApplies) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
+
+// A title is cut to its length in characters: a UTF-8 text is never cut
+// inside a character, and a short one is kept whole.
+TEST(GraphTexts, TitlesAreCutByCharactersNotBytes) {
+    EXPECT_EQ(CutToCharacters("\u00e4\u00f6\u00fc\u00e9\u540d", 3), "\u00e4\u00f6\u00fc");
+    EXPECT_EQ(CutToCharacters("Scan 300 K", 79), "Scan 300 K");
+    EXPECT_EQ(CutToCharacters(std::string(100, 'x'), 79), std::string(79, 'x'));
+}
