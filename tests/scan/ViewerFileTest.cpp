@@ -90,6 +90,20 @@ TEST_F(ViewerFile, SkippedPointsAreSaidInTheInformationBoxAndOnStandardError) {
               "Thickness: 0.500\r\n");
 }
 
+// The header's texts are the file's 8-bit text (Windows-1252): the box
+// shows them as the characters they are, never as replacement marks.
+TEST_F(ViewerFile, TheInformationBoxShowsTheHeadersWindows1252Text) {
+    const std::string path = Write("w1252.tsc", "W\xE4\r\nB\xB5\r\nd\xE9j\xE0 vu\r\nGaAs\r\n0.5\r\n"
+                                                "300 1 0 0 0\r\n");
+    std::unique_ptr<TScanRead> viewer(ScanWindows::OpenFile(nullptr, path));
+    ASSERT_NE(viewer, nullptr);
+    const std::string info = viewer->InfoText();
+    EXPECT_NE(info.find(": W\u00e4\r\n"), std::string::npos) << info;
+    EXPECT_NE(info.find(": B\u00b5\r\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("\r\nd\u00e9j\u00e0 vu\r\n"), std::string::npos) << info;
+    EXPECT_EQ(info.find("\uFFFD"), std::string::npos) << info;
+}
+
 // "Open Tscan...": the data directory follows the file's folder when the
 // settings can hold its name, in their 8-bit text; otherwise it stays, and
 // the operator is told which character could not be kept.
