@@ -12,7 +12,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "Archive.h"
+#include "records/Archive.h"
 
 namespace {
 using bench::MaxRssKb;

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "NiGpibBus.h"
-#include "Paths.h"
-#include "RunConfig.h"
+#include "bus/ni/NiGpibBus.h"
+#include "platform/Paths.h"
+#include "core/RunConfig.h"
 
 static std::string FakeLibrary() {
     if (const char* env = std::getenv("VANTRIS_BENCH_GPIB_LIBRARY"); env && *env) return env;

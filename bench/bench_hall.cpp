@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "HallUnit.h"
+#include "electronics/HallUnit.h"
 #include "ScriptedBus.h"
 
 static void BM_ReadVoltageAutoGain(benchmark::State& state) {

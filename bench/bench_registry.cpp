@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "RegFile.h"
+#include "platform/RegFile.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -16,9 +16,9 @@
 #include <streambuf>
 
 #include "BenchSupport.h"
-#include "GraphLook.h"
-#include "GraphStyle.h"
-#include "TScanRead.h"
+#include "scan/GraphLook.h"
+#include "records/GraphStyle.h"
+#include "scan/TScanRead.h"
 
 namespace {
 using bench::MaxRssKb;

@@ -14,17 +14,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "FileRegistryStore.h"
-#include "GpibBus.h"
-#include "Itc5Func.h"
-#include "Itc5Panel.h"
-#include "Ln2Func.h"
-#include "Ln2Panel.h"
-#include "NiGpibBus.h"
-#include "PidRegistry.h"
-#include "Prompt.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
+#include "platform/FileRegistryStore.h"
+#include "bus/GpibBus.h"
+#include "temperature/Itc5Func.h"
+#include "temperature/Itc5Panel.h"
+#include "temperature/Ln2Func.h"
+#include "temperature/Ln2Panel.h"
+#include "bus/ni/NiGpibBus.h"
+#include "temperature/PidRegistry.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
 #include "ScriptedBus.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "Archive.h"
+#include "records/Archive.h"
 
 using namespace ArchiveFormat;
 

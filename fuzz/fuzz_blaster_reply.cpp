@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Blaster.h"
+#include "magnet/Blaster.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view reply(reinterpret_cast<const char*>(data), size);

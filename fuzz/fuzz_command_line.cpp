@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 namespace {
 void Check(bool ok) {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ControllerReplies.h"
+#include "temperature/ControllerReplies.h"
 
 namespace {
 void Check(bool ok) {

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <string>
 
-#include "DateTimeText.h"
+#include "records/DateTimeText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The first bytes, when there are enough, are the clock's fields.

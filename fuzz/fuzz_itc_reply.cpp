@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ItcLink.h"
+#include "bus/ItcLink.h"
 
 namespace {
 void Check(bool ok) {

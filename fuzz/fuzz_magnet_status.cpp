@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "MagnetStatus.h"
+#include "magnet/MagnetStatus.h"
 
 namespace {
 void Check(bool ok) {

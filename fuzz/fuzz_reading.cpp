@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "HallReadings.h"
+#include "electronics/HallReadings.h"
 
 namespace {
 void Check(bool ok) {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "RegFile.h"
+#include "platform/RegFile.h"
 
 namespace {
 bool SameTree(const RegTree& a, const RegTree& b) {

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "GraphStyle.h"
-#include "MeasurementSettings.h"
-#include "PageSetup.h"
-#include "RegValues.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
-#include "SettingsSets.h"
-#include "SpecimenData.h"
+#include "records/GraphStyle.h"
+#include "core/MeasurementSettings.h"
+#include "records/PageSetup.h"
+#include "records/RegValues.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
+#include "records/SettingsSets.h"
+#include "core/SpecimenData.h"
 
 namespace {
 void Check(bool ok) {

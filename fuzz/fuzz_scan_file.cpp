@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "ScanData.h"
+#include "scan/ScanData.h"
 
 namespace {
 void Check(bool ok) {

@@ -1,4 +1,4 @@
-#include "AboutSheet.h"
+#include "app/AboutSheet.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -9,7 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "RunConfig.h"
+#include "core/RunConfig.h"
 
 namespace {
 // The maker's logo, drawn rather than shipped as a bitmap.

@@ -3,6 +3,6 @@
 // module's records, caches and callbacks, and the automation's dump sections.
 // Tests call it in their set-up; the list of what remains global, and why,
 // is in docs/DESIGN.md.
-#include "ScanState.h"
+#include "scan/ScanState.h"
 
 void ResetProgramState();

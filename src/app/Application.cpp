@@ -1,8 +1,8 @@
-#include "Application.h"
+#include "app/Application.h"
 
 #include <stdlib.h>
 
-#include "HallApplication.h"
+#include "app/HallApplication.h"
 
 #include <QDialog>
 #include <QDir>
@@ -12,17 +12,17 @@
 #include <cstdio>
 #include <iostream>
 
-#include "Automation.h"
-#include "DateTimeText.h"
-#include "Bindings.h"
-#include "ScanBindings.h"
-#include "FileRegistryStore.h"
-#include "MainFrame.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "Simulation.h"
-#include "TimeScale.h"
+#include "app/Automation.h"
+#include "records/DateTimeText.h"
+#include "app/Bindings.h"
+#include "app/ScanBindings.h"
+#include "platform/FileRegistryStore.h"
+#include "app/MainFrame.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "app/Simulation.h"
+#include "platform/TimeScale.h"
 
 namespace {
 // The offscreen platform warns about window hints it cannot honour; those

@@ -1,4 +1,4 @@
-#include "Automation.h"
+#include "app/Automation.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -22,14 +22,14 @@
 #include <deque>
 #include <memory>
 
-#include "MainFrame.h"
-#include "AppState.h"
-#include "MeasurementState.h"
-#include "ProgramState.h"
-#include "RunConfig.h"
-#include "RunLock.h"
-#include "StatusFields.h"
-#include "TimeScale.h"
+#include "app/MainFrame.h"
+#include "app/AppState.h"
+#include "core/MeasurementState.h"
+#include "records/ProgramState.h"
+#include "core/RunConfig.h"
+#include "core/RunLock.h"
+#include "core/StatusFields.h"
+#include "platform/TimeScale.h"
 
 namespace Automation {
 namespace {

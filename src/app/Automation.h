@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "Prompt.h"
+#include "app/CommandLine.h"
+#include "platform/Prompt.h"
 
 class MainFrame;
 

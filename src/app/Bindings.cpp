@@ -1,59 +1,59 @@
-#include "Bindings.h"
-#include "ScanBindings.h"
+#include "app/Bindings.h"
+#include "app/ScanBindings.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "AboutSheet.h"
-#include "Automation.h"
-#include "FileNames.h"
-#include "FileRegistryStore.h"
-#include "Help.h"
-#include "MainFrame.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "RunLock.h"
-#include "Simulation.h"
-#include "Thall.h"
-#include "TTemp.h"
-#include "TempPanel.h"
-#include "TemperatureCommands.h"
-#include "BufferAmplifierLink.h"
-#include "HallUnit.h"
-#include "MathLibrary.h"
-#include "InitRegistry.h"
-#include "LogFile.h"
-#include "RecordCommands.h"
-#include "RecordsDump.h"
-#include "RecordsLinks.h"
-#include "RegistryDamage.h"
-#include "SerialLink.h"
-#include "SettingsSets.h"
-#include "CurrentSets.h"
-#include "EngineeringSheet.h"
-#include "MeasurementDump.h"
-#include "Results.h"
-#include "ResultsPanel.h"
-#include "RunFrame.h"
-#include "TBlast.h"
-#include "TCheck.h"
-#include "AutoSet.h"
-#include "IVcurve.h"
-#include "TConfigSheet.h"
-#include "TDepl.h"
-#include "THall.h"
-#include "TResBar.h"
-#include "TResVdp.h"
-#include "ArchiveCommands.h"
-#include "SpecimenData.h"
-#include "LogPrintout.h"
-#include "Printer.h"
-#include "ScanWindows.h"
-#include "TScanBase.h"
-#include "ViewPrintout.h"
+#include "app/AboutSheet.h"
+#include "app/Automation.h"
+#include "platform/FileNames.h"
+#include "platform/FileRegistryStore.h"
+#include "app/Help.h"
+#include "app/MainFrame.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "core/RunLock.h"
+#include "app/Simulation.h"
+#include "app/Thall.h"
+#include "temperature/TTemp.h"
+#include "temperature/TempPanel.h"
+#include "temperature/TemperatureCommands.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "electronics/HallUnit.h"
+#include "core/MathLibrary.h"
+#include "records/InitRegistry.h"
+#include "records/LogFile.h"
+#include "records/RecordCommands.h"
+#include "records/RecordsDump.h"
+#include "records/RecordsLinks.h"
+#include "records/RegistryDamage.h"
+#include "platform/SerialLink.h"
+#include "records/SettingsSets.h"
+#include "records/CurrentSets.h"
+#include "app/EngineeringSheet.h"
+#include "measure/MeasurementDump.h"
+#include "measure/Results.h"
+#include "app/ResultsPanel.h"
+#include "measure/RunFrame.h"
+#include "magnet/TBlast.h"
+#include "measure/TCheck.h"
+#include "measure/AutoSet.h"
+#include "measure/IVcurve.h"
+#include "measure/TConfigSheet.h"
+#include "measure/TDepl.h"
+#include "measure/THall.h"
+#include "measure/TResBar.h"
+#include "measure/TResVdp.h"
+#include "records/ArchiveCommands.h"
+#include "core/SpecimenData.h"
+#include "app/LogPrintout.h"
+#include "app/Printer.h"
+#include "scan/ScanWindows.h"
+#include "scan/TScanBase.h"
+#include "app/ViewPrintout.h"
 #include <QPagedPaintDevice>
 #include <QPainter>
 
@@ -122,11 +122,12 @@ void TellPrinted(MainFrame& frame, const MyPrinter& printer) {
 void PrintResults(MainFrame& frame, MyPrinter& printer) {
     const ResultsPageText page = CurrentResultsPage();
     const ResultsPageSections sections = VisibleSections();
-    const bool printed = printer.PrintPage(&frame, "Hall Results", frame.Program().Specimen().WaferID, false, true,
-                      [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
-                          PaintLogPrintout(p, page, sections, device.width(), device.height(),
-                                           device.logicalDpiX());
-                      });
+    const bool printed =
+        printer.PrintPage(&frame, "Hall Results", frame.Program().Specimen().WaferID, false, true,
+                          [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
+                              PaintLogPrintout(p, page, sections, device.width(), device.height(),
+                                               device.logicalDpiX());
+                          });
     if (printed) TellPrinted(frame, printer);
 }
 
@@ -138,12 +139,12 @@ void PrintGraph(MainFrame& frame, MyPrinter& printer) {
                         Prompt::Icon::Stop);
         return;
     }
-    const bool printed = printer.PrintPage(
-        &frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
-        [graph](QPainter& p, QPagedPaintDevice& device) {
-            PaintViewPrintout(p, *graph, device.width(), device.height(), device.logicalDpiX(),
-                              device.logicalDpiY());
-        });
+    const bool printed =
+        printer.PrintPage(&frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
+                          [graph](QPainter& p, QPagedPaintDevice& device) {
+                              PaintViewPrintout(p, *graph, device.width(), device.height(),
+                                                device.logicalDpiX(), device.logicalDpiY());
+                          });
     if (printed) TellPrinted(frame, printer);
 }
 
@@ -157,11 +158,13 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
                             // The line went in: the operator sees where.
                             if (OnArchiveAdd(&frame))
                                 frame.Program().Status().SetDetail(
-                                    "Added to " +
-                                    FileNames::FromStored(frame.Program().Records().archive.DataArchive)
-                                        .toStdString());
+                                    "Added to " + FileNames::FromStored(
+                                                      frame.Program().Records().archive.DataArchive)
+                                                      .toStdString());
                         },
-                        false, {}, {}});
+                        false,
+                        {},
+                        {}});
     frame.Register(16, plain(&OnArchiveSetPath));
     frame.Register(17, plain(&OnArchiveExamine));
     frame.Register(18, plain(&OnArchiveSort));

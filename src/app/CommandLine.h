@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ControllerKind.h"
+#include "core/ControllerKind.h"
 
 // One item of --run: a menu command ("52"), or a control of an open window
 // ("LOGFILE.106" presses it, "CURRENT.103=2.5" types into it), either of

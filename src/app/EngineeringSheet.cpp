@@ -1,4 +1,4 @@
-#include "EngineeringSheet.h"
+#include "app/EngineeringSheet.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,12 +11,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "BufferAmplifier.h"
-#include "Controls.h"
-#include "FieldViews.h"
-#include "Prompt.h"
-#include "TBuffer.h"
-#include "TManual.h"
+#include "magnet/BufferAmplifier.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "platform/Prompt.h"
+#include "magnet/TBuffer.h"
+#include "magnet/TManual.h"
 
 TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
     setObjectName("GPIB");

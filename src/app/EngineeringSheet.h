@@ -5,9 +5,9 @@
 // refuses keeps the sheet open on itself; a page never shown applies nothing.
 #include <QDialog>
 
-#include "EngineeringPage.h"
-#include "FieldSet.h"
-#include "GpibAccess.h"
+#include "magnet/EngineeringPage.h"
+#include "core/FieldSet.h"
+#include "app/GpibAccess.h"
 
 class QLineEdit;
 class QRadioButton;

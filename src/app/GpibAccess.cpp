@@ -1,9 +1,9 @@
-#include "GpibAccess.h"
+#include "app/GpibAccess.h"
 
-#include "GpibBus.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "xmsg.h"
+#include "bus/GpibBus.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "core/xmsg.h"
 
 namespace {
 bool Demo() {

@@ -7,8 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "ControllerKind.h"
-#include "FieldSet.h"
+#include "core/ControllerKind.h"
+#include "core/FieldSet.h"
 
 class GpibAccess {
   public:

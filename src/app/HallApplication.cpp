@@ -1,8 +1,8 @@
-#include "HallApplication.h"
+#include "app/HallApplication.h"
 
-#include "Prompt.h"
-#include "StatusFields.h"
-#include "xmsg.h"
+#include "platform/Prompt.h"
+#include "core/StatusFields.h"
+#include "core/xmsg.h"
 
 bool HallApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -1,4 +1,4 @@
-#include "Help.h"
+#include "app/Help.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -7,10 +7,10 @@
 #include <QTextBrowser>
 #include <filesystem>
 
-#include "HelpWindow.h"
-#include "MainFrame.h"
-#include "Prompt.h"
-#include "RunConfig.h"
+#include "app/HelpWindow.h"
+#include "app/MainFrame.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
 
 namespace Help {
 namespace {

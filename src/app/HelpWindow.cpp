@@ -1,4 +1,4 @@
-#include "HelpWindow.h"
+#include "app/HelpWindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "Controls.h"
+#include "views/Controls.h"
 
 namespace {
 // The pages carry no style of their own: the look is the window's, so every

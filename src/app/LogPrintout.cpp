@@ -1,20 +1,20 @@
-#include "LogPrintout.h"
+#include "app/LogPrintout.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 
-#include "ArchiveSettings.h"
-#include "DateTimeText.h"
-#include "IVCurveMath.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "RecordText.h"
-#include "RecordsLinks.h"
-#include "Results.h"
-#include "RunConfig.h"
-#include "SpecimenData.h"
+#include "records/ArchiveSettings.h"
+#include "records/DateTimeText.h"
+#include "measure/IVCurveMath.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "records/RecordText.h"
+#include "records/RecordsLinks.h"
+#include "measure/Results.h"
+#include "core/RunConfig.h"
+#include "core/SpecimenData.h"
 
 namespace {
 QString Latin(const std::string& text) {

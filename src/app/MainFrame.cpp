@@ -1,4 +1,4 @@
-#include "MainFrame.h"
+#include "app/MainFrame.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -18,30 +18,35 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "FileNames.h"
-#include "FittedField.h"
-#include "LogFile.h"
-#include "MeasurementState.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunLock.h"
-#include "StatusFields.h"
+#include "platform/FileNames.h"
+#include "views/FittedField.h"
+#include "records/LogFile.h"
+#include "core/MeasurementState.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunLock.h"
+#include "core/StatusFields.h"
 
 namespace {
 // The longest texts each tool bar field is given, for its width ('#' is a
 // digit). The state field: the measurements' and the scan's states.
-const QStringList kLongestStatusTexts = {"Ready",    "ERROR",       "Cancelled", "Check",
-                                         "IV-Curve", "Resistivity", "Hall Meas.", "Standby",
-                                         "Change Temp", "Finished", "AutoSet I", "Stabilizing"};
+const QStringList kLongestStatusTexts = {"Ready",       "ERROR",       "Cancelled",  "Check",
+                                         "IV-Curve",    "Resistivity", "Hall Meas.", "Standby",
+                                         "Change Temp", "Finished",    "AutoSet I",  "Stabilizing"};
 // The detail field: the timed readings' progress ("%s %d (%+.3f)", kept to
 // 19 characters, so a large reading is cut there already), the bus and
 // reading failures. Longer texts (other exceptions') are cut with an
 // ellipsis and shown whole in the tooltip.
-const QStringList kLongestStatusDetails = {
-    "Delay ### (+####.##", "Delay ### (-####.##", "Integ ## (+####.###",
-    "Integ ## (-####.###", "GPIB",                "AutoSet I",
-    "I-meas Saturating",   "Measurement Failure", "A/D OverRange",
-    "F.P.Divide By Zero"};
+const QStringList kLongestStatusDetails = {"Delay ### (+####.##",
+                                           "Delay ### (-####.##",
+                                           "Integ ## (+####.###",
+                                           "Integ ## (-####.###",
+                                           "GPIB",
+                                           "AutoSet I",
+                                           "I-meas Saturating",
+                                           "Measurement Failure",
+                                           "A/D OverRange",
+                                           "F.P.Divide By Zero"};
 // The graph's cursor read-outs: "T= %.1lf" in kelvin, and "%.2e" of a
 // concentration, resistivity, Hall coefficient or mobility, whose exponents
 // stay within two digits. Each sign, as a plus may be wider than a minus. A

@@ -2,7 +2,7 @@
 // The main frame: the multiple-document client HallClient, one of the two
 // menus, the accelerators, the tool bar with the abort button and the status
 // fields, and in scan mode the graph tools.
-#include "ControllerKind.h"
+#include "core/ControllerKind.h"
 #include <QMainWindow>
 #include <QMdiArea>
 #include <functional>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "MenuTable.h"
+#include "app/MenuTable.h"
 
 class QAction;
 class QLabel;

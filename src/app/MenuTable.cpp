@@ -1,4 +1,4 @@
-#include "MenuTable.h"
+#include "app/MenuTable.h"
 
 namespace {
 MenuEntry Item(const std::string& text, int id) {

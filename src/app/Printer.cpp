@@ -1,4 +1,4 @@
-#include "Printer.h"
+#include "app/Printer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,13 +24,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "DataFolder.h"
-#include "FileWrite.h"
-#include "FileNames.h"
-#include "PageSetup.h"
-#include "Prompt.h"
-#include "ScanSettings.h"
+#include "views/Controls.h"
+#include "platform/DataFolder.h"
+#include "platform/FileWrite.h"
+#include "platform/FileNames.h"
+#include "records/PageSetup.h"
+#include "platform/Prompt.h"
+#include "records/ScanSettings.h"
 
 namespace {
 // The page set-up keeps its margins in hundredths of a millimetre.

@@ -1,12 +1,12 @@
-#include "ResultsPanel.h"
+#include "app/ResultsPanel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "FieldViews.h"
-#include "Results.h"
+#include "views/FieldViews.h"
+#include "measure/Results.h"
 
 namespace {
 struct Entry {

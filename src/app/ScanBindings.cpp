@@ -1,24 +1,24 @@
-#include "ProgramState.h"
-#include "ScanBindings.h"
+#include "records/ProgramState.h"
+#include "app/ScanBindings.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "Automation.h"
-#include "GraphLook.h"
-#include "MainFrame.h"
-#include "RecordsLinks.h"
-#include "ScanDialogs.h"
-#include "ScanWindows.h"
-#include "TScanAcq.h"
-#include "TScanRead.h"
-#include "Thall.h"
-#include "Help.h"
-#include "RunFrame.h"
-#include "ScanRun.h"
-#include "StatusFields.h"
-#include "TScanDlg.h"
-#include "TSetupTemp.h"
+#include "app/Automation.h"
+#include "scan/GraphLook.h"
+#include "app/MainFrame.h"
+#include "records/RecordsLinks.h"
+#include "scan/ScanDialogs.h"
+#include "scan/ScanWindows.h"
+#include "scan/TScanAcq.h"
+#include "scan/TScanRead.h"
+#include "app/Thall.h"
+#include "app/Help.h"
+#include "measure/RunFrame.h"
+#include "scan/ScanRun.h"
+#include "core/StatusFields.h"
+#include "scan/TScanDlg.h"
+#include "scan/TSetupTemp.h"
 
 #include <QDockWidget>
 #include <QPointer>

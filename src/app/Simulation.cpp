@@ -1,11 +1,11 @@
-#include "Simulation.h"
+#include "app/Simulation.h"
 
 #include <QFileInfo>
 #include <QLibrary>
 
-#include "Paths.h"
-#include "RunConfig.h"
-#include "SerialLink.h"
+#include "platform/Paths.h"
+#include "core/RunConfig.h"
+#include "platform/SerialLink.h"
 
 namespace Simulation {
 namespace {

@@ -1,20 +1,20 @@
-#include "Thall.h"
+#include "app/Thall.h"
 
 #include <cstdio>
 
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "MagnetMotion.h"
-#include "Paths.h"
-#include "Printer.h"
-#include "Printf.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
-#include "SerialLink.h"
-#include "TTemp.h"
-#include "xmsg.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "bus/GpibBus.h"
+#include "magnet/MagnetMotion.h"
+#include "platform/Paths.h"
+#include "app/Printer.h"
+#include "core/Printf.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
+#include "platform/SerialLink.h"
+#include "temperature/TTemp.h"
+#include "core/xmsg.h"
 
 namespace {
 // The registry's "file not found", the code the operator would look up.

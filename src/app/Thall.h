@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 class GpibBus;
 class MyPrinter;

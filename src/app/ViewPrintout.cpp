@@ -1,16 +1,16 @@
-#include "ViewPrintout.h"
+#include "app/ViewPrintout.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <cmath>
 
-#include "GraphLook.h"
-#include "GraphStyle.h"
-#include "Printf.h"
-#include "RecordText.h"
-#include "RunConfig.h"
-#include "TScanBase.h"
+#include "scan/GraphLook.h"
+#include "records/GraphStyle.h"
+#include "core/Printf.h"
+#include "records/RecordText.h"
+#include "core/RunConfig.h"
+#include "scan/TScanBase.h"
 
 namespace {
 // The graph's font is kept in screen pixels.

@@ -1,5 +1,5 @@
-#include "Application.h"
-#include "GpibBus.h"
+#include "app/Application.h"
+#include "bus/GpibBus.h"
 
 // The two programs differ only in the bus back-end they link.
 int main(int argc, char** argv) {

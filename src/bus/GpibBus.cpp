@@ -1,6 +1,6 @@
-#include "GpibBus.h"
-#include "BusState.h"
-#include "InstalledPart.h"
+#include "bus/GpibBus.h"
+#include "bus/BusState.h"
+#include "core/InstalledPart.h"
 
 #include <stdexcept>
 

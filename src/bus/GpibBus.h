@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "xmsg.h"
+#include "core/xmsg.h"
 
 class GpibBus {
   public:

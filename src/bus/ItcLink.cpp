@@ -1,6 +1,6 @@
-#include "ItcLink.h"
+#include "bus/ItcLink.h"
 
-#include "TimeScale.h"
+#include "platform/TimeScale.h"
 
 namespace ItcLink {
 namespace {

@@ -1,4 +1,4 @@
-#include "ControllerKind.h"
+#include "core/ControllerKind.h"
 
 namespace {
 constexpr ControllerFacts kFacts[] = {

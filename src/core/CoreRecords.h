@@ -5,12 +5,12 @@
 // installs it; the accessors Config(), Settings(), Specimen(), State(),
 // Results() and Status() reach the installed records. A process that
 // installs none (a unit test of a lower module) uses the core's own.
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "RunConfig.h"
-#include "SpecimenData.h"
-#include "StatusFields.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/RunConfig.h"
+#include "core/SpecimenData.h"
+#include "core/StatusFields.h"
 
 // How deep the run lock is held, and whether its holder granted one nested run.
 struct RunLockState {

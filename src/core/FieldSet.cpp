@@ -1,4 +1,4 @@
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 void FieldSet::Set(int id, const std::string& text) {
     auto it = fields_.find(id);

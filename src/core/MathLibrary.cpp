@@ -1,9 +1,9 @@
-#include "MathLibrary.h"
+#include "core/MathLibrary.h"
 
 #include <cmath>
 #include <limits>
 
-#include "Printf.h"
+#include "core/Printf.h"
 
 namespace MathLibrary {
 namespace {

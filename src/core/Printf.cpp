@@ -1,4 +1,4 @@
-#include "Printf.h"
+#include "core/Printf.h"
 
 #include <cstdarg>
 #include <cstdio>

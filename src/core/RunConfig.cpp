@@ -1,6 +1,6 @@
-#include "RunConfig.h"
+#include "core/RunConfig.h"
 
-#include "Printf.h"
+#include "core/Printf.h"
 
 std::string VersionText() {
     return Printf("%d.%02d", RunConfig::version >> 8, RunConfig::version & 0xFF);

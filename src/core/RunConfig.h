@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ControllerKind.h"
+#include "core/ControllerKind.h"
 
 struct RunConfig {
     ControllerKind controllerKind = ControllerKind::None;

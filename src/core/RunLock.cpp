@@ -1,8 +1,8 @@
-#include "RunLock.h"
+#include "core/RunLock.h"
 
-#include "CoreRecords.h"
-#include "MeasurementState.h"
-#include "StatusFields.h"
+#include "core/CoreRecords.h"
+#include "core/MeasurementState.h"
+#include "core/StatusFields.h"
 
 namespace {
 RunLockState& Lock() {

@@ -1,6 +1,6 @@
-#include "StatusFields.h"
+#include "core/StatusFields.h"
 
-#include "MeasurementState.h"
+#include "core/MeasurementState.h"
 
 void StatusFields::SetText(const std::string& text) {
     text_ = text;

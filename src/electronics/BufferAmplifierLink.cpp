@@ -1,9 +1,9 @@
-#include "BufferAmplifierLink.h"
-#include "ElectronicsState.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "electronics/ElectronicsState.h"
 
 #include <utility>
 
-#include "SerialLink.h"
+#include "platform/SerialLink.h"
 
 namespace {
 struct LinkState {

@@ -1,11 +1,11 @@
-#include "HallReadings.h"
+#include "electronics/HallReadings.h"
 
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <system_error>
 
-#include "Printf.h"
+#include "core/Printf.h"
 
 namespace {
 bool IsBlank(char c) {

@@ -1,16 +1,16 @@
-#include "HallUnit.h"
+#include "electronics/HallUnit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
 
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "RunConfig.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallReadings.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
 
 namespace {
 constexpr int kTopGain = 3;

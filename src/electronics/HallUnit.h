@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "HallReadings.h"
+#include "electronics/HallReadings.h"
 
 class GpibBus;
 

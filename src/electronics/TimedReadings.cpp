@@ -7,14 +7,14 @@
 #include <QTimer>
 #include <functional>
 
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "StatusFields.h"
-#include "TimeScale.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "core/StatusFields.h"
+#include "platform/TimeScale.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 

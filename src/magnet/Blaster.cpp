@@ -1,11 +1,11 @@
-#include "Blaster.h"
+#include "magnet/Blaster.h"
 
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "MagnetStatus.h"
-#include "Printf.h"
-#include "RunConfig.h"
-#include "Wait.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallUnit.h"
+#include "magnet/MagnetStatus.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
+#include "platform/Wait.h"
 
 namespace {
 bool Demo() {

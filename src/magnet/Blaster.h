@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class QWidget;
 

@@ -1,11 +1,11 @@
-#include "BufferAmplifier.h"
+#include "magnet/BufferAmplifier.h"
 
 #include <cstdlib>
 #include <string>
 #include <utility>
 
-#include "BufferAmplifierLink.h"
-#include "SerialLink.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "platform/SerialLink.h"
 
 namespace {
 std::optional<ModemLines>& Override() {

@@ -1,10 +1,10 @@
-#include "BufferAmplifierAccess.h"
+#include "magnet/BufferAmplifierAccess.h"
 
-#include "BufferAmplifier.h"
-#include "BufferAmplifierLink.h"
-#include "MeasurementSettings.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
+#include "magnet/BufferAmplifier.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "core/MeasurementSettings.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
 
 bool StoreBufferAmplifierInstalled(bool installed) {
     const std::string path = std::string(kRootKey) + "\\System";

@@ -2,7 +2,7 @@
 // The logic of the engineering sheet's buffer amplifier page, without any
 // widget: whether the amplifier counts as installed (kept in the registry)
 // and single bytes sent to it. TBuffer is its view.
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class BufferAmplifierAccess {
   public:

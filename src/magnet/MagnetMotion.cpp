@@ -1,16 +1,16 @@
-#include "MagnetMotion.h"
-#include "BufferAmplifier.h"
-#include "MagnetState.h"
+#include "magnet/MagnetMotion.h"
+#include "magnet/BufferAmplifier.h"
+#include "magnet/MagnetState.h"
 
 #include <QPointer>
 #include <QWidget>
 
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "MeasurementState.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "Tmagmove.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementState.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "magnet/Tmagmove.h"
 
 namespace {
 constexpr int kMotionSecondary = 12;

@@ -1,12 +1,12 @@
-#include "MagnetStatus.h"
+#include "magnet/MagnetStatus.h"
 
 #include <climits>
 
-#include "FieldSet.h"
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "Prompt.h"
-#include "xmsg.h"
+#include "core/FieldSet.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallUnit.h"
+#include "platform/Prompt.h"
+#include "core/xmsg.h"
 
 MagnetStatusTexts DecodeMagnetStatus(int word) {
     static const char* const kStage[] = {"Fault", "Forward", "Back", "Between"};

@@ -1,13 +1,13 @@
-#include "ManualMagnet.h"
+#include "magnet/ManualMagnet.h"
 
-#include "HallReadings.h"
-#include "MagnetMotion.h"
-#include "MagnetStatus.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "xmsg.h"
+#include "electronics/HallReadings.h"
+#include "magnet/MagnetMotion.h"
+#include "magnet/MagnetStatus.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "core/xmsg.h"
 
 void ManualMagnet::SetUp() {
     fields_.Set(kFieldStrength, Printf("%.3lf", Settings().Tesla));

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class ManualMagnet : public QObject {
     Q_OBJECT

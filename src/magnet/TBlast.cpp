@@ -1,4 +1,4 @@
-#include "TBlast.h"
+#include "magnet/TBlast.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,11 +11,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "BufferAmplifier.h"
-#include "Controls.h"
-#include "FieldViews.h"
-#include "Prompt.h"
-#include "xmsg.h"
+#include "magnet/BufferAmplifier.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "platform/Prompt.h"
+#include "core/xmsg.h"
 
 namespace {
 // The blaster's values read right-aligned, as numbers do.

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "Blaster.h"
+#include "magnet/Blaster.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -17,7 +17,6 @@ class TBlast : public QDialog {
     void Open();
     // The closing step: "H".
     void Close();
-
 
   public slots:
     // No closing while a command waits inside a nested loop.

@@ -1,4 +1,4 @@
-#include "TBuffer.h"
+#include "magnet/TBuffer.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "FieldViews.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
 
 namespace {
 constexpr int kHexField = BufferAmplifierAccess::kHexField;

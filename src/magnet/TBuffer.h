@@ -2,9 +2,9 @@
 // The buffer amplifier page of the engineering sheet: the view of
 // BufferAmplifierAccess (whether the amplifier counts as installed, single
 // bytes sent to it).
-#include "BufferAmplifierAccess.h"
-#include "EngineeringPage.h"
-#include "FieldSet.h"
+#include "magnet/BufferAmplifierAccess.h"
+#include "magnet/EngineeringPage.h"
+#include "core/FieldSet.h"
 
 class QLineEdit;
 class QPushButton;

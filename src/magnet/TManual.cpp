@@ -1,4 +1,4 @@
-#include "TManual.h"
+#include "magnet/TManual.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "FieldViews.h"
-#include "MagnetStatus.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "magnet/MagnetStatus.h"
 
 TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
     setObjectName("MAGNET");

@@ -4,9 +4,9 @@
 // strength).
 #include <string>
 
-#include "EngineeringPage.h"
-#include "FieldSet.h"
-#include "ManualMagnet.h"
+#include "magnet/EngineeringPage.h"
+#include "core/FieldSet.h"
+#include "magnet/ManualMagnet.h"
 
 class QLineEdit;
 class QPushButton;

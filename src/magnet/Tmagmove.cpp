@@ -1,4 +1,4 @@
-#include "Tmagmove.h"
+#include "magnet/Tmagmove.h"
 
 #include <QEventLoop>
 #include <QHBoxLayout>
@@ -8,13 +8,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "FieldViews.h"
-#include "GpibBus.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "TimeScale.h"
-#include "xmsg.h"
+#include "views/FieldViews.h"
+#include "bus/GpibBus.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "platform/TimeScale.h"
+#include "core/xmsg.h"
 
 Tmagmove::Tmagmove(MeasurementState& state, QWidget* parent) : QDialog(parent), state_(state) {
     setObjectName("WAIT");

@@ -6,7 +6,7 @@
 // tool bar's Abort can be pressed while it is up.
 #include <QDialog>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class QLabel;
 class QPushButton;

@@ -1,27 +1,27 @@
-#include "AutoSet.h"
+#include "measure/AutoSet.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
-#include "BufferAmplifierLink.h"
-#include "FieldSet.h"
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "SpecimenData.h"
-#include "MeasureState.h"
-#include "RunFrame.h"
-#include "RunLock.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "core/FieldSet.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallReadings.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "measure/RunFrame.h"
+#include "core/SpecimenData.h"
+#include "measure/MeasureState.h"
+#include "measure/RunFrame.h"
+#include "core/RunLock.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace AutoSet {
 namespace {

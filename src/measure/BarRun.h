@@ -4,7 +4,7 @@
 // its length.
 #include <string>
 
-#include "MeasurementRun.h"
+#include "measure/MeasurementRun.h"
 
 class BarRun : public MeasurementRun {
     Q_OBJECT

@@ -1,22 +1,22 @@
-#include "CheckRun.h"
+#include "measure/CheckRun.h"
 
-#include "ProgramState.h"
+#include "records/ProgramState.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ResultComputations.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "measure/ResultComputations.h"
+#include "core/RunConfig.h"
+#include "measure/RunFrame.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 constexpr const char* kLabels[CheckRun::kPairs] = {"12", "23", "34", "41", "13", "24"};

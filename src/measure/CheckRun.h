@@ -3,7 +3,7 @@
 // in the unit that suits the measurement current.
 #include <string>
 
-#include "MeasurementRun.h"
+#include "measure/MeasurementRun.h"
 
 class CheckRun : public MeasurementRun {
     Q_OBJECT

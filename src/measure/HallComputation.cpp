@@ -1,11 +1,11 @@
-#include "HallComputation.h"
+#include "measure/HallComputation.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "FieldSet.h"
-#include "Printf.h"
+#include "core/FieldSet.h"
+#include "core/Printf.h"
 
 namespace {
 // The fine gain "H175" that the misalignment readings are taken at.

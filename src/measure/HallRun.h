@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "HallComputation.h"
-#include "MeasurementRun.h"
-#include "xmsg.h"
+#include "measure/HallComputation.h"
+#include "measure/MeasurementRun.h"
+#include "core/xmsg.h"
 
 class HallRun : public MeasurementRun {
     Q_OBJECT
   public:
     // Field numbers of the run.
-    static constexpr int kLabelField = 1;  // 1, 2: the configuration labels
-    static constexpr int kCycleList = 40;  // one line per cycle, '\n'-separated
+    static constexpr int kLabelField = 1;      // 1, 2: the configuration labels
+    static constexpr int kCycleList = 40;      // one line per cycle, '\n'-separated
     static constexpr int kCycleProgress = 41;  // "Cycle k of n" while the run goes
     // Field bases of configuration 0; configuration 1 adds 10.
     static constexpr int kMisalignmentField = 10;  // 10 P, 11 N

@@ -1,11 +1,11 @@
-#include "IVCurveMath.h"
+#include "measure/IVCurveMath.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "Printf.h"
-#include "ResultComputations.h"
-#include "xmsg.h"
+#include "core/Printf.h"
+#include "measure/ResultComputations.h"
+#include "core/xmsg.h"
 
 namespace {
 constexpr double kCoordinateLimit = 1e6;

@@ -1,20 +1,20 @@
-#include "IVCurveRun.h"
+#include "measure/IVCurveRun.h"
 
-#include "ProgramState.h"
+#include "records/ProgramState.h"
 
 #include <cstdint>
 
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallReadings.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
+#include "measure/RunFrame.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 constexpr std::uint8_t kPairBytes[2] = {133, 176};

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "IVCurveMath.h"
-#include "MeasurementRun.h"
+#include "measure/IVCurveMath.h"
+#include "measure/MeasurementRun.h"
 
 // What the run gathered for its panes: the sweeps, the full-scale values the
 // panes are scaled to (volts and microamps) and whether the curves are drawn.

@@ -1,4 +1,4 @@
-#include "IVcurve.h"
+#include "measure/IVcurve.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

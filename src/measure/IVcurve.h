@@ -5,9 +5,9 @@
 #include <array>
 #include <string>
 
-#include "IVCurveMath.h"
-#include "IVCurveRun.h"
-#include "MeasurementWindow.h"
+#include "measure/IVCurveMath.h"
+#include "measure/IVCurveRun.h"
+#include "measure/MeasurementWindow.h"
 
 class ProgramState;
 class QPainter;

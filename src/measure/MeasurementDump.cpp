@@ -1,10 +1,10 @@
-#include "MeasurementDump.h"
+#include "measure/MeasurementDump.h"
 
-#include "MeasurementResults.h"
-#include "MeasurementState.h"
-#include "MeasurementRun.h"
-#include "Printf.h"
-#include "Results.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementState.h"
+#include "measure/MeasurementRun.h"
+#include "core/Printf.h"
+#include "measure/Results.h"
 
 namespace {
 // One dump entry per line: line breaks inside a text are written as \n.

@@ -1,19 +1,19 @@
-#include "MeasurementRun.h"
+#include "measure/MeasurementRun.h"
 
 #include <QWidget>
 #include <utility>
 
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "LogFile.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "ProgramState.h"
-#include "Results.h"
-#include "RunFrame.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallUnit.h"
+#include "records/LogFile.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "records/ProgramState.h"
+#include "measure/Results.h"
+#include "measure/RunFrame.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 MeasurementRun::MeasurementRun(std::string resourceName, ProgramState& program, QObject* parent)
     : QObject(parent), program_(program), resourceName_(std::move(resourceName)), fields_(this) {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class ProgramState;
 class QWidget;

@@ -1,4 +1,4 @@
-#include "MeasurementWindow.h"
+#include "measure/MeasurementWindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -8,19 +8,19 @@
 #include <optional>
 #include <utility>
 
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MeasurementState.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "RunLock.h"
-#include "SpecimenData.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallReadings.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementState.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "measure/RunFrame.h"
+#include "core/RunLock.h"
+#include "core/SpecimenData.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 std::function<bool()>& ScanRunning() {

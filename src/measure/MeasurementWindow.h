@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "MeasurementRun.h"
+#include "measure/MeasurementRun.h"
 
 class QLabel;
 class QMdiSubWindow;

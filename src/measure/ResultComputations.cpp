@@ -1,8 +1,8 @@
-#include "ResultComputations.h"
+#include "measure/ResultComputations.h"
 
 #include <cmath>
 
-#include "xmsg.h"
+#include "core/xmsg.h"
 
 namespace ResultMath {
 namespace {

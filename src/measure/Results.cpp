@@ -1,13 +1,13 @@
-#include "Results.h"
+#include "measure/Results.h"
 
-#include "LogFile.h"
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "ResultComputations.h"
-#include "SpecimenData.h"
-#include "StatusFields.h"
-#include "xmsg.h"
+#include "records/LogFile.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "measure/ResultComputations.h"
+#include "core/SpecimenData.h"
+#include "core/StatusFields.h"
+#include "core/xmsg.h"
 
 namespace {
 constexpr unsigned kResistivityShown = 1;
@@ -51,8 +51,7 @@ void UpdateBulkResistivity() {
         ResultsFields().Set(2, "");
         return;
     }
-    Show(2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n",
-         kResistivity);
+    Show(2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n", kResistivity);
 }
 
 void UpdateBulkConcentration() {
@@ -110,8 +109,7 @@ void ResultsShowExamples() {
 void ResultsUpdateResistivity() {
     MeasurementResults& results = Results();
     results.flags |= kResistivityShown;
-    Show(1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n",
-         kResistivity);
+    Show(1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n", kResistivity);
     UpdateMobility();
     UpdateBulkResistivity();
 }

@@ -2,7 +2,7 @@
 // The result computations: they take the raw values the measurements store in
 // MeasurementResults, derive the rest, fill the results panel's six fields
 // and write the result lines to the log file.
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 // The results panel's model: fields 1 to 6 (the panel's six value texts).
 FieldSet& ResultsFields();

@@ -1,10 +1,10 @@
-#include "TCheck.h"
+#include "measure/TCheck.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <memory>
 
-#include "FieldViews.h"
+#include "views/FieldViews.h"
 
 TCheck::TCheck(ProgramState& program, QWidget* parent)
     : MeasurementWindow(std::make_unique<CheckRun>(program), "Check", parent) {

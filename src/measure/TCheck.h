@@ -1,7 +1,7 @@
 #pragma once
 // The contact check's window: the pairs and their values as the run writes them.
-#include "CheckRun.h"
-#include "MeasurementWindow.h"
+#include "measure/CheckRun.h"
+#include "measure/MeasurementWindow.h"
 
 class ProgramState;
 class QPainter;

@@ -1,4 +1,4 @@
-#include "TConfigPages.h"
+#include "measure/TConfigPages.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -11,19 +11,19 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "AutoSet.h"
-#include "Controls.h"
-#include "FieldViews.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunLock.h"
-#include "Results.h"
-#include "RunConfig.h"
-#include "SpecimenData.h"
+#include "measure/AutoSet.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "electronics/HallReadings.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "core/RunLock.h"
+#include "measure/Results.h"
+#include "core/RunConfig.h"
+#include "core/SpecimenData.h"
 
 namespace {
 constexpr int kTargetField = 108;

@@ -5,8 +5,8 @@
 // what waits for OK or Apply is taken by Apply(), which may refuse.
 #include <QWidget>
 
-#include "FieldSet.h"
-#include "PropertySheet.h"
+#include "core/FieldSet.h"
+#include "platform/PropertySheet.h"
 
 class QAbstractButton;
 class QRadioButton;

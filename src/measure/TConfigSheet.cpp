@@ -1,14 +1,14 @@
-#include "TConfigSheet.h"
+#include "measure/TConfigSheet.h"
 
 #include <QPushButton>
 
-#include "AutoSet.h"
-#include "LogFile.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "TConfigPages.h"
+#include "measure/AutoSet.h"
+#include "records/LogFile.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "measure/TConfigPages.h"
 
 namespace {
 std::function<void(int)>& HelpHandler() {

@@ -3,7 +3,7 @@
 // pages. OK and Apply let every page that has been brought up take its
 // values, in page order; a page that refuses keeps the sheet open on itself,
 // a page never shown takes nothing. OK closes the sheet, Apply keeps it open.
-#include "PropertySheet.h"
+#include "platform/PropertySheet.h"
 #include <functional>
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "TDepl.h"
+#include "measure/TDepl.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -8,17 +8,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "FieldViews.h"
-#include "HallReadings.h"
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "ResultComputations.h"
-#include "Results.h"
-#include "SpecimenData.h"
-#include "xmsg.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "electronics/HallReadings.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "measure/ResultComputations.h"
+#include "measure/Results.h"
+#include "core/SpecimenData.h"
+#include "core/xmsg.h"
 
 namespace {
 constexpr int kSurface = 110, kInner = 111, kSurfaceWidth = 112, kInnerWidth = 113, kActive = 114,

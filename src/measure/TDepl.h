@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class TDepl : public QDialog {
     Q_OBJECT

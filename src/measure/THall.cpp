@@ -1,4 +1,4 @@
-#include "THall.h"
+#include "measure/THall.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "FieldViews.h"
+#include "views/FieldViews.h"
 
 THall::THall(ProgramState& program, QWidget* parent)
     : MeasurementWindow(std::make_unique<HallRun>(program), QStringLiteral("Hall Measurement"),

@@ -1,8 +1,8 @@
 #pragma once
 // The Hall measurement's window: the readings of both configurations, the
 // list of cycles and the "Stop this cycle" button, over its run.
-#include "HallRun.h"
-#include "MeasurementWindow.h"
+#include "measure/HallRun.h"
+#include "measure/MeasurementWindow.h"
 
 class ProgramState;
 class QPainter;

@@ -1,10 +1,10 @@
-#include "TResBar.h"
+#include "measure/TResBar.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <memory>
 
-#include "FieldViews.h"
+#include "views/FieldViews.h"
 
 TResBar::TResBar(ProgramState& program, QWidget* parent)
     : MeasurementWindow(std::make_unique<BarRun>(program), "Resistivity", parent) {

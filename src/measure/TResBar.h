@@ -1,7 +1,7 @@
 #pragma once
 // The bar resistivity window: the two pairs' readings as the run writes them.
-#include "BarRun.h"
-#include "MeasurementWindow.h"
+#include "measure/BarRun.h"
+#include "measure/MeasurementWindow.h"
 
 class ProgramState;
 class QPainter;

@@ -1,10 +1,10 @@
-#include "TResVdp.h"
+#include "measure/TResVdp.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <memory>
 
-#include "FieldViews.h"
+#include "views/FieldViews.h"
 
 TResVdp::TResVdp(ProgramState& program, QWidget* parent)
     : MeasurementWindow(std::make_unique<VanDerPauwRun>(program), "Resistivity", parent) {

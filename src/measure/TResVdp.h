@@ -1,8 +1,8 @@
 #pragma once
 // The van der Pauw resistivity window: the configurations' readings, ratios,
 // factors and sheet resistances as the run writes them.
-#include "MeasurementWindow.h"
-#include "VanDerPauwRun.h"
+#include "measure/MeasurementWindow.h"
+#include "measure/VanDerPauwRun.h"
 
 class ProgramState;
 class QPainter;

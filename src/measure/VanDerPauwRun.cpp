@@ -1,24 +1,24 @@
-#include "VanDerPauwRun.h"
+#include "measure/VanDerPauwRun.h"
 
-#include "ProgramState.h"
+#include "records/ProgramState.h"
 
 #include <cstdint>
 
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "HallReadings.h"
-#include "HallUnit.h"
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ResultComputations.h"
-#include "Results.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallReadings.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "measure/ResultComputations.h"
+#include "measure/Results.h"
+#include "core/RunConfig.h"
+#include "measure/RunFrame.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 struct Configuration {

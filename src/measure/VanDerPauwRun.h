@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "MeasurementRun.h"
+#include "measure/MeasurementRun.h"
 
 class VanDerPauwRun : public MeasurementRun {
     Q_OBJECT

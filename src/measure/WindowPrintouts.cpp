@@ -4,13 +4,13 @@
 #include <QPainter>
 #include <QPen>
 
-#include "FieldSet.h"
-#include "Printf.h"
-#include "RecordText.h"
-#include "TCheck.h"
-#include "THall.h"
-#include "TResBar.h"
-#include "TResVdp.h"
+#include "core/FieldSet.h"
+#include "core/Printf.h"
+#include "records/RecordText.h"
+#include "measure/TCheck.h"
+#include "measure/THall.h"
+#include "measure/TResBar.h"
+#include "measure/TResVdp.h"
 
 namespace {
 struct Grid {

@@ -1,11 +1,11 @@
-#include "DataFolder.h"
+#include "platform/DataFolder.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <cerrno>
 #include <filesystem>
 
-#include "FileNames.h"
+#include "platform/FileNames.h"
 
 namespace DataFolder {
 QString Default() {

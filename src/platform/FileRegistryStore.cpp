@@ -1,4 +1,4 @@
-#include "FileRegistryStore.h"
+#include "platform/FileRegistryStore.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,7 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileWrite.h"
+#include "platform/FileWrite.h"
 
 namespace fs = std::filesystem;
 

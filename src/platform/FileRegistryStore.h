@@ -10,8 +10,8 @@
 // points to, through a temporary file beside that target.
 #include <string>
 
-#include "RegFile.h"
-#include "RegistryStore.h"
+#include "platform/RegFile.h"
+#include "platform/RegistryStore.h"
 
 class FileRegistryStore : public RegistryStore {
   public:

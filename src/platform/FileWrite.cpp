@@ -1,4 +1,4 @@
-#include "FileWrite.h"
+#include "platform/FileWrite.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -95,9 +95,8 @@ void SyncFolderOf(const std::string&) {}
 using Offset = off_t;
 // Without O_NONBLOCK the open of a FIFO would wait for a reader for ever.
 int OpenForAppend(const std::string& path, bool create) {
-    const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0),
-                          0644);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | (create ? O_CREAT : 0), 0644);
     if (fd < 0) {
         if (errno == ENXIO) errno = kNotRegularFile;  // a FIFO nobody reads
         return -1;
@@ -165,7 +164,8 @@ void SyncFolderOf(const std::string& path) {
 // Writes all of `bytes` (or, with an injected failure, the part it allows).
 // 0, or the error that stopped it.
 int WriteAll(int fd, std::string_view bytes, const std::optional<InjectedFailure>& injected) {
-    const std::size_t limit = injected ? std::min<std::size_t>(injected->after, bytes.size()) : bytes.size();
+    const std::size_t limit =
+        injected ? std::min<std::size_t>(injected->after, bytes.size()) : bytes.size();
     std::size_t done = 0;
     while (done < limit) {
         const long long n = WriteSome(fd, bytes.data() + done, limit - done);

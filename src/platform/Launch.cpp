@@ -1,4 +1,4 @@
-#include "Launch.h"
+#include "platform/Launch.h"
 
 #include <QDesktopServices>
 #include <QProcess>

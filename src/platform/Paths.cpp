@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "platform/Paths.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "PropertySheet.h"
+#include "platform/PropertySheet.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "Controls.h"
+#include "views/Controls.h"
 
 PropertySheet::PropertySheet(const char* resourceName, const QString& title, int buttons,
                              QWidget* parent, const QString& cancelText)
@@ -104,9 +104,8 @@ std::vector<QWidget*> PropertySheet::ReadingOrder(QWidget* page) {
     for (std::size_t first = 0; first < places.size();) {
         const QRect lead = places[first].at;
         std::size_t end = first + 1;
-        while (end < places.size() &&
-               std::abs(places[end].at.center().y() - lead.center().y()) <=
-                   std::max(lead.height() / 2, 1))
+        while (end < places.size() && std::abs(places[end].at.center().y() - lead.center().y()) <=
+                                          std::max(lead.height() / 2, 1))
             ++end;
         std::stable_sort(places.begin() + static_cast<std::ptrdiff_t>(first),
                          places.begin() + static_cast<std::ptrdiff_t>(end),
@@ -124,9 +123,8 @@ void PropertySheet::FocusPage(int index) {
         if (QPushButton* b = Button(name)) chain.push_back(b);
     for (std::size_t k = 1; k < chain.size(); ++k) setTabOrder(chain[k - 1], chain[k]);
     // The first field, not a button of the page, takes the keys.
-    const auto field = std::find_if(chain.begin(), chain.end(), [](QWidget* w) {
-        return !qobject_cast<QPushButton*>(w);
-    });
+    const auto field = std::find_if(chain.begin(), chain.end(),
+                                    [](QWidget* w) { return !qobject_cast<QPushButton*>(w); });
     if (field != chain.end()) (*field)->setFocus(Qt::TabFocusReason);
 }
 

@@ -1,4 +1,4 @@
-#include "RegFile.h"
+#include "platform/RegFile.h"
 
 #include <cstdio>
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 // How much a settings file may hold. The program's own tree has a few hundred
 // values seven levels deep, and a whole exported machine hive stays below

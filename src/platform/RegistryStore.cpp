@@ -1,11 +1,11 @@
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 #include <cstdlib>
 #include <stdexcept>
 
-#include "FileRegistryStore.h"
+#include "platform/FileRegistryStore.h"
 #ifdef _WIN32
-#include "Win32RegistryStore.h"
+#include "platform/Win32RegistryStore.h"
 #endif
 
 namespace {

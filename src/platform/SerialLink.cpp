@@ -1,4 +1,4 @@
-#include "SerialLink.h"
+#include "platform/SerialLink.h"
 
 #include <QLibrary>
 
@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "Paths.h"
-#include "RegistryStore.h"
-#include "TimeScale.h"
-#include "Wait.h"
+#include "platform/Paths.h"
+#include "platform/RegistryStore.h"
+#include "platform/TimeScale.h"
+#include "platform/Wait.h"
 
 class SerialLink::Backend {
   public:

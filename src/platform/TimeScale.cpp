@@ -1,7 +1,7 @@
-#include "TimeScale.h"
-#include "PlatformState.h"
-#include "Prompt.h"
-#include "SerialLink.h"
+#include "platform/TimeScale.h"
+#include "platform/PlatformState.h"
+#include "platform/Prompt.h"
+#include "platform/SerialLink.h"
 
 #include <chrono>
 #include <cmath>

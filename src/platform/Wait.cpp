@@ -1,10 +1,10 @@
-#include "Wait.h"
+#include "platform/Wait.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
-#include "TimeScale.h"
+#include "platform/TimeScale.h"
 
 namespace Wait {
 void Ms(int milliseconds) {

@@ -1,5 +1,5 @@
 #ifdef _WIN32
-#include "Win32RegistryStore.h"
+#include "platform/Win32RegistryStore.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 #ifdef _WIN32
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 // The real registry below HKEY_LOCAL_MACHINE.
 class Win32RegistryStore : public RegistryStore {

@@ -1,11 +1,11 @@
-#include "Archive.h"
+#include "records/Archive.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
-#include "FileNames.h"
-#include "Printf.h"
+#include "platform/FileNames.h"
+#include "core/Printf.h"
 
 namespace ArchiveFormat {
 namespace {

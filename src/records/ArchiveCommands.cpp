@@ -1,4 +1,4 @@
-#include "ArchiveCommands.h"
+#include "records/ArchiveCommands.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,21 +6,21 @@
 #include <QPlainTextEdit>
 #include <cstdio>
 
-#include "ArchiveSettings.h"
-#include "DateTimeText.h"
-#include "FileWrite.h"
-#include "FileNames.h"
-#include "Materials.h"
-#include "MeasurementResults.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RecordsLinks.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
-#include "SpecimenData.h"
-#include "TextWindow.h"
-#include "Tsort.h"
-#include "Tticket.h"
+#include "records/ArchiveSettings.h"
+#include "records/DateTimeText.h"
+#include "platform/FileWrite.h"
+#include "platform/FileNames.h"
+#include "records/Materials.h"
+#include "core/MeasurementResults.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "records/RecordsLinks.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
+#include "core/SpecimenData.h"
+#include "records/TextWindow.h"
+#include "records/Tsort.h"
+#include "records/Tticket.h"
 
 namespace {
 void ShowText(QWidget* owner, const QString& path) {
@@ -71,7 +71,8 @@ bool OnArchiveAdd(QWidget* owner) {
     }
     // The whole line or nothing: a line cut short by a full disk would run
     // into the next record added, and both would read back wrong.
-    const auto written = FileWrite::Append(FileNames::LocalPath(path), ArchiveFormat::RecordLine(CurrentRecord()));
+    const auto written =
+        FileWrite::Append(FileNames::LocalPath(path), ArchiveFormat::RecordLine(CurrentRecord()));
     if (!written)
         Prompt::Message(owner, FileWrite::FailureText(path, written), "File Error",
                         Prompt::Buttons::Ok, Prompt::Icon::Stop);
@@ -81,7 +82,8 @@ bool OnArchiveAdd(QWidget* owner) {
 void OnArchiveSetPath(QWidget* owner) {
     std::string& path = Archive().DataArchive;
     // Starts in the program's folder, with the present archive as the name.
-    const QString name = path.empty() ? QString() : QFileInfo(FileNames::FromStored(path)).fileName();
+    const QString name =
+        path.empty() ? QString() : QFileInfo(FileNames::FromStored(path)).fileName();
     const QString start = QDir(QString::fromStdString(Config().programDirectory)).filePath(name);
     const auto chosen =
         Prompt::SaveFile(owner, "Set Archive", start.toStdString(), "Archive Files (.dat) (*.dat)");

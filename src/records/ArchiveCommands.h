@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Archive.h"
+#include "records/Archive.h"
 
 class QWidget;
 

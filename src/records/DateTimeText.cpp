@@ -1,10 +1,10 @@
-#include "DateTimeText.h"
+#include "records/DateTimeText.h"
 
 #include <QLocale>
 #include <cstdlib>
 #include <memory>
 
-#include "Printf.h"
+#include "core/Printf.h"
 
 namespace {
 std::function<std::tm()>& Clock() {

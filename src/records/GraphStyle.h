@@ -19,7 +19,9 @@ struct PointStyle {
 
     static constexpr std::int32_t kShapes = 8, kLargest = 8;
     // Shape and size each 1 to 8: a marker a graph can draw.
-    bool Drawable() const { return shape >= 1 && shape <= kShapes && size >= 1 && size <= kLargest; }
+    bool Drawable() const {
+        return shape >= 1 && shape <= kShapes && size >= 1 && size <= kLargest;
+    }
 
     std::vector<std::uint8_t> Pack() const;
     // False (and the record untouched) unless exactly 16 bytes are given.

@@ -1,10 +1,10 @@
-#include "InitRegistry.h"
+#include "records/InitRegistry.h"
 
-#include "DataFolder.h"
-#include "GraphStyle.h"
-#include "PidRegistry.h"
-#include "RegFile.h"
-#include "RegValues.h"
+#include "platform/DataFolder.h"
+#include "records/GraphStyle.h"
+#include "temperature/PidRegistry.h"
+#include "platform/RegFile.h"
+#include "records/RegValues.h"
 
 namespace {
 using RV = RegistryStore::Value;
@@ -73,10 +73,10 @@ std::vector<RV> DefaultSettingsSet() {
             // cool-down scan from room temperature to near LN2. The scan
             // data go to a folder of their own among the user's documents
             // (made by the first scan), not loose into the home folder.
-            RegistryStore::String("Data Dir", DataFolder::DefaultStored()), RegValues::Int("Nmin", 12),
-            RegValues::Int("Nmax", 20), RegValues::Int("Umin", 1), RegValues::Int("Umax", 5),
-            RegValues::Int("Rmin", -3), RegValues::Int("Rmax", 4), RegValues::Int("RHmin", -2),
-            RegValues::Int("RHmax", 5), RegValues::Int("Tscale1", 50),
+            RegistryStore::String("Data Dir", DataFolder::DefaultStored()),
+            RegValues::Int("Nmin", 12), RegValues::Int("Nmax", 20), RegValues::Int("Umin", 1),
+            RegValues::Int("Umax", 5), RegValues::Int("Rmin", -3), RegValues::Int("Rmax", 4),
+            RegValues::Int("RHmin", -2), RegValues::Int("RHmax", 5), RegValues::Int("Tscale1", 50),
             RegValues::Int("Tscale2", 400), RegValues::Byte("TscaleInverse", 0),
             RegValues::Int("ScanTstart", 300), RegValues::Int("ScanTstop", 80),
             RegValues::Int("ScanNpoints", 12), RegValues::Byte("ScanInverse", 0),

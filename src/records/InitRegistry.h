@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 struct InitRegistryResult {
     std::vector<std::string> written;  // "System\\ID1", "System\\RT4450\\77", ...

@@ -1,4 +1,4 @@
-#include "LogFile.h"
+#include "records/LogFile.h"
 
 #include <fcntl.h>
 #ifdef _WIN32
@@ -10,14 +10,14 @@
 #include <cerrno>
 #include <cstring>
 
-#include "FileWrite.h"
-#include "FileNames.h"
-#include "InstalledPart.h"
-#include "MeasurementSettings.h"
-#include "Prompt.h"
-#include "RecordsLinks.h"
-#include "RegValues.h"
-#include "SpecimenData.h"
+#include "platform/FileWrite.h"
+#include "platform/FileNames.h"
+#include "core/InstalledPart.h"
+#include "core/MeasurementSettings.h"
+#include "platform/Prompt.h"
+#include "records/RecordsLinks.h"
+#include "records/RegValues.h"
+#include "core/SpecimenData.h"
 
 LogFile::~LogFile() {
     // Nobody is left to show the change at the end of the process.

@@ -1,6 +1,6 @@
-#include "Materials.h"
+#include "records/Materials.h"
 
-#include "RegValues.h"
+#include "records/RegValues.h"
 
 std::vector<std::string> MaterialNames(RegistryStore& store) {
     std::vector<std::string> names;

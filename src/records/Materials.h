@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 // Material names in the registry's order (empty when the key is missing).
 std::vector<std::string> MaterialNames(RegistryStore& store);

@@ -1,8 +1,8 @@
-#include "ProgramState.h"
+#include "records/ProgramState.h"
 
-#include "GpibBus.h"
-#include "TTemp.h"
-#include "xmsg.h"
+#include "bus/GpibBus.h"
+#include "temperature/TTemp.h"
+#include "core/xmsg.h"
 
 ProgramState::ProgramState() = default;
 

@@ -12,9 +12,9 @@
 // fresh one per test, which gives each test the state the program starts with.
 #include <memory>
 
-#include "CoreRecords.h"
-#include "LogFile.h"
-#include "RecordParts.h"
+#include "core/CoreRecords.h"
+#include "records/LogFile.h"
+#include "records/RecordParts.h"
 
 class GpibBus;
 class TTemp;

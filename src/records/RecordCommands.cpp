@@ -1,13 +1,13 @@
-#include "RecordCommands.h"
+#include "records/RecordCommands.h"
 
-#include "CurrentSets.h"
-#include "DateTimeText.h"
-#include "LogFile.h"
-#include "Prompt.h"
-#include "RegistryStore.h"
-#include "RegPathDialogs.h"
-#include "SampleSheet.h"
-#include "SettingsSets.h"
+#include "records/CurrentSets.h"
+#include "records/DateTimeText.h"
+#include "records/LogFile.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "records/RegPathDialogs.h"
+#include "records/SampleSheet.h"
+#include "records/SettingsSets.h"
 
 namespace {
 // A set that was not written is not kept: the operator must know before he

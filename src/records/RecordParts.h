@@ -5,11 +5,11 @@
 // application owns one (inside its ProgramState) and installs it; Scan(),
 // Style(), PrinterPage(), Archive() and Sets() reach the installed part. A
 // process that installs none uses the module's own.
-#include "ArchiveSettings.h"
-#include "CurrentSets.h"
-#include "GraphStyle.h"
-#include "PageSetup.h"
-#include "ScanSettings.h"
+#include "records/ArchiveSettings.h"
+#include "records/CurrentSets.h"
+#include "records/GraphStyle.h"
+#include "records/PageSetup.h"
+#include "records/ScanSettings.h"
 
 struct RecordParts {
     ScanSettings scan;

@@ -4,8 +4,8 @@
 #include <QString>
 #include <string>
 
-#include "FileNames.h"
-#include "Printf.h"
+#include "platform/FileNames.h"
+#include "core/Printf.h"
 
 inline std::string ToRecordText(const QString& text, std::size_t fieldSize) {
     return CutToField(FileNames::ToCp1252(text), fieldSize);

@@ -1,4 +1,4 @@
-#include "RecordsDump.h"
+#include "records/RecordsDump.h"
 
 #include <QString>
 #include <cctype>
@@ -6,18 +6,18 @@
 #include <cmath>
 #include <functional>
 
-#include "ArchiveSettings.h"
-#include "CurrentSets.h"
-#include "GraphStyle.h"
-#include "LogFile.h"
-#include "MeasurementSettings.h"
-#include "Printf.h"
-#include "RecordText.h"
-#include "RecordsLinks.h"
-#include "RegValues.h"
-#include "ScanSettings.h"
-#include "SettingsTable.h"
-#include "SpecimenData.h"
+#include "records/ArchiveSettings.h"
+#include "records/CurrentSets.h"
+#include "records/GraphStyle.h"
+#include "records/LogFile.h"
+#include "core/MeasurementSettings.h"
+#include "core/Printf.h"
+#include "records/RecordText.h"
+#include "records/RecordsLinks.h"
+#include "records/RegValues.h"
+#include "records/ScanSettings.h"
+#include "records/SettingsTable.h"
+#include "core/SpecimenData.h"
 
 namespace {
 // Dump lines are UTF-8; the records keep Latin-1.

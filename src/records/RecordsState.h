@@ -4,6 +4,6 @@
 // calls the reset of the highest module it links: each module's reset also resets every module
 // below it, so one call returns the whole process to the state it had at start, before any start-up
 // step.
-#include "MagnetState.h"
-#include "TemperatureState.h"
+#include "magnet/MagnetState.h"
+#include "temperature/TemperatureState.h"
 void ResetRecordsState();

@@ -1,4 +1,4 @@
-#include "RegPathDialogs.h"
+#include "records/RegPathDialogs.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Printf.h"
-#include "Prompt.h"
-#include "RecordsLinks.h"
-#include "RegValues.h"
-#include "RegistryStore.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "records/RecordsLinks.h"
+#include "records/RegValues.h"
+#include "platform/RegistryStore.h"
 
 namespace {
 constexpr std::size_t kMaxSetName = 31;

@@ -1,4 +1,4 @@
-#include "RegValues.h"
+#include "records/RegValues.h"
 
 #include <charconv>
 #include <cmath>

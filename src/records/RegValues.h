@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 namespace RegValues {
 

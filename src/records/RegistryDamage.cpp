@@ -1,7 +1,7 @@
-#include "RegistryDamage.h"
+#include "records/RegistryDamage.h"
 
-#include "FileRegistryStore.h"
-#include "Printf.h"
+#include "platform/FileRegistryStore.h"
+#include "core/Printf.h"
 
 RegistryDamageReport HandleDamagedRegistry(FileRegistryStore& store) {
     RegistryDamageReport report;

@@ -1,6 +1,6 @@
-#include "SamplePages.h"
+#include "records/SamplePages.h"
 
-#include "SettingsTable.h"
+#include "records/SettingsTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,19 +14,19 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "LogFile.h"
-#include "Materials.h"
-#include "MeasurementSettings.h"
-#include "Prompt.h"
-#include "RecordText.h"
-#include "RecordsLinks.h"
-#include "RegPathDialogs.h"
-#include "RegValues.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
-#include "ShapePicture.h"
-#include "SpecimenData.h"
+#include "views/Controls.h"
+#include "records/LogFile.h"
+#include "records/Materials.h"
+#include "core/MeasurementSettings.h"
+#include "platform/Prompt.h"
+#include "records/RecordText.h"
+#include "records/RecordsLinks.h"
+#include "records/RegPathDialogs.h"
+#include "records/RegValues.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
+#include "records/ShapePicture.h"
+#include "core/SpecimenData.h"
 
 namespace {
 QLineEdit* Edit(QWidget* parent, int id, int maxLength) {

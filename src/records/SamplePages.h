@@ -4,7 +4,7 @@
 // stays open on that page).
 #include <QWidget>
 
-#include "PropertySheet.h"
+#include "platform/PropertySheet.h"
 
 class QCheckBox;
 class QComboBox;

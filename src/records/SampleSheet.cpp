@@ -1,6 +1,6 @@
-#include "SampleSheet.h"
+#include "records/SampleSheet.h"
 
-#include "SamplePages.h"
+#include "records/SamplePages.h"
 
 TSampleSheet::TSampleSheet(QWidget* parent)
     : PropertySheet("SAMPLE", "Sample", PropertySheet::kOkCancel, parent) {

@@ -1,7 +1,7 @@
 #pragma once
 // The "Sample" property sheet: Identifiers, Material, Geometry, Log File,
 // with OK and Cancel and the platform's property-sheet rules.
-#include "PropertySheet.h"
+#include "platform/PropertySheet.h"
 
 class SamplePage;
 

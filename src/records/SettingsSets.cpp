@@ -1,18 +1,18 @@
-#include "SettingsSets.h"
+#include "records/SettingsSets.h"
 
-#include "Materials.h"
+#include "records/Materials.h"
 
-#include "ArchiveSettings.h"
-#include "GraphStyle.h"
-#include "MeasurementSettings.h"
-#include "PageSetup.h"
-#include "Printf.h"
-#include "RecordsLinks.h"
-#include "RegValues.h"
-#include "RunConfig.h"
-#include "ScanSettings.h"
-#include "SettingsTable.h"
-#include "SpecimenData.h"
+#include "records/ArchiveSettings.h"
+#include "records/GraphStyle.h"
+#include "core/MeasurementSettings.h"
+#include "records/PageSetup.h"
+#include "core/Printf.h"
+#include "records/RecordsLinks.h"
+#include "records/RegValues.h"
+#include "core/RunConfig.h"
+#include "records/ScanSettings.h"
+#include "records/SettingsTable.h"
+#include "core/SpecimenData.h"
 
 namespace {
 using RV = RegistryStore::Value;

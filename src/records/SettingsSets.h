@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 // True when the set's key exists (then its readable values were taken).
 bool ReadSettingsSet(RegistryStore& store, const std::string& name);

@@ -1,23 +1,23 @@
-#include "SettingsTable.h"
+#include "records/SettingsTable.h"
 
 #include <QString>
 #include <cctype>
 #include <climits>
 #include <cmath>
 
-#include "ArchiveSettings.h"
-#include "ControllerKind.h"
-#include "FileNames.h"
-#include "Materials.h"
-#include "MeasurementSettings.h"
-#include "PageSetup.h"
-#include "Printf.h"
-#include "RecordText.h"
-#include "RecordsLinks.h"
-#include "RegValues.h"
-#include "RunConfig.h"
-#include "ScanSettings.h"
-#include "SpecimenData.h"
+#include "records/ArchiveSettings.h"
+#include "core/ControllerKind.h"
+#include "platform/FileNames.h"
+#include "records/Materials.h"
+#include "core/MeasurementSettings.h"
+#include "records/PageSetup.h"
+#include "core/Printf.h"
+#include "records/RecordText.h"
+#include "records/RecordsLinks.h"
+#include "records/RegValues.h"
+#include "core/RunConfig.h"
+#include "records/ScanSettings.h"
+#include "core/SpecimenData.h"
 
 namespace {
 using RV = RegistryStore::Value;
@@ -189,9 +189,9 @@ std::vector<SettingField> BuildTable() {
     // turn the bulk results and the carrier type around.
     t.push_back(Real("Thickness", "Thickness", 3, Field(&Specimen, &SpecimenData::Thickness),
                      Fixed(0, 10000), S, "1.0"));
-    t.push_back(FileName(Text("DataArchive", "Data Archive",
-                              Field(&Archive, &ArchiveSettings::DataArchive),
-                              ArchiveSettings::kPathSize, G)));
+    t.push_back(
+        FileName(Text("DataArchive", "Data Archive", Field(&Archive, &ArchiveSettings::DataArchive),
+                      ArchiveSettings::kPathSize, G)));
     t.push_back(Whole("Shape", "Shape", Field(&Specimen, &SpecimenData::Shape), 0, 2, S, "0"));
     t.push_back(Real("Tesla", "Tesla", 3, Field(&Settings, &MeasurementSettings::Tesla),
                      Fixed(0, 10, true), G, "0.5"));
@@ -239,9 +239,9 @@ std::vector<SettingField> BuildTable() {
 
     // With a temperature controller: the scan's data directory, the graph's
     // axes, the planned scan and the page set-up.
-    t.push_back(ControllerOnly(FileName(Text("DataDir", "Data Dir",
-                                             Field(&Scan, &ScanSettings::DataDir),
-                                             ScanSettings::kDataDirSize, G, nullptr))));
+    t.push_back(
+        ControllerOnly(FileName(Text("DataDir", "Data Dir", Field(&Scan, &ScanSettings::DataDir),
+                                     ScanSettings::kDataDirSize, G, nullptr))));
     const std::pair<const char*, std::int32_t ScanSettings::*> axes[] = {
         {"Nmin", &ScanSettings::Nmin},       {"Nmax", &ScanSettings::Nmax},
         {"Umin", &ScanSettings::Umin},       {"Umax", &ScanSettings::Umax},

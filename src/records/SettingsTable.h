@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "RegistryStore.h"
+#include "platform/RegistryStore.h"
 
 enum class SettingType {
     Text,    // REG_SZ of at most `size` bytes with the terminator

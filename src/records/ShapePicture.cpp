@@ -1,4 +1,4 @@
-#include "ShapePicture.h"
+#include "records/ShapePicture.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "TextWindow.h"
+#include "records/TextWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "Controls.h"
-#include "FileWrite.h"
-#include "FileNames.h"
-#include "Prompt.h"
+#include "views/Controls.h"
+#include "platform/FileWrite.h"
+#include "platform/FileNames.h"
+#include "platform/Prompt.h"
 
 namespace {
 std::vector<QPointer<TextWindow>>& Windows() {
@@ -81,8 +81,7 @@ bool TextWindow::Save() {
     const std::string bytes = FileNames::ToCp1252(text);
     // The file is often the archive itself: a disk that fills up half-way
     // must leave it as it was, not cut short.
-    if (!FileWrite::Replace(FileNames::Encode(file_), bytes))
-        return false;
+    if (!FileWrite::Replace(FileNames::Encode(file_), bytes)) return false;
     editor_->document()->setModified(false);
     return true;
 }

@@ -1,4 +1,4 @@
-#include "Tsort.h"
+#include "records/Tsort.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -12,11 +12,11 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "Controls.h"
-#include "FileNames.h"
-#include "Prompt.h"
-#include "RecordText.h"
-#include "RunConfig.h"
+#include "views/Controls.h"
+#include "platform/FileNames.h"
+#include "platform/Prompt.h"
+#include "records/RecordText.h"
+#include "core/RunConfig.h"
 
 namespace {
 constexpr int kSortString = 105;

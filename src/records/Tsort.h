@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "Archive.h"
+#include "records/Archive.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "Tticket.h"
+#include "records/Tticket.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,12 +13,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "Controls.h"
-#include "FileNames.h"
-#include "Prompt.h"
-#include "RecordText.h"
-#include "RecordsLinks.h"
-#include "RunConfig.h"
+#include "views/Controls.h"
+#include "platform/FileNames.h"
+#include "platform/Prompt.h"
+#include "records/RecordText.h"
+#include "records/RecordsLinks.h"
+#include "core/RunConfig.h"
 
 namespace {
 constexpr int kList = 101;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Archive.h"
+#include "records/Archive.h"
 
 class QListView;
 

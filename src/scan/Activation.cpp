@@ -1,4 +1,4 @@
-#include "Activation.h"
+#include "scan/Activation.h"
 
 #include <algorithm>
 #include <cmath>

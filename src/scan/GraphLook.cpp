@@ -1,4 +1,4 @@
-#include "GraphLook.h"
+#include "scan/GraphLook.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // registry without a style set starts from.
 #include <QFont>
 
-#include "GraphStyle.h"
+#include "records/GraphStyle.h"
 
 // Shapes 1 to 4 for n-type and p-type, filled markers on the right plot, a
 // light frame and a 13-pixel sans-serif font: every marker is drawn even

@@ -1,4 +1,4 @@
-#include "Scale.h"
+#include "scan/Scale.h"
 
 #include <QPainter>
 #include <QRect>

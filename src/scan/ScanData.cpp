@@ -1,4 +1,4 @@
-#include "ScanData.h"
+#include "scan/ScanData.h"
 
 #include <charconv>
 #include <cmath>

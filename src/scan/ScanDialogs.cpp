@@ -1,4 +1,4 @@
-#include "ScanDialogs.h"
+#include "scan/ScanDialogs.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -17,14 +17,14 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "Controls.h"
-#include "ControllerKind.h"
-#include "FieldViews.h"
-#include "GraphLook.h"
-#include "GraphStyle.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "TScanBase.h"
+#include "views/Controls.h"
+#include "core/ControllerKind.h"
+#include "views/FieldViews.h"
+#include "scan/GraphLook.h"
+#include "records/GraphStyle.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "scan/TScanBase.h"
 
 bool WholeNumber(const std::string& text, int& value) {
     std::size_t b = text.find_first_not_of(" \t");

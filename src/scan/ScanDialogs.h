@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class TScanBase;
 struct PointStyle;

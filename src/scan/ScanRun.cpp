@@ -1,26 +1,26 @@
-#include "ScanRun.h"
+#include "scan/ScanRun.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "Results.h"
-#include "RunConfig.h"
-#include "RunLock.h"
-#include "ScanRunCurrent.h"
-#include "ScanSettings.h"
-#include "StatusFields.h"
-#include "TScanAcq.h"
-#include "TSetupTemp.h"
-#include "TTemp.h"
-#include "TimeScale.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "measure/Results.h"
+#include "core/RunConfig.h"
+#include "core/RunLock.h"
+#include "scan/ScanRunCurrent.h"
+#include "records/ScanSettings.h"
+#include "core/StatusFields.h"
+#include "scan/TScanAcq.h"
+#include "scan/TSetupTemp.h"
+#include "temperature/TTemp.h"
+#include "platform/TimeScale.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 // A flag that is set for a step and cleared however the step ends.
@@ -53,11 +53,9 @@ double GivenSetPoint(const TTemp& controller, double planned) {
 }  // namespace
 
 ScanRun::ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live)
-    : program_(program),
-      controller_(controller),
-      live_(live),
-      test_(controller),
-      clock_([] { return TimeScale::Seconds(); }) {
+    : program_(program), controller_(controller), live_(live), test_(controller), clock_([] {
+          return TimeScale::Seconds();
+      }) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     Update();

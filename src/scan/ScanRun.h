@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "FieldSet.h"
-#include "Stability.h"
+#include "core/FieldSet.h"
+#include "temperature/Stability.h"
 
 class QWidget;
 class ProgramState;

@@ -1,21 +1,21 @@
-#include "ScanRunCurrent.h"
+#include "scan/ScanRunCurrent.h"
 
 #include <cmath>
 
-#include "AutoSet.h"
-#include "BufferAmplifierLink.h"
-#include "GpibBus.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "RunFrame.h"
-#include "SpecimenData.h"
-#include "StatusFields.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "measure/AutoSet.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "bus/GpibBus.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "measure/RunFrame.h"
+#include "core/SpecimenData.h"
+#include "core/StatusFields.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace ScanCurrent {
 namespace {

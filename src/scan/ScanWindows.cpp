@@ -1,4 +1,4 @@
-#include "ScanWindows.h"
+#include "scan/ScanWindows.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -6,12 +6,12 @@
 #include <QPointer>
 #include <cstdio>
 
-#include "FileNames.h"
-#include "Prompt.h"
-#include "ScanSettings.h"
-#include "TScanAcq.h"
-#include "ScanState.h"
-#include "TScanRead.h"
+#include "platform/FileNames.h"
+#include "platform/Prompt.h"
+#include "records/ScanSettings.h"
+#include "scan/TScanAcq.h"
+#include "scan/ScanState.h"
+#include "scan/TScanRead.h"
 
 namespace {
 QPointer<QMdiArea> g_client;
@@ -97,9 +97,9 @@ TScanRead* OpenFile(QWidget* owner, const std::string& path) {
 }
 
 void OpenCommand(QWidget* owner) {
-    const auto chosen =
-        Prompt::OpenFile(owner, "Open Scan Datafile", FileNames::FromStored(Scan().DataDir).toStdString(),
-                         "Scan Files (*.tsc);;All Files (*.*)");
+    const auto chosen = Prompt::OpenFile(owner, "Open Scan Datafile",
+                                         FileNames::FromStored(Scan().DataDir).toStdString(),
+                                         "Scan Files (*.tsc);;All Files (*.*)");
     if (!chosen || chosen->empty()) return;
     if (!OpenFile(owner, *chosen)) return;
     // The data directory follows the file the operator opened, when the
@@ -118,8 +118,9 @@ void OpenCommand(QWidget* owner) {
         reason = "the name is longer than " + std::to_string(ScanSettings::kDataDirSize - 1) +
                  " characters";
     Prompt::Message(owner,
-                    "The data directory stays " + FileNames::FromStored(Scan().DataDir).toStdString() +
-                        ":\n" + folder.toStdString() + "\n" + reason,
+                    "The data directory stays " +
+                        FileNames::FromStored(Scan().DataDir).toStdString() + ":\n" +
+                        folder.toStdString() + "\n" + reason,
                     "Open Scan Datafile", Prompt::Buttons::Ok, Prompt::Icon::Stop);
 }
 

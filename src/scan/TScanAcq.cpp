@@ -1,4 +1,4 @@
-#include "TScanAcq.h"
+#include "scan/TScanAcq.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,14 +7,14 @@
 #include <cstdio>
 #include <fstream>
 
-#include "DataFolder.h"
-#include "FileNames.h"
-#include "MeasurementResults.h"
-#include "Prompt.h"
-#include "GraphStyle.h"
-#include "ScanSettings.h"
-#include "SpecimenData.h"
-#include "TTemp.h"
+#include "platform/DataFolder.h"
+#include "platform/FileNames.h"
+#include "core/MeasurementResults.h"
+#include "platform/Prompt.h"
+#include "records/GraphStyle.h"
+#include "records/ScanSettings.h"
+#include "core/SpecimenData.h"
+#include "temperature/TTemp.h"
 
 TScanAcq::TScanAcq(TTemp* controller, QWidget* parent)
     : TScanBase(parent), controller_(controller) {

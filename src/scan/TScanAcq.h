@@ -5,9 +5,9 @@
 #include <string>
 #include <utility>
 
-#include "FileWrite.h"
+#include "platform/FileWrite.h"
 
-#include "TScanBase.h"
+#include "scan/TScanBase.h"
 
 class TTemp;
 struct MeasurementResults;

@@ -1,4 +1,4 @@
-#include "TScanBase.h"
+#include "scan/TScanBase.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -12,13 +12,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "GraphLook.h"
-#include "GraphStyle.h"
-#include "Prompt.h"
-#include "RecordText.h"
-#include "RunConfig.h"
-#include "ScanDialogs.h"
-#include "StatusFields.h"
+#include "scan/GraphLook.h"
+#include "records/GraphStyle.h"
+#include "platform/Prompt.h"
+#include "records/RecordText.h"
+#include "core/RunConfig.h"
+#include "scan/ScanDialogs.h"
+#include "core/StatusFields.h"
 
 namespace {
 std::vector<TScanBase*>& Registry() {
@@ -606,10 +606,10 @@ std::string TScanBase::InfoText() const {
     // The header and the labels are the file's and the registry's 8-bit
     // text; the box shows Unicode, as the title already is.
     auto shown = [](const std::string& record) { return FromRecordText(record).toStdString(); };
-    std::string text = "File: " + Title() + "\r\n" + shown(Config().ID1) + ": " +
-                       shown(h.WaferID) + "\r\n" + shown(Config().ID2) + ": " + shown(h.BatchID) +
-                       "\r\n" + shown(h.Description) + "\r\nMaterial: " + shown(h.Material) +
-                       "\r\n" + thickness + "\r\n";
+    std::string text = "File: " + Title() + "\r\n" + shown(Config().ID1) + ": " + shown(h.WaferID) +
+                       "\r\n" + shown(Config().ID2) + ": " + shown(h.BatchID) + "\r\n" +
+                       shown(h.Description) + "\r\nMaterial: " + shown(h.Material) + "\r\n" +
+                       thickness + "\r\n";
     for (const std::string& note : ReadNotes()) text += note + "\r\n";
     return text;
 }

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "Activation.h"
-#include "Scale.h"
-#include "ScanData.h"
+#include "scan/Activation.h"
+#include "scan/Scale.h"
+#include "scan/ScanData.h"
 
 struct PointStyle;
 

@@ -1,4 +1,4 @@
-#include "TScanDlg.h"
+#include "scan/TScanDlg.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "FieldSet.h"
-#include "FieldViews.h"
-#include "ScanRun.h"
-#include "TSetupTemp.h"
+#include "views/Controls.h"
+#include "core/FieldSet.h"
+#include "views/FieldViews.h"
+#include "scan/ScanRun.h"
+#include "scan/TSetupTemp.h"
 
 namespace {
 TScanDlg* g_open = nullptr;

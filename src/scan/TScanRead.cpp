@@ -1,4 +1,4 @@
-#include "TScanRead.h"
+#include "scan/TScanRead.h"
 
 #include <cmath>
 

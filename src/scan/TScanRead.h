@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TScanBase.h"
+#include "scan/TScanBase.h"
 
 class TScanRead : public TScanBase {
     Q_OBJECT

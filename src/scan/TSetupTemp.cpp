@@ -1,4 +1,4 @@
-#include "TSetupTemp.h"
+#include "scan/TSetupTemp.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,9 +14,9 @@
 #include <climits>
 #include <functional>
 
-#include "Controls.h"
-#include "FieldViews.h"
-#include "ScanSettings.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "records/ScanSettings.h"
 
 namespace {
 std::function<void(int)> g_help;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class QLineEdit;
 

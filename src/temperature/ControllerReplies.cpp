@@ -1,4 +1,4 @@
-#include "ControllerReplies.h"
+#include "temperature/ControllerReplies.h"
 
 #include <cctype>
 #include <charconv>
@@ -140,7 +140,9 @@ std::string HotReply::Text() const {
 }
 
 std::optional<TenthsReading> ReadHotTemperature(const std::string& raw) {
-    static const std::string kHeader = "\x02" "0100XRS,";
+    static const std::string kHeader =
+        "\x02"
+        "0100XRS,";
     if (raw.compare(0, kHeader.size(), kHeader) != 0) return std::nullopt;
     const std::size_t etx = raw.find('\x03', kHeader.size());
     if (etx == std::string::npos) return std::nullopt;

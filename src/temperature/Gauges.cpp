@@ -1,10 +1,10 @@
-#include "Gauges.h"
+#include "temperature/Gauges.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 
-#include "ControllerReplies.h"
+#include "temperature/ControllerReplies.h"
 
 namespace {
 constexpr int kBarLength = 100;

@@ -1,13 +1,13 @@
-#include "HotFunc.h"
+#include "temperature/HotFunc.h"
 
 #include <cmath>
 #include <limits>
 
-#include "Printf.h"
-#include "Prompt.h"
-#include "ReplyErrors.h"
-#include "RunConfig.h"
-#include "SerialLink.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "temperature/ReplyErrors.h"
+#include "core/RunConfig.h"
+#include "platform/SerialLink.h"
 
 namespace {
 // A line that never stops sending still ends a reply: nothing the stage says
@@ -117,8 +117,7 @@ std::string HotFunc::TryReading() {
     // A number the stage cannot be at is a reply gone wrong, not a reading.
     if (!(reading->kelvin >= minimum && reading->kelvin <= maximum))
         return Printf("The hot stage's reading %s K lies outside %d to %d K.",
-                      reading->text.c_str(), static_cast<int>(minimum),
-                      static_cast<int>(maximum));
+                      reading->text.c_str(), static_cast<int>(minimum), static_cast<int>(maximum));
     SetReadingText(reading->text);
     present = reading->kelvin;
     ReadingSucceeded();

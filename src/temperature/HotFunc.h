@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "ControllerReplies.h"
-#include "TTemp.h"
+#include "temperature/ControllerReplies.h"
+#include "temperature/TTemp.h"
 
-#include "SerialLink.h"
+#include "platform/SerialLink.h"
 
 class HotFunc : public TTempCon {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "HotPanel.h"
+#include "temperature/HotPanel.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "FieldViews.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
 
 TTempHot::TTempHot(QWidget* parent, HotFunc& controller)
     : TempPanel(parent, "HOTPANEL", "Hot Stage Temperature Control"), logic_(controller) {

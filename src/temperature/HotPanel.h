@@ -1,8 +1,8 @@
 #pragma once
 // The hot stage's panel (HOTPANEL) and the open cryostat's (OPENTEMP): the
 // views of HotPanelLogic and OpenPanelLogic.
-#include "HotPanelLogic.h"
-#include "TempPanel.h"
+#include "temperature/HotPanelLogic.h"
+#include "temperature/TempPanel.h"
 
 class HotFunc;
 class QRadioButton;

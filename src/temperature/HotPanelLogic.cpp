@@ -1,9 +1,9 @@
-#include "HotPanelLogic.h"
+#include "temperature/HotPanelLogic.h"
 
 #include <cmath>
 
-#include "HotFunc.h"
-#include "Printf.h"
+#include "temperature/HotFunc.h"
+#include "core/Printf.h"
 
 HotPanelLogic::HotPanelLogic(HotFunc& controller) : controller_(controller) {
     SetFlag(kRun, false);

@@ -2,7 +2,7 @@
 // The logic of the hot stage's panel (HOTPANEL's model) and of the open
 // cryostat's (OPENTEMP's): what the panels' controls do to the controller.
 // TTempHot and TTempOpen are their views.
-#include "TempPanelLogic.h"
+#include "temperature/TempPanelLogic.h"
 
 class HotFunc;
 class TTemp;

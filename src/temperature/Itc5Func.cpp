@@ -1,15 +1,15 @@
-#include "Itc5Func.h"
+#include "temperature/Itc5Func.h"
 
 #include <cmath>
 
-#include "GpibBus.h"
-#include "PidRegistry.h"
-#include "Printf.h"
-#include "RegistryStore.h"
-#include "ReplyErrors.h"
-#include "RunConfig.h"
-#include "Wait.h"
-#include "xmsg.h"
+#include "bus/GpibBus.h"
+#include "temperature/PidRegistry.h"
+#include "core/Printf.h"
+#include "platform/RegistryStore.h"
+#include "temperature/ReplyErrors.h"
+#include "core/RunConfig.h"
+#include "platform/Wait.h"
+#include "core/xmsg.h"
 
 namespace {
 constexpr const char* kDevice = "ITC5";

@@ -4,8 +4,8 @@
 // and the sample's; above Tchange the heater follows the sample sensor.
 #include <string>
 
-#include "ControllerReplies.h"
-#include "TTemp.h"
+#include "temperature/ControllerReplies.h"
+#include "temperature/TTemp.h"
 
 class ITC5Func : public TTempCon {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "Itc5Panel.h"
+#include "temperature/Itc5Panel.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "FieldViews.h"
-#include "Gauges.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "temperature/Gauges.h"
 
 TTempITC5::TTempITC5(QWidget* parent, ITC5Func& controller)
     : TempPanel(parent, "ITC5PANEL", "He Temperature Control"), logic_(controller) {

@@ -3,8 +3,8 @@
 // logic's fields, check boxes, gauges and enabling, and forwards the
 // operator's actions; the logic reads the controller every second. Its
 // caption becomes the controller's identification.
-#include "Itc5PanelLogic.h"
-#include "TempPanel.h"
+#include "temperature/Itc5PanelLogic.h"
+#include "temperature/TempPanel.h"
 
 class ITC5Func;
 class QCheckBox;

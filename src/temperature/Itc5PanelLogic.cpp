@@ -1,10 +1,10 @@
-#include "Itc5PanelLogic.h"
+#include "temperature/Itc5PanelLogic.h"
 
-#include "ControllerReplies.h"
-#include "Itc5Func.h"
-#include "Printf.h"
-#include "RunConfig.h"
-#include "TimeScale.h"
+#include "temperature/ControllerReplies.h"
+#include "temperature/Itc5Func.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
+#include "platform/TimeScale.h"
 
 Itc5PanelLogic::Itc5PanelLogic(ITC5Func& controller) : controller_(controller) {
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "TempPanelLogic.h"
+#include "temperature/TempPanelLogic.h"
 
 class ITC5Func;
 

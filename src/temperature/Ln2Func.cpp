@@ -1,10 +1,10 @@
-#include "Ln2Func.h"
+#include "temperature/Ln2Func.h"
 
 #include <cmath>
 
-#include "GpibBus.h"
-#include "Printf.h"
-#include "ReplyErrors.h"
+#include "bus/GpibBus.h"
+#include "core/Printf.h"
+#include "temperature/ReplyErrors.h"
 
 namespace {
 constexpr int kPrimary = GpibAddress::kLn2Controller;

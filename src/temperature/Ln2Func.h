@@ -3,8 +3,8 @@
 // functions is a secondary address; every value crosses as ASCII text.
 #include <string>
 
-#include "ControllerReplies.h"
-#include "TTemp.h"
+#include "temperature/ControllerReplies.h"
+#include "temperature/TTemp.h"
 
 class LN2Func : public TTempCon {
     Q_OBJECT

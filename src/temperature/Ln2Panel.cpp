@@ -1,4 +1,4 @@
-#include "Ln2Panel.h"
+#include "temperature/Ln2Panel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "Controls.h"
-#include "FieldViews.h"
-#include "Gauges.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "temperature/Gauges.h"
 
 TTempLN2::TTempLN2(QWidget* parent, LN2Func& controller)
     : TempPanel(parent, "LN2PANEL", "LN2 Temperature Control"), logic_(controller) {

@@ -2,8 +2,8 @@
 // The LN2 panel (LN2PANEL): the view of Ln2PanelLogic. It shows the logic's
 // fields, the gauges and the pump's choice and enabling, and forwards the
 // operator's actions; the logic reads the controller every 500 ms.
-#include "Ln2PanelLogic.h"
-#include "TempPanel.h"
+#include "temperature/Ln2PanelLogic.h"
+#include "temperature/TempPanel.h"
 
 class LN2Func;
 class QLineEdit;

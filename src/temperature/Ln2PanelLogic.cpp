@@ -1,10 +1,10 @@
-#include "Ln2PanelLogic.h"
+#include "temperature/Ln2PanelLogic.h"
 
-#include "ControllerReplies.h"
-#include "Ln2Func.h"
-#include "Printf.h"
-#include "RunConfig.h"
-#include "TimeScale.h"
+#include "temperature/ControllerReplies.h"
+#include "temperature/Ln2Func.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
+#include "platform/TimeScale.h"
 
 namespace {
 constexpr char kPumpLetters[] = {'O', 'S', 'F'};

@@ -4,7 +4,7 @@
 // 500 ms from the controller. TTempLN2 is its view.
 #include <QTimer>
 
-#include "TempPanelLogic.h"
+#include "temperature/TempPanelLogic.h"
 
 class LN2Func;
 

@@ -1,4 +1,4 @@
-#include "PidEditor.h"
+#include "temperature/PidEditor.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -10,14 +10,14 @@
 #include <QVBoxLayout>
 #include <charconv>
 
-#include "Controls.h"
-#include "FieldViews.h"
-#include "PidFile.h"
-#include "PidRegistry.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
+#include "views/Controls.h"
+#include "views/FieldViews.h"
+#include "temperature/PidFile.h"
+#include "temperature/PidRegistry.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
 
 namespace {
 constexpr const char* kCaption = "Temperature Control Settings";

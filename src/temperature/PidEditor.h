@@ -5,8 +5,8 @@
 // SetTemperature.
 #include <string>
 
-#include "TTemp.h"
-#include "TempPanel.h"
+#include "temperature/TTemp.h"
+#include "temperature/TempPanel.h"
 
 class QComboBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "PidFile.h"
+#include "temperature/PidFile.h"
 
 #include <cctype>
 #include <charconv>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TTemp.h"
+#include "temperature/TTemp.h"
 
 struct PidFileContents {
     bool keywordMatches = false;    // false: "Wrong filetype", nothing changes

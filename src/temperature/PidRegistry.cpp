@@ -1,4 +1,4 @@
-#include "PidRegistry.h"
+#include "temperature/PidRegistry.h"
 
 #include <charconv>
 

@@ -6,9 +6,9 @@
 #include <span>
 #include <string>
 
-#include "ControllerKind.h"
-#include "RegistryStore.h"
-#include "TTemp.h"
+#include "core/ControllerKind.h"
+#include "platform/RegistryStore.h"
+#include "temperature/TTemp.h"
 
 struct PidValueName {
     const char* name;           // "P", "dT", "B3", ...

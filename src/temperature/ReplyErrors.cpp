@@ -1,7 +1,7 @@
-#include "ReplyErrors.h"
+#include "temperature/ReplyErrors.h"
 
-#include "Printf.h"
-#include "xmsg.h"
+#include "core/Printf.h"
+#include "core/xmsg.h"
 
 std::string ShownReply(const std::string& reply) {
     std::string shown;

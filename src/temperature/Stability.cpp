@@ -1,9 +1,9 @@
-#include "Stability.h"
+#include "temperature/Stability.h"
 
 #include <cmath>
 
-#include "Itc5Func.h"
-#include "TTemp.h"
+#include "temperature/Itc5Func.h"
+#include "temperature/TTemp.h"
 
 void StabilityTest::Restart() {
     counting_ = false;

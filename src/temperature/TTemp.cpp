@@ -1,20 +1,20 @@
-#include "TTemp.h"
-#include "TemperatureState.h"
+#include "temperature/TTemp.h"
+#include "temperature/TemperatureState.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "GpibBus.h"
-#include "HotFunc.h"
-#include "Itc5Func.h"
-#include "Ln2Func.h"
-#include "PidRegistry.h"
-#include "Printf.h"
-#include "Prompt.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
-#include "xmsg.h"
+#include "bus/GpibBus.h"
+#include "temperature/HotFunc.h"
+#include "temperature/Itc5Func.h"
+#include "temperature/Ln2Func.h"
+#include "temperature/PidRegistry.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
+#include "core/xmsg.h"
 
 bool PidTable::Add(const Tpid& entry) {
     if (entries_.size() >= kCapacity) return false;

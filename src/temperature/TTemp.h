@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ControllerKind.h"
+#include "core/ControllerKind.h"
 
 // One PID table entry: seven signed 32-bit integers, in this order.
 struct Tpid {

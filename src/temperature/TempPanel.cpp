@@ -1,14 +1,14 @@
-#include "TempPanel.h"
+#include "temperature/TempPanel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "Controls.h"
+#include "views/Controls.h"
 
-#include "FieldViews.h"
-#include "TempPanelLogic.h"
+#include "views/FieldViews.h"
+#include "temperature/TempPanelLogic.h"
 
 namespace {
 TempPanel* g_current = nullptr;

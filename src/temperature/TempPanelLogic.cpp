@@ -1,12 +1,12 @@
-#include "TempPanelLogic.h"
+#include "temperature/TempPanelLogic.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "Prompt.h"
-#include "TTemp.h"
-#include "xmsg.h"
+#include "platform/Prompt.h"
+#include "temperature/TTemp.h"
+#include "core/xmsg.h"
 
 bool RunShowingErrors(QWidget* owner, const std::function<void()>& command) {
     try {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 class TTemp;
 

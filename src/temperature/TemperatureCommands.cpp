@@ -1,16 +1,16 @@
-#include "TemperatureCommands.h"
+#include "temperature/TemperatureCommands.h"
 
 #include <QPointer>
 
-#include "HotFunc.h"
-#include "HotPanel.h"
-#include "Itc5Func.h"
-#include "Itc5Panel.h"
-#include "Ln2Func.h"
-#include "Ln2Panel.h"
-#include "PidEditor.h"
-#include "Printf.h"
-#include "Prompt.h"
+#include "temperature/HotFunc.h"
+#include "temperature/HotPanel.h"
+#include "temperature/Itc5Func.h"
+#include "temperature/Itc5Panel.h"
+#include "temperature/Ln2Func.h"
+#include "temperature/Ln2Panel.h"
+#include "temperature/PidEditor.h"
+#include "core/Printf.h"
+#include "platform/Prompt.h"
 
 namespace {
 template <typename Panel>

@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "views/Controls.h"
 
 #include <QCheckBox>
 #include <QPushButton>

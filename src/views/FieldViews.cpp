@@ -1,9 +1,9 @@
-#include "FieldViews.h"
+#include "views/FieldViews.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 
 namespace {
 QString FieldName(int id) {

@@ -1,4 +1,4 @@
-#include "FittedField.h"
+#include "views/FittedField.h"
 
 #include <QEvent>
 #include <QFontMetrics>

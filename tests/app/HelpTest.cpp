@@ -16,11 +16,11 @@
 #include <set>
 #include <sstream>
 
-#include "Help.h"
-#include "HelpWindow.h"
-#include "Paths.h"
-#include "Prompt.h"
-#include "RunConfig.h"
+#include "app/Help.h"
+#include "app/HelpWindow.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
 
 namespace {
 namespace fs = std::filesystem;

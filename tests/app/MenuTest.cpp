@@ -5,12 +5,12 @@
 #include <QMenuBar>
 #include <set>
 
-#include "MainFrame.h"
-#include "ProgramState.h"
-#include "MenuTable.h"
-#include "MeasurementState.h"
-#include "RunLock.h"
-#include "StatusFields.h"
+#include "app/MainFrame.h"
+#include "records/ProgramState.h"
+#include "app/MenuTable.h"
+#include "core/MeasurementState.h"
+#include "core/RunLock.h"
+#include "core/StatusFields.h"
 
 namespace {
 std::map<int, std::string> Paths(bool scan) {

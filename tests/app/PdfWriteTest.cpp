@@ -14,9 +14,9 @@
 #include <sys/resource.h>
 #endif
 
-#include "FileWrite.h"
-#include "Printer.h"
-#include "Prompt.h"
+#include "platform/FileWrite.h"
+#include "app/Printer.h"
+#include "platform/Prompt.h"
 
 namespace {
 class PdfWrite : public ::testing::Test {

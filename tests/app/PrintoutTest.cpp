@@ -14,17 +14,17 @@
 #include <QTemporaryDir>
 #include <QTextItem>
 
-#include "IVcurve.h"
-#include "LogPrintout.h"
-#include "PageSetup.h"
-#include "Printer.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "TCheck.h"
-#include "THall.h"
-#include "TResBar.h"
-#include "TResVdp.h"
+#include "measure/IVcurve.h"
+#include "app/LogPrintout.h"
+#include "records/PageSetup.h"
+#include "app/Printer.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "measure/TCheck.h"
+#include "measure/THall.h"
+#include "measure/TResBar.h"
+#include "measure/TResVdp.h"
 
 namespace {
 struct Text {

@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "FileRegistryStore.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunConfig.h"
+#include "platform/FileRegistryStore.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
 #include "ScriptedBus.h"
-#include "TTemp.h"
-#include "Thall.h"
+#include "temperature/TTemp.h"
+#include "app/Thall.h"
 
 namespace {
 const std::string kSystem = "SOFTWARE\\Brisel\\Hall\\System";

@@ -11,26 +11,25 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "FieldSet.h"
-#include "MagnetMotion.h"
-#include "MainFrame.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RunLock.h"
+#include "core/FieldSet.h"
+#include "magnet/MagnetMotion.h"
+#include "app/MainFrame.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "core/RunLock.h"
 #include "ScriptedBus.h"
-#include "StatusFields.h"
-#include "TimeScale.h"
-#include "Tmagmove.h"
+#include "core/StatusFields.h"
+#include "platform/TimeScale.h"
+#include "magnet/Tmagmove.h"
 
 // A click as the window system delivers it, so that a modal window blocks
 // it as it would block the operator's.
 QT_BEGIN_NAMESPACE
 Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global,
                                       Qt::MouseButtons state, Qt::MouseButton button,
-                                      QEvent::Type type, Qt::KeyboardModifiers mods,
-                                      int timestamp);
+                                      QEvent::Type type, Qt::KeyboardModifiers mods, int timestamp);
 QT_END_NAMESPACE
 
 namespace {
@@ -38,7 +37,8 @@ namespace {
 // indent a framed label adds by itself when none is set.
 int TextRoom(const QLabel& label) {
     int indent = label.indent();
-    if (indent < 0) indent = label.frameWidth() > 0 ? label.fontMetrics().horizontalAdvance('x') / 2 : 0;
+    if (indent < 0)
+        indent = label.frameWidth() > 0 ? label.fontMetrics().horizontalAdvance('x') / 2 : 0;
     return label.contentsRect().width() - 2 * label.margin() - indent;
 }
 
@@ -81,8 +81,8 @@ TEST_F(ToolBar, StatusFieldsHoldEveryFixedTextAndEveryProgressText) {
     frame.show();
     StatusFields& status = program.Status();
     const std::vector<std::string> states = {
-        "Ready",       "ERROR",    "Cancelled", "Check",     "IV-Curve",   "Resistivity",
-        "Hall Meas.",  "Standby",  "Change Temp", "Finished", "AutoSet I", "Stabilizing"};
+        "Ready",      "ERROR",   "Cancelled",   "Check",    "IV-Curve",  "Resistivity",
+        "Hall Meas.", "Standby", "Change Temp", "Finished", "AutoSet I", "Stabilizing"};
     EXPECT_EQ(NotWhole(Field(frame, "statusText"), states,
                        [&](const std::string& t) { status.SetText(t); }),
               std::vector<std::string>{});
@@ -90,14 +90,13 @@ TEST_F(ToolBar, StatusFieldsHoldEveryFixedTextAndEveryProgressText) {
     // The timed readings' progress at every count a delay (0..100 s) and an
     // integration (0..60 s) can show, with small and large readings, cut to
     // 19 characters as the readings do.
-    std::vector<std::string> details = {"GPIB", "AutoSet I", "I-meas Saturating",
-                                        "A/D OverRange", "Measurement Failure",
-                                        "F.P.Divide By Zero"};
+    std::vector<std::string> details = {
+        "GPIB",          "AutoSet I",           "I-meas Saturating",
+        "A/D OverRange", "Measurement Failure", "F.P.Divide By Zero"};
     for (const char* what : {"Delay", "Integ"})
         for (int count : {1, 9, 10, 60, 99, 100})
             for (double value : {0.013, -0.013, -5.999, 9.999, -9999.999, 88888.888})
-                details.push_back(
-                    CutToField(Printf("%s %d (%+.3f)", what, count, value), 20));
+                details.push_back(CutToField(Printf("%s %d (%+.3f)", what, count, value), 20));
     EXPECT_EQ(details.back().size(), 19u);
     EXPECT_EQ(NotWhole(Field(frame, "statusDetail"), details,
                        [&](const std::string& t) { status.SetDetail(t); }),
@@ -120,8 +119,9 @@ TEST_F(ToolBar, ReadoutsHoldEveryNumberOfTheirFormats) {
     for (int i = 0; i < 3; ++i) {
         QLabel& field = Field(frame, names[i]);
         const int width = field.width();
-        EXPECT_EQ(NotWhole(field, *texts[i], [&](const std::string& t) { status.SetReadout(i, t); }),
-                  std::vector<std::string>{})
+        EXPECT_EQ(
+            NotWhole(field, *texts[i], [&](const std::string& t) { status.SetReadout(i, t); }),
+            std::vector<std::string>{})
             << names[i];
         // These are the formats' longest: the field did not have to grow.
         EXPECT_EQ(field.width(), width) << names[i];
@@ -173,7 +173,7 @@ TEST_F(ToolBar, TheToolBarsAbortReachesTheRunWhileTheMagnetBoxIsUp) {
     ScriptedBus& bus = *owned;
     program.SetBus(std::move(owned));
     SetMagnetInitialisationPending(false);  // as after the start-up's own motion
-    bus.Poll(0);  // the request cleared before the motion
+    bus.Poll(0);                            // the request cleared before the motion
     for (int i = 0; i < 8; ++i) bus.Poll(0);
     bus.Poll(0x50);
 

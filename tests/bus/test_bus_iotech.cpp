@@ -7,9 +7,9 @@
 #include <map>
 #include <string>
 
-#include "IotGpibBus.h"
-#include "Prompt.h"
-#include "RunConfig.h"
+#include "bus/iotech/IotGpibBus.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
 
 namespace {
 struct Driver {

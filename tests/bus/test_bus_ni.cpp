@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "FakeDriver.h"
-#include "NiGpibBus.h"
-#include "RunConfig.h"
-#include "TimeScale.h"
+#include "bus/ni/NiGpibBus.h"
+#include "core/RunConfig.h"
+#include "platform/TimeScale.h"
 
 namespace {
 

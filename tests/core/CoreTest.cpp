@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "MathLibrary.h"
-#include "MeasurementState.h"
-#include "Printf.h"
-#include "RunConfig.h"
-#include "RunLock.h"
-#include "StatusFields.h"
-#include "xmsg.h"
+#include "core/MathLibrary.h"
+#include "core/MeasurementState.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
+#include "core/RunLock.h"
+#include "core/StatusFields.h"
+#include "core/xmsg.h"
 
 TEST(MathLibrary, ReportsDomainAndRangeErrorsAndGoesOn) {
     std::vector<std::string> told;

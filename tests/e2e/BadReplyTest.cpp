@@ -98,8 +98,8 @@ TEST_F(BadReplyTest, UnreadableCurrentReadBackFailsTheRunAndKeepsTheCurrent) {
 TEST_F(BadReplyTest, UnreadableVoltmeterReplyIsShownInTheContactCheck) {
     // The first voltmeter replies of the check are junk, more than a reading
     // is taken again for: its pair shows why, the others their resistances.
-    auto m = Measure(
-        R"({"faults":[{"device":"hall","kind":"garbage","secondary":9,"times":3}]})", "56");
+    auto m =
+        Measure(R"({"faults":[{"device":"hall","kind":"garbage","secondary":9,"times":3}]})", "56");
     ASSERT_EQ(m.exitCode, 0) << m.errors;
     const std::string check = Window(m, "CHECK");
     ASSERT_FALSE(check.empty());

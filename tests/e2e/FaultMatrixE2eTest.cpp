@@ -338,7 +338,8 @@ TEST(FaultMatrixE2eTest, JunkThatLookedLikeANumberIsReadPastOrEndsTheRunInError)
     ASSERT_EQ(cleanStages.size(), static_cast<std::size_t>(kMeasurements)) << clean.errors;
     const Reference reference{ProgramResult::Pairs(cleanStages[0].Window("CHECK")),
                               cleanStages[2].Window("VDPRESIST"), cleanStages[3].Window("HALL")};
-    const std::pair<const char*, int> once[] = {  // rack, stage (1 IV, 2 resistivity, 3 Hall)
+    const std::pair<const char*, int> once[] = {
+        // rack, stage (1 IV, 2 resistivity, 3 Hall)
         {R"({"seed":27,"faults":[{"device":"hall","kind":"garbage","probability":0.02}]})", 2},
         {R"({"seed":6,"faults":[{"device":"hall","kind":"garbage","probability":0.02}]})", 3},
         {R"({"seed":9,"faults":[{"device":"hall","kind":"long-reply","probability":0.01}]})", 1},
@@ -350,8 +351,7 @@ TEST(FaultMatrixE2eTest, JunkThatLookedLikeANumberIsReadPastOrEndsTheRunInError)
 
     // The voltmeter's replies turn to junk in the middle of the resistivity run.
     const ProgramResult failed = RunRack(
-        run,
-        R"({"faults":[{"device":"hall","kind":"garbage","secondary":9,"after":6,"times":3}]})",
+        run, R"({"faults":[{"device":"hall","kind":"garbage","secondary":9,"after":6,"times":3}]})",
         "51");
     ASSERT_EQ(failed.exitCode, 0) << failed.errors;
     EXPECT_EQ(failed.First("status"), "ERROR | V-meas Unreadable");

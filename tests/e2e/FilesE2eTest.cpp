@@ -29,10 +29,11 @@ TEST(FilesE2e, DevicesFifosAndFoldersAreRefusedBeforeTheyAreRead) {
                       "--set", "DataArchive=/dev/zero", "--run", "17,19", "--dump"},
                      VANTRIS_NI_PROGRAM, kTimeoutMs);
     ASSERT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(Messages(r), (std::vector<std::string>{
-                               "Can't Open File: | /dev/zero", "Can't Open File: | " + fifo,
-                               "Can't Open File: | " + run.Folder(),
-                               "File Error | Can't open archive", "File Error | Can't open archive"}));
+    EXPECT_EQ(Messages(r),
+              (std::vector<std::string>{
+                  "Can't Open File: | /dev/zero", "Can't Open File: | " + fifo,
+                  "Can't Open File: | " + run.Folder(), "File Error | Can't open archive",
+                  "File Error | Can't open archive"}));
     EXPECT_EQ(r.First("archive"), "/dev/zero -1");
     EXPECT_EQ(r.All("graph").size(), 1u);  // the live window only
     EXPECT_TRUE(r.All("window").size() >= 1u);
@@ -50,9 +51,9 @@ TEST(FilesE2e, ANonAsciiArchiveNameIsOneFileFromTheCommandLineAndTheSettings) {
     ProgramRun run;
     run.InitRegistry();
     const std::string archive = run.Folder() + "/\xC3\xBCtf8.dat";  // ütf8.dat in UTF-8
-    auto r = run.Run({"/d", "--set", "DataArchive=" + archive + ",WaferID=W1", "--run", "15,17,12",
-                      "--dump"},
-                     VANTRIS_NI_PROGRAM, kTimeoutMs);
+    auto r = run.Run(
+        {"/d", "--set", "DataArchive=" + archive + ",WaferID=W1", "--run", "15,17,12", "--dump"},
+        VANTRIS_NI_PROGRAM, kTimeoutMs);
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_TRUE(Messages(r).empty()) << Messages(r).front();
     // Written to the file of that name, not to the name's bytes read as
@@ -62,8 +63,9 @@ TEST(FilesE2e, ANonAsciiArchiveNameIsOneFileFromTheCommandLineAndTheSettings) {
     EXPECT_EQ(r.First("archive"), archive + " 1");
     EXPECT_EQ(r.First("window").rfind("EDITOR path=" + archive + " ", 0), 0u) << r.First("window");
     // The settings keep the name in their 8-bit text...
-    EXPECT_NE(ReadText(run.RegistryFile()).find("\"Data Archive\"=\"" + run.Folder() + "/\xFCtf8.dat\""),
-              std::string::npos);
+    EXPECT_NE(
+        ReadText(run.RegistryFile()).find("\"Data Archive\"=\"" + run.Folder() + "/\xFCtf8.dat\""),
+        std::string::npos);
     // ... and a later run that takes it from there opens the same file.
     r = run.Run({"/d", "--run", "15,17", "--dump"}, VANTRIS_NI_PROGRAM, kTimeoutMs);
     ASSERT_EQ(r.exitCode, 0) << r.errors;
@@ -81,11 +83,12 @@ TEST(FilesE2e, ANonAsciiArchiveNameIsOneFileFromTheCommandLineAndTheSettings) {
 TEST(FilesE2e, AScanFilePointAtZeroKelvinIsSkippedAndSaid) {
     ProgramRun run;
     run.InitRegistry();
-    const std::string file = run.WriteFile(
-        "cool.tsc",
-        "W1\r\nB2\r\nD\r\nGaAs\r\n0.5\r\n"
-        "300.0 1.00e+00 +1.00e-03 -1.00e+16 1.00e+02\r\n  0.0 1.00e+00 +1.00e-03 -1.00e+16 1.00e+02\r\n"
-        "200.0 2.00e+00 +1.00e-03 -2.00e+16 9.00e+01\r\n100.0 3.00e+00 +1.00e-03 -3.00e+16 8.00e+01\r\n");
+    const std::string file = run.WriteFile("cool.tsc",
+                                           "W1\r\nB2\r\nD\r\nGaAs\r\n0.5\r\n"
+                                           "300.0 1.00e+00 +1.00e-03 -1.00e+16 1.00e+02\r\n  0.0 "
+                                           "1.00e+00 +1.00e-03 -1.00e+16 1.00e+02\r\n"
+                                           "200.0 2.00e+00 +1.00e-03 -2.00e+16 9.00e+01\r\n100.0 "
+                                           "3.00e+00 +1.00e-03 -3.00e+16 8.00e+01\r\n");
     auto r = run.Run({"/n", "/d", "--open", file, "--dump"}, VANTRIS_NI_PROGRAM, kTimeoutMs);
     ASSERT_EQ(r.exitCode, 0) << r.errors;
     const std::string note =

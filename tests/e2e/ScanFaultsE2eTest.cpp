@@ -115,8 +115,8 @@ TEST_F(ScanFaultsE2eTest, Ln2ControllerFallsSilent) {
                            300, 100, 4);
     EXPECT_EQ(ExpectTrustworthy(r, Planned(300, 100, 4), false, "ln2 silent"), "2");
     EXPECT_GE(Points().size(), 1u);
-    EXPECT_TRUE(StartsWithAny(
-        r.All("message"), "Temperature Scan | No temperature from the LN2 controller for 6"))
+    EXPECT_TRUE(StartsWithAny(r.All("message"),
+                              "Temperature Scan | No temperature from the LN2 controller for 6"))
         << r.First("message");
     EXPECT_EQ(r.First("status"), "Standby | ");
 }
@@ -135,10 +135,10 @@ TEST_F(ScanFaultsE2eTest, Itc5RepliesOfJunk) {
 }
 
 TEST_F(ScanFaultsE2eTest, Itc5FallsSilent) {
-    ProgramResult r =
-        Scan("/h", std::string("{") + kFastItc5 +
-                       R"(,"faults":[{"device":"itc5","kind":"silence","after":60}]})",
-             300, 100, 3);
+    ProgramResult r = Scan("/h",
+                           std::string("{") + kFastItc5 +
+                               R"(,"faults":[{"device":"itc5","kind":"silence","after":60}]})",
+                           300, 100, 3);
     EXPECT_EQ(ExpectTrustworthy(r, Planned(300, 100, 3), false, "itc5 silent"), "2");
 }
 

@@ -7,14 +7,14 @@
 #include <memory>
 #include <vector>
 
-#include "BufferAmplifierLink.h"
-#include "HallUnit.h"
-#include "MeasurementSettings.h"
-#include "MeasurementState.h"
-#include "RunConfig.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "electronics/HallUnit.h"
+#include "core/MeasurementSettings.h"
+#include "core/MeasurementState.h"
+#include "core/RunConfig.h"
 #include "ScriptedBus.h"
-#include "StatusFields.h"
-#include "TimeScale.h"
+#include "core/StatusFields.h"
+#include "platform/TimeScale.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <limits>
 #include <random>
 
-#include "HallReadings.h"
-#include "HallUnit.h"
+#include "electronics/HallReadings.h"
+#include "electronics/HallUnit.h"
 
 namespace {
 using Kind = HallReading::Kind;

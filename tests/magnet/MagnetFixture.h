@@ -5,12 +5,12 @@
 #include <QWidget>
 #include <memory>
 
-#include "GpibBus.h"
-#include "MeasurementSettings.h"
-#include "Prompt.h"
-#include "RunConfig.h"
+#include "bus/GpibBus.h"
+#include "core/MeasurementSettings.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
 #include "ScriptedBus.h"
-#include "TimeScale.h"
+#include "platform/TimeScale.h"
 
 class MagnetFixture : public ::testing::Test {
   protected:

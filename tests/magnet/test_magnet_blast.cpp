@@ -4,11 +4,11 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-#include "BufferAmplifier.h"
-#include "BufferAmplifierLink.h"
+#include "magnet/BufferAmplifier.h"
+#include "electronics/BufferAmplifierLink.h"
 #include "MagnetFixture.h"
-#include "SerialLink.h"
-#include "TBlast.h"
+#include "platform/SerialLink.h"
+#include "magnet/TBlast.h"
 
 namespace {
 

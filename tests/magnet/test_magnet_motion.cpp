@@ -6,12 +6,12 @@
 #include <QPointer>
 #include <climits>
 
-#include "FieldSet.h"
+#include "core/FieldSet.h"
 #include "MagnetFixture.h"
-#include "MagnetMotion.h"
-#include "MagnetStatus.h"
-#include "MeasurementState.h"
-#include "Tmagmove.h"
+#include "magnet/MagnetMotion.h"
+#include "magnet/MagnetStatus.h"
+#include "core/MeasurementState.h"
+#include "magnet/Tmagmove.h"
 
 namespace {
 

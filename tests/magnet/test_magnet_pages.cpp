@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "BufferAmplifierAccess.h"
-#include "BufferAmplifierLink.h"
-#include "FileRegistryStore.h"
+#include "magnet/BufferAmplifierAccess.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "platform/FileRegistryStore.h"
 #include "MagnetFixture.h"
-#include "ManualMagnet.h"
-#include "RegistryStore.h"
-#include "TBuffer.h"
-#include "TManual.h"
+#include "magnet/ManualMagnet.h"
+#include "platform/RegistryStore.h"
+#include "magnet/TBuffer.h"
+#include "magnet/TManual.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-#include "BufferAmplifier.h"
-#include "EngineeringSheet.h"
-#include "GpibAccess.h"
+#include "magnet/BufferAmplifier.h"
+#include "app/EngineeringSheet.h"
+#include "app/GpibAccess.h"
 #include "MagnetFixture.h"
-#include "TManual.h"
+#include "magnet/TManual.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 #include <QTabWidget>
 
-#include "AutoSet.h"
+#include "measure/AutoSet.h"
 #include "MeasureTestSupport.h"
-#include "Printf.h"
-#include "TConfigPages.h"
-#include "TConfigSheet.h"
+#include "core/Printf.h"
+#include "measure/TConfigPages.h"
+#include "measure/TConfigSheet.h"
 
 namespace {
 

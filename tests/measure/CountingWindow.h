@@ -4,8 +4,8 @@
 // commands, which take windows.
 #include <memory>
 
-#include "MeasurementState.h"
-#include "MeasurementWindow.h"
+#include "core/MeasurementState.h"
+#include "measure/MeasurementWindow.h"
 
 // A run that only counts how often it was run, for the frame's commands.
 class CountingRun : public MeasurementRun {

@@ -13,15 +13,15 @@
 #include <map>
 
 #include "CountingWindow.h"
-#include "FieldSet.h"
-#include "GpibBus.h"
-#include "HallComputation.h"
-#include "HallRun.h"
+#include "core/FieldSet.h"
+#include "bus/GpibBus.h"
+#include "measure/HallComputation.h"
+#include "measure/HallRun.h"
 #include "MeasureTestSupport.h"
-#include "Printf.h"
-#include "RunFrame.h"
-#include "RunLock.h"
-#include "THall.h"
+#include "core/Printf.h"
+#include "measure/RunFrame.h"
+#include "core/RunLock.h"
+#include "measure/THall.h"
 
 // ---------------------------------------------------------------------------
 // Arithmetic and texts
@@ -344,7 +344,8 @@ TEST_F(HallRunTest, FailedCycleIsListedAndLeftOutOfTheMean) {
     // The window's progress read-out as each cycle begins, the failed one included.
     std::vector<std::string> progress;
     QObject::connect(&hall->Fields(), &FieldSet::changed, [&](int id, const QString& text) {
-        if (id == HallRun::kCycleProgress && !text.isEmpty()) progress.push_back(text.toStdString());
+        if (id == HallRun::kCycleProgress && !text.isEmpty())
+            progress.push_back(text.toStdString());
     });
     hall->Measure();
 

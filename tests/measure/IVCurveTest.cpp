@@ -3,11 +3,11 @@
 // leaving the pane), the log block's bytes and the failure exits.
 #include <cmath>
 
-#include "IVCurveMath.h"
-#include "IVCurveRun.h"
+#include "measure/IVCurveMath.h"
+#include "measure/IVCurveRun.h"
 #include "MeasureTestSupport.h"
-#include "Printf.h"
-#include "xmsg.h"
+#include "core/Printf.h"
+#include "core/xmsg.h"
 
 namespace {
 

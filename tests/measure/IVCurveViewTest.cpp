@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "IVCurveMath.h"
-#include "IVcurve.h"
-#include "ProgramState.h"
+#include "measure/IVCurveMath.h"
+#include "measure/IVcurve.h"
+#include "records/ProgramState.h"
 #include "MeasureTestSupport.h"
 
 namespace {

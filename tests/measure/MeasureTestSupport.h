@@ -11,20 +11,20 @@
 
 #include <gtest/gtest.h>
 
-#include "BufferAmplifierLink.h"
-#include "LogFile.h"
-#include "MeasurementResults.h"
-#include "MeasurementSettings.h"
-#include "MeasureState.h"
-#include "MeasurementState.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "Results.h"
-#include "RunConfig.h"
+#include "electronics/BufferAmplifierLink.h"
+#include "records/LogFile.h"
+#include "core/MeasurementResults.h"
+#include "core/MeasurementSettings.h"
+#include "measure/MeasureState.h"
+#include "core/MeasurementState.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "measure/Results.h"
+#include "core/RunConfig.h"
 #include "ScriptedBus.h"
-#include "SpecimenData.h"
-#include "StatusFields.h"
-#include "TimeScale.h"
+#include "core/SpecimenData.h"
+#include "core/StatusFields.h"
+#include "platform/TimeScale.h"
 
 class MeasureTest : public ::testing::Test {
   protected:

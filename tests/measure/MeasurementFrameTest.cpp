@@ -9,14 +9,14 @@
 
 #include "CountingWindow.h"
 #include "MeasureTestSupport.h"
-#include "MeasurementWindow.h"
-#include "RunFrame.h"
-#include "RunLock.h"
-#include "IVcurve.h"
-#include "TCheck.h"
-#include "THall.h"
-#include "TResBar.h"
-#include "TResVdp.h"
+#include "measure/MeasurementWindow.h"
+#include "measure/RunFrame.h"
+#include "core/RunLock.h"
+#include "measure/IVcurve.h"
+#include "measure/TCheck.h"
+#include "measure/THall.h"
+#include "measure/TResBar.h"
+#include "measure/TResVdp.h"
 
 namespace {
 

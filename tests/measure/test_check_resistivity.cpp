@@ -2,10 +2,10 @@
 // scripted bus, with no widget anywhere: the exact command order (with the
 // buffer amplifier's bytes interleaved), the field texts, the log blocks and
 // the exception table.
-#include "BarRun.h"
-#include "CheckRun.h"
+#include "measure/BarRun.h"
+#include "measure/CheckRun.h"
 #include "MeasureTestSupport.h"
-#include "VanDerPauwRun.h"
+#include "measure/VanDerPauwRun.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "MeasureTestSupport.h"
-#include "MeasurementDump.h"
-#include "ResultComputations.h"
-#include "CheckRun.h"
-#include "TDepl.h"
-#include "xmsg.h"
+#include "measure/MeasurementDump.h"
+#include "measure/ResultComputations.h"
+#include "measure/CheckRun.h"
+#include "measure/TDepl.h"
+#include "core/xmsg.h"
 
 namespace {
 using namespace ResultMath;

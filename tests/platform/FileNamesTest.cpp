@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "FileNames.h"
+#include "platform/FileNames.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

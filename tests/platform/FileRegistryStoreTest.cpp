@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileRegistryStore.h"
+#include "platform/FileRegistryStore.h"
 
 namespace {
 const std::string kKey = "SOFTWARE\\Brisel\\Hall\\System";

@@ -21,7 +21,7 @@
 #endif
 
 #include "DiskFull.h"
-#include "FileWrite.h"
+#include "platform/FileWrite.h"
 
 namespace {
 std::string Bytes(const std::string& path) {

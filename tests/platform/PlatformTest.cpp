@@ -4,10 +4,10 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "Prompt.h"
-#include "SerialLink.h"
-#include "TimeScale.h"
-#include "Wait.h"
+#include "platform/Prompt.h"
+#include "platform/SerialLink.h"
+#include "platform/TimeScale.h"
+#include "platform/Wait.h"
 
 TEST(SerialMode, ReadsTheModeTexts) {
     auto m = ParseSerialMode("COM1:1200,n,8,1");

@@ -9,7 +9,7 @@
 #include <QKeyEvent>
 #include <QTabWidget>
 
-#include "PropertySheet.h"
+#include "platform/PropertySheet.h"
 
 namespace {
 struct CountingPage : PropertyPage {
@@ -109,10 +109,14 @@ TEST(PropertySheet, TheFocusStartsInTheFirstFieldAndTabReadsThePage) {
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), page->topLeft);
     EXPECT_EQ(sheet.Tabs()->tabBar()->focusPolicy(), Qt::NoFocus);
-    const std::vector<QWidget*> expected = {page->topLeft,         page->topRight,
-                                            page->lower,           page->browse,
-                                            sheet.Button("IDOK"),  sheet.Button("IDCANCEL"),
-                                            sheet.Button("IDAPPLY"), sheet.Button("IDHELP")};
+    const std::vector<QWidget*> expected = {page->topLeft,
+                                            page->topRight,
+                                            page->lower,
+                                            page->browse,
+                                            sheet.Button("IDOK"),
+                                            sheet.Button("IDCANCEL"),
+                                            sheet.Button("IDAPPLY"),
+                                            sheet.Button("IDHELP")};
     for (std::size_t k = 1; k < expected.size(); ++k)
         EXPECT_EQ(expected[k - 1]->nextInFocusChain(), expected[k]) << k;
     // Another page brought up takes the focus into its own first field.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RegFile.h"
+#include "platform/RegFile.h"
 
 namespace {
 std::string Bytes(const RegistryStore::Value& v) {

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "RegFile.h"
+#include "platform/RegFile.h"
 
 namespace fs = std::filesystem;
 

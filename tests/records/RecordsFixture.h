@@ -10,21 +10,21 @@
 
 #include <gtest/gtest.h>
 
-#include "ArchiveSettings.h"
-#include "CurrentSets.h"
-#include "DateTimeText.h"
-#include "FileRegistryStore.h"
-#include "GraphStyle.h"
-#include "LogFile.h"
-#include "MeasurementSettings.h"
-#include "PageSetup.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RecordsLinks.h"
-#include "RecordsState.h"
-#include "RunConfig.h"
-#include "ScanSettings.h"
-#include "SpecimenData.h"
+#include "records/ArchiveSettings.h"
+#include "records/CurrentSets.h"
+#include "records/DateTimeText.h"
+#include "platform/FileRegistryStore.h"
+#include "records/GraphStyle.h"
+#include "records/LogFile.h"
+#include "core/MeasurementSettings.h"
+#include "records/PageSetup.h"
+#include "records/ProgramState.h"
+#include "platform/Prompt.h"
+#include "records/RecordsLinks.h"
+#include "records/RecordsState.h"
+#include "core/RunConfig.h"
+#include "records/ScanSettings.h"
+#include "core/SpecimenData.h"
 
 // A calendar time, and a clock fixed at it.
 inline std::tm At(int year, int month, int day, int hour, int minute) {

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "Archive.h"
-#include "Printf.h"
+#include "records/Archive.h"
+#include "core/Printf.h"
 
 using namespace ArchiveFormat;
 

@@ -10,14 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Archive.h"
-#include "ArchiveCommands.h"
-#include "MeasurementResults.h"
-#include "RecordsDump.h"
+#include "records/Archive.h"
+#include "records/ArchiveCommands.h"
+#include "core/MeasurementResults.h"
+#include "records/RecordsDump.h"
 #include "RecordsFixture.h"
-#include "TextWindow.h"
-#include "Tsort.h"
-#include "Tticket.h"
+#include "records/TextWindow.h"
+#include "records/Tsort.h"
+#include "records/Tticket.h"
 
 namespace {
 class ArchiveTest : public RecordsTest {
@@ -314,9 +314,11 @@ TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
     // A name the settings cannot hold is refused, naming its character, and
     // the archive stays; so is one longer than its field.
     const std::string kept = Archive().DataArchive;
-    EXPECT_FALSE(ApplySetting("DataArchive", dir_.filePath(QString::fromUtf8("\u540D.dat")).toStdString(), error));
-    EXPECT_EQ(error, "DataArchive: the name holds \"\u540D\" (U+540D), which the settings' 8-bit "
-                     "text (Windows-1252) cannot hold");
+    EXPECT_FALSE(ApplySetting("DataArchive",
+                              dir_.filePath(QString::fromUtf8("\u540D.dat")).toStdString(), error));
+    EXPECT_EQ(error,
+              "DataArchive: the name holds \"\u540D\" (U+540D), which the settings' 8-bit "
+              "text (Windows-1252) cannot hold");
     EXPECT_FALSE(ApplySetting("DataArchive", "/" + std::string(300, 'x'), error));
     EXPECT_EQ(error, "DataArchive: the name is longer than 259 characters");
     EXPECT_EQ(Archive().DataArchive, kept);
@@ -327,7 +329,9 @@ TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
     EXPECT_EQ(Archive().DataArchive, kept);
     EXPECT_EQ(responder_.Asked().back().caption, "Set Archive");
     EXPECT_NE(responder_.Asked().back().text.find("\"\u540D\" (U+540D)"), std::string::npos);
-    EXPECT_NE(responder_.Asked().back().text.find(QFile::encodeName(dir_.filePath(QString::fromUtf8("\u540D.dat"))).toStdString()), std::string::npos);
+    EXPECT_NE(responder_.Asked().back().text.find(
+                  QFile::encodeName(dir_.filePath(QString::fromUtf8("\u540D.dat"))).toStdString()),
+              std::string::npos);
     responder_.Add(dir_.filePath(QString::fromUtf8("caf\u00E9.dat")).toStdString());
     OnArchiveSetPath(nullptr);
     EXPECT_EQ(Archive().DataArchive, dir_.path().toStdString() + "/caf\xE9.dat");

@@ -11,15 +11,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "RecordCommands.h"
+#include "records/RecordCommands.h"
 #include "RecordsFixture.h"
-#include "RegPathDialogs.h"
-#include "RegValues.h"
-#include "PropertySheet.h"
-#include "SampleSheet.h"
-#include "SamplePages.h"
-#include "SettingsSets.h"
-#include "ShapePicture.h"
+#include "records/RegPathDialogs.h"
+#include "records/RegValues.h"
+#include "platform/PropertySheet.h"
+#include "records/SampleSheet.h"
+#include "records/SamplePages.h"
+#include "records/SettingsSets.h"
+#include "records/ShapePicture.h"
 
 namespace {
 template <typename T>

@@ -5,19 +5,19 @@
 #include <QPlainTextEdit>
 #include <cstdio>
 
-#include "Archive.h"
-#include "ArchiveCommands.h"
-#include "DataFolder.h"
-#include "FileNames.h"
+#include "records/Archive.h"
+#include "records/ArchiveCommands.h"
+#include "platform/DataFolder.h"
+#include "platform/FileNames.h"
 #include "DiskFull.h"
-#include "FileWrite.h"
-#include "InitRegistry.h"
-#include "MeasurementResults.h"
-#include "RecordCommands.h"
+#include "platform/FileWrite.h"
+#include "records/InitRegistry.h"
+#include "core/MeasurementResults.h"
+#include "records/RecordCommands.h"
 #include "RecordsFixture.h"
-#include "RegValues.h"
-#include "SettingsSets.h"
-#include "TextWindow.h"
+#include "records/RegValues.h"
+#include "records/SettingsSets.h"
+#include "records/TextWindow.h"
 
 namespace {
 class DiskTest : public RecordsTest {

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "RecordsDump.h"
+#include "records/RecordsDump.h"
 #include "RecordsFixture.h"
 
 namespace {

@@ -2,15 +2,15 @@
 // contents and the registry file's damage handling.
 #include <QFile>
 
-#include "InitRegistry.h"
-#include "Materials.h"
+#include "records/InitRegistry.h"
+#include "records/Materials.h"
 #include "RecordsFixture.h"
-#include "RegFile.h"
-#include "RegValues.h"
-#include "RecordsDump.h"
-#include "RegistryDamage.h"
-#include "SettingsSets.h"
-#include "SettingsTable.h"
+#include "platform/RegFile.h"
+#include "records/RegValues.h"
+#include "records/RecordsDump.h"
+#include "records/RegistryDamage.h"
+#include "records/SettingsSets.h"
+#include "records/SettingsTable.h"
 
 namespace {
 const std::string kSet = std::string(kRootKey) + "\\Settings\\A";

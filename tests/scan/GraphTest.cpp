@@ -9,13 +9,13 @@
 #include <cmath>
 #include <sstream>
 
-#include "Activation.h"
-#include "GraphLook.h"
-#include "GraphStyle.h"
-#include "Prompt.h"
-#include "ScanDialogs.h"
-#include "StatusFields.h"
-#include "TScanRead.h"
+#include "scan/Activation.h"
+#include "scan/GraphLook.h"
+#include "records/GraphStyle.h"
+#include "platform/Prompt.h"
+#include "scan/ScanDialogs.h"
+#include "core/StatusFields.h"
+#include "scan/TScanRead.h"
 
 namespace {
 constexpr std::uint32_t Rgb(int r, int g, int b) {
@@ -221,8 +221,8 @@ TEST_F(Graph, ActivationEnergyFromARubberBandLine) {
 // that surface: the window's plot and its scales' factors, and with them the
 // rubber band's energy, a zoom and the read-outs, stay those of the window.
 TEST_F(Graph, DrawingOnAnotherSurfaceLeavesTheWindowAsItIs) {
-    auto v = Viewer({{200, 1, 1e-3, -1e16, 100}, {250, 2, 1e-3, -1e16, 100},
-                     {300, 4, 1e-3, -1e16, 100}});
+    auto v = Viewer(
+        {{200, 1, 1e-3, -1e16, 100}, {250, 2, 1e-3, -1e16, 100}, {300, 4, 1e-3, -1e16, 100}});
     v->SetInverse(true);
     v->SetView(TScanBase::Resistivity);
     v->Render({640, 440});
@@ -479,7 +479,8 @@ TEST(GraphLook, AChosenFontIsHeldToSixToTwentyPoints) {
 // Every point on one power of ten (the rack's 1e17): the axis opens a decade
 // each way and the points are drawn at its middle, not lost on an empty range.
 TEST_F(Graph, FlatDataOnOnePowerOfTenStillGetAnAxisAndTheirPoints) {
-    auto v = Viewer({{100, 1e-2, 1e-3, -1e17, 200}, {200, 2e-2, 2e-3, -1e17, 900},
+    auto v = Viewer({{100, 1e-2, 1e-3, -1e17, 200},
+                     {200, 2e-2, 2e-3, -1e17, 900},
                      {300, 3e-2, 3e-3, -1e17, 4000}});
     v->SetGrid(false);
     ASSERT_EQ(v->LeftScale().visible, (LogRange{16, 18}));

@@ -4,13 +4,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "GraphLook.h"
-#include "MeasurementResults.h"
-#include "Prompt.h"
-#include "ScanSettings.h"
-#include "SpecimenData.h"
-#include "TScanAcq.h"
-#include "TTemp.h"
+#include "scan/GraphLook.h"
+#include "core/MeasurementResults.h"
+#include "platform/Prompt.h"
+#include "records/ScanSettings.h"
+#include "core/SpecimenData.h"
+#include "scan/TScanAcq.h"
+#include "temperature/TTemp.h"
 
 namespace {
 // A controller whose readings come from a list.

@@ -2,7 +2,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-#include "Scale.h"
+#include "scan/Scale.h"
 
 namespace {
 ScaleFrame FrameOf(int width, int height) {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "ScanData.h"
+#include "scan/ScanData.h"
 
 namespace {
 ScanFileRead Read(const std::string& text) {
@@ -150,7 +150,8 @@ TEST(ScanFile, UnusablePointsAreSkippedAndEveryLossIsNamed) {
                              "of range (line 7)"}));
     // Negative T, no resistivity and a value beyond a double are skipped alike;
     // text that is not a number still ends the reading, at its line.
-    text = kHeader + "-5 1 1 1 1\n150 -2 1 1 1\n160 1 1 1 1e400\n170 1 1 1 1\n180 1 x 1 1\n190 1 1 1 1\n";
+    text = kHeader +
+           "-5 1 1 1 1\n150 -2 1 1 1\n160 1 1 1 1e400\n170 1 1 1 1\n180 1 x 1 1\n190 1 1 1 1\n";
     r = Read(text);
     EXPECT_EQ(r.data.count, 1);
     EXPECT_EQ((std::vector<long>{r.skipped, r.firstSkippedLine, r.stoppedAtLine}),

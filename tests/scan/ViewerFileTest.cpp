@@ -9,12 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "GraphLook.h"
-#include "Prompt.h"
-#include "RunConfig.h"
-#include "ScanSettings.h"
-#include "ScanWindows.h"
-#include "TScanRead.h"
+#include "scan/GraphLook.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
+#include "records/ScanSettings.h"
+#include "scan/ScanWindows.h"
+#include "scan/TScanRead.h"
 
 namespace {
 class ViewerFile : public ::testing::Test {
@@ -56,8 +56,9 @@ TEST_F(ViewerFile, DevicesFifosAndFoldersAreRefusedBeforeTheyAreOpened) {
 
 TEST_F(ViewerFile, SkippedPointsAreSaidInTheInformationBoxAndOnStandardError) {
     const std::string path =
-        Write("cool.tsc", kHeader + "300.0 1.00e+00 +1e-3 -1e16 100\r\n0.0 1.00e+00 +1e-3 -1e16 100\r\n"
-                                    "200.0 2.00e+00 +1e-3 -2e16 90\r\n100.0 3.00e+00 +1e-3 -3e16 80\r\n");
+        Write("cool.tsc", kHeader +
+                              "300.0 1.00e+00 +1e-3 -1e16 100\r\n0.0 1.00e+00 +1e-3 -1e16 100\r\n"
+                              "200.0 2.00e+00 +1e-3 -2e16 90\r\n100.0 3.00e+00 +1e-3 -3e16 80\r\n");
     ::testing::internal::CaptureStderr();
     std::unique_ptr<TScanRead> viewer(ScanWindows::OpenFile(nullptr, path));
     const std::string errors = ::testing::internal::GetCapturedStderr();
@@ -93,8 +94,9 @@ TEST_F(ViewerFile, SkippedPointsAreSaidInTheInformationBoxAndOnStandardError) {
 // The header's texts are the file's 8-bit text (Windows-1252): the box
 // shows them as the characters they are, never as replacement marks.
 TEST_F(ViewerFile, TheInformationBoxShowsTheHeadersWindows1252Text) {
-    const std::string path = Write("w1252.tsc", "W\xE4\r\nB\xB5\r\nd\xE9j\xE0 vu\r\nGaAs\r\n0.5\r\n"
-                                                "300 1 0 0 0\r\n");
+    const std::string path = Write("w1252.tsc",
+                                   "W\xE4\r\nB\xB5\r\nd\xE9j\xE0 vu\r\nGaAs\r\n0.5\r\n"
+                                   "300 1 0 0 0\r\n");
     std::unique_ptr<TScanRead> viewer(ScanWindows::OpenFile(nullptr, path));
     ASSERT_NE(viewer, nullptr);
     const std::string info = viewer->InfoText();

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "FileWrite.h"
+#include "platform/FileWrite.h"
 
 inline void FillDiskAt(const std::string& path, int times, std::size_t after, int error = 0) {
     auto left = std::make_shared<int>(times);

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "GpibBus.h"
+#include "bus/GpibBus.h"
 
 class ScriptedBus : public GpibBus {
   public:

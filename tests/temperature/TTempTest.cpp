@@ -4,10 +4,10 @@
 
 #include <QTemporaryDir>
 
-#include "FileRegistryStore.h"
+#include "platform/FileRegistryStore.h"
 #include "TemperatureFixture.h"
-#include "PidRegistry.h"
-#include "TTemp.h"
+#include "temperature/PidRegistry.h"
+#include "temperature/TTemp.h"
 
 TEST(TTemp, PlainObjectReadsAmbientOrLn2) {
     TTemp t;

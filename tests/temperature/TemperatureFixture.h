@@ -6,15 +6,15 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "FileRegistryStore.h"
-#include "GpibBus.h"
-#include "PidRegistry.h"
-#include "Prompt.h"
-#include "RegistryStore.h"
-#include "RunConfig.h"
+#include "platform/FileRegistryStore.h"
+#include "bus/GpibBus.h"
+#include "temperature/PidRegistry.h"
+#include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
+#include "core/RunConfig.h"
 #include "ScriptedBus.h"
-#include "TTemp.h"
-#include "TimeScale.h"
+#include "temperature/TTemp.h"
+#include "platform/TimeScale.h"
 
 class TemperatureFixture : public ::testing::Test {
   protected:

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "Itc5Func.h"
-#include "Ln2Func.h"
-#include "Stability.h"
+#include "temperature/Itc5Func.h"
+#include "temperature/Ln2Func.h"
+#include "temperature/Stability.h"
 #include "TemperatureFixture.h"
 
 class Ln2Test : public TemperatureFixture {

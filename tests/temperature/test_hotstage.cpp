@@ -9,8 +9,8 @@
 #include <chrono>
 #include <thread>
 
-#include "HotFunc.h"
-#include "SerialLink.h"
+#include "temperature/HotFunc.h"
+#include "platform/SerialLink.h"
 #include "TemperatureFixture.h"
 
 #include "FakeHotStage.h"

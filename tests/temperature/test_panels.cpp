@@ -12,15 +12,15 @@
 #include <QKeyEvent>
 #include <QRadioButton>
 
-#include "Gauges.h"
-#include "HotFunc.h"
-#include "HotPanel.h"
-#include "Itc5Func.h"
-#include "Itc5Panel.h"
-#include "Ln2Func.h"
-#include "Ln2Panel.h"
-#include "PidEditor.h"
-#include "TemperatureCommands.h"
+#include "temperature/Gauges.h"
+#include "temperature/HotFunc.h"
+#include "temperature/HotPanel.h"
+#include "temperature/Itc5Func.h"
+#include "temperature/Itc5Panel.h"
+#include "temperature/Ln2Func.h"
+#include "temperature/Ln2Panel.h"
+#include "temperature/PidEditor.h"
+#include "temperature/TemperatureCommands.h"
 #include "TemperatureFixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "ControllerReplies.h"
-#include "PidFile.h"
+#include "temperature/ControllerReplies.h"
+#include "temperature/PidFile.h"
 
 TEST(Ln2Replies, TenthsGetTheirDecimalPoint) {
     EXPECT_EQ(ReadTenths("2931")->text, "293.1");
@@ -118,9 +118,9 @@ TEST(HotReplies, FrameIsCheckedWhole) {
     const std::pair<std::string, std::string> cases[] = {
         {stx + "0100XRS,350.2" + etx + "\r\n", "350.2"},
         {stx + "0100XRS, 350.2 " + etx + "\r\n", "350.2"},
-        {stx + "0100XRS,350.2" + etx, "350.2"},  // the line end lost to the time-out
-        {"0100XRS,350.2" + etx + "\r\n", "none"},   // no STX: "50.2" by position
-        {std::string(40, '9'), "none"},              // a stream of nines
+        {stx + "0100XRS,350.2" + etx, "350.2"},    // the line end lost to the time-out
+        {"0100XRS,350.2" + etx + "\r\n", "none"},  // no STX: "50.2" by position
+        {std::string(40, '9'), "none"},            // a stream of nines
         {stx + "0100XRS,3" + std::string(1, '\0') + "50.2" + etx + "\r\n", "none"},
         {stx + "0100XRS,350.2\r\n", "none"},  // no ETX
         {stx + "0100XRS,350.2" + etx + "junk\r\n", "none"},
@@ -131,7 +131,8 @@ TEST(HotReplies, FrameIsCheckedWhole) {
         {stx + "0100XRS,inf" + etx + "\r\n", "none"},
         {"\n" + stx + "0100XRS,350.2" + etx + "\r\n", "none"},
     };
-    for (const auto& [bytes, text] : cases) EXPECT_EQ(read(bytes), text) << ::testing::PrintToString(bytes);
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(read(bytes), text) << ::testing::PrintToString(bytes);
 }
 
 TEST(PidFile, CommentsEntriesAndTheKeyWord) {

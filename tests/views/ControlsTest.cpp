@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Controls.h"
+#include "views/Controls.h"
 
 namespace {
 

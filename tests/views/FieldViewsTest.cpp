@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FieldSet.h"
-#include "FieldViews.h"
+#include "core/FieldSet.h"
+#include "views/FieldViews.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <QFontMetrics>
 
-#include "FittedField.h"
+#include "views/FittedField.h"
 
 namespace {
 // Whether `field` shows `text` whole inside its frame and margins.
@@ -22,16 +22,16 @@ TEST(FittedField, SamplesFitInTheFontInUseWhateverItsSize) {
         QFont font = field.font();
         font.setPointSize(points);
         field.setFont(font);
-        for (const QString& text :
-             {QString("Delay 100 (-8888.88"), QString("Delay 100 (-0000.00"),
-              QString("Delay 1 (+0.013)"), QString("I-meas Saturating")}) {
+        for (const QString& text : {QString("Delay 100 (-8888.88"), QString("Delay 100 (-0000.00"),
+                                    QString("Delay 1 (+0.013)"), QString("I-meas Saturating")}) {
             field.SetFullText(text);
             EXPECT_TRUE(ShowsWhole(field, text)) << points << " pt: " << text.toStdString();
             EXPECT_TRUE(field.toolTip().isEmpty());
         }
     }
     // A larger font gives a wider field: the width follows the font.
-    FittedField small(samples, FittedField::Overflow::Elide), large(samples, FittedField::Overflow::Elide);
+    FittedField small(samples, FittedField::Overflow::Elide),
+        large(samples, FittedField::Overflow::Elide);
     QFont font = large.font();
     font.setPointSize(font.pointSize() * 2);
     large.setFont(font);

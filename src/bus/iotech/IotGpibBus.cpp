@@ -1,13 +1,13 @@
-#include "IotGpibBus.h"
+#include "bus/iotech/IotGpibBus.h"
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "Printf.h"
-#include "ItcLink.h"
-#include "Prompt.h"
-#include "RunConfig.h"
+#include "core/Printf.h"
+#include "bus/ItcLink.h"
+#include "platform/Prompt.h"
+#include "core/RunConfig.h"
 
 namespace {
 constexpr int kItcReplyBytes = ItcLink::kReplyBytes;

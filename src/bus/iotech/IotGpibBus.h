@@ -4,8 +4,8 @@
 // come from there.
 #include <string>
 
-#include "GpibBus.h"
-#include "iot488.h"
+#include "bus/GpibBus.h"
+#include "bus/iotech/iot488.h"
 
 class IotGpibBus : public GpibBus {
   public:

@@ -1,9 +1,9 @@
-#include "NiDriver.h"
+#include "bus/ni/NiDriver.h"
 
 #include <cerrno>
 #include <cstdlib>
 
-#include "RunConfig.h"
+#include "core/RunConfig.h"
 
 #ifdef _WIN32
 #include <windows.h>

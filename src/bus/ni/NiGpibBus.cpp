@@ -1,12 +1,12 @@
-#include "NiGpibBus.h"
+#include "bus/ni/NiGpibBus.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
-#include "ItcLink.h"
-#include "Printf.h"
-#include "RunConfig.h"
+#include "bus/ItcLink.h"
+#include "core/Printf.h"
+#include "core/RunConfig.h"
 
 namespace {
 constexpr int kBoard = 0;

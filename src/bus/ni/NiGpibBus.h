@@ -3,8 +3,8 @@
 // function library), loaded at run time through NiDriver.
 #include <string>
 
-#include "GpibBus.h"
-#include "NiDriver.h"
+#include "bus/GpibBus.h"
+#include "bus/ni/NiDriver.h"
 
 class NiGpibBus : public GpibBus {
   public:
