@@ -107,16 +107,17 @@ int main(int argc, char** argv) {
     Prompt::ScriptedResponder responder;
     Prompt::SetResponder(&responder);
 
+    BusSlot slot;
     auto owned = std::make_unique<ScriptedBus>();
     ScriptedBus* bus = owned.get();
     bus->SetRecording(false);
-    SetBus(std::move(owned));
+    slot.Set(std::move(owned));
 
     {
         // Every LN2 reading takes this one reply (a temperature, a heater
         // output, a vacuum); the serial poll reads 0 (manual control).
         bus->SetDefaultReply("2931");
-        LN2Func ln2;
+        LN2Func ln2(slot, Config());
         TTempLN2 panel(nullptr, ln2);
         Measure("LN2PANEL", panel, seconds, TTempLN2::kTickMs);
     }
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
         // Every ITC5 read answers "R+2931": the status reply then lacks its
         // digit (manual modes), the temperatures and outputs read as numbers.
         bus->SetDefaultReply("R+2931");
-        ITC5Func itc;
+        ITC5Func itc(slot, Config());
         TTempITC5 panel(nullptr, itc);
         Measure("ITC5PANEL", panel, seconds, TTempITC5::kTickMs);
     }
@@ -137,14 +138,14 @@ int main(int argc, char** argv) {
         if (ni->Open()) {
             std::printf("rack: the driver library would not open (%s)\n", VANTRIS_GPIBSIM_PATH);
         } else {
-            SetBus(std::move(ni));
+            slot.Set(std::move(ni));
             {
-                LN2Func ln2;
+                LN2Func ln2(slot, Config());
                 TTempLN2 panel(nullptr, ln2);
                 Measure("LN2PANEL rack", panel, seconds, TTempLN2::kTickMs);
             }
             {
-                ITC5Func itc;
+                ITC5Func itc(slot, Config());
                 TTempITC5 panel(nullptr, itc);
                 Measure("ITC5PANEL rack", panel, seconds, TTempITC5::kTickMs);
             }
@@ -155,7 +156,7 @@ int main(int argc, char** argv) {
                     responder.Asked().front().caption.c_str(),
                     responder.Asked().front().text.c_str());
     Prompt::SetResponder(nullptr);
-    SetBus(nullptr);
+    slot.Set(nullptr);
     SetRegistry(nullptr);
     return 0;
 }

@@ -314,9 +314,10 @@ void BindModules(MainFrame& frame, Thall& thall) {
     Links().getSetPoint = [temperature] { return temperature->setPoint; };
     Links().setSetPoint = [temperature](double k) { temperature->setPoint = k; };
     Links().temperatureText = [temperature] { return temperature->ReadingText(); };
+    Instruments& instruments = thall.Program().Instruments();
     if (thall.BufferAmplifierPort().IsOpen())
-        BufferAmplifierLink::Attach(&thall.BufferAmplifierPort());
-    HallUnit::SetFocusCallback([&frame] { frame.activateWindow(); });
+        instruments.AmplifierLink().Attach(&thall.BufferAmplifierPort());
+    instruments.Hall().SetFocusCallback([&frame] { frame.activateWindow(); });
     MathLibrary::SetReporter([&frame](const std::string& text) {
         Prompt::Message(&frame, text, "Math Library Error", Prompt::Buttons::Ok,
                         Prompt::Icon::Stop);
@@ -347,8 +348,11 @@ void BindModules(MainFrame& frame, Thall& thall) {
     SetTemperatureHelpHandler([](int context) { Help::Open(context); });
     Automation::AddDumpSection(
         [temperature](std::vector<std::string>& lines) { DumpTemperature(lines, *temperature); });
-    frame.Register(43, plain(&ShowBlastDialog));
-    frame.Register(103, plain(&ShowEngineeringSheet));
+    frame.Register(
+        43, {[&frame, &instruments] { ShowBlastDialog(instruments, &frame); }, false, {}, {}});
+    frame.Register(
+        103,
+        {[&frame, &instruments] { ShowEngineeringSheet(instruments, &frame); }, false, {}, {}});
 
     DockResultsPanel(frame);
     CreateMeasurementWindows(frame);
@@ -359,9 +363,11 @@ void BindModules(MainFrame& frame, Thall& thall) {
     };
     frame.Register(56, {[] { CheckContactsCommand(*g_windows.check); }, false, {}, {}});
     frame.Register(57, {[] { CheckContactsCommand(*g_windows.iv); }, false, {}, {}});
-    frame.Register(42, plain(&ConfigurationCommand));
+    frame.Register(42,
+                   {[&frame] { ConfigurationCommand(frame.Program(), &frame); }, false, {}, {}});
     // Not in a menu: the automation's way to run the Current page's "Set".
-    frame.Register(4201, plain(&AutoSet::AutoSetCommand));
+    frame.Register(4201,
+                   {[&frame] { AutoSet::AutoSetCommand(frame.Program(), &frame); }, false, {}, {}});
     // The client's clearing command: the results panel emptied and the five
     // measurement windows out of sight, ready for a new specimen.
     frame.Register(301, {[] {

@@ -1,4 +1,5 @@
 #include "app/EngineeringSheet.h"
+#include "magnet/Instruments.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,7 +19,8 @@
 #include "magnet/TBuffer.h"
 #include "magnet/TManual.h"
 
-TGpib::TGpib(QWidget* parent) : EngineeringPage(parent) {
+TGpib::TGpib(Instruments& instruments, QWidget* parent)
+    : EngineeringPage(parent), access_(instruments) {
     setObjectName("GPIB");
     access_.SetOwner(this);
     auto* layout = new QVBoxLayout(this);
@@ -96,17 +98,17 @@ void TGpib::Follow() {
     secondaryField_->setEnabled(access_.SecondaryEditable());
 }
 
-TEngineeringSheet::TEngineeringSheet(QWidget* parent)
+TEngineeringSheet::TEngineeringSheet(Instruments& instruments, QWidget* parent)
     : PropertySheet("ENGINEERING", "Engineering", PropertySheet::kApply, parent, "Close") {
-    AddPage(new TGpib(this), "GPIB");
-    if (BufferAmplifierPortOpen()) AddPage(new TBuffer(this), "Buffer");
-    AddPage(new TManual(this), "Magnet");
+    AddPage(new TGpib(instruments, this), "GPIB");
+    if (instruments.Amplifier().PortOpen()) AddPage(new TBuffer(instruments, this), "Buffer");
+    AddPage(new TManual(instruments, this), "Magnet");
 }
 
-void ShowEngineeringSheet(QWidget* owner) {
+void ShowEngineeringSheet(Instruments& instruments, QWidget* owner) {
     // The first page reads the bus as the sheet is made; the guard covers a
     // owner that went away meanwhile.
-    QPointer<TEngineeringSheet> sheet(new TEngineeringSheet(owner));
+    QPointer<TEngineeringSheet> sheet(new TEngineeringSheet(instruments, owner));
     if (!sheet) return;
     Prompt::Exec(*sheet);
     delete sheet.data();

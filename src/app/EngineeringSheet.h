@@ -21,7 +21,7 @@ class TGpib : public EngineeringPage {
     static constexpr int kSecondary = GpibAccess::kSecondary;
     static constexpr int kLines = GpibAccess::kLines;
 
-    explicit TGpib(QWidget* parent = nullptr);
+    explicit TGpib(Instruments& instruments, QWidget* parent = nullptr);
     // Shows the bus lines (not in demo mode).
     void SetUp() override { access_.SetUp(); }
 
@@ -50,8 +50,8 @@ class TGpib : public EngineeringPage {
 class TEngineeringSheet : public PropertySheet {
     Q_OBJECT
   public:
-    explicit TEngineeringSheet(QWidget* parent = nullptr);
+    explicit TEngineeringSheet(Instruments& instruments, QWidget* parent = nullptr);
 };
 
 // Help > "Engineering" (command 103).
-void ShowEngineeringSheet(QWidget* owner);
+void ShowEngineeringSheet(Instruments& instruments, QWidget* owner);

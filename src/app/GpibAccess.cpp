@@ -1,24 +1,28 @@
 #include "app/GpibAccess.h"
 
+#include "core/CoreRecords.h"
+#include "magnet/Instruments.h"
+
 #include "bus/GpibBus.h"
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
 #include "core/xmsg.h"
 
-namespace {
-bool Demo() {
-    return Config().noInstrument;
+bool GpibAccess::Demo() const {
+    return instruments_.Records().config.noInstrument;
 }
-}  // namespace
 
-GpibAccess::GpibAccess()
-    : controllerSelectable_(FactsOf(Config().controllerKind).gpibPrimary.has_value()) {}
+GpibAccess::GpibAccess(Instruments& instruments)
+    : instruments_(instruments),
+      controllerSelectable_(
+          FactsOf(instruments_.Records().config.controllerKind).gpibPrimary.has_value()) {}
 
 void GpibAccess::SetUp() {
     if (Demo()) return;
     try {
         // Kind 0 runs no command and only reports the lines.
-        fields_.Set(kLines, Bus().InterfaceCommand(0, primary_, secondary_).lines);
+        fields_.Set(kLines,
+                    instruments_.Bus().Get().InterfaceCommand(0, primary_, secondary_).lines);
     } catch (const xmsg&) {
         // The field stays empty; the buttons report errors when used.
     }
@@ -27,12 +31,13 @@ void GpibAccess::SetUp() {
 void GpibAccess::SelectHall() {
     primary_ = GpibAddress::kHallElectronics;
     secondary_ = 6;
-    if (Config().controllerKind == ControllerKind::ITC5) fields_.Set(kSecondary, "");
+    if (instruments_.Records().config.controllerKind == ControllerKind::ITC5)
+        fields_.Set(kSecondary, "");
 }
 
 bool GpibAccess::SelectController() {
     if (!controllerSelectable_) return false;
-    const ControllerKind kind = Config().controllerKind;
+    const ControllerKind kind = instruments_.Records().config.controllerKind;
     if (kind == ControllerKind::LN2) {
         primary_ = *FactsOf(kind).gpibPrimary;
         secondary_ = 0;
@@ -65,12 +70,12 @@ void GpibAccess::Receive() {
     if (Demo()) return;
     try {
         if (secondary_ == kNoSecondary) {
-            fields_.Set(kData, Bus().ItcRead());
+            fields_.Set(kData, instruments_.Bus().Get().ItcRead());
             return;
         }
         int secondary = 0;
         if (!SecondaryFromField(secondary)) return;
-        fields_.Set(kData, Bus().Read(primary_, secondary));
+        fields_.Set(kData, instruments_.Bus().Get().Read(primary_, secondary));
     } catch (const xmsg&) {
         // A failed transfer leaves the data field as it was.
     }
@@ -81,12 +86,12 @@ void GpibAccess::Send() {
     const std::string data = fields_.Get(kData).substr(0, 19);
     try {
         if (secondary_ == kNoSecondary) {
-            Bus().ItcWrite(data);
+            instruments_.Bus().Get().ItcWrite(data);
             return;
         }
         int secondary = 0;
         if (!SecondaryFromField(secondary)) return;
-        Bus().Write(primary_, secondary, data);
+        instruments_.Bus().Get().Write(primary_, secondary, data);
     } catch (const xmsg&) {
         // Dropped: the engineer sees no reply and tries again.
     }
@@ -95,7 +100,8 @@ void GpibAccess::Send() {
 void GpibAccess::Interface(int kind) {
     if (Demo()) return;
     try {
-        const GpibBus::PageResult result = Bus().InterfaceCommand(kind, primary_, secondary_);
+        const GpibBus::PageResult result =
+            instruments_.Bus().Get().InterfaceCommand(kind, primary_, secondary_);
         if (kind == 1) fields_.Set(kData, result.data);
         fields_.Set(kLines, result.lines);
     } catch (const xmsg& e) {

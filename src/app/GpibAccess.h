@@ -10,6 +10,8 @@
 #include "core/ControllerKind.h"
 #include "core/FieldSet.h"
 
+class Instruments;
+
 class GpibAccess {
   public:
     static constexpr int kData = 103;
@@ -20,7 +22,7 @@ class GpibAccess {
 
     // The controller can be chosen only when it is on the bus (the kind of
     // the run configuration now).
-    GpibAccess();
+    explicit GpibAccess(Instruments& instruments);
 
     // Where an error of a bus-level command is shown (the page).
     void SetOwner(QWidget* owner) { owner_ = owner; }
@@ -46,6 +48,9 @@ class GpibAccess {
     FieldSet& Fields() { return fields_; }
 
   private:
+    bool Demo() const;
+
+    Instruments& instruments_;
     // Field 109 as an unsigned number; false when it holds none.
     bool SecondaryFromField(int& secondary) const;
 

@@ -41,7 +41,7 @@ Thall::~Thall() {
     program_.SetController(nullptr);
     printer_.reset();
     if (onShutDown) onShutDown();
-    BufferAmplifierLink::Attach(nullptr);
+    program_.Instruments().AmplifierLink().Attach(nullptr);
     bufferPort_->Close();
 }
 
@@ -79,7 +79,8 @@ bool Thall::InitInstance() {
     if (!ReadSystemValues()) return false;
     config.programDirectory = Paths::ExecutableDir();
     config.helpFilePath = Paths::Find("help/index.html");
-    program_.SetController(MakeController(config.controllerKind));
+    program_.SetController(
+        MakeController(config.controllerKind, program_.Instruments().Bus(), config));
     CreatePrinter();
     if (config.noInstrument) return true;
     OpenBufferAmplifier();
@@ -131,7 +132,7 @@ void Thall::OpenBus() {
     if (config.manualMagnet) return;
     try {
         bus.Write(3, 25, "I");
-        SetMagnetInitialisationPending(true);
+        program_.MagnetUnit().SetInitialisationPending(true);
     } catch (const xgpib& e) {
         // A driver that opened but cannot reach the electronics is a bus that
         // did not come up: say so the same way and run in demo mode, rather

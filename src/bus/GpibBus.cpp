@@ -1,23 +1,7 @@
 #include "bus/GpibBus.h"
 #include "bus/BusState.h"
-#include "core/InstalledPart.h"
 
 #include <stdexcept>
-
-namespace {
-InstalledPart<std::unique_ptr<GpibBus>>& Part() {
-    static InstalledPart<std::unique_ptr<GpibBus>> part;
-    return part;
-}
-
-std::unique_ptr<GpibBus>& Slot() {
-    return Part().Current();
-}
-}  // namespace
-
-std::unique_ptr<GpibBus>* InstallBusSlot(std::unique_ptr<GpibBus>* slot) {
-    return Part().Install(slot);
-}
 
 namespace {
 std::size_t PrimarySlot(int primary, std::size_t count) {
@@ -45,20 +29,11 @@ void GpibBus::NoteReply(int primary, std::size_t length, int bufferSize) {
     }
 }
 
-GpibBus& Bus() {
-    if (!Slot()) throw xgpib("EDVR: driver not installed");
-    return *Slot();
-}
-
-bool HasBus() {
-    return Slot() != nullptr;
-}
-
-void SetBus(std::unique_ptr<GpibBus> bus) {
-    Slot() = std::move(bus);
+GpibBus& BusSlot::Get() const {
+    if (!bus_) throw xgpib("EDVR: driver not installed");
+    return *bus_;
 }
 
 void ResetBusState() {
     ResetPlatformState();
-    SetBus(nullptr);
 }

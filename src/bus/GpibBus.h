@@ -58,13 +58,20 @@ class GpibBus {
     ReplyPart lastReplyPart_ = ReplyPart::Whole;
 };
 
-// The one bus object of the process; the application installs it.
-GpibBus& Bus();
-bool HasBus();
-void SetBus(std::unique_ptr<GpibBus> bus);
-// Where Bus() and SetBus() keep the bus: the program state's slot once it is
-// installed (nullptr: the bus module's own again). Returns the slot before.
-std::unique_ptr<GpibBus>* InstallBusSlot(std::unique_ptr<GpibBus>* slot);
+// Where the program keeps its one bus. The bus is made after the program's
+// state (the command line chooses the back-end) and a test may replace it;
+// every instrument holds the slot it was given at construction, so the bus
+// set later reaches all of them and none keeps a stale one.
+class BusSlot {
+  public:
+    // The bus; xgpib "EDVR: driver not installed" while there is none.
+    GpibBus& Get() const;
+    bool Has() const { return bus_ != nullptr; }
+    void Set(std::unique_ptr<GpibBus> bus) { bus_ = std::move(bus); }
+
+  private:
+    std::unique_ptr<GpibBus> bus_;
+};
 
 // Made by the back-end the program was built with.
 std::unique_ptr<GpibBus> MakeGpibBus();

@@ -5,43 +5,24 @@
 
 #include "platform/SerialLink.h"
 
-namespace {
-struct LinkState {
-    SerialLink* link = nullptr;
-    BufferAmplifierLink::Writer writer;
-};
-LinkState& Current() {
-    static LinkState state;
-    return state;
-}
-}  // namespace
-
 void BufferAmplifierLink::Attach(SerialLink* link) {
-    Current().link = link;
+    link_ = link;
     if (!link) {
-        Current().writer = nullptr;
+        writer_ = nullptr;
         return;
     }
-    Current().writer = [link](std::uint8_t byte) {
-        return link->IsOpen() && link->WriteByte(byte);
-    };
-}
-
-SerialLink* BufferAmplifierLink::Attached() {
-    return Current().link;
+    writer_ = [link](std::uint8_t byte) { return link->IsOpen() && link->WriteByte(byte); };
 }
 
 void BufferAmplifierLink::SetWriter(Writer writer) {
-    Current().link = nullptr;
-    Current().writer = std::move(writer);
+    link_ = nullptr;
+    writer_ = std::move(writer);
 }
 
-bool BufferAmplifierLink::Send(std::uint8_t byte) {
-    const Writer& writer = Current().writer;
-    return writer ? writer(byte) : false;
+bool BufferAmplifierLink::Send(std::uint8_t byte) const {
+    return writer_ ? writer_(byte) : false;
 }
 
 void ResetElectronicsState() {
     ResetBusState();
-    Current() = LinkState{};
 }

@@ -12,11 +12,15 @@ class BufferAmplifierLink {
     using Writer = std::function<bool(std::uint8_t)>;
 
     // The port opened at start-up (nullptr detaches). The link does not own it.
-    static void Attach(SerialLink* link);
-    static SerialLink* Attached();
+    void Attach(SerialLink* link);
+    SerialLink* Attached() const { return link_; }
     // Any other byte sink (tests, a simulated amplifier); replaces the port.
-    static void SetWriter(Writer writer);
+    void SetWriter(Writer writer);
 
     // One byte to the amplifier; false when no port is attached or the write failed.
-    static bool Send(std::uint8_t byte);
+    bool Send(std::uint8_t byte) const;
+
+  private:
+    SerialLink* link_ = nullptr;
+    Writer writer_;
 };

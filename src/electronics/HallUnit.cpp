@@ -8,18 +8,13 @@
 #include "electronics/BufferAmplifierLink.h"
 #include "bus/GpibBus.h"
 #include "electronics/HallReadings.h"
-#include "core/MeasurementSettings.h"
+#include "core/CoreRecords.h"
 #include "core/Printf.h"
 #include "core/RunConfig.h"
 
 namespace {
 constexpr int kTopGain = 3;
 constexpr double kGainUpThreshold = 0.55;
-
-std::function<void()>& FocusCallback() {
-    static std::function<void()> callback;
-    return callback;
-}
 }  // namespace
 
 namespace {
@@ -42,7 +37,7 @@ HallReading Reading(GpibBus& bus, int secondary, HallReading (*parse)(std::strin
 }  // namespace
 
 void HallUnit::ReadVoltage(double& value) {
-    const HallReading reading = Reading(Bus(), kVoltmeter, ParseVoltageReading);
+    const HallReading reading = Reading(bus_.Get(), kVoltmeter, ParseVoltageReading);
     switch (reading.kind) {
         case HallReading::Kind::OverRange:
             throw xmeas("A/D OverRange", kOverRangeCode);
@@ -57,7 +52,7 @@ void HallUnit::ReadVoltage(double& value) {
 }
 
 double HallUnit::ReadCurrent() {
-    const HallReading reading = Reading(Bus(), kCurrentMeter, ParseCurrentReply);
+    const HallReading reading = Reading(bus_.Get(), kCurrentMeter, ParseCurrentReply);
     // Stored as the run's current, a made-up 0 would divide every result by zero.
     if (reading.kind != HallReading::Kind::Value) throw xmeas("I-meas Unreadable", kNoReadingCode);
     return reading.value;
@@ -85,7 +80,7 @@ void HallUnit::ReadVoltageAutoGain(double& value, int& gain) {
     gain = std::clamp(gain, 0, kTopGain);
     bool steppedDown = false;
     for (;;) {
-        Bus().Write(kPrimary, kVoltmeter, Printf("G%d", gain));
+        bus_.Get().Write(kPrimary, kVoltmeter, Printf("G%d", gain));
         try {
             ReadVoltage(value);
         } catch (const xmeas& error) {
@@ -102,7 +97,7 @@ void HallUnit::ReadVoltageAutoGain(double& value, int& gain) {
 void HallUnit::ReadVoltageGainOffset(double& value, int& gain, int& offset) {
     gain = std::clamp(gain, 0, kTopGain);
     for (;;) {
-        Bus().Write(kPrimary, kVoltmeter, Printf("G%dO%d", gain, offset));
+        bus_.Get().Write(kPrimary, kVoltmeter, Printf("G%dO%d", gain, offset));
         try {
             ReadVoltage(value);
             return;
@@ -115,7 +110,7 @@ void HallUnit::ReadVoltageGainOffset(double& value, int& gain, int& offset) {
 }
 
 void HallUnit::SetCurrent() {
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = records_.settings;
     std::uint8_t rangeByte = 0x40;
     if (settings.bufferAmplifierMode) {
         // Range byte and the multiplier from the amplifier's current to the source's.
@@ -131,22 +126,22 @@ void HallUnit::SetCurrent() {
         const double current = settings.Current;
         const auto* range = std::begin(kRanges);
         while (!(current > range->above) && range + 1 != std::end(kRanges)) ++range;
-        Bus().Write(kPrimary, kSource, Printf("DI%.1f", current * range->multiplier));
+        bus_.Get().Write(kPrimary, kSource, Printf("DI%.1f", current * range->multiplier));
         const double reported = ReadCurrent();
         settings.bufferSourceValue = reported;
         settings.Current = reported / range->multiplier;
         rangeByte = range->range | 0x20;
     } else {
-        Bus().Write(kPrimary, kSource,
-                    Printf("%cI%.1f", settings.AC ? 'A' : 'D', settings.Current));
+        bus_.Get().Write(kPrimary, kSource,
+                         Printf("%cI%.1f", settings.AC ? 'A' : 'D', settings.Current));
         settings.Current = ReadCurrent();
     }
-    if (Config().bufferAmplifierInstalled) BufferAmplifierLink::Send(rangeByte);
+    if (records_.config.bufferAmplifierInstalled) amplifier_.Send(rangeByte);
 }
 
 int HallUnit::LimitCurrent() {
-    double& current = Settings().Current;
-    const bool buffered = Settings().bufferAmplifierMode;
+    double& current = records_.settings.Current;
+    const bool buffered = records_.settings.bufferAmplifierMode;
     const double top = buffered ? 5.0 : 19900.0;
     const double bottom = buffered ? 1e-6 : 0.1;
     if (current > top) {
@@ -161,18 +156,14 @@ int HallUnit::LimitCurrent() {
 }
 
 void HallUnit::Disconnect() {
-    if (Settings().bufferAmplifierMode) {
-        BufferAmplifierLink::Send(128);
-        BufferAmplifierLink::Send(64);
+    if (records_.settings.bufferAmplifierMode) {
+        amplifier_.Send(128);
+        amplifier_.Send(64);
     }
-    Bus().Write(kPrimary, kMatrix, "S0M77");
-    if (FocusCallback()) FocusCallback()();
+    bus_.Get().Write(kPrimary, kMatrix, "S0M77");
+    if (focus_) focus_();
 }
 
 std::string HallUnit::StatusText(int statusByte) {
     return StatusByteText(statusByte);
-}
-
-void HallUnit::SetFocusCallback(std::function<void()> callback) {
-    FocusCallback() = std::move(callback);
 }

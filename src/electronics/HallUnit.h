@@ -2,17 +2,27 @@
 // The operations on the Hall electronics (GPIB primary address 3): voltage
 // readings with over-range handling and auto-ranging, their delayed and
 // integrated forms, the current source, the end-of-measurement disconnect and
-// the status byte's text. All traffic goes through Bus(); the settings come
-// from Settings(), the run configuration from Config().
+// the status byte's text. The unit holds what it uses, given at
+// construction: the bus slot, the program's core records (settings, run
+// configuration, run state for the abort, status fields for the progress)
+// and the buffer amplifier's byte link.
 #include <functional>
 #include <string>
 
 #include "electronics/HallReadings.h"
 
+class BufferAmplifierLink;
+class BusSlot;
 class GpibBus;
+struct CoreRecords;
 
 class HallUnit {
   public:
+    HallUnit(BusSlot& bus, CoreRecords& records, BufferAmplifierLink& amplifier)
+        : bus_(bus), records_(records), amplifier_(amplifier) {}
+    HallUnit(const HallUnit&) = delete;
+    HallUnit& operator=(const HallUnit&) = delete;
+
     // Secondary addresses of the electronics' functions.
     static constexpr int kPrimary = 3;
     static constexpr int kStatus = 6;
@@ -33,10 +43,10 @@ class HallUnit {
     // "I-meas Saturating" (2) or, for a reply that is not one number (junk
     // after it, a cut reply or the rest of one), "V-meas Unreadable" (4);
     // bus errors pass as xgpib.
-    static void ReadVoltage(double& value);
+    void ReadVoltage(double& value);
     // The current meter's reading (secondary 13), in the unit it was set in.
     // xmeas "I-meas Unreadable" (4) for a reply that is not one number.
-    static double ReadCurrent();
+    double ReadCurrent();
     // The IV curve's reading (secondary 12): a value or over range; xmeas
     // "V-meas Unreadable" (4) for a reply that is not one number.
     static HallReading ReadCurveVoltage(GpibBus& bus);
@@ -54,34 +64,43 @@ class HallUnit {
     // Auto-ranging: the gain (0..3, in and out) rises a decade at a time until
     // the reading exceeds 0.55 or the gain is 3; after an over range it steps
     // down and stops at the first good reading.
-    static void ReadVoltageAutoGain(double& value, int& gain);
+    void ReadVoltageAutoGain(double& value, int& gain);
     // Fixed gain and offset, stepping down (offset / 10) on over range.
-    static void ReadVoltageGainOffset(double& value, int& gain, int& offset);
+    void ReadVoltageGainOffset(double& value, int& gain, int& offset);
 
     // The same three, taken once a second for the configured delay (the last
     // reading counts); at once when the delay is 0. The operator's abort
     // throws true; a failing last reading raises xmeas "Measurement Failure"
     // with its code; a bus error raises xgpib "GPIB".
-    static void MeasureVoltage(double& value);
-    static void MeasureVoltageAutoGain(double& value, int& gain);
-    static void MeasureVoltageGainOffset(double& value, int& gain, int& offset);
+    void MeasureVoltage(double& value);
+    void MeasureVoltageAutoGain(double& value, int& gain);
+    void MeasureVoltageGainOffset(double& value, int& gain, int& offset);
 
     // Plain readings averaged over the configured integration time.
-    static void IntegrateVoltage(double& value);
+    void IntegrateVoltage(double& value);
 
     // Programs the configured current, stores back what the source reports
     // and tells an installed buffer amplifier its range. When the read-back
     // is unreadable the configured current is kept and xmeas is raised.
-    static void SetCurrent();
+    void SetCurrent();
     // 0 when the configured current is within the source's limits, else
     // clamps it: 1 above / 2 below the buffered limits, 3 above / 4 below the
     // standard ones.
-    static int LimitCurrent();
+    int LimitCurrent();
     // Ends a measurement: buffered bytes 128, 64; "S0M77"; focus to the main window.
-    static void Disconnect();
+    void Disconnect();
 
     static std::string StatusText(int statusByte);
 
     // The shell's way of taking the keyboard focus back after Disconnect.
-    static void SetFocusCallback(std::function<void()> callback);
+    void SetFocusCallback(std::function<void()> callback) { focus_ = std::move(callback); }
+
+  private:
+    // Runs a reading once a second for the configured delay (the last one counts).
+    void RunDelayed(const std::function<void()>& takeReading, double& value);
+
+    BusSlot& bus_;
+    CoreRecords& records_;
+    BufferAmplifierLink& amplifier_;
+    std::function<void()> focus_;
 };

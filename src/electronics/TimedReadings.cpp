@@ -8,8 +8,7 @@
 #include <functional>
 
 #include "electronics/HallUnit.h"
-#include "core/MeasurementSettings.h"
-#include "core/MeasurementState.h"
+#include "core/CoreRecords.h"
 #include "core/Printf.h"
 #include "core/StatusFields.h"
 #include "platform/TimeScale.h"
@@ -30,8 +29,8 @@ struct TimedState {
     double sum = 0.0;
 };
 
-void ShowProgress(const char* what, int remaining, double value) {
-    Status().SetDetail(CutToField(Printf("%s %d (%+.3f)", what, remaining + 1, value), 20));
+void ShowProgress(StatusFields& status, const char* what, int remaining, double value) {
+    status.SetDetail(CutToField(Printf("%s %d (%+.3f)", what, remaining + 1, value), 20));
 }
 
 // Without an application object there is no event loop to wait in; the ticks
@@ -40,8 +39,9 @@ bool HaveEventLoop() {
     return QCoreApplication::instance() != nullptr;
 }
 
-void DelayTick(TimedState& state, const std::function<void()>& takeReading, double& value) {
-    if (State().cancelRequested) {
+void DelayTick(CoreRecords& records, TimedState& state, const std::function<void()>& takeReading,
+               double& value) {
+    if (records.state.cancelRequested) {
         state.completion = Completion::Aborted;
     } else {
         --state.remaining;
@@ -58,11 +58,13 @@ void DelayTick(TimedState& state, const std::function<void()>& takeReading, doub
             state.completion = Completion::BusError;
         }
     }
-    ShowProgress("Delay", state.remaining, value);
+    ShowProgress(records.status, "Delay", state.remaining, value);
 }
 
-void RunDelayed(const std::function<void()>& takeReading, double& value) {
-    const int delay = Settings().Delay;
+}  // namespace
+
+void HallUnit::RunDelayed(const std::function<void()>& takeReading, double& value) {
+    const int delay = records_.settings.Delay;
     if (delay <= 0) {
         takeReading();
         return;
@@ -73,7 +75,7 @@ void RunDelayed(const std::function<void()>& takeReading, double& value) {
         QEventLoop loop;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-            DelayTick(state, takeReading, value);
+            DelayTick(records_, state, takeReading, value);
             if (state.completion != Completion::Running) loop.quit();
         });
         timer.start(TimeScale::Ms(1000));
@@ -82,7 +84,7 @@ void RunDelayed(const std::function<void()>& takeReading, double& value) {
     } else {
         while (state.completion == Completion::Running) {
             Wait::Ms(1000);
-            DelayTick(state, takeReading, value);
+            DelayTick(records_, state, takeReading, value);
         }
     }
     switch (state.completion) {
@@ -98,13 +100,15 @@ void RunDelayed(const std::function<void()>& takeReading, double& value) {
     }
 }
 
-void IntegrationTick(TimedState& state) {
-    if (State().cancelRequested) {
+namespace {
+void IntegrationTick(CoreRecords& records, TimedState& state) {
+    if (records.state.cancelRequested) {
         state.completion = Completion::Aborted;
     } else if (--state.remaining <= 0) {
         state.completion = Completion::Done;
     }
-    ShowProgress("Integ", state.remaining, state.count ? state.sum / state.count : 0.0);
+    ShowProgress(records.status, "Integ", state.remaining,
+                 state.count ? state.sum / state.count : 0.0);
 }
 
 }  // namespace
@@ -122,12 +126,12 @@ void HallUnit::MeasureVoltageGainOffset(double& value, int& gain, int& offset) {
 }
 
 void HallUnit::IntegrateVoltage(double& value) {
-    const int seconds = Settings().Integrations;
+    const int seconds = records_.settings.Integrations;
     if (seconds <= 0) {
         ReadVoltage(value);
         return;
     }
-    State().cancelRequested = false;
+    records_.state.cancelRequested = false;
     TimedState state;
     state.remaining = seconds;
 
@@ -135,7 +139,7 @@ void HallUnit::IntegrateVoltage(double& value) {
     // only counts the seconds. A reading's error leaves through here and the
     // timer goes with this frame.
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { IntegrationTick(state); });
+    QObject::connect(&timer, &QTimer::timeout, [&] { IntegrationTick(records_, state); });
     const bool eventLoop = HaveEventLoop();
     if (eventLoop) timer.start(TimeScale::Ms(1000));
     double lastTick = TimeScale::Seconds();
@@ -144,7 +148,7 @@ void HallUnit::IntegrateVoltage(double& value) {
             Pump();
         } else if (TimeScale::Seconds() - lastTick >= 1.0) {
             lastTick += 1.0;
-            IntegrationTick(state);
+            IntegrationTick(records_, state);
         }
         if (state.completion != Completion::Running) break;
         double reading = 0.0;

@@ -2,16 +2,15 @@
 
 #include "bus/GpibBus.h"
 #include "electronics/HallUnit.h"
+#include "magnet/Instruments.h"
 #include "magnet/MagnetStatus.h"
 #include "core/Printf.h"
-#include "core/RunConfig.h"
+#include "core/CoreRecords.h"
 #include "platform/Wait.h"
 
-namespace {
-bool Demo() {
-    return Config().noInstrument;
+bool Blaster::Demo() const {
+    return instruments_.Records().config.noInstrument;
 }
-}  // namespace
 
 void SplitBlasterReply(std::string_view reply, std::string& first, std::string& second) {
     const auto comma = reply.find(',');
@@ -24,21 +23,21 @@ void SplitBlasterReply(std::string_view reply, std::string& first, std::string& 
     second.assign(reply.substr(comma + 1));
 }
 
-Blaster::Blaster() {
+Blaster::Blaster(Instruments& instruments) : instruments_(instruments) {
     ShowIntensity();
 }
 
 void Blaster::Identify() {
     twoPolarity_ = false;
     if (Demo()) return;
-    twoPolarity_ =
-        Bus().Read(HallUnit::kPrimary, kIdentitySecondary) == std::string(kTwoPolarityIdentity);
+    twoPolarity_ = instruments_.Bus().Get().Read(HallUnit::kPrimary, kIdentitySecondary) ==
+                   std::string(kTwoPolarityIdentity);
 }
 
 void Blaster::Write(int secondary, const std::string& text) {
     // Without instruments there is nobody to talk to.
     if (Demo()) return;
-    Bus().Write(HallUnit::kPrimary, secondary, text);
+    instruments_.Bus().Get().Write(HallUnit::kPrimary, secondary, text);
 }
 
 void Blaster::ShowIntensity() {
@@ -66,7 +65,7 @@ std::string Blaster::PulseCommand(int pulses) const {
 }
 
 bool Blaster::Pulse(int pulses, QWidget* owner) {
-    if (!Demo() && LidStaysOpen(owner)) return false;
+    if (!Demo() && instruments_.MagnetUnit().LidStaysOpen(owner)) return false;
     Write(kPulseSecondary, PulseCommand(pulses));
     Measure();
     return true;
@@ -75,7 +74,8 @@ bool Blaster::Pulse(int pulses, QWidget* owner) {
 void Blaster::Measure() {
     if (Demo()) return;
     std::string first, second;
-    SplitBlasterReply(Bus().Read(HallUnit::kPrimary, kPulseSecondary), first, second);
+    SplitBlasterReply(instruments_.Bus().Get().Read(HallUnit::kPrimary, kPulseSecondary), first,
+                      second);
     fields_.Set(kFirstValueField, first);
     fields_.Set(kSecondValueField, second);
 }

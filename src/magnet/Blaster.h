@@ -8,6 +8,7 @@
 
 #include "core/FieldSet.h"
 
+class Instruments;
 class QWidget;
 
 class Blaster {
@@ -23,8 +24,9 @@ class Blaster {
 
     enum class Pair { OneTwo, ThreeFour };
 
-    // Intensity 3, pair 1-2, one-polarity commands.
-    Blaster();
+    // Intensity 3, pair 1-2, one-polarity commands. Talks to the bus of the
+    // instruments it is given, checks the lid through their magnet.
+    explicit Blaster(Instruments& instruments);
     // Unless in demo mode reads the identification at secondary 6; bus errors
     // pass as xgpib and leave the one-polarity commands.
     void Identify();
@@ -53,7 +55,10 @@ class Blaster {
   private:
     void ShowIntensity();
     void Write(int secondary, const std::string& text);
+    // Demo mode: nothing is sent or read.
+    bool Demo() const;
 
+    Instruments& instruments_;
     FieldSet fields_;
     int intensity_ = 3;
     bool twoPolarity_ = false;

@@ -8,13 +8,8 @@
 #include "platform/SerialLink.h"
 
 namespace {
-std::optional<ModemLines>& Override() {
-    static std::optional<ModemLines> lines;
-    return lines;
-}
-
-SerialLink* OpenPort() {
-    SerialLink* link = BufferAmplifierLink::Attached();
+SerialLink* OpenPort(const BufferAmplifierLink& amplifier) {
+    SerialLink* link = amplifier.Attached();
     return (link && link->IsOpen()) ? link : nullptr;
 }
 }  // namespace
@@ -28,20 +23,16 @@ bool BufferAmplifierAnswers(const ModemLines& lines) {
     return offFirst && onSecond;
 }
 
-bool BufferAmplifierPresent() {
-    if (Override()) return BufferAmplifierAnswers(*Override());
-    SerialLink* port = OpenPort();
+bool BufferAmplifier::Present() const {
+    if (lines_) return BufferAmplifierAnswers(*lines_);
+    SerialLink* port = OpenPort(link_);
     if (!port) return false;
     return BufferAmplifierAnswers(
         {[port](bool on) { port->SetRts(on); }, [port] { return port->Cts(); }});
 }
 
-bool BufferAmplifierPortOpen() {
-    return Override().has_value() || OpenPort() != nullptr;
-}
-
-void SetBufferAmplifierLines(std::optional<ModemLines> lines) {
-    Override() = std::move(lines);
+bool BufferAmplifier::PortOpen() const {
+    return lines_.has_value() || OpenPort(link_) != nullptr;
 }
 
 std::optional<std::uint8_t> BufferAmplifierPairByte(int a, int b) {

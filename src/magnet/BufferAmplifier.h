@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 // The two modem lines the detection uses.
 struct ModemLines {
@@ -16,15 +17,28 @@ struct ModemLines {
 // (the unit loops RTS back to CTS). RTS is left set.
 bool BufferAmplifierAnswers(const ModemLines& lines);
 
-// Detection on the port attached to the buffer amplifier link; false when no
-// open port is attached.
-bool BufferAmplifierPresent();
-// Whether the amplifier's serial port is open (the engineering sheet shows
-// the buffer page only then).
-bool BufferAmplifierPortOpen();
-// Replaces the attached port's lines (tests, a simulated amplifier); nullopt
-// goes back to the attached port.
-void SetBufferAmplifierLines(std::optional<ModemLines> lines);
+class BufferAmplifierLink;
+
+// The amplifier on the port attached to its byte link.
+class BufferAmplifier {
+  public:
+    explicit BufferAmplifier(BufferAmplifierLink& link) : link_(link) {}
+
+    // Detection on the attached port; false when no open port is attached.
+    bool Present() const;
+    // Whether the amplifier's serial port is open (the engineering sheet
+    // shows the buffer page only then).
+    bool PortOpen() const;
+    // Replaces the attached port's lines (tests, a simulated amplifier);
+    // nullopt goes back to the attached port.
+    void SetLines(std::optional<ModemLines> lines) { lines_ = std::move(lines); }
+
+    BufferAmplifierLink& Link() { return link_; }
+
+  private:
+    BufferAmplifierLink& link_;
+    std::optional<ModemLines> lines_;
+};
 
 namespace BufferAmplifierBytes {
 inline constexpr std::uint8_t kReset = 128;       // then 0 after opening, 64 after a run

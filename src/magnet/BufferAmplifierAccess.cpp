@@ -1,10 +1,9 @@
 #include "magnet/BufferAmplifierAccess.h"
 
 #include "magnet/BufferAmplifier.h"
-#include "electronics/BufferAmplifierLink.h"
-#include "core/MeasurementSettings.h"
+#include "magnet/Instruments.h"
+#include "core/CoreRecords.h"
 #include "platform/RegistryStore.h"
-#include "core/RunConfig.h"
 
 bool StoreBufferAmplifierInstalled(bool installed) {
     const std::string path = std::string(kRootKey) + "\\System";
@@ -14,7 +13,7 @@ bool StoreBufferAmplifierInstalled(bool installed) {
 }
 
 bool BufferAmplifierAccess::Installed() const {
-    return Config().bufferAmplifierInstalled;
+    return instruments_.Records().config.bufferAmplifierInstalled;
 }
 
 void BufferAmplifierAccess::Refresh() {
@@ -22,12 +21,12 @@ void BufferAmplifierAccess::Refresh() {
 }
 
 void BufferAmplifierAccess::ToggleInstalled() {
-    RunConfig& config = Config();
+    RunConfig& config = instruments_.Records().config;
     config.bufferAmplifierInstalled = !config.bufferAmplifierInstalled;
     // nA and pA need the amplifier; once its installed state changes, a
     // selection of them falls back to uA and the measurements stop counting
     // on buffered mode.
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = instruments_.Records().settings;
     if (settings.Iunits > 1) {
         settings.Iunits = 1;
         settings.bufferAmplifierMode = false;
@@ -37,6 +36,7 @@ void BufferAmplifierAccess::ToggleInstalled() {
 }
 
 void BufferAmplifierAccess::SendByte() {
-    if (Config().noInstrument || !Config().bufferAmplifierInstalled) return;
-    BufferAmplifierLink::Send(HexByteFromText(fields_.Get(kHexField)));
+    const RunConfig& config = instruments_.Records().config;
+    if (config.noInstrument || !config.bufferAmplifierInstalled) return;
+    instruments_.AmplifierLink().Send(HexByteFromText(fields_.Get(kHexField)));
 }

@@ -4,8 +4,12 @@
 // and single bytes sent to it. TBuffer is its view.
 #include "core/FieldSet.h"
 
+class Instruments;
+
 class BufferAmplifierAccess {
   public:
+    explicit BufferAmplifierAccess(Instruments& instruments) : instruments_(instruments) {}
+
     static constexpr int kHexField = 101;
     static constexpr int kStatusField = 104;
 
@@ -21,6 +25,7 @@ class BufferAmplifierAccess {
     FieldSet& Fields() { return fields_; }
 
   private:
+    Instruments& instruments_;
     FieldSet fields_;
 };
 

@@ -1,4 +1,5 @@
 #include "magnet/MagnetStatus.h"
+#include "magnet/Magnet.h"
 
 #include <climits>
 
@@ -40,11 +41,11 @@ int ParseStatusWord(std::string_view reply) {
     return static_cast<int>(value);
 }
 
-int ReadStatusWord() {
-    return HallUnit::ReadStatusWord(Bus());
+int Magnet::ReadStatusWord() {
+    return HallUnit::ReadStatusWord(bus_.Get());
 }
 
-void ReadMagnetStatus(FieldSet& page, QWidget* owner) {
+void Magnet::ReadMagnetStatus(FieldSet& page, QWidget* owner) {
     int word = 0;
     try {
         word = ReadStatusWord();
@@ -58,7 +59,7 @@ void ReadMagnetStatus(FieldSet& page, QWidget* owner) {
     page.Set(kInterlockField, texts.interlock);
 }
 
-bool LidStaysOpen(QWidget* owner) {
+bool Magnet::LidStaysOpen(QWidget* owner) {
     for (;;) {
         if (!LidOpen(ReadStatusWord())) return false;
         if (Prompt::Message(owner, "Please close lid and press OK", "Lid is Open",

@@ -1,32 +1,31 @@
 #include "magnet/ManualMagnet.h"
 
 #include "electronics/HallReadings.h"
-#include "magnet/MagnetMotion.h"
-#include "magnet/MagnetStatus.h"
-#include "core/MeasurementSettings.h"
+#include "magnet/Instruments.h"
+#include "core/CoreRecords.h"
 #include "core/Printf.h"
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
 #include "core/xmsg.h"
 
 void ManualMagnet::SetUp() {
-    fields_.Set(kFieldStrength, Printf("%.3lf", Settings().Tesla));
+    fields_.Set(kFieldStrength, Printf("%.3lf", instruments_.Records().settings.Tesla));
     UpdateStatus();
 }
 
 void ManualMagnet::UpdateStatus() {
-    if (Config().noInstrument) return;
-    ReadMagnetStatus(fields_, owner_.data());
+    if (instruments_.Records().config.noInstrument) return;
+    instruments_.MagnetUnit().ReadMagnetStatus(fields_, owner_.data());
 }
 
 void ManualMagnet::Move(const std::string& command) {
-    if (Config().noInstrument || moving_) return;
+    if (instruments_.Records().config.noInstrument || moving_) return;
     moving_ = true;
     // The page, and this with it, may be gone when the motion's loops return.
     QPointer<ManualMagnet> self(this);
     QPointer<QWidget> owner(owner_);
     try {
-        MoveMagnet(owner.data(), command);
+        instruments_.MagnetUnit().MoveMagnet(owner.data(), command);
     } catch (const xmsg& e) {
         Prompt::Message(owner.data(), e.why(), "Exception:", Prompt::Buttons::Ok,
                         Prompt::Icon::Stop);
@@ -40,6 +39,6 @@ bool ManualMagnet::Apply() {
     const std::string text = fields_.Get(kFieldStrength).substr(0, 9);
     const double tesla = ParseDecimal(text);
     if (!(tesla > 0.0)) return false;
-    Settings().Tesla = tesla;
+    instruments_.Records().settings.Tesla = tesla;
     return true;
 }

@@ -9,9 +9,13 @@
 
 #include "core/FieldSet.h"
 
+class Instruments;
+
 class ManualMagnet : public QObject {
     Q_OBJECT
   public:
+    explicit ManualMagnet(Instruments& instruments) : instruments_(instruments) {}
+
     static constexpr int kFieldStrength = 107;
 
     // Where the wait dialog and the error boxes belong (the page).
@@ -31,6 +35,7 @@ class ManualMagnet : public QObject {
     FieldSet& Fields() { return fields_; }
 
   private:
+    Instruments& instruments_;
     FieldSet fields_;
     QPointer<QWidget> owner_;
     bool moving_ = false;

@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "magnet/BufferAmplifier.h"
+#include "magnet/Instruments.h"
 #include "views/Controls.h"
 #include "views/FieldViews.h"
 #include "platform/Prompt.h"
@@ -26,7 +26,7 @@ QLineEdit* ReadOut(FieldSet& fields, int id, QWidget* parent) {
 }
 }  // namespace
 
-TBlast::TBlast(QWidget* parent) : QDialog(parent) {
+TBlast::TBlast(Instruments& instruments, QWidget* parent) : QDialog(parent), blaster_(instruments) {
     setObjectName("BLAST");
     setWindowTitle("Blast Contacts");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -128,13 +128,13 @@ void TBlast::done(int result) {
     QDialog::done(result);
 }
 
-void ShowBlastDialog(QWidget* owner) {
-    if (BufferAmplifierPresent()) {
+void ShowBlastDialog(Instruments& instruments, QWidget* owner) {
+    if (instruments.Amplifier().Present()) {
         Prompt::Message(owner, "Buffer Amplifer detected, Blasting not permitted", "Violation",
                         Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return;
     }
-    QPointer<TBlast> dialog(new TBlast(owner));
+    QPointer<TBlast> dialog(new TBlast(instruments, owner));
     dialog->Open();
     if (!dialog) return;
     Prompt::Exec(*dialog);

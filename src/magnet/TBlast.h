@@ -11,7 +11,7 @@ class QRadioButton;
 class TBlast : public QDialog {
     Q_OBJECT
   public:
-    explicit TBlast(QWidget* parent = nullptr);
+    explicit TBlast(Instruments& instruments, QWidget* parent = nullptr);
 
     // Creation and opening steps: identification, intensity, pair 1-2, values.
     void Open();
@@ -38,4 +38,4 @@ class TBlast : public QDialog {
 
 // Configure > "Blast Contacts...": refuses with a buffer amplifier attached,
 // else runs the dialog modally.
-void ShowBlastDialog(QWidget* owner);
+void ShowBlastDialog(Instruments& instruments, QWidget* owner);

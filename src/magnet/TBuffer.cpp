@@ -16,7 +16,8 @@ constexpr int kHexField = BufferAmplifierAccess::kHexField;
 constexpr int kStatusField = BufferAmplifierAccess::kStatusField;
 }  // namespace
 
-TBuffer::TBuffer(QWidget* parent) : EngineeringPage(parent) {
+TBuffer::TBuffer(Instruments& instruments, QWidget* parent)
+    : EngineeringPage(parent), access_(instruments) {
     setObjectName("BUFFER");
     auto* layout = new QVBoxLayout(this);
 

@@ -12,7 +12,7 @@ class QPushButton;
 class TBuffer : public EngineeringPage {
     Q_OBJECT
   public:
-    explicit TBuffer(QWidget* parent = nullptr);
+    explicit TBuffer(Instruments& instruments, QWidget* parent = nullptr);
 
     void SetUp() override { Refresh(); }
     // Field 104, button 103 and the enabled state of the byte controls.

@@ -12,7 +12,8 @@
 #include "views/FieldViews.h"
 #include "magnet/MagnetStatus.h"
 
-TManual::TManual(QWidget* parent) : EngineeringPage(parent) {
+TManual::TManual(Instruments& instruments, QWidget* parent)
+    : EngineeringPage(parent), magnet_(instruments) {
     setObjectName("MAGNET");
     magnet_.SetOwner(this);
     auto* layout = new QVBoxLayout(this);

@@ -16,7 +16,7 @@ class TManual : public EngineeringPage {
   public:
     static constexpr int kFieldStrength = ManualMagnet::kFieldStrength;
 
-    explicit TManual(QWidget* parent = nullptr);
+    explicit TManual(Instruments& instruments, QWidget* parent = nullptr);
 
     // Field 107 with the field strength ("%.3lf"), then the status.
     void SetUp() override { magnet_.SetUp(); }

@@ -16,7 +16,8 @@
 #include "platform/TimeScale.h"
 #include "core/xmsg.h"
 
-Tmagmove::Tmagmove(MeasurementState& state, QWidget* parent) : QDialog(parent), state_(state) {
+Tmagmove::Tmagmove(MeasurementState& state, BusSlot& bus, QWidget* parent)
+    : QDialog(parent), state_(state), bus_(bus) {
     setObjectName("WAIT");
     setWindowTitle("Wait for Magnet");
     setModal(true);
@@ -103,7 +104,7 @@ void Tmagmove::Tick() {
     int status = 0;
     QPointer<Tmagmove> self(this);
     try {
-        status = Bus().PollHall();
+        status = bus_.Get().PollHall();
     } catch (const xmsg& e) {
         // No further ticks while the operator reads the message.
         timer_->stop();

@@ -8,6 +8,7 @@
 
 #include "core/FieldSet.h"
 
+class BusSlot;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -22,7 +23,7 @@ class Tmagmove : public QDialog {
     static constexpr int kTickMs = 500;
 
     // `state` tells whether a run is under way and carries the abort.
-    explicit Tmagmove(MeasurementState& state, QWidget* parent = nullptr);
+    Tmagmove(MeasurementState& state, BusSlot& bus, QWidget* parent = nullptr);
 
     // Runs the modal wait; returns the final status (0x50, 0x68, a fault
     // byte, or kSoftwareTimeout). A poll error has been shown by then.
@@ -45,6 +46,7 @@ class Tmagmove : public QDialog {
     FieldSet fields_;
     QLabel* elapsed_;
     MeasurementState& state_;
+    BusSlot& bus_;
     QPushButton* abort_;
     QTimer* timer_;
     int ticks_ = 0;

@@ -17,6 +17,7 @@
 #include "measure/RunFrame.h"
 #include "core/SpecimenData.h"
 #include "measure/MeasureState.h"
+#include "records/ProgramState.h"
 #include "measure/RunFrame.h"
 #include "core/RunLock.h"
 #include "core/StatusFields.h"
@@ -51,8 +52,8 @@ bool LowerLimit(int limit) {
     return limit == 2 || limit == 4;
 }
 
-void Write(int secondary, const char* text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
+void Write(ProgramState& program, int secondary, const char* text) {
+    program.Bus().Write(HallUnit::kPrimary, secondary, text);
 }
 
 void ShowException(QWidget* owner, const xmsg& error) {
@@ -66,32 +67,33 @@ std::vector<Report>& History() {
 
 // Half the difference of the readings at + and - current, in millivolts at
 // the voltmeter's input.
-double ReadVr(double holdScale) {
+double ReadVr(ProgramState& program, double holdScale) {
     double positive = 0.0;
     double negative = 0.0;
-    Write(HallUnit::kSource, "P");
-    HallUnit::MeasureVoltage(positive);
-    Write(HallUnit::kSource, "N");
-    HallUnit::MeasureVoltage(negative);
+    Write(program, HallUnit::kSource, "P");
+    program.Hall().MeasureVoltage(positive);
+    Write(program, HallUnit::kSource, "N");
+    program.Hall().MeasureVoltage(negative);
     return (positive - negative) / (holdScale * 0.002);
 }
 
 // Programs the (possibly clamped) current and shows what the source took.
-void SetAndShow(FieldSet& fields) {
-    const MeasurementSettings& settings = Settings();
-    HallUnit::SetCurrent();
+void SetAndShow(ProgramState& program, FieldSet& fields) {
+    const MeasurementSettings& settings = program.Settings();
+    program.Hall().SetCurrent();
     fields.Set(kCurrentField, CurrentText(settings.Current, settings.Iunits));
 }
 
 // The tries. Returns the outcome, or nothing when all tries are used.
-std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned target, int& tries) {
+std::optional<std::string> Tries(ProgramState& program, FieldSet& fields, double holdScale,
+                                 unsigned target, int& tries) {
     int limitHit = 0;
     for (int n = 1; n <= kMaxTries; ++n) {
         tries = n;
-        CheckCancel();
+        CheckCancel(program);
         fields.Set(kTryField, std::to_string(n));
         try {
-            const double vr = ReadVr(holdScale);
+            const double vr = ReadVr(program, holdScale);
             fields.Set(kVrField, Printf("%.1f", vr));
             // The size of Vr is what the target is about; its sign only says
             // which way round the contacts are wired.
@@ -100,18 +102,18 @@ std::optional<std::string> Tries(FieldSet& fields, double holdScale, unsigned ta
             // At a limit only a step back inside it is worth another try.
             if (UpperLimit(limitHit) && ratio > 1.0) return "Maximum";
             if (LowerLimit(limitHit) && ratio < 1.0) return "Minimum";
-            Settings().Current *= ratio;
-            limitHit = HallUnit::LimitCurrent();
-            SetAndShow(fields);
+            program.Settings().Current *= ratio;
+            limitHit = program.Hall().LimitCurrent();
+            SetAndShow(program, fields);
         } catch (const xmeas& error) {
             // Only over range or saturation says the current is too high; a
             // reading that could not be read says nothing about the current.
             if ((error.code() & (HallUnit::kOverRangeCode | HallUnit::kSaturatingCode)) == 0) throw;
             if (LowerLimit(limitHit)) return "Minimum";
             fields.Set(kVrField, "Over");
-            Settings().Current *= 0.25;
-            limitHit = HallUnit::LimitCurrent();
-            SetAndShow(fields);
+            program.Settings().Current *= 0.25;
+            limitHit = program.Hall().LimitCurrent();
+            SetAndShow(program, fields);
         }
     }
     return std::nullopt;
@@ -185,19 +187,19 @@ bool TakeTarget(QWidget* owner, const std::string& text) {
 
 // The switches and the voltmeter's gain for the Vr reading; returns the hold
 // scale the difference is divided by.
-double PrepareVr() {
-    if (Specimen().Shape != 0) {
-        Write(HallUnit::kMatrix, "S56M14");
-        Write(HallUnit::kVoltmeter, "G0H255O0");
+double PrepareVr(ProgramState& program) {
+    if (program.Specimen().Shape != 0) {
+        Write(program, HallUnit::kMatrix, "S56M14");
+        Write(program, HallUnit::kVoltmeter, "G0H255O0");
         return 1.004;
     }
-    Write(HallUnit::kVoltmeter, "G0H64O0");
-    if (Settings().bufferAmplifierMode) {
-        Write(HallUnit::kMatrix, "S58M43");
-        BufferAmplifierLink::Send(133);
+    Write(program, HallUnit::kVoltmeter, "G0H64O0");
+    if (program.Settings().bufferAmplifierMode) {
+        Write(program, HallUnit::kMatrix, "S58M43");
+        program.Instruments().AmplifierLink().Send(133);
         Wait::Ms(110);
     } else {
-        Write(HallUnit::kMatrix, "S12M43");
+        Write(program, HallUnit::kMatrix, "S12M43");
     }
     return 4.0;
 }
@@ -217,11 +219,11 @@ const char* LimitMessage(int limit) {
     }
 }
 
-Report Search(FieldSet& fields, QWidget* owner) {
+Report Search(ProgramState& program, FieldSet& fields, QWidget* owner) {
     Report report;
     report.outcome = "Failed";
     fields.Set(kOutcomeField, "");
-    State().cancelRequested = false;
+    program.State().cancelRequested = false;
     // The search runs as a measurement: the abort button is live and no
     // other run starts inside its waits.
     const RunLock lock = RunLock::TryAcquire();
@@ -229,10 +231,10 @@ Report Search(FieldSet& fields, QWidget* owner) {
 
     bool busError = false;
     try {
-        const int shape = Specimen().Shape;
+        const int shape = program.Specimen().Shape;
         const unsigned target = static_cast<unsigned>(std::max(0, TargetFor(shape)));
-        const double holdScale = PrepareVr();
-        if (auto outcome = Tries(fields, holdScale, target, report.tries))
+        const double holdScale = PrepareVr(program);
+        if (auto outcome = Tries(program, fields, holdScale, target, report.tries))
             report.outcome = *outcome;
     } catch (bool) {
         report.outcome = "aborted";
@@ -246,23 +248,23 @@ Report Search(FieldSet& fields, QWidget* owner) {
     // After a bus failure the electronics cannot be reached to disconnect.
     if (!busError) {
         try {
-            HallUnit::Disconnect();
+            program.Hall().Disconnect();
         } catch (const xmsg& error) {
             ShowException(owner, error);
         }
     }
-    report.current = Settings().Current;
+    report.current = program.Settings().Current;
     History().push_back(report);
     return report;
 }
 
-bool PrepareStart(FieldSet& fields, QWidget* owner) {
-    MeasurementSettings& settings = Settings();
+bool PrepareStart(ProgramState& program, FieldSet& fields, QWidget* owner) {
+    MeasurementSettings& settings = program.Settings();
     settings.Current = StartingCurrent(settings.Iunits);
     fields.Set(kCurrentField, CurrentText(settings.Current, settings.Iunits));
-    if (Config().noInstrument) return false;
+    if (program.Config().noInstrument) return false;
     try {
-        HallUnit::SetCurrent();
+        program.Hall().SetCurrent();
     } catch (const xmsg& error) {
         ShowException(owner, error);
         return false;
@@ -270,13 +272,13 @@ bool PrepareStart(FieldSet& fields, QWidget* owner) {
     return true;
 }
 
-void AutoSetCommand(QWidget* owner) {
+void AutoSetCommand(ProgramState& program, QWidget* owner) {
     if (!RunLock::CanStart()) return;
-    const int shape = Specimen().Shape;
+    const int shape = program.Specimen().Shape;
     if (!TakeTarget(owner, std::to_string(TargetFor(shape)))) return;
     FieldSet fields;
-    if (!PrepareStart(fields, owner)) return;
-    Search(fields, owner);
+    if (!PrepareStart(program, fields, owner)) return;
+    Search(program, fields, owner);
 }
 
 const std::vector<Report>& Reports() {

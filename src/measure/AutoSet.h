@@ -8,6 +8,7 @@
 #include <vector>
 
 class FieldSet;
+class ProgramState;
 class QWidget;
 
 namespace AutoSet {
@@ -64,25 +65,25 @@ struct Report {
 // above, shows other errors in an "Exception:" box, disconnects at the end,
 // and records the report for the dump. Runs as a measurement: busy while it
 // searches, the operator's abort ends it "aborted".
-Report Search(FieldSet& fields, QWidget* owner);
+Report Search(ProgramState& program, FieldSet& fields, QWidget* owner);
 
 // What "Set" does once the target is valid: starting current by unit, shown
 // in the current field; unless there is no instrument, SetCurrent. False
 // when SetCurrent raised (its text shown in an "Exception:" box) or when
 // there is no instrument: then no search follows.
-bool PrepareStart(FieldSet& fields, QWidget* owner);
+bool PrepareStart(ProgramState& program, FieldSet& fields, QWidget* owner);
 
 // The whole auto-set without the page, for the automation: the stored target
 // of the specimen's shape is validated, the current starts by the unit, and
 // the search runs at once. Nothing happens while a measurement runs.
-void AutoSetCommand(QWidget* owner);
+void AutoSetCommand(ProgramState& program, QWidget* owner);
 
 // Every search of this run, in order.
 const std::vector<Report>& Reports();
 // Sets the switches and the voltmeter's gain for the Vr reading of the
 // present shape and electronics; returns the hold scale the difference of the
 // + and - readings is divided by (1.004 bar or bridge, 4 van der Pauw).
-double PrepareVr();
+double PrepareVr(ProgramState& program);
 // Tests: forget the searches of earlier runs.
 void ClearHistory();
 // One "autoset: <outcome> <tries> <current>" line per search.

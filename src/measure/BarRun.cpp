@@ -22,9 +22,9 @@ constexpr const char* kSwitches[2] = {"S56M14", "S56M23"};
 constexpr const char* kLabels[2] = {"14", "23"};
 
 // The bar reads at once: it never waits the configured delay.
-double Reading() {
+double Reading(HallUnit& hall) {
     double value = 0.0;
-    HallUnit::ReadVoltage(value);
+    hall.ReadVoltage(value);
     return value;
 }
 }  // namespace
@@ -53,29 +53,29 @@ void BarRun::Steps() {
     WriteHall(HallUnit::kVoltmeter, "G0H255O0");
     WriteHall(HallUnit::kSource, "P");
     WriteHall(HallUnit::kMatrix, kSwitches[0]);
-    const double first = Reading();
+    const double first = Reading(program_.Hall());
     WriteHall(HallUnit::kMatrix, kSwitches[1]);
-    const double second = Reading();
+    const double second = Reading(program_.Hall());
     if (first > second) WriteHall(HallUnit::kMatrix, kSwitches[0]);
 
     WriteHall(HallUnit::kVoltmeter, "H128");
     double value = 0.0;
     int gain = 0;
-    HallUnit::ReadVoltageAutoGain(value, gain);
+    program_.Hall().ReadVoltageAutoGain(value, gain);
     const int hold = ResultMath::HoldValue(value);
     WriteHall(HallUnit::kVoltmeter, Printf("H%d", hold));
     gainScale_ = GainScale(gain, hold);
 
     vSum_ = 0.0;
     for (int i = 0; i < 2; ++i) {
-        CheckCancel();
+        CheckCancel(program_);
         WriteHall(HallUnit::kMatrix, kSwitches[i]);
         WriteHall(HallUnit::kSource, "P");
-        const double plus = Reading() / gainScale_;
+        const double plus = Reading(program_.Hall()) / gainScale_;
         vSum_ += plus;
         Fields().Set(kPlus + i, Printf("%+.3le", plus));
         WriteHall(HallUnit::kSource, "N");
-        const double minus = Reading() / gainScale_;
+        const double minus = Reading(program_.Hall()) / gainScale_;
         vSum_ -= minus;
         Fields().Set(kMinus + i, Printf("%+.3le", minus));
     }

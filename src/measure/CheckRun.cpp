@@ -51,12 +51,12 @@ void CheckRun::Measure() {
     for (int k = 0; k < kPairs; ++k) Fields().Set(kFirstValue + k, "");
     ShowStatus("Check", "");
     Pump();
-    const RunEnd end = RunSteps([this] {
-        HallUnit::SetCurrent();
+    const RunEnd end = RunSteps(program_, [this] {
+        program_.Hall().SetCurrent();
         MeasurePairs();
         ShowStatus("Ready", "");
     });
-    FinishRun(end, 1, [this] { return LogBlock(); });
+    FinishRun(program_, end, 1, [this] { return LogBlock(); });
 }
 
 void CheckRun::MeasurePairs() {
@@ -68,28 +68,28 @@ void CheckRun::MeasurePairs() {
         WriteHall(HallUnit::kSource, "DP");
         WriteHall(HallUnit::kMatrix, "S58M67");
         WriteHall(HallUnit::kVoltmeter, "G0H160O0");
-        BufferAmplifierLink::Send(131);
+        program_.Instruments().AmplifierLink().Send(131);
         Wait::Ms(110);
-        HallUnit::MeasureVoltage(zero);
+        program_.Hall().MeasureVoltage(zero);
     } else {
         WriteHall(HallUnit::kSource, "P");
         WriteHall(HallUnit::kVoltmeter, "H255O0");
     }
     for (int k = 0; k < kPairs; ++k) {
-        CheckCancel();
+        CheckCancel(program_);
         std::string text;
         try {
             double volts = 0.0;
             if (buffered) {
-                BufferAmplifierLink::Send(kBufferBytes[k]);
+                program_.Instruments().AmplifierLink().Send(kBufferBytes[k]);
                 Wait::Ms(110);
-                HallUnit::MeasureVoltage(volts);
+                program_.Hall().MeasureVoltage(volts);
                 text = Printf("%.1e", ResultMath::BufferedCheckResistance(
                                           scale, volts, zero, program_.Settings().Current));
             } else {
                 WriteHall(HallUnit::kMatrix, kSwitches[k]);
                 // The gain one pair ends with is where the next one starts.
-                HallUnit::MeasureVoltageAutoGain(volts, gain);
+                program_.Hall().MeasureVoltageAutoGain(volts, gain);
                 text = Printf("%.0lf", ResultMath::CheckResistance(scale, volts, gain,
                                                                    program_.Settings().Current));
             }

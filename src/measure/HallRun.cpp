@@ -54,7 +54,7 @@ void HallRun::Measure() {
     ChooseConfigurations();
     if (program_.Config().noInstrument) return;
 
-    const RunEnd end = RunSteps([this] {
+    const RunEnd end = RunSteps(program_, [this] {
         StartRun();
         RunCycles();
         // Without one cycle's value there is no result: the run ends with
@@ -66,7 +66,7 @@ void HallRun::Measure() {
         SetStopEnabled(false);
         return;
     }
-    const RunEnd closing = RunSteps([this, end] {
+    const RunEnd closing = RunSteps(program_, [this, end] {
         if (end == RunEnd::Completed) {
             FinishRun();
         } else {
@@ -105,7 +105,7 @@ void HallRun::StartRun() {
     motionFailed_ = false;
     stopRequested_ = false;
     program_.State().measurementStatus = 1;
-    HallUnit::SetCurrent();
+    program_.Hall().SetCurrent();
     // Only a bus error leaves the magnet where it was, so it may still be
     // reversed, or the stage in, from the last run. Starting so would read
     // "North" in the South field, or the misalignment inside the field, and
@@ -141,7 +141,7 @@ void HallRun::RunCycles() {
             ReturnToStart();
         }
         AddCycleLine(line);
-        AppendLogBlock(kLogIncludeHall, LogBlock());
+        AppendLogBlock(program_, kLogIncludeHall, LogBlock());
     }
 }
 
@@ -170,14 +170,15 @@ void HallRun::FinishRun() {
 }
 
 void HallRun::DisconnectAndReturnMagnet() {
-    HallUnit::Disconnect();
-    MoveMagnet(Owner(), magnetReversed_ ? kBack : kStageOut);
+    program_.Hall().Disconnect();
+    program_.MagnetUnit().MoveMagnet(Owner(), magnetReversed_ ? kBack : kStageOut);
     magnetReversed_ = false;
     stageIn_ = false;
 }
 
 void HallRun::Move(const char* command) {
-    if (MoveMagnet(Owner(), command) == MotionOutcome::Failed) motionFailed_ = true;
+    if (program_.MagnetUnit().MoveMagnet(Owner(), command) == MotionOutcome::Failed)
+        motionFailed_ = true;
 }
 
 void HallRun::RequireMagnet() const {
@@ -207,7 +208,7 @@ void HallRun::SelectConfiguration(int configuration) {
     const HallConfiguration& selected = configurations_[configuration];
     if (program_.Settings().bufferAmplifierMode) {
         WriteHall(HallUnit::kMatrix, selected.voltagePair);
-        BufferAmplifierLink::Send(selected.bufferByte);
+        program_.Instruments().AmplifierLink().Send(selected.bufferByte);
         Wait::Ms(kRelaySettleMs);
     } else {
         WriteHall(HallUnit::kMatrix, selected.command);
@@ -215,7 +216,7 @@ void HallRun::SelectConfiguration(int configuration) {
 }
 
 void HallRun::SelectPolarity(int polarity) {
-    CheckCancel();
+    CheckCancel(program_);
     WriteHall(HallUnit::kSource, kPolarity[polarity]);
 }
 
@@ -232,7 +233,7 @@ void HallRun::Misalignment() {
         for (int p = 0; p < 2; ++p) {
             SelectPolarity(p);
             double reading = 0.0;
-            HallUnit::MeasureVoltageAutoGain(reading, gain[p]);
+            program_.Hall().MeasureVoltageAutoGain(reading, gain[p]);
             voltage[p] = MisalignmentVoltage(reading, gain[p]);
             Fields().Set(FieldId(kMisalignmentField, i, p), Volts(voltage[p]));
         }
@@ -254,16 +255,16 @@ void HallRun::FieldReadings(int position) {
             double held = 0.0;
             int gain = offsetGain_[i];
             int offset = offsetSteps_[i];
-            HallUnit::MeasureVoltageGainOffset(held, gain, offset);
+            program_.Hall().MeasureVoltageGainOffset(held, gain, offset);
             const int fineGain = FineGainNumber(held);
             WriteHall(HallUnit::kVoltmeter, Printf("H%d", fineGain));
             const double gainScale = GainScale(gain, fineGain);
 
             double reading = 0.0;
             if (program_.Settings().Integrations != 0) {
-                HallUnit::IntegrateVoltage(reading);
+                program_.Hall().IntegrateVoltage(reading);
             } else {
-                HallUnit::ReadVoltage(reading);
+                program_.Hall().ReadVoltage(reading);
             }
             vField_[i][p][position] = reading / gainScale;
             Fields().Set(FieldId(kFieldReadingField + 2 * position, i, p),

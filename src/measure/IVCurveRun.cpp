@@ -40,8 +40,8 @@ void IVCurveRun::Measure() {
     data_.curveComplete = false;
     emit dataChanged();
     Pump();
-    const RunEnd end = RunSteps([this] { Sweeps(); });
-    FinishRun(end, 2, [this] { return LogBlock(); });
+    const RunEnd end = RunSteps(program_, [this] { Sweeps(); });
+    FinishRun(program_, end, 2, [this] { return LogBlock(); });
 }
 
 void IVCurveRun::Sweeps() {
@@ -49,7 +49,7 @@ void IVCurveRun::Sweeps() {
     const bool buffered = settings.bufferAmplifierMode;
     const CurrentUnit unit = CurrentUnitFor(settings.Iunits);
     Fields().Set(kCurrentLabel, Printf("%lg %s", settings.Current * unit.factor, unit.text));
-    HallUnit::SetCurrent();
+    program_.Hall().SetCurrent();
     // The sweep steps the source itself; in buffered mode the amplifier divides
     // its value by the range multiplier, which the points are taken back from
     // so that they are microamps on either path.
@@ -67,7 +67,7 @@ void IVCurveRun::Sweeps() {
     // electronics is, makes the full scale, the label and every point volts.
     double reading = 0.0;
     gain_ = 0;
-    HallUnit::MeasureVoltageAutoGain(reading, gain_);
+    program_.Hall().MeasureVoltageAutoGain(reading, gain_);
     data_.fullScaleVoltage = reading / GainScale(gain_, kCurveFineGain);
     Fields().Set(kVoltageLabel, Printf("%.2lf V", data_.fullScaleVoltage));
     xScale_ = IVMath::Scale(IVMath::kScreenHalfSize, data_.fullScaleVoltage);
@@ -90,7 +90,7 @@ void IVCurveRun::Sweeps() {
 
 void IVCurveRun::SelectPair(int pair, bool buffered) {
     if (buffered) {
-        BufferAmplifierLink::Send(kPairBytes[pair]);
+        program_.Instruments().AmplifierLink().Send(kPairBytes[pair]);
         WriteHall(HallUnit::kMatrix, pair == 0 ? "S58M12" : "M34");
         Wait::Ms(110);
     } else {
@@ -102,13 +102,13 @@ void IVCurveRun::Sweep(int pair, int sweep) {
     std::vector<IVPoint>& points = data_.sweeps[pair][sweep];
     const double decade = GainScale(gain_, kCurveFineGain);
     for (int step = 0; step <= IVMath::kStepsPerSweep; ++step) {
-        CheckCancel();
+        CheckCancel(program_);
         WriteHall(HallUnit::kSource, Printf("I%.1lf", step * stepCurrent_));
         // A reply with no number in it is a failed reading, never a point at 0.
-        const double current = HallUnit::ReadCurrent();
+        const double current = program_.Hall().ReadCurrent();
         double reading = 0.0;
         if (program_.Settings().Delay != 0) {
-            HallUnit::MeasureVoltage(reading);
+            program_.Hall().MeasureVoltage(reading);
         } else {
             const HallReading curve = HallUnit::ReadCurveVoltage(program_.Bus());
             // Over range ends the sweep without the point.

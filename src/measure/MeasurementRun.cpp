@@ -32,15 +32,15 @@ void MeasurementRun::ShowStatus(const std::string& text, const std::string& deta
 void MeasurementRun::RunResistivity(const std::function<void()>& steps,
                                     const std::function<std::string()>& logBlock) {
     constexpr unsigned kLogIncludeResistivity = 4;
-    const RunEnd end = RunSteps([&] {
-        HallUnit::SetCurrent();
+    const RunEnd end = RunSteps(program_, [&] {
+        program_.Hall().SetCurrent();
         steps();
         program_.State().measurementStatus = 0;
         ShowStatus("Ready", "");
     });
     if (end == RunEnd::Completed)
         program_.Results().measured |= MeasurementResults::kResistivityMeasured;
-    FinishRun(end, kLogIncludeResistivity, logBlock, ResultsUpdateResistivity);
+    FinishRun(program_, end, kLogIncludeResistivity, logBlock, ResultsUpdateResistivity);
 }
 
 void MeasurementRun::SetOwner(QWidget* owner) {
@@ -51,47 +51,48 @@ QWidget* MeasurementRun::Owner() const {
     return owner_.data();
 }
 
-RunEnd RunSteps(const std::function<void()>& steps) {
+RunEnd RunSteps(ProgramState& program, const std::function<void()>& steps) {
     try {
         steps();
         return RunEnd::Completed;
     } catch (const xgpib&) {
-        Status().SetText("ERROR");
-        Status().SetDetail("GPIB");
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail("GPIB");
         return RunEnd::BusError;
     } catch (bool) {
-        Status().SetText("Cancelled");
-        Status().SetDetail("");
+        program.Status().SetText("Cancelled");
+        program.Status().SetDetail("");
         return RunEnd::Cancelled;
     } catch (const xmsg& error) {
-        Status().SetText("ERROR");
-        Status().SetDetail(error.why());
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail(error.why());
         return RunEnd::Failed;
     } catch (const std::exception& error) {
         // Nothing may escape into the event loop that called the run.
-        Status().SetText("ERROR");
-        Status().SetDetail(error.what());
+        program.Status().SetText("ERROR");
+        program.Status().SetDetail(error.what());
         return RunEnd::Failed;
     }
 }
 
-void FinishRun(RunEnd end, unsigned logMask, const std::function<std::string()>& logBlock,
-               const std::function<void()>& results) {
+void FinishRun(ProgramState& program, RunEnd end, unsigned logMask,
+               const std::function<std::string()>& logBlock, const std::function<void()>& results) {
     if (end == RunEnd::BusError) return;
-    RunSteps([&] {
-        HallUnit::Disconnect();
-        AppendLogBlock(logMask, logBlock());
+    RunSteps(program, [&] {
+        program.Hall().Disconnect();
+        AppendLogBlock(program, logMask, logBlock());
         if (results) results();
     });
 }
 
-void CheckCancel() {
+void CheckCancel(ProgramState& program) {
     Pump();
-    if (State().cancelRequested) ThrowAbort();
+    if (program.State().cancelRequested) ThrowAbort();
 }
 
-void AppendLogBlock(unsigned mask, const std::string& block) {
-    if ((Settings().LogInclude & mask) != 0 && Log().IsOpen()) Log().Append(block);
+void AppendLogBlock(ProgramState& program, unsigned mask, const std::string& block) {
+    if ((program.Settings().LogInclude & mask) != 0 && program.Log().IsOpen())
+        program.Log().Append(block);
 }
 
 std::string FieldText(const FieldSet& fields, int id, std::size_t limit) {

@@ -54,7 +54,7 @@ void ReadTemperatureAfterRun(ProgramState& program, const std::function<void()>&
 bool LidCheckStops(ProgramState& program, QWidget* owner) {
     if (program.Config().noInstrument) return false;
     try {
-        return CheckLidClosed(owner);
+        return program.MagnetUnit().LidStaysOpen(owner);
     } catch (const xgpib&) {
         program.Status().SetText("ERROR");
         program.Status().SetDetail("GPIB");
@@ -130,16 +130,6 @@ QLabel* ColumnHeading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
     return label;
-}
-
-bool CheckLidClosed(QWidget* owner) {
-    for (;;) {
-        const int word = HallUnit::ReadStatusWord(Bus());
-        if ((word & 6) != 6) return false;
-        const int answer = Prompt::Message(owner, "Please close lid and press OK", "Lid is Open",
-                                           Prompt::Buttons::OkCancel, Prompt::Icon::Stop);
-        if (answer != Prompt::IDOK) return true;
-    }
 }
 
 void SetScanRunningQuery(std::function<bool()> scanRunning) {

@@ -49,8 +49,3 @@ QLabel* ColumnHeading(const QString& text, QWidget* parent);
 // Runs one measurement synchronously: shows the window (unless a scan runs),
 // marks the run busy, sends the measure command, clears the mark.
 void RunMeasurement(MeasurementWindow& window);
-
-// Reads the status word; while the lid is open asks the operator. True when
-// the lid is open and the operator chose Cancel (the caller abandons). A word
-// that cannot be read raises xmeas "Status Unreadable", a bus error xgpib.
-bool CheckLidClosed(QWidget* owner);

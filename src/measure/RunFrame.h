@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+class ProgramState;
+
 class FieldSet;
 class MeasurementWindow;
 class QWidget;
@@ -18,19 +20,20 @@ enum class RunEnd { Completed, BusError, Cancelled, Failed };
 // the operator's abort "Cancelled" / "", any other error "ERROR" / its text.
 // The caller ends the run: after a bus error nothing more is done; otherwise
 // it disconnects, appends its log block and hands over its results.
-RunEnd RunSteps(const std::function<void()>& steps);
+RunEnd RunSteps(ProgramState& program, const std::function<void()>& steps);
 
 // The end of every run after its steps: nothing after a bus error;
 // otherwise the disconnect, the log block (when its LogInclude bit is set
 // and a log is open) and, where the measurement has them, its results.
-void FinishRun(RunEnd end, unsigned logMask, const std::function<std::string()>& logBlock,
+void FinishRun(ProgramState& program, RunEnd end, unsigned logMask,
+               const std::function<std::string()>& logBlock,
                const std::function<void()>& results = {});
 // Between readings: serves the window messages and raises the operator's
 // abort when it has been asked for.
-void CheckCancel();
+void CheckCancel(ProgramState& program);
 
 // Appends a measurement's block when its LogInclude bit is set and a log is open.
-void AppendLogBlock(unsigned mask, const std::string& block);
+void AppendLogBlock(ProgramState& program, unsigned mask, const std::string& block);
 // A field's text cut to at most `limit` characters, as the log blocks read it.
 std::string FieldText(const FieldSet& fields, int id, std::size_t limit);
 

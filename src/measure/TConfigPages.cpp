@@ -1,4 +1,5 @@
 #include "measure/TConfigPages.h"
+#include "records/ProgramState.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -39,17 +40,19 @@ QLabel* ReadOut(FieldSet& fields, int id, QWidget* parent) {
 }
 }  // namespace
 
-ConfigPage::ConfigPage(const char* resourceName, int helpContext, QWidget* parent)
-    : PropertyPage(parent), fields_(this), helpContext_(helpContext) {
+ConfigPage::ConfigPage(ProgramState& program, const char* resourceName, int helpContext,
+                       QWidget* parent)
+    : PropertyPage(parent), program_(program), fields_(this), helpContext_(helpContext) {
     setObjectName(resourceName);
 }
 
 // ---------------------------------------------------------------- Current
 
-TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
-    const MeasurementSettings& settings = Settings();
+TCurrent::TCurrent(ProgramState& program, QWidget* parent)
+    : ConfigPage(program, "CURRENT", 7, parent) {
+    const MeasurementSettings& settings = program_.Settings();
     Fields().Set(AutoSet::kCurrentField, AutoSet::CurrentText(settings.Current, settings.Iunits));
-    Fields().Set(kTargetField, Printf("%d", AutoSet::TargetFor(Specimen().Shape)));
+    Fields().Set(kTargetField, Printf("%d", AutoSet::TargetFor(program_.Specimen().Shape)));
     for (int id : {AutoSet::kTryField, AutoSet::kVrField, AutoSet::kOutcomeField})
         Fields().Set(id, "");
 
@@ -66,7 +69,7 @@ TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
         currentGrid->addWidget(units_[u], u, 1);
         connect(units_[u], &QRadioButton::clicked, this, [this, u] { SelectUnit(u); });
     }
-    const bool installed = Config().bufferAmplifierInstalled;
+    const bool installed = program_.Config().bufferAmplifierInstalled;
     units_[2]->setEnabled(installed);
     units_[3]->setEnabled(installed);
     if (settings.Iunits >= 0 && settings.Iunits < 4) units_[settings.Iunits]->setChecked(true);
@@ -105,7 +108,7 @@ TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
 
     // Nothing on the page may change the settings under a running search.
     connect(this, &TCurrent::searchingChanged, this, [this, current, target](bool searching) {
-        const bool installed = Config().bufferAmplifierInstalled;
+        const bool installed = program_.Config().bufferAmplifierInstalled;
         for (int u = 0; u < 4; ++u) units_[u]->setEnabled(!searching && (u < 2 || installed));
         for (QWidget* w : std::initializer_list<QWidget*>{ac_, set_, current, target})
             w->setEnabled(!searching);
@@ -113,14 +116,14 @@ TCurrent::TCurrent(QWidget* parent) : ConfigPage("CURRENT", 7, parent) {
 }
 
 void TCurrent::TakeCurrentText() {
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = program_.Settings();
     settings.Current =
         AutoSet::CurrentFromText(Fields().Get(AutoSet::kCurrentField), settings.Iunits);
 }
 
 void TCurrent::SelectUnit(int iunits) {
     if (iunits < 0 || iunits > 3) return;
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = program_.Settings();
     TakeCurrentText();
     settings.Iunits = iunits;
     settings.bufferAmplifierMode = iunits > 1;
@@ -129,14 +132,14 @@ void TCurrent::SelectUnit(int iunits) {
 }
 
 void TCurrent::ToggleAC() {
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = program_.Settings();
     settings.AC = settings.AC ? 0 : 1;
     ac_->setChecked(settings.AC != 0);
 }
 
 bool TCurrent::Apply() {
     TakeCurrentText();
-    const int limit = HallUnit::LimitCurrent();
+    const int limit = program_.Hall().LimitCurrent();
     if (limit != 0) {
         Prompt::Message(this, AutoSet::LimitMessage(limit), "Can't Set Current");
         return false;
@@ -147,7 +150,7 @@ bool TCurrent::Apply() {
 void TCurrent::StartAutoSet() {
     if (searching_ || !RunLock::CanStart()) return;
     if (!AutoSet::TakeTarget(this, Fields().Get(kTargetField))) return;
-    if (!AutoSet::PrepareStart(Fields(), this)) return;
+    if (!AutoSet::PrepareStart(program_, Fields(), this)) return;
     // The search runs as the page's own measure command, after this click.
     searching_ = true;
     emit searchingChanged(true);
@@ -157,7 +160,7 @@ void TCurrent::StartAutoSet() {
 void TCurrent::RunSearch() {
     searching_ = true;
     emit searchingChanged(true);
-    AutoSet::Search(Fields(), this);
+    AutoSet::Search(program_, Fields(), this);
     searching_ = false;
     emit searchingChanged(false);
 }
@@ -182,7 +185,8 @@ int StepCycles(int value, int direction) {
     return value == 100 ? 10 : value - 1;
 }
 
-TDelays::TDelays(QWidget* parent) : ConfigPage("DELAYS", 8, parent) {
+TDelays::TDelays(ProgramState& program, QWidget* parent)
+    : ConfigPage(program, "DELAYS", 8, parent) {
     Show();
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
@@ -219,24 +223,24 @@ TDelays::TDelays(QWidget* parent) : ConfigPage("DELAYS", 8, parent) {
 }
 
 void TDelays::Show() {
-    const MeasurementSettings& settings = Settings();
+    const MeasurementSettings& settings = program_.Settings();
     Fields().Set(kDelayField, std::to_string(settings.Delay));
     Fields().Set(kIntegrationField, std::to_string(settings.Integrations));
     Fields().Set(kCyclesField, std::to_string(settings.Cycles));
 }
 
 void TDelays::StepDelay(int direction) {
-    Settings().Delay = StepSeconds(Settings().Delay, direction, 100);
+    program_.Settings().Delay = StepSeconds(program_.Settings().Delay, direction, 100);
     Show();
 }
 
 void TDelays::StepIntegration(int direction) {
-    Settings().Integrations = StepSeconds(Settings().Integrations, direction, 60);
+    program_.Settings().Integrations = StepSeconds(program_.Settings().Integrations, direction, 60);
     Show();
 }
 
 void TDelays::StepCycles(int direction) {
-    Settings().Cycles = ::StepCycles(Settings().Cycles, direction);
+    program_.Settings().Cycles = ::StepCycles(program_.Settings().Cycles, direction);
     Show();
 }
 
@@ -252,8 +256,9 @@ const struct {
                 {108, "Neutral Imputity", 1.00}, {109, "Carrier-Carrier", 1.93}};
 }  // namespace
 
-Scatter::Scatter(QWidget* parent) : ConfigPage("SCATTERING", 9, parent) {
-    Fields().Set(kScatterField, Printf("%.2lf", Settings().ScatFactor));
+Scatter::Scatter(ProgramState& program, QWidget* parent)
+    : ConfigPage(program, "SCATTERING", 9, parent) {
+    Fields().Set(kScatterField, Printf("%.2lf", program_.Settings().ScatFactor));
     auto* layout = new QVBoxLayout(this);
     auto* factorRow = new QHBoxLayout;
     factorRow->addWidget(StaticText("Scattering Factor =", this));
@@ -289,7 +294,7 @@ void Scatter::Preset(int id) {
 }
 
 bool Scatter::Apply() {
-    Settings().ScatFactor = ParseDecimal(Fields().Get(kScatterField));
+    program_.Settings().ScatFactor = ParseDecimal(Fields().Get(kScatterField));
     ScatteringChanged();
     return true;
 }

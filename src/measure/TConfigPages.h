@@ -11,14 +11,18 @@
 class QAbstractButton;
 class QRadioButton;
 class QCheckBox;
+class ProgramState;
 
 class ConfigPage : public PropertyPage {
     Q_OBJECT
   public:
-    ConfigPage(const char* resourceName, int helpContext, QWidget* parent);
+    ConfigPage(ProgramState& program, const char* resourceName, int helpContext, QWidget* parent);
     FieldSet& Fields() { return fields_; }
     const FieldSet& Fields() const { return fields_; }
     int HelpContext() const override { return helpContext_; }
+
+  protected:
+    ProgramState& program_;
 
   private:
     FieldSet fields_;
@@ -30,7 +34,7 @@ class ConfigPage : public PropertyPage {
 class TCurrent : public ConfigPage {
     Q_OBJECT
   public:
-    explicit TCurrent(QWidget* parent = nullptr);
+    explicit TCurrent(ProgramState& program, QWidget* parent = nullptr);
     bool Apply() override;
     // Unit button u (0 mA .. 3 pA): the edit's number is taken in the old
     // unit, then shown in the new one; nA and pA use the buffer amplifier.
@@ -63,7 +67,7 @@ int StepCycles(int value, int direction);
 class TDelays : public ConfigPage {
     Q_OBJECT
   public:
-    explicit TDelays(QWidget* parent = nullptr);
+    explicit TDelays(ProgramState& program, QWidget* parent = nullptr);
     void StepDelay(int direction);
     void StepIntegration(int direction);
     void StepCycles(int direction);
@@ -76,7 +80,7 @@ class TDelays : public ConfigPage {
 class Scatter : public ConfigPage {
     Q_OBJECT
   public:
-    explicit Scatter(QWidget* parent = nullptr);
+    explicit Scatter(ProgramState& program, QWidget* parent = nullptr);
     bool Apply() override;
     // Preset button 104..109.
     void Preset(int id);

@@ -9,6 +9,7 @@
 #include "core/Printf.h"
 #include "platform/Prompt.h"
 #include "measure/TConfigPages.h"
+#include "records/ProgramState.h"
 
 namespace {
 std::function<void(int)>& HelpHandler() {
@@ -18,13 +19,14 @@ std::function<void(int)>& HelpHandler() {
 
 }  // namespace
 
-TConfigSheet::TConfigSheet(QWidget* parent)
+TConfigSheet::TConfigSheet(ProgramState& program, QWidget* parent)
     : PropertySheet("CONFIGURATION", "Measurment Configuration",
-                    PropertySheet::kApply | PropertySheet::kHelp, parent) {
-    auto* current = new TCurrent(this);
+                    PropertySheet::kApply | PropertySheet::kHelp, parent),
+      program_(program) {
+    auto* current = new TCurrent(program, this);
     AddPage(current, "Current");
-    AddPage(new TDelays(this), "Delay/Averaging");
-    AddPage(new Scatter(this), "Scattering");
+    AddPage(new TDelays(program, this), "Delay/Averaging");
+    AddPage(new Scatter(program, this), "Scattering");
     onHelp = [](int context) {
         if (HelpHandler()) HelpHandler()(context);
     };
@@ -52,7 +54,7 @@ bool TConfigSheet::ApplyPages() {
 
 void TConfigSheet::done(int result) {
     if (Searching()) {
-        State().cancelRequested = true;
+        program_.State().cancelRequested = true;
         return;
     }
     QDialog::done(result);
@@ -62,8 +64,7 @@ void TConfigSheet::SetHelpHandler(std::function<void(int)> handler) {
     HelpHandler() = std::move(handler);
 }
 
-std::string ConfigurationLogBlock() {
-    const MeasurementSettings& settings = Settings();
+std::string ConfigurationLogBlock(const MeasurementSettings& settings) {
     std::string block = "*** Configuration ***\r\n";
     block += Printf("I-meas:\t%.3lg %s %s\r\n",
                     settings.Current * AutoSet::DisplayFactor(settings.Iunits),
@@ -75,8 +76,8 @@ std::string ConfigurationLogBlock() {
     return block;
 }
 
-void ConfigurationCommand(QWidget* owner) {
-    TConfigSheet sheet(owner);
-    if (Prompt::Exec(sheet) == Prompt::IDOK && Log().IsOpen())
-        Log().Append(ConfigurationLogBlock());
+void ConfigurationCommand(ProgramState& program, QWidget* owner) {
+    TConfigSheet sheet(program, owner);
+    if (Prompt::Exec(sheet) == Prompt::IDOK && program.Log().IsOpen())
+        program.Log().Append(ConfigurationLogBlock(program.Settings()));
 }

@@ -9,11 +9,12 @@
 #include <vector>
 
 class ConfigPage;
+class ProgramState;
 
 class TConfigSheet : public PropertySheet {
     Q_OBJECT
   public:
-    explicit TConfigSheet(QWidget* parent = nullptr);
+    explicit TConfigSheet(ProgramState& program, QWidget* parent = nullptr);
     ConfigPage* Page(int index) const;
     // Apply: true when every page shown took its values; refused while the
     // auto-set searches.
@@ -28,10 +29,13 @@ class TConfigSheet : public PropertySheet {
 
   private:
     bool Searching() const;
+
+    ProgramState& program_;
 };
 
+struct MeasurementSettings;
 // The block appended to an open log when the sheet closes with OK.
-std::string ConfigurationLogBlock();
+std::string ConfigurationLogBlock(const MeasurementSettings& settings);
 
 // Command 42: runs the sheet; OK with a log open appends the block.
-void ConfigurationCommand(QWidget* owner);
+void ConfigurationCommand(ProgramState& program, QWidget* owner);

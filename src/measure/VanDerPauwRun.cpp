@@ -32,9 +32,9 @@ constexpr Configuration kConfigurations[4] = {{"S12M43", "M43", 133, "43"},
                                               {"S34M21", "M21", 176, "21"},
                                               {"S14M23", "M23", 161, "23"}};
 
-double Reading() {
+double Reading(HallUnit& hall) {
     double value = 0.0;
-    HallUnit::MeasureVoltage(value);
+    hall.MeasureVoltage(value);
     return value;
 }
 }  // namespace
@@ -72,16 +72,16 @@ void VanDerPauwRun::ChooseGainConfiguration() {
         WriteHall(HallUnit::kSource, "DP");
         WriteHall(HallUnit::kMatrix, "S58");
         SelectConfiguration(0);
-        const double first = Reading();
+        const double first = Reading(program_.Hall());
         SelectConfiguration(1);
-        const double second = Reading();
+        const double second = Reading(program_.Hall());
         if (first > second) SelectConfiguration(0);
     } else {
         WriteHall(HallUnit::kSource, "P");
         SelectConfiguration(0);
-        const double first = Reading();
+        const double first = Reading(program_.Hall());
         SelectConfiguration(1);
-        const double second = Reading();
+        const double second = Reading(program_.Hall());
         if (first > second) SelectConfiguration(0);
     }
 }
@@ -90,7 +90,7 @@ void VanDerPauwRun::SetHold() {
     WriteHall(HallUnit::kVoltmeter, "H128");
     double value = 0.0;
     int gain = 1;
-    HallUnit::MeasureVoltageAutoGain(value, gain);
+    program_.Hall().MeasureVoltageAutoGain(value, gain);
     const int hold = ResultMath::HoldValue(value);
     WriteHall(HallUnit::kVoltmeter, Printf("H%d", hold));
     gainScale_ = GainScale(gain, hold);
@@ -100,7 +100,7 @@ void VanDerPauwRun::SelectConfiguration(int i) {
     const Configuration& configuration = kConfigurations[i];
     if (program_.Settings().bufferAmplifierMode) {
         WriteHall(HallUnit::kMatrix, configuration.bufferPair);
-        BufferAmplifierLink::Send(configuration.bufferByte);
+        program_.Instruments().AmplifierLink().Send(configuration.bufferByte);
         Wait::Ms(110);
     } else {
         WriteHall(HallUnit::kMatrix, configuration.standardSwitch);
@@ -109,13 +109,13 @@ void VanDerPauwRun::SelectConfiguration(int i) {
 
 void VanDerPauwRun::MeasureConfigurations() {
     for (int i = 0; i < 4; ++i) {
-        CheckCancel();
+        CheckCancel(program_);
         SelectConfiguration(i);
         WriteHall(HallUnit::kSource, "P");
-        const double plus = Reading() / gainScale_;
+        const double plus = Reading(program_.Hall()) / gainScale_;
         Fields().Set(kPlus + i, Printf("%+.3le", plus));
         WriteHall(HallUnit::kSource, "N");
-        const double minus = Reading() / gainScale_;
+        const double minus = Reading(program_.Hall()) / gainScale_;
         Fields().Set(kMinus + i, Printf("%+.3le", minus));
         vAvg_[i] = (plus - minus) * 0.5;
     }

@@ -2,7 +2,8 @@
 // The program's state in one object: the run configuration, the live
 // settings, specimen, run state and results, the status fields, the records
 // kept for the whole run (scan values, graph style, page set-up, archive,
-// set names), the bus, the log file and the temperature controller.
+// set names), the instruments (bus slot, Hall electronics, magnet, buffer
+// amplifier), the log file and the temperature controller.
 //
 // The application owns one and passes it down: the main window, the
 // measurement runs and their views take it by reference and read and write
@@ -15,8 +16,8 @@
 #include "core/CoreRecords.h"
 #include "records/LogFile.h"
 #include "records/RecordParts.h"
+#include "magnet/Instruments.h"
 
-class GpibBus;
 class TTemp;
 
 class ProgramState {
@@ -40,10 +41,17 @@ class ProgramState {
     RecordParts& Records() { return records_; }
     LogFile& Log() { return log_; }
 
+    // The instruments, which hold these records and the bus slot.
+    class Instruments& Instruments() {
+        return instruments_;
+    }
+    HallUnit& Hall() { return instruments_.Hall(); }
+    Magnet& MagnetUnit() { return instruments_.MagnetUnit(); }
+
     // The bus; raises xgpib "EDVR: driver not installed" while there is none.
-    GpibBus& Bus();
-    bool HasBus() const { return bus_ != nullptr; }
-    void SetBus(std::unique_ptr<GpibBus> bus);
+    GpibBus& Bus() { return instruments_.Bus().Get(); }
+    bool HasBus() { return instruments_.Bus().Has(); }
+    void SetBus(std::unique_ptr<GpibBus> bus) { instruments_.Bus().Set(std::move(bus)); }
 
     // The temperature controller the command line chose (a plain TTemp
     // without one); null until the application has made it.
@@ -54,7 +62,9 @@ class ProgramState {
     CoreRecords core_;
     RecordParts records_;
     LogFile log_;
-    std::unique_ptr<GpibBus> bus_;
+    class Instruments instruments_ {
+        core_
+    };
     std::unique_ptr<TTemp> controller_;
 
     // What was installed before Install(), put back by the destructor.
@@ -62,5 +72,4 @@ class ProgramState {
     CoreRecords* previousCore_ = nullptr;
     RecordParts* previousRecords_ = nullptr;
     LogFile* previousLog_ = nullptr;
-    std::unique_ptr<GpibBus>* previousBus_ = nullptr;
 };

@@ -402,7 +402,7 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
     for (int n = first; n <= kMostMeasurements; ++n) {
         const double t0 = controller_.present;
         if (program_.Records().scan.AutoSetIm) {
-            const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(owner_);
+            const ScanCurrent::Result result = ScanCurrent::SetCurrentForPoint(program_, owner_);
             fields_.Set(kCurrentField, ScanCurrent::CurrentText(program_.Settings().Current));
             if (result == ScanCurrent::kAborted) return false;
             if (result == ScanCurrent::kFailed) throw StopQuietly{};

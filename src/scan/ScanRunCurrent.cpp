@@ -12,6 +12,7 @@
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
 #include "measure/RunFrame.h"
+#include "records/ProgramState.h"
 #include "core/SpecimenData.h"
 #include "core/StatusFields.h"
 #include "platform/Wait.h"
@@ -20,21 +21,21 @@
 namespace ScanCurrent {
 namespace {
 
-void Write(int secondary, const char* text) {
-    Bus().Write(HallUnit::kPrimary, secondary, text);
+void Write(ProgramState& program, int secondary, const char* text) {
+    program.Bus().Write(HallUnit::kPrimary, secondary, text);
 }
 
 void ShowError(QWidget* owner, const xmsg& error) {
     Prompt::Message(owner, error.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
 }
 
-double ReadVr(double gain) {
+double ReadVr(ProgramState& program, double gain) {
     double positive = 0.0;
     double negative = 0.0;
-    Write(HallUnit::kSource, "P");
-    HallUnit::ReadVoltage(positive);
-    Write(HallUnit::kSource, "N");
-    HallUnit::ReadVoltage(negative);
+    Write(program, HallUnit::kSource, "P");
+    program.Hall().ReadVoltage(positive);
+    Write(program, HallUnit::kSource, "N");
+    program.Hall().ReadVoltage(negative);
     return (positive - negative) / (gain * 0.002);
 }
 
@@ -43,13 +44,13 @@ bool OverRange(const xmeas& error) {
 }
 
 // The tries of one search; the result that ended them.
-Result Tries(double gain) {
-    const double target = std::max(0, AutoSet::TargetFor(Specimen().Shape));
-    double& current = Settings().Current;
+Result Tries(ProgramState& program, double gain) {
+    const double target = std::max(0, AutoSet::TargetFor(program.Specimen().Shape));
+    double& current = program.Settings().Current;
     for (int n = 1; n <= kLastTry; ++n) {
-        CheckCancel();
+        CheckCancel(program);
         try {
-            const double vr = ReadVr(gain);
+            const double vr = ReadVr(program, gain);
             // No voltage at all says only "far too little": ten times the
             // current, as the configuration's auto-set steps. The size of Vr
             // is what the target is about; its sign only says which way
@@ -63,8 +64,8 @@ Result Tries(double gain) {
             if (!OverRange(error)) throw;
             current *= 0.5;
         }
-        const int limit = HallUnit::LimitCurrent();
-        HallUnit::SetCurrent();
+        const int limit = program.Hall().LimitCurrent();
+        program.Hall().SetCurrent();
         if (limit != 0) return static_cast<Result>(limit);
     }
     // Not "above the buffered maximum", which is what a search that starts
@@ -74,11 +75,11 @@ Result Tries(double gain) {
 
 }  // namespace
 
-Result Search(QWidget* owner) {
+Result Search(ProgramState& program, QWidget* owner) {
     Result result = kFailed;
     bool busError = false;
     try {
-        result = Tries(AutoSet::PrepareVr());
+        result = Tries(program, AutoSet::PrepareVr(program));
     } catch (bool) {
         result = kAborted;
     } catch (const xgpib& error) {
@@ -88,28 +89,28 @@ Result Search(QWidget* owner) {
         ShowError(owner, error);
     }
     try {
-        HallUnit::Disconnect();
+        program.Hall().Disconnect();
     } catch (const xmsg& error) {
         // After a bus error the same error would only be shown twice.
         if (!busError) ShowError(owner, error);
         if (result != kAborted) result = kFailed;
     }
-    State().measurementStatus = result;
+    program.State().measurementStatus = result;
     return result;
 }
 
-Result SetCurrentForPoint(QWidget* owner) {
-    Status().SetText("AutoSet I");
-    MeasurementSettings& settings = Settings();
+Result SetCurrentForPoint(ProgramState& program, QWidget* owner) {
+    program.Status().SetText("AutoSet I");
+    MeasurementSettings& settings = program.Settings();
     bool toStandard = false;
     bool toBuffered = false;
     for (;;) {
-        const Result result = Search(owner);
+        const Result result = Search(program, owner);
         const bool switchToStandard = result == kAboveBuffered && !toStandard;
         // Only an installed buffer amplifier can take over a current too
         // small for the standard electronics.
         const bool switchToBuffered =
-            result == kBelowStandard && Config().bufferAmplifierInstalled && !toBuffered;
+            result == kBelowStandard && program.Config().bufferAmplifierInstalled && !toBuffered;
         if (!switchToStandard && !switchToBuffered) return result;
         toStandard = toStandard || switchToStandard;
         toBuffered = toBuffered || switchToBuffered;
@@ -119,10 +120,10 @@ Result SetCurrentForPoint(QWidget* owner) {
         // The next search's first reading must be taken at the current it
         // scales, not at the other electronics' limit.
         try {
-            HallUnit::SetCurrent();
+            program.Hall().SetCurrent();
         } catch (const xmsg& error) {
             ShowError(owner, error);
-            State().measurementStatus = kFailed;
+            program.State().measurementStatus = kFailed;
             return kFailed;
         }
     }

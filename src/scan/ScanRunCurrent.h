@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class ProgramState;
 class QWidget;
 
 namespace ScanCurrent {
@@ -29,13 +30,13 @@ constexpr int kLastTry = 39;
 // One search from the present `Current`. Errors other than an over range are
 // shown ("Exception:") and end it as kFailed; HallUnit::Disconnect ends
 // every search.
-Result Search(QWidget* owner);
+Result Search(ProgramState& program, QWidget* owner);
 
 // What the scan does with the searches at one point: searches again after a
 // switch of electronics (to the standard electronics after kAboveBuffered;
 // to the buffered ones after kBelowStandard, only with a buffer amplifier
 // installed), each way at most once. Returns the last search's result.
-Result SetCurrentForPoint(QWidget* owner);
+Result SetCurrentForPoint(ProgramState& program, QWidget* owner);
 
 // "I =" as the scan panel shows it: "%.1f %s" in mA above 1000 uA, in uA
 // above 1 uA, in nA above 0.001 uA, else in pA.

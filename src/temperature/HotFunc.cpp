@@ -19,9 +19,10 @@ std::string Framed(const std::string& text) {
 }
 }  // namespace
 
-HotFunc::HotFunc() : TTempCon(ControllerKind::HotStage) {
-    if (Config().noInstrument) return;
-    const std::string port = Config().hotStagePort;
+HotFunc::HotFunc(BusSlot& bus, const RunConfig& config)
+    : TTempCon(ControllerKind::HotStage, bus, config) {
+    if (config.noInstrument) return;
+    const std::string port = config.hotStagePort;
     auto link = std::make_unique<SerialLink>();
     const auto mode = ParseSerialMode(Printf("%s:9600,n,8,2", port.c_str()));
     if (port.empty() || !mode || !link->Open(port, *mode)) {
@@ -33,8 +34,8 @@ HotFunc::HotFunc() : TTempCon(ControllerKind::HotStage) {
     link_ = std::move(link);
 }
 
-HotFunc::HotFunc(std::unique_ptr<SerialLink> link)
-    : TTempCon(ControllerKind::HotStage), link_(std::move(link)) {
+HotFunc::HotFunc(BusSlot& bus, const RunConfig& config, std::unique_ptr<SerialLink> link)
+    : TTempCon(ControllerKind::HotStage, bus, config), link_(std::move(link)) {
     if (link_) link_->SetTimeouts(kTimeoutMs, kTimeoutMs);
 }
 
@@ -47,7 +48,7 @@ bool HotFunc::HasPort() const {
 }
 
 bool HotFunc::Sending() const {
-    return HasPort() && !Config().noInstrument;
+    return HasPort() && !config_.noInstrument;
 }
 
 std::string HotFunc::SetPointMessage(double kelvin) {
@@ -93,7 +94,7 @@ void HotFunc::SetTemperature(double kelvin) {
 }
 
 void HotFunc::ReadTemperature() {
-    if (Config().noInstrument) return;
+    if (config_.noInstrument) return;
     const std::string failure = TryReading();
     if (!failure.empty()) {
         SetReadingText("Error");

@@ -20,9 +20,9 @@ class HotFunc : public TTempCon {
     // Opens the port named by "HotStage Port" (not in demo mode); a port
     // that will not open is shown ("Can't Open Serial Port:") and the stage
     // then works without one.
-    HotFunc();
+    HotFunc(BusSlot& bus, const RunConfig& config);
     // A link opened by the caller (tests); nullptr for none.
-    explicit HotFunc(std::unique_ptr<SerialLink> link);
+    HotFunc(BusSlot& bus, const RunConfig& config, std::unique_ptr<SerialLink> link);
     ~HotFunc() override;
 
     void SetTemperature(double kelvin) override;

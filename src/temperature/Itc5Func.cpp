@@ -23,20 +23,21 @@ std::string ReadingOf(double kelvin) {
 }
 }  // namespace
 
-ITC5Func::ITC5Func() : TTempCon(ControllerKind::ITC5) {
+ITC5Func::ITC5Func(BusSlot& bus, const RunConfig& config)
+    : TTempCon(ControllerKind::ITC5, bus, config) {
     if (LoadPidTable()) tchange = ReadTchange(Registry());
 }
 
 std::string ITC5Func::Ask(const std::string& command) {
     if (!InstrumentLive()) throw xgpib("No instrument: the program runs in demo mode.");
-    Bus().ItcWrite(command);
-    return Bus().ItcRead();
+    bus_.Get().ItcWrite(command);
+    return bus_.Get().ItcRead();
 }
 
 void ITC5Func::Send(const std::string& command) {
     // The panel's boxes still work in demo mode; nothing goes out.
     if (!InstrumentLive()) return;
-    Bus().ItcWrite(command);
+    bus_.Get().ItcWrite(command);
 }
 
 void ITC5Func::SetTemperature(double kelvin) {
@@ -50,7 +51,7 @@ void ITC5Func::SetTemperature(double kelvin) {
         throw xmsg(Printf("%g K is no set-point for the ITC5.", kelvin));
     const Tpid entry = SelectPid(kelvin);
     const double previous = setPoint;
-    if (!Config().bytewiseItc) {
+    if (!config_.bytewiseItc) {
         if (previous <= tchange && kelvin > tchange)
             SwitchSensor(true);
         else if (previous > tchange && kelvin <= tchange)
@@ -58,7 +59,7 @@ void ITC5Func::SetTemperature(double kelvin) {
     }
     setPoint = kelvin;
     NotifyChanged();
-    Bus().SetRemote(true);
+    bus_.Get().SetRemote(true);
     Send(Printf("$T%.1f", kelvin));
     Send(Printf("$P%d", entry.P));
     Send(Printf("$I%d", entry.I));
@@ -88,10 +89,10 @@ void ITC5Func::ReadTemperature() {
 
 void ITC5Func::SetControl(int mode, int) {
     if (!InstrumentLive()) return;
-    Bus().SetRemote(true);
+    bus_.Get().SetRemote(true);
     if (mode == 1) {
         Send("$C1\r$A3");
-    } else if (mode == 0 && Config().bytewiseItc) {
+    } else if (mode == 0 && config_.bytewiseItc) {
         Ask("?");  // the reply only clears the link before the next set-point
     }
 }

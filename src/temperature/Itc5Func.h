@@ -10,7 +10,7 @@
 class ITC5Func : public TTempCon {
     Q_OBJECT
   public:
-    ITC5Func();
+    ITC5Func(BusSlot& bus, const RunConfig& config);
 
     // Switches the heater's sensor when the set-point crosses Tchange (not
     // with the byte-wise link), then sends the set-point and the PID entry's

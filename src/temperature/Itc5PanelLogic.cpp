@@ -16,7 +16,7 @@ int Itc5PanelLogic::Tenths(int percent) {
 }
 
 void Itc5PanelLogic::Open() {
-    if (Config().noInstrument) return;
+    if (controller_.Configuration().noInstrument) return;
     const bool ok = Guard([this] {
         controller_.SetControl(0, 0);
         emit identified(QString::fromStdString(controller_.Identify()));

@@ -11,12 +11,13 @@ constexpr int kPrimary = GpibAddress::kLn2Controller;
 constexpr const char* kDevice = "LN2 controller";
 }  // namespace
 
-LN2Func::LN2Func() : TTempCon(ControllerKind::LN2) {
+LN2Func::LN2Func(BusSlot& bus, const RunConfig& config)
+    : TTempCon(ControllerKind::LN2, bus, config) {
     LoadPidTable();
 }
 
 void LN2Func::SetRemote() {
-    Bus().SetRemote(true);
+    bus_.Get().SetRemote(true);
 }
 
 void LN2Func::SetTemperature(double kelvin) {
@@ -28,10 +29,10 @@ void LN2Func::SetTemperature(double kelvin) {
     setPoint = kelvin;
     NotifyChanged();
     SetRemote();
-    Bus().Write(kPrimary, kSetPoint, Printf("%d", static_cast<int>(tenths)));
-    Bus().Write(kPrimary, kGain, Printf("%d", entry.P));
-    Bus().Write(kPrimary, kReset, Printf("%d", entry.I));
-    Bus().Write(kPrimary, kRate, Printf("%d", entry.D));
+    bus_.Get().Write(kPrimary, kSetPoint, Printf("%d", static_cast<int>(tenths)));
+    bus_.Get().Write(kPrimary, kGain, Printf("%d", entry.P));
+    bus_.Get().Write(kPrimary, kReset, Printf("%d", entry.I));
+    bus_.Get().Write(kPrimary, kRate, Printf("%d", entry.D));
     ApplyLn2Margins(entry);
 }
 
@@ -62,42 +63,42 @@ void LN2Func::SetControl(int mode, int) {
 }
 
 TenthsReading LN2Func::ReadSetPoint() {
-    const std::string reply = Bus().Read(kPrimary, kSetPoint);
+    const std::string reply = bus_.Get().Read(kPrimary, kSetPoint);
     if (auto reading = ReadTenths(reply)) return *reading;
     ThrowUnreadable(kDevice, reply);
 }
 
 TenthsReading LN2Func::ReadPresent() {
-    const std::string reply = Bus().Read(kPrimary, kTemperature);
+    const std::string reply = bus_.Get().Read(kPrimary, kTemperature);
     if (auto reading = ReadTenths(reply)) return *reading;
     ThrowUnreadable(kDevice, reply);
 }
 
 int LN2Func::ReadHeater() {
-    const std::string reply = Bus().Read(kPrimary, kHeater);
+    const std::string reply = bus_.Get().Read(kPrimary, kHeater);
     if (auto value = ReadHeaterOutput(reply)) return *value;
     ThrowUnreadable(kDevice, reply);
 }
 
 double LN2Func::ReadVacuum() {
-    const std::string reply = Bus().Read(kPrimary, kPump);
+    const std::string reply = bus_.Get().Read(kPrimary, kPump);
     if (auto value = ::ReadVacuum(reply)) return *value;
     ThrowUnreadable(kDevice, reply);
 }
 
 bool LN2Func::ReadAutomatic() {
-    return (Bus().SerialPoll(kPrimary, 0) & kAutomaticBit) != 0;
+    return (bus_.Get().SerialPoll(kPrimary, 0) & kAutomaticBit) != 0;
 }
 
 void LN2Func::WriteMode(char letter) {
-    Bus().Write(kPrimary, kMode, std::string(1, letter));
+    bus_.Get().Write(kPrimary, kMode, std::string(1, letter));
 }
 
 void LN2Func::WritePumpAutomatic(bool on) {
-    Bus().Write(kPrimary, kPump, on ? "1" : "0");
+    bus_.Get().Write(kPrimary, kPump, on ? "1" : "0");
 }
 
 void LN2Func::WriteHeaterPercent(int percent) {
-    Bus().Write(kPrimary, kHeater,
-                Printf("%u", static_cast<unsigned>(GaugePercent(percent) * kHeaterScale)));
+    bus_.Get().Write(kPrimary, kHeater,
+                     Printf("%u", static_cast<unsigned>(GaugePercent(percent) * kHeaterScale)));
 }

@@ -23,7 +23,7 @@ class LN2Func : public TTempCon {
     static constexpr int kAutomaticBit = 0x80;  // serial poll: automatic control
     static constexpr int kHeaterScale = 655;    // output units per percent
 
-    LN2Func();
+    LN2Func(BusSlot& bus, const RunConfig& config);
 
     // Nothing in demo mode. Refuses a set-point without a PID entry before
     // sending anything.

@@ -20,7 +20,7 @@ int& Ln2PanelLogic::PumpChoice() {
 }
 
 void Ln2PanelLogic::Open() {
-    if (Config().noInstrument) return;
+    if (controller_.Configuration().noInstrument) return;
     if (!Guard([this] { Fields().Set(kSetPointEdit, controller_.ReadSetPoint().text); })) return;
     timer_.start(TimeScale::Ms(kTickMs));
 }
@@ -53,7 +53,7 @@ void Ln2PanelLogic::Set() {
 }
 
 void Ln2PanelLogic::ToggleAuto() {
-    if (Config().noInstrument) return;
+    if (controller_.Configuration().noInstrument) return;
     automatic_ = !automatic_;
     ShowMode();
     Guard([this] {
@@ -63,7 +63,7 @@ void Ln2PanelLogic::ToggleAuto() {
 }
 
 void Ln2PanelLogic::Pump(int choice) {
-    if (Config().noInstrument) return;
+    if (controller_.Configuration().noInstrument) return;
     PumpChoice() = choice;
     Guard([choice, this] {
         if (choice < 3) {
@@ -77,6 +77,6 @@ void Ln2PanelLogic::Pump(int choice) {
 
 void Ln2PanelLogic::HeaterChanged(int percent) {
     Fields().Set(kHeaterGauge, std::to_string(percent));
-    if (Config().noInstrument) return;
+    if (controller_.Configuration().noInstrument) return;
     Guard([this, percent] { controller_.WriteHeaterPercent(percent); });
 }

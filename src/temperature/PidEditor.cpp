@@ -203,8 +203,8 @@ void TEditPIDDlg::DeleteSelected() {
 }
 
 void TEditPIDDlg::Import() {
-    const auto path =
-        Prompt::OpenFile(this, "Import PID File", Config().programDirectory, "PID Files|*.pid|");
+    const auto path = Prompt::OpenFile(
+        this, "Import PID File", controller_.Configuration().programDirectory, "PID Files|*.pid|");
     if (!path) return;
     ImportFile(*path);
 }

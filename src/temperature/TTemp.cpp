@@ -57,7 +57,8 @@ void TTemp::SetReadingText(const std::string& text) {
     readingText_ = text.size() > 7 ? text.substr(0, 7) : text;
 }
 
-TTempCon::TTempCon(ControllerKind kind) : kind_(kind) {
+TTempCon::TTempCon(ControllerKind kind, BusSlot& bus, const RunConfig& config)
+    : TTemp(bus, config), kind_(kind) {
     const ControllerFacts& facts = FactsOf(kind);
     minimum = facts.minimum;
     maximum = facts.maximum;
@@ -92,22 +93,22 @@ bool TTempCon::LoadPidTable() {
     return false;
 }
 
-bool InstrumentLive() {
-    return !Config().noInstrument && HasBus();
+bool TTemp::InstrumentLive() const {
+    return !config_.noInstrument && bus_.Has();
 }
 
-std::unique_ptr<TTemp> MakeController(ControllerKind kind) {
+std::unique_ptr<TTemp> MakeController(ControllerKind kind, BusSlot& bus, const RunConfig& config) {
     switch (kind) {
         case ControllerKind::LN2:
-            return std::make_unique<LN2Func>();
+            return std::make_unique<LN2Func>(bus, config);
         case ControllerKind::ITC5:
-            return std::make_unique<ITC5Func>();
+            return std::make_unique<ITC5Func>(bus, config);
         case ControllerKind::HotStage:
-            return std::make_unique<HotFunc>();
+            return std::make_unique<HotFunc>(bus, config);
         case ControllerKind::None:
             break;
     }
-    auto plain = std::make_unique<TTemp>();
+    auto plain = std::make_unique<TTemp>(bus, config);
     plain->SetTemperature(FactsOf(kind).setPointAtStart);
     return plain;
 }

@@ -2,8 +2,10 @@
 // The one temperature controller object. Its class is chosen at start-up from
 // the command line; everything else talks to the stage only through it.
 //
-// The controllers of the GPIB stages talk through the process's one bus; the
-// hot stage owns its serial link. Each reports through changed() when its
+// Every controller holds what it uses, given at construction: the program's
+// bus slot (the GPIB stages talk through it; the hot stage owns its serial
+// link) and the run configuration (demo mode, the ITC5's byte-wise link, the
+// hot stage's port). Each reports through changed() when its
 // temperatures or reading text move, so that a panel can follow them without
 // polling the object.
 #include <QObject>
@@ -15,6 +17,9 @@
 #include <vector>
 
 #include "core/ControllerKind.h"
+
+class BusSlot;
+struct RunConfig;
 
 // One PID table entry: seven signed 32-bit integers, in this order.
 struct Tpid {
@@ -51,7 +56,7 @@ class PidTable {
 class TTemp : public QObject {
     Q_OBJECT
   public:
-    TTemp() = default;
+    TTemp(BusSlot& bus, const RunConfig& config) : bus_(bus), config_(config) {}
     ~TTemp() override = default;
 
     // The four operations of every stage, in this order.
@@ -76,6 +81,12 @@ class TTemp : public QObject {
     void SetReadingText(const std::string& text);
     const std::string& ReadingText() const { return readingText_; }
 
+    // The run configuration the controller was made with.
+    const RunConfig& Configuration() const { return config_; }
+    // True when instrument traffic may go out: not in demo mode, and a bus
+    // is installed (demo mode never opens one).
+    bool InstrumentLive() const;
+
     double present = 0.0;   // kelvin
     double setPoint = 0.0;  // kelvin
     std::int32_t minimum = 0;
@@ -86,6 +97,9 @@ class TTemp : public QObject {
     void changed();
 
   protected:
+    BusSlot& bus_;
+    const RunConfig& config_;
+
     // Controllers call this after they have moved present, setPoint or the text.
     void NotifyChanged() { emit changed(); }
     // A reading came in: `present` and the text hold it.
@@ -103,7 +117,7 @@ class TTemp : public QObject {
 class TTempCon : public TTemp {
     Q_OBJECT
   public:
-    explicit TTempCon(ControllerKind kind);
+    TTempCon(ControllerKind kind, BusSlot& bus, const RunConfig& config);
     ControllerKind Kind() const override { return kind_; }
     std::string DeviceName() const override;
     PidTable* Table() override { return &table_; }
@@ -127,13 +141,9 @@ class TTempCon : public TTemp {
     PidTable table_;
 };
 
-// True when instrument traffic may go out: not in demo mode, and a bus is
-// installed (demo mode never opens one).
-bool InstrumentLive();
-
 // The object of the kind the command line chose: a plain TTemp at 293 K
 // without a controller, else the kind's controller.
-std::unique_ptr<TTemp> MakeController(ControllerKind kind);
+std::unique_ptr<TTemp> MakeController(ControllerKind kind, BusSlot& bus, const RunConfig& config);
 
 // Stabilisation state shared with the scan run.
 struct Stabilization {

@@ -41,7 +41,7 @@ std::set<int> ContextsUsedInSources() {
     const QRegularExpression patterns[] = {
         QRegularExpression(R"(Help::Open\(\s*(\d+)\s*\))"),
         QRegularExpression(R"([Hh]elpContext\s*=\s*(\d+))"),
-        QRegularExpression(R"(ConfigPage\(\s*"[A-Z]+"\s*,\s*(\d+))"),
+        QRegularExpression(R"(ConfigPage\((?:\s*\w+\s*,)?\s*"[A-Z]+"\s*,\s*(\d+))"),
         QRegularExpression(R"(HelpContext\(\)\s*const\s*(?:override\s*)?\{\s*return\s+(\d+))"),
         QRegularExpression(R"(\bHelp\(\s*(\d+)\s*\))"),
     };

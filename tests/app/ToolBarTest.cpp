@@ -172,8 +172,8 @@ TEST_F(ToolBar, TheToolBarsAbortReachesTheRunWhileTheMagnetBoxIsUp) {
     auto owned = std::make_unique<ScriptedBus>();
     ScriptedBus& bus = *owned;
     program.SetBus(std::move(owned));
-    SetMagnetInitialisationPending(false);  // as after the start-up's own motion
-    bus.Poll(0);                            // the request cleared before the motion
+    program.MagnetUnit().SetInitialisationPending(false);  // as after the start-up's own motion
+    bus.Poll(0);                                           // the request cleared before the motion
     for (int i = 0; i < 8; ++i) bus.Poll(0);
     bus.Poll(0x50);
 
@@ -201,7 +201,7 @@ TEST_F(ToolBar, TheToolBarsAbortReachesTheRunWhileTheMagnetBoxIsUp) {
             boxAbortAfter = box->findChild<QPushButton*>("button2")->isEnabled();
         });
     };
-    EXPECT_EQ(MoveMagnet(frame.Client(), "-F"), MotionOutcome::Done);
+    EXPECT_EQ(program.MagnetUnit().MoveMagnet(frame.Client(), "-F"), MotionOutcome::Done);
     bus.onOperation = nullptr;
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(program.State().cancelRequested);
@@ -221,7 +221,7 @@ TEST_F(ToolBar, OutsideARunTheMagnetBoxStaysModal) {
     auto owned = std::make_unique<ScriptedBus>();
     ScriptedBus& bus = *owned;
     program.SetBus(std::move(owned));
-    SetMagnetInitialisationPending(false);
+    program.MagnetUnit().SetInitialisationPending(false);
     bus.Poll(0).Poll(0).Poll(0x50);
     bool modal = false, abortEnabled = true;
     bus.onOperation = [&](const std::string& line) {
@@ -230,7 +230,7 @@ TEST_F(ToolBar, OutsideARunTheMagnetBoxStaysModal) {
             abortEnabled = box->findChild<QPushButton*>("button2")->isEnabled();
         }
     };
-    EXPECT_EQ(MoveMagnet(nullptr, "+F"), MotionOutcome::Done);
+    EXPECT_EQ(program.MagnetUnit().MoveMagnet(nullptr, "+F"), MotionOutcome::Done);
     bus.onOperation = nullptr;
     EXPECT_TRUE(modal);
     EXPECT_FALSE(abortEnabled);

@@ -9,6 +9,8 @@
 
 #include "electronics/BufferAmplifierLink.h"
 #include "electronics/HallUnit.h"
+#include "bus/GpibBus.h"
+#include "core/CoreRecords.h"
 #include "core/MeasurementSettings.h"
 #include "core/MeasurementState.h"
 #include "core/RunConfig.h"
@@ -22,6 +24,9 @@ using Lines = std::vector<std::string>;
 
 class Hall : public ::testing::Test {
   protected:
+    BusSlot slot;
+    BufferAmplifierLink link;
+    HallUnit hall{slot, CurrentCoreRecords(), link};
     void SetUp() override {
         Config() = RunConfig();
         Settings() = MeasurementSettings();
@@ -29,8 +34,8 @@ class Hall : public ::testing::Test {
         TimeScale::SetFactor(0.001);
         auto owned = std::make_unique<ScriptedBus>();
         bus = owned.get();
-        SetBus(std::move(owned));
-        BufferAmplifierLink::SetWriter([this](std::uint8_t b) {
+        slot.Set(std::move(owned));
+        link.SetWriter([this](std::uint8_t b) {
             bytes.push_back(b);
             events.push_back("byte " + std::to_string(b));
             return true;
@@ -43,9 +48,9 @@ class Hall : public ::testing::Test {
     }
     void TearDown() override {
         QObject::disconnect(connection);
-        BufferAmplifierLink::SetWriter(nullptr);
-        HallUnit::SetFocusCallback(nullptr);
-        SetBus(nullptr);
+        link.SetWriter(nullptr);
+        hall.SetFocusCallback(nullptr);
+        slot.Set(nullptr);
         TimeScale::SetFactor(1.0);
     }
     template <typename F>
@@ -81,10 +86,10 @@ class Hall : public ::testing::Test {
 TEST_F(Hall, ReadVoltageRaisesOverRangeFirstThenSaturation) {
     bus->Replies({"N+0.1234", "S >", "S+0.5"});
     double v = 0;
-    HallUnit::ReadVoltage(v);
+    hall.ReadVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.1234);
-    EXPECT_EQ(Raised([&] { HallUnit::ReadVoltage(v); }), "A/D OverRange 1");
-    EXPECT_EQ(Raised([&] { HallUnit::ReadVoltage(v); }), "I-meas Saturating 2");
+    EXPECT_EQ(Raised([&] { hall.ReadVoltage(v); }), "A/D OverRange 1");
+    EXPECT_EQ(Raised([&] { hall.ReadVoltage(v); }), "I-meas Saturating 2");
     EXPECT_EQ(bus->Log(), (Lines{"R 3 9", "R 3 9", "R 3 9"}));
 }
 
@@ -107,7 +112,7 @@ TEST_F(Hall, AutoGainStepsToTheFirstReadingInRange) {
         bus->Replies(c.replies);
         double v = 0;
         int gain = c.gains.front();
-        HallUnit::ReadVoltageAutoGain(v, gain);
+        hall.ReadVoltageAutoGain(v, gain);
         EXPECT_EQ(gain, c.gains.back()) << c.replies[0];
         EXPECT_DOUBLE_EQ(v, c.v) << c.replies[0];
         Lines log;
@@ -120,16 +125,16 @@ TEST_F(Hall, AReplyWithoutANumberIsReadAgainAndThenAFailedReadingNotZero) {
     // A spoilt reply costs one more reading, never its junk as a value.
     bus->Replies({"N+0.5", "Nq!x;", "", "N+0.25"});
     double v = 0;
-    HallUnit::ReadVoltage(v);
+    hall.ReadVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.5);
-    HallUnit::ReadVoltage(v);
+    hall.ReadVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.25);
     EXPECT_EQ(bus->Reads(), 4);
     EXPECT_EQ(bus->LogStarting("W"), Lines{});  // read again, not commanded again
     // A meter that gives no number in three whole replies has failed.
     bus->Replies({"N+1.5E+00x", "N1..2", "N-", "N+0.75"});
     try {
-        HallUnit::ReadVoltage(v);
+        hall.ReadVoltage(v);
         FAIL();
     } catch (const xmeas& e) {
         EXPECT_STREQ(e.what(), "V-meas Unreadable");
@@ -138,7 +143,7 @@ TEST_F(Hall, AReplyWithoutANumberIsReadAgainAndThenAFailedReadingNotZero) {
     }
     EXPECT_DOUBLE_EQ(v, 0.25);  // the caller's value is left alone
     EXPECT_EQ(bus->Reads(), 4 + HallUnit::kReadingRepeats);
-    HallUnit::ReadVoltage(v);
+    hall.ReadVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.75);
 }
 
@@ -146,13 +151,13 @@ TEST_F(Hall, AutoRangingPassesAnUnreadableReplyOnWithoutSteppingTheGain) {
     double v = 0;
     int gain = 2, offset = 30;
     bus->Replies({"N+0.01", "N*junk", "N*junk", "N*junk"});
-    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageAutoGain(v, gain); }),
+    EXPECT_EQ(MeasurementCode([&] { hall.ReadVoltageAutoGain(v, gain); }),
               HallUnit::kNoReadingCode);
     EXPECT_EQ(gain, 3);
     EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G2", "W 3 9 G3"}));
     bus->ClearLog();
     bus->SetDefaultReply("N?");
-    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageGainOffset(v, gain, offset); }),
+    EXPECT_EQ(MeasurementCode([&] { hall.ReadVoltageGainOffset(v, gain, offset); }),
               HallUnit::kNoReadingCode);
     EXPECT_EQ(gain, 3);
     EXPECT_EQ(offset, 30);
@@ -164,11 +169,11 @@ TEST_F(Hall, TimedReadingsDoNotAverageOrKeepUnreadableReplies) {
     Settings().Delay = 2;
     bus->Replies({"N+0.1", "N<?", "N<?", "N<?"});
     double v = 0;
-    EXPECT_EQ(Raised([&] { HallUnit::MeasureVoltage(v); }),
+    EXPECT_EQ(Raised([&] { hall.MeasureVoltage(v); }),
               "Measurement Failure " + std::to_string(HallUnit::kNoReadingCode));
     // An earlier one is read again like any failed reading.
     bus->Replies({"N<?", "N<?", "N<?", "N+0.2"});
-    HallUnit::MeasureVoltage(v);
+    hall.MeasureVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.2);
 
     // Integrated: one failed reading ends the integration with it.
@@ -178,7 +183,7 @@ TEST_F(Hall, TimedReadingsDoNotAverageOrKeepUnreadableReplies) {
         bus->Reply(bus->Reads() >= 7 ? "N/&%" : "N+0.1");
     };
     v = -1;
-    EXPECT_EQ(MeasurementCode([&] { HallUnit::IntegrateVoltage(v); }), HallUnit::kNoReadingCode);
+    EXPECT_EQ(MeasurementCode([&] { hall.IntegrateVoltage(v); }), HallUnit::kNoReadingCode);
     EXPECT_EQ(v, -1);
 }
 
@@ -186,12 +191,12 @@ TEST_F(Hall, AutoGainPassesOnOverRangeAtZeroAndSaturation) {
     double v = 0;
     int gain = 1;
     bus->Replies({"N >", "N >"});
-    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageAutoGain(v, gain); }), 1);
+    EXPECT_EQ(MeasurementCode([&] { hall.ReadVoltageAutoGain(v, gain); }), 1);
     EXPECT_EQ(gain, 0);
     EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G1", "W 3 9 G0"}));
     gain = 2;
     bus->Reply("S+0.1");
-    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageAutoGain(v, gain); }), 2);
+    EXPECT_EQ(MeasurementCode([&] { hall.ReadVoltageAutoGain(v, gain); }), 2);
     EXPECT_EQ(gain, 2);
 }
 
@@ -199,7 +204,7 @@ TEST_F(Hall, GainWithOffsetStepsDownAndDividesTheOffset) {
     bus->Replies({"N >", "N+0.250"});
     double v = 0;
     int gain = 2, offset = 55;
-    HallUnit::ReadVoltageGainOffset(v, gain, offset);
+    hall.ReadVoltageGainOffset(v, gain, offset);
     EXPECT_EQ(gain, 1);
     EXPECT_EQ(offset, 5);
     EXPECT_DOUBLE_EQ(v, 0.25);
@@ -210,18 +215,18 @@ TEST_F(Hall, GainWithOffsetStepsDownAndDividesTheOffset) {
     bus->Replies({"N >", "N >", "N+0.001"});
     gain = 2;
     offset = -155;
-    HallUnit::ReadVoltageGainOffset(v, gain, offset);
+    hall.ReadVoltageGainOffset(v, gain, offset);
     EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G2O-155", "W 3 9 G1O-15", "W 3 9 G0O-1"}));
 
     bus->Reply("N >");
-    EXPECT_EQ(MeasurementCode([&] { HallUnit::ReadVoltageGainOffset(v, gain, offset); }), 1);
+    EXPECT_EQ(MeasurementCode([&] { hall.ReadVoltageGainOffset(v, gain, offset); }), 1);
 }
 
 TEST_F(Hall, DelayedReadingTakesOneReadingASecondAndKeepsTheLast) {
     Settings().Delay = 3;
     bus->Replies({"N+0.100", "N+0.200", "N+0.300"});
     double v = 0;
-    HallUnit::MeasureVoltage(v);
+    hall.MeasureVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.3);
     EXPECT_EQ(details, (Lines{"Delay 3 (+0.100)", "Delay 2 (+0.200)", "Delay 1 (+0.300)"}));
     EXPECT_EQ(bus->Reads(), 3);
@@ -230,7 +235,7 @@ TEST_F(Hall, DelayedReadingTakesOneReadingASecondAndKeepsTheLast) {
 TEST_F(Hall, WithoutDelayTheReadingIsTakenAtOnce) {
     bus->Reply("N+0.5");
     double v = 0;
-    HallUnit::MeasureVoltage(v);
+    hall.MeasureVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.5);
     EXPECT_TRUE(details.empty());
 }
@@ -239,18 +244,18 @@ TEST_F(Hall, DelayedReadingForgetsEarlierFailuresButNotTheLast) {
     Settings().Delay = 3;
     bus->Replies({"N >", "S+1", "N+0.5"});
     double v = 0;
-    HallUnit::MeasureVoltage(v);
+    hall.MeasureVoltage(v);
     EXPECT_DOUBLE_EQ(v, 0.5);
 
     bus->Replies({"N+0.1", "N+0.2", "S+0.3"});
-    EXPECT_EQ(Raised([&] { HallUnit::MeasureVoltage(v); }), "Measurement Failure 2");
+    EXPECT_EQ(Raised([&] { hall.MeasureVoltage(v); }), "Measurement Failure 2");
 }
 
 TEST_F(Hall, DelayedReadingTurnsABusErrorIntoGpib) {
     Settings().Delay = 3;
     bus->FailRead("EABO: timeout on data");
     double v = 0;
-    EXPECT_EQ(Raised([&] { HallUnit::MeasureVoltage(v); }), "bus: GPIB");
+    EXPECT_EQ(Raised([&] { hall.MeasureVoltage(v); }), "bus: GPIB");
     EXPECT_EQ(bus->Reads(), 1);  // no further tick after the error
 }
 
@@ -262,7 +267,7 @@ TEST_F(Hall, DelayedReadingServesEventsAndStopsOnAbort) {
     double v = 0;
     bool aborted = false;
     try {
-        HallUnit::MeasureVoltage(v);
+        hall.MeasureVoltage(v);
     } catch (bool abort) {
         aborted = abort;
     }
@@ -278,7 +283,7 @@ TEST_F(Hall, DelayedAutoGainCarriesTheGainFromTickToTick) {
     bus->Replies({"N >", "N+0.30", "N+0.31", "N+3.10"});
     double v = 0;
     int gain = 3;
-    HallUnit::MeasureVoltageAutoGain(v, gain);
+    hall.MeasureVoltageAutoGain(v, gain);
     EXPECT_EQ(gain, 3);
     EXPECT_DOUBLE_EQ(v, 3.1);
     EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G3", "W 3 9 G2", "W 3 9 G2", "W 3 9 G3"}));
@@ -290,7 +295,7 @@ TEST_F(Hall, DelayedGainOffsetAndTheProgressTextLimit) {
     bus->Reply("N+12345678.9");
     double v = 0;
     int gain = 0, offset = 7;
-    HallUnit::MeasureVoltageGainOffset(v, gain, offset);
+    hall.MeasureVoltageGainOffset(v, gain, offset);
     EXPECT_EQ(bus->LogStarting("W"), (Lines{"W 3 9 G0O7"}));
     ASSERT_EQ(details.size(), 1u);
     EXPECT_EQ(details[0], "Delay 1 (+12345678.");
@@ -309,7 +314,7 @@ TEST_F(Hall, IntegrationAveragesEveryReadingOverTheTime) {
         sum += value;
     };
     double v = -1;
-    HallUnit::IntegrateVoltage(v);
+    hall.IntegrateVoltage(v);
     ASSERT_GT(count, 0);
     EXPECT_DOUBLE_EQ(v, sum / count);
     ASSERT_EQ(details.size(), 2u);
@@ -326,19 +331,19 @@ TEST_F(Hall, IntegrationPassesReadingErrorsOnUnchangedAndAborts) {
             bus->Reply("N+0.1");
     };
     double v = 0;
-    EXPECT_EQ(Raised([&] { HallUnit::IntegrateVoltage(v); }), "bus: EABO: timeout on data");
+    EXPECT_EQ(Raised([&] { hall.IntegrateVoltage(v); }), "bus: EABO: timeout on data");
 
     bus->onOperation = [&](const std::string&) {
         if (bus->Reads() == 10) State().cancelRequested = true;
         bus->Reply("N+0.1");
     };
-    EXPECT_THROW(HallUnit::IntegrateVoltage(v), bool);
+    EXPECT_THROW(hall.IntegrateVoltage(v), bool);
 }
 
 TEST_F(Hall, WithoutIntegrationTimeOnePlainReading) {
     bus->Reply("N-0.75");
     double v = 0;
-    HallUnit::IntegrateVoltage(v);
+    hall.IntegrateVoltage(v);
     EXPECT_DOUBLE_EQ(v, -0.75);
     EXPECT_EQ(bus->Log(), (Lines{"R 3 9"}));
 }
@@ -368,7 +373,7 @@ TEST_F(Hall, SetCurrentInEachBufferRange) {
         bytes.clear();
         Settings().Current = r.current;
         bus->Reply(r.reply);
-        HallUnit::SetCurrent();
+        hall.SetCurrent();
         EXPECT_EQ(bus->Log(), (Lines{std::string("W 3 8 ") + r.command, "R 3 13"})) << r.current;
         EXPECT_DOUBLE_EQ(Settings().Current, r.stored) << r.current;
         EXPECT_DOUBLE_EQ(Settings().bufferSourceValue, std::stod(r.reply));
@@ -379,17 +384,17 @@ TEST_F(Hall, SetCurrentInEachBufferRange) {
 TEST_F(Hall, SetCurrentOnTheStandardSource) {
     Settings().Current = 100;
     bus->Reply("99.7");
-    HallUnit::SetCurrent();
+    hall.SetCurrent();
     Settings().AC = 1;
     bus->Reply("250.0");
-    HallUnit::SetCurrent();
+    hall.SetCurrent();
     EXPECT_EQ(bus->Log(), (Lines{"W 3 8 DI100.0", "R 3 13", "W 3 8 AI99.7", "R 3 13"}));
     EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
     EXPECT_TRUE(bytes.empty());  // no amplifier installed
 
     Config().bufferAmplifierInstalled = true;
     bus->Reply("250.0");
-    HallUnit::SetCurrent();
+    hall.SetCurrent();
     EXPECT_EQ(bytes, std::vector<std::uint8_t>{0x40});
 }
 
@@ -398,7 +403,7 @@ TEST_F(Hall, AnUnreadableCurrentReadBackKeepsTheCurrent) {
         Settings().Current = 100;
         bus->SetDefaultReply(reply);  // however often it is read
         try {
-            HallUnit::SetCurrent();
+            hall.SetCurrent();
             FAIL() << reply;
         } catch (const xmeas& e) {
             EXPECT_STREQ(e.what(), "I-meas Unreadable");
@@ -413,14 +418,14 @@ TEST_F(Hall, AnUnreadableCurrentReadBackKeepsTheCurrent) {
     Settings().Current = 0.1;
     Settings().bufferSourceValue = 200.0;
     bus->SetDefaultReply("?!");
-    EXPECT_THROW(HallUnit::SetCurrent(), xmeas);
+    EXPECT_THROW(hall.SetCurrent(), xmeas);
     bus->SetDefaultReply(std::nullopt);
     EXPECT_DOUBLE_EQ(Settings().Current, 0.1);
     EXPECT_DOUBLE_EQ(Settings().bufferSourceValue, 200.0);
     EXPECT_TRUE(bytes.empty());
     // A reported 0 is a reading like any other.
     bus->Reply("0");
-    HallUnit::SetCurrent();
+    hall.SetCurrent();
     EXPECT_EQ(Settings().Current, 0.0);
 }
 
@@ -438,7 +443,7 @@ TEST_F(Hall, LimitCurrent) {
     for (const Case& c : cases) {
         Settings().bufferAmplifierMode = c.buffered;
         Settings().Current = c.current;
-        EXPECT_EQ(HallUnit::LimitCurrent(), c.result) << c.current;
+        EXPECT_EQ(hall.LimitCurrent(), c.result) << c.current;
         EXPECT_DOUBLE_EQ(Settings().Current, c.limited) << c.current;
     }
     EXPECT_TRUE(bus->Log().empty());
@@ -446,15 +451,15 @@ TEST_F(Hall, LimitCurrent) {
 
 TEST_F(Hall, DisconnectSendsTheAmplifierBytesThenOpensTheMatrix) {
     int focus = 0;
-    HallUnit::SetFocusCallback([&] { ++focus; });
+    hall.SetFocusCallback([&] { ++focus; });
     Settings().bufferAmplifierMode = true;
-    HallUnit::Disconnect();
+    hall.Disconnect();
     EXPECT_EQ(events, (Lines{"byte 128", "byte 64", "W 3 7 S0M77"}));
     EXPECT_EQ(focus, 1);
 
     events.clear();
     Settings().bufferAmplifierMode = false;
-    HallUnit::Disconnect();
+    hall.Disconnect();
     EXPECT_EQ(events, (Lines{"W 3 7 S0M77"}));
     EXPECT_EQ(focus, 2);
 }
@@ -463,7 +468,7 @@ TEST_F(Hall, BusErrorsPassThroughUnchanged) {
     bus->FailWrite(0, "ENOL: no listeners");
     double v = 0;
     int gain = 0;
-    EXPECT_EQ(Raised([&] { HallUnit::ReadVoltageAutoGain(v, gain); }), "bus: ENOL: no listeners");
+    EXPECT_EQ(Raised([&] { hall.ReadVoltageAutoGain(v, gain); }), "bus: ENOL: no listeners");
 }
 
 }  // namespace
@@ -492,17 +497,20 @@ class TransferBus : public ScriptedBus {
 
 class CutReply : public ::testing::Test {
   protected:
+    BusSlot slot;
+    BufferAmplifierLink link;
+    HallUnit hall{slot, CurrentCoreRecords(), link};
     void SetUp() override {
         Settings() = MeasurementSettings();
         auto owned = std::make_unique<TransferBus>();
         bus = owned.get();
-        SetBus(std::move(owned));
+        slot.Set(std::move(owned));
     }
-    void TearDown() override { SetBus(nullptr); }
+    void TearDown() override { slot.Set(nullptr); }
     std::string Reading() {
         try {
             double v = 0.0;
-            HallUnit::ReadVoltage(v);
+            hall.ReadVoltage(v);
             return std::to_string(v).substr(0, 5);
         } catch (const xmeas& e) {
             return e.what();
@@ -541,7 +549,7 @@ TEST_F(CutReply, TheRestOfACutReplyIsNoReadingUntilTheNextCommand) {
     EXPECT_EQ(bus->LastReplyPart(), GpibBus::ReplyPart::Whole);
     // The rest of a cut current read-back is no current either.
     bus->Replies({"100" + std::string(16, '0'), "100", "250"});
-    EXPECT_DOUBLE_EQ(HallUnit::ReadCurrent(), 250.0);
+    EXPECT_DOUBLE_EQ(hall.ReadCurrent(), 250.0);
 }
 
 TEST_F(CutReply, StatusWordIsReadPastJunkAndCutPieces) {

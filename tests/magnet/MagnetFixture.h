@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "bus/GpibBus.h"
+#include "core/CoreRecords.h"
+#include "magnet/Instruments.h"
 #include "core/MeasurementSettings.h"
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
@@ -18,14 +20,14 @@ class MagnetFixture : public ::testing::Test {
         TimeScale::SetFactor(0.001);
         auto owned = std::make_unique<ScriptedBus>();
         bus = owned.get();
-        SetBus(std::move(owned));
+        instruments.Bus().Set(std::move(owned));
         Prompt::SetResponder(&responder);
         Config() = RunConfig();
         Settings() = MeasurementSettings();
     }
     void TearDown() override {
         Prompt::SetResponder(nullptr);
-        SetBus(nullptr);
+        instruments.Bus().Set(nullptr);
         TimeScale::SetFactor(1.0);
     }
     // The prompts as "caption|text" lines.
@@ -36,6 +38,8 @@ class MagnetFixture : public ::testing::Test {
         return lines;
     }
 
+    // The instruments over the core's records, which Config() and Settings() reach.
+    Instruments instruments{CurrentCoreRecords()};
     ScriptedBus* bus = nullptr;
     Prompt::ScriptedResponder responder;
 };

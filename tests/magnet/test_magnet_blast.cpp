@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 class BlastTest : public MagnetFixture {
   protected:
     void TearDown() override {
-        SetBufferAmplifierLines(std::nullopt);
+        instruments.Amplifier().SetLines(std::nullopt);
         MagnetFixture::TearDown();
     }
     // Runs the dialog; `inside` plays the operator while it is open.
@@ -26,7 +26,7 @@ class BlastTest : public MagnetFixture {
             dialogSeen = true;
             if (inside) inside(dialog);
         };
-        ShowBlastDialog(nullptr);
+        ShowBlastDialog(instruments, nullptr);
     }
     static void Click(QDialog& dialog, const char* name) {
         auto* button = dialog.findChild<QAbstractButton*>(name);
@@ -150,7 +150,7 @@ TEST_F(BlastTest, FailedIdentificationLeavesOnePolarity) {
 
 TEST_F(BlastTest, AttachedBufferAmplifierForbidsBlasting) {
     bool rts = false;
-    SetBufferAmplifierLines(ModemLines{[&](bool on) { rts = on; }, [&] { return rts; }});
+    instruments.Amplifier().SetLines(ModemLines{[&](bool on) { rts = on; }, [&] { return rts; }});
     RunDialog(nullptr);
     EXPECT_FALSE(dialogSeen);
     EXPECT_TRUE(bus->Log().empty());
@@ -189,14 +189,15 @@ TEST(BufferAmplifierDetection, CtsMustFollowRts) {
 }
 
 TEST(BufferAmplifierDetection, NoOpenPortMeansNoAmplifier) {
-    BufferAmplifierLink::Attach(nullptr);
-    EXPECT_FALSE(BufferAmplifierPresent());
-    EXPECT_FALSE(BufferAmplifierPortOpen());
+    Instruments instruments(CurrentCoreRecords());
+    instruments.AmplifierLink().Attach(nullptr);
+    EXPECT_FALSE(instruments.Amplifier().Present());
+    EXPECT_FALSE(instruments.Amplifier().PortOpen());
     SerialLink closed;
-    BufferAmplifierLink::Attach(&closed);
-    EXPECT_FALSE(BufferAmplifierPresent());
-    EXPECT_FALSE(BufferAmplifierPortOpen());
-    BufferAmplifierLink::Attach(nullptr);
+    instruments.AmplifierLink().Attach(&closed);
+    EXPECT_FALSE(instruments.Amplifier().Present());
+    EXPECT_FALSE(instruments.Amplifier().PortOpen());
+    instruments.AmplifierLink().Attach(nullptr);
 }
 
 TEST(BufferAmplifierBytes, PairBytesDoNotDependOnDirection) {

@@ -36,7 +36,7 @@ class MoveMagnetTest : public MagnetFixture {
                 EXPECT_TRUE(dialog->isModal());
             }
         };
-        return MoveMagnet(parent, command);
+        return instruments.MagnetUnit().MoveMagnet(parent, command);
     }
     size_t Polls() const { return bus->LogStarting("H").size(); }
 
@@ -135,7 +135,7 @@ TEST_F(MoveMagnetTest, ParentDestroyedDuringTheWaitEndsItQuietly) {
     bus->onOperation = [&](const std::string& line) {
         if (line == "H" && ++polls == 4 && parent) parent->deleteLater();
     };
-    MoveMagnet(parent.data(), "+F");
+    instruments.MagnetUnit().MoveMagnet(parent.data(), "+F");
     EXPECT_TRUE(parent.isNull());
     EXPECT_LT(polls, 10);
     EXPECT_TRUE(responder.Asked().empty());
@@ -186,12 +186,12 @@ class StatusReadTest : public MagnetFixture {
 TEST_F(StatusReadTest, ReadMagnetStatusFillsThePageFields) {
     FieldSet page;
     bus->Reply("58");
-    ReadMagnetStatus(page, nullptr);
+    instruments.MagnetUnit().ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(bus->Log(), (Lines{"R 3 7"}));
     EXPECT_EQ(PageText(page), "Between/OK/Broken");
 
     bus->FailRead("EABO: timeout on data");
-    ReadMagnetStatus(page, nullptr);
+    instruments.MagnetUnit().ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(Prompts(), (Lines{"Exception:|EABO: timeout on data"}));
     EXPECT_EQ(PageText(page), "Fault/Off/E/W");
 }
@@ -201,22 +201,22 @@ TEST_F(StatusReadTest, ReadMagnetStatusFillsThePageFields) {
 TEST_F(StatusReadTest, JunkStatusWordIsReadPastOrShownAsUnreadable) {
     FieldSet page;
     bus->Replies({"12abc", "1,1", "58"});
-    ReadMagnetStatus(page, nullptr);
+    instruments.MagnetUnit().ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(PageText(page), "Between/OK/Broken");
     EXPECT_TRUE(Prompts().empty());
 
     bus->SetDefaultReply("6 junk");  // would read as "Lid Open"
-    ReadMagnetStatus(page, nullptr);
+    instruments.MagnetUnit().ReadMagnetStatus(page, nullptr);
     EXPECT_EQ(Prompts(), (Lines{"Exception:|Status Unreadable"}));
     EXPECT_EQ(PageText(page), "Fault/Off/E/W");
-    EXPECT_THROW(LidStaysOpen(nullptr), xmeas);
+    EXPECT_THROW(instruments.MagnetUnit().LidStaysOpen(nullptr), xmeas);
 }
 
 TEST_F(StatusReadTest, LidCheckAsksUntilClosedOrCancelled) {
     bus->Replies({"38", "6", "0"});
     responder.Add("OK");
     responder.Add("OK");
-    EXPECT_FALSE(LidStaysOpen(nullptr));  // 38 = 0x26: lid open
+    EXPECT_FALSE(instruments.MagnetUnit().LidStaysOpen(nullptr));  // 38 = 0x26: lid open
     EXPECT_EQ(Prompts(), (Lines{"Lid is Open|Please close lid and press OK",
                                 "Lid is Open|Please close lid and press OK"}));
     EXPECT_EQ(responder.Asked()[0].buttons, Prompt::Buttons::OkCancel);
@@ -225,7 +225,7 @@ TEST_F(StatusReadTest, LidCheckAsksUntilClosedOrCancelled) {
 
     bus->Reply("6");
     responder.Add("Cancel");
-    EXPECT_TRUE(LidStaysOpen(nullptr));
+    EXPECT_TRUE(instruments.MagnetUnit().LidStaysOpen(nullptr));
 }
 
 }  // namespace
@@ -267,7 +267,7 @@ TEST_F(MoveMagnetTest, TheWaitBoxAbortAsksTheRunToStopAndTheMotionCompletes) {
             enabledAfter = abort->isEnabled();
         }
     };
-    MoveMagnet(nullptr, "-F");
+    instruments.MagnetUnit().MoveMagnet(nullptr, "-F");
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(State().cancelRequested);
     EXPECT_FALSE(enabledAfter);  // pressed once is enough

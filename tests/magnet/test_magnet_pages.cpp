@@ -26,7 +26,7 @@ class ManualPageTest : public MagnetFixture {};
 TEST_F(ManualMagnetTest, SetUpShowsFieldStrengthThenStatus) {
     Settings().Tesla = 0.5;
     bus->Reply("58");
-    ManualMagnet magnet;
+    ManualMagnet magnet(instruments);
     magnet.SetUp();
     EXPECT_EQ(magnet.Fields().Get(107), "0.500");
     EXPECT_EQ(magnet.Fields().Get(108), "Between");
@@ -35,7 +35,7 @@ TEST_F(ManualMagnetTest, SetUpShowsFieldStrengthThenStatus) {
 
 TEST_F(ManualMagnetTest, ApplyTakesOnlyAPositiveFieldStrength) {
     Settings().Tesla = 0.5;
-    ManualMagnet magnet;
+    ManualMagnet magnet(instruments);
     FieldSet& fields = magnet.Fields();
     for (const char* bad : {"0", "-0.3", "abc", "", "0.0000"}) {
         fields.Set(107, bad);
@@ -57,7 +57,7 @@ TEST_F(ManualPageTest, MoveButtonsRunTheirCommandsThenReadTheStatus) {
         {"button101", "W 3 25 I"},  {"button102", "W 3 12 +R"}, {"button103", "W 3 12 -R"},
         {"button104", "W 3 12 -F"}, {"button105", "W 3 12 +F"},
     };
-    TManual page;
+    TManual page(instruments);
     for (const auto& [name, write] : buttons) {
         bus->ClearLog();
         bus->Poll(0).Poll(0x50).Reply("8");
@@ -73,7 +73,7 @@ TEST_F(ManualPageTest, MoveButtonsRunTheirCommandsThenReadTheStatus) {
 }
 
 TEST_F(ManualMagnetTest, MoveWriteErrorIsShownAndTheStatusStillRead) {
-    ManualMagnet magnet;
+    ManualMagnet magnet(instruments);
     bus->Poll(0).FailWrite(0, "ENOL: no listeners").Reply("0");
     magnet.Move("+F");
     EXPECT_EQ(Prompts(), (Lines{"Exception:|ENOL: no listeners"}));
@@ -83,7 +83,7 @@ TEST_F(ManualMagnetTest, MoveWriteErrorIsShownAndTheStatusStillRead) {
 TEST_F(ManualMagnetTest, DemoModeMovesNothingAndReadsNothing) {
     Config().noInstrument = true;
     Settings().Tesla = 0.37;
-    ManualMagnet magnet;
+    ManualMagnet magnet(instruments);
     magnet.SetUp();
     magnet.Move("+R");
     magnet.UpdateStatus();
@@ -97,13 +97,13 @@ class BufferPageTest : public MagnetFixture {
         MagnetFixture::SetUp();
         ASSERT_TRUE(dir.isValid());
         SetRegistry(std::make_unique<FileRegistryStore>(dir.filePath("Hall.reg").toStdString()));
-        BufferAmplifierLink::SetWriter([this](std::uint8_t byte) {
+        instruments.AmplifierLink().SetWriter([this](std::uint8_t byte) {
             sent.push_back(byte);
             return true;
         });
     }
     void TearDown() override {
-        BufferAmplifierLink::Attach(nullptr);
+        instruments.AmplifierLink().Attach(nullptr);
         SetRegistry(nullptr);
         MagnetFixture::TearDown();
     }
@@ -115,7 +115,7 @@ class BufferPageTest : public MagnetFixture {
 };
 
 TEST_F(BufferPageTest, InstallAndRemoveAreStoredAtOnce) {
-    TBuffer page;
+    TBuffer page(instruments);
     page.SetUp();
     auto* button = Child<QPushButton>(page, "button103");
     EXPECT_EQ(Child<QLabel>(page, "field104")->text().toStdString(), "Buffer is not installed");
@@ -139,7 +139,7 @@ TEST_F(BufferPageTest, InstallAndRemoveAreStoredAtOnce) {
 }
 
 TEST_F(BufferPageTest, LaterCurrentUnitsFallBackToMicroamps) {
-    BufferAmplifierAccess access;
+    BufferAmplifierAccess access(instruments);
     Settings().Iunits = 3;
     Settings().bufferAmplifierMode = true;
     access.ToggleInstalled();
@@ -152,7 +152,7 @@ TEST_F(BufferPageTest, LaterCurrentUnitsFallBackToMicroamps) {
 
 TEST_F(BufferPageTest, SendByteSendsTheLowByteOfTheHexText) {
     Config().bufferAmplifierInstalled = true;
-    BufferAmplifierAccess access;
+    BufferAmplifierAccess access(instruments);
     access.Refresh();
     FieldSet& fields = access.Fields();
     for (const char* text : {"1FF", "85", "junk"}) {

@@ -28,7 +28,7 @@ class GpibPageTest : public MagnetFixture {
 class GpibAccessTest : public MagnetFixture {};
 
 TEST_F(GpibAccessTest, ReceiveAndSendUseTheSecondaryField) {
-    GpibAccess access;
+    GpibAccess access(instruments);
     FieldSet& fields = access.Fields();
     bus->Reply("R44/1.1");
     access.Receive();  // empty Sec. Addr: nothing
@@ -45,7 +45,7 @@ TEST_F(GpibAccessTest, ReceiveAndSendUseTheSecondaryField) {
 }
 
 TEST_F(GpibAccessTest, TheSecondaryIsAnUnsignedNumberBetweenBlanks) {
-    GpibAccess access;
+    GpibAccess access(instruments);
     access.Fields().Set(103, "X");
     for (const char* text : {" 7 ", "65535", "007"}) {
         access.Fields().Set(109, text);
@@ -60,7 +60,7 @@ TEST_F(GpibAccessTest, TheSecondaryIsAnUnsignedNumberBetweenBlanks) {
 }
 
 TEST_F(GpibAccessTest, BusErrorsOfReceiveAndSendAreDropped) {
-    GpibAccess access;
+    GpibAccess access(instruments);
     access.Fields().Set(109, "9");
     access.Fields().Set(103, "old");
     bus->FailRead("EABO: timeout on data").FailWrite(0);
@@ -72,7 +72,7 @@ TEST_F(GpibAccessTest, BusErrorsOfReceiveAndSendAreDropped) {
 
 TEST_F(GpibPageTest, InterfaceCommandsUseThePageAddress) {
     Config().controllerKind = ControllerKind::LN2;
-    TGpib page;
+    TGpib page(instruments);
     const char* buttons[] = {"button203", "button205", "button209", "button206",
                              "button207", "button210", "button211"};
     for (const char* name : buttons) Child<QPushButton>(page, name)->click();
@@ -84,7 +84,7 @@ TEST_F(GpibPageTest, InterfaceCommandsUseThePageAddress) {
 
 TEST_F(GpibPageTest, TheItc5HasNoSecondary) {
     Config().controllerKind = ControllerKind::ITC5;
-    TGpib page;
+    TGpib page(instruments);
     SetField(page, "field109", "4");
     Child<QRadioButton>(page, "radio105")->click();
     EXPECT_EQ(Field(page, "field109"), "N/A");
@@ -107,14 +107,14 @@ TEST_F(GpibPageTest, TheItc5HasNoSecondary) {
 TEST_F(GpibPageTest, ControllerChoiceNeedsABusController) {
     for (ControllerKind kind : {ControllerKind::None, ControllerKind::HotStage}) {
         Config().controllerKind = kind;
-        TGpib page;
+        TGpib page(instruments);
         EXPECT_FALSE(Child<QRadioButton>(page, "radio105")->isEnabled()) << KindNumber(kind);
     }
 }
 
 TEST_F(GpibAccessTest, DemoModeDoesNothing) {
     Config().noInstrument = true;
-    GpibAccess access;
+    GpibAccess access(instruments);
     access.SetUp();
     access.Fields().Set(109, "6");
     access.Receive();
@@ -127,26 +127,26 @@ TEST_F(GpibAccessTest, DemoModeDoesNothing) {
 class SheetTest : public MagnetFixture {
   protected:
     void TearDown() override {
-        SetBufferAmplifierLines(std::nullopt);
+        instruments.Amplifier().SetLines(std::nullopt);
         MagnetFixture::TearDown();
     }
 };
 
 TEST_F(SheetTest, BufferPageOnlyWithAnOpenPort) {
     {
-        TEngineeringSheet sheet;
+        TEngineeringSheet sheet(instruments);
         ASSERT_EQ(sheet.PageCount(), 2);
         EXPECT_EQ(sheet.Tabs()->tabText(1).toStdString(), "Magnet");
     }
-    SetBufferAmplifierLines(ModemLines{[](bool) {}, [] { return false; }});
-    TEngineeringSheet sheet;
+    instruments.Amplifier().SetLines(ModemLines{[](bool) {}, [] { return false; }});
+    TEngineeringSheet sheet(instruments);
     ASSERT_EQ(sheet.PageCount(), 3);
     EXPECT_EQ(sheet.Page(1)->objectName().toStdString(), "BUFFER");
     EXPECT_EQ(sheet.Page(2)->objectName().toStdString(), "MAGNET");
 }
 
 TEST_F(SheetTest, PagesAreSetUpWhenFirstShown) {
-    TEngineeringSheet sheet;  // the first page is in front at once
+    TEngineeringSheet sheet(instruments);  // the first page is in front at once
     EXPECT_EQ(bus->Log(), (Lines{"IC 0 3 6"}));
     EXPECT_TRUE(sheet.WasShown(0));
     EXPECT_FALSE(sheet.WasShown(1));
@@ -168,7 +168,7 @@ TEST_F(SheetTest, RefusingPageKeepsTheSheetOpenOnItself) {
         sheet.Tabs()->setCurrentIndex(0);
         Child<QLineEdit>(*sheet.Page(1), "field107")->setText("0");
     };
-    ShowEngineeringSheet(nullptr);
+    ShowEngineeringSheet(instruments, nullptr);
     ASSERT_EQ(responder.Asked().size(), 1u);
     EXPECT_EQ(responder.Asked()[0].caption, "Engineering");
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.5);
@@ -179,7 +179,7 @@ TEST_F(SheetTest, RefusingPageKeepsTheSheetOpenOnItself) {
         sheet.Tabs()->setCurrentIndex(1);
         Child<QLineEdit>(*sheet.Page(1), "field107")->setText("0.75");
     };
-    ShowEngineeringSheet(nullptr);
+    ShowEngineeringSheet(instruments, nullptr);
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.75);
 }
 

@@ -37,7 +37,7 @@ class AutoSetTest : public MeasureTest {
     }
     void ReadBack(double current) { Bus_().Reply(Printf("%.7g", current)); }
     AutoSet::Report Run() {
-        AutoSet::AutoSetCommand(nullptr);
+        AutoSet::AutoSetCommand(program, nullptr);
         if (AutoSet::Reports().empty()) return {};
         return AutoSet::Reports().back();
     }
@@ -211,14 +211,14 @@ TEST_F(AutoSetTest, ABusErrorIsShownAndTheElectronicsLeftAlone) {
 TEST_F(AutoSetTest, AFailingCurrentSettingStopsBeforeTheSearch) {
     Bus_().FailRead("no current");
     const std::size_t before = AutoSet::Reports().size();
-    AutoSet::AutoSetCommand(nullptr);
+    AutoSet::AutoSetCommand(program, nullptr);
     EXPECT_EQ(AutoSet::Reports().size(), before);
     EXPECT_EQ(Messages(), Lines({"Exception: | no current"}));
 }
 
 TEST_F(AutoSetTest, AStoredTargetOutOfRangeIsRefusedBeforeAnyTraffic) {
     Settings().TargVrVDP = 201;
-    AutoSet::AutoSetCommand(nullptr);
+    AutoSet::AutoSetCommand(program, nullptr);
     EXPECT_TRUE(trace.empty());
     EXPECT_EQ(Messages(), Lines({"Invalid TargVr | Range is 4 - 200 mV"}));
 }
@@ -264,7 +264,7 @@ TEST(ConfigRules, CyclesJumpBetweenTenAndHundred) {
 
 TEST_F(CurrentPageTest, UnitButtonsKeepTheCurrentAndChooseTheElectronics) {
     Config().bufferAmplifierInstalled = true;
-    TCurrent page;
+    TCurrent page(program);
     page.Fields().Set(103, "2.5");
     page.findChild<QAbstractButton*>("button106")->click();  // nA
     EXPECT_EQ(page.Fields().Get(103), "2.5e+03");
@@ -280,7 +280,7 @@ TEST_F(CurrentPageTest, UnitButtonsKeepTheCurrentAndChooseTheElectronics) {
 }
 
 TEST_F(CurrentPageTest, NanoAndPicoNeedTheAmplifier) {
-    TCurrent page;
+    TCurrent page(program);
     EXPECT_FALSE(page.findChild<QAbstractButton*>("button106")->isEnabled());
     EXPECT_FALSE(page.findChild<QAbstractButton*>("button107")->isEnabled());
     EXPECT_TRUE(page.findChild<QAbstractButton*>("button105")->isChecked());
@@ -300,7 +300,7 @@ TEST_F(CurrentPageTest, LimitsRefuseWithTheirMessagesAndClampTheCurrent) {
         {1, "0.05", "Min. current 0.1 \u00b5A\nSelect buffer amplifier", 0.1},
     };
     for (const auto& c : cases) {
-        TCurrent page;
+        TCurrent page(program);
         page.SelectUnit(c.unit);
         page.Fields().Set(103, c.text);
         const std::size_t asked = responder.Asked().size();
@@ -310,7 +310,7 @@ TEST_F(CurrentPageTest, LimitsRefuseWithTheirMessagesAndClampTheCurrent) {
         EXPECT_DOUBLE_EQ(Settings().Current, c.clamped);
         EXPECT_EQ(page.Fields().Get(103), c.text);  // the operator's text stays
     }
-    TCurrent page;
+    TCurrent page(program);
     page.SelectUnit(2);
     page.Fields().Set(103, "5000");
     EXPECT_TRUE(page.Apply());
@@ -319,7 +319,7 @@ TEST_F(CurrentPageTest, LimitsRefuseWithTheirMessagesAndClampTheCurrent) {
 
 TEST_F(CurrentPageTest, TargetIsCheckedAfterTheCurrentAndStoredForTheShape) {
     Specimen().Shape = 1;
-    TCurrent page;
+    TCurrent page(program);
     EXPECT_EQ(page.Fields().Get(108), "500");
     page.Fields().Set(108, "39");
     EXPECT_FALSE(page.Apply());
@@ -331,7 +331,7 @@ TEST_F(CurrentPageTest, TargetIsCheckedAfterTheCurrentAndStoredForTheShape) {
 }
 
 TEST_F(CurrentPageTest, SetPostsTheSearchToThePage) {
-    TCurrent page;
+    TCurrent page(program);
     page.Fields().Set(108, "60");
     ReadBack(10.0);
     Vr(30.0);
@@ -351,7 +351,7 @@ TEST_F(CurrentPageTest, SetPostsTheSearchToThePage) {
 }
 
 TEST_F(CurrentPageTest, OverIsShownForATryThatOverRanges) {
-    TCurrent page;
+    TCurrent page(program);
     ReadBack(10.0);
     Bus_().Reply("N+>");
     ReadBack(2.5);
@@ -365,7 +365,7 @@ TEST_F(CurrentPageTest, WithoutAnInstrumentSetOnlyShowsTheStartingCurrent) {
     Config().noInstrument = true;
     Settings().Iunits = 3;
     Settings().bufferAmplifierMode = true;
-    TCurrent page;
+    TCurrent page(program);
     page.StartAutoSet();
     QCoreApplication::processEvents();
     EXPECT_EQ(page.Fields().Get(103), "100");
@@ -377,7 +377,7 @@ TEST_F(CurrentPageTest, WithoutAnInstrumentSetOnlyShowsTheStartingCurrent) {
 // ------------------------------------------------------------ the sheet
 
 TEST_F(SheetTest, ARefusingPageKeepsTheSheetOpenOnItself) {
-    TConfigSheet sheet;
+    TConfigSheet sheet(program);
     sheet.Tabs()->setCurrentIndex(2);
     static_cast<TCurrent*>(sheet.Page(0))->Fields().Set(103, "50000");
     sheet.Page(2)->Fields().Set(103, "1.93");
@@ -395,7 +395,7 @@ TEST_F(SheetTest, ScatteringPresetAppliedUpdatesTheHallResult) {
     Results().measured = MeasurementResults::kHallMeasured;
     ResultsUpdateHall();
     ASSERT_EQ(ResultsFields().Get(3), "-0.001");
-    TConfigSheet sheet;
+    TConfigSheet sheet(program);
     EXPECT_EQ(sheet.Page(2)->Fields().Get(103), "1.00");
     sheet.Tabs()->setCurrentIndex(2);
     sheet.Page(2)->findChild<QAbstractButton*>("button105")->click();  // Lattice Acoustic
@@ -419,7 +419,7 @@ TEST_F(SheetTest, StepsTakeEffectAtOnceAndCancelDoesNotUndoThem) {
         }
     };
     responder.Add("Cancel");
-    ConfigurationCommand(nullptr);
+    ConfigurationCommand(program, nullptr);
     EXPECT_EQ(Settings().Delay, 15);
     EXPECT_EQ(Settings().Cycles, 100);
     EXPECT_EQ(Settings().Integrations, 0);
@@ -427,7 +427,7 @@ TEST_F(SheetTest, StepsTakeEffectAtOnceAndCancelDoesNotUndoThem) {
 }
 
 TEST_F(SheetTest, ClosingDuringASearchAbortsTheSearchInstead) {
-    TConfigSheet sheet;
+    TConfigSheet sheet(program);
     sheet.show();
     auto* page = static_cast<TCurrent*>(sheet.Page(0));
     ReadBack(10.0);
@@ -458,23 +458,23 @@ TEST_F(SheetTest, LogBlockOnOkOnly) {
     Settings().LogInclude = 0;  // the block does not depend on the bits
     OpenLog();
     responder.Add("Cancel");
-    ConfigurationCommand(nullptr);
+    ConfigurationCommand(program, nullptr);
     responder.onDialog = [](QDialog& dialog) {
         static_cast<TConfigSheet&>(dialog).Page(0)->Fields().Set(103, "50000");
     };
     responder.Add("OK");  // refused: the sheet does not close
     responder.Add("OK");  // the limit's message
-    ConfigurationCommand(nullptr);
+    ConfigurationCommand(program, nullptr);
     responder.onDialog = nullptr;
     Settings().Current = 2.5;
     responder.Add("OK");
-    ConfigurationCommand(nullptr);
+    ConfigurationCommand(program, nullptr);
     Settings().Iunits = 2;
     Settings().bufferAmplifierMode = true;
     Settings().AC = 1;
     Settings().Current = 0.0123456;
     responder.Add("OK");
-    ConfigurationCommand(nullptr);
+    ConfigurationCommand(program, nullptr);
     EXPECT_EQ(LogBytes(),
               "*** Configuration ***\r\nI-meas:\t2.5 \xB5"
               "A DC\r\nScat.Factor:\t1.18\r\nDelay: sec\t15\r\nIntegration: sec\t2\r\n"

@@ -90,7 +90,7 @@ class HallRunTest : public MeasureTest {
     template <typename Bus>
     Bus& UseBus(std::unique_ptr<Bus> made) {
         Bus& bus = *made;
-        SetBus(std::move(made));
+        program.SetBus(std::move(made));
         return bus;
     }
     ScriptedBus& Scripted() { return Bus_(); }

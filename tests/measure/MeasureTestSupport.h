@@ -34,12 +34,12 @@ class MeasureTest : public ::testing::Test {
         ResetMeasureState();
         auto bus = std::make_unique<ScriptedBus>();
         bus_ = bus.get();
-        SetBus(std::move(bus));
+        program.SetBus(std::move(bus));
         bus_->onOperation = [this](const std::string& line) {
             trace.push_back(line);
             if (onOperation) onOperation(line);
         };
-        BufferAmplifierLink::SetWriter([this](std::uint8_t byte) {
+        program.Instruments().AmplifierLink().SetWriter([this](std::uint8_t byte) {
             trace.push_back("B " + std::to_string(byte));
             return true;
         });
@@ -52,7 +52,7 @@ class MeasureTest : public ::testing::Test {
     void TearDown() override {
         Prompt::SetResponder(nullptr);
         Log().Close();
-        BufferAmplifierLink::SetWriter(nullptr);
+        program.Instruments().AmplifierLink().SetWriter(nullptr);
     }
 
     ScriptedBus& Bus_() { return *bus_; }

@@ -30,7 +30,8 @@ namespace {
 // A stage that is where it is told to be.
 class ObedientStage : public TTempCon {
   public:
-    ObedientStage() : TTempCon(ControllerKind::HotStage) {}
+    explicit ObedientStage(ProgramState& program)
+        : TTempCon(ControllerKind::HotStage, program.Instruments().Bus(), program.Config()) {}
     void SetTemperature(double k) override {
         setPoint = k;
         given.push_back(k);
@@ -103,7 +104,7 @@ class DiskFullScan : public ::testing::Test {
     ProgramState program;
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
-    ObedientStage stage;
+    ObedientStage stage{program};
     std::unique_ptr<TScanAcq> live;
     std::unique_ptr<ScanRun> run;
     std::vector<int> sent;

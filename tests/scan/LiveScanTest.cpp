@@ -11,11 +11,14 @@
 #include "core/SpecimenData.h"
 #include "scan/TScanAcq.h"
 #include "temperature/TTemp.h"
+#include "bus/GpibBus.h"
+#include "core/CoreRecords.h"
 
 namespace {
 // A controller whose readings come from a list.
 class ListedTemperature : public TTemp {
   public:
+    explicit ListedTemperature(BusSlot& bus) : TTemp(bus, CurrentCoreRecords().config) {}
     std::vector<double> readings;
     std::size_t next = 0;
     void ReadTemperature() override {
@@ -58,7 +61,8 @@ class LiveScan : public ::testing::Test {
     }
 
     QTemporaryDir folder;
-    ListedTemperature controller;
+    BusSlot slot;
+    ListedTemperature controller{slot};
     Prompt::ScriptedResponder responder;
     std::unique_ptr<TScanAcq> window;
 };

@@ -135,10 +135,11 @@ class ResistorBus : public ScriptedBus {
 class CurrentSearch : public ::testing::Test {
   protected:
     void SetUp() override {
+        program.Install();
         ResetScanState();
         auto made = std::make_unique<ResistorBus>();
         bus = made.get();
-        SetBus(std::move(made));
+        program.SetBus(std::move(made));
         Prompt::SetResponder(&responder);
         Specimen().Shape = 0;
         Settings().TargVrVDP = 50;  // mV
@@ -146,16 +147,17 @@ class CurrentSearch : public ::testing::Test {
     }
     void TearDown() override {
         Prompt::SetResponder(nullptr);
-        SetBus(nullptr);
+        program.SetBus(nullptr);
         ResetScanState();
     }
+    ProgramState program;
     ResistorBus* bus = nullptr;
     Prompt::ScriptedResponder responder;
 };
 
 TEST_F(CurrentSearch, ScalesTheCurrentUntilVrIsWithinTenPercentAndDisconnects) {
     bus->ohms = 1000.0;  // 50 mV at 50 uA
-    EXPECT_EQ(ScanCurrent::Search(nullptr), ScanCurrent::kFound);
+    EXPECT_EQ(ScanCurrent::Search(program, nullptr), ScanCurrent::kFound);
     EXPECT_NEAR(Settings().Current, 50.0, 5.0);
     EXPECT_EQ(::State().measurementStatus, 0);
     EXPECT_EQ(bus->LogStarting("W 3 9").front(), "W 3 9 G0H64O0");
@@ -165,7 +167,7 @@ TEST_F(CurrentSearch, ScalesTheCurrentUntilVrIsWithinTenPercentAndDisconnects) {
 
 TEST_F(CurrentSearch, NoVoltageStepsTheCurrentUpInsteadOfDividingByZero) {
     bus->ohms = 0.0;
-    const auto result = ScanCurrent::Search(nullptr);
+    const auto result = ScanCurrent::Search(program, nullptr);
     // Ten times per try until the source's maximum stops it.
     EXPECT_EQ(result, ScanCurrent::kAboveStandard);
     EXPECT_TRUE(std::isfinite(Settings().Current));
@@ -175,7 +177,7 @@ TEST_F(CurrentSearch, AnOverRangeHalvesTheCurrent) {
     bus->ohms = 1000.0;
     bus->overRange = 4.0 * 1000.0 * 12e-6;  // over range above 12 uA
     Settings().Current = 40.0;
-    const auto result = ScanCurrent::Search(nullptr);
+    const auto result = ScanCurrent::Search(program, nullptr);
     EXPECT_EQ(result, ScanCurrent::kTriesUsed);  // 50 uA is never reachable
     EXPECT_LE(Settings().Current, 24.0);
 }
@@ -184,7 +186,7 @@ TEST_F(CurrentSearch, AnErrorEndsTheSearchOnceWithItsMessage) {
     bus->onOperation = [](const std::string& line) {
         if (line == "R 3 9") throw xgpib("GPIB read failed");
     };
-    EXPECT_EQ(ScanCurrent::SetCurrentForPoint(nullptr), ScanCurrent::kFailed);
+    EXPECT_EQ(ScanCurrent::SetCurrentForPoint(program, nullptr), ScanCurrent::kFailed);
     ASSERT_EQ(responder.Asked().size(), 1u);
     EXPECT_EQ(responder.Asked()[0].caption, "Exception:");
 }
@@ -192,12 +194,12 @@ TEST_F(CurrentSearch, AnErrorEndsTheSearchOnceWithItsMessage) {
 TEST_F(CurrentSearch, BelowTheStandardMinimumSwitchesOnlyWithAnInstalledAmplifierAndOnce) {
     bus->ohms = 1e9;  // needs a picoampere current
     Config().bufferAmplifierInstalled = false;
-    EXPECT_EQ(ScanCurrent::SetCurrentForPoint(nullptr), ScanCurrent::kBelowStandard);
+    EXPECT_EQ(ScanCurrent::SetCurrentForPoint(program, nullptr), ScanCurrent::kBelowStandard);
     EXPECT_FALSE(Settings().bufferAmplifierMode);
 
     Config().bufferAmplifierInstalled = true;
     Settings().Current = 10.0;
-    const auto result = ScanCurrent::SetCurrentForPoint(nullptr);
+    const auto result = ScanCurrent::SetCurrentForPoint(program, nullptr);
     EXPECT_TRUE(Settings().bufferAmplifierMode);
     EXPECT_EQ(Settings().Iunits, 2);
     EXPECT_NE(result, ScanCurrent::kBelowStandard);
@@ -216,7 +218,8 @@ TEST(ScanCurrentText, UnitFollowsTheSize) {
 
 class FollowingStage : public TTempCon {
   public:
-    explicit FollowingStage(ControllerKind kind) : TTempCon(kind) {}
+    FollowingStage(ProgramState& program, ControllerKind kind)
+        : TTempCon(kind, program.Instruments().Bus(), program.Config()) {}
     void SetTemperature(double k) override {
         setPoint = k;
         given.push_back(k);
@@ -304,7 +307,7 @@ class ScanRunTest : public ::testing::Test {
     ProgramState program;
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
-    FollowingStage stage{ControllerKind::HotStage};
+    FollowingStage stage{program, ControllerKind::HotStage};
     std::unique_ptr<TScanAcq> live;
     std::unique_ptr<ScanRun> run;
     std::vector<int> sent;
@@ -429,12 +432,12 @@ TEST_F(ScanRunTest, DemoModeStartDoesNothing) {
 
 TEST_F(ScanRunTest, AbortDuringTheCurrentSearchLeavesTheScanWaitingForPause) {
     auto made = std::make_unique<ResistorBus>();
-    SetBus(std::move(made));
+    program.SetBus(std::move(made));
     Scan().AutoSetIm = true;
     Plan(300, 320, 3);
     run->PressMain();
     // The abort arrives while the search reads.
-    static_cast<ScriptedBus&>(Bus()).onOperation = [](const std::string& line) {
+    static_cast<ScriptedBus&>(program.Bus()).onOperation = [](const std::string& line) {
         if (line == "R 3 9") ::State().cancelRequested = true;
     };
     run->Tick();
@@ -448,7 +451,7 @@ TEST_F(ScanRunTest, AbortDuringTheCurrentSearchLeavesTheScanWaitingForPause) {
               (std::vector<bool>{true, false, false}));
     run->PressMain();
     EXPECT_EQ(run->State(), kScanResume);
-    SetBus(nullptr);
+    program.SetBus(nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -487,7 +490,7 @@ TEST_F(ScanRunTest, AFailedReadingAfterTheMeasurementWaitsForTheNextGoodOne) {
 // The ITC5's drift test with the late reading: too far from T0, the point is
 // measured again.
 TEST_F(ScanRunTest, ALateReadingThatDriftedMeasuresThePointAgain) {
-    FollowingStage itc{ControllerKind::ITC5};
+    FollowingStage itc{program, ControllerKind::ITC5};
     run.reset();
     TScanAcq itcLive(&itc);
     run = std::make_unique<ScanRun>(program, itc, itcLive);
@@ -589,8 +592,8 @@ TEST_F(ScanRunTest, PressesInsideTheItc5SensorSwitchDoNothing) {
     ASSERT_TRUE(Registry().SetDword(key, kTchangeName, 100));
     auto made = std::make_unique<Itc5Bus>();
     Itc5Bus* bus = made.get();
-    SetBus(std::move(made));
-    ITC5Func itc;
+    program.SetBus(std::move(made));
+    ITC5Func itc(program.Instruments().Bus(), program.Config());
     ASSERT_EQ(itc.tchange, 100.0);
     run.reset();
     TScanAcq itcLive(&itc);
@@ -648,7 +651,7 @@ TEST_F(ScanRunTest, PressesInsideTheItc5SensorSwitchDoNothing) {
     EXPECT_EQ(run->State(), kScanResume);
     EXPECT_FALSE(run->TimerActive());
     run.reset();
-    SetBus(nullptr);
+    program.SetBus(nullptr);
     SetRegistry(nullptr);
 }
 

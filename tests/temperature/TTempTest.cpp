@@ -10,7 +10,8 @@
 #include "temperature/TTemp.h"
 
 TEST(TTemp, PlainObjectReadsAmbientOrLn2) {
-    TTemp t;
+    BusSlot slot;
+    TTemp t(slot, Config());
     t.SetTemperature(293.0);
     EXPECT_EQ(t.ReadingText(), "AMB");
     EXPECT_DOUBLE_EQ(t.setPoint, 293.0);
@@ -75,10 +76,10 @@ TEST_F(ControllerFamily, OneFactsTablePerKind) {
     EXPECT_FALSE(KindFromNumber(4).has_value());
     EXPECT_FALSE(KindFromNumber(-1).has_value());
 
-    const auto plain = MakeController(ControllerKind::None);
+    const auto plain = MakeController(ControllerKind::None, slot, Config());
     EXPECT_EQ(plain->Kind(), ControllerKind::None);
     EXPECT_EQ(plain->Table(), nullptr);
-    const auto itc = MakeController(ControllerKind::ITC5);
+    const auto itc = MakeController(ControllerKind::ITC5, slot, Config());
     EXPECT_EQ(itc->Kind(), ControllerKind::ITC5);
     EXPECT_NE(itc->Table(), nullptr);
 

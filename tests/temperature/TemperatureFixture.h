@@ -24,14 +24,14 @@ class TemperatureFixture : public ::testing::Test {
         StabilizationState() = Stabilization{};
         auto owned = std::make_unique<ScriptedBus>();
         bus = owned.get();
-        SetBus(std::move(owned));
+        slot.Set(std::move(owned));
         SetRegistry(std::make_unique<FileRegistryStore>(dir.filePath("Hall.reg").toStdString()));
         Prompt::SetResponder(&responder);
     }
     void TearDown() override {
         Prompt::SetResponder(nullptr);
         SetRegistry(nullptr);
-        SetBus(nullptr);
+        slot.Set(nullptr);
         TimeScale::SetFactor(1.0);
     }
     void AddEntry(ControllerKind kind, const Tpid& entry) {
@@ -54,6 +54,8 @@ class TemperatureFixture : public ::testing::Test {
     }
 
     QTemporaryDir dir;
+    // The controllers' bus slot; the records are the core's (Config()).
+    BusSlot slot;
     ScriptedBus* bus = nullptr;
     Prompt::ScriptedResponder responder;
 };

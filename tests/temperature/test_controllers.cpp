@@ -15,7 +15,7 @@ class Ln2Test : public TemperatureFixture {
 };
 
 TEST_F(Ln2Test, SetPointThenTheEntrysFactorsInOrder) {
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     ASSERT_EQ(ln2.Table()->Entries().size(), 2u);
     ln2.SetTemperature(293.15);
     EXPECT_EQ(bus->LogText(), "REN 1\nW 12 3 2931\nW 12 2 30\nW 12 12 40\nW 12 13 41");
@@ -29,7 +29,7 @@ TEST_F(Ln2Test, SetPointThenTheEntrysFactorsInOrder) {
 }
 
 TEST_F(Ln2Test, SetPointBelowEveryEntryIsRefusedBeforeAnythingIsSent) {
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     ln2.SetTemperature(150.0);
     bus->ClearLog();
     StabilizationState().stabilityMargin = 7.0;
@@ -46,7 +46,7 @@ TEST_F(Ln2Test, SetPointBelowEveryEntryIsRefusedBeforeAnythingIsSent) {
 
 TEST_F(Ln2Test, DemoModeSendsNothingAndKeepsTheSetPoint) {
     Config().noInstrument = true;
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     ln2.SetTemperature(200.0);
     ln2.ReadTemperature();
     ln2.SetControl(1, 0);
@@ -56,7 +56,7 @@ TEST_F(Ln2Test, DemoModeSendsNothingAndKeepsTheSetPoint) {
 }
 
 TEST_F(Ln2Test, ReadingsAndTheirFailures) {
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     bus->Reply("2931");
     ln2.ReadTemperature();
     EXPECT_EQ(ln2.ReadingText(), "293.1");
@@ -81,7 +81,7 @@ TEST_F(Ln2Test, ReadingsAndTheirFailures) {
 }
 
 TEST_F(Ln2Test, ControlModes) {
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     ln2.SetControl(1, 1);
     ln2.SetControl(2, 0);
     ln2.SetControl(0, 0);
@@ -89,13 +89,13 @@ TEST_F(Ln2Test, ControlModes) {
 }
 
 TEST_F(TemperatureFixture, MissingControllerKeyIsShownAndLeavesTheTableEmpty) {
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     EXPECT_TRUE(ln2.Table()->Entries().empty());
     ASSERT_EQ(responder.Asked().size(), 1u);
     EXPECT_EQ(responder.Asked()[0].caption, "Can't Open Registry Key:");
     EXPECT_EQ(responder.Asked()[0].text, "SOFTWARE\\Brisel\\Hall\\System\\RT4450");
     EXPECT_EQ(responder.Asked()[0].buttons, Prompt::Buttons::OkCancel);
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     EXPECT_DOUBLE_EQ(itc.tchange, 999.0);
     EXPECT_EQ(Prompts().back(), "Can't Open Registry Key:|SOFTWARE\\Brisel\\Hall\\System\\ITC5");
 }
@@ -117,7 +117,7 @@ class Itc5Test : public TemperatureFixture {
 };
 
 TEST_F(Itc5Test, CrossingTchangeSwitchesTheSensorFirst) {
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     EXPECT_DOUBLE_EQ(itc.tchange, 50.0);
     itc.SetTemperature(20.0);
     EXPECT_EQ(Writes(), (std::vector<std::string>{"$T20.0", "$P10", "$I5", "$D1"}));
@@ -141,7 +141,7 @@ TEST_F(Itc5Test, CrossingTchangeSwitchesTheSensorFirst) {
 }
 
 TEST_F(Itc5Test, StatusWithoutItsDigitRefusesTheSwitch) {
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     itc.SetTemperature(20.0);
     bus->ClearLog();
     bus->Reply("X0");
@@ -152,7 +152,7 @@ TEST_F(Itc5Test, StatusWithoutItsDigitRefusesTheSwitch) {
 
 TEST_F(Itc5Test, BytewiseLinkNeverSwitchesAndQueriesBeforeAPoint) {
     Config().bytewiseItc = true;
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     itc.SetTemperature(20.0);
     itc.SetTemperature(80.0);
     const auto writes = Writes();
@@ -169,7 +169,7 @@ TEST_F(Itc5Test, BytewiseLinkNeverSwitchesAndQueriesBeforeAPoint) {
 }
 
 TEST_F(Itc5Test, ReadingsOfBothSensors) {
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     bus->Replies({"R+2931", "R+0775", "R+x"});
     itc.ReadTemperature();
     EXPECT_EQ(itc.ReadingText(), "293.1");
@@ -183,9 +183,9 @@ TEST_F(Itc5Test, ReadingsOfBothSensors) {
 
 TEST_F(Itc5Test, DemoModeSendsNothingOnTheUnopenedBus) {
     Config().noInstrument = true;
-    SetBus(nullptr);  // demo mode opens none
+    slot.Set(nullptr);  // demo mode opens none
     bus = nullptr;
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     EXPECT_NO_THROW(itc.SetTemperature(80.0));
     EXPECT_NO_THROW(itc.ReadTemperature());
     EXPECT_NO_THROW(itc.SetControl(1, 0));
@@ -205,7 +205,7 @@ std::string Tick(StabilityTest& test) {
 
 // The scan's wait, tick by tick.
 TEST_F(Ln2Test, StabilityCountsTwiceTheSecondsOnceInsideTheMargin) {
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     ln2.SetTemperature(77.0);  // dT 1, Sec 10: 20 ticks
     StabilityTest test(ln2);
     test.Restart();
@@ -222,7 +222,7 @@ TEST_F(Ln2Test, StabilityCountsTwiceTheSecondsOnceInsideTheMargin) {
 }
 
 TEST_F(Itc5Test, StabilityOnTheCryostatThenTheSample) {
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     itc.SetTemperature(20.0);  // B1 1, B2 1
     StabilityTest test(itc);
     test.Restart();
@@ -244,14 +244,15 @@ TEST_F(Itc5Test, StabilityOnTheCryostatThenTheSample) {
 }
 
 TEST(Stability, HotStageWithinHalfAKelvinAndNoneNever) {
-    TTempCon hot(ControllerKind::HotStage);
+    BusSlot slot;
+    TTempCon hot(ControllerKind::HotStage, slot, Config());
     hot.setPoint = 400.0;
     hot.present = 399.4;
     StabilityTest test(hot);
     EXPECT_FALSE(test.Tick(false).ready);
     hot.present = 399.6;
     EXPECT_TRUE(test.Tick(false).ready);
-    TTemp none;
+    TTemp none(slot, Config());
     none.SetTemperature(293.0);
     StabilityTest never(none);
     EXPECT_FALSE(never.Tick(false).ready);

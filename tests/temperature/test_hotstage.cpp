@@ -33,7 +33,7 @@ TEST_F(HotStageTest, MessagesAndReadingOverTheLine) {
     FakeStage stage;
     auto link = LinkTo(stage.Path());
     ASSERT_TRUE(link) << stage.Path();
-    HotFunc hot(std::move(link));
+    HotFunc hot(slot, Config(), std::move(link));
     hot.SetTemperature(373.9);
     hot.SetControl(1, 0);
     hot.SetControl(1, 1);
@@ -53,7 +53,7 @@ TEST_F(HotStageTest, SilenceTakesTheTimeOutAndReadsError) {
     stage.silent = true;
     auto link = LinkTo(stage.Path());
     ASSERT_TRUE(link);
-    HotFunc hot(std::move(link));
+    HotFunc hot(slot, Config(), std::move(link));
     const auto start = std::chrono::steady_clock::now();
     hot.ReadTemperature();
     const double ms =
@@ -76,7 +76,7 @@ TEST_F(HotStageTest, BadFramesOverTheLineReadError) {
     FakeStage stage;
     auto link = LinkTo(stage.Path());
     ASSERT_TRUE(link);
-    HotFunc hot(std::move(link));
+    HotFunc hot(slot, Config(), std::move(link));
     const std::pair<std::string, std::string> bad[] = {
         {"0100XRS,350.2\x03\r\n", "carries no temperature"},
         {std::string(60, '9'), "carries no temperature"},
@@ -113,12 +113,12 @@ TEST_F(HotStageTest, PortThatWillNotOpenIsShown) {
     Config().hotStagePort = "COM9";
     ASSERT_TRUE(Registry().SetString("SOFTWARE\\Brisel\\Hall\\System\\Ports", "COM9",
                                      dir.filePath("no-such-device").toStdString()));
-    HotFunc hot;
+    HotFunc hot(slot, Config());
     EXPECT_FALSE(hot.HasPort());
     EXPECT_EQ(Prompts(), (std::vector<std::string>{"Can't Open Serial Port:|COM9"}));
     // In demo mode the port is not even tried.
     Config().noInstrument = true;
-    HotFunc demo;
+    HotFunc demo(slot, Config());
     EXPECT_EQ(Prompts().size(), 1u);
 }
 

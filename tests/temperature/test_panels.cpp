@@ -49,7 +49,7 @@ class Ln2Fixture : public TemperatureFixture {
         AddEntry(ControllerKind::LN2, Tpid{77, 25, 50, 50, 1, 10, 0});
         AddEntry(ControllerKind::LN2, Tpid{150, 30, 40, 40, 1, 10, 0});
         TTempLN2::PumpChoice() = 0;
-        ln2 = std::make_unique<LN2Func>();
+        ln2 = std::make_unique<LN2Func>(slot, Config());
     }
     void TearDown() override {
         panel.reset();
@@ -178,7 +178,7 @@ class Itc5Fixture : public TemperatureFixture {
     void SetUp() override {
         TemperatureFixture::SetUp();
         AddEntry(ControllerKind::ITC5, Tpid{2, 10, 5, 0, 1, 1, 1});
-        itc = std::make_unique<ITC5Func>();
+        itc = std::make_unique<ITC5Func>(slot, Config());
     }
     void TearDown() override {
         panel.reset();
@@ -321,7 +321,7 @@ TEST_F(Itc5PanelLogicTest, FailingTickStopsTheTimer) {
 }
 
 TEST_F(TemperatureFixture, OpenCryostatPanel) {
-    TTemp open;
+    TTemp open(slot, Config());
     open.SetTemperature(293.0);
     {
         TTempOpen panel(nullptr, open);
@@ -342,7 +342,7 @@ TEST_F(TemperatureFixture, OpenCryostatPanel) {
 // Enter and Esc close the open-cryostat panel as "Close" does, keeping the choice.
 TEST_F(TemperatureFixture, OpenCryostatPanelClosesOnEnterAndEscapeWithTheChoice) {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        TTemp open;
+        TTemp open(slot, Config());
         open.SetTemperature(293.0);
         TTempOpen panel(nullptr, open);
         panel.show();
@@ -357,7 +357,7 @@ TEST_F(TemperatureFixture, OpenCryostatPanelClosesOnEnterAndEscapeWithTheChoice)
 }
 
 TEST_F(TemperatureFixture, HotPanelWithoutAPort) {
-    HotFunc hot(nullptr);
+    HotFunc hot(slot, Config(), nullptr);
     TTempHot panel(nullptr, hot);
     EXPECT_EQ(panel.Fields().Get(101), "");
     EXPECT_FALSE(Control<QCheckBox>(panel, "button103")->isChecked());
@@ -385,7 +385,7 @@ class PidEditorTest : public TemperatureFixture {
 TEST_F(PidEditorTest, ImportReplacesTableAndRegistry) {
     AddEntry(ControllerKind::LN2, Tpid{77, 1, 1, 1, 1, 1, 0});
     AddEntry(ControllerKind::LN2, Tpid{200, 1, 1, 1, 1, 1, 0});
-    LN2Func ln2;
+    LN2Func ln2(slot, Config());
     TEditPIDDlg editor(nullptr, ln2);
     EXPECT_EQ(editor.Lines(), (QStringList{"77", "200"}));
     EXPECT_TRUE(Control<QLineEdit>(editor, "field106")->isHidden());
@@ -409,7 +409,7 @@ TEST_F(PidEditorTest, ImportReplacesTableAndRegistry) {
 
 TEST_F(PidEditorTest, AddUpdateDeleteAndTheThirteenth) {
     AddEntry(ControllerKind::ITC5, Tpid{150, 1, 1, 1, 1, 1, 1});
-    ITC5Func itc;
+    ITC5Func itc(slot, Config());
     TEditPIDDlg editor(nullptr, itc);
     EXPECT_FALSE(Control<QLineEdit>(editor, "field106")->isHidden());
     EXPECT_EQ(Control<QLabel>(editor, "label116")->text(), "Drift Margin");
@@ -484,7 +484,7 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
     AddEntry(ControllerKind::ITC5, Tpid{2, 10, 5, 0, 1, 1, 1});
     AddEntry(ControllerKind::ITC5, Tpid{77, 15, 10, 0, 2, 2, 2});
     {
-        LN2Func ln2;
+        LN2Func ln2(slot, Config());
         TTempLN2 panel(nullptr, ln2);
         bus->Reply("1500");
         panel.Open();
@@ -497,7 +497,7 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
         Check(editor, "PIDEDIT-LN2");
     }
     {
-        ITC5Func itc;
+        ITC5Func itc(slot, Config());
         TTempITC5 panel(nullptr, itc);
         bus->Replies({"ITC5 Version 1.00", "R+0800"});
         panel.Open();
@@ -509,14 +509,14 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
         Check(editor, "PIDEDIT-ITC5");
     }
     {
-        HotFunc hot(nullptr);
+        HotFunc hot(slot, Config(), nullptr);
         TTempHot panel(nullptr, hot);
         Control<QLineEdit>(panel, "field101")->setText("373.9");
         panel.Set();
         panel.Read();
         Check(panel, "HOTPANEL");
     }
-    TTemp open;
+    TTemp open(slot, Config());
     open.SetTemperature(293.0);
     TTempOpen panel(nullptr, open);
     Check(panel, "OPENTEMP");
@@ -524,7 +524,7 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
 
 // Every panel is wide enough for its caption (the hot stage's is the longest).
 TEST_F(TemperatureFixture, PanelsAreWideEnoughForTheirCaptions) {
-    HotFunc hot(nullptr);
+    HotFunc hot(slot, Config(), nullptr);
     TTempHot panel(nullptr, hot);
     panel.show();
     QApplication::processEvents();
