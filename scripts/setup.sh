@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
           libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
-          fonts-liberation poppler-utils)
+          fonts-liberation poppler-utils clang-format-14 python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

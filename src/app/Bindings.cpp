@@ -312,7 +312,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
     // The controller object is the records' view of the stage.
     TTemp* temperature = &thall.Temperature();
     Links().getSetPoint = [temperature] { return temperature->setPoint; };
-    Links().setSetPoint = [temperature](double k) { temperature->setPoint = k; };
+    Links().setSetPoint = [temperature](double k) { temperature->SetSetPoint(k); };
     Links().temperatureText = [temperature] { return temperature->ReadingText(); };
     Instruments& instruments = thall.Program().Instruments();
     if (thall.BufferAmplifierPort().IsOpen())

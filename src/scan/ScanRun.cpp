@@ -393,7 +393,7 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         awaiting_ = false;
         double present = controller_.present;
         if (DriftTest(controller_.Kind(), force_, awaitingT0_, controller_.present, present)) {
-            controller_.present = present;
+            controller_.SetPresent(present);
             first = kMostMeasurements + 1;
         } else {
             first = awaitingRound_ + 1;
@@ -425,7 +425,7 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         }
         double present = controller_.present;
         if (DriftTest(controller_.Kind(), force_, t0, controller_.present, present)) {
-            controller_.present = present;
+            controller_.SetPresent(present);
             break;
         }
         // After the tenth drifting measurement the last one stands.

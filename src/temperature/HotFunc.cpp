@@ -87,7 +87,7 @@ void HotFunc::Purge() {
 }
 
 void HotFunc::SetTemperature(double kelvin) {
-    setPoint = kelvin;
+    setPoint_ = kelvin;
     NotifyChanged();
     if (!Sending()) return;
     if (link_->Write(SetPointMessage(kelvin))) ReadReply();
@@ -98,7 +98,7 @@ void HotFunc::ReadTemperature() {
     const std::string failure = TryReading();
     if (!failure.empty()) {
         SetReadingText("Error");
-        present = 0.0;
+        present_ = 0.0;
         ReadingFailed(failure);
     }
     NotifyChanged();
@@ -120,7 +120,7 @@ std::string HotFunc::TryReading() {
         return Printf("The hot stage's reading %s K lies outside %d to %d K.",
                       reading->text.c_str(), static_cast<int>(minimum), static_cast<int>(maximum));
     SetReadingText(reading->text);
-    present = reading->kelvin;
+    present_ = reading->kelvin;
     ReadingSucceeded();
     return {};
 }

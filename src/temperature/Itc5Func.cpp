@@ -43,7 +43,7 @@ void ITC5Func::Send(const std::string& command) {
 void ITC5Func::SetTemperature(double kelvin) {
     if (!InstrumentLive()) {
         // The stage is not there: only the program's own set-point moves.
-        setPoint = kelvin;
+        setPoint_ = kelvin;
         NotifyChanged();
         return;
     }
@@ -57,7 +57,7 @@ void ITC5Func::SetTemperature(double kelvin) {
         else if (previous > tchange && kelvin <= tchange)
             SwitchSensor(false);
     }
-    setPoint = kelvin;
+    setPoint_ = kelvin;
     NotifyChanged();
     bus_.Get().SetRemote(true);
     Send(Printf("$T%.1f", kelvin));
@@ -73,7 +73,7 @@ void ITC5Func::ReadTemperature() {
         const std::string reply = Ask("R2");
         const auto tenths = ReadItcTenths(reply);
         if (!tenths) ThrowUnreadable(kDevice, reply);
-        present = *tenths * 0.1;
+        present_ = *tenths * 0.1;
         SetReadingText(ReadingOf(present));
         ReadingSucceeded();
     } catch (const xmsg& error) {

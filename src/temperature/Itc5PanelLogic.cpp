@@ -20,7 +20,7 @@ void Itc5PanelLogic::Open() {
     const bool ok = Guard([this] {
         controller_.SetControl(0, 0);
         emit identified(QString::fromStdString(controller_.Identify()));
-        controller_.setPoint = controller_.ReadSetPoint();
+        controller_.SetSetPoint(controller_.ReadSetPoint());
         Fields().Set(kSetPointEdit, Printf("%.1f", controller_.setPoint));
         Fields().Set(kTchange, Printf("%.1f", controller_.tchange));
     });

@@ -26,7 +26,7 @@ void LN2Func::SetTemperature(double kelvin) {
     if (!std::isfinite(tenths) || tenths < 0.0 || tenths > 99999.0)
         throw xmsg(Printf("%g K is no set-point for the LN2 controller.", kelvin));
     const Tpid entry = SelectPid(kelvin);
-    setPoint = kelvin;
+    setPoint_ = kelvin;
     NotifyChanged();
     SetRemote();
     bus_.Get().Write(kPrimary, kSetPoint, Printf("%d", static_cast<int>(tenths)));
@@ -41,11 +41,11 @@ void LN2Func::ReadTemperature() {
     try {
         const TenthsReading reading = ReadPresent();
         SetReadingText(reading.text);
-        present = reading.kelvin;
+        present_ = reading.kelvin;
         ReadingSucceeded();
     } catch (const xgpib& error) {
         SetReadingText("Error");
-        present = 0.0;
+        present_ = 0.0;
         ReadingFailed(error.why());
     }
     NotifyChanged();

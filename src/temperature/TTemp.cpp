@@ -43,8 +43,18 @@ std::optional<Tpid> PidTable::Select(double setPoint) const {
     return chosen;
 }
 
+void TTemp::SetSetPoint(double kelvin) {
+    setPoint_ = kelvin;
+    NotifyChanged();
+}
+
+void TTemp::SetPresent(double kelvin) {
+    present_ = kelvin;
+    NotifyChanged();
+}
+
 void TTemp::SetTemperature(double kelvin) {
-    present = setPoint = kelvin;
+    present_ = setPoint_ = kelvin;
     SetReadingText(kelvin == 77.0 ? "LN2" : "AMB");
     NotifyChanged();
 }
@@ -62,7 +72,7 @@ TTempCon::TTempCon(ControllerKind kind, BusSlot& bus, const RunConfig& config)
     const ControllerFacts& facts = FactsOf(kind);
     minimum = facts.minimum;
     maximum = facts.maximum;
-    setPoint = facts.setPointAtStart;
+    setPoint_ = facts.setPointAtStart;
 }
 
 std::string TTempCon::DeviceName() const {

@@ -87,10 +87,18 @@ class TTemp : public QObject {
     // is installed (demo mode never opens one).
     bool InstrumentLive() const;
 
-    double present = 0.0;   // kelvin
-    double setPoint = 0.0;  // kelvin
+    // The temperatures, read-only from outside: whoever moves them goes
+    // through the operations below, which tell the panels (changed()).
+    const double& present = present_;    // kelvin
+    const double& setPoint = setPoint_;  // kelvin
     std::int32_t minimum = 0;
     std::int32_t maximum = 0;
+
+    // The set-point the program keeps for the stage (the settings' TSet,
+    // the panels' edits), without sending it.
+    void SetSetPoint(double kelvin);
+    // The temperature a point was taken at (the scan's mean of T0 and T1).
+    void SetPresent(double kelvin);
 
   signals:
     // The present temperature, the set-point or the reading text changed.
@@ -99,6 +107,9 @@ class TTemp : public QObject {
   protected:
     BusSlot& bus_;
     const RunConfig& config_;
+    // The controllers' own writes, told through NotifyChanged() once done.
+    double present_ = 0.0;
+    double setPoint_ = 0.0;
 
     // Controllers call this after they have moved present, setPoint or the text.
     void NotifyChanged() { emit changed(); }

@@ -104,10 +104,3 @@ TEST(MainFrame, OnlyScanFilesAreAcceptedOnDrop) {
     EXPECT_FALSE(IsScanFileName("run"));
     EXPECT_FALSE(IsScanFileName(".tsc"));
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

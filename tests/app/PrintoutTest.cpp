@@ -299,10 +299,3 @@ TEST(MyPrinterTest, WithoutAPrinterThePdfFileIsAskedForAndCancelPrintsNothing) {
     EXPECT_NE(responder.Asked()[0].text.find("W_1.pdf"), std::string::npos);
     Prompt::SetResponder(nullptr);
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -79,10 +79,3 @@ TEST(Prompt, ScriptedAnswersThenEscape) {
     Prompt::SetResponder(nullptr);
     Prompt::SetEcho(nullptr);
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -33,11 +33,11 @@ class ObedientStage : public TTempCon {
     explicit ObedientStage(ProgramState& program)
         : TTempCon(ControllerKind::HotStage, program.Instruments().Bus(), program.Config()) {}
     void SetTemperature(double k) override {
-        setPoint = k;
+        setPoint_ = k;
         given.push_back(k);
     }
     void ReadTemperature() override {
-        present = setPoint + 0.2;
+        present_ = setPoint + 0.2;
         SetReadingText(Printf("%.1f", present));
     }
     void SetControl(int mode, int) override { modes.push_back(mode); }

@@ -22,7 +22,7 @@ class ListedTemperature : public TTemp {
     std::vector<double> readings;
     std::size_t next = 0;
     void ReadTemperature() override {
-        if (next < readings.size()) present = readings[next++];
+        if (next < readings.size()) present_ = readings[next++];
     }
 };
 

@@ -221,7 +221,7 @@ class FollowingStage : public TTempCon {
     FollowingStage(ProgramState& program, ControllerKind kind)
         : TTempCon(kind, program.Instruments().Bus(), program.Config()) {}
     void SetTemperature(double k) override {
-        setPoint = k;
+        setPoint_ = k;
         given.push_back(k);
     }
     void ReadTemperature() override {
@@ -229,12 +229,12 @@ class FollowingStage : public TTempCon {
         if (failing > 0) {
             // As the controllers absorb a failed reading: "Error" and 0 K.
             --failing;
-            present = 0.0;
+            present_ = 0.0;
             SetReadingText("Error");
             ReadingFailed("The stage's reply \"#\" carries no temperature.");
             return;
         }
-        present = setPoint + offset;
+        present_ = setPoint + offset;
         SetReadingText(Printf("%.1f", present));
         ReadingSucceeded();
     }

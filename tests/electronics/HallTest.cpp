@@ -473,12 +473,6 @@ TEST_F(Hall, BusErrorsPassThroughUnchanged) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 namespace {
 // The scripted bus as a back-end sees its transfers: it tells the bus layer
 // of every write and reply, so replies that filled the buffer count as cut.

@@ -89,7 +89,7 @@ TEST_F(HotStageTest, BadFramesOverTheLineReadError) {
     };
     for (const auto& [reply, why] : bad) {
         stage.Answer([&reply](const std::string&) { return reply; });
-        hot.present = 350.0;
+        hot.SetPresent(350.0);
         hot.ReadTemperature();
         EXPECT_EQ(hot.ReadingText(), "Error") << ::testing::PrintToString(reply);
         EXPECT_DOUBLE_EQ(hot.present, 0.0);

@@ -209,11 +209,11 @@ TEST_F(Ln2Test, StabilityCountsTwiceTheSecondsOnceInsideTheMargin) {
     ln2.SetTemperature(77.0);  // dT 1, Sec 10: 20 ticks
     StabilityTest test(ln2);
     test.Restart();
-    ln2.present = 80.0;
+    ln2.SetPresent(80.0);
     EXPECT_FALSE(test.Tick(false).ready);
-    ln2.present = 77.5;
+    ln2.SetPresent(77.5);
     EXPECT_EQ(Tick(test), "waiting|Stabilizing|");
-    ln2.present = 90.0;  // out again: the count runs on
+    ln2.SetPresent(90.0);  // out again: the count runs on
     int ticks = 0;
     while (!test.Tick(false).ready) ASSERT_LT(++ticks, 100);
     EXPECT_EQ(ticks + 1, 20);
@@ -226,31 +226,31 @@ TEST_F(Itc5Test, StabilityOnTheCryostatThenTheSample) {
     itc.SetTemperature(20.0);  // B1 1, B2 1
     StabilityTest test(itc);
     test.Restart();
-    itc.present = 25.0;
+    itc.SetPresent(25.0);
     bus->Reply("R+0230");  // cryostat 23.0: outside
     EXPECT_EQ(Tick(test), "waiting||23.0");
     bus->Reply("R+0203");  // inside: "Stabilizing", but the sample lags
     EXPECT_EQ(Tick(test), "waiting|Stabilizing|20.3");
-    itc.present = 20.5;
+    itc.SetPresent(20.5);
     bus->Reply("R+0201");
     EXPECT_EQ(Tick(test), "ready||20.1");  // the status is shown once per point
 
     itc.sampleSensor = true;  // heater on the sample sensor
     test.Restart();
-    itc.present = 21.5;
+    itc.SetPresent(21.5);
     EXPECT_EQ(Tick(test), "waiting||N/A");
-    itc.present = 20.4;
+    itc.SetPresent(20.4);
     EXPECT_TRUE(test.Tick(false).ready);
 }
 
 TEST(Stability, HotStageWithinHalfAKelvinAndNoneNever) {
     BusSlot slot;
     TTempCon hot(ControllerKind::HotStage, slot, Config());
-    hot.setPoint = 400.0;
-    hot.present = 399.4;
+    hot.SetSetPoint(400.0);
+    hot.SetPresent(399.4);
     StabilityTest test(hot);
     EXPECT_FALSE(test.Tick(false).ready);
-    hot.present = 399.6;
+    hot.SetPresent(399.6);
     EXPECT_TRUE(test.Tick(false).ready);
     TTemp none(slot, Config());
     none.SetTemperature(293.0);

@@ -1,0 +1,12 @@
+// The main of this folder's test executables: GoogleTest under a QApplication
+// on the offscreen platform (the tests build widgets).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
