@@ -12,18 +12,18 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/FieldSet.h"
+#include "scan/ScanModel.h"
 #include "temperature/Stability.h"
 
-class QWidget;
 class ProgramState;
 class RunLock;
-class TScanAcq;
 class TTemp;
 
 enum ScanStateValue : int {
@@ -63,9 +63,14 @@ class ScanRun : public QObject {
     static constexpr int kNextButton = 106;
 
     // The run keeps its records (settings, results, run state, status) in
-    // the program's state it is given.
-    ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live);
+    // the program's state it is given, and the scan's data in its own model
+    // (the live window shows it).
+    ScanRun(ProgramState& program, TTemp& controller);
     ~ScanRun() override;
+
+    // The scan's plan, points, working file and markers.
+    ScanModel& Model() { return model_; }
+    const ScanModel& Model() const { return model_; }
 
     // How the scan sends a menu command to the main window, synchronously
     // (the frame's own handler runs; its menus may be greyed meanwhile).
@@ -145,7 +150,7 @@ class ScanRun : public QObject {
 
     ProgramState& program_;
     TTemp& controller_;
-    TScanAcq& live_;
+    ScanModel model_;
     StabilityTest test_;
     QTimer timer_;
     FieldSet fields_;

@@ -15,8 +15,6 @@
 #include "scan/TSetupTemp.h"
 
 namespace {
-TScanDlg* g_open = nullptr;
-
 // A caption and its read-out on one row.
 void AddRow(QGridLayout* grid, int row, const QString& caption, QLabel* value) {
     grid->addWidget(StaticText(caption, grid->parentWidget()), row, 0);
@@ -48,7 +46,6 @@ QWidget* PointOfPoints(FieldSet& fields, QWidget* parent) {
 TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
     setObjectName("SCANPANEL");
     setWindowTitle("Temperature Scan");
-    g_open = this;
     FieldSet& fields = run_.Fields();
 
     auto* layout = new QVBoxLayout(this);
@@ -108,17 +105,7 @@ TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
     Follow();
 }
 
-TScanDlg::~TScanDlg() {
-    if (g_open == this) g_open = nullptr;
-}
-
-void TScanDlg::MarkClosed() {
-    if (g_open == this) g_open = nullptr;
-}
-
-TScanDlg* TScanDlg::Open() {
-    return g_open;
-}
+TScanDlg::~TScanDlg() = default;
 
 void TScanDlg::Follow() {
     buttons_[ScanRun::kMainButton]->setText(

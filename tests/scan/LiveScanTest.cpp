@@ -9,6 +9,8 @@
 #include "platform/Prompt.h"
 #include "records/ScanSettings.h"
 #include "core/SpecimenData.h"
+#include "records/ProgramState.h"
+#include "scan/ScanModel.h"
 #include "scan/TScanAcq.h"
 #include "temperature/TTemp.h"
 
@@ -33,6 +35,7 @@ std::string Slurp(const std::string& path) {
 class LiveScan : public ::testing::Test {
   protected:
     void SetUp() override {
+        program.Install();
         ASSERT_TRUE(folder.isValid());
         Style() = DefaultGraphStyle();
         Scan() = ScanSettings{};
@@ -42,7 +45,8 @@ class LiveScan : public ::testing::Test {
         Specimen().Description = "Si:B wafer", Specimen().Material = "Si";
         Specimen().Thickness = 525;
         Prompt::SetResponder(&responder);
-        window = std::make_unique<TScanAcq>(&controller);
+        model = std::make_unique<ScanModel>(program, &controller);
+        window = std::make_unique<TScanAcq>(*model, Scan());
         window->resize(640, 440);
     }
     void TearDown() override { Prompt::SetResponder(nullptr); }
@@ -50,16 +54,18 @@ class LiveScan : public ::testing::Test {
     // One point as the scan run takes it.
     void TakePoint(double kelvin, const MeasurementResults& r) {
         controller.readings = {kelvin}, controller.next = 0;
-        window->ToggleSetPointMarker();
-        window->UpdateTemperatureMarker();
-        window->TakeTemperature();
-        window->AddResults(r);
-        window->NextSlot();
+        model->ToggleSetPointMarker();
+        model->UpdateTemperatureMarker();
+        model->TakeTemperature();
+        model->AddResults(r);
+        model->NextSlot();
     }
 
+    ProgramState program;
     QTemporaryDir folder;
     ListedTemperature controller;
     Prompt::ScriptedResponder responder;
+    std::unique_ptr<ScanModel> model;  // the scan run's model, shown by the window
     std::unique_ptr<TScanAcq> window;
 };
 
@@ -75,16 +81,16 @@ MeasurementResults Result(double scale) {
 TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
     Scan().ScanNpoints = 3, Scan().ScanTstart = 300, Scan().ScanTstop = 100;
     Scan().ScanInverse = true;
-    ASSERT_TRUE(window->StartScan());
-    window->Plan();
-    EXPECT_EQ(window->PlannedCount(), 3);
+    ASSERT_TRUE(model->StartScan());
+    model->Plan();
+    EXPECT_EQ(model->PlannedCount(), 3);
     EXPECT_NEAR(window->Data().points[1].T, 150, 1e-9);
     const std::string header = "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n";
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), header);
+    EXPECT_EQ(Slurp(model->WorkingFile()), header);
 
     TakePoint(299.6, Result(1));
     // Every point is in the file at once: a scan that stops early is complete.
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()),
+    EXPECT_EQ(Slurp(model->WorkingFile()),
               header + "299.6 6.30e-03 -2.10e-04 -5.70e+18 2.90e+02\r\n");
     TakePoint(151.2, Result(10));
     EXPECT_EQ(window->Data().count, 2);
@@ -97,37 +103,37 @@ TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
 TEST_F(LiveScan, SheetAndResistivityOnlyColumns) {
     Specimen().Thickness = 0;
     Scan().ScanNpoints = 4;
-    window->StartScan();
-    window->SetResistivityOnly(true);
-    window->Plan();
+    model->StartScan();
+    model->SetResistivityOnly(true);
+    model->Plan();
     EXPECT_EQ(window->View(), TScanBase::Resistivity);
     TakePoint(200, Result(1));
     const ScanPoint& p = window->Data().points[0];
     EXPECT_DOUBLE_EQ(p.resistivity, 120);  // sheet resistance without a thickness
     EXPECT_EQ((std::vector<double>{p.hall, p.concentration, p.mobility}),
               (std::vector<double>{0, 0, 0}));
-    window->SetResistivityOnly(false);
-    window->Plan();
+    model->SetResistivityOnly(false);
+    model->Plan();
     TakePoint(210, Result(1));
     EXPECT_DOUBLE_EQ(window->Data().points[0].concentration, -3e14);  // sheet concentration
 }
 
 TEST_F(LiveScan, MarkersAreAnOverlayThatARepaintClears) {
     Scan().ScanNpoints = 5;
-    window->Plan();
-    window->ToggleSetPointMarker();
-    EXPECT_TRUE(window->SetPointMarkerShown());
-    window->ToggleSetPointMarker();  // drawn twice: gone
-    EXPECT_FALSE(window->SetPointMarkerShown());
-    window->ToggleSetPointMarker();
+    model->Plan();
+    model->ToggleSetPointMarker();
+    EXPECT_TRUE(model->SetPointMarkerShown());
+    model->ToggleSetPointMarker();  // drawn twice: gone
+    EXPECT_FALSE(model->SetPointMarkerShown());
+    model->ToggleSetPointMarker();
     controller.readings = {250, 251.5};
-    window->UpdateTemperatureMarker();
-    window->UpdateTemperatureMarker();
-    EXPECT_TRUE(window->TemperatureMarkerShown());
+    model->UpdateTemperatureMarker();
+    model->UpdateTemperatureMarker();
+    EXPECT_TRUE(model->TemperatureMarkerShown());
     EXPECT_DOUBLE_EQ(controller.present, 251.5);
-    window->TakeTemperature();
-    EXPECT_FALSE(window->TemperatureMarkerShown());
-    EXPECT_FALSE(window->SetPointMarkerShown());
+    model->TakeTemperature();
+    EXPECT_FALSE(model->TemperatureMarkerShown());
+    EXPECT_FALSE(model->SetPointMarkerShown());
     EXPECT_DOUBLE_EQ(window->Data().points[0].T, 251.5);
     // Painting the graph again leaves the overlay alone and does not count a marker.
     const int paints = window->GraphPaints();
@@ -142,6 +148,7 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
     sc.ScanNpoints = 12, sc.ScanTstart = 300, sc.ScanTstop = 80;
     window->SetView(TScanBase::Resistivity);
     window->ApplyScanSettings();
+    model->Plan();
     EXPECT_EQ(window->View(), TScanBase::ConcMobility);
     EXPECT_TRUE(window->Inverse());
     EXPECT_EQ(window->bulkConcentration_.visible, (LogRange{14, 19}));
@@ -150,7 +157,7 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
     EXPECT_EQ(window->hallScale_.set, (LogRange{-3, 1}));
     EXPECT_NEAR(window->inverseScale_.visible.minimum, 1000.0 / 320, 1e-12);
     EXPECT_NEAR(window->inverseScale_.visible.maximum, 12.5, 1e-12);
-    EXPECT_EQ((std::pair{window->PlannedCount(), window->Data().count}), (std::pair{12, 0}));
+    EXPECT_EQ((std::pair{model->PlannedCount(), window->Data().count}), (std::pair{12, 0}));
     // A sheet specimen shows the sheet axes; the set-scale result goes back
     // into the settings in bulk decades.
     Specimen().Thickness = 0;
@@ -162,31 +169,31 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
 
 TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
     Scan().ScanNpoints = 3;
-    window->StartScan();
-    window->Plan();
+    model->StartScan();
+    model->Plan();
     TakePoint(290, Result(1));
     const std::string copy = folder.filePath("kept.tsc").toStdString();
-    EXPECT_FALSE(TScanAcq::CopyWorkingFile(copy).has_value());
-    EXPECT_EQ(Slurp(copy), Slurp(TScanAcq::WorkingFile()));
+    EXPECT_FALSE(model->CopyWorkingFile(copy).has_value());
+    EXPECT_EQ(Slurp(copy), Slurp(model->WorkingFile()));
     // A larger file crosses the 2048-byte blocks.
     {
-        std::ofstream out(TScanAcq::WorkingFile(), std::ios::binary | std::ios::app);
+        std::ofstream out(model->WorkingFile(), std::ios::binary | std::ios::app);
         for (int i = 0; i < 300; ++i) out << PointLine({100.0 + i, 1, 0, 0, 0}) << "\r\n";
     }
     std::ofstream(copy) << "something longer than the copy will be, to be overwritten........";
-    EXPECT_FALSE(TScanAcq::CopyWorkingFile(copy).has_value());
-    EXPECT_EQ(Slurp(copy), Slurp(TScanAcq::WorkingFile()));
+    EXPECT_FALSE(model->CopyWorkingFile(copy).has_value());
+    EXPECT_EQ(Slurp(copy), Slurp(model->WorkingFile()));
     // Onto itself: left as it is.
-    const std::string before = Slurp(TScanAcq::WorkingFile());
-    EXPECT_FALSE(TScanAcq::CopyWorkingFile(TScanAcq::WorkingFile()).has_value());
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), before);
+    const std::string before = Slurp(model->WorkingFile());
+    EXPECT_FALSE(model->CopyWorkingFile(model->WorkingFile()).has_value());
+    EXPECT_EQ(Slurp(model->WorkingFile()), before);
     // An unwritable destination and a missing working file are told.
     const auto unwritable =
-        TScanAcq::CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
+        model->CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
     ASSERT_TRUE(unwritable.has_value());
     EXPECT_NE(unwritable->find("Can't write file"), std::string::npos);
-    QFile::remove(QString::fromStdString(TScanAcq::WorkingFile()));
-    EXPECT_TRUE(TScanAcq::CopyWorkingFile(copy).has_value());
+    QFile::remove(QString::fromStdString(model->WorkingFile()));
+    EXPECT_TRUE(model->CopyWorkingFile(copy).has_value());
     EXPECT_FALSE(Slurp(copy).empty());  // the old copy is not destroyed
 
     // The command: the default extension, and the message on failure.
@@ -201,15 +208,15 @@ TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
 TEST_F(LiveScan, APointThatCannotBeWrittenIsNotTaken) {
     const std::string missing = folder.filePath("missing/dir").toStdString();
     Scan().DataDir = missing, Scan().ScanNpoints = 3;
-    EXPECT_FALSE(window->StartScan());
-    EXPECT_EQ(window->LastWriteFailure(),
+    EXPECT_FALSE(model->StartScan());
+    EXPECT_EQ(model->LastWriteFailure(),
               "Can't write file:\n" + missing + "/scan.tsc\nNo such file or directory");
-    window->Plan();
+    model->Plan();
     const double planned = window->Data().points[0].T;
     controller.readings = {280};
-    window->UpdateTemperatureMarker();
-    window->TakeTemperature();
-    EXPECT_FALSE(window->AddResults(Result(1)));
+    model->UpdateTemperatureMarker();
+    model->TakeTemperature();
+    EXPECT_FALSE(model->AddResults(Result(1)));
     // The slot is as planned: no results, no extents, its set-point back.
     EXPECT_EQ(
         (std::vector<double>{window->Data().points[0].T, window->Data().points[0].resistivity}),
