@@ -94,7 +94,7 @@ ScanRun* BindScanRun(MainFrame& frame, Thall& thall, ScanWindows& windows) {
     auto running = [run] { return run && run->Running(); };
     Automation::SetScanRunningQuery(running);
     SetScanRunningQuery(running);
-    SetScanHelpHandler([](int context) { Help::Open(context); });
+    run->SetHelp([](int context) { Help::Open(context); });
     QObject::connect(run, &ScanRun::changed, &frame, [&frame] { frame.UpdateCommands(); });
     // A settings set read while a scan is paused (its panel closed) must not
     // throw away the points it has measured and start its plan again.

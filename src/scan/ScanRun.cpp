@@ -462,7 +462,7 @@ void ScanRun::MeasurePoint(const RunLock& lock) {
 }
 
 void ScanRun::RunSetup() {
-    TSetupTemp dialog(owner_, controller_.minimum, controller_.maximum);
+    TSetupTemp dialog(owner_, controller_.minimum, controller_.maximum, help_);
     if (Prompt::Exec(dialog) == Prompt::IDOK) AcceptSetup();
 }
 

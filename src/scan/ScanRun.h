@@ -80,6 +80,11 @@ class ScanRun : public QObject {
     // The clock that times a controller's failing readings, in seconds of
     // rack time (the program's scaled clock unless a test sets its own).
     void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
+    // The help viewer for the scan's Help buttons (panel context 10, set-up 11).
+    void SetHelp(std::function<void(int context)> help) { help_ = std::move(help); }
+    void ShowHelp(int context) const {
+        if (help_) help_(context);
+    }
 
     int State() const { return state_; }
     FieldSet& Fields() { return fields_; }
@@ -157,6 +162,7 @@ class ScanRun : public QObject {
     std::function<void(int)> send_;
     QPointer<QWidget> owner_;
     std::function<double()> clock_;
+    std::function<void(int)> help_;
 
     int state_ = kScanSetup;
     bool force_ = false;

@@ -92,7 +92,7 @@ TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
         if (run_.Enabled(ScanRun::kCloseButton)) emit closeRequested();
     });
     connect(buttons_[ScanRun::kHelpButton], &QPushButton::clicked, this,
-            [] { ShowScanHelp(kHelpContext); });
+            [this] { run_.ShowHelp(kHelpContext); });
     connect(buttons_[ScanRun::kNewRunButton], &QPushButton::clicked, this,
             [this] { run_.PressNewRun(); });
     connect(buttons_[ScanRun::kForceButton], &QPushButton::clicked, this,

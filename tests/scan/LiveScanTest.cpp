@@ -1,3 +1,4 @@
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "records/ScanSettings.h"
 #include "core/SpecimenData.h"
 #include "records/ProgramState.h"
+#include "scan/ScanWindows.h"
 #include "scan/ScanModel.h"
 #include "scan/TScanAcq.h"
 #include "temperature/TTemp.h"
@@ -223,4 +225,83 @@ TEST_F(LiveScan, APointThatCannotBeWrittenIsNotTaken) {
         (std::vector<double>{planned, 0.0}));
     EXPECT_EQ(window->Data().count, 0);
     EXPECT_DOUBLE_EQ(window->Data().T.maximum, 0.0);
+}
+
+// A printout, a clipboard copy or a bitmap draws the graph onto another
+// surface: the window's zoom, plot and scales and the model's points and
+// markers stay as the operator sees them.
+TEST_F(LiveScan, PrintingAndCopyingLeaveTheWindowAndTheScanAsTheyWere) {
+    Scan().ScanNpoints = 4, Scan().ScanTstart = 320, Scan().ScanTstop = 200;
+    ASSERT_TRUE(model->StartScan());
+    model->Plan();
+    TakePoint(319.5, Result(1));
+    TakePoint(281.0, Result(3));
+    model->ToggleSetPointMarker();
+    controller.readings = {250.5}, controller.next = 0;
+    model->UpdateTemperatureMarker();
+    window->AutoScale();
+    int mode = 1;  // zoom
+    window->SetToolModeSource([&mode] { return mode; }, {});
+    const PlotRect plot = window->Frame().plot;
+    window->Press({plot.left + 30, plot.top + 30});
+    window->Release({plot.left + 300, plot.bottom - 40});
+    ASSERT_EQ(window->BandState(), TScanBase::Band::Zoomed);
+
+    auto state = [&] {
+        std::vector<std::string> lines;
+        window->DumpLines(lines);
+        model->DumpScanLines(lines);
+        const PlotRect r = window->Frame().plot;
+        char b[160];
+        std::snprintf(b, sizeof b, "plot=%d,%d,%d,%d factors=%.17g,%.17g,%.17g", r.left, r.top,
+                      r.right, r.bottom, window->XScale().factor, window->LeftScale().factor,
+                      window->RightScale() ? window->RightScale()->factor : 0.0);
+        lines.push_back(b);
+        lines.push_back(std::to_string(model->TemperatureMarker().value_or(-1.0)) +
+                        (model->SetPointMarkerShown() ? " set" : ""));
+        return lines;
+    };
+    const std::vector<std::string> before = state();
+    const QImage shown = window->Render(window->size());
+
+    // A page at printer resolution: its own tick length, pen and font.
+    QImage page(2400, 3300, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&page);
+        window->Paint(p, QRect(0, 100, 2400, 2800), 24, 3);
+    }
+    window->CopyBitmap();
+    window->CopyMetafile();
+    EXPECT_EQ(state(), before);
+    EXPECT_EQ(window->Render(window->size()), shown);
+}
+
+// The live window only shows the scan: closed and made again, it shows the
+// same plan and points, and the points the scan took meanwhile.
+TEST_F(LiveScan, ThePlanAndThePointsOutliveTheWindowThatShowedThem) {
+    ScanWindows windows(Scan(), nullptr);
+    Scan().ScanNpoints = 3, Scan().ScanTstart = 290, Scan().ScanTstop = 250;
+    ASSERT_TRUE(model->StartScan());
+    model->Plan();
+    TakePoint(289.8, Result(1));
+    TScanAcq* shown = windows.CreateLive(*model);
+    std::vector<std::string> before;
+    windows.Dump(before);
+    ASSERT_EQ(before.size(), 3u);  // graph:, one point:, scanwindow:
+    delete shown;
+    std::vector<std::string> closed;
+    windows.Dump(closed);
+    EXPECT_TRUE(closed.empty());
+    EXPECT_EQ(windows.Live(), nullptr);
+
+    TakePoint(270.1, Result(2));  // the scan goes on without a window
+    TScanAcq* again = windows.CreateLive(*model);
+    std::vector<std::string> after;
+    windows.Dump(after);
+    ASSERT_EQ(after.size(), 4u);
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(after[2].substr(0, 10), "point: 270");
+    EXPECT_EQ(after[3].substr(0, 51), "scanwindow: planned=3 temperatures=289.8,270.1,250 ");
+    EXPECT_EQ(windows.All(), (std::vector<TScanBase*>{again}));
+    delete again;
 }
