@@ -18,27 +18,26 @@
 #include "scan/ScanRun.h"
 #include "core/StatusFields.h"
 #include "scan/TScanDlg.h"
-#include "scan/TSetupTemp.h"
 
 #include <QDockWidget>
 #include <QPointer>
 
 namespace {
 // A Graph command acts on the current scan window; without one it is greyed.
-CommandHandler GraphCommand(const ScanWindows* windows, std::function<void(TScanBase&)> run,
+CommandHandler GraphCommand(QPointer<ScanWindows> windows, std::function<void(TScanBase&)> run,
                             std::function<bool(TScanBase&)> enabled = {},
                             std::function<bool(TScanBase&)> checked = {}) {
     CommandHandler h;
     h.run = [windows, run] {
-        if (TScanBase* g = windows->Active()) run(*g);
+        if (TScanBase* g = windows ? windows->Active() : nullptr) run(*g);
     };
     h.enabled = [windows, enabled] {
-        TScanBase* g = windows->Active();
+        TScanBase* g = windows ? windows->Active() : nullptr;
         return g && (!enabled || enabled(*g));
     };
     if (checked)
         h.checked = [windows, checked] {
-            TScanBase* g = windows->Active();
+            TScanBase* g = windows ? windows->Active() : nullptr;
             return g && checked(*g);
         };
     return h;
@@ -124,6 +123,7 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     Style() = DefaultGraphStyle();
     // The frame owns the scan's windows; the scan run, the live window's model.
     auto* windows = new ScanWindows(frame.Program().Records().scan, frame.Client(), &frame);
+    QPointer<ScanWindows> scanWindows = windows;
     windows->SetToolModeSource([&frame] { return frame.GraphMode(); },
                                [&frame] { frame.SetGraphMode(0); });
     ScanRun* run = BindScanRun(frame, thall, *windows);
@@ -138,7 +138,6 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
                          }
                          frame.UpdateCommands();
                      });
-    QPointer<ScanWindows> scanWindows = windows;
     Links().styleRead = [scanWindows] {
         if (scanWindows) scanWindows->RepaintAll();
     };
@@ -148,43 +147,51 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
         if (TScanAcq* w = scanWindows ? scanWindows->Live() : nullptr) w->Invalidate();
     };
 
-    frame.Register(61, {[&frame, windows] { windows->OpenCommand(&frame); }, false, {}, {}});
-    frame.Register(63, {[windows] {
-                            if (TScanAcq* w = windows->Live()) w->SaveAsCommand();
+    frame.Register(61, {[&frame, scanWindows] {
+                            if (scanWindows) scanWindows->OpenCommand(&frame);
                         },
                         false,
                         {},
                         {}});
-    frame.Register(55, GraphCommand(windows, [](TScanBase& g) { g.ActivationCommand(); }));
-    frame.Register(87, GraphCommand(windows, [](TScanBase& g) { g.FitActivationCommand(); }));
-    frame.Register(67, GraphCommand(windows, [](TScanBase& g) { g.InfoCommand(); }));
-    frame.Register(71, GraphCommand(windows, [](TScanBase& g) { g.SetScaleCommand(); }));
+    frame.Register(63, {[scanWindows] {
+                            if (TScanAcq* w = scanWindows ? scanWindows->Live() : nullptr)
+                                w->SaveAsCommand();
+                        },
+                        false,
+                        {},
+                        {}});
+    frame.Register(55, GraphCommand(scanWindows, [](TScanBase& g) { g.ActivationCommand(); }));
+    frame.Register(87, GraphCommand(scanWindows, [](TScanBase& g) { g.FitActivationCommand(); }));
+    frame.Register(67, GraphCommand(scanWindows, [](TScanBase& g) { g.InfoCommand(); }));
+    frame.Register(71, GraphCommand(scanWindows, [](TScanBase& g) { g.SetScaleCommand(); }));
     frame.Register(72, GraphCommand(
-                           windows, [](TScanBase& g) { g.AutoScale(); },
+                           scanWindows, [](TScanBase& g) { g.AutoScale(); },
                            [](TScanBase& g) { return g.CanAutoScale(); }));
     frame.Register(74, GraphCommand(
-                           windows, [](TScanBase& g) { g.SetInverse(!g.Inverse()); }, {},
+                           scanWindows, [](TScanBase& g) { g.SetInverse(!g.Inverse()); }, {},
                            [](TScanBase& g) { return g.Inverse(); }));
     for (int view = 0; view < 4; ++view)
         frame.Register(75 + view, GraphCommand(
-                                      windows, [view](TScanBase& g) { g.SetView(view); },
+                                      scanWindows, [view](TScanBase& g) { g.SetView(view); },
                                       [view](TScanBase& g) { return g.ViewEnabled(view); },
                                       [view](TScanBase& g) { return g.View() == view; }));
-    frame.Register(80, GraphCommand(windows, [](TScanBase& g) { g.ChangeTitleCommand(); }));
+    frame.Register(80, GraphCommand(scanWindows, [](TScanBase& g) { g.ChangeTitleCommand(); }));
     frame.Register(81, GraphCommand(
-                           windows, [](TScanBase& g) { g.SetGrid(!g.GridOn()); }, {},
+                           scanWindows, [](TScanBase& g) { g.SetGrid(!g.GridOn()); }, {},
                            [](TScanBase& g) { return g.GridOn(); }));
-    frame.Register(82, GraphCommand(windows, [](TScanBase& g) { g.DeleteComments(); }));
-    frame.Register(85, GraphCommand(windows, [](TScanBase& g) { g.CopyBitmap(); }));
-    frame.Register(86, GraphCommand(windows, [](TScanBase& g) { g.CopyMetafile(); }));
-    const auto repaint = [windows] { windows->RepaintAll(); };
+    frame.Register(82, GraphCommand(scanWindows, [](TScanBase& g) { g.DeleteComments(); }));
+    frame.Register(85, GraphCommand(scanWindows, [](TScanBase& g) { g.CopyBitmap(); }));
+    frame.Register(86, GraphCommand(scanWindows, [](TScanBase& g) { g.CopyMetafile(); }));
+    const auto repaint = [scanWindows] {
+        if (scanWindows) scanWindows->RepaintAll();
+    };
     frame.Register(120, {[&frame, repaint] { OnDataStyle(&frame, repaint); }, false, {}, {}});
     frame.Register(121, {[&frame, repaint] { OnFrameColor(&frame, repaint); }, false, {}, {}});
     frame.Register(122, {[&frame, repaint] { OnGraphFont(&frame, repaint); }, false, {}, {}});
 
     windows->SetViewerOpened([&frame](TScanRead* viewer) { Attach(frame, viewer); });
-    frame.onScanFileDropped = [&frame, windows](const std::string& path) {
-        windows->OpenFile(&frame, path);
+    frame.onScanFileDropped = [&frame, scanWindows](const std::string& path) {
+        if (scanWindows) scanWindows->OpenFile(&frame, path);
     };
     Automation::AddDumpSection([scanWindows](std::vector<std::string>& lines) {
         if (scanWindows) scanWindows->Dump(lines);

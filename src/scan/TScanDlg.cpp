@@ -12,7 +12,6 @@
 #include "core/FieldSet.h"
 #include "views/FieldViews.h"
 #include "scan/ScanRun.h"
-#include "scan/TSetupTemp.h"
 
 namespace {
 // A caption and its read-out on one row.
