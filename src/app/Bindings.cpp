@@ -131,8 +131,14 @@ void PrintResults(MainFrame& frame, MyPrinter& printer) {
     if (printed) TellPrinted(frame, printer);
 }
 
+// The frame's scan windows (scan mode only).
+const ScanWindows* ScanWindowsOf(const MainFrame& frame) {
+    return frame.findChild<ScanWindows*>("scanWindows", Qt::FindDirectChildrenOnly);
+}
+
 void PrintGraph(MainFrame& frame, MyPrinter& printer) {
-    TScanBase* graph = ScanWindows::Active();
+    const ScanWindows* windows = ScanWindowsOf(frame);
+    TScanBase* graph = windows ? windows->Active() : nullptr;
     if (!graph) return;
     if (!printer.Available()) {
         Prompt::Message(&frame, "Can't Access Printer", "Error", Prompt::Buttons::Ok,
@@ -207,7 +213,10 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     if (frame.ScanMode())
         frame.Register(64, {[&frame, printer] { PrintGraph(frame, *printer); },
                             false,
-                            [printer] { return printer->Available() && ScanWindows::Active(); },
+                            [&frame, printer] {
+                                const ScanWindows* windows = ScanWindowsOf(frame);
+                                return printer->Available() && windows && windows->Active();
+                            },
                             {}});
     Automation::AddDumpSection([printer](std::vector<std::string>& lines) {
         DumpArchive(lines);

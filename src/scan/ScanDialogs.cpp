@@ -242,7 +242,8 @@ TColorCon::TColorCon(int id, QWidget* parent) : QWidget(parent) {
 
 void TColorCon::paintEvent(QPaintEvent*) {}
 
-TColDlg::TColDlg(QWidget* parent) : QDialog(parent) {
+TColDlg::TColDlg(QWidget* parent, std::function<void()> repaint)
+    : QDialog(parent), repaint_(std::move(repaint)) {
     setObjectName("NSTYLE");
     setWindowTitle("Data Style");
     GraphStyle& s = Style();
@@ -343,16 +344,16 @@ void TColDlg::SetFillColor(std::uint32_t c) {
 
 void TColDlg::Changed() {
     for (auto* r : records_) r->update();
-    TScanBase::RepaintAll();
+    if (repaint_) repaint_();
 }
 
-void OnDataStyle(QWidget* owner) {
-    TColDlg dialog(owner);
+void OnDataStyle(QWidget* owner, const std::function<void()>& repaint) {
+    TColDlg dialog(owner, repaint);
     Prompt::Exec(dialog);
-    TScanBase::RepaintAll();
+    if (repaint) repaint();
 }
 
-void OnFrameColor(QWidget* owner) {
+void OnFrameColor(QWidget* owner, const std::function<void()>& repaint) {
     QColorDialog dialog(StyleColor(Style().FrameColor), owner);
     dialog.setObjectName("FRAMECOLOR");
     dialog.setWindowTitle("Graph Frame Color");
@@ -361,15 +362,15 @@ void OnFrameColor(QWidget* owner) {
     const QColor c =
         dialog.selectedColor().isValid() ? dialog.selectedColor() : dialog.currentColor();
     Style().FrameColor = static_cast<std::uint32_t>(c.red()) | (c.green() << 8) | (c.blue() << 16);
-    TScanBase::RepaintAll();
+    if (repaint) repaint();
 }
 
-void OnGraphFont(QWidget* owner) {
+void OnGraphFont(QWidget* owner, const std::function<void()>& repaint) {
     QFontDialog dialog(GraphFont(Style()), owner);
     dialog.setObjectName("GRAPHFONT");
     dialog.setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
     TakeGraphFont(Style(), dialog.selectedFont().family().isEmpty() ? dialog.currentFont()
                                                                     : dialog.selectedFont());
-    TScanBase::RepaintAll();
+    if (repaint) repaint();
 }

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/FieldSet.h"
@@ -65,7 +66,8 @@ class TColorCon : public QWidget {
 class TColDlg : public QDialog {
     Q_OBJECT
   public:
-    explicit TColDlg(QWidget* parent);
+    // `repaint` draws every graph again after each change (none: nothing).
+    explicit TColDlg(QWidget* parent, std::function<void()> repaint = {});
     PointStyle& Editing();
     void Pick(int index);
     void SetShape(int shape);
@@ -78,9 +80,11 @@ class TColDlg : public QDialog {
     FieldSet fields_;
     int editing_ = 0;
     TStyleCon* records_[4] = {};
+    std::function<void()> repaint_;
 };
 
-// Graph > Style: "Data Points..." (120), "Frame Color..." (121), "Font..." (122).
-void OnDataStyle(QWidget* owner);
-void OnFrameColor(QWidget* owner);
-void OnGraphFont(QWidget* owner);
+// Graph > Style: "Data Points..." (120), "Frame Color..." (121), "Font..." (122);
+// `repaint` draws every graph again with the new style.
+void OnDataStyle(QWidget* owner, const std::function<void()>& repaint);
+void OnFrameColor(QWidget* owner, const std::function<void()>& repaint);
+void OnGraphFont(QWidget* owner, const std::function<void()>& repaint);

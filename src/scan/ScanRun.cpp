@@ -15,7 +15,6 @@
 #include "scan/ScanRunCurrent.h"
 #include "records/ScanSettings.h"
 #include "core/StatusFields.h"
-#include "scan/TScanAcq.h"
 #include "scan/TSetupTemp.h"
 #include "temperature/TTemp.h"
 #include "platform/TimeScale.h"
@@ -52,10 +51,12 @@ double GivenSetPoint(const TTemp& controller, double planned) {
 }
 }  // namespace
 
-ScanRun::ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live)
-    : program_(program), controller_(controller), live_(live), test_(controller), clock_([] {
-          return TimeScale::Seconds();
-      }) {
+ScanRun::ScanRun(ProgramState& program, TTemp& controller)
+    : program_(program),
+      controller_(controller),
+      model_(program, &controller),
+      test_(controller),
+      clock_([] { return TimeScale::Seconds(); }) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
     Update();
@@ -64,13 +65,13 @@ ScanRun::ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live)
 ScanRun::~ScanRun() = default;
 
 int ScanRun::Done() const {
-    return live_.Data().count;
+    return model_.Data().count;
 }
 int ScanRun::PointsPlanned() const {
-    return live_.PlannedCount();
+    return model_.PlannedCount();
 }
 int ScanRun::CurrentSlot() const {
-    return live_.Data().current;
+    return model_.Data().current;
 }
 
 bool ScanRun::Running() const {
@@ -159,7 +160,7 @@ void ScanRun::PressForce() {
 
 void ScanRun::PressNextTemp() {
     if (!Enabled(kNextButton)) return;
-    live_.SkipCurrentPoint();
+    model_.SkipCurrentPoint();
     Guarded([this] { NextPoint(); });
     Update();
 }
@@ -167,8 +168,8 @@ void ScanRun::PressNextTemp() {
 void ScanRun::AcceptSetup() {
     state_ = kScanStart;
     aborted_ = false;
-    live_.SetResistivityOnly(program_.Records().scan.ResOnly);
-    live_.Plan();
+    model_.SetResistivityOnly(program_.Records().scan.ResOnly);
+    model_.Plan();
     runSeconds_ = 0.0;
     timedPoints_ = 0;
     runningSince_.reset();
@@ -186,8 +187,8 @@ void ScanRun::Start() {
     try {
         // A scan whose file cannot be written would measure for nothing: it
         // does not start until the file can be written.
-        if (!live_.StartScan()) {
-            Prompt::Message(owner_, live_.LastWriteFailure(), "File Error", Prompt::Buttons::Ok,
+        if (!model_.StartScan()) {
+            Prompt::Message(owner_, model_.LastWriteFailure(), "File Error", Prompt::Buttons::Ok,
                             Prompt::Icon::Stop);
         } else {
             measurements_ = 0;
@@ -222,7 +223,7 @@ void ScanRun::Pause() {
     // A point measured but still without its temperature is measured again
     // on Resume.
     awaiting_ = false;
-    live_.EraseMarkers();
+    model_.EraseMarkers();
     state_ = kScanResume;
     aborted_ = false;
     program_.Status().SetText("Standby");
@@ -238,12 +239,12 @@ void ScanRun::GoToPoint() {
     const ClearedOnExit moved{moving_};
     failingSince_.reset();
     awaiting_ = false;
-    const ScanData& data = live_.Data();
+    const ScanData& data = model_.Data();
     const int slot = data.current;
     const double planned = slot >= 0 && slot < ScanData::kSlots ? data.points[slot].T : 0.0;
     controller_.SetControl(0, 0);
     controller_.SetTemperature(GivenSetPoint(controller_, planned));
-    if (!live_.SetPointMarkerShown()) live_.ToggleSetPointMarker();
+    if (!model_.SetPointMarkerShown()) model_.ToggleSetPointMarker();
     fields_.Set(kSetField, Printf("%.1lf", planned));
     timer_.start(TimeScale::Ms(kTickMs));
     force_ = false;
@@ -258,18 +259,18 @@ void ScanRun::GoToPoint() {
 void ScanRun::NextPoint() {
     PointTimed();
     if (Done() + 1 >= PointsPlanned()) {
-        live_.CountPoint();
+        model_.CountPoint();
         Finish();
         return;
     }
-    live_.NextSlot();
+    model_.NextSlot();
     GoToPoint();
 }
 
 void ScanRun::Finish() {
     timer_.stop();
     ClockOff();
-    live_.EraseMarkers();
+    model_.EraseMarkers();
     state_ = kScanFinished;
     program_.Status().SetText("Finished");
     Update();
@@ -314,7 +315,7 @@ bool ScanRun::ReadyToMeasure() {
     // temperature) is read again on the next ticks; the point waits for it.
     std::string failure;
     try {
-        live_.UpdateTemperatureMarker();
+        model_.UpdateTemperatureMarker();
     } catch (const xgpib& error) {
         failure = error.why();
     }
@@ -430,11 +431,11 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
         }
         // After the tenth drifting measurement the last one stands.
     }
-    live_.TakeTemperature();
-    if (!live_.AddResults(program_.Results())) {
+    model_.TakeTemperature();
+    if (!model_.AddResults(program_.Results())) {
         // Not recorded, so not taken: the scan pauses here, and Resume
         // measures this point again, as after a failed measurement.
-        Prompt::Message(owner_, live_.LastWriteFailure(), "File Error", Prompt::Buttons::Ok,
+        Prompt::Message(owner_, model_.LastWriteFailure(), "File Error", Prompt::Buttons::Ok,
                         Prompt::Icon::Stop);
         throw StopQuietly{};
     }
@@ -452,7 +453,7 @@ void ScanRun::MeasurePoint(const RunLock& lock) {
     });
     if (program_.State().measurementStatus != 0) throw xmeas("Resistivity Failed", 0);
     fields_.Set(kSymmetryField, Printf("%.2f", program_.Results().symmetryFactor));
-    if (live_.ResistivityOnly()) return;
+    if (model_.ResistivityOnly()) return;
     program_.State().measurementStatus = 1;
     lock.RunNested([this] {
         if (send_) send_(52);
@@ -461,7 +462,7 @@ void ScanRun::MeasurePoint(const RunLock& lock) {
 }
 
 void ScanRun::RunSetup() {
-    TSetupTemp dialog(owner_, controller_.minimum, controller_.maximum);
+    TSetupTemp dialog(owner_, controller_.minimum, controller_.maximum, help_);
     if (Prompt::Exec(dialog) == Prompt::IDOK) AcceptSetup();
 }
 

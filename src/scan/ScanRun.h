@@ -12,18 +12,18 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/FieldSet.h"
+#include "scan/ScanModel.h"
 #include "temperature/Stability.h"
 
-class QWidget;
 class ProgramState;
 class RunLock;
-class TScanAcq;
 class TTemp;
 
 enum ScanStateValue : int {
@@ -63,9 +63,14 @@ class ScanRun : public QObject {
     static constexpr int kNextButton = 106;
 
     // The run keeps its records (settings, results, run state, status) in
-    // the program's state it is given.
-    ScanRun(ProgramState& program, TTemp& controller, TScanAcq& live);
+    // the program's state it is given, and the scan's data in its own model
+    // (the live window shows it).
+    ScanRun(ProgramState& program, TTemp& controller);
     ~ScanRun() override;
+
+    // The scan's plan, points, working file and markers.
+    ScanModel& Model() { return model_; }
+    const ScanModel& Model() const { return model_; }
 
     // How the scan sends a menu command to the main window, synchronously
     // (the frame's own handler runs; its menus may be greyed meanwhile).
@@ -75,6 +80,11 @@ class ScanRun : public QObject {
     // The clock that times a controller's failing readings, in seconds of
     // rack time (the program's scaled clock unless a test sets its own).
     void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
+    // The help viewer for the scan's Help buttons (panel context 10, set-up 11).
+    void SetHelp(std::function<void(int context)> help) { help_ = std::move(help); }
+    void ShowHelp(int context) const {
+        if (help_) help_(context);
+    }
 
     int State() const { return state_; }
     FieldSet& Fields() { return fields_; }
@@ -145,13 +155,14 @@ class ScanRun : public QObject {
 
     ProgramState& program_;
     TTemp& controller_;
-    TScanAcq& live_;
+    ScanModel model_;
     StabilityTest test_;
     QTimer timer_;
     FieldSet fields_;
     std::function<void(int)> send_;
     QPointer<QWidget> owner_;
     std::function<double()> clock_;
+    std::function<void(int)> help_;
 
     int state_ = kScanSetup;
     bool force_ = false;

@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/FileNames.h"
@@ -14,12 +15,8 @@
 #include "scan/TScanRead.h"
 
 namespace {
-QPointer<QMdiArea> g_client;
-QPointer<TScanAcq> g_live;
-std::function<void(TScanRead*)> g_opened;
-
-QMdiSubWindow* Add(QWidget* window, bool deleteOnClose) {
-    QMdiSubWindow* sub = g_client->addSubWindow(window);
+QMdiSubWindow* Add(QMdiArea* client, QWidget* window, bool deleteOnClose) {
+    QMdiSubWindow* sub = client->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose, deleteOnClose);
     sub->setMinimumSize(TScanBase::kMinWidth, TScanBase::kMinHeight);
     sub->setWindowIcon(QIcon(":/icons/scangraph.svg"));
@@ -33,39 +30,64 @@ std::string FileName(const std::string& path) {
 }
 }  // namespace
 
-namespace ScanWindows {
+ScanWindows::ScanWindows(ScanSettings& settings, QMdiArea* client, QObject* parent)
+    : QObject(parent), settings_(settings), client_(client) {
+    setObjectName("scanWindows");
+}
 
-TScanAcq* CreateLive(QMdiArea* client, TTemp* controller) {
-    g_client = client;
-    g_live = new TScanAcq(controller);
-    if (client) {
-        QMdiSubWindow* sub = Add(g_live, false);
+ScanWindows::~ScanWindows() = default;
+
+TScanAcq* ScanWindows::CreateLive(const ScanModel& model) {
+    auto* live = new TScanAcq(model, settings_);
+    live_ = live;
+    Track(live);
+    if (client_) {
+        QMdiSubWindow* sub = Add(client_, live, false);
         sub->resize(640, 440);
         sub->show();
     }
-    return g_live;
+    return live;
 }
 
-void SetViewerOpened(std::function<void(TScanRead*)> opened) {
-    g_opened = std::move(opened);
+void ScanWindows::Track(TScanBase* window) {
+    window->SetToolModeSource(toolMode_, backToCursor_);
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), nullptr), windows_.end());
+    windows_.emplace_back(window);
 }
 
-TScanAcq* Live() {
-    return g_live;
+std::vector<TScanBase*> ScanWindows::All() const {
+    std::vector<TScanBase*> all;
+    for (const QPointer<TScanBase>& w : windows_)
+        if (w) all.push_back(w);
+    return all;
 }
 
-QMdiArea* Client() {
-    return g_client;
+void ScanWindows::RepaintAll() const {
+    for (TScanBase* g : All()) g->Invalidate();
 }
 
-TScanBase* Active() {
-    if (!g_client) return nullptr;
-    QMdiSubWindow* sub = g_client->currentSubWindow();
-    if (!sub) sub = g_client->activeSubWindow();
+void ScanWindows::SetToolModeSource(std::function<int()> mode, std::function<void()> backToCursor) {
+    toolMode_ = std::move(mode);
+    backToCursor_ = std::move(backToCursor);
+    for (TScanBase* g : All()) g->SetToolModeSource(toolMode_, backToCursor_);
+}
+
+void ScanWindows::SetViewerOpened(std::function<void(TScanRead*)> opened) {
+    opened_ = std::move(opened);
+}
+
+void ScanWindows::SetPanel(TScanDlg* panel) {
+    panel_ = panel;
+}
+
+TScanBase* ScanWindows::Active() const {
+    if (!client_) return nullptr;
+    QMdiSubWindow* sub = client_->currentSubWindow();
+    if (!sub) sub = client_->activeSubWindow();
     return sub ? qobject_cast<TScanBase*>(sub->widget()) : nullptr;
 }
 
-TScanRead* OpenFile(QWidget* owner, const std::string& path) {
+TScanRead* ScanWindows::OpenFile(QWidget* owner, const std::string& path) {
     // Only a regular file is read: a device or a FIFO would never end, or
     // never open.
     FileNames::InputFile in(FileNames::FromArgument(path));
@@ -84,21 +106,22 @@ TScanRead* OpenFile(QWidget* owner, const std::string& path) {
         delete viewer;
         return nullptr;
     }
-    if (g_opened) g_opened(viewer);
-    if (g_client) {
-        QMdiSubWindow* sub = Add(viewer, true);
+    Track(viewer);
+    if (opened_) opened_(viewer);
+    if (client_) {
+        QMdiSubWindow* sub = Add(client_, viewer, true);
         sub->resize(560, 400);
         sub->show();
-        g_client->setActiveSubWindow(sub);
+        client_->setActiveSubWindow(sub);
     } else {
         viewer->show();
     }
     return viewer;
 }
 
-void OpenCommand(QWidget* owner) {
+void ScanWindows::OpenCommand(QWidget* owner) {
     const auto chosen = Prompt::OpenFile(owner, "Open Scan Datafile",
-                                         FileNames::FromStored(Scan().DataDir).toStdString(),
+                                         FileNames::FromStored(settings_.DataDir).toStdString(),
                                          "Scan Files (*.tsc);;All Files (*.*)");
     if (!chosen || chosen->empty()) return;
     if (!OpenFile(owner, *chosen)) return;
@@ -111,7 +134,7 @@ void OpenCommand(QWidget* owner) {
     std::string reason;
     const auto stored = FileNames::ToStored(folder, &reason);
     if (stored && stored->size() < ScanSettings::kDataDirSize) {
-        Scan().DataDir = *stored;
+        settings_.DataDir = *stored;
         return;
     }
     if (stored)
@@ -119,22 +142,20 @@ void OpenCommand(QWidget* owner) {
                  " characters";
     Prompt::Message(owner,
                     "The data directory stays " +
-                        FileNames::FromStored(Scan().DataDir).toStdString() + ":\n" +
+                        FileNames::FromStored(settings_.DataDir).toStdString() + ":\n" +
                         folder.toStdString() + "\n" + reason,
                     "Open Scan Datafile", Prompt::Buttons::Ok, Prompt::Icon::Stop);
 }
 
-void Dump(std::vector<std::string>& lines) {
-    for (const TScanBase* g : TScanBase::All()) {
+void ScanWindows::Dump(std::vector<std::string>& lines) const {
+    for (const TScanBase* g : All()) {
         g->DumpLines(lines);
-        if (const auto* live = qobject_cast<const TScanAcq*>(g)) live->DumpScanLines(lines);
+        if (const auto* live = qobject_cast<const TScanAcq*>(g)) live->Model().DumpScanLines(lines);
     }
 }
 
-}  // namespace ScanWindows
-
 void ResetScanState() {
+    // The scan's windows, its panel and their hooks belong to the frame's
+    // ScanWindows; nothing of the scan itself is process-wide.
     ResetMeasureState();
-    TScanBase::SetToolModeSource(nullptr, nullptr);
-    ScanWindows::SetViewerOpened(nullptr);
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "scan/GraphLook.h"
 #include "records/GraphStyle.h"
@@ -21,19 +22,6 @@
 #include "core/StatusFields.h"
 
 namespace {
-std::vector<TScanBase*>& Registry() {
-    static std::vector<TScanBase*> all;
-    return all;
-}
-std::function<int()>& ModeSource() {
-    static std::function<int()> f;
-    return f;
-}
-std::function<void()>& CursorReset() {
-    static std::function<void()> f;
-    return f;
-}
-
 std::string G(double v) {
     char b[32];
     std::snprintf(b, sizeof b, "%g", v);
@@ -109,49 +97,43 @@ TScanBase::TScanBase(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     comments_.reserve(10);
-    data_.ResetExtents(false);
-    Registry().push_back(this);
 }
 
-TScanBase::~TScanBase() {
-    auto& all = Registry();
-    all.erase(std::remove(all.begin(), all.end(), this), all.end());
-}
-
-const std::vector<TScanBase*>& TScanBase::All() {
-    return Registry();
-}
-
-void TScanBase::RepaintAll() {
-    for (TScanBase* g : Registry()) g->Invalidate();
-}
+TScanBase::~TScanBase() = default;
 
 void TScanBase::SetToolModeSource(std::function<int()> mode, std::function<void()> backToCursor) {
-    ModeSource() = std::move(mode);
-    CursorReset() = std::move(backToCursor);
+    toolMode_ = std::move(mode);
+    backToCursor_ = std::move(backToCursor);
 }
 
 int TScanBase::ToolMode() const {
-    return ModeSource() ? ModeSource()() : 0;
+    return toolMode_ ? toolMode_() : 0;
 }
 
-TLogScale& TScanBase::LeftScale() {
+const TLogScale& TScanBase::LeftScale() const {
     const bool sheet = Header().Sheet();
     if (IsConcentrationView()) return sheet ? sheetConcentration_ : bulkConcentration_;
     return sheet ? sheetResistance_ : bulkResistivity_;
 }
 
-TLogScale* TScanBase::RightScale() {
+TLogScale& TScanBase::LeftScale() {
+    return const_cast<TLogScale&>(std::as_const(*this).LeftScale());
+}
+
+const TLogScale* TScanBase::RightScale() const {
     if (view_ == ConcMobility) return &mobilityScale_;
     if (view_ == ResHall) return &hallScale_;
     return nullptr;
+}
+
+TLogScale* TScanBase::RightScale() {
+    return const_cast<TLogScale*>(std::as_const(*this).RightScale());
 }
 
 // --- painting ---------------------------------------------------------------
 
 GraphLayout TScanBase::LayOut(const QPaintDevice& device, const QRect& client, int tickLength,
                               int penWidth) const {
-    auto* self = const_cast<TScanBase*>(this);
     const QFontMetrics metrics(GraphFont(Style()), &device);
     const int h = metrics.height();
     const int w = std::max(metrics.averageCharWidth(), 1);
@@ -165,8 +147,8 @@ GraphLayout TScanBase::LayOut(const QPaintDevice& device, const QRect& client, i
     f.plot.top = client.top() + h;
     f.plot.bottom = client.top() + client.height() - 2 * h;
     // Copies: the factors below belong to this drawing only.
-    GraphLayout layout{f, self->XScale(), self->LeftScale(), std::nullopt};
-    if (const TLogScale* right = self->RightScale()) layout.right = *right;
+    GraphLayout layout{f, XScale(), LeftScale(), std::nullopt};
+    if (const TLogScale* right = RightScale()) layout.right = *right;
     layout.x.tickMode = grid_ ? 3 : 1;
     layout.left.tickMode = grid_ ? 3 : 1;
     layout.x.narrow = f.plot.Width() < 300;
@@ -179,15 +161,22 @@ GraphLayout TScanBase::LayOut(const QPaintDevice& device, const QRect& client, i
     return layout;
 }
 
-void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penWidth, bool screen) {
+void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penWidth,
+                      bool screen) const {
+    Paint(p, client, LayOut(*p.device(), client, tickLength, penWidth), screen);
+}
+
+void TScanBase::Paint(QPainter& p, const QRect& client, const GraphLayout& layout,
+                      bool screen) const {
     p.save();
     const GraphStyle& style = Style();
     p.setFont(GraphFont(style));
-    GraphLayout layout = LayOut(*p.device(), client, tickLength, penWidth);
     const ScaleFrame& f = layout.frame;
     const int h = f.charHeight;
     const int w = f.charWidth;
-    ++graphPaints_;
+    const int tickLength = f.tickLength;
+    const int penWidth = f.penWidth;
+    const ScanData& data = Data();
 
     p.fillRect(client, StyleColor(style.FrameColor));
     if (f.plot.Width() <= 0 || f.plot.Height() <= 0) {
@@ -200,9 +189,11 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
     p.setBrush(Qt::NoBrush);
     p.drawRect(f.plot.left, f.plot.top, f.plot.Width(), f.plot.Height());
 
-    TLinScale& x = layout.x;
-    TLogScale& left = layout.left;
-    TLogScale* right = layout.right ? &*layout.right : nullptr;
+    // The axes draw on copies: their factors are already this layout's.
+    TLinScale x = layout.x;
+    TLogScale left = layout.left;
+    std::optional<TLogScale> rightCopy = layout.right;
+    TLogScale* right = rightCopy ? &*rightCopy : nullptr;
     const QPen tickPen = (screen && grid_) ? QPen(QColor(192, 192, 192), 1) : framePen;
     const int centreY = (f.plot.top + f.plot.bottom) / 2;
     auto verticalTitle = [&](const std::string& text, int edgeX, bool leftSide) {
@@ -282,8 +273,8 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
             PaintLine(p, layout, fit_, 1);
         }
     }
-    for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i)
-        PaintPoint(p, layout, data_.points[i], screen);
+    for (int i = 0; i < data.count && i < ScanData::kSlots; ++i)
+        PaintPoint(p, layout, data.points[i], screen);
     p.setPen(framePen);
     for (const TComment& c : comments_) {
         const int cx = f.plot.left + x.ToPixel(c.x);
@@ -291,8 +282,19 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
         p.drawText(QRect(cx, cy - 2 * h, 4000, 2 * h), Qt::AlignLeft | Qt::AlignBottom,
                    QString::fromStdString(c.text));
     }
-    PaintExtras(p, layout, screen);
+    PaintPlan(p, layout);
     p.restore();
+}
+
+void TScanBase::PaintPlan(QPainter& p, const GraphLayout& layout) const {
+    // The planned (or measured) temperatures of the live scan as short ticks
+    // from the top edge; a scan read from a file has no plan.
+    const ScanModel& model = Model();
+    const PlotRect& r = layout.frame.plot;
+    for (int i = 0; i < model.PlannedCount() && i < ScanData::kSlots; ++i) {
+        if (const auto x = XPixelOf(layout, model.Data().points[i].T))
+            p.drawLine(*x, r.top, *x, r.top + 4);
+    }
 }
 
 void TScanBase::PaintLine(QPainter& p, const GraphLayout& layout, const DataLine& line,
@@ -344,8 +346,8 @@ void TScanBase::PaintPoint(QPainter& p, const GraphLayout& layout, const ScanPoi
 }
 
 std::optional<QPoint> TScanBase::LeftMarkerAt(int slot) const {
-    if (slot < 0 || slot >= data_.count) return std::nullopt;
-    const ScanPoint& pt = data_.points[slot];
+    if (slot < 0 || slot >= Data().count) return std::nullopt;
+    const ScanPoint& pt = Data().points[slot];
     if (pt.T == 0.0 || (IsConcentrationView() && pt.concentration == 0.0)) return std::nullopt;
     const GraphLayout layout = WindowLayout();
     const int x = layout.frame.plot.left + layout.x.ToPixel(inverse_ ? 1000.0 / pt.T : pt.T);
@@ -358,6 +360,7 @@ QImage TScanBase::Render(const QSize& size, int tickLength, int penWidth) {
     image.fill(Qt::white);
     QPainter p(&image);
     Paint(p, QRect(QPoint(0, 0), size), tickLength, penWidth, true);
+    ++graphPaints_;
     return image;
 }
 
@@ -378,17 +381,14 @@ void TScanBase::DrawPoint(int slot) {
     if (layout.x.factor != 0.0 && layout.left.factor != 0.0) {
         const PlotRect& r = layout.frame.plot;
         p.setClipRect(QRect(r.left, r.top, r.Width() + 1, r.Height() + 1));
-        PaintPoint(p, layout, data_.points[slot], true);
+        PaintPoint(p, layout, Data().points[slot], true);
     }
     p.end();
     update();
 }
 
 void TScanBase::EnsureScales() {
-    // Measured as the window's paint measures: on an image, at the window's size.
-    static const QImage measure(1, 1, QImage::Format_ARGB32_Premultiplied);
-    const QRect own(0, 0, std::max(width(), kMinWidth), std::max(height(), kMinHeight));
-    const GraphLayout layout = LayOut(measure, own, 4, 1);
+    const GraphLayout layout = WindowLayout();
     frame_ = layout.frame;
     XScale().factor = layout.x.factor;
     LeftScale().factor = layout.left.factor;
@@ -401,11 +401,10 @@ const ScaleFrame& TScanBase::Frame() const {
 }
 
 GraphLayout TScanBase::WindowLayout() const {
-    auto* self = const_cast<TScanBase*>(this);
-    self->EnsureScales();
-    GraphLayout layout{frame_, self->XScale(), self->LeftScale(), std::nullopt};
-    if (const TLogScale* right = self->RightScale()) layout.right = *right;
-    return layout;
+    // Measured as the window's paint measures: on an image, at the window's size.
+    static const QImage measure(1, 1, QImage::Format_ARGB32_Premultiplied);
+    const QRect own(0, 0, std::max(width(), kMinWidth), std::max(height(), kMinHeight));
+    return LayOut(measure, own, 4, 1);
 }
 
 void TScanBase::paintEvent(QPaintEvent*) {
@@ -417,6 +416,7 @@ void TScanBase::paintEvent(QPaintEvent*) {
         cache_.fill(Qt::white);
         QPainter cp(&cache_);
         Paint(cp, rect(), 4, 1, true);
+        ++graphPaints_;
         cacheValid_ = true;
     }
     QPainter p(this);
@@ -468,8 +468,9 @@ void TScanBase::SetGrid(bool on) {
 }
 
 void TScanBase::AutoScale() {
-    if (data_.count == 0) return;
-    const Extent& t = data_.T;
+    const ScanData& data = Data();
+    if (data.count == 0) return;
+    const Extent& t = data.T;
     temperatureScale_.automatic = {t.minimum - 1, t.maximum + 1};
     temperatureScale_.visible = temperatureScale_.automatic;
     inverseScale_.automatic = {1000.0 / t.maximum - 0.05, 1000.0 / t.minimum + 0.05};
@@ -486,11 +487,11 @@ void TScanBase::AutoScale() {
         s.visible = s.automatic;
     };
     const bool sheet = Header().Sheet();
-    decades(sheet ? sheetResistance_ : bulkResistivity_, data_.resistivity);
-    if (!data_.resistivityOnly) {
-        decades(sheet ? sheetConcentration_ : bulkConcentration_, data_.concentration);
-        decades(mobilityScale_, data_.mobility);
-        decades(hallScale_, data_.hall);
+    decades(sheet ? sheetResistance_ : bulkResistivity_, data.resistivity);
+    if (!data.resistivityOnly) {
+        decades(sheet ? sheetConcentration_ : bulkConcentration_, data.concentration);
+        decades(mobilityScale_, data.mobility);
+        decades(hallScale_, data.hall);
     }
     Invalidate();
 }
@@ -567,8 +568,9 @@ void TScanBase::FitActivationCommand() {
     EnsureScales();
     const bool concentration = IsConcentrationView();
     std::vector<double> xs, qs;
-    for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i) {
-        const ScanPoint& pt = data_.points[i];
+    const ScanData& data = Data();
+    for (int i = 0; i < data.count && i < ScanData::kSlots; ++i) {
+        const ScanPoint& pt = data.points[i];
         if (pt.T == 0.0 || (concentration && pt.concentration == 0.0)) continue;
         xs.push_back(1000.0 / pt.T);
         qs.push_back(concentration ? pt.concentration : pt.resistivity);
@@ -740,7 +742,7 @@ void TScanBase::AddCommentAt(QPoint at) {
     const auto text = Prompt::Text(this, "Add Comment", "starts at cursor position", "");
     if (!text) return;
     AddComment(at, *text);
-    if (CursorReset()) CursorReset()();
+    if (backToCursor_) backToCursor_();
 }
 
 void TScanBase::AddComment(QPoint at, const std::string& text) {
@@ -766,10 +768,9 @@ void TScanBase::mouseReleaseEvent(QMouseEvent* e) {
 // --- dump -----------------------------------------------------------------------------
 
 void TScanBase::DumpLines(std::vector<std::string>& lines) const {
-    auto* self = const_cast<TScanBase*>(this);
-    const TLinScale& x = self->XScale();
-    const TLogScale& left = self->LeftScale();
-    const TLogScale* right = self->RightScale();
+    const TLinScale& x = XScale();
+    const TLogScale& left = LeftScale();
+    const TLogScale* right = RightScale();
     std::string line =
         "graph: view=" + std::to_string(view_) + " inverse=" + (inverse_ ? "1" : "0") +
         " grid=" + (grid_ ? "1" : "0") + " x=" + G(x.visible.minimum) + ".." +
@@ -778,13 +779,13 @@ void TScanBase::DumpLines(std::vector<std::string>& lines) const {
         (right
              ? std::to_string(right->visible.lowest) + ".." + std::to_string(right->visible.highest)
              : std::string("none")) +
-        " points=" + std::to_string(data_.count) + " activation=\"" +
+        " points=" + std::to_string(Data().count) + " activation=\"" +
         (activation_.state ? activation_.label : "") + "\" fit=\"" +
         (fit_.state ? fit_.label : "") + "\" comments=" + std::to_string(comments_.size()) +
         " title=\"" + Title() + "\"";
     lines.push_back(line);
-    for (int i = 0; i < data_.count && i < ScanData::kSlots; ++i)
-        lines.push_back("point: " + PointLine(data_.points[i]) + " title=\"" + Title() + "\"");
+    for (int i = 0; i < Data().count && i < ScanData::kSlots; ++i)
+        lines.push_back("point: " + PointLine(Data().points[i]) + " title=\"" + Title() + "\"");
     for (const std::string& note : ReadNotes())
         lines.push_back("readnote: " + note + " title=\"" + Title() + "\"");
 }

@@ -3,13 +3,18 @@
 // logarithmic axes, four views, scaling, zoom, read-outs, grid, comments,
 // title and the activation energy of an Arrhenius plot.
 //
+// The scan itself (plan, points, markers) is a ScanModel the window only
+// reads: the live window shows the scan run's model, a viewer the model it
+// read from its file.
+//
 // Paint() is the whole drawing over any painter and rectangle with the
 // caller's tick length and pen width: the window, the printout, the
-// clipboard bitmap and the SVG all draw through it. Each drawing lays itself
-// out for its own surface (a GraphLayout); it never changes the window's
-// plot or its scales' factors, which follow the window's own size, so a
-// printout leaves the rubber band, zoom and read-outs where the operator
-// sees them. What the tools drag (the
+// clipboard bitmap and the SVG all draw through it. It is const: it draws
+// the model and the window's view from a layout of its own surface (a
+// GraphLayout), and never changes the window's plot, its scales' factors
+// (they follow the window's own size) or the model, so a printout leaves
+// the rubber band, zoom and read-outs where the operator sees them. What
+// the tools drag (the
 // zoom rectangle, the rubber-band line) and the live scan's temperature
 // markers are an overlay above the painted graph: showing one again removes
 // it, and a mouse move repaints only the overlay, never the graph.
@@ -23,6 +28,7 @@
 #include "scan/Activation.h"
 #include "scan/Scale.h"
 #include "scan/ScanData.h"
+#include "scan/ScanModel.h"
 
 struct PointStyle;
 
@@ -64,30 +70,34 @@ class TScanBase : public QWidget {
     explicit TScanBase(QWidget* parent = nullptr);
     ~TScanBase() override;
 
-    // Every graph window alive, oldest first.
-    static const std::vector<TScanBase*>& All();
-    // Repaints every graph (after a change of the style set).
-    static void RepaintAll();
     // The main frame's tool mode (0 cursor, 1 zoom, 2 rubber band, 3 set
-    // value, 4 text) and the way back to the simple cursor.
-    static void SetToolModeSource(std::function<int()> mode, std::function<void()> backToCursor);
+    // value, 4 text) and the way back to the simple cursor; without them
+    // the tool is the simple cursor.
+    void SetToolModeSource(std::function<int()> mode, std::function<void()> backToCursor);
 
+    // The scan this window shows.
+    virtual const ScanModel& Model() const = 0;
     // The scan's identity: the live window's is the specimen record.
-    virtual ScanHeader Header() const = 0;
-    ScanData& Data() { return data_; }
-    const ScanData& Data() const { return data_; }
-    bool ResistivityOnly() const { return data_.resistivityOnly; }
+    ScanHeader Header() const { return Model().Header(); }
+    const ScanData& Data() const { return Model().Data(); }
+    bool ResistivityOnly() const { return Model().ResistivityOnly(); }
 
     // --- drawing ---
-    // Draws the graph into `client` of any surface; the window is left as it was.
+    // Draws the graph into `client` of any surface; the window and the
+    // model are left as they were.
     void Paint(QPainter& painter, const QRect& client, int tickLength, int penWidth,
-               bool screen = false);
+               bool screen = false) const;
+    // The same from a layout already made for the surface (LayOut).
+    void Paint(QPainter& painter, const QRect& client, const GraphLayout& layout,
+               bool screen) const;
     // The layout of a drawing onto `device` in `client` (with the style's font).
     GraphLayout LayOut(const QPaintDevice& device, const QRect& client, int tickLength,
                        int penWidth) const;
     // The window's own plot and font, for its present size; the scales'
     // factors are brought up to date with it.
     const ScaleFrame& Frame() const;
+    // The window's layout: its size, tick length 4, pen width 1 (nothing changed).
+    GraphLayout WindowLayout() const;
     // Draws one point (a new point of the live scan) without repainting the rest.
     void DrawPoint(int slot);
     // The graph's drawing has changed: repaint it, without the markers.
@@ -96,8 +106,11 @@ class TScanBase : public QWidget {
 
     // --- scales and views ---
     TLinScale& XScale() { return inverse_ ? inverseScale_ : temperatureScale_; }
+    const TLinScale& XScale() const { return inverse_ ? inverseScale_ : temperatureScale_; }
     TLogScale& LeftScale();
+    const TLogScale& LeftScale() const;
     TLogScale* RightScale();
+    const TLogScale* RightScale() const;
     TLinScale temperatureScale_, inverseScale_;
     TLogScale bulkConcentration_, bulkResistivity_, sheetConcentration_, sheetResistance_,
         mobilityScale_, hallScale_;
@@ -110,7 +123,7 @@ class TScanBase : public QWidget {
     void SetInverse(bool inverse);
     bool GridOn() const { return grid_; }
     void SetGrid(bool on);
-    bool CanAutoScale() const { return data_.count > 1; }
+    bool CanAutoScale() const { return Data().count > 1; }
     void AutoScale();
     // Whole kelvins of the set-scale dialog's temperature fields.
     int Tscale1() const { return tscale1_; }
@@ -131,7 +144,7 @@ class TScanBase : public QWidget {
     std::string Title() const { return windowTitle().toStdString(); }
     std::string InfoText() const;
     // Lines about the points a file held that were not taken; none for the live scan.
-    virtual std::vector<std::string> ReadNotes() const { return {}; }
+    const std::vector<std::string>& ReadNotes() const { return Model().ReadNotes(); }
 
     // --- tools, by pixel position in the window ---
     void Press(QPoint at);
@@ -150,7 +163,8 @@ class TScanBase : public QWidget {
     // "graph: ..." and "point: ..." lines of the dump.
     void DumpLines(std::vector<std::string>& lines) const;
 
-    // How many times the graph itself was painted (not the overlay).
+    // How many times the window painted its graph or rendered it to an
+    // image (not the overlay).
     int GraphPaints() const { return graphPaints_; }
 
   signals:
@@ -164,19 +178,13 @@ class TScanBase : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     QSize sizeHint() const override { return {640, 440}; }
 
-    // The live window adds its planned-temperature ticks after the graph,
-    // placed by the drawing's own layout.
-    virtual void PaintExtras(QPainter&, const GraphLayout&, bool /*screen*/) {}
     // Overlay lines above the graph (the live window's markers).
-    virtual void PaintOverlay(QPainter&) {}
+    virtual void PaintOverlay(QPainter&) const {}
     // Where the x axis puts a temperature, as a window x; nothing when not drawable.
     std::optional<int> XPixelOfTemperature(double kelvin) const;
     // The same on a drawing's layout.
     std::optional<int> XPixelOf(const GraphLayout& layout, double kelvin) const;
-    // The window's layout: its size, tick length 4, pen width 1.
-    GraphLayout WindowLayout() const;
 
-    ScanData data_;
     int tscale1_ = 50;
     int tscale2_ = 400;
 
@@ -184,6 +192,8 @@ class TScanBase : public QWidget {
     void PaintPoint(QPainter& p, const GraphLayout& layout, const ScanPoint& point,
                     bool screen) const;
     void PaintLine(QPainter& p, const GraphLayout& layout, const DataLine& line, int row) const;
+    // The planned temperatures as short ticks hanging from the plot's top edge.
+    void PaintPlan(QPainter& p, const GraphLayout& layout) const;
     void Readouts(QPoint at);
     void AddCommentAt(QPoint at);
     // Lays the window out for its present size: the plot and the factors of
@@ -204,6 +214,8 @@ class TScanBase : public QWidget {
     QImage cache_;
     bool cacheValid_ = false;
     int graphPaints_ = 0;
+    std::function<int()> toolMode_;
+    std::function<void()> backToCursor_;
 };
 
 // A marker of the style record's shape centred on (x, y), half-width a.

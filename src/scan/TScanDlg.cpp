@@ -12,11 +12,8 @@
 #include "core/FieldSet.h"
 #include "views/FieldViews.h"
 #include "scan/ScanRun.h"
-#include "scan/TSetupTemp.h"
 
 namespace {
-TScanDlg* g_open = nullptr;
-
 // A caption and its read-out on one row.
 void AddRow(QGridLayout* grid, int row, const QString& caption, QLabel* value) {
     grid->addWidget(StaticText(caption, grid->parentWidget()), row, 0);
@@ -48,7 +45,6 @@ QWidget* PointOfPoints(FieldSet& fields, QWidget* parent) {
 TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
     setObjectName("SCANPANEL");
     setWindowTitle("Temperature Scan");
-    g_open = this;
     FieldSet& fields = run_.Fields();
 
     auto* layout = new QVBoxLayout(this);
@@ -95,7 +91,7 @@ TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
         if (run_.Enabled(ScanRun::kCloseButton)) emit closeRequested();
     });
     connect(buttons_[ScanRun::kHelpButton], &QPushButton::clicked, this,
-            [] { ShowScanHelp(kHelpContext); });
+            [this] { run_.ShowHelp(kHelpContext); });
     connect(buttons_[ScanRun::kNewRunButton], &QPushButton::clicked, this,
             [this] { run_.PressNewRun(); });
     connect(buttons_[ScanRun::kForceButton], &QPushButton::clicked, this,
@@ -108,17 +104,7 @@ TScanDlg::TScanDlg(ScanRun& run, QWidget* parent) : QWidget(parent), run_(run) {
     Follow();
 }
 
-TScanDlg::~TScanDlg() {
-    if (g_open == this) g_open = nullptr;
-}
-
-void TScanDlg::MarkClosed() {
-    if (g_open == this) g_open = nullptr;
-}
-
-TScanDlg* TScanDlg::Open() {
-    return g_open;
-}
+TScanDlg::~TScanDlg() = default;
 
 void TScanDlg::Follow() {
     buttons_[ScanRun::kMainButton]->setText(

@@ -17,10 +17,6 @@ class TScanDlg : public QWidget {
     TScanDlg(ScanRun& run, QWidget* parent = nullptr);
     ~TScanDlg() override;
 
-    // The panel that is open, or nullptr.
-    static TScanDlg* Open();
-    // The panel is being taken down: it no longer counts as open.
-    void MarkClosed();
     // "window: SCANPANEL 100=... 107=Pause ... enabled=2,107,108,998".
     std::string DumpLine() const;
 

@@ -7,22 +7,19 @@ TScanRead::TScanRead(QWidget* parent) : TScanBase(parent) {
 }
 
 bool TScanRead::Load(std::istream& in) {
-    ScanFileRead file = ReadScanFile(in);
-    header_ = file.header;
-    data_ = file.data;
-    notes_ = file.Notes();
-    if (data_.count == 0) return false;
+    if (!model_.Load(in)) return false;
+    const ScanData& data = model_.Data();
     SetInverse(false);
-    SetView(data_.resistivityOnly ? Resistivity : ConcMobility);
+    SetView(data.resistivityOnly ? Resistivity : ConcMobility);
     AutoScale();
     // The viewer's own copy of the ranges, where the live window keeps the
     // scan settings: the set-scale dialog starts from them.
     SetTemperatureRange(static_cast<int>(std::trunc(temperatureScale_.automatic.minimum)),
                         static_cast<int>(std::trunc(temperatureScale_.automatic.maximum)));
-    const bool sheet = header_.Sheet();
+    const bool sheet = Header().Sheet();
     TLogScale& res = sheet ? sheetResistance_ : bulkResistivity_;
     res.set = res.automatic;
-    if (!data_.resistivityOnly) {
+    if (!data.resistivityOnly) {
         TLogScale& conc = sheet ? sheetConcentration_ : bulkConcentration_;
         conc.set = conc.automatic;
         mobilityScale_.set = mobilityScale_.automatic;

@@ -1,9 +1,7 @@
 #pragma once
-// A viewer of a scan file read back from disk; it owns its header and points
-// and is never written back.
+// A viewer of a scan file read back from disk: it owns the model it read
+// (header and points) and is never written back.
 #include <istream>
-#include <string>
-#include <vector>
 
 #include "scan/TScanBase.h"
 
@@ -11,14 +9,10 @@ class TScanRead : public TScanBase {
     Q_OBJECT
   public:
     explicit TScanRead(QWidget* parent = nullptr);
-    ScanHeader Header() const override { return header_; }
+    const ScanModel& Model() const override { return model_; }
     // Fills the viewer from a file's text; false when no point could be read.
     bool Load(std::istream& in);
-    // What the file held that was not taken (skipped points, where the
-    // reading stopped); shown in the Information box.
-    std::vector<std::string> ReadNotes() const override { return notes_; }
 
   private:
-    ScanHeader header_;
-    std::vector<std::string> notes_;
+    ScanModel model_;
 };

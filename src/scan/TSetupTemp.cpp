@@ -18,10 +18,6 @@
 #include "views/FieldViews.h"
 #include "records/ScanSettings.h"
 
-namespace {
-std::function<void(int)> g_help;
-}  // namespace
-
 std::optional<int> WholeNumberText(const std::string& text) {
     std::size_t i = 0, end = text.size();
     while (i < end && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
@@ -75,8 +71,8 @@ void StoreScanSetup(const ScanSetup& s) {
     sc.AutoSetIm = s.autoSetCurrent;
 }
 
-TSetupTemp::TSetupTemp(QWidget* parent, int minimum, int maximum)
-    : QDialog(parent), minimum_(minimum), maximum_(maximum) {
+TSetupTemp::TSetupTemp(QWidget* parent, int minimum, int maximum, std::function<void(int)> showHelp)
+    : QDialog(parent), minimum_(minimum), maximum_(maximum), help_(std::move(showHelp)) {
     setObjectName("SCANSETUP");
     setWindowTitle("Scan Setup");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -134,7 +130,9 @@ TSetupTemp::TSetupTemp(QWidget* parent, int minimum, int maximum)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &TSetupTemp::accept);
     connect(cancel, &QPushButton::clicked, this, &TSetupTemp::reject);
-    connect(help, &QPushButton::clicked, this, [] { ShowScanHelp(kHelpContext); });
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (help_) help_(kHelpContext);
+    });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ok);
@@ -176,12 +174,4 @@ void TSetupTemp::accept() {
     setup.autoSetCurrent = fields_.Get(kAutoSet) == "1";
     StoreScanSetup(setup);
     QDialog::accept();
-}
-
-void SetScanHelpHandler(std::function<void(int)> handler) {
-    g_help = std::move(handler);
-}
-
-void ShowScanHelp(int context) {
-    if (g_help) g_help(context);
 }

@@ -50,7 +50,8 @@ class TSetupTemp : public QDialog {
     static constexpr int kAutoSet = 108;
     static constexpr int kHelpContext = 11;
 
-    TSetupTemp(QWidget* parent, int minimum, int maximum);
+    // `help` opens the help viewer at a context (none: Help does nothing).
+    TSetupTemp(QWidget* parent, int minimum, int maximum, std::function<void(int)> help = {});
 
     FieldSet& Fields() { return fields_; }
     // The field refused by the last OK (0 when none).
@@ -64,8 +65,5 @@ class TSetupTemp : public QDialog {
     int maximum_;
     int refused_ = 0;
     QLineEdit* edits_[3] = {};
+    std::function<void(int)> help_;
 };
-
-// The help viewer for the scan's Help buttons (panel context 10, set-up 11).
-void SetScanHelpHandler(std::function<void(int context)> handler);
-void ShowScanHelp(int context);

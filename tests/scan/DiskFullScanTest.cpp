@@ -10,7 +10,6 @@
 
 #include "DiskFull.h"
 #include "platform/FileWrite.h"
-#include "scan/GraphLook.h"
 #include "core/MeasurementResults.h"
 #include "core/MeasurementState.h"
 #include "core/Printf.h"
@@ -22,7 +21,7 @@
 #include "records/ScanSettings.h"
 #include "scan/ScanState.h"
 #include "core/SpecimenData.h"
-#include "scan/TScanAcq.h"
+#include "scan/ScanModel.h"
 #include "temperature/TTemp.h"
 #include "platform/TimeScale.h"
 
@@ -59,14 +58,13 @@ class DiskFullScan : public ::testing::Test {
         ResetScanState();
         TimeScale::SetFactor(0.001);
         ASSERT_TRUE(folder.isValid());
-        Style() = DefaultGraphStyle();
         Scan() = ScanSettings{};
         Scan().DataDir = folder.path().toStdString();
         Specimen() = SpecimenData{};
         Specimen().WaferID = "W1";
         Prompt::SetResponder(&responder);
-        live = std::make_unique<TScanAcq>(&stage);
-        run = std::make_unique<ScanRun>(program, stage, *live);
+        run = std::make_unique<ScanRun>(program, stage);
+        live = &run->Model();
         run->SetCommandSender([this](int id) {
             sent.push_back(id);
             ::State().measurementStatus = 0;
@@ -105,8 +103,8 @@ class DiskFullScan : public ::testing::Test {
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
     ObedientStage stage{program};
-    std::unique_ptr<TScanAcq> live;
     std::unique_ptr<ScanRun> run;
+    const ScanModel* live = nullptr;  // the live scan's model, the run's own
     std::vector<int> sent;
 };
 }  // namespace
@@ -190,7 +188,7 @@ TEST_F(DiskFullScan, AnEmptyDataDirIsTheVantrisFolderInTheDocumentsMadeWhenMissi
     qputenv("HOME", folder.path().toUtf8());
     Scan().DataDir.clear();
     const std::string expected = folder.filePath("Documents/vantris/scan.tsc").toStdString();
-    EXPECT_EQ(TScanAcq::WorkingFile(), expected);
+    EXPECT_EQ(live->WorkingFile(), expected);
     Plan(3);
     run->PressMain();
     RunToTheEnd();

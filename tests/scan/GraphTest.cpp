@@ -34,7 +34,6 @@ class Graph : public ::testing::Test {
         Style().UP = {4, 3, Rgb(0, 200, 200), Rgb(0, 200, 200)};
         Prompt::SetResponder(&responder);
         g_mode = 0;
-        TScanBase::SetToolModeSource([] { return g_mode; }, [] { g_mode = 0; });
     }
     void TearDown() override { Prompt::SetResponder(nullptr); }
 
@@ -44,6 +43,7 @@ class Graph : public ::testing::Test {
         std::string text = "W\r\nB\r\nD\r\nM\r\n" + ThicknessText(thickness) + "\r\n";
         for (const auto& p : points) text += PointLine(p) + "\r\n";
         auto v = std::make_unique<TScanRead>();
+        v->SetToolModeSource([] { return g_mode; }, [] { g_mode = 0; });
         v->resize(640, 440);
         std::istringstream in(text);
         EXPECT_TRUE(v->Load(in));

@@ -1,3 +1,4 @@
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,9 @@
 #include "platform/Prompt.h"
 #include "records/ScanSettings.h"
 #include "core/SpecimenData.h"
+#include "records/ProgramState.h"
+#include "scan/ScanWindows.h"
+#include "scan/ScanModel.h"
 #include "scan/TScanAcq.h"
 #include "temperature/TTemp.h"
 #include "bus/GpibBus.h"
@@ -36,6 +40,7 @@ std::string Slurp(const std::string& path) {
 class LiveScan : public ::testing::Test {
   protected:
     void SetUp() override {
+        program.Install();
         ASSERT_TRUE(folder.isValid());
         Style() = DefaultGraphStyle();
         Scan() = ScanSettings{};
@@ -45,7 +50,8 @@ class LiveScan : public ::testing::Test {
         Specimen().Description = "Si:B wafer", Specimen().Material = "Si";
         Specimen().Thickness = 525;
         Prompt::SetResponder(&responder);
-        window = std::make_unique<TScanAcq>(&controller);
+        model = std::make_unique<ScanModel>(program, &controller);
+        window = std::make_unique<TScanAcq>(*model, Scan());
         window->resize(640, 440);
     }
     void TearDown() override { Prompt::SetResponder(nullptr); }
@@ -53,17 +59,19 @@ class LiveScan : public ::testing::Test {
     // One point as the scan run takes it.
     void TakePoint(double kelvin, const MeasurementResults& r) {
         controller.readings = {kelvin}, controller.next = 0;
-        window->ToggleSetPointMarker();
-        window->UpdateTemperatureMarker();
-        window->TakeTemperature();
-        window->AddResults(r);
-        window->NextSlot();
+        model->ToggleSetPointMarker();
+        model->UpdateTemperatureMarker();
+        model->TakeTemperature();
+        model->AddResults(r);
+        model->NextSlot();
     }
 
+    ProgramState program;
     QTemporaryDir folder;
     BusSlot slot;
     ListedTemperature controller{slot};
     Prompt::ScriptedResponder responder;
+    std::unique_ptr<ScanModel> model;  // the scan run's model, shown by the window
     std::unique_ptr<TScanAcq> window;
 };
 
@@ -79,16 +87,16 @@ MeasurementResults Result(double scale) {
 TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
     Scan().ScanNpoints = 3, Scan().ScanTstart = 300, Scan().ScanTstop = 100;
     Scan().ScanInverse = true;
-    ASSERT_TRUE(window->StartScan());
-    window->Plan();
-    EXPECT_EQ(window->PlannedCount(), 3);
+    ASSERT_TRUE(model->StartScan());
+    model->Plan();
+    EXPECT_EQ(model->PlannedCount(), 3);
     EXPECT_NEAR(window->Data().points[1].T, 150, 1e-9);
     const std::string header = "W-17\r\nB3\r\nSi:B wafer\r\nSi\r\n525\r\n";
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), header);
+    EXPECT_EQ(Slurp(model->WorkingFile()), header);
 
     TakePoint(299.6, Result(1));
     // Every point is in the file at once: a scan that stops early is complete.
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()),
+    EXPECT_EQ(Slurp(model->WorkingFile()),
               header + "299.6 6.30e-03 -2.10e-04 -5.70e+18 2.90e+02\r\n");
     TakePoint(151.2, Result(10));
     EXPECT_EQ(window->Data().count, 2);
@@ -101,37 +109,37 @@ TEST_F(LiveScan, AScanWritesItsHeaderAndEveryPointAsItIsTaken) {
 TEST_F(LiveScan, SheetAndResistivityOnlyColumns) {
     Specimen().Thickness = 0;
     Scan().ScanNpoints = 4;
-    window->StartScan();
-    window->SetResistivityOnly(true);
-    window->Plan();
+    model->StartScan();
+    model->SetResistivityOnly(true);
+    model->Plan();
     EXPECT_EQ(window->View(), TScanBase::Resistivity);
     TakePoint(200, Result(1));
     const ScanPoint& p = window->Data().points[0];
     EXPECT_DOUBLE_EQ(p.resistivity, 120);  // sheet resistance without a thickness
     EXPECT_EQ((std::vector<double>{p.hall, p.concentration, p.mobility}),
               (std::vector<double>{0, 0, 0}));
-    window->SetResistivityOnly(false);
-    window->Plan();
+    model->SetResistivityOnly(false);
+    model->Plan();
     TakePoint(210, Result(1));
     EXPECT_DOUBLE_EQ(window->Data().points[0].concentration, -3e14);  // sheet concentration
 }
 
 TEST_F(LiveScan, MarkersAreAnOverlayThatARepaintClears) {
     Scan().ScanNpoints = 5;
-    window->Plan();
-    window->ToggleSetPointMarker();
-    EXPECT_TRUE(window->SetPointMarkerShown());
-    window->ToggleSetPointMarker();  // drawn twice: gone
-    EXPECT_FALSE(window->SetPointMarkerShown());
-    window->ToggleSetPointMarker();
+    model->Plan();
+    model->ToggleSetPointMarker();
+    EXPECT_TRUE(model->SetPointMarkerShown());
+    model->ToggleSetPointMarker();  // drawn twice: gone
+    EXPECT_FALSE(model->SetPointMarkerShown());
+    model->ToggleSetPointMarker();
     controller.readings = {250, 251.5};
-    window->UpdateTemperatureMarker();
-    window->UpdateTemperatureMarker();
-    EXPECT_TRUE(window->TemperatureMarkerShown());
+    model->UpdateTemperatureMarker();
+    model->UpdateTemperatureMarker();
+    EXPECT_TRUE(model->TemperatureMarkerShown());
     EXPECT_DOUBLE_EQ(controller.present, 251.5);
-    window->TakeTemperature();
-    EXPECT_FALSE(window->TemperatureMarkerShown());
-    EXPECT_FALSE(window->SetPointMarkerShown());
+    model->TakeTemperature();
+    EXPECT_FALSE(model->TemperatureMarkerShown());
+    EXPECT_FALSE(model->SetPointMarkerShown());
     EXPECT_DOUBLE_EQ(window->Data().points[0].T, 251.5);
     // Painting the graph again leaves the overlay alone and does not count a marker.
     const int paints = window->GraphPaints();
@@ -146,6 +154,7 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
     sc.ScanNpoints = 12, sc.ScanTstart = 300, sc.ScanTstop = 80;
     window->SetView(TScanBase::Resistivity);
     window->ApplyScanSettings();
+    model->Plan();
     EXPECT_EQ(window->View(), TScanBase::ConcMobility);
     EXPECT_TRUE(window->Inverse());
     EXPECT_EQ(window->bulkConcentration_.visible, (LogRange{14, 19}));
@@ -154,7 +163,7 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
     EXPECT_EQ(window->hallScale_.set, (LogRange{-3, 1}));
     EXPECT_NEAR(window->inverseScale_.visible.minimum, 1000.0 / 320, 1e-12);
     EXPECT_NEAR(window->inverseScale_.visible.maximum, 12.5, 1e-12);
-    EXPECT_EQ((std::pair{window->PlannedCount(), window->Data().count}), (std::pair{12, 0}));
+    EXPECT_EQ((std::pair{model->PlannedCount(), window->Data().count}), (std::pair{12, 0}));
     // A sheet specimen shows the sheet axes; the set-scale result goes back
     // into the settings in bulk decades.
     Specimen().Thickness = 0;
@@ -166,31 +175,31 @@ TEST_F(LiveScan, SettingsSetTheAxesTheViewAndThePlan) {
 
 TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
     Scan().ScanNpoints = 3;
-    window->StartScan();
-    window->Plan();
+    model->StartScan();
+    model->Plan();
     TakePoint(290, Result(1));
     const std::string copy = folder.filePath("kept.tsc").toStdString();
-    EXPECT_FALSE(TScanAcq::CopyWorkingFile(copy).has_value());
-    EXPECT_EQ(Slurp(copy), Slurp(TScanAcq::WorkingFile()));
+    EXPECT_FALSE(model->CopyWorkingFile(copy).has_value());
+    EXPECT_EQ(Slurp(copy), Slurp(model->WorkingFile()));
     // A larger file crosses the 2048-byte blocks.
     {
-        std::ofstream out(TScanAcq::WorkingFile(), std::ios::binary | std::ios::app);
+        std::ofstream out(model->WorkingFile(), std::ios::binary | std::ios::app);
         for (int i = 0; i < 300; ++i) out << PointLine({100.0 + i, 1, 0, 0, 0}) << "\r\n";
     }
     std::ofstream(copy) << "something longer than the copy will be, to be overwritten........";
-    EXPECT_FALSE(TScanAcq::CopyWorkingFile(copy).has_value());
-    EXPECT_EQ(Slurp(copy), Slurp(TScanAcq::WorkingFile()));
+    EXPECT_FALSE(model->CopyWorkingFile(copy).has_value());
+    EXPECT_EQ(Slurp(copy), Slurp(model->WorkingFile()));
     // Onto itself: left as it is.
-    const std::string before = Slurp(TScanAcq::WorkingFile());
-    EXPECT_FALSE(TScanAcq::CopyWorkingFile(TScanAcq::WorkingFile()).has_value());
-    EXPECT_EQ(Slurp(TScanAcq::WorkingFile()), before);
+    const std::string before = Slurp(model->WorkingFile());
+    EXPECT_FALSE(model->CopyWorkingFile(model->WorkingFile()).has_value());
+    EXPECT_EQ(Slurp(model->WorkingFile()), before);
     // An unwritable destination and a missing working file are told.
     const auto unwritable =
-        TScanAcq::CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
+        model->CopyWorkingFile(folder.filePath("no/such/dir/x.tsc").toStdString());
     ASSERT_TRUE(unwritable.has_value());
     EXPECT_NE(unwritable->find("Can't write file"), std::string::npos);
-    QFile::remove(QString::fromStdString(TScanAcq::WorkingFile()));
-    EXPECT_TRUE(TScanAcq::CopyWorkingFile(copy).has_value());
+    QFile::remove(QString::fromStdString(model->WorkingFile()));
+    EXPECT_TRUE(model->CopyWorkingFile(copy).has_value());
     EXPECT_FALSE(Slurp(copy).empty());  // the old copy is not destroyed
 
     // The command: the default extension, and the message on failure.
@@ -205,19 +214,98 @@ TEST_F(LiveScan, SaveAsCopiesTheWorkingFileExactly) {
 TEST_F(LiveScan, APointThatCannotBeWrittenIsNotTaken) {
     const std::string missing = folder.filePath("missing/dir").toStdString();
     Scan().DataDir = missing, Scan().ScanNpoints = 3;
-    EXPECT_FALSE(window->StartScan());
-    EXPECT_EQ(window->LastWriteFailure(),
+    EXPECT_FALSE(model->StartScan());
+    EXPECT_EQ(model->LastWriteFailure(),
               "Can't write file:\n" + missing + "/scan.tsc\nNo such file or directory");
-    window->Plan();
+    model->Plan();
     const double planned = window->Data().points[0].T;
     controller.readings = {280};
-    window->UpdateTemperatureMarker();
-    window->TakeTemperature();
-    EXPECT_FALSE(window->AddResults(Result(1)));
+    model->UpdateTemperatureMarker();
+    model->TakeTemperature();
+    EXPECT_FALSE(model->AddResults(Result(1)));
     // The slot is as planned: no results, no extents, its set-point back.
     EXPECT_EQ(
         (std::vector<double>{window->Data().points[0].T, window->Data().points[0].resistivity}),
         (std::vector<double>{planned, 0.0}));
     EXPECT_EQ(window->Data().count, 0);
     EXPECT_DOUBLE_EQ(window->Data().T.maximum, 0.0);
+}
+
+// A printout, a clipboard copy or a bitmap draws the graph onto another
+// surface: the window's zoom, plot and scales and the model's points and
+// markers stay as the operator sees them.
+TEST_F(LiveScan, PrintingAndCopyingLeaveTheWindowAndTheScanAsTheyWere) {
+    Scan().ScanNpoints = 4, Scan().ScanTstart = 320, Scan().ScanTstop = 200;
+    ASSERT_TRUE(model->StartScan());
+    model->Plan();
+    TakePoint(319.5, Result(1));
+    TakePoint(281.0, Result(3));
+    model->ToggleSetPointMarker();
+    controller.readings = {250.5}, controller.next = 0;
+    model->UpdateTemperatureMarker();
+    window->AutoScale();
+    int mode = 1;  // zoom
+    window->SetToolModeSource([&mode] { return mode; }, {});
+    const PlotRect plot = window->Frame().plot;
+    window->Press({plot.left + 30, plot.top + 30});
+    window->Release({plot.left + 300, plot.bottom - 40});
+    ASSERT_EQ(window->BandState(), TScanBase::Band::Zoomed);
+
+    auto state = [&] {
+        std::vector<std::string> lines;
+        window->DumpLines(lines);
+        model->DumpScanLines(lines);
+        const PlotRect r = window->Frame().plot;
+        char b[160];
+        std::snprintf(b, sizeof b, "plot=%d,%d,%d,%d factors=%.17g,%.17g,%.17g", r.left, r.top,
+                      r.right, r.bottom, window->XScale().factor, window->LeftScale().factor,
+                      window->RightScale() ? window->RightScale()->factor : 0.0);
+        lines.push_back(b);
+        lines.push_back(std::to_string(model->TemperatureMarker().value_or(-1.0)) +
+                        (model->SetPointMarkerShown() ? " set" : ""));
+        return lines;
+    };
+    const std::vector<std::string> before = state();
+    const QImage shown = window->Render(window->size());
+
+    // A page at printer resolution: its own tick length, pen and font.
+    QImage page(2400, 3300, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&page);
+        window->Paint(p, QRect(0, 100, 2400, 2800), 24, 3);
+    }
+    window->CopyBitmap();
+    window->CopyMetafile();
+    EXPECT_EQ(state(), before);
+    EXPECT_EQ(window->Render(window->size()), shown);
+}
+
+// The live window only shows the scan: closed and made again, it shows the
+// same plan and points, and the points the scan took meanwhile.
+TEST_F(LiveScan, ThePlanAndThePointsOutliveTheWindowThatShowedThem) {
+    ScanWindows windows(Scan(), nullptr);
+    Scan().ScanNpoints = 3, Scan().ScanTstart = 290, Scan().ScanTstop = 250;
+    ASSERT_TRUE(model->StartScan());
+    model->Plan();
+    TakePoint(289.8, Result(1));
+    TScanAcq* shown = windows.CreateLive(*model);
+    std::vector<std::string> before;
+    windows.Dump(before);
+    ASSERT_EQ(before.size(), 3u);  // graph:, one point:, scanwindow:
+    delete shown;
+    std::vector<std::string> closed;
+    windows.Dump(closed);
+    EXPECT_TRUE(closed.empty());
+    EXPECT_EQ(windows.Live(), nullptr);
+
+    TakePoint(270.1, Result(2));  // the scan goes on without a window
+    TScanAcq* again = windows.CreateLive(*model);
+    std::vector<std::string> after;
+    windows.Dump(after);
+    ASSERT_EQ(after.size(), 4u);
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(after[2].substr(0, 10), "point: 270");
+    EXPECT_EQ(after[3].substr(0, 51), "scanwindow: planned=3 temperatures=289.8,270.1,250 ");
+    EXPECT_EQ(windows.All(), (std::vector<TScanBase*>{again}));
+    delete again;
 }

@@ -33,6 +33,7 @@ class ViewerFile : public ::testing::Test {
     }
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
+    ScanWindows windows{Scan(), nullptr};
 };
 
 const std::string kHeader = "W1\r\nB2\r\nGaAs layer\r\nGaAs\r\n0.5\r\n";
@@ -45,7 +46,7 @@ TEST_F(ViewerFile, DevicesFifosAndFoldersAreRefusedBeforeTheyAreOpened) {
     // writer blocks in its open: the alarm fails a regression instead of hanging.
     ::alarm(20);
     for (const std::string& path : {std::string("/dev/zero"), fifo, folder.path().toStdString()}) {
-        EXPECT_EQ(ScanWindows::OpenFile(nullptr, path), nullptr) << path;
+        EXPECT_EQ(windows.OpenFile(nullptr, path), nullptr) << path;
         ASSERT_FALSE(responder.Asked().empty());
         EXPECT_EQ(responder.Asked().back().caption, "Can't Open File:");
         EXPECT_EQ(responder.Asked().back().text, path);
@@ -60,7 +61,7 @@ TEST_F(ViewerFile, SkippedPointsAreSaidInTheInformationBoxAndOnStandardError) {
                               "300.0 1.00e+00 +1e-3 -1e16 100\r\n0.0 1.00e+00 +1e-3 -1e16 100\r\n"
                               "200.0 2.00e+00 +1e-3 -2e16 90\r\n100.0 3.00e+00 +1e-3 -3e16 80\r\n");
     ::testing::internal::CaptureStderr();
-    std::unique_ptr<TScanRead> viewer(ScanWindows::OpenFile(nullptr, path));
+    std::unique_ptr<TScanRead> viewer(windows.OpenFile(nullptr, path));
     const std::string errors = ::testing::internal::GetCapturedStderr();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->Data().count, 3);
@@ -77,14 +78,14 @@ TEST_F(ViewerFile, SkippedPointsAreSaidInTheInformationBoxAndOnStandardError) {
     // A file whose every point is unusable is empty, and says why.
     const std::string zero = Write("zero.tsc", kHeader + "0.0 1.00e+00 +1e-3 -1e16 100\r\n");
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(ScanWindows::OpenFile(nullptr, zero), nullptr);
+    EXPECT_EQ(windows.OpenFile(nullptr, zero), nullptr);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find(zero + ": Skipped 1 point"),
               std::string::npos);
     EXPECT_EQ(responder.Asked().back().text, "File is Empty");
     // A clean file says nothing beyond its header.
     ::testing::internal::CaptureStderr();
     std::unique_ptr<TScanRead> clean(
-        ScanWindows::OpenFile(nullptr, Write("clean.tsc", kHeader + "300 1 0 0 0\r\n")));
+        windows.OpenFile(nullptr, Write("clean.tsc", kHeader + "300 1 0 0 0\r\n")));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     ASSERT_NE(clean, nullptr);
     EXPECT_EQ(clean->InfoText().substr(clean->InfoText().find("Thickness:")),
@@ -97,7 +98,7 @@ TEST_F(ViewerFile, TheInformationBoxShowsTheHeadersWindows1252Text) {
     const std::string path = Write("w1252.tsc",
                                    "W\xE4\r\nB\xB5\r\nd\xE9j\xE0 vu\r\nGaAs\r\n0.5\r\n"
                                    "300 1 0 0 0\r\n");
-    std::unique_ptr<TScanRead> viewer(ScanWindows::OpenFile(nullptr, path));
+    std::unique_ptr<TScanRead> viewer(windows.OpenFile(nullptr, path));
     ASSERT_NE(viewer, nullptr);
     const std::string info = viewer->InfoText();
     EXPECT_NE(info.find(": W\u00e4\r\n"), std::string::npos) << info;
@@ -117,11 +118,11 @@ TEST_F(ViewerFile, TheDataDirectoryFollowsAFolderTheSettingsCanHold) {
     const std::string han = Write("\xE5\x90\x8D/b.tsc", body);
     Scan().DataDir = "/start";
     responder.Add(umlaut);
-    ScanWindows::OpenCommand(nullptr);
+    windows.OpenCommand(nullptr);
     EXPECT_EQ(Scan().DataDir, folder.path().toStdString() + "/m\xFCller");
     // The next dialog starts there, named in Unicode.
     responder.Add(han);
-    ScanWindows::OpenCommand(nullptr);
+    windows.OpenCommand(nullptr);
     const auto& asked = responder.Asked();
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(asked[1].caption, "Open Scan Datafile");
@@ -130,5 +131,5 @@ TEST_F(ViewerFile, TheDataDirectoryFollowsAFolderTheSettingsCanHold) {
     EXPECT_EQ(Scan().DataDir, folder.path().toStdString() + "/m\xFCller");
     EXPECT_EQ(asked[2].caption, "Open Scan Datafile");
     EXPECT_NE(asked[2].text.find("\"\xE5\x90\x8D\" (U+540D)"), std::string::npos) << asked[2].text;
-    for (TScanBase* g : std::vector<TScanBase*>(TScanBase::All())) delete g;
+    for (TScanBase* g : windows.All()) delete g;
 }

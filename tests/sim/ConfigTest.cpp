@@ -1,6 +1,9 @@
 // Configuration files: keys reach the rack; mistakes name the key.
 #include <cstdio>
 #include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "RackTestSupport.h"
 
@@ -102,7 +105,9 @@ TEST(RackConfig, TooLargeIsSaidSo) {
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
     EXPECT_EQ(error.find("offset"), std::string::npos) << error;
 
-    const std::string path = ::testing::TempDir() + "rack_config_large.json";
+    // Per process: ctest runs this case alone and inside the whole executable at once.
+    const std::string path =
+        ::testing::TempDir() + "rack_config_large." + std::to_string(::getpid()) + ".json";
     std::ofstream(path) << json;
     RackConfig config;
     std::string fileError;
@@ -124,7 +129,8 @@ TEST(RackConfig, FilesAndTheKeptConfiguration) {
     EXPECT_FALSE(LoadRackConfig("/nonexistent/rack.json", config, error));
     EXPECT_NE(error.find("/nonexistent/rack.json"), std::string::npos);
     EXPECT_EQ(config.magnet.tesla, 0.7);  // a failed load changes nothing
-    const std::string path = ::testing::TempDir() + "rack_config_test.json";
+    const std::string path =
+        ::testing::TempDir() + "rack_config_test." + std::to_string(::getpid()) + ".json";
     std::ofstream(path) << R"({"magnet":{"tesla":0.25}})";
     ASSERT_TRUE(LoadRackConfig(path, config, error)) << error;
     EXPECT_EQ(config.magnet.tesla, 0.25);
