@@ -27,8 +27,9 @@ static void BM_NiWriteReadRoundTrip(benchmark::State& state) {
         return;
     }
     script("nolog\nalways 0x6903 N+1.2345E-03\\n\n");
-    Config().gpibLibrary = library;
-    NiGpibBus bus;
+    RunConfig config;
+    config.gpibLibrary = library;
+    NiGpibBus bus(config);
     for (auto _ : state) {
         bus.Write(3, 9, "G2");
         std::string reply = bus.Read(3, 9);

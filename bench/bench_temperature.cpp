@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     {
         qputenv("VANTRIS_SIMULATE", "1");
         Config().gpibLibrary = VANTRIS_GPIBSIM_PATH;
-        auto ni = std::make_unique<NiGpibBus>();
+        auto ni = std::make_unique<NiGpibBus>(Config());
         if (ni->Open()) {
             std::printf("rack: the driver library would not open (%s)\n", VANTRIS_GPIBSIM_PATH);
         } else {

@@ -70,8 +70,8 @@ void ServeEvents(int ms) {
     loop.exec();
 }
 
-bool Idle() {
-    return !RunLock::Held() && !(ScanRunning() && ScanRunning()());
+bool Idle(const CoreRecords& records) {
+    return !RunLock::Held(records) && !(ScanRunning() && ScanRunning()());
 }
 
 // A timer of any length: QTimer takes an int of milliseconds, so a long
@@ -499,7 +499,7 @@ void Run(MainFrame& frame, const std::vector<RunItem>& items, std::function<void
         runner->Execute(i);
         // A timed item may still be due or running, or a run started by an
         // item may still hold the lock: serve events until all is idle.
-        while (runner->outstanding > 0 || !Idle()) ServeEvents(5);
+        while (runner->outstanding > 0 || !Idle(frame.Program().Core())) ServeEvents(5);
     }
     qApp->removeEventFilter(&watcher);
     g_runner = nullptr;

@@ -430,7 +430,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
     BindScanWindows(frame, thall);
     frame.canClose = [&program = frame.Program()] {
         // A run in progress keeps its windows: ask it to stop first.
-        if (!RunLock::Held()) return true;
+        if (!RunLock::Held(program.Core())) return true;
         program.State().cancelRequested = true;
         return false;
     };

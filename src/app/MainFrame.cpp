@@ -141,7 +141,7 @@ MainFrame::MainFrame(ProgramState& program, ControllerKind controllerKind, bool 
     Register(24364, {[this] { client_->ArrangeIcons(); }, true, {}, {}});
     Register(kAbortCommand, {[this] { program_.State().cancelRequested = true; },
                              true,
-                             [] { return RunLock::Held(); },
+                             [this] { return RunLock::Held(program_.Core()); },
                              {}});
     if (scan_) {
         const std::pair<int, int> tools[] = {{255, 0}, {251, 1}, {252, 2}, {254, 4}, {253, 3}};
@@ -324,7 +324,7 @@ bool MainFrame::IsEnabled(int id) const {
     const CommandHandler& h = it->second;
     if (auto top = topMenuOf_.find(id); top != topMenuOf_.end() && !MenuEnabled(top->second))
         return false;
-    if (!RunLock::CanStart() && !h.allowedWhileBusy) return false;
+    if (!RunLock::CanStart(program_.Core()) && !h.allowedWhileBusy) return false;
     return !h.enabled || h.enabled();
 }
 

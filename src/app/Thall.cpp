@@ -121,7 +121,7 @@ void Thall::OpenBufferAmplifier() {
 
 void Thall::OpenBus() {
     RunConfig& config = program_.Config();
-    program_.SetBus(makeBus_());
+    program_.SetBus(makeBus_(program_.Config()));
     GpibBus& bus = program_.Bus();
     if (bus.Open()) {
         Prompt::Message(nullptr, bus.ErrorText(), "Can't initialize GPIB", Prompt::Buttons::Ok,

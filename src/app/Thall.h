@@ -14,10 +14,11 @@ class MyPrinter;
 class ProgramState;
 class SerialLink;
 class TTemp;
+struct RunConfig;
 
 class Thall {
   public:
-    using BusFactory = std::function<std::unique_ptr<GpibBus>()>;
+    using BusFactory = std::function<std::unique_ptr<GpibBus>(const RunConfig&)>;
     // The program's state is the caller's; the application object fills in
     // its configuration, bus and controller and keeps them until shut-down.
     Thall(const CommandLine& line, BusFactory makeBus, ProgramState& program);

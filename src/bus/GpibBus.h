@@ -74,4 +74,5 @@ class BusSlot {
 };
 
 // Made by the back-end the program was built with.
-std::unique_ptr<GpibBus> MakeGpibBus();
+struct RunConfig;
+std::unique_ptr<GpibBus> MakeGpibBus(const RunConfig& config);

@@ -50,7 +50,7 @@ void ResetCoreState() {
     State() = MeasurementState{};
     Results() = MeasurementResults{};
     Config() = RunConfig{};
-    RunLock::Reset();
+    RunLock::Reset(CurrentCoreRecords());
     Status().SetText("Ready");
     Status().SetDetail("");
     for (int i = 0; i < 3; ++i) Status().SetReadout(i, "");

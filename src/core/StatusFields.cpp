@@ -19,6 +19,5 @@ void StatusFields::SetReadout(int index, const std::string& text) {
 }
 
 void StatusFields::SetBusy(bool busy) {
-    State().busy = busy;
     emit busyChanged(busy);
 }

@@ -226,7 +226,7 @@ Report Search(ProgramState& program, FieldSet& fields, QWidget* owner) {
     program.State().cancelRequested = false;
     // The search runs as a measurement: the abort button is live and no
     // other run starts inside its waits.
-    const RunLock lock = RunLock::TryAcquire();
+    const RunLock lock = RunLock::TryAcquire(program.Core());
     if (!lock) return report;
 
     bool busError = false;
@@ -273,7 +273,7 @@ bool PrepareStart(ProgramState& program, FieldSet& fields, QWidget* owner) {
 }
 
 void AutoSetCommand(ProgramState& program, QWidget* owner) {
-    if (!RunLock::CanStart()) return;
+    if (!RunLock::CanStart(program.Core())) return;
     const int shape = program.Specimen().Shape;
     if (!TakeTarget(owner, std::to_string(TargetFor(shape)))) return;
     FieldSet fields;

@@ -87,7 +87,7 @@ void RunWindow(MeasurementWindow& window) {
 // its last (the closing temperature reading). Empty in demo mode.
 std::optional<RunLock> CommandLock(ProgramState& program) {
     if (program.Config().noInstrument) return RunLock();
-    RunLock lock = RunLock::TryAcquire();
+    RunLock lock = RunLock::TryAcquire(program.Core());
     if (!lock) return std::nullopt;
     return lock;
 }

@@ -148,7 +148,7 @@ bool TCurrent::Apply() {
 }
 
 void TCurrent::StartAutoSet() {
-    if (searching_ || !RunLock::CanStart()) return;
+    if (searching_ || !RunLock::CanStart(program_.Core())) return;
     if (!AutoSet::TakeTarget(this, Fields().Get(kTargetField))) return;
     if (!AutoSet::PrepareStart(program_, Fields(), this)) return;
     // The search runs as the page's own measure command, after this click.

@@ -37,6 +37,8 @@ class ProgramState {
     MeasurementState& State() { return core_.state; }
     MeasurementResults& Results() { return core_.results; }
     StatusFields& Status() { return core_.status; }
+    // All of the above with the run lock's depth, as the lower modules take them.
+    CoreRecords& Core() { return core_; }
     // Scan values, graph style, page set-up, archive settings, set names.
     RecordParts& Records() { return records_; }
     LogFile& Log() { return log_; }

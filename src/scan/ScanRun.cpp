@@ -364,7 +364,7 @@ void ScanRun::Tick() {
     Guarded([this] {
         if (!ReadyToMeasure()) return;
         timer_.stop();
-        RunLock lock = RunLock::TryAcquire();
+        RunLock lock = RunLock::TryAcquire(program_.Core());
         if (!lock) {
             // Another run holds the instrument: this point waits for the next tick.
             timer_.start(TimeScale::Ms(kTickMs));

@@ -68,7 +68,7 @@ TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
     auto* abort = frame.findChild<QAction*>("button250");
     ASSERT_NE(abort, nullptr);
     EXPECT_FALSE(abort->isEnabled());
-    RunLock run = RunLock::TryAcquire();
+    RunLock run = RunLock::TryAcquire(program.Core());
     EXPECT_FALSE(hall->isEnabled());
     EXPECT_TRUE(abort->isEnabled());
     EXPECT_FALSE(frame.Command(52));

@@ -41,7 +41,7 @@ class ThallTest : public ::testing::Test {
     bool Start(const std::vector<std::string>& switches, ScriptedBus* prepared = nullptr) {
         thall_ = std::make_unique<Thall>(
             ParseCommandLine(switches),
-            [this, prepared] {
+            [this, prepared](const RunConfig&) {
                 ++busesMade_;
                 auto bus = std::make_unique<ScriptedBus>();
                 if (prepared) *bus = *prepared;

@@ -184,7 +184,7 @@ TEST_F(ToolBar, TheToolBarsAbortReachesTheRunWhileTheMagnetBoxIsUp) {
     QWidget* abortButton = frame.findChild<QToolBar*>("toolbar")->widgetForAction(abortAction);
     ASSERT_NE(abortButton, nullptr);
 
-    RunLock run = RunLock::TryAcquire();  // as inside a Hall run
+    RunLock run = RunLock::TryAcquire(program.Core());  // as inside a Hall run
     ASSERT_TRUE(run);
     program.State().cancelRequested = false;
     frame.UpdateCommands();

@@ -101,7 +101,7 @@ class IotBus : public ::testing::Test {
         D().log.clear();
     }
     Prompt::ScriptedResponder responder;
-    IotGpibBus bus;
+    IotGpibBus bus{Config()};
 };
 
 TEST_F(IotBus, OpenClearsAPendingRequest) {

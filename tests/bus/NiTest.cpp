@@ -54,7 +54,7 @@ class NiBusFamily : public ::testing::TestWithParam<Family> {
         fake->Script("");
     }
     std::unique_ptr<FakeDriver> fake;
-    NiGpibBus bus;
+    NiGpibBus bus{Config()};
 };
 
 TEST_P(NiBusFamily, WritesWithAddressWordAndLineFeedEndMode) {
@@ -140,7 +140,7 @@ class NiBus : public ::testing::Test {
     }
     void TearDown() override { TimeScale::SetFactor(1.0); }
     std::unique_ptr<FakeDriver> fake;
-    NiGpibBus bus;
+    NiGpibBus bus{Config()};
 };
 
 // Codes the table does not name keep their number and the status word.
@@ -224,7 +224,7 @@ TEST_F(NiBus, MissingEntryPointFailsOnlyThatCall) {
 
 TEST(NiDriverLoading, MissingLibraryIsDriverNotInstalledAndIsRetried) {
     ResetConfig("/nonexistent/libgpib-missing.so");
-    NiGpibBus bus;
+    NiGpibBus bus{Config()};
     EXPECT_EQ(Raised([&] { bus.Write(3, 7, "S0M77"); }), "EDVR: driver not installed");
     // A missing driver does not keep the program off the bus at start-up.
     EXPECT_FALSE(bus.Open());
@@ -239,7 +239,7 @@ TEST(NiDriverLoading, MissingLibraryIsDriverNotInstalledAndIsRetried) {
 
 TEST(NiDriverLoading, LibraryWithoutStatusIsReleasedAndRefused) {
     ResetConfig(FAKE_GPIB_NO_STATUS);
-    NiGpibBus bus;
+    NiGpibBus bus{Config()};
     EXPECT_THROW(bus.Write(3, 7, "S0M77"), xgpib);
     EXPECT_EQ(bus.ErrorText(), "EDVR: driver not installed");
     EXPECT_EQ(bus.Driver().LoadedFamily(), NiDriver::Family::None);
@@ -248,18 +248,18 @@ TEST(NiDriverLoading, LibraryWithoutStatusIsReleasedAndRefused) {
 TEST(NiDriverLoading, EnvironmentNamesTheLibraryWhenNotConfigured) {
     ResetConfig("");
     ::setenv("VANTRIS_GPIB_LIBRARY", FAKE_GPIB_LINUX, 1);
-    EXPECT_EQ(NiDriver::LibraryName(), FAKE_GPIB_LINUX);
-    NiGpibBus bus;
+    EXPECT_EQ(NiDriver::LibraryName(Config()), FAKE_GPIB_LINUX);
+    NiGpibBus bus{Config()};
     FakeDriver fake(FAKE_GPIB_LINUX);
     fake.Script("");
     bus.Write(3, 8, "DP");
     EXPECT_EQ(bus.Driver().LoadedName(), FAKE_GPIB_LINUX);
     Config().gpibLibrary = "/other/lib.so";
-    EXPECT_EQ(NiDriver::LibraryName(), "/other/lib.so");
+    EXPECT_EQ(NiDriver::LibraryName(Config()), "/other/lib.so");
     ::unsetenv("VANTRIS_GPIB_LIBRARY");
 #ifndef _WIN32
     ResetConfig("");
-    EXPECT_EQ(NiDriver::LibraryName(), "libgpib.so.0");
+    EXPECT_EQ(NiDriver::LibraryName(Config()), "libgpib.so.0");
 #endif
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/CoreRecords.h"
 #include "core/MathLibrary.h"
 #include "core/MeasurementState.h"
 #include "core/Printf.h"
@@ -55,37 +56,37 @@ TEST(Exceptions, CarryTextAndCode) {
 }
 
 TEST(RunLock, OneHolderAtATimeWithOneGrantedNestedRun) {
-    RunLock::Reset();
+    RunLock::Reset(CurrentCoreRecords());
     int busySignals = 0;
     QObject listener;
     QObject::connect(&Status(), &StatusFields::busyChanged, &listener, [&] { ++busySignals; });
     {
-        RunLock first = RunLock::TryAcquire();
+        RunLock first = RunLock::TryAcquire(CurrentCoreRecords());
         ASSERT_TRUE(first);
         EXPECT_TRUE(State().busy);
         EXPECT_EQ(busySignals, 1);
-        EXPECT_FALSE(RunLock::TryAcquire());
-        EXPECT_FALSE(RunLock::CanStart());
+        EXPECT_FALSE(RunLock::TryAcquire(CurrentCoreRecords()));
+        EXPECT_FALSE(RunLock::CanStart(CurrentCoreRecords()));
 
         bool nestedTaken = false, secondRefused = false;
         first.RunNested([&] {
-            EXPECT_TRUE(RunLock::CanStart());
-            RunLock nested = RunLock::TryAcquire();
+            EXPECT_TRUE(RunLock::CanStart(CurrentCoreRecords()));
+            RunLock nested = RunLock::TryAcquire(CurrentCoreRecords());
             nestedTaken = static_cast<bool>(nested);
             // The grant is for one run: whatever the nested run's waits
             // serve is refused.
-            secondRefused = !RunLock::TryAcquire();
-            EXPECT_EQ(RunLock::Depth(), 2);
+            secondRefused = !RunLock::TryAcquire(CurrentCoreRecords());
+            EXPECT_EQ(RunLock::Depth(CurrentCoreRecords()), 2);
         });
         EXPECT_TRUE(nestedTaken);
         EXPECT_TRUE(secondRefused);
-        EXPECT_EQ(RunLock::Depth(), 1);
+        EXPECT_EQ(RunLock::Depth(CurrentCoreRecords()), 1);
         EXPECT_TRUE(State().busy);
         EXPECT_EQ(busySignals, 1);  // the nested run neither set nor cleared the mark
 
         // A grant that nobody takes lapses when the command returns.
         first.RunNested([] {});
-        EXPECT_FALSE(RunLock::CanStart());
+        EXPECT_FALSE(RunLock::CanStart(CurrentCoreRecords()));
 
         // Only a holder can grant.
         RunLock empty;
@@ -100,7 +101,7 @@ TEST(RunLock, OneHolderAtATimeWithOneGrantedNestedRun) {
         EXPECT_TRUE(State().busy);
     }
     EXPECT_FALSE(State().busy);
-    EXPECT_EQ(RunLock::Depth(), 0);
+    EXPECT_EQ(RunLock::Depth(CurrentCoreRecords()), 0);
     EXPECT_EQ(busySignals, 2);
-    EXPECT_TRUE(RunLock::TryAcquire());
+    EXPECT_TRUE(RunLock::TryAcquire(CurrentCoreRecords()));
 }

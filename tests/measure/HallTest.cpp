@@ -295,7 +295,7 @@ TEST_F(HallRunTest, TheLockHolderRunsANestedMeasurement) {
     Cycles({1e-3});
     CountingWindow other(program);
     THall& window = UseView();
-    const RunLock scan = RunLock::TryAcquire();
+    const RunLock scan = RunLock::TryAcquire(program.Core());
     ASSERT_TRUE(scan);
     // Not granted: refused like any command from outside.
     HallCommand(nullptr, window, {});
@@ -308,7 +308,7 @@ TEST_F(HallRunTest, TheLockHolderRunsANestedMeasurement) {
     EXPECT_NEAR(Results().hallCoefficientRaw, 1e-3 / (0.5 * 100e-6), 1e-6);
     // The grant was taken by the Hall run; the click inside it was refused.
     EXPECT_EQ(other.runs, 0);
-    EXPECT_EQ(RunLock::Depth(), 1);
+    EXPECT_EQ(RunLock::Depth(program.Core()), 1);
     EXPECT_TRUE(State().busy);
 }
 

@@ -55,7 +55,7 @@ TEST_F(FrameTest, RunMeasurementMarksBusyAndClearsTheAbortRequest) {
 
     // A measure command arriving while a run is busy does not start a second run.
     {
-        const RunLock other = RunLock::TryAcquire();
+        const RunLock other = RunLock::TryAcquire(program.Core());
         RunMeasurement(window);
         EXPECT_EQ(window.runs, 1);
     }

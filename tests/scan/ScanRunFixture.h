@@ -104,7 +104,8 @@ class ScanRunTest : public ::testing::Test {
         live = &run->Model();
         run->SetCommandSender([this](int id) {
             sent.push_back(id);
-            nestedGranted.push_back(RunLock::Held() && RunLock::CanStart());
+            nestedGranted.push_back(RunLock::Held(program.Core()) &&
+                                    RunLock::CanStart(program.Core()));
             ::State().measurementStatus = (id == 52 && failHall > 0 && --failHall == 0) ? 1 : 0;
             Results().symmetryFactor = 1.0;
             // The commands end by reading the temperature, as the program's do.

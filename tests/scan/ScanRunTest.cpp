@@ -132,7 +132,7 @@ TEST_F(ScanRunTest, HotStageIsGivenWholeKelvinAndItsPointsAreReached) {
     EXPECT_EQ(sent, (std::vector<int>{51, 52, 51, 52, 51, 52}));
     // Each measurement ran inside the scan's lock, granted to it.
     for (bool granted : nestedGranted) EXPECT_TRUE(granted);
-    EXPECT_FALSE(RunLock::Held());
+    EXPECT_FALSE(RunLock::Held(program.Core()));
 }
 
 TEST_F(ScanRunTest, HallFailurePausesAndResumeMeasuresThePointAgain) {

@@ -26,7 +26,7 @@ void IotGpibBus::Address(int primary, int secondary) {
 bool IotGpibBus::Open() {
     board_ = OpenName("IEEE0");
     hall_ = OpenName("Hall");
-    itc_ = Config().controllerKind == ControllerKind::ITC5 ? OpenName("ITC502") : 0;
+    itc_ = config_.controllerKind == ControllerKind::ITC5 ? OpenName("ITC502") : 0;
     if (board_ == -1 || hall_ == -1 || itc_ == -1) {
         Prompt::Message(nullptr, "Failed to open GPIB device", "System Error");
         return true;
@@ -81,13 +81,13 @@ int IotGpibBus::ReadItcByte() {
 }
 
 void IotGpibBus::ItcWrite(const std::string& text) {
-    if (Config().bytewiseItc) ItcLink::Drain([this] { return ReadItcByte(); });
+    if (config_.bytewiseItc) ItcLink::Drain([this] { return ReadItcByte(); });
     status = static_cast<int>(OutputX(itc_, text.data(), text.size(), 1, 1, nullptr, 0, nullptr));
     Check(status);
 }
 
 std::string IotGpibBus::ItcRead() {
-    if (Config().bytewiseItc) return ItcLink::ReadReply([this] { return ReadItcByte(); });
+    if (config_.bytewiseItc) return ItcLink::ReadReply([this] { return ReadItcByte(); });
     char buffer[kItcReplyBytes + 1] = {};
     const long n = EnterX(itc_, buffer, kItcReplyBytes, 1, nullptr, 0, nullptr);
     status = static_cast<int>(n);
@@ -107,7 +107,7 @@ std::string IotGpibBus::ErrorText() {
 
 GpibBus::PageResult IotGpibBus::InterfaceCommand(int kind, int primary, int) {
     PageResult result;
-    if (Config().noInstrument || kind < 0 || kind > 7) return result;
+    if (config_.noInstrument || kind < 0 || kind > 7) return result;
     // The page's own address is not used: the electronics is always 3/6 here.
     const DevHandleT device = primary == 3 ? hall_ : itc_;
     switch (kind) {
@@ -142,6 +142,6 @@ GpibBus::PageResult IotGpibBus::InterfaceCommand(int kind, int primary, int) {
     return result;
 }
 
-std::unique_ptr<GpibBus> MakeGpibBus() {
-    return std::make_unique<IotGpibBus>();
+std::unique_ptr<GpibBus> MakeGpibBus(const RunConfig& config) {
+    return std::make_unique<IotGpibBus>(config);
 }

@@ -7,8 +7,11 @@
 #include "bus/GpibBus.h"
 #include "bus/iotech/iot488.h"
 
+struct RunConfig;
+
 class IotGpibBus : public GpibBus {
   public:
+    explicit IotGpibBus(const RunConfig& config) : config_(config) {}
     bool Open() override;
     void Write(int primary, int secondary, const std::string& text) override;
     std::string Read(int primary, int secondary, int bufferSize = 20) override;
@@ -21,6 +24,7 @@ class IotGpibBus : public GpibBus {
     PageResult InterfaceCommand(int kind, int primary, int secondary) override;
 
   private:
+    const RunConfig& config_;
     // The driver signals every failure with -1; its own text is not fetched.
     long Check(long result);
     void Address(int primary, int secondary);

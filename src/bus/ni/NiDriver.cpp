@@ -58,8 +58,8 @@ NiDriver::~NiDriver() {
     Unload();
 }
 
-std::string NiDriver::LibraryName() {
-    if (!Config().gpibLibrary.empty()) return Config().gpibLibrary;
+std::string NiDriver::LibraryName(const RunConfig& config) {
+    if (!config.gpibLibrary.empty()) return config.gpibLibrary;
     if (const char* env = std::getenv("VANTRIS_GPIB_LIBRARY"); env && *env) return env;
 #ifdef _WIN32
     return "GPIB-32.DLL";
@@ -70,7 +70,7 @@ std::string NiDriver::LibraryName() {
 
 bool NiDriver::Load() {
     if (library_) return true;
-    const std::string name = LibraryName();
+    const std::string name = LibraryName(config_);
     void* library = OpenLibrary(name);
     if (!library) {
         MarkUnavailable(SystemError());

@@ -12,6 +12,8 @@
 #define VANTRIS_GPIB_CALL
 #endif
 
+struct RunConfig;
+
 class NiDriver {
   public:
     using Address = unsigned short;  // Addr4882_t
@@ -32,14 +34,14 @@ class NiDriver {
     static constexpr int ERR = 0x8000;
     static constexpr int EDVR = 0;
 
-    NiDriver() = default;
+    explicit NiDriver(const RunConfig& config) : config_(config) {}
     ~NiDriver();
     NiDriver(const NiDriver&) = delete;
     NiDriver& operator=(const NiDriver&) = delete;
 
     // The library tried on the next load: the configured one, else
     // VANTRIS_GPIB_LIBRARY, else the system's default driver.
-    static std::string LibraryName();
+    static std::string LibraryName(const RunConfig& config);
 
     Family LoadedFamily() const { return family_; }
     const std::string& LoadedName() const { return loadedName_; }
@@ -63,6 +65,7 @@ class NiDriver {
     long ibcntl = 0;
 
   private:
+    const RunConfig& config_;
     enum Entry {
         kIbtmo,
         kIblines,

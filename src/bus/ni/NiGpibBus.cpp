@@ -96,7 +96,7 @@ int NiGpibBus::PollHall() {
     if (hall & kRequestService) return hall;
     // The request was not the electronics': the ITC5 is the other device that
     // raises one, and it keeps SRQ asserted until it is polled.
-    if (Config().controllerKind == ControllerKind::ITC5) SerialPoll(kItcPrimary, -1);
+    if (config_.controllerKind == ControllerKind::ITC5) SerialPoll(kItcPrimary, -1);
     return 0;
 }
 
@@ -121,7 +121,7 @@ int NiGpibBus::ReadItcByte() {
 }
 
 void NiGpibBus::ItcWrite(const std::string& text) {
-    if (Config().bytewiseItc) ItcLink::Drain([this] { return ReadItcByte(); });
+    if (config_.bytewiseItc) ItcLink::Drain([this] { return ReadItcByte(); });
     const std::string command = text + "\r";
     driver_.Send(kBoard, kItcPrimary, command.data(), static_cast<long>(command.size()),
                  NiDriver::NULLend);
@@ -129,7 +129,7 @@ void NiGpibBus::ItcWrite(const std::string& text) {
 }
 
 std::string NiGpibBus::ItcRead() {
-    if (Config().bytewiseItc) return ItcLink::ReadReply([this] { return ReadItcByte(); });
+    if (config_.bytewiseItc) return ItcLink::ReadReply([this] { return ReadItcByte(); });
     char buffer[kItcReplyBytes + 1] = {};
     driver_.Receive(kBoard, kItcPrimary, buffer, kItcReplyBytes, '\r');
     const long count = driver_.ibcntl;
@@ -141,7 +141,7 @@ std::string NiGpibBus::ItcRead() {
 
 GpibBus::PageResult NiGpibBus::InterfaceCommand(int kind, int primary, int secondary) {
     PageResult result;
-    if (Config().noInstrument || kind < 0 || kind > 7) return result;
+    if (config_.noInstrument || kind < 0 || kind > 7) return result;
     switch (kind) {
         case 1:
             result.data = Printf("%d", SerialPoll(primary, secondary));
@@ -179,6 +179,6 @@ GpibBus::PageResult NiGpibBus::InterfaceCommand(int kind, int primary, int secon
     return result;
 }
 
-std::unique_ptr<GpibBus> MakeGpibBus() {
-    return std::make_unique<NiGpibBus>();
+std::unique_ptr<GpibBus> MakeGpibBus(const RunConfig& config) {
+    return std::make_unique<NiGpibBus>(config);
 }

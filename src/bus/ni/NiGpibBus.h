@@ -6,8 +6,11 @@
 #include "bus/GpibBus.h"
 #include "bus/ni/NiDriver.h"
 
+struct RunConfig;
+
 class NiGpibBus : public GpibBus {
   public:
+    explicit NiGpibBus(const RunConfig& config) : config_(config), driver_(config) {}
     bool Open() override;
     void Write(int primary, int secondary, const std::string& text) override;
     std::string Read(int primary, int secondary, int bufferSize = 20) override;
@@ -33,6 +36,7 @@ class NiGpibBus : public GpibBus {
     int ReadItcByte();
     void RemoteOnly(bool on);
 
+    const RunConfig& config_;
     NiDriver driver_;
     std::string message_;
 };
