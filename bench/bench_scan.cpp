@@ -16,6 +16,8 @@
 #include <streambuf>
 
 #include "BenchSupport.h"
+#include "core/RunConfig.h"
+#include "core/StatusFields.h"
 #include "scan/GraphLook.h"
 #include "records/GraphStyle.h"
 #include "scan/TScanRead.h"
@@ -63,7 +65,7 @@ int main(int argc, char** argv) {
                            (i % 3 ? -1 : 1) * 1e17 * std::exp(-900 / t), 3000 - 10.0 * i}) +
                 "\r\n";
     }
-    TScanRead graph;
+    TScanRead graph(Config(), Status());
     graph.resize(1600, 1000);
     std::istringstream in(text);
     graph.Load(in);

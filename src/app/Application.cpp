@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include "app/HallApplication.h"
+#include "app/Help.h"
 
 #include <QDialog>
 #include <QDir>
@@ -117,6 +118,8 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     // reaches its records in it, and it is passed down to the main window.
     ProgramState program;
     program.Install();
+    app.SetStatus(&program.Status());
+    Help::Attach(program.Config());
     Q_INIT_RESOURCE(vantris);
     // Numbers in files, registry texts and instrument commands are written
     // in C notation whatever the operator's locale.
@@ -152,7 +155,8 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
 
     if (line.simulate) {
         std::string error;
-        if (!Simulation::Prepare(line.simulateFile, !line.gpibLibrary.empty(), error)) {
+        if (!Simulation::Prepare(program.Config(), line.simulateFile, !line.gpibLibrary.empty(),
+                                 error)) {
             Prompt::Message(nullptr, error, "Virtual Instrument Rack", Prompt::Buttons::Ok,
                             Prompt::Icon::Stop);
             return 2;
@@ -176,7 +180,7 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
 
     for (const auto& assignment : line.sets) {
         std::string error;
-        if (!ApplyAssignment(assignment, error)) {
+        if (!ApplyAssignment(program, assignment, error)) {
             std::fprintf(stderr, "--set %s: %s\n", assignment.c_str(), error.c_str());
             return 2;
         }

@@ -97,13 +97,13 @@ bool Shown(const QWidget* window) {
 
 // The results page: the sections of the measurement windows that are open
 // and visible, each drawn by its window.
-ResultsPageSections VisibleSections() {
+ResultsPageSections VisibleSections(const SpecimenData& specimen) {
     ResultsPageSections s;
     if (Shown(g_windows.check))
         s.check = [](QPainter& p, int L, int W) { g_windows.check->Print(p, L, W); };
-    if (Specimen().Shape == 0 && Shown(g_windows.vanDerPauw))
+    if (specimen.Shape == 0 && Shown(g_windows.vanDerPauw))
         s.resistivity = [](QPainter& p, int L, int W) { g_windows.vanDerPauw->Print(p, L, W); };
-    if (Specimen().Shape != 0 && Shown(g_windows.bar))
+    if (specimen.Shape != 0 && Shown(g_windows.bar))
         s.resistivity = [](QPainter& p, int L, int W) { g_windows.bar->Print(p, L, W); };
     if (Shown(g_windows.hall))
         s.hall = [](QPainter& p, int L, int W) { g_windows.hall->Print(p, L, W); };
@@ -120,8 +120,8 @@ void TellPrinted(MainFrame& frame, const MyPrinter& printer) {
 }
 
 void PrintResults(MainFrame& frame, MyPrinter& printer) {
-    const ResultsPageText page = CurrentResultsPage();
-    const ResultsPageSections sections = VisibleSections();
+    const ResultsPageText page = CurrentResultsPage(frame.Program());
+    const ResultsPageSections sections = VisibleSections(frame.Program().Specimen());
     const bool printed =
         printer.PrintPage(&frame, "Hall Results", frame.Program().Specimen().WaferID, false, true,
                           [&page, &sections](QPainter& p, QPagedPaintDevice& device) {
@@ -145,24 +145,25 @@ void PrintGraph(MainFrame& frame, MyPrinter& printer) {
                         Prompt::Icon::Stop);
         return;
     }
-    const bool printed =
-        printer.PrintPage(&frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
-                          [graph](QPainter& p, QPagedPaintDevice& device) {
-                              PaintViewPrintout(p, *graph, device.width(), device.height(),
-                                                device.logicalDpiX(), device.logicalDpiY());
-                          });
+    const bool printed = printer.PrintPage(
+        &frame, "Hall Temperature Scan", graph->Header().WaferID, true, false,
+        [graph, &frame](QPainter& p, QPagedPaintDevice& device) {
+            PaintViewPrintout(p, *graph, frame.Program().Config(), device.width(), device.height(),
+                              device.logicalDpiX(), device.logicalDpiY());
+        });
     if (printed) TellPrinted(frame, printer);
 }
 
 void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     TTemp* temperature = &thall.Temperature();
     MyPrinter* printer = &thall.Printer();
-    auto plain = [&frame](void (*command)(QWidget*)) {
-        return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
+    auto withProgram = [&frame](void (*command)(ProgramState&, QWidget*)) {
+        return CommandHandler{
+            [&frame, command] { command(frame.Program(), &frame); }, false, {}, {}};
     };
     frame.Register(15, {[&frame] {
                             // The line went in: the operator sees where.
-                            if (OnArchiveAdd(&frame))
+                            if (OnArchiveAdd(frame.Program(), &frame))
                                 frame.Program().Status().SetDetail(
                                     "Added to " + FileNames::FromStored(
                                                       frame.Program().Records().archive.DataArchive)
@@ -171,10 +172,10 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
                         false,
                         {},
                         {}});
-    frame.Register(16, plain(&OnArchiveSetPath));
-    frame.Register(17, plain(&OnArchiveExamine));
-    frame.Register(18, plain(&OnArchiveSort));
-    frame.Register(19, plain(&OnArchiveView));
+    frame.Register(16, withProgram(&OnArchiveSetPath));
+    frame.Register(17, withProgram(&OnArchiveExamine));
+    frame.Register(18, withProgram(&OnArchiveSort));
+    frame.Register(19, withProgram(&OnArchiveView));
     ArchiveCallbacks().showTextWindow = [&frame](QWidget* window) {
         QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -191,14 +192,15 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     // The record's values are in the result record: the panel is computed
     // again as after its measurements. A record without a Hall value had
     // only a resistivity result, and comes back as that.
-    ArchiveCallbacks().recordRead = [temperature](const Trecord& record) {
+    ArchiveCallbacks().recordRead = [temperature,
+                                     &program = frame.Program()](const Trecord& record) {
         temperature->SetReadingText(record.temperature);
-        ResultsClear();
-        Results().measured |= MeasurementResults::kResistivityMeasured;
-        ResultsUpdateResistivity();
+        ResultsClear(program);
+        program.Results().measured |= MeasurementResults::kResistivityMeasured;
+        ResultsUpdateResistivity(program);
         if (record.hallCoefficient != 0.0) {
-            Results().measured |= MeasurementResults::kHallMeasured;
-            ResultsUpdateHall();
+            program.Results().measured |= MeasurementResults::kHallMeasured;
+            ResultsUpdateHall(program);
         }
     };
     // With no printer at all the print commands are greyed, the scan menu's
@@ -336,16 +338,22 @@ void BindModules(MainFrame& frame, Thall& thall) {
     auto plain = [&frame](void (*command)(QWidget*)) {
         return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
     };
-    frame.Register(11, plain(&OnSettingsOpen));
-    frame.Register(12, plain(&OnSettingsSave));
-    frame.Register(13, plain(&OnSettingsSaveAs));
-    frame.Register(62, {[&frame] { OnSample(&frame); }, false, {}, {}});
+    auto withProgram = [&frame](void (*command)(ProgramState&, QWidget*)) {
+        return CommandHandler{
+            [&frame, command] { command(frame.Program(), &frame); }, false, {}, {}};
+    };
+    frame.Register(11, withProgram(&OnSettingsOpen));
+    frame.Register(12, withProgram(&OnSettingsSave));
+    frame.Register(13, withProgram(&OnSettingsSaveAs));
+    frame.Register(62, {[&frame] { OnSample(frame.Program(), &frame); }, false, {}, {}});
     if (frame.ScanMode()) {
         frame.Register(123, plain(&OnStyleRead));
         frame.Register(124, plain(&OnStyleSave));
         frame.Register(125, plain(&OnStyleSaveAs));
     }
-    Automation::AddDumpSection([](std::vector<std::string>& lines) { DumpRecords(lines); });
+    Automation::AddDumpSection([&program = frame.Program()](std::vector<std::string>& lines) {
+        DumpRecords(program, lines);
+    });
 
     BindArchiveAndPrinting(frame, thall);
     frame.Register(
@@ -365,7 +373,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
 
     DockResultsPanel(frame);
     CreateMeasurementWindows(frame);
-    Links().thicknessChanged = [] { ResultsThicknessChanged(); };
+    Links().thicknessChanged = [&program = frame.Program()] { ResultsThicknessChanged(program); };
     TDepl::SetHelpHandler([](int context) { Help::Open(context); });
     auto readTemperature = [temperature, &program = frame.Program()] {
         if (!program.Config().noInstrument) temperature->ReadTemperature();
@@ -379,8 +387,8 @@ void BindModules(MainFrame& frame, Thall& thall) {
                    {[&frame] { AutoSet::AutoSetCommand(frame.Program(), &frame); }, false, {}, {}});
     // The client's clearing command: the results panel emptied and the five
     // measurement windows out of sight, ready for a new specimen.
-    frame.Register(301, {[] {
-                             ResultsClear();
+    frame.Register(301, {[&program = frame.Program()] {
+                             ResultsClear(program);
                              for (QWidget* window : g_windows.Frames())
                                  if (window) window->hide();
                          },
@@ -400,12 +408,14 @@ void BindModules(MainFrame& frame, Thall& thall) {
              false,
              {},
              {}});
-    frame.Register(53, {[&frame, temperature] { DepletionCommand(&frame, temperature->present); },
+    frame.Register(53, {[&frame, temperature] {
+                            DepletionCommand(frame.Program(), &frame, temperature->present);
+                        },
                         false,
-                        [] { return DepletionEnabled(); },
+                        [&frame] { return DepletionEnabled(frame.Program()); },
                         {}});
-    Automation::AddDumpSection([](std::vector<std::string>& lines) {
-        DumpMeasurements(lines, g_windows.Runs());
+    Automation::AddDumpSection([&program = frame.Program()](std::vector<std::string>& lines) {
+        DumpMeasurements(program, lines, g_windows.Runs());
         std::string shown = "shown:";
         const auto frames = g_windows.Frames();
         const auto windows = g_windows.All();
@@ -442,23 +452,23 @@ void BindModules(MainFrame& frame, Thall& thall) {
 }
 
 void ClientReady(MainFrame& frame, Thall& thall) {
-    (void)frame;
     (void)thall;
-    ReadStyleSet(Sets().currentStyleName);
-    ReadSettingsSet(Sets().currentSettingsName);
+    ProgramState& program = frame.Program();
+    ReadStyleSet(program.Records().sets.currentStyleName);
+    ReadSettingsSet(program, program.Records().sets.currentSettingsName);
     const WindowPositions positions = ReadWindowPositions(Registry());
     const auto windows = PositionedWindows();
     for (std::size_t i = 0; i < windows.size(); ++i)
         if (windows[i] && positions[i]) windows[i]->move(positions[i]->left, positions[i]->top);
 }
 
-bool ApplyAssignment(const std::string& assignment, std::string& error) {
+bool ApplyAssignment(ProgramState& program, const std::string& assignment, std::string& error) {
     const auto eq = assignment.find('=');
     if (eq == std::string::npos) {
         error = "expected NAME=VALUE";
         return false;
     }
-    return ApplySetting(assignment.substr(0, eq), assignment.substr(eq + 1), error);
+    return ApplySetting(program, assignment.substr(0, eq), assignment.substr(eq + 1), error);
 }
 
 void SaveOnClose(MainFrame& frame) {

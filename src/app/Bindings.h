@@ -5,6 +5,8 @@
 
 class RegistryStore;
 class MainFrame;
+class ProgramState;
+class ProgramState;
 class Thall;
 
 // Reports a settings file that cannot be read and sets it aside before
@@ -17,6 +19,6 @@ void BindModules(MainFrame& frame, Thall& thall);
 // The client is set up: the default style and settings sets are read.
 void ClientReady(MainFrame& frame, Thall& thall);
 // --set NAME=VALUE.
-bool ApplyAssignment(const std::string& assignment, std::string& error);
+bool ApplyAssignment(ProgramState& program, const std::string& assignment, std::string& error);
 // The client closes: window positions are written.
 void SaveOnClose(MainFrame& frame);

@@ -11,7 +11,7 @@ bool HallApplication::notify(QObject* receiver, QEvent* event) {
         Prompt::Message(nullptr, e.why(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
     } catch (bool) {
         // An abort that reached no measurement: there is nothing left to stop.
-        Status().SetText("Cancelled");
+        if (status_) status_->SetText("Cancelled");
     } catch (const std::exception& e) {
         Prompt::Message(nullptr, e.what(), "Exception:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
     }

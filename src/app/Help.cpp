@@ -29,6 +29,8 @@ constexpr Topic kTopics[] = {
 };
 
 QPointer<HelpWindow> g_window;
+// The configuration naming the help file; none before start-up.
+const RunConfig* g_config = nullptr;
 
 // Moves the help window back to the main frame when the modal dialog that
 // owned it closes, so that it outlives the dialog as the operator expects.
@@ -113,8 +115,13 @@ std::vector<int> Contexts() {
     return contexts;
 }
 
+void Attach(const RunConfig& config) {
+    g_config = &config;
+}
+
 std::string Folder() {
-    const std::string& index = Config().helpFilePath;
+    if (!g_config) return {};
+    const std::string& index = g_config->helpFilePath;
     if (index.empty()) return {};
     return QFileInfo(QString::fromStdString(index)).absolutePath().toStdString();
 }

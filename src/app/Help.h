@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+struct RunConfig;
+
 namespace Help {
 // Help > "Using Help".
 constexpr int kUsingHelp = 101;
@@ -16,6 +18,9 @@ std::vector<int> Contexts();
 // The help folder: the folder of the index page the run configuration names;
 // empty when the pages were not found.
 std::string Folder();
+
+// The run configuration whose help file the help shows (set at start-up).
+void Attach(const RunConfig& config);
 
 // Shows the help window at the context's page (Help > "Hall System", F1 and
 // the Help buttons). When it cannot, a message box says why and the result

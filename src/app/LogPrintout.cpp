@@ -1,4 +1,5 @@
 #include "app/LogPrintout.h"
+#include "records/ProgramState.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -58,14 +59,14 @@ QFont PrintoutFont(int dotsPerInchX, bool heading) {
     return font;
 }
 
-ResultsPageText CurrentResultsPage() {
+ResultsPageText CurrentResultsPage(ProgramState& program) {
     FormatNow();
     ResultsPageText t;
     t.date = DateText();
     t.time = TimeText();
-    t.id1Label = Config().ID1;
-    t.id2Label = Config().ID2;
-    const SpecimenData& sp = Specimen();
+    t.id1Label = program.Config().ID1;
+    t.id2Label = program.Config().ID2;
+    const SpecimenData& sp = program.Specimen();
     t.waferId = sp.WaferID;
     t.batchId = sp.BatchID;
     t.material = sp.Material;
@@ -74,7 +75,7 @@ ResultsPageText CurrentResultsPage() {
     t.bar = sp.Shape != 0;
     t.length = sp.Length;
     t.width = sp.Width;
-    const MeasurementSettings& st = Settings();
+    const MeasurementSettings& st = program.Settings();
     const CurrentUnit unit = CurrentUnitFor(st.Iunits);
     t.currentLine =
         Printf("I-meas: %.3lg %s %s", st.Current * unit.factor, unit.logText, st.AC ? "AC" : "DC");

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+class ProgramState;
 class QPainter;
 
 struct ResultsPageText {
@@ -33,7 +34,7 @@ struct ResultsPageSections {
 };
 
 // The present state as the page prints it.
-ResultsPageText CurrentResultsPage();
+ResultsPageText CurrentResultsPage(ProgramState& program);
 
 // Draws the page on a device `pageWidth` device units wide with the given
 // horizontal resolution, from the painter's origin.

@@ -122,7 +122,8 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     // still shows every marker.
     Style() = DefaultGraphStyle();
     // The frame owns the scan's windows; the scan run, the live window's model.
-    auto* windows = new ScanWindows(frame.Program().Records().scan, frame.Client(), &frame);
+    auto* windows = new ScanWindows(frame.Program().Records().scan, frame.Program().Config(),
+                                    frame.Program().Status(), frame.Client(), &frame);
     QPointer<ScanWindows> scanWindows = windows;
     windows->SetToolModeSource([&frame] { return frame.GraphMode(); },
                                [&frame] { frame.SetGraphMode(0); });

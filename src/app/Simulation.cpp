@@ -33,8 +33,8 @@ bool Available() {
     return !Paths::Find("libvantris_gpibsim.so").empty() && RackLibrary() != nullptr;
 }
 
-bool Prepare(const std::string& configFile, bool explicitLibrary, std::string& error) {
-    RunConfig& config = Config();
+bool Prepare(RunConfig& config, const std::string& configFile, bool explicitLibrary,
+             std::string& error) {
     std::string absolute;
     if (!configFile.empty()) {
         const QFileInfo info(QString::fromStdString(configFile));

@@ -53,7 +53,7 @@ bool Thall::ReadSystemValues() {
                         "Can't Open Registry Key:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
         return false;
     }
-    RunConfig& config = Config();
+    RunConfig& config = program_.Config();
     if (auto v = reg.QueryString(path, "bufAmp Port", 8)) config.bufAmpPort = *v;
     if (auto v = reg.QueryString(path, "HotStage Port", 8)) config.hotStagePort = *v;
     if (auto v = reg.QueryString(path, "ID1", 16)) config.ID1 = *v;

@@ -36,7 +36,7 @@ class Thall {
     MyPrinter& Printer() { return *printer_; }
 
     // Reads the System key into the run configuration; false when it is missing.
-    static bool ReadSystemValues();
+    bool ReadSystemValues();
     // Kind of the controller object built for a kind switch.
 
     std::function<void()> onShutDown;  // closes the log file (records)

@@ -26,7 +26,8 @@ int PrinterPenWidth(int printableWidth) {
     return printableWidth > 1000 ? 3 : 1;
 }
 
-void PaintViewPrintout(QPainter& p, TScanBase& graph, int width, int height, int dpiX, int dpiY) {
+void PaintViewPrintout(QPainter& p, TScanBase& graph, const RunConfig& config, int width,
+                       int height, int dpiX, int dpiY) {
     const int pen = PrinterPenWidth(width);
     // The style's font, scaled from the screen to the printer, for the
     // graph's paint and the texts around it alike; the style itself stays.
@@ -57,8 +58,8 @@ void PaintViewPrintout(QPainter& p, TScanBase& graph, int width, int height, int
     // The title is Unicode already; the rest is the header's 8-bit text.
     const QString lines[kTextLines] = {
         "File: " + QString::fromStdString(graph.Title()),
-        FromRecordText(Printf("%s: %s", Config().ID1.c_str(), header.WaferID.c_str())),
-        FromRecordText(Printf("%s: %s", Config().ID2.c_str(), header.BatchID.c_str())),
+        FromRecordText(Printf("%s: %s", config.ID1.c_str(), header.WaferID.c_str())),
+        FromRecordText(Printf("%s: %s", config.ID2.c_str(), header.BatchID.c_str())),
         FromRecordText(header.Description),
         FromRecordText(Printf("Material: %s", header.Material.c_str())),
         FromRecordText(Printf("Thickness: %.3lf", header.Thickness))};

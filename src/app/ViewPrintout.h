@@ -6,6 +6,7 @@
 
 class QPainter;
 class TScanBase;
+struct RunConfig;
 
 // The printed tick length: 1 mm in device units, so printed markers and
 // ticks have the same size on paper whatever the printer's resolution.
@@ -15,5 +16,5 @@ int PrinterPenWidth(int printableWidth);
 
 // Draws the page into the area (width x height) at the painter's origin,
 // which is the page less the page set-up's margins.
-void PaintViewPrintout(QPainter& painter, TScanBase& graph, int width, int height, int dotsPerInchX,
-                       int dotsPerInchY);
+void PaintViewPrintout(QPainter& painter, TScanBase& graph, const RunConfig& config, int width,
+                       int height, int dotsPerInchX, int dotsPerInchY);

@@ -147,8 +147,7 @@ TargetRange RangeFor(int shape) {
     return {40, 2000, "Range is 40 - 2000 mV"};
 }
 
-int& TargetFor(int shape) {
-    MeasurementSettings& settings = Settings();
+int& TargetFor(MeasurementSettings& settings, int shape) {
     if (shape == 0) return settings.TargVrVDP;
     if (shape == 1) return settings.TargVrBar;
     return settings.TargVrBridge;
@@ -174,14 +173,14 @@ std::optional<unsigned> ParseTarget(const std::string& text, int shape) {
     return static_cast<unsigned>(value);
 }
 
-bool TakeTarget(QWidget* owner, const std::string& text) {
-    const int shape = Specimen().Shape;
+bool TakeTarget(ProgramState& program, QWidget* owner, const std::string& text) {
+    const int shape = program.Specimen().Shape;
     const auto target = ParseTarget(text, shape);
     if (!target) {
         Prompt::Message(owner, RangeFor(shape).message, "Invalid TargVr");
         return false;
     }
-    TargetFor(shape) = static_cast<int>(*target);
+    TargetFor(program.Settings(), shape) = static_cast<int>(*target);
     return true;
 }
 
@@ -232,7 +231,8 @@ Report Search(ProgramState& program, FieldSet& fields, QWidget* owner) {
     bool busError = false;
     try {
         const int shape = program.Specimen().Shape;
-        const unsigned target = static_cast<unsigned>(std::max(0, TargetFor(shape)));
+        const unsigned target =
+            static_cast<unsigned>(std::max(0, TargetFor(program.Settings(), shape)));
         const double holdScale = PrepareVr(program);
         if (auto outcome = Tries(program, fields, holdScale, target, report.tries))
             report.outcome = *outcome;
@@ -275,7 +275,7 @@ bool PrepareStart(ProgramState& program, FieldSet& fields, QWidget* owner) {
 void AutoSetCommand(ProgramState& program, QWidget* owner) {
     if (!RunLock::CanStart(program.Core())) return;
     const int shape = program.Specimen().Shape;
-    if (!TakeTarget(owner, std::to_string(TargetFor(shape)))) return;
+    if (!TakeTarget(program, owner, std::to_string(TargetFor(program.Settings(), shape)))) return;
     FieldSet fields;
     if (!PrepareStart(program, fields, owner)) return;
     Search(program, fields, owner);

@@ -8,6 +8,7 @@
 #include <vector>
 
 class FieldSet;
+struct MeasurementSettings;
 class ProgramState;
 class QWidget;
 
@@ -42,12 +43,12 @@ struct TargetRange {
     const char* message;  // "Range is 4 - 200 mV" / "Range is 40 - 2000 mV"
 };
 TargetRange RangeFor(int shape);
-int& TargetFor(int shape);
+int& TargetFor(MeasurementSettings& settings, int shape);
 // The edit's text as an unsigned number within the shape's range.
 std::optional<unsigned> ParseTarget(const std::string& text, int shape);
 // Validates the text; shows "Invalid TargVr" with the range when it is not a
 // number in range (false), else stores it as the shape's target (true).
-bool TakeTarget(QWidget* owner, const std::string& text);
+bool TakeTarget(ProgramState& program, QWidget* owner, const std::string& text);
 
 // The text of a LimitCurrent result 1..4 ("" for 0); caption "Can't Set Current".
 const char* LimitMessage(int limit);

@@ -198,7 +198,7 @@ void HallRun::StoreResult() {
     program_.Results().hallCoefficientRaw = ResultMath::HallCoefficientRaw(
         hallOverAll_, program_.Settings().Tesla, program_.Settings().Current);
     program_.Results().measured |= MeasurementResults::kHallMeasured;
-    ResultsUpdateHall();
+    ResultsUpdateHall(program_);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "measure/MeasurementDump.h"
 
+#include "records/ProgramState.h"
+
 #include "core/MeasurementResults.h"
 #include "core/MeasurementState.h"
 #include "measure/MeasurementRun.h"
@@ -21,14 +23,14 @@ std::string OneLine(const std::string& text) {
 }
 }  // namespace
 
-void DumpMeasurements(std::vector<std::string>& lines,
+void DumpMeasurements(ProgramState& program, std::vector<std::string>& lines,
                       const std::vector<const MeasurementRun*>& runs) {
     std::string results = "results:";
     for (int id = 1; id <= 6; ++id)
         results += " " + std::to_string(id) + "=" + OneLine(ResultsFields().Get(id));
     lines.push_back(results);
 
-    const MeasurementResults& record = Results();
+    const MeasurementResults& record = program.Results();
     lines.push_back(
         Printf("record: sheetResistance=%.9g bulkResistivity=%.9g hallCoefficientRaw=%.9g "
                "sheetConcentration=%.9g bulkConcentration=%.9g mobility=%.9g symmetryFactor=%.9g",
@@ -36,7 +38,7 @@ void DumpMeasurements(std::vector<std::string>& lines,
                record.sheetConcentration, record.bulkConcentration, record.mobility,
                record.symmetryFactor));
     lines.push_back("flags: " + std::to_string(record.flags));
-    lines.push_back("measurementStatus: " + std::to_string(State().measurementStatus));
+    lines.push_back("measurementStatus: " + std::to_string(program.State().measurementStatus));
 
     for (const MeasurementRun* run : runs) {
         if (!run) continue;

@@ -6,9 +6,10 @@
 #include <vector>
 
 class MeasurementRun;
+class ProgramState;
 
 // "results: 1=<text> ... 6=<text>", "record: sheetResistance=<v> ..."
 // ("%.9g"), "flags: <n>", "measurementStatus: <n>", then one
 // "window: <RESOURCE> <id>=<text> ..." line per run (null entries skipped).
-void DumpMeasurements(std::vector<std::string>& lines,
+void DumpMeasurements(ProgramState& program, std::vector<std::string>& lines,
                       const std::vector<const MeasurementRun*>& runs);

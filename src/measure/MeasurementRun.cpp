@@ -40,7 +40,8 @@ void MeasurementRun::RunResistivity(const std::function<void()>& steps,
     });
     if (end == RunEnd::Completed)
         program_.Results().measured |= MeasurementResults::kResistivityMeasured;
-    FinishRun(program_, end, kLogIncludeResistivity, logBlock, ResultsUpdateResistivity);
+    FinishRun(program_, end, kLogIncludeResistivity, logBlock,
+              [this] { ResultsUpdateResistivity(program_); });
 }
 
 void MeasurementRun::SetOwner(QWidget* owner) {

@@ -1,5 +1,7 @@
 #include "measure/Results.h"
 
+#include "records/ProgramState.h"
+
 #include "records/LogFile.h"
 #include "core/MeasurementResults.h"
 #include "core/MeasurementSettings.h"
@@ -14,33 +16,35 @@ constexpr unsigned kResistivityShown = 1;
 constexpr unsigned kHallShown = 2;
 
 // Results are always logged, whatever LogInclude says.
-void LogLine(const char* format, const std::string& text) {
-    if (Log().IsOpen()) Log().Append(Printf(format, text.c_str()));
+void LogLine(ProgramState& program, const char* format, const std::string& text) {
+    if (program.Log().IsOpen()) program.Log().Append(Printf(format, text.c_str()));
 }
 
 // The log takes the value as the run ends, measured or not; the panel
 // shows only what was measured.
-void Show(int id, const std::string& text, const char* logFormat, unsigned needs) {
-    const unsigned measured = Results().measured;
+void Show(ProgramState& program, int id, const std::string& text, const char* logFormat,
+          unsigned needs) {
+    const unsigned measured = program.Results().measured;
     ResultsFields().Set(id, (measured & needs) == needs ? text : std::string());
-    LogLine(logFormat, text);
+    LogLine(program, logFormat, text);
 }
 constexpr unsigned kResistivity = MeasurementResults::kResistivityMeasured;
 constexpr unsigned kHall = MeasurementResults::kHallMeasured;
 
-void UpdateMobility() {
-    MeasurementResults& results = Results();
+void UpdateMobility(ProgramState& program) {
+    MeasurementResults& results = program.Results();
     if (results.flags != (kResistivityShown | kHallShown)) return;
     const auto mobility = ResultMath::Mobility(results.hallCoefficientRaw, results.sheetResistance,
-                                               Settings().ScatFactor);
+                                               program.Settings().ScatFactor);
     if (!mobility) return;  // field 4 keeps its text
     results.mobility = *mobility;
-    Show(4, Printf("%.3lg", *mobility), "Mobility: cm2/(V-sec)\t%s\r\n", kResistivity | kHall);
+    Show(program, 4, Printf("%.3lg", *mobility), "Mobility: cm2/(V-sec)\t%s\r\n",
+         kResistivity | kHall);
 }
 
-void UpdateBulkResistivity() {
-    MeasurementResults& results = Results();
-    const double thickness = Specimen().Thickness;
+void UpdateBulkResistivity(ProgramState& program) {
+    MeasurementResults& results = program.Results();
+    const double thickness = program.Specimen().Thickness;
     if (thickness == 0.0) {
         ResultsFields().Set(2, "");
         return;
@@ -51,12 +55,13 @@ void UpdateBulkResistivity() {
         ResultsFields().Set(2, "");
         return;
     }
-    Show(2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n", kResistivity);
+    Show(program, 2, Printf("%.4lg", results.bulkResistivity), "Bulk Res: (ohms-cm)\t%s\r\n",
+         kResistivity);
 }
 
-void UpdateBulkConcentration() {
-    MeasurementResults& results = Results();
-    const double thickness = Specimen().Thickness;
+void UpdateBulkConcentration(ProgramState& program) {
+    MeasurementResults& results = program.Results();
+    const double thickness = program.Specimen().Thickness;
     if (thickness == 0.0) {
         ResultsFields().Set(6, "");
         return;
@@ -68,20 +73,21 @@ void UpdateBulkConcentration() {
         ResultsFields().Set(6, "");
         return;
     }
-    Show(6, Printf("%+.3le", results.bulkConcentration), "Bulk Conc: (cm-3)\t%s\r\n", kHall);
+    Show(program, 6, Printf("%+.3le", results.bulkConcentration), "Bulk Conc: (cm-3)\t%s\r\n",
+         kHall);
 }
 
 // A Hall result without a usable coefficient: no concentrations rather than
 // infinities; the reason goes to the tool bar and the log.
-void ConcentrationsFailed(const std::string& reason) {
-    MeasurementResults& results = Results();
+void ConcentrationsFailed(ProgramState& program, const std::string& reason) {
+    MeasurementResults& results = program.Results();
     results.sheetConcentration = 0.0;
     results.bulkConcentration = 0.0;
     ResultsFields().Set(5, "");
     ResultsFields().Set(6, "");
-    Status().SetText("ERROR");
-    Status().SetDetail(reason);
-    if (Log().IsOpen()) Log().Append(reason + "\r\n");
+    program.Status().SetText("ERROR");
+    program.Status().SetDetail(reason);
+    if (program.Log().IsOpen()) program.Log().Append(reason + "\r\n");
 }
 }  // namespace
 
@@ -94,9 +100,9 @@ FieldSet& ResultsFields() {
     return *fields;
 }
 
-void ResultsClear() {
+void ResultsClear(ProgramState& program) {
     for (int id = 1; id <= 6; ++id) ResultsFields().Set(id, "");
-    Results().flags = 0;
+    program.Results().flags = 0;
 }
 
 void ResultsShowExamples() {
@@ -106,42 +112,45 @@ void ResultsShowExamples() {
     ResultsFields().Set(5, "-2.94e+12");
 }
 
-void ResultsUpdateResistivity() {
-    MeasurementResults& results = Results();
+void ResultsUpdateResistivity(ProgramState& program) {
+    MeasurementResults& results = program.Results();
     results.flags |= kResistivityShown;
-    Show(1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n", kResistivity);
-    UpdateMobility();
-    UpdateBulkResistivity();
+    Show(program, 1, Printf("%.4lg", results.sheetResistance), "Sheet Res: (ohms/sq)\t%s\r\n",
+         kResistivity);
+    UpdateMobility(program);
+    UpdateBulkResistivity(program);
 }
 
-void ResultsUpdateHall() {
-    MeasurementResults& results = Results();
-    const double scatFactor = Settings().ScatFactor;
+void ResultsUpdateHall(ProgramState& program) {
+    MeasurementResults& results = program.Results();
+    const double scatFactor = program.Settings().ScatFactor;
     results.flags |= kHallShown;
     if (scatFactor > 0.0) {
-        Show(3, Printf("%+.3lg", results.hallCoefficientRaw / scatFactor),
+        Show(program, 3, Printf("%+.3lg", results.hallCoefficientRaw / scatFactor),
              "Hall Coef: (m2/C)\t%s\r\n", kHall);
     } else {
         ResultsFields().Set(3, "");
     }
-    UpdateMobility();
+    UpdateMobility(program);
     try {
         results.sheetConcentration =
             ResultMath::SheetConcentration(results.hallCoefficientRaw, scatFactor);
     } catch (const xmath& error) {
-        ConcentrationsFailed(error.why());
+        ConcentrationsFailed(program, error.why());
         return;
     }
-    Show(5, Printf("%+.3le", results.sheetConcentration), "Sheet Conc: (cm-2)\t%s\r\n", kHall);
-    UpdateBulkConcentration();
+    Show(program, 5, Printf("%+.3le", results.sheetConcentration), "Sheet Conc: (cm-2)\t%s\r\n",
+         kHall);
+    UpdateBulkConcentration(program);
 }
 
-void ScatteringChanged() {
-    if (Results().flags & kHallShown) ResultsUpdateHall();
+void ScatteringChanged(ProgramState& program) {
+    if (program.Results().flags & kHallShown) ResultsUpdateHall(program);
 }
 
-void ResultsThicknessChanged() {
-    const unsigned flags = Results().flags;
-    if (flags & kResistivityShown) UpdateBulkResistivity();
-    if ((flags & kHallShown) && Results().hallCoefficientRaw != 0.0) UpdateBulkConcentration();
+void ResultsThicknessChanged(ProgramState& program) {
+    const unsigned flags = program.Results().flags;
+    if (flags & kResistivityShown) UpdateBulkResistivity(program);
+    if ((flags & kHallShown) && program.Results().hallCoefficientRaw != 0.0)
+        UpdateBulkConcentration(program);
 }

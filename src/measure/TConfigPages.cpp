@@ -52,7 +52,8 @@ TCurrent::TCurrent(ProgramState& program, QWidget* parent)
     : ConfigPage(program, "CURRENT", 7, parent) {
     const MeasurementSettings& settings = program_.Settings();
     Fields().Set(AutoSet::kCurrentField, AutoSet::CurrentText(settings.Current, settings.Iunits));
-    Fields().Set(kTargetField, Printf("%d", AutoSet::TargetFor(program_.Specimen().Shape)));
+    Fields().Set(kTargetField,
+                 Printf("%d", AutoSet::TargetFor(program_.Settings(), program_.Specimen().Shape)));
     for (int id : {AutoSet::kTryField, AutoSet::kVrField, AutoSet::kOutcomeField})
         Fields().Set(id, "");
 
@@ -144,12 +145,12 @@ bool TCurrent::Apply() {
         Prompt::Message(this, AutoSet::LimitMessage(limit), "Can't Set Current");
         return false;
     }
-    return AutoSet::TakeTarget(this, Fields().Get(kTargetField));
+    return AutoSet::TakeTarget(program_, this, Fields().Get(kTargetField));
 }
 
 void TCurrent::StartAutoSet() {
     if (searching_ || !RunLock::CanStart(program_.Core())) return;
-    if (!AutoSet::TakeTarget(this, Fields().Get(kTargetField))) return;
+    if (!AutoSet::TakeTarget(program_, this, Fields().Get(kTargetField))) return;
     if (!AutoSet::PrepareStart(program_, Fields(), this)) return;
     // The search runs as the page's own measure command, after this click.
     searching_ = true;
@@ -295,6 +296,6 @@ void Scatter::Preset(int id) {
 
 bool Scatter::Apply() {
     program_.Settings().ScatFactor = ParseDecimal(Fields().Get(kScatterField));
-    ScatteringChanged();
+    ScatteringChanged(program_);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "measure/TDepl.h"
 
+#include "records/ProgramState.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -31,11 +33,12 @@ std::function<void(int)>& HelpHandler() {
 }
 }  // namespace
 
-TDepl::TDepl(QWidget* parent, double kelvin) : QDialog(parent), fields_(this), kelvin_(kelvin) {
+TDepl::TDepl(ProgramState& program, QWidget* parent, double kelvin)
+    : QDialog(parent), program_(program), fields_(this), kelvin_(kelvin) {
     setObjectName("DEPLETION");
     setWindowTitle("Depletion Correction");
-    fields_.Set(kSurface, Printf("%.2f", Settings().eVsurface));
-    fields_.Set(kInner, Printf("%.2f", Settings().eVinner));
+    fields_.Set(kSurface, Printf("%.2f", program_.Settings().eVsurface));
+    fields_.Set(kInner, Printf("%.2f", program_.Settings().eVinner));
     for (int id = kSurfaceWidth; id <= kBulkN; ++id) fields_.Set(id, "");
 
     auto* layout = new QVBoxLayout(this);
@@ -83,14 +86,14 @@ TDepl::TDepl(QWidget* parent, double kelvin) : QDialog(parent), fields_(this), k
 }
 
 void TDepl::Calculate() {
-    MeasurementSettings& settings = Settings();
+    MeasurementSettings& settings = program_.Settings();
     settings.eVsurface = ParseDecimal(fields_.Get(kSurface));
     settings.eVinner = ParseDecimal(fields_.Get(kInner));
     ResultMath::Depletion depletion;
     try {
         depletion = ResultMath::DepletionCorrection(
-            settings.eVsurface, settings.eVinner, kelvin_, Specimen().MaterialConstant,
-            Specimen().Thickness, Results().sheetConcentration);
+            settings.eVsurface, settings.eVinner, kelvin_, program_.Specimen().MaterialConstant,
+            program_.Specimen().Thickness, program_.Results().sheetConcentration);
     } catch (const xmath& error) {
         for (int id = kSurfaceWidth; id <= kBulkN; ++id) fields_.Set(id, "");
         const bool library = error.why() == ResultMath::kSqrtDomain;
@@ -103,13 +106,13 @@ void TDepl::Calculate() {
     fields_.Set(kInnerWidth, Printf("%.3g", depletion.innerWidth));
     fields_.Set(kActive, Printf("%.3g", depletion.activeThickness));
     fields_.Set(kBulkN, Printf("%.2e", depletion.concentration));
-    if (Results().flags & 1)
-        fields_.Set(kBulkR,
-                    Printf("%.3g", Results().sheetResistance * 0.0001 * depletion.activeThickness));
+    if (program_.Results().flags & 1)
+        fields_.Set(kBulkR, Printf("%.3g", program_.Results().sheetResistance * 0.0001 *
+                                               depletion.activeThickness));
 }
 
 void TDepl::accept() {
-    if (Results().flags & 1) ResultsFields().Set(2, fields_.Get(kBulkR));
+    if (program_.Results().flags & 1) ResultsFields().Set(2, fields_.Get(kBulkR));
     ResultsFields().Set(6, fields_.Get(kBulkN));
     QDialog::accept();
 }
@@ -118,11 +121,11 @@ void TDepl::SetHelpHandler(std::function<void(int)> handler) {
     HelpHandler() = std::move(handler);
 }
 
-bool DepletionEnabled() {
-    return Results().flags == 3 && Specimen().Thickness > 0.0;
+bool DepletionEnabled(ProgramState& program) {
+    return program.Results().flags == 3 && program.Specimen().Thickness > 0.0;
 }
 
-void DepletionCommand(QWidget* parent, double kelvin) {
-    TDepl dialog(parent, kelvin);
+void DepletionCommand(ProgramState& program, QWidget* parent, double kelvin) {
+    TDepl dialog(program, parent, kelvin);
     Prompt::Exec(dialog);
 }

@@ -8,11 +8,13 @@
 
 #include "core/FieldSet.h"
 
+class ProgramState;
+
 class TDepl : public QDialog {
     Q_OBJECT
   public:
     // kelvin: the present temperature of the controller object.
-    TDepl(QWidget* parent, double kelvin);
+    TDepl(ProgramState& program, QWidget* parent, double kelvin);
 
     FieldSet& Fields() { return fields_; }
     // Calculate (101): reads the potentials into the live settings and fills
@@ -29,12 +31,13 @@ class TDepl : public QDialog {
     void accept() override;
 
   private:
+    ProgramState& program_;
     FieldSet fields_;
     double kelvin_;
 };
 
 // Command 53 is enabled when both results are shown and the specimen has a
 // thickness.
-bool DepletionEnabled();
+bool DepletionEnabled(ProgramState& program);
 // Command 53: runs the dialog.
-void DepletionCommand(QWidget* parent, double kelvin);
+void DepletionCommand(ProgramState& program, QWidget* parent, double kelvin);

@@ -1,5 +1,7 @@
 #include "records/ArchiveCommands.h"
 
+#include "records/ProgramState.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,10 +45,10 @@ ArchiveLinks& ArchiveCallbacks() {
     return links;
 }
 
-Trecord CurrentRecord() {
+Trecord CurrentRecord(ProgramState& program) {
     FormatNow();
-    const SpecimenData& sp = Specimen();
-    const MeasurementResults& results = Results();
+    const SpecimenData& sp = program.Specimen();
+    const MeasurementResults& results = program.Results();
     Trecord r;
     r.waferId = sp.WaferID;
     r.batchId = sp.BatchID;
@@ -62,8 +64,8 @@ Trecord CurrentRecord() {
     return r;
 }
 
-bool OnArchiveAdd(QWidget* owner) {
-    const std::string& path = Archive().DataArchive;
+bool OnArchiveAdd(ProgramState& program, QWidget* owner) {
+    const std::string& path = program.Records().archive.DataArchive;
     if (path.empty()) {
         Prompt::Message(owner, "No archive file is set.\nChoose one with Archive, Set Path...",
                         "File Error", Prompt::Buttons::Ok, Prompt::Icon::Stop);
@@ -71,20 +73,21 @@ bool OnArchiveAdd(QWidget* owner) {
     }
     // The whole line or nothing: a line cut short by a full disk would run
     // into the next record added, and both would read back wrong.
-    const auto written =
-        FileWrite::Append(FileNames::LocalPath(path), ArchiveFormat::RecordLine(CurrentRecord()));
+    const auto written = FileWrite::Append(FileNames::LocalPath(path),
+                                           ArchiveFormat::RecordLine(CurrentRecord(program)));
     if (!written)
         Prompt::Message(owner, FileWrite::FailureText(path, written), "File Error",
                         Prompt::Buttons::Ok, Prompt::Icon::Stop);
     return written.ok;
 }
 
-void OnArchiveSetPath(QWidget* owner) {
-    std::string& path = Archive().DataArchive;
+void OnArchiveSetPath(ProgramState& program, QWidget* owner) {
+    std::string& path = program.Records().archive.DataArchive;
     // Starts in the program's folder, with the present archive as the name.
     const QString name =
         path.empty() ? QString() : QFileInfo(FileNames::FromStored(path)).fileName();
-    const QString start = QDir(QString::fromStdString(Config().programDirectory)).filePath(name);
+    const QString start =
+        QDir(QString::fromStdString(program.Config().programDirectory)).filePath(name);
     const auto chosen =
         Prompt::SaveFile(owner, "Set Archive", start.toStdString(), "Archive Files (.dat) (*.dat)");
     if (!chosen || chosen->empty()) return;
@@ -107,8 +110,8 @@ void OnArchiveSetPath(QWidget* owner) {
     path = *stored;
 }
 
-void OnArchiveExamine(QWidget* owner) {
-    const QString path = FileNames::FromStored(Archive().DataArchive);
+void OnArchiveExamine(ProgramState& program, QWidget* owner) {
+    const QString path = FileNames::FromStored(program.Records().archive.DataArchive);
     // A device or a FIFO is refused before it is opened: it would never end.
     QFile file;
     if (!FileNames::OpenForReading(file, path)) {
@@ -119,24 +122,26 @@ void OnArchiveExamine(QWidget* owner) {
     ShowText(owner, path);
 }
 
-void OnArchiveSort(QWidget* owner) {
-    Tsort dialog(owner, Archive().DataArchive);
+void OnArchiveSort(ProgramState& program, QWidget* owner) {
+    Tsort dialog(owner, program.Records().archive.DataArchive, program.Config());
     if (Prompt::Exec(dialog) != Prompt::IDOK || dialog.Destination().empty()) return;
     ShowText(owner, FileNames::FromArgument(dialog.Destination()));
 }
 
-void OnArchiveView(QWidget* owner) {
-    Tticket dialog(owner, Archive().DataArchive);
+void OnArchiveView(ProgramState& program, QWidget* owner) {
+    Tticket dialog(owner, program.Records().archive.DataArchive, program.Config());
     if (!dialog.Opened()) {
         Prompt::Message(owner, "Can't open archive", "File Error");
         return;
     }
-    dialog.onReadRecord = [](const Trecord& record) { ReadIntoApplication(record); };
+    dialog.onReadRecord = [&program](const Trecord& record) {
+        ReadIntoApplication(program, record);
+    };
     Prompt::Exec(dialog);
 }
 
-void ReadIntoApplication(const Trecord& record) {
-    SpecimenData& sp = Specimen();
+void ReadIntoApplication(ProgramState& program, const Trecord& record) {
+    SpecimenData& sp = program.Specimen();
     sp.WaferID = CutToField(record.waferId, SpecimenData::kIdSize);
     sp.BatchID = CutToField(record.batchId, SpecimenData::kIdSize);
     sp.Description = CutToField(record.description, SpecimenData::kDescriptionSize);
@@ -144,7 +149,7 @@ void ReadIntoApplication(const Trecord& record) {
     // The depletion correction needs the permittivity of the material now named.
     sp.MaterialConstant = MaterialPermittivity(Registry(), sp.Material);
     sp.Thickness = record.thickness;
-    MeasurementResults& results = Results();
+    MeasurementResults& results = program.Results();
     results.sheetResistance = record.sheetResistance;
     results.hallCoefficientRaw = record.hallCoefficient;
     results.symmetryFactor = record.symmetry;

@@ -8,6 +8,7 @@
 
 #include "records/Archive.h"
 
+class ProgramState;
 class QWidget;
 
 struct ArchiveLinks {
@@ -21,17 +22,17 @@ struct ArchiveLinks {
 ArchiveLinks& ArchiveCallbacks();
 
 // The record of the present specimen and result, stamped now.
-Trecord CurrentRecord();
+Trecord CurrentRecord(ProgramState& program);
 // Appends the current record, the whole line or nothing; false when the
 // archive cannot be written, which is told in a message box with its name.
-bool OnArchiveAdd(QWidget* owner = nullptr);
-void OnArchiveSetPath(QWidget* owner);
-void OnArchiveExamine(QWidget* owner);
-void OnArchiveSort(QWidget* owner);
-void OnArchiveView(QWidget* owner);
+bool OnArchiveAdd(ProgramState& program, QWidget* owner = nullptr);
+void OnArchiveSetPath(ProgramState& program, QWidget* owner);
+void OnArchiveExamine(ProgramState& program, QWidget* owner);
+void OnArchiveSort(ProgramState& program, QWidget* owner);
+void OnArchiveView(ProgramState& program, QWidget* owner);
 // Copies a record into the specimen and the result record (texts cut to the
 // specimen's fields), then hands it to ArchiveLinks::recordRead.
-void ReadIntoApplication(const Trecord& record);
+void ReadIntoApplication(ProgramState& program, const Trecord& record);
 
 // "archive: <path> <records>" (records -1 when the file cannot be read), and
 // a "window: EDITOR ..." line per open text window.

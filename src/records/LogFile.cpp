@@ -104,11 +104,11 @@ std::string LogFileName(const std::string& waferId, const std::string& batchId) 
     return prefix + rest;
 }
 
-std::string LogHeaderBlock(const std::string& date, const std::string& time) {
-    const auto& specimen = Specimen();
+std::string LogHeaderBlock(const SpecimenData& specimen, const MeasurementSettings& settings,
+                           const std::string& date, const std::string& time) {
     std::string block;
     block += "Date " + date + "\tTime " + time + "\r\n";
-    block += "Magnet: tesla\t" + RegValues::Fixed(Settings().Tesla, 3) + "\r\n";
+    block += "Magnet: tesla\t" + RegValues::Fixed(settings.Tesla, 3) + "\r\n";
     block += "Temperature: K\t" + ControllerText() + "\r\n";
     block += "*** Sample ***\r\n";
     block += "Wafer ID:\t" + specimen.WaferID + "\r\n";

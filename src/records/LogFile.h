@@ -5,6 +5,9 @@
 #include <functional>
 #include <string>
 
+struct MeasurementSettings;
+struct SpecimenData;
+
 class LogFile {
   public:
     static constexpr std::size_t kNameSize = 260;  // terminator included
@@ -57,4 +60,5 @@ std::string LogFileName(const std::string& waferId, const std::string& batchId);
 // The block appended to an open log when the Sample sheet closes with OK,
 // from the specimen record, the field setting, the controller's reading text
 // and the given date and time texts.
-std::string LogHeaderBlock(const std::string& date, const std::string& time);
+std::string LogHeaderBlock(const SpecimenData& specimen, const MeasurementSettings& settings,
+                           const std::string& date, const std::string& time);

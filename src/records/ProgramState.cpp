@@ -1,6 +1,7 @@
 #include "records/ProgramState.h"
 
 #include "bus/GpibBus.h"
+#include "records/SettingsTable.h"
 #include "temperature/TTemp.h"
 #include "core/xmsg.h"
 
@@ -23,6 +24,12 @@ void ProgramState::Install() {
     previousCore_ = InstallCoreRecords(&core_);
     previousRecords_ = InstallRecordParts(&records_);
     previousLog_ = InstallLogFile(&log_);
+}
+
+const std::vector<SettingField>& ProgramState::SettingTable() {
+    if (!settingTable_)
+        settingTable_ = std::make_unique<std::vector<SettingField>>(BuildSettingsTable(*this));
+    return *settingTable_;
 }
 
 void ProgramState::SetController(std::unique_ptr<TTemp> controller) {

@@ -12,6 +12,7 @@
 // below see the same records; the destructor takes it out again. Tests make a
 // fresh one per test, which gives each test the state the program starts with.
 #include <memory>
+#include <vector>
 
 #include "core/CoreRecords.h"
 #include "records/LogFile.h"
@@ -19,6 +20,7 @@
 #include "magnet/Instruments.h"
 
 class TTemp;
+struct SettingField;
 
 class ProgramState {
   public:
@@ -55,6 +57,9 @@ class ProgramState {
     bool HasBus() { return instruments_.Bus().Has(); }
     void SetBus(std::unique_ptr<GpibBus> bus) { instruments_.Bus().Set(std::move(bus)); }
 
+    // The settings table over these records (built on first use).
+    const std::vector<SettingField>& SettingTable();
+
     // The temperature controller the command line chose (a plain TTemp
     // without one); null until the application has made it.
     TTemp* Controller() { return controller_.get(); }
@@ -68,6 +73,7 @@ class ProgramState {
         core_
     };
     std::unique_ptr<TTemp> controller_;
+    std::unique_ptr<std::vector<SettingField>> settingTable_;
 
     // What was installed before Install(), put back by the destructor.
     bool installed_ = false;

@@ -1,5 +1,7 @@
 #include "records/RecordCommands.h"
 
+#include "records/ProgramState.h"
+
 #include "records/CurrentSets.h"
 #include "records/DateTimeText.h"
 #include "records/LogFile.h"
@@ -21,27 +23,27 @@ void TellNotSaved(QWidget* owner, const RegistryStore& store, const std::string&
 }
 }  // namespace
 
-void OnSettingsOpen(QWidget* owner) {
-    std::string name = Sets().currentSettingsName;
+void OnSettingsOpen(ProgramState& program, QWidget* owner) {
+    std::string name = program.Records().sets.currentSettingsName;
     TReadRegPath dialog(owner, "Settings", name);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
-    Sets().currentSettingsName = name;
-    ReadSettingsSet(name);
+    program.Records().sets.currentSettingsName = name;
+    ReadSettingsSet(program, name);
 }
 
-void OnSettingsSave(QWidget* owner) {
-    const std::string& name = Sets().currentSettingsName;
+void OnSettingsSave(ProgramState& program, QWidget* owner) {
+    const std::string& name = program.Records().sets.currentSettingsName;
     RegistryStore& store = Registry();
-    if (!SaveSettingsSet(store, name)) TellNotSaved(owner, store, "Settings", name);
+    if (!SaveSettingsSet(program, store, name)) TellNotSaved(owner, store, "Settings", name);
 }
 
-void OnSettingsSaveAs(QWidget* owner) {
+void OnSettingsSaveAs(ProgramState& program, QWidget* owner) {
     // Save As writes a copy; Save keeps writing to the set that was opened.
     std::string name;
     TSaveRegPath dialog(owner, "Settings", name);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
     RegistryStore& store = Registry();
-    if (!SaveSettingsSet(store, name)) TellNotSaved(owner, store, "Settings", name);
+    if (!SaveSettingsSet(program, store, name)) TellNotSaved(owner, store, "Settings", name);
 }
 
 void OnStyleRead(QWidget* owner) {
@@ -66,12 +68,13 @@ void OnStyleSaveAs(QWidget* owner) {
     if (!SaveStyleSet(store, name)) TellNotSaved(owner, store, "Styles", name);
 }
 
-bool OnSample(QWidget* owner) {
-    TSampleSheet sheet(owner);
+bool OnSample(ProgramState& program, QWidget* owner) {
+    TSampleSheet sheet(program, owner);
     if (Prompt::Exec(sheet) != Prompt::IDOK) return false;
-    if (Log().IsOpen()) {
+    if (program.Log().IsOpen()) {
         FormatNow();
-        Log().Append(LogHeaderBlock(DateText(), TimeText()));
+        program.Log().Append(
+            LogHeaderBlock(program.Specimen(), program.Settings(), DateText(), TimeText()));
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "records/RecordsDump.h"
 
+#include "records/ProgramState.h"
+
 #include <QString>
 #include <cctype>
 #include <climits>
@@ -34,13 +36,13 @@ std::string Points(const PointStyle& p) {
 }
 }  // namespace
 
-void DumpRecords(std::vector<std::string>& lines) {
-    for (const SettingField& field : SettingsTable()) {
+void DumpRecords(ProgramState& program, std::vector<std::string>& lines) {
+    for (const SettingField& field : SettingsTable(program)) {
         if (!field.name) continue;
         lines.push_back(std::string(field.specimen ? "specimen: " : "settings: ") + field.name +
                         "=" + SettingText(field));
     }
-    const auto& style = Style();
+    const auto& style = program.Records().style;
     lines.push_back("style: FontName=" + Shown(style.FontName));
     lines.push_back(Printf("style: FontHeight=%d", style.FontHeight));
     lines.push_back(Printf("style: FontWeight=%d", style.FontWeight));
@@ -53,20 +55,24 @@ void DumpRecords(std::vector<std::string>& lines) {
     lines.push_back("style: P=" + Points(style.P));
     lines.push_back("style: UN=" + Points(style.UN));
     lines.push_back("style: UP=" + Points(style.UP));
-    lines.push_back("sets: settings=" + Shown(Sets().currentSettingsName) +
-                    " style=" + Shown(Sets().currentStyleName));
-    lines.push_back(Log().IsOpen() ? "log: " + Shown(Log().Name()) : std::string("log: none"));
+    const CurrentSets& sets = program.Records().sets;
+    lines.push_back("sets: settings=" + Shown(sets.currentSettingsName) +
+                    " style=" + Shown(sets.currentStyleName));
+    const LogFile& log = program.Log();
+    lines.push_back(log.IsOpen() ? "log: " + Shown(log.Name()) : std::string("log: none"));
 }
 
-bool ApplySetting(const std::string& name, const std::string& value, std::string& error) {
-    if (const SettingField* field = FindSetting(name)) return AssignSetting(*field, value, error);
+bool ApplySetting(ProgramState& program, const std::string& name, const std::string& value,
+                  std::string& error) {
+    if (const SettingField* field = FindSetting(program, name))
+        return AssignSetting(*field, value, error);
     error = "unknown setting: " + name;
     return false;
 }
 
-std::vector<std::string> SettingNames() {
+std::vector<std::string> SettingNames(ProgramState& program) {
     std::vector<std::string> names;
-    for (const SettingField& field : SettingsTable())
+    for (const SettingField& field : SettingsTable(program))
         if (field.name) names.push_back(field.name);
     return names;
 }

@@ -1,5 +1,7 @@
 #include "records/SamplePages.h"
 
+#include "records/ProgramState.h"
+
 #include "records/SettingsTable.h"
 
 #include <QCheckBox>
@@ -55,15 +57,15 @@ double EditNumber(const QLineEdit* edit) {
 
 // --- Identifiers ----------------------------------------------------------
 
-TSpecimen::TSpecimen(QWidget* parent) : SamplePage(parent) {
+TSpecimen::TSpecimen(ProgramState& program, QWidget* parent) : SamplePage(program, parent) {
     setObjectName("SPECID");
     auto* form = new QGridLayout(this);
-    const auto& specimen = Specimen();
-    form->addWidget(Label(this, FromRecordText(Config().ID1), 111), 0, 0);
+    const auto& specimen = program_.Specimen();
+    form->addWidget(Label(this, FromRecordText(program_.Config().ID1), 111), 0, 0);
     wafer_ = Edit(this, 101, 15);
     wafer_->setText(FromRecordText(specimen.WaferID));
     form->addWidget(wafer_, 0, 1);
-    form->addWidget(Label(this, FromRecordText(Config().ID2), 112), 1, 0);
+    form->addWidget(Label(this, FromRecordText(program_.Config().ID2), 112), 1, 0);
     batch_ = Edit(this, 102, 15);
     batch_->setText(FromRecordText(specimen.BatchID));
     form->addWidget(batch_, 1, 1);
@@ -75,7 +77,7 @@ TSpecimen::TSpecimen(QWidget* parent) : SamplePage(parent) {
 }
 
 bool TSpecimen::Apply() {
-    auto& specimen = Specimen();
+    auto& specimen = program_.Specimen();
     specimen.WaferID = ToRecordText(wafer_->text(), SpecimenData::kIdSize);
     specimen.BatchID = ToRecordText(batch_->text(), SpecimenData::kIdSize);
     specimen.Description = ToRecordText(description_->text(), SpecimenData::kDescriptionSize);
@@ -84,7 +86,7 @@ bool TSpecimen::Apply() {
 
 // --- Material -------------------------------------------------------------
 
-TMaterial::TMaterial(QWidget* parent) : SamplePage(parent) {
+TMaterial::TMaterial(ProgramState& program, QWidget* parent) : SamplePage(program, parent) {
     setObjectName("MATERIAL");
     auto* layout = new QVBoxLayout(this);
     list_ = new QComboBox(this);
@@ -97,7 +99,7 @@ TMaterial::TMaterial(QWidget* parent) : SamplePage(parent) {
     layout->addWidget(edit_);
     layout->addStretch();
     connect(edit_, &QPushButton::clicked, this, &TMaterial::EditOrReRead);
-    Fill(FromRecordText(Specimen().Material));
+    Fill(FromRecordText(program_.Specimen().Material));
 }
 
 void TMaterial::Fill(const QString& selection) {
@@ -122,7 +124,7 @@ void TMaterial::EditOrReRead() {
 }
 
 bool TMaterial::Apply() {
-    auto& specimen = Specimen();
+    auto& specimen = program_.Specimen();
     const std::string chosen = list_->currentText().toLatin1().toStdString();
     specimen.Material = CutToField(chosen, SpecimenData::kMaterialSize);
     specimen.MaterialConstant = MaterialPermittivity(Registry(), chosen);
@@ -131,7 +133,7 @@ bool TMaterial::Apply() {
 
 // --- Geometry -------------------------------------------------------------
 
-TGeom::TGeom(QWidget* parent) : SamplePage(parent) {
+TGeom::TGeom(ProgramState& program, QWidget* parent) : SamplePage(program, parent) {
     setObjectName("GEOMETRY");
     auto* layout = new QGridLayout(this);
     auto* group = new QGroupBox("Shape", this);
@@ -142,11 +144,11 @@ TGeom::TGeom(QWidget* parent) : SamplePage(parent) {
         radios->addWidget(shapes_[i]);
         connect(shapes_[i], &QRadioButton::clicked, this, [this, i] {
             // The shape is taken at once, as the picture and the edits show it.
-            Specimen().Shape = i;
+            program_.Specimen().Shape = i;
             ShowShape(i);
         });
     }
-    if (Config().bufferAmplifierInstalled) {
+    if (program_.Config().bufferAmplifierInstalled) {
         shapes_[1]->setEnabled(false);
         shapes_[2]->setEnabled(false);
     }
@@ -163,8 +165,8 @@ TGeom::TGeom(QWidget* parent) : SamplePage(parent) {
     form->addRow("Width (mm)", width_);
     layout->addLayout(form, 1, 1, 1, 2);
     layout->addWidget(Label(this, "Thickness = 0 Sheet results only"), 2, 1, 1, 2);
-    thickness_->setText(G(Specimen().Thickness));
-    const int shape = Specimen().Shape;
+    thickness_->setText(G(program_.Specimen().Thickness));
+    const int shape = program_.Specimen().Shape;
     if (shape >= 0 && shape < 3) shapes_[shape]->setChecked(true);
     ShowShape(shape);
 }
@@ -174,18 +176,18 @@ void TGeom::ShowShape(int shape) {
     const bool dimensions = shape == 1 || shape == 2;
     length_->setEnabled(dimensions);
     width_->setEnabled(dimensions);
-    length_->setText(dimensions ? G(Specimen().Length) : QString("N/A"));
-    width_->setText(dimensions ? G(Specimen().Width) : QString("N/A"));
+    length_->setText(dimensions ? G(program_.Specimen().Length) : QString("N/A"));
+    width_->setText(dimensions ? G(program_.Specimen().Width) : QString("N/A"));
 }
 
 bool TGeom::Apply() {
-    auto& specimen = Specimen();
+    auto& specimen = program_.Specimen();
     for (int i = 0; i < 3; ++i)
         if (shapes_[i]->isChecked()) specimen.Shape = i;
     const double thickness = EditNumber(thickness_);
     // The same range as a settings set or --set: a negative thickness would
     // turn the bulk results and the carrier type around.
-    if (const auto refused = RefuseSetting(*FindSetting("Thickness"), thickness)) {
+    if (const auto refused = RefuseSetting(*FindSetting(program_, "Thickness"), thickness)) {
         Prompt::Message(this,
                         QString::fromUtf8("Thickness (\u00B5m) must be ").toStdString() + *refused,
                         "Error");
@@ -205,7 +207,7 @@ bool TGeom::Apply() {
 
 // --- Log File -------------------------------------------------------------
 
-TLogFile::TLogFile(QWidget* parent) : SamplePage(parent) {
+TLogFile::TLogFile(ProgramState& program, QWidget* parent) : SamplePage(program, parent) {
     setObjectName("LOGFILE");
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox("Include", this);
@@ -213,7 +215,7 @@ TLogFile::TLogFile(QWidget* parent) : SamplePage(parent) {
     const char* names[4] = {"Contact Check", "IV-Curve", "Resistivity", "Hall"};
     for (int i = 0; i < 4; ++i) {
         include_[i] = CheckBox(names[i], 102 + i, group);
-        include_[i]->setChecked((Settings().LogInclude >> i) & 1);
+        include_[i]->setChecked((program_.Settings().LogInclude >> i) & 1);
         boxes->addWidget(include_[i]);
     }
     boxes->addWidget(Label(group, "Sample-ID, Meas. Configuration, Results are always included"));
@@ -226,37 +228,38 @@ TLogFile::TLogFile(QWidget* parent) : SamplePage(parent) {
     close_->setObjectName("button108");
     layout->addWidget(close_);
     layout->addStretch();
-    if (Log().IsOpen()) name_->setText(FromRecordText(Log().Name()));
-    close_->setEnabled(Log().IsOpen());
+    if (program_.Log().IsOpen()) name_->setText(FromRecordText(program_.Log().Name()));
+    close_->setEnabled(program_.Log().IsOpen());
     connect(close_, &QPushButton::clicked, this, &TLogFile::CloseLog);
 }
 
 void TLogFile::CloseLog() {
-    Log().Close();
+    program_.Log().Close();
     close_->setEnabled(false);
 }
 
 bool TLogFile::Apply() {
-    auto& bits = Settings().LogInclude;
+    auto& bits = program_.Settings().LogInclude;
     for (int i = 0; i < 4; ++i) {
         const auto bit = static_cast<unsigned char>(1u << i);
         bits = include_[i]->isChecked() ? (bits | bit) : (bits & ~bit);
     }
     if (!open_->isChecked()) return true;
-    const auto& specimen = Specimen();
+    const auto& specimen = program_.Specimen();
     // Without a first identifier the folder is not made: the name would say nothing.
     if (!specimen.WaferID.empty()) QDir::current().mkdir("Logs");
     const std::string name = LogFileName(specimen.WaferID, specimen.BatchID);
-    switch (Log().Create(name)) {
+    switch (program_.Log().Create(name)) {
         case LogFile::CreateResult::Created:
-            name_->setText(FromRecordText(Log().Name()));
+            name_->setText(FromRecordText(program_.Log().Name()));
             close_->setEnabled(true);
             return true;
         case LogFile::CreateResult::Exists:
             Prompt::Message(this, "Error: Duplicate filename", "Creating Log file");
             break;
         case LogFile::CreateResult::Failed:
-            Prompt::Message(this, Printf("Error %u", static_cast<unsigned>(Log().LastError())),
+            Prompt::Message(this,
+                            Printf("Error %u", static_cast<unsigned>(program_.Log().LastError())),
                             "Creating Log file");
             break;
     }

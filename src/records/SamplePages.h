@@ -12,20 +12,24 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class ProgramState;
 class ShapePicture;
 
 class SamplePage : public PropertyPage {
     Q_OBJECT
   public:
-    using PropertyPage::PropertyPage;
+    SamplePage(ProgramState& program, QWidget* parent) : PropertyPage(parent), program_(program) {}
     bool Apply() override = 0;
+
+  protected:
+    ProgramState& program_;
 };
 
 // Identifiers: the two IDs (labels from the System values) and the description.
 class TSpecimen : public SamplePage {
     Q_OBJECT
   public:
-    explicit TSpecimen(QWidget* parent = nullptr);
+    explicit TSpecimen(ProgramState& program, QWidget* parent = nullptr);
     bool Apply() override;
 
   private:
@@ -38,7 +42,7 @@ class TSpecimen : public SamplePage {
 class TMaterial : public SamplePage {
     Q_OBJECT
   public:
-    explicit TMaterial(QWidget* parent = nullptr);
+    explicit TMaterial(ProgramState& program, QWidget* parent = nullptr);
     bool Apply() override;
 
   private:
@@ -53,7 +57,7 @@ class TMaterial : public SamplePage {
 class TGeom : public SamplePage {
     Q_OBJECT
   public:
-    explicit TGeom(QWidget* parent = nullptr);
+    explicit TGeom(ProgramState& program, QWidget* parent = nullptr);
     bool Apply() override;
 
   private:
@@ -70,7 +74,7 @@ class TGeom : public SamplePage {
 class TLogFile : public SamplePage {
     Q_OBJECT
   public:
-    explicit TLogFile(QWidget* parent = nullptr);
+    explicit TLogFile(ProgramState& program, QWidget* parent = nullptr);
     bool Apply() override;
 
   private:

@@ -3,10 +3,11 @@
 // with OK and Cancel and the platform's property-sheet rules.
 #include "platform/PropertySheet.h"
 
+class ProgramState;
 class SamplePage;
 
 class TSampleSheet : public PropertySheet {
     Q_OBJECT
   public:
-    explicit TSampleSheet(QWidget* parent = nullptr);
+    explicit TSampleSheet(ProgramState& program, QWidget* parent = nullptr);
 };

@@ -12,6 +12,7 @@
 #include "core/RunConfig.h"
 #include "records/ScanSettings.h"
 #include "records/SettingsTable.h"
+#include "records/ProgramState.h"
 #include "core/SpecimenData.h"
 
 namespace {
@@ -27,19 +28,20 @@ void TakeText(const std::optional<std::string>& value, std::string& field, std::
 }
 }  // namespace
 
-bool ReadSettingsSet(RegistryStore& store, const std::string& name) {
+bool ReadSettingsSet(ProgramState& program, RegistryStore& store, const std::string& name) {
     const std::string key = RegValues::SettingsKey(name);
     if (name.empty() || !store.KeyExists(key)) return false;
-    const bool withController = HasController(Config().controllerKind);
-    ReadSettingsValues(store, key, withController);
+    const bool withController = HasController(program.Config().controllerKind);
+    ReadSettingsValues(program, store, key, withController);
     if (withController && Links().scanSettingsRead) Links().scanSettingsRead();
     return true;
 }
 
-bool SaveSettingsSet(RegistryStore& store, const std::string& name) {
+bool SaveSettingsSet(ProgramState& program, RegistryStore& store, const std::string& name) {
     if (name.empty()) return false;
     return store.Set(RegValues::SettingsKey(name),
-                     SettingsSetValues(HasController(Config().controllerKind)), true);
+                     SettingsSetValues(program, HasController(program.Config().controllerKind)),
+                     true);
 }
 
 bool ReadStyleSet(RegistryStore& store, const std::string& name) {
@@ -93,11 +95,11 @@ bool SaveStyleSet(RegistryStore& store, const std::string& name) {
     return store.Set(RegValues::StylesKey(name), values, true);
 }
 
-bool ReadSettingsSet(const std::string& name) {
-    return ReadSettingsSet(Registry(), name);
+bool ReadSettingsSet(ProgramState& program, const std::string& name) {
+    return ReadSettingsSet(program, Registry(), name);
 }
-bool SaveSettingsSet(const std::string& name) {
-    return SaveSettingsSet(Registry(), name);
+bool SaveSettingsSet(ProgramState& program, const std::string& name) {
+    return SaveSettingsSet(program, Registry(), name);
 }
 bool ReadStyleSet(const std::string& name) {
     return ReadStyleSet(Registry(), name);

@@ -6,6 +6,7 @@
 // readable; everything else keeps its live value. The controller-only values
 // (data directory, scan values, page set-up) are read and written only when
 // a temperature controller is fitted.
+class ProgramState;
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,15 +15,15 @@
 #include "platform/RegistryStore.h"
 
 // True when the set's key exists (then its readable values were taken).
-bool ReadSettingsSet(RegistryStore& store, const std::string& name);
+bool ReadSettingsSet(ProgramState& program, RegistryStore& store, const std::string& name);
 // False when the set could not be written.
-bool SaveSettingsSet(RegistryStore& store, const std::string& name);
+bool SaveSettingsSet(ProgramState& program, RegistryStore& store, const std::string& name);
 bool ReadStyleSet(RegistryStore& store, const std::string& name);
 bool SaveStyleSet(RegistryStore& store, const std::string& name);
 
 // The same on the process's store.
-bool ReadSettingsSet(const std::string& name);
-bool SaveSettingsSet(const std::string& name);
+bool ReadSettingsSet(ProgramState& program, const std::string& name);
+bool SaveSettingsSet(ProgramState& program, const std::string& name);
 bool ReadStyleSet(const std::string& name);
 bool SaveStyleSet(const std::string& name);
 

@@ -18,6 +18,7 @@
 #include "core/RunConfig.h"
 #include "records/ScanSettings.h"
 #include "core/SpecimenData.h"
+#include "records/ProgramState.h"
 
 namespace {
 using RV = RegistryStore::Value;
@@ -25,15 +26,15 @@ constexpr double kInt = INT32_MAX;
 
 // The electronics' current limits in microamperes: the buffer amplifier
 // sources 1 pA to 5000 nA, the standard source 0.1 uA to 19.9 mA.
-SettingRange CurrentRange() {
-    if (Settings().bufferAmplifierMode) return {1e-6, 5.0};
+SettingRange CurrentRange(const MeasurementSettings& settings) {
+    if (settings.bufferAmplifierMode) return {1e-6, 5.0};
     return {0.1, 19900.0};
 }
 
 // The set-point a controller accepts; without one, any temperature a
 // specimen can be at by hand.
-SettingRange SetPointRange() {
-    const ControllerFacts& facts = FactsOf(Config().controllerKind);
+SettingRange SetPointRange(const RunConfig& config) {
+    const ControllerFacts& facts = FactsOf(config.controllerKind);
     if (!HasController(facts.kind)) return {0.0, 1000.0};
     return {static_cast<double>(facts.minimum), static_cast<double>(facts.maximum)};
 }
@@ -42,12 +43,11 @@ std::function<SettingRange()> Fixed(double low, double high, bool lowExclusive =
     return [=] { return SettingRange{low, high, lowExclusive}; };
 }
 
-// A field of a record reached through the record's accessor at each use, so
-// the table follows whichever program state is installed, never the one that
-// was current when the table was built.
+// A field of one of the program state's records; the table belongs to that
+// state and lives no longer than it.
 template <typename Record, typename T>
-auto Field(Record& (*record)(), T Record::*member) {
-    return [record, member]() -> T& { return record().*member; };
+auto Field(Record& record, T Record::*member) {
+    return [&record, member]() -> T& { return record.*member; };
 }
 
 template <typename Get>
@@ -121,7 +121,7 @@ std::vector<std::uint8_t> Le32(const std::array<std::int32_t, 4>& values) {
     return bytes;
 }
 
-SettingField Orientation() {
+SettingField Orientation(PageSetup& setup) {
     SettingField f;
     f.valueName = "Orientation";
     f.type = SettingType::Binary;
@@ -129,14 +129,14 @@ SettingField Orientation() {
     f.controllerOnly = true;
     // The orientation belongs to a device description; without one there is
     // nothing to put it into, and nothing to write.
-    f.read = [](RegistryStore& store, const std::string& key) {
-        auto& page = PrinterPage();
+    f.read = [&setup](RegistryStore& store, const std::string& key) {
+        auto& page = setup;
         if (!page.orientation) return;
         if (const auto bytes = RegValues::Bytes(store, key, "Orientation", 2))
             page.orientation = static_cast<std::int16_t>((*bytes)[0] | ((*bytes)[1] << 8));
     };
-    f.write = [](std::vector<RV>& values) {
-        const auto& page = PrinterPage();
+    f.write = [&setup](std::vector<RV>& values) {
+        const auto& page = setup;
         if (!page.orientation) return;
         const auto o = static_cast<std::uint16_t>(*page.orientation);
         values.push_back(RegistryStore::Binary(
@@ -145,16 +145,16 @@ SettingField Orientation() {
     return f;
 }
 
-SettingField Margins() {
+SettingField Margins(PageSetup& setup) {
     SettingField f;
     f.valueName = "Margins";
     f.type = SettingType::Binary;
     f.size = 16;
     f.controllerOnly = true;
-    f.read = [](RegistryStore& store, const std::string& key) {
+    f.read = [&setup](RegistryStore& store, const std::string& key) {
         const auto bytes = RegValues::Bytes(store, key, "Margins", 16);
         if (!bytes) return;
-        auto& page = PrinterPage();
+        auto& page = setup;
         for (std::size_t i = 0; i < 4; ++i) {
             std::uint32_t v = 0;
             for (std::size_t b = 0; b < 4; ++b)
@@ -162,85 +162,92 @@ SettingField Margins() {
             page.margins[i] = static_cast<std::int32_t>(v);
         }
     };
-    f.write = [](std::vector<RV>& values) {
-        values.push_back(RegistryStore::Binary("Margins", Le32(PrinterPage().margins)));
+    f.write = [&setup](std::vector<RV>& values) {
+        values.push_back(RegistryStore::Binary("Margins", Le32(setup.margins)));
     };
     return f;
 }
 
-std::vector<SettingField> BuildTable() {
+}  // namespace
+
+std::vector<SettingField> BuildSettingsTable(ProgramState& program) {
     const bool S = true, G = false;
+    SpecimenData& specimen = program.Specimen();
+    MeasurementSettings& settings = program.Settings();
+    ScanSettings& scan = program.Records().scan;
+    ArchiveSettings& archive = program.Records().archive;
     std::vector<SettingField> t;
-    t.push_back(Text("WaferID", "WaferID", Field(&Specimen, &SpecimenData::WaferID),
+    t.push_back(Text("WaferID", "WaferID", Field(specimen, &SpecimenData::WaferID),
                      SpecimenData::kIdSize, S));
-    t.push_back(Text("BatchID", "BatchID", Field(&Specimen, &SpecimenData::BatchID),
+    t.push_back(Text("BatchID", "BatchID", Field(specimen, &SpecimenData::BatchID),
                      SpecimenData::kIdSize, S));
-    t.push_back(Text("Description", "Description", Field(&Specimen, &SpecimenData::Description),
+    t.push_back(Text("Description", "Description", Field(specimen, &SpecimenData::Description),
                      SpecimenData::kDescriptionSize, S));
-    SettingField material = Text("Material", "Material", Field(&Specimen, &SpecimenData::Material),
+    SettingField material = Text("Material", "Material", Field(specimen, &SpecimenData::Material),
                                  SpecimenData::kMaterialSize, S, "GaAs");
     // The permittivity is not part of the set; without the lookup the
     // depletion correction would work with whatever was there before.
-    material.afterRead = [](RegistryStore& store) {
-        Specimen().MaterialConstant = MaterialPermittivity(store, Specimen().Material);
+    material.afterRead = [&specimen](RegistryStore& store) {
+        specimen.MaterialConstant = MaterialPermittivity(store, specimen.Material);
     };
     t.push_back(material);
     // Micrometres; 0 means sheet results only. A negative thickness would
     // turn the bulk results and the carrier type around.
-    t.push_back(Real("Thickness", "Thickness", 3, Field(&Specimen, &SpecimenData::Thickness),
+    t.push_back(Real("Thickness", "Thickness", 3, Field(specimen, &SpecimenData::Thickness),
                      Fixed(0, 10000), S, "1.0"));
     t.push_back(
-        FileName(Text("DataArchive", "Data Archive", Field(&Archive, &ArchiveSettings::DataArchive),
+        FileName(Text("DataArchive", "Data Archive", Field(archive, &ArchiveSettings::DataArchive),
                       ArchiveSettings::kPathSize, G)));
-    t.push_back(Whole("Shape", "Shape", Field(&Specimen, &SpecimenData::Shape), 0, 2, S, "0"));
-    t.push_back(Real("Tesla", "Tesla", 3, Field(&Settings, &MeasurementSettings::Tesla),
+    t.push_back(Whole("Shape", "Shape", Field(specimen, &SpecimenData::Shape), 0, 2, S, "0"));
+    t.push_back(Real("Tesla", "Tesla", 3, Field(settings, &MeasurementSettings::Tesla),
                      Fixed(0, 10, true), G, "0.5"));
     t.push_back(Real("ScatFactor", "ScatFactor", 2,
-                     Field(&Settings, &MeasurementSettings::ScatFactor), Fixed(0, 10, true), G,
+                     Field(settings, &MeasurementSettings::ScatFactor), Fixed(0, 10, true), G,
                      "1.0"));
-    t.push_back(Real("Current", "Current", 6, Field(&Settings, &MeasurementSettings::Current),
-                     CurrentRange, G, "100"));
+    t.push_back(Real(
+        "Current", "Current", 6, Field(settings, &MeasurementSettings::Current),
+        [&settings] { return CurrentRange(settings); }, G, "100"));
     SettingField setTemp;
     setTemp.name = "SetTemp";
     setTemp.valueName = "SetTemp";
     setTemp.type = SettingType::Number;
     setTemp.size = 1;
     setTemp.installDefault = "293";
-    setTemp.range = SetPointRange;
+    setTemp.range = [&config = program.Config()] { return SetPointRange(config); };
     // Straight into the controller object's field, without commanding the stage.
     setTemp.get = [] { return ControllerSetPoint(); };
     setTemp.put = [](double v) { SetControllerSetPoint(v); };
     t.push_back(setTemp);
     t.push_back(
-        Whole("Iunits", "Iunits", Field(&Settings, &MeasurementSettings::Iunits), 0, 3, G, "1"));
-    t.push_back(Whole("AC", "AC", Field(&Settings, &MeasurementSettings::AC), 0, 1, G, "0"));
+        Whole("Iunits", "Iunits", Field(settings, &MeasurementSettings::Iunits), 0, 3, G, "1"));
+    t.push_back(Whole("AC", "AC", Field(settings, &MeasurementSettings::AC), 0, 1, G, "0"));
     t.push_back(
-        Whole("Delay", "Delay", Field(&Settings, &MeasurementSettings::Delay), 0, 100, G, "0"));
+        Whole("Delay", "Delay", Field(settings, &MeasurementSettings::Delay), 0, 100, G, "0"));
     t.push_back(Whole("Integrations", "Integrations",
-                      Field(&Settings, &MeasurementSettings::Integrations), 0, 60, G, "0"));
+                      Field(settings, &MeasurementSettings::Integrations), 0, 60, G, "0"));
     t.push_back(
-        Whole("Cycles", "Cycles", Field(&Settings, &MeasurementSettings::Cycles), 1, 100, G, "1"));
-    t.push_back(Whole("TargVrVDP", "TargVrVDP", Field(&Settings, &MeasurementSettings::TargVrVDP),
-                      4, 200, G, "50"));
-    t.push_back(Whole("TargVrBar", "TargVrBar", Field(&Settings, &MeasurementSettings::TargVrBar),
+        Whole("Cycles", "Cycles", Field(settings, &MeasurementSettings::Cycles), 1, 100, G, "1"));
+    t.push_back(Whole("TargVrVDP", "TargVrVDP", Field(settings, &MeasurementSettings::TargVrVDP), 4,
+                      200, G, "50"));
+    t.push_back(Whole("TargVrBar", "TargVrBar", Field(settings, &MeasurementSettings::TargVrBar),
                       40, 2000, G, "500"));
     t.push_back(Whole("TargVrBridge", "TargVrBridge",
-                      Field(&Settings, &MeasurementSettings::TargVrBridge), 40, 2000, G, "500"));
+                      Field(settings, &MeasurementSettings::TargVrBridge), 40, 2000, G, "500"));
     SettingField logInclude =
-        Whole("LogInclude", "Log Include", Field(&Settings, &MeasurementSettings::LogInclude), 0,
+        Whole("LogInclude", "Log Include", Field(settings, &MeasurementSettings::LogInclude), 0,
               255, G, "15");
     logInclude.type = SettingType::Byte;
     logInclude.size = 1;
     t.push_back(logInclude);
-    t.push_back(Real("eVsurface", "eVsurface", 2, Field(&Settings, &MeasurementSettings::eVsurface),
+    t.push_back(Real("eVsurface", "eVsurface", 2, Field(settings, &MeasurementSettings::eVsurface),
                      Fixed(-100, 100), G, "0.70"));
-    t.push_back(Real("eVinner", "eVinner", 2, Field(&Settings, &MeasurementSettings::eVinner),
+    t.push_back(Real("eVinner", "eVinner", 2, Field(settings, &MeasurementSettings::eVinner),
                      Fixed(-100, 100), G, "0.60"));
 
     // With a temperature controller: the scan's data directory, the graph's
     // axes, the planned scan and the page set-up.
     t.push_back(
-        ControllerOnly(FileName(Text("DataDir", "Data Dir", Field(&Scan, &ScanSettings::DataDir),
+        ControllerOnly(FileName(Text("DataDir", "Data Dir", Field(scan, &ScanSettings::DataDir),
                                      ScanSettings::kDataDirSize, G, nullptr))));
     const std::pair<const char*, std::int32_t ScanSettings::*> axes[] = {
         {"Nmin", &ScanSettings::Nmin},       {"Nmax", &ScanSettings::Nmax},
@@ -250,51 +257,52 @@ std::vector<SettingField> BuildTable() {
         {"Tscale1", &ScanSettings::Tscale1}, {"Tscale2", &ScanSettings::Tscale2}};
     const char* axisDefaults[] = {"12", "20", "1", "5", "-3", "4", "-2", "5", "50", "400"};
     for (std::size_t i = 0; i < std::size(axes); ++i)
-        t.push_back(ControllerOnly(Whole(axes[i].first, axes[i].first, Field(&Scan, axes[i].second),
+        t.push_back(ControllerOnly(Whole(axes[i].first, axes[i].first, Field(scan, axes[i].second),
                                          -kInt, kInt, G, axisDefaults[i])));
     t.push_back(ControllerOnly(
-        Flag("TscaleInverse", "TscaleInverse", Field(&Scan, &ScanSettings::TscaleInverse), "0")));
+        Flag("TscaleInverse", "TscaleInverse", Field(scan, &ScanSettings::TscaleInverse), "0")));
     t.push_back(
-        ControllerOnly(Whole("ScanTstart", "ScanTstart", Field(&Scan, &ScanSettings::ScanTstart),
+        ControllerOnly(Whole("ScanTstart", "ScanTstart", Field(scan, &ScanSettings::ScanTstart),
                              -kInt, kInt, G, "300")));
-    t.push_back(ControllerOnly(Whole(
-        "ScanTstop", "ScanTstop", Field(&Scan, &ScanSettings::ScanTstop), -kInt, kInt, G, "80")));
+    t.push_back(ControllerOnly(Whole("ScanTstop", "ScanTstop",
+                                     Field(scan, &ScanSettings::ScanTstop), -kInt, kInt, G, "80")));
     SettingField points = ControllerOnly(Whole(
-        "ScanNpoints", "ScanNpoints", Field(&Scan, &ScanSettings::ScanNpoints), 0, 100, G, "12"));
+        "ScanNpoints", "ScanNpoints", Field(scan, &ScanSettings::ScanNpoints), 0, 100, G, "12"));
     // Fewer than three points would divide by zero when the temperatures are planned.
     points.usable = [](double n) { return UsablePointCount(static_cast<std::int64_t>(n)); };
     points.rule = "0 or 3 to 100";
     t.push_back(points);
     t.push_back(ControllerOnly(
-        Flag("ScanInverse", "ScanInverse", Field(&Scan, &ScanSettings::ScanInverse), "0")));
-    t.push_back(ControllerOnly(Flag("ReturnRoomTemp", "ReturnRoomTemp",
-                                    Field(&Scan, &ScanSettings::ReturnRoomTemp), "1")));
+        Flag("ScanInverse", "ScanInverse", Field(scan, &ScanSettings::ScanInverse), "0")));
     t.push_back(ControllerOnly(
-        Flag("AutoSetIm", "AutoSetIm", Field(&Scan, &ScanSettings::AutoSetIm), "0")));
-    t.push_back(Orientation());
-    t.push_back(Margins());
+        Flag("ReturnRoomTemp", "ReturnRoomTemp", Field(scan, &ScanSettings::ReturnRoomTemp), "1")));
+    t.push_back(
+        ControllerOnly(Flag("AutoSetIm", "AutoSetIm", Field(scan, &ScanSettings::AutoSetIm), "0")));
+    t.push_back(Orientation(program.Records().page));
+    t.push_back(Margins(program.Records().page));
 
     // Not kept in a set: the Geometry page and the material list set these,
     // and the Current page's unit choice sets the buffer amplifier mode.
-    t.push_back(Real("Length", nullptr, 3, Field(&Specimen, &SpecimenData::Length), Fixed(0, 1000),
+    t.push_back(Real("Length", nullptr, 3, Field(specimen, &SpecimenData::Length), Fixed(0, 1000),
                      S, nullptr));
-    t.push_back(Real("Width", nullptr, 3, Field(&Specimen, &SpecimenData::Width), Fixed(0, 1000), S,
+    t.push_back(Real("Width", nullptr, 3, Field(specimen, &SpecimenData::Width), Fixed(0, 1000), S,
                      nullptr));
     t.push_back(Real("MaterialConstant", nullptr, 3,
-                     Field(&Specimen, &SpecimenData::MaterialConstant), Fixed(0, 10000), S,
+                     Field(specimen, &SpecimenData::MaterialConstant), Fixed(0, 10000), S,
                      nullptr));
     SettingField buffered;
     buffered.name = "BufferAmplifierMode";
     buffered.type = SettingType::Flag;
     buffered.range = Fixed(0, 1);
-    buffered.get = [] { return Settings().bufferAmplifierMode ? 1.0 : 0.0; };
-    buffered.put = [](double v) { Settings().bufferAmplifierMode = v != 0; };
+    buffered.get = [&settings] { return settings.bufferAmplifierMode ? 1.0 : 0.0; };
+    buffered.put = [&settings](double v) { settings.bufferAmplifierMode = v != 0; };
     t.push_back(buffered);
     // The scan set-up's "Resistivity Only" is chosen per scan, never stored.
-    t.push_back(Flag("ResOnly", nullptr, Field(&Scan, &ScanSettings::ResOnly), nullptr));
+    t.push_back(Flag("ResOnly", nullptr, Field(scan, &ScanSettings::ResOnly), nullptr));
     return t;
 }
 
+namespace {
 bool SameName(const std::string& a, const char* b) {
     std::size_t i = 0;
     for (; i < a.size() && b[i]; ++i)
@@ -349,13 +357,12 @@ std::string SettingRange::Text() const {
     return "from " + RegValues::General(low, 9) + " to " + high_;
 }
 
-const std::vector<SettingField>& SettingsTable() {
-    static const std::vector<SettingField> table = BuildTable();
-    return table;
+const std::vector<SettingField>& SettingsTable(ProgramState& program) {
+    return program.SettingTable();
 }
 
-const SettingField* FindSetting(const std::string& name) {
-    for (const SettingField& f : SettingsTable())
+const SettingField* FindSetting(ProgramState& program, const std::string& name) {
+    for (const SettingField& f : SettingsTable(program))
         if (f.name && SameName(name, f.name)) return &f;
     return nullptr;
 }
@@ -420,9 +427,9 @@ bool AssignSetting(const SettingField& f, const std::string& value, std::string&
     return true;
 }
 
-std::vector<RV> SettingsSetValues(bool withController) {
+std::vector<RV> SettingsSetValues(ProgramState& program, bool withController) {
     std::vector<RV> values;
-    for (const SettingField& f : SettingsTable()) {
+    for (const SettingField& f : SettingsTable(program)) {
         if (!f.valueName || (f.controllerOnly && !withController)) continue;
         if (f.write) {
             f.write(values);
@@ -433,8 +440,9 @@ std::vector<RV> SettingsSetValues(bool withController) {
     return values;
 }
 
-void ReadSettingsValues(RegistryStore& store, const std::string& key, bool withController) {
-    for (const SettingField& f : SettingsTable()) {
+void ReadSettingsValues(ProgramState& program, RegistryStore& store, const std::string& key,
+                        bool withController) {
+    for (const SettingField& f : SettingsTable(program)) {
         if (!f.valueName || (f.controllerOnly && !withController)) continue;
         if (f.read) {
             f.read(store, key);

@@ -16,6 +16,8 @@
 
 #include "platform/RegistryStore.h"
 
+class ProgramState;
+
 enum class SettingType {
     Text,    // REG_SZ of at most `size` bytes with the terminator
     Number,  // REG_SZ holding "%.<size>f"
@@ -64,8 +66,11 @@ struct SettingField {
 };
 
 // In the order a set is written; the fields that are not stored come last.
-const std::vector<SettingField>& SettingsTable();
-const SettingField* FindSetting(const std::string& name);  // case ignored
+// The table of a program state: its fields read and write that state's
+// records. Built once per state (ProgramState::SettingTable()).
+std::vector<SettingField> BuildSettingsTable(ProgramState& program);
+const std::vector<SettingField>& SettingsTable(ProgramState& program);
+const SettingField* FindSetting(ProgramState& program, const std::string& name);  // case ignored
 
 // Whether `value` may go into the field; else the reason, naming the range.
 std::optional<std::string> RefuseSetting(const SettingField& field, double value);
@@ -78,6 +83,7 @@ std::string SettingText(const SettingField& field);
 bool AssignSetting(const SettingField& field, const std::string& value, std::string& error);
 
 // A settings set's values as the registry holds them, from the live values.
-std::vector<RegistryStore::Value> SettingsSetValues(bool withController);
+std::vector<RegistryStore::Value> SettingsSetValues(ProgramState& program, bool withController);
 // Takes every stored field that is present, of its type and in its range.
-void ReadSettingsValues(RegistryStore& store, const std::string& key, bool withController);
+void ReadSettingsValues(ProgramState& program, RegistryStore& store, const std::string& key,
+                        bool withController);

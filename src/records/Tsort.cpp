@@ -30,7 +30,7 @@ QLineEdit* Edit(int id, QWidget* parent) {
 }
 }  // namespace
 
-Tsort::Tsort(QWidget* parent, std::string archivePath)
+Tsort::Tsort(QWidget* parent, std::string archivePath, const RunConfig& config)
     : QDialog(parent), archivePath_(std::move(archivePath)) {
     setObjectName("SORT");
     setWindowTitle("Sort Archive");
@@ -39,8 +39,8 @@ Tsort::Tsort(QWidget* parent, std::string archivePath)
 
     auto* by = new QGroupBox("Sort by", this);
     auto* byLayout = new QVBoxLayout(by);
-    const QString labels[4] = {FromRecordText(Config().ID1), FromRecordText(Config().ID2),
-                               "Material", "Date"};
+    const QString labels[4] = {FromRecordText(config.ID1), FromRecordText(config.ID2), "Material",
+                               "Date"};
     for (int i = 0; i < 4; ++i) {
         keys_[i] = RadioButton(labels[i], 101 + i, by);
         byLayout->addWidget(keys_[i]);

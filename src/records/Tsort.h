@@ -11,11 +11,14 @@ class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
+struct RunConfig;
+
 class Tsort : public QDialog {
     Q_OBJECT
   public:
     // archivePath: the archive to read.
-    Tsort(QWidget* parent, std::string archivePath);
+    // The sort keys are labelled with the configuration's two ID names.
+    Tsort(QWidget* parent, std::string archivePath, const RunConfig& config);
     // After OK: the table written (a path as typed, relative to the current folder).
     const std::string& Destination() const { return destination_; }
     // The choices now shown.

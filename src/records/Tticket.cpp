@@ -115,7 +115,8 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     return FromRecordText(r.date + "\t" + r.waferId + "\t" + r.batchId);
 }
 
-Tticket::Tticket(QWidget* parent, const std::string& archivePath) : QDialog(parent) {
+Tticket::Tticket(QWidget* parent, const std::string& archivePath, const RunConfig& config)
+    : QDialog(parent), config_(config) {
     setObjectName("TICKET");
     setWindowTitle("View Archive Record");
     auto* layout = new QVBoxLayout(this);
@@ -165,10 +166,10 @@ std::vector<int> Tticket::Selected() const {
     return rows;
 }
 
-std::string Tticket::TicketPath() {
+std::string Tticket::TicketPath(const RunConfig& config) {
     // The program's folder where we may write there (an installation under
     // /usr or Program Files is not writable), else the user's data folder.
-    QString folder = QString::fromStdString(Config().programDirectory);
+    QString folder = QString::fromStdString(config.programDirectory);
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.isDir() || !info.isWritable()) {
         folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -191,7 +192,7 @@ bool Tticket::WriteTickets(const std::vector<int>& rows, const std::string& path
 void Tticket::OnDisplay() {
     const std::vector<int> rows = Selected();
     if (rows.empty()) return;
-    const std::string path = TicketPath();
+    const std::string path = TicketPath(config_);
     if (!WriteTickets(rows, path)) {
         // Nothing to show: saying so beats opening an empty or stale file.
         Prompt::Message(this, "Can't create " + path, "File Error");

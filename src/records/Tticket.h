@@ -34,18 +34,22 @@ class ArchiveListModel : public QAbstractListModel {
     std::vector<std::uint64_t> starts_;
 };
 
+struct RunConfig;
+
 class Tticket : public QDialog {
     Q_OBJECT
   public:
     // Opens the archive; Opened() is false when it cannot be read.
-    Tticket(QWidget* parent, const std::string& archivePath);
+    Tticket(QWidget* parent, const std::string& archivePath, const RunConfig& config);
     bool Opened() const { return opened_; }
     int Count() const { return model_.rowCount(); }
     // Selected entries, in file order.
     std::vector<int> Selected() const;
 
     // Where "Display in Notepad" writes the tickets.
-    static std::string TicketPath();
+    // Where the tickets go: the program's folder when writable, else the
+    // user's data folder.
+    static std::string TicketPath(const RunConfig& config);
     // Writes the tickets of `rows` to `path`; false when it cannot be written.
     bool WriteTickets(const std::vector<int>& rows, const std::string& path) const;
 
@@ -53,6 +57,7 @@ class Tticket : public QDialog {
     std::function<void(const Trecord&)> onReadRecord;
 
   private:
+    const RunConfig& config_;
     void OnDisplay();
     void OnRead();
 

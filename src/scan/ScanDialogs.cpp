@@ -117,7 +117,7 @@ class ScaleDialog : public QDialog {
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     }
     void accept() override {
-        const ControllerFacts& facts = FactsOf(Config().controllerKind);
+        const ControllerFacts& facts = FactsOf(graph_.Configuration().controllerKind);
         const int failed = ApplySetScale(graph_, fields_, facts.minimum, facts.maximum);
         if (failed != 0) {
             QApplication::beep();

@@ -444,7 +444,7 @@ bool ScanRun::MeasureAndRecord(const RunLock& lock) {
 }
 
 void ScanRun::MeasurePoint(const RunLock& lock) {
-    ResultsClear();
+    ResultsClear(program_);
     // A command that never started its run (a lid left open) must not pass
     // for one that succeeded with the status of the previous point.
     program_.State().measurementStatus = 1;

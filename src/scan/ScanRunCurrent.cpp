@@ -45,7 +45,8 @@ bool OverRange(const xmeas& error) {
 
 // The tries of one search; the result that ended them.
 Result Tries(ProgramState& program, double gain) {
-    const double target = std::max(0, AutoSet::TargetFor(program.Specimen().Shape));
+    const double target =
+        std::max(0, AutoSet::TargetFor(program.Settings(), program.Specimen().Shape));
     double& current = program.Settings().Current;
     for (int n = 1; n <= kLastTry; ++n) {
         CheckCancel(program);

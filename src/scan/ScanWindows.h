@@ -21,13 +21,17 @@ class QWidget;
 class ScanModel;
 struct ScanSettings;
 
+class StatusFields;
+struct RunConfig;
+
 class ScanWindows : public QObject {
     Q_OBJECT
   public:
     // `settings`: the scan settings (the live window's axes, the folder
     // "Open Tscan..." starts in and follows). `client` may be null (tests):
     // a viewer is then a window of its own.
-    ScanWindows(ScanSettings& settings, QMdiArea* client, QObject* parent = nullptr);
+    ScanWindows(ScanSettings& settings, const RunConfig& config, StatusFields& status,
+                QMdiArea* client, QObject* parent = nullptr);
     ~ScanWindows() override;
 
     // Creates "Temperature Scan" over the scan run's model in the client
@@ -70,6 +74,8 @@ class ScanWindows : public QObject {
     void Track(TScanBase* window);
 
     ScanSettings& settings_;
+    const RunConfig& config_;
+    StatusFields& status_;
     QPointer<QMdiArea> client_;
     QPointer<TScanAcq> live_;
     QPointer<TScanDlg> panel_;

@@ -8,8 +8,9 @@
 #include "records/GraphStyle.h"
 #include "records/ScanSettings.h"
 
-TScanAcq::TScanAcq(const ScanModel& model, ScanSettings& settings, QWidget* parent)
-    : TScanBase(parent), model_(model), settings_(settings) {
+TScanAcq::TScanAcq(const ScanModel& model, ScanSettings& settings, const RunConfig& config,
+                   StatusFields& status, QWidget* parent)
+    : TScanBase(config, status, parent), model_(model), settings_(settings) {
     setObjectName("SCANACQ");
     setWindowTitle("Temperature Scan");
     // The graph follows the model: a point taken is drawn over the painted

@@ -12,7 +12,8 @@ struct ScanSettings;
 class TScanAcq : public TScanBase {
     Q_OBJECT
   public:
-    TScanAcq(const ScanModel& model, ScanSettings& settings, QWidget* parent = nullptr);
+    TScanAcq(const ScanModel& model, ScanSettings& settings, const RunConfig& config,
+             StatusFields& status, QWidget* parent = nullptr);
 
     const ScanModel& Model() const override { return model_; }
 

@@ -81,7 +81,7 @@ void DrawMarker(QPainter& p, int shape, int a, int x, int y) {
     }
 }
 
-TScanBase::TScanBase(QWidget* parent)
+TScanBase::TScanBase(const RunConfig& config, StatusFields& status, QWidget* parent)
     : QWidget(parent),
       temperatureScale_("T (K)", TScale::Bottom, {50, 400}),
       inverseScale_("1000/T", TScale::Bottom, {2.5, 20}),
@@ -90,7 +90,9 @@ TScanBase::TScanBase(QWidget* parent)
       sheetConcentration_(kSheetConcentration, TScale::Left, {8, 16}),
       sheetResistance_("Log Rs (ohms/sq)", TScale::Left, {1, 8}),
       mobilityScale_(kMobility, TScale::Right, {1, 5}),
-      hallScale_(kHall, TScale::Right, {-2, 5}) {
+      hallScale_(kHall, TScale::Right, {-2, 5}),
+      config_(config),
+      status_(status) {
     setMinimumSize(kMinWidth, kMinHeight);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
@@ -608,8 +610,8 @@ std::string TScanBase::InfoText() const {
     // The header and the labels are the file's and the registry's 8-bit
     // text; the box shows Unicode, as the title already is.
     auto shown = [](const std::string& record) { return FromRecordText(record).toStdString(); };
-    std::string text = "File: " + Title() + "\r\n" + shown(Config().ID1) + ": " + shown(h.WaferID) +
-                       "\r\n" + shown(Config().ID2) + ": " + shown(h.BatchID) + "\r\n" +
+    std::string text = "File: " + Title() + "\r\n" + shown(config_.ID1) + ": " + shown(h.WaferID) +
+                       "\r\n" + shown(config_.ID2) + ": " + shown(h.BatchID) + "\r\n" +
                        shown(h.Description) + "\r\nMaterial: " + shown(h.Material) + "\r\n" +
                        thickness + "\r\n";
     for (const std::string& note : ReadNotes()) text += note + "\r\n";
@@ -718,23 +720,23 @@ void TScanBase::Readouts(QPoint at) {
     EnsureScales();
     if (!frame_.plot.Contains(at.x(), at.y()) || XScale().factor == 0.0 ||
         LeftScale().factor == 0.0) {
-        for (int i = 0; i < 3; ++i) Status().SetReadout(i, "");
+        for (int i = 0; i < 3; ++i) status_.SetReadout(i, "");
         return;
     }
     char b[64];
     const double xv = XScale().ToValue(at.x() - frame_.plot.left);
     std::snprintf(b, sizeof b, "T= %.1lf", inverse_ ? 1000.0 / xv : xv);
-    Status().SetReadout(0, b);
+    status_.SetReadout(0, b);
     std::snprintf(b, sizeof b, "%s= %.2e", IsConcentrationView() ? "N" : "R",
                   LeftScale().ToValue(at.y() - frame_.plot.bottom));
-    Status().SetReadout(1, b);
+    status_.SetReadout(1, b);
     TLogScale* right = RightScale();
     if (right && right->factor != 0.0) {
         std::snprintf(b, sizeof b, "%s= %.2e", view_ == ResHall ? "Rh" : "\xC2\xB5",
                       right->ToValue(at.y() - frame_.plot.bottom));
-        Status().SetReadout(2, b);
+        status_.SetReadout(2, b);
     } else {
-        Status().SetReadout(2, "");
+        status_.SetReadout(2, "");
     }
 }
 

@@ -57,6 +57,9 @@ struct GraphLayout {
 // At most `count` characters (not bytes) of a Unicode (UTF-8) text.
 std::string CutToCharacters(const std::string& text, int count);
 
+class StatusFields;
+struct RunConfig;
+
 class TScanBase : public QWidget {
     Q_OBJECT
   public:
@@ -67,7 +70,9 @@ class TScanBase : public QWidget {
     static constexpr int kTextChars = 31;
     static constexpr int kTitleChars = 79;
 
-    explicit TScanBase(QWidget* parent = nullptr);
+    // The run configuration gives the Information box its two ID labels;
+    // the cursor's read-outs go to the status fields.
+    TScanBase(const RunConfig& config, StatusFields& status, QWidget* parent = nullptr);
     ~TScanBase() override;
 
     // The main frame's tool mode (0 cursor, 1 zoom, 2 rubber band, 3 set
@@ -77,6 +82,7 @@ class TScanBase : public QWidget {
 
     // The scan this window shows.
     virtual const ScanModel& Model() const = 0;
+    const RunConfig& Configuration() const { return config_; }
     // The scan's identity: the live window's is the specimen record.
     ScanHeader Header() const { return Model().Header(); }
     const ScanData& Data() const { return Model().Data(); }
@@ -171,6 +177,9 @@ class TScanBase : public QWidget {
     void viewChanged();
 
   protected:
+    const RunConfig& config_;
+    StatusFields& status_;
+
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-TScanRead::TScanRead(QWidget* parent) : TScanBase(parent) {
+TScanRead::TScanRead(const RunConfig& config, StatusFields& status, QWidget* parent)
+    : TScanBase(config, status, parent) {
     setObjectName("SCANREAD");
 }
 

@@ -79,6 +79,7 @@ class HelpTest : public ::testing::Test {
   protected:
     void SetUp() override {
         Config() = RunConfig{};
+        Help::Attach(Config());
         Config().helpFilePath = (kPages / "index.html").string();
         Prompt::SetResponder(&responder_);
     }

@@ -393,7 +393,7 @@ TEST_F(SheetTest, ARefusingPageKeepsTheSheetOpenOnItself) {
 TEST_F(SheetTest, ScatteringPresetAppliedUpdatesTheHallResult) {
     Results().hallCoefficientRaw = -0.001;
     Results().measured = MeasurementResults::kHallMeasured;
-    ResultsUpdateHall();
+    ResultsUpdateHall(program);
     ASSERT_EQ(ResultsFields().Get(3), "-0.001");
     TConfigSheet sheet(program);
     EXPECT_EQ(sheet.Page(2)->Fields().Get(103), "1.00");

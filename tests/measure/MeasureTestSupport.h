@@ -43,7 +43,7 @@ class MeasureTest : public ::testing::Test {
             trace.push_back("B " + std::to_string(byte));
             return true;
         });
-        ResultsClear();
+        ResultsClear(program);
         Status().SetText("Ready");
         Status().SetDetail("");
         TimeScale::SetFactor(0.001);

@@ -110,13 +110,13 @@ TEST_F(ResultsTest, ResistivityFieldsBulkAndLogLines) {
     OpenLog();
     Results().sheetResistance = 100.0;
     Specimen().Thickness = 500.0;
-    ResultsUpdateResistivity();
+    ResultsUpdateResistivity(program);
     EXPECT_EQ(Texts(ResultsFields(), {1, 2}), Lines({"100", "5"}));
     EXPECT_DOUBLE_EQ(Results().bulkResistivity, 5.0);
     EXPECT_EQ(Results().flags, 1u);
 
     Specimen().Thickness = 0.0;
-    ResultsUpdateResistivity();
+    ResultsUpdateResistivity(program);
     EXPECT_EQ(ResultsFields().Get(2), "");
     EXPECT_EQ(LogBytes(),
               "Sheet Res: (ohms/sq)\t100\r\nBulk Res: (ohms-cm)\t5\r\n"
@@ -127,7 +127,7 @@ TEST_F(ResultsTest, HallFieldsWithAndWithoutScatteringFactor) {
     OpenLog();
     Results().hallCoefficientRaw = -0.001;
     Specimen().Thickness = 1.0;
-    ResultsUpdateHall();
+    ResultsUpdateHall(program);
     EXPECT_EQ(Texts(ResultsFields(), {3, 5, 6}), Lines({"-0.001", "-6.241e+17", "-6.241e+21"}));
     EXPECT_NEAR(Results().sheetConcentration, -6.2414e17, 1e13);
     EXPECT_EQ(Results().flags, 2u);
@@ -137,7 +137,7 @@ TEST_F(ResultsTest, HallFieldsWithAndWithoutScatteringFactor) {
 
     const double plain = Results().sheetConcentration;
     Settings().ScatFactor = 1.18;
-    ScatteringChanged();
+    ScatteringChanged(program);
     EXPECT_EQ(ResultsFields().Get(3), "-0.000847");
     EXPECT_NEAR(Results().sheetConcentration, plain * 1.18, std::fabs(plain) * 1e-12);
     EXPECT_EQ(Results().hallCoefficientRaw, -0.001);
@@ -147,25 +147,25 @@ TEST_F(ResultsTest, MobilityComesWithWhicheverResultCompletesThePair) {
     OpenLog();
     Results().sheetResistance = 156.04;
     Results().hallCoefficientRaw = -62.415;
-    ResultsUpdateHall();
+    ResultsUpdateHall(program);
     EXPECT_EQ(ResultsFields().Get(4), "");  // no resistivity shown yet
-    ResultsUpdateResistivity();
+    ResultsUpdateResistivity(program);
     EXPECT_EQ(ResultsFields().Get(4), "4e+03");
     EXPECT_NEAR(Results().mobility, 4000.0, 0.5);
     EXPECT_NE(LogBytes().find("Mobility: cm2/(V-sec)\t4e+03\r\n"), std::string::npos);
 
-    ResultsClear();
+    ResultsClear(program);
     EXPECT_EQ(Results().flags, 0u);
     EXPECT_EQ(Texts(ResultsFields(), {1, 2, 3, 4, 5, 6}), std::vector<std::string>(6));
     Results().mobility = 0.0;
-    ResultsUpdateResistivity();
-    ResultsUpdateHall();
+    ResultsUpdateResistivity(program);
+    ResultsUpdateHall(program);
     EXPECT_NEAR(Results().mobility, 4000.0, 0.5);
 
     // Below 0.0001 ohm/sq nothing is computed: field 4 keeps its text.
     Results().sheetResistance = 0.0001;
     Results().mobility = -1.0;
-    ResultsUpdateResistivity();
+    ResultsUpdateResistivity(program);
     EXPECT_EQ(ResultsFields().Get(4), "4e+03");
     EXPECT_EQ(Results().mobility, -1.0);
 }
@@ -175,7 +175,7 @@ TEST_F(ResultsTest, ZeroHallCoefficientShowsTheReasonInsteadOfInfinities) {
     Results().sheetConcentration = 5.0;
     Results().bulkConcentration = 7.0;
     Specimen().Thickness = 2.0;
-    ResultsUpdateHall();
+    ResultsUpdateHall(program);
     EXPECT_EQ(Texts(ResultsFields(), {3, 5, 6}), Lines({"+0", "", ""}));
     EXPECT_EQ(Results().sheetConcentration, 0.0);
     EXPECT_EQ(Results().bulkConcentration, 0.0);
@@ -187,17 +187,17 @@ TEST_F(ResultsTest, ZeroHallCoefficientShowsTheReasonInsteadOfInfinities) {
 
 TEST_F(ResultsTest, ScatteringOnlyActsOnAShownHallResultAndThicknessRedoesBulk) {
     Results().hallCoefficientRaw = -0.001;
-    ScatteringChanged();
+    ScatteringChanged(program);
     EXPECT_EQ(ResultsFields().Get(3), "");
 
     Results().sheetResistance = 100.0;
-    ResultsUpdateResistivity();
-    ResultsUpdateHall();
+    ResultsUpdateResistivity(program);
+    ResultsUpdateHall(program);
     Specimen().Thickness = 500.0;
-    ResultsThicknessChanged();
+    ResultsThicknessChanged(program);
     EXPECT_EQ(Texts(ResultsFields(), {2, 6}), Lines({"5", "-1.248e+19"}));
     Specimen().Thickness = 0.0;
-    ResultsThicknessChanged();
+    ResultsThicknessChanged(program);
     EXPECT_EQ(Texts(ResultsFields(), {2, 6}), Lines({"", ""}));
 }
 
@@ -208,9 +208,9 @@ TEST_F(DepletionTest, CalculateAndApplyReplaceTheDisplayedBulkValuesOnly) {
     Specimen().Thickness = 0.5;
     Specimen().MaterialConstant = 12.9;
     ResultsFields().Set(2, "old");
-    EXPECT_TRUE(DepletionEnabled());
+    EXPECT_TRUE(DepletionEnabled(program));
 
-    TDepl dialog(nullptr, 300.0);
+    TDepl dialog(program, nullptr, 300.0);
     EXPECT_EQ(dialog.Fields().Get(110), "0.00");
     dialog.findChild<QLineEdit*>("field110")->setText("0.70");
     dialog.Fields().Set(111, "0.6");
@@ -237,7 +237,7 @@ TEST_F(DepletionTest, PotentialBelowKtAndApplyWithoutCalculate) {
     ResultsFields().Set(2, "1.2");
     ResultsFields().Set(6, "3e+17");
 
-    TDepl dialog(nullptr, 300.0);
+    TDepl dialog(program, nullptr, 300.0);
     dialog.Fields().Set(110, "0.01");
     dialog.Fields().Set(111, "0.6");
     dialog.Calculate();
@@ -254,7 +254,7 @@ TEST_F(DepletionTest, EnablingRule) {
     for (const auto& [thickness, flags] : {std::pair{1.0, 1u}, {1.0, 3u}, {0.0, 3u}}) {
         Specimen().Thickness = thickness;
         Results().flags = flags;
-        enabled.push_back(DepletionEnabled());
+        enabled.push_back(DepletionEnabled(program));
     }
     EXPECT_EQ(enabled, (std::vector<bool>{false, true, false}));
 }
@@ -263,12 +263,12 @@ TEST_F(ResultsTest, DumpLinesShowPanelRecordAndWindows) {
     Results().sheetResistance = 107.116218;
     Results().hallCoefficientRaw = -62.415;
     Results().symmetryFactor = 2.0;
-    ResultsUpdateResistivity();
+    ResultsUpdateResistivity(program);
     State().measurementStatus = 1;
     CheckRun check(program);
     check.Fields().Set(10, "3");
     std::vector<std::string> lines;
-    DumpMeasurements(lines, {&check, nullptr});
+    DumpMeasurements(program, lines, {&check, nullptr});
     EXPECT_EQ(Joined(lines),
               "results: 1=107.1 2= 3= 4= 5= 6=\n"
               "record: sheetResistance=107.116218 bulkResistivity=0 hallCoefficientRaw=-62.415 "

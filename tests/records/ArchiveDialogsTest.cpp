@@ -59,10 +59,10 @@ void Select(Tticket& dialog, std::initializer_list<int> rows) {
 TEST_F(ArchiveTest, AddedRecordsReadBackFieldForField) {
     Specimen("W,1", "GaAs", 0);
     Results().sheetResistance = 123.456, Results().symmetryFactor = 1.5;
-    ASSERT_TRUE(OnArchiveAdd());
+    ASSERT_TRUE(OnArchiveAdd(program_));
     Specimen("W2", "Si", 12.5);
     Results().hallCoefficientRaw = -3.25e-2;
-    ASSERT_TRUE(OnArchiveAdd());
+    ASSERT_TRUE(OnArchiveAdd(program_));
     EXPECT_EQ(stamps_, "3:07 PM,12/07/26");
     EXPECT_EQ(FileBytes(archive_),
               "W;1,Lot;9,GaAs,\"etched 'twice'\",AMB,0,1.5,1.23456e+02,0.00000e+00," + stamps_ +
@@ -74,10 +74,10 @@ TEST_F(ArchiveTest, AddedRecordsReadBackFieldForField) {
 
 TEST_F(ArchiveTest, AddWithoutUsablePathSaysSoWithTheFilesName) {
     Archive().DataArchive = "";
-    EXPECT_FALSE(OnArchiveAdd());
+    EXPECT_FALSE(OnArchiveAdd(program_));
     const std::string missing = dir_.filePath("no/such/folder/a.dat").toStdString();
     Archive().DataArchive = missing;
-    EXPECT_FALSE(OnArchiveAdd());
+    EXPECT_FALSE(OnArchiveAdd(program_));
     EXPECT_EQ(Asked(),
               (std::vector<std::string>{
                   "File Error|No archive file is set.\nChoose one with Archive, Set Path...",
@@ -87,35 +87,35 @@ TEST_F(ArchiveTest, AddWithoutUsablePathSaysSoWithTheFilesName) {
 
 TEST_F(ArchiveTest, SetPathTakesTheChosenFileAndRefusesOverlongOnes) {
     responder_.Add(dir_.filePath("chosen.dat").toStdString());
-    OnArchiveSetPath(nullptr);
+    OnArchiveSetPath(program_, nullptr);
     EXPECT_EQ(Archive().DataArchive, dir_.filePath("chosen.dat").toStdString());
     ASSERT_EQ(responder_.Asked().size(), 1u);
     EXPECT_EQ(responder_.Asked()[0].caption, "Set Archive");
     // The dialog starts with the present archive's name.
     EXPECT_NE(responder_.Asked()[0].text.find("results.dat"), std::string::npos);
     responder_.Add("/" + std::string(300, 'x') + ".dat");
-    OnArchiveSetPath(nullptr);
+    OnArchiveSetPath(program_, nullptr);
     EXPECT_EQ(Archive().DataArchive, dir_.filePath("chosen.dat").toStdString());
 }
 
 TEST_F(ArchiveTest, SortDialogFailuresKeepItOpen) {
     Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
     {
-        Tsort dialog(nullptr, Archive().DataArchive);
+        Tsort dialog(nullptr, Archive().DataArchive, Config());
         dialog.findChild<QPushButton*>("IDOK")->click();
         EXPECT_EQ(dialog.result(), 0);
         EXPECT_TRUE(dialog.Destination().empty());
     }
     WriteFile(archive_, ArchiveFormat::RecordLine(Trecord{}));
     {
-        Tsort dialog(nullptr, archive_);
+        Tsort dialog(nullptr, archive_, Config());
         dialog.findChild<QLineEdit*>("field201")->setText(dir_.filePath("nodir/x.txt"));
         dialog.findChild<QLineEdit*>("field105")->setText("x");
         dialog.findChild<QPushButton*>("IDOK")->click();
         EXPECT_TRUE(dialog.Destination().empty());
     }
     {
-        Tsort dialog(nullptr, archive_);
+        Tsort dialog(nullptr, archive_, Config());
         dialog.findChild<QPushButton*>("IDOK")->click();
         EXPECT_TRUE(dialog.Destination().empty());
         // The table was created, and is left empty.
@@ -130,9 +130,9 @@ TEST_F(ArchiveTest, SortRecordsOpensTheTableInATextWindow) {
     Config().ID1 = "Wafer ID";
     Specimen("W1", "GaAs", 2);
     Results().sheetResistance = 100;
-    OnArchiveAdd();
+    OnArchiveAdd(program_);
     Specimen("W2", "GaAs", 0);
-    OnArchiveAdd();
+    OnArchiveAdd(program_);
     responder_.onDialog = [](QDialog& d) {
         EXPECT_EQ(d.findChild<QRadioButton*>("button101")->text(), "Wafer ID");
         d.findChild<QRadioButton*>("button103")->setChecked(true);
@@ -142,7 +142,7 @@ TEST_F(ArchiveTest, SortRecordsOpensTheTableInATextWindow) {
     responder_.Add("OK");
     QWidget* shown = nullptr;
     ArchiveCallbacks().showTextWindow = [&shown](QWidget* w) { shown = w; };
-    OnArchiveSort(nullptr);
+    OnArchiveSort(program_, nullptr);
     auto* window = qobject_cast<TextWindow*>(shown);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Path(), "Sorted.txt");
@@ -158,9 +158,9 @@ TEST_F(ArchiveTest, SortRecordsOpensTheTableInATextWindow) {
 
 TEST_F(ArchiveTest, ExamineAndViewOfAMissingArchiveSaySo) {
     Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
-    OnArchiveExamine(nullptr);
+    OnArchiveExamine(program_, nullptr);
     EXPECT_TRUE(TextWindow::Open().empty());
-    OnArchiveView(nullptr);
+    OnArchiveView(program_, nullptr);
     EXPECT_EQ(Asked(), (std::vector<std::string>{"File Error|Can't open archive",
                                                  "File Error|Can't open archive"}));
 }
@@ -170,7 +170,7 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
               "\r\nA1,B1,GaAs,\"one\",AMB,1,1,1,1,t1,d1\r\n\r\n"
               "A2,B2,GaAs,\"two\",AMB,1,1,1,1,t2,d2\r\n"
               "A3,B3,GaAs,\"three\",AMB,1,1,1,1,t3,d3\r\n");
-    Tticket dialog(nullptr, archive_);
+    Tticket dialog(nullptr, archive_, Config());
     ASSERT_TRUE(dialog.Opened());
     ASSERT_EQ(dialog.Count(), 3);
     auto* list = dialog.findChild<QListView*>("field101");
@@ -181,7 +181,7 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
     Select(dialog, {2, 0});
     dialog.findChild<QPushButton*>("button102")->click();
     ASSERT_FALSE(editorOpened_.empty());
-    EXPECT_EQ(editorOpened_, Tticket::TicketPath());
+    EXPECT_EQ(editorOpened_, Tticket::TicketPath(Config()));
     const std::string tickets = FileBytes(editorOpened_);
     const auto first = tickets.find("Wafer: A1\r\n"), third = tickets.find("Wafer: A3\r\n");
     EXPECT_TRUE(first < third && third != std::string::npos) << tickets;
@@ -191,26 +191,26 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
 
     // No editor to start: the operator learns it, and where the tickets are.
     editorWorks_ = false;
-    Tticket again(nullptr, archive_);
+    Tticket again(nullptr, archive_, Config());
     Select(again, {0});
     again.findChild<QPushButton*>("button102")->click();
     EXPECT_EQ(Asked(), std::vector<std::string>{"View Records|No text editor could be started.\n"
                                                 "The tickets are in " +
-                                                Tticket::TicketPath()});
+                                                Tticket::TicketPath(Config())});
     EXPECT_EQ(again.result(), QDialog::Accepted);
 }
 
 TEST_F(ArchiveTest, ReadIntoApplicationNeedsExactlyOneEntryAndCutsTexts) {
     WriteFile(archive_, std::string(20, 'w') + ",B,GaAs," + "\"" + std::string(50, 'd') +
                             "\",12345.678,2.5,1.1,2.00000e+02,-1.00000e-02,t,d\r\nx,y\r\n");
-    Tticket dialog(nullptr, archive_);
+    Tticket dialog(nullptr, archive_, Config());
     Trecord got;
     bool read = false;
     ArchiveCallbacks().recordRead = [&](const Trecord& r) {
         got = r;
         read = true;
     };
-    dialog.onReadRecord = [](const Trecord& r) { ReadIntoApplication(r); };
+    dialog.onReadRecord = [this](const Trecord& r) { ReadIntoApplication(program_, r); };
     dialog.findChild<QPushButton*>("button103")->click();
     Select(dialog, {0, 1});
     dialog.findChild<QPushButton*>("button103")->click();
@@ -251,10 +251,10 @@ TEST_F(ArchiveTest, OnlyARegularFileIsReadAsTheArchive) {
     for (const std::string& path : {std::string("/dev/zero"), fifo, dir_.path().toStdString()}) {
         Archive().DataArchive = path;
         const std::size_t before = Asked().size();
-        OnArchiveExamine(nullptr);
-        OnArchiveView(nullptr);
+        OnArchiveExamine(program_, nullptr);
+        OnArchiveView(program_, nullptr);
         {
-            Tsort dialog(nullptr, path);
+            Tsort dialog(nullptr, path, Config());
             dialog.findChild<QLineEdit*>("field105")->setText("x");
             dialog.findChild<QPushButton*>("IDOK")->click();
             EXPECT_TRUE(dialog.Destination().empty());
@@ -270,7 +270,7 @@ TEST_F(ArchiveTest, OnlyARegularFileIsReadAsTheArchive) {
     }
     // Nor is a sorted table written into a FIFO.
     WriteFile(archive_, ArchiveFormat::RecordLine(Trecord{}));
-    Tsort dialog(nullptr, archive_);
+    Tsort dialog(nullptr, archive_, Config());
     dialog.findChild<QLineEdit*>("field201")->setText(QString::fromStdString(fifo));
     dialog.findChild<QLineEdit*>("field105")->setText("x");
     dialog.findChild<QPushButton*>("IDOK")->click();
@@ -295,17 +295,17 @@ TEST_F(ArchiveTest, ATextWindowRefusesMoreThanItsLimit) {
 TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
     const QString unicode = dir_.filePath(QString::fromUtf8("\u00FCtf8.dat"));
     std::string error;
-    ASSERT_TRUE(ApplySetting("DataArchive", unicode.toStdString(), error)) << error;
+    ASSERT_TRUE(ApplySetting(program_, "DataArchive", unicode.toStdString(), error)) << error;
     EXPECT_EQ(Archive().DataArchive, dir_.path().toStdString() + "/\xFCtf8.dat");
     Specimen("W1", "Si", 0);
-    ASSERT_TRUE(OnArchiveAdd());
+    ASSERT_TRUE(OnArchiveAdd(program_));
     // The file is the one the name says, not its bytes read as another code.
     EXPECT_NE(FileBytes(unicode.toStdString()).find("W1,"), std::string::npos);
     EXPECT_TRUE(QDir(dir_.path()).entryList({"*tf8.dat"}, QDir::Files).size() == 1);
-    OnArchiveExamine(nullptr);
+    OnArchiveExamine(program_, nullptr);
     ASSERT_EQ(TextWindow::Open().size(), 1u);
     EXPECT_EQ(TextWindow::Open()[0]->Path(), unicode.toStdString());
-    Tticket viewer(nullptr, Archive().DataArchive);
+    Tticket viewer(nullptr, Archive().DataArchive, Config());
     EXPECT_EQ(viewer.Count(), 1);
     std::vector<std::string> lines;
     DumpArchive(lines);
@@ -314,18 +314,18 @@ TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
     // A name the settings cannot hold is refused, naming its character, and
     // the archive stays; so is one longer than its field.
     const std::string kept = Archive().DataArchive;
-    EXPECT_FALSE(ApplySetting("DataArchive",
+    EXPECT_FALSE(ApplySetting(program_, "DataArchive",
                               dir_.filePath(QString::fromUtf8("\u540D.dat")).toStdString(), error));
     EXPECT_EQ(error,
               "DataArchive: the name holds \"\u540D\" (U+540D), which the settings' 8-bit "
               "text (Windows-1252) cannot hold");
-    EXPECT_FALSE(ApplySetting("DataArchive", "/" + std::string(300, 'x'), error));
+    EXPECT_FALSE(ApplySetting(program_, "DataArchive", "/" + std::string(300, 'x'), error));
     EXPECT_EQ(error, "DataArchive: the name is longer than 259 characters");
     EXPECT_EQ(Archive().DataArchive, kept);
 
     // The Set Path dialog: the same rule, said in a message box.
     responder_.Add(dir_.filePath(QString::fromUtf8("\u540D.dat")).toStdString());
-    OnArchiveSetPath(nullptr);
+    OnArchiveSetPath(program_, nullptr);
     EXPECT_EQ(Archive().DataArchive, kept);
     EXPECT_EQ(responder_.Asked().back().caption, "Set Archive");
     EXPECT_NE(responder_.Asked().back().text.find("\"\u540D\" (U+540D)"), std::string::npos);
@@ -333,10 +333,10 @@ TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
                   QFile::encodeName(dir_.filePath(QString::fromUtf8("\u540D.dat"))).toStdString()),
               std::string::npos);
     responder_.Add(dir_.filePath(QString::fromUtf8("caf\u00E9.dat")).toStdString());
-    OnArchiveSetPath(nullptr);
+    OnArchiveSetPath(program_, nullptr);
     EXPECT_EQ(Archive().DataArchive, dir_.path().toStdString() + "/caf\xE9.dat");
     // The dialog starts at the stored name's file, in Unicode.
     responder_.Add("");
-    OnArchiveSetPath(nullptr);
+    OnArchiveSetPath(program_, nullptr);
     EXPECT_NE(responder_.Asked().back().text.find("caf\u00E9.dat"), std::string::npos);
 }

@@ -94,31 +94,31 @@ TEST_F(RecordsTest, SaveDialogTakesTypedNamesUpToThirtyOneCharacters) {
 
 TEST_F(RecordsTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedSet) {
     Settings().Current = 5;
-    ASSERT_TRUE(SaveSettingsSet("default"));
+    ASSERT_TRUE(SaveSettingsSet(program_, "default"));
     const std::string longName(31, 'L');
     AnswerTyping(responder_, longName);
     Settings().Current = 6;
-    OnSettingsSaveAs(nullptr);
+    OnSettingsSaveAs(program_, nullptr);
     ASSERT_EQ(responder_.Asked().size(), 1u);
     EXPECT_EQ(responder_.Asked()[0].caption, "Save Settings");
     EXPECT_EQ(RegValues::Number(Registry(), RegValues::SettingsKey(longName), "Current"), 6.0);
     EXPECT_EQ(Sets().currentSettingsName, "default");
 
     Settings().Current = 7;
-    OnSettingsSave(nullptr);
+    OnSettingsSave(program_, nullptr);
     EXPECT_EQ(RegValues::Number(Registry(), RegValues::SettingsKey("default"), "Current"), 7.0);
     EXPECT_EQ(RegValues::Number(Registry(), RegValues::SettingsKey(longName), "Current"), 6.0);
 
     // Opening the copy makes it the one Save writes to.
     AnswerPicking(responder_, 1);  // after "default"
-    OnSettingsOpen(nullptr);
+    OnSettingsOpen(program_, nullptr);
     EXPECT_EQ(Sets().currentSettingsName, longName);
     EXPECT_DOUBLE_EQ(Settings().Current, 6.0);
 
     // Cancel changes nothing.
     responder_.Add("Cancel");
     Settings().Current = 9;
-    OnSettingsOpen(nullptr);
+    OnSettingsOpen(program_, nullptr);
     EXPECT_EQ(Sets().currentSettingsName, longName);
     EXPECT_DOUBLE_EQ(Settings().Current, 9.0);
 }
@@ -164,7 +164,7 @@ TEST_F(RecordsTest, GeometryRefusalKeepsTheSheetOpenOnGeometry) {
     int thicknessChanges = 0;
     Links().thicknessChanged = [&] { ++thicknessChanges; };
     Specimen().Thickness = 2.0;
-    TSampleSheet sheet;
+    TSampleSheet sheet(program_);
     auto* geometry = sheet.Page(2);
     EXPECT_EQ(Control<QLabel>(*sheet.Page(0), "field112")->text(), "Lot");
     sheet.Tabs()->setCurrentIndex(2);
@@ -199,7 +199,7 @@ TEST_F(RecordsTest, GeometryRefusalKeepsTheSheetOpenOnGeometry) {
 TEST_F(RecordsTest, VanDerPauwWithZeroThicknessIsAcceptedAndBufferAmplifierAllowsOnlyIt) {
     Config().bufferAmplifierInstalled = true;
     Specimen().Thickness = 1.0;
-    TSampleSheet sheet;
+    TSampleSheet sheet(program_);
     auto* geometry = sheet.Page(2);
     sheet.Tabs()->setCurrentIndex(2);
     EXPECT_FALSE(Control<QRadioButton>(*geometry, "button107")->isEnabled());
@@ -217,7 +217,7 @@ TEST_F(RecordsTest, MaterialPageLooksUpThePermittivityAndReReadsTheList) {
         materials, {RegistryStore::String("Si", "11.7"), RegistryStore::String("GaAs", "12.9"),
                     RegistryStore::String("Unknown", "")}));
     Specimen().Material = "GaAs";
-    TSampleSheet sheet;
+    TSampleSheet sheet(program_);
     auto* page = sheet.Page(1);
     sheet.Tabs()->setCurrentIndex(1);
     auto* list = Control<QComboBox>(*page, "field101");
@@ -244,7 +244,7 @@ TEST_F(RecordsTest, MaterialPageLooksUpThePermittivityAndReReadsTheList) {
     EXPECT_DOUBLE_EQ(Specimen().MaterialConstant, 8.9);
 
     Specimen().MaterialConstant = 5;
-    TSampleSheet again;
+    TSampleSheet again(program_);
     again.Tabs()->setCurrentIndex(1);
     Control<QComboBox>(*again.Page(1), "field101")->setCurrentIndex(2);
     Click(again, "IDOK");
@@ -256,7 +256,7 @@ TEST_F(RecordsTest, LogPageOpensANewLogAndRefusesADuplicateOnItsOwnPage) {
     Settings().LogInclude = 0xF0 | 0x01;
     Specimen().WaferID = "W1", Specimen().BatchID = "B:2";
     {
-        TSampleSheet sheet;
+        TSampleSheet sheet(program_);
         auto* page = sheet.Page(3);
         sheet.Tabs()->setCurrentIndex(3);
         EXPECT_TRUE(Control<QCheckBox>(*page, "button102")->isChecked());
@@ -272,7 +272,7 @@ TEST_F(RecordsTest, LogPageOpensANewLogAndRefusesADuplicateOnItsOwnPage) {
     EXPECT_EQ(Log().Name(), "Logs/W1;B_2.txt");
     EXPECT_TRUE(QFile::exists("Logs/W1;B_2.txt"));
 
-    TSampleSheet sheet;
+    TSampleSheet sheet(program_);
     auto* page = sheet.Page(3);
     sheet.Tabs()->setCurrentIndex(3);
     EXPECT_EQ(Control<QLabel>(*page, "field107")->text(), "Logs/W1;B_2.txt");
@@ -289,7 +289,7 @@ TEST_F(RecordsTest, LogPageOpensANewLogAndRefusesADuplicateOnItsOwnPage) {
 TEST_F(RecordsTest, CloseLogfileClosesAtOnceEvenWhenTheSheetIsCancelled) {
     QDir().mkdir("Logs");
     ASSERT_EQ(Log().Create("Logs/x.txt"), LogFile::CreateResult::Created);
-    TSampleSheet sheet;
+    TSampleSheet sheet(program_);
     auto* close = Control<QPushButton>(*sheet.Page(3), "button108");
     close->click();
     EXPECT_FALSE(Log().IsOpen());
@@ -303,7 +303,7 @@ TEST_F(RecordsTest, SampleCommandAppendsTheHeaderOnEveryOkWithALogOpen) {
     FixClock(2026, 12, 7, 9, 5);
     // OK with no log open writes nothing anywhere.
     responder_.Add("OK");
-    EXPECT_TRUE(OnSample(nullptr));
+    EXPECT_TRUE(OnSample(program_, nullptr));
     EXPECT_FALSE(QDir("Logs").exists());
 
     Specimen().WaferID = "A/B", Specimen().Material = "GaAs", Specimen().Thickness = 1.5;
@@ -315,12 +315,12 @@ TEST_F(RecordsTest, SampleCommandAppendsTheHeaderOnEveryOkWithALogOpen) {
         sheet.Page(3)->findChild<QCheckBox*>("button106")->setChecked(true);
     };
     responder_.Add("OK");
-    EXPECT_TRUE(OnSample(nullptr));
+    EXPECT_TRUE(OnSample(program_, nullptr));
     responder_.onDialog = nullptr;
     responder_.Add("OK");
-    EXPECT_TRUE(OnSample(nullptr));
+    EXPECT_TRUE(OnSample(program_, nullptr));
     responder_.Add("Cancel");
-    EXPECT_FALSE(OnSample(nullptr));
+    EXPECT_FALSE(OnSample(program_, nullptr));
     SetClockForTesting(nullptr);
 
     const std::string header =
@@ -374,7 +374,7 @@ TEST(ShapePictureTest, EachShapeDrawsItsOwnPicture) {
 // Opened, the Sample sheet takes typing into its first field (Wafer ID), and
 // each page brought up takes it into its own first field.
 TEST_F(RecordsTest, TheSampleSheetOpensWithTheFocusInItsFirstField) {
-    TSampleSheet sheet;
+    TSampleSheet sheet(program_);
     sheet.show();
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), Control<QLineEdit>(*sheet.Page(0), "field101"));

@@ -62,18 +62,18 @@ class DiskTest : public RecordsTest {
 // again W1 and W2 are added, and every record reads back whole.
 TEST_F(DiskTest, AFailedAddLeavesTheArchiveAsItWasAndLaterRecordsReadBackWhole) {
     Measured("W0", 98.5, -1.0e-2);
-    ASSERT_TRUE(OnArchiveAdd());
+    ASSERT_TRUE(OnArchiveAdd(program_));
     const std::string before = FileBytes(archive_);
 
     Measured("W1", 150.6, -6.24e-2);
     FillDiskAt(archive_, 1, 30);
-    EXPECT_FALSE(OnArchiveAdd());
+    EXPECT_FALSE(OnArchiveAdd(program_));
     EXPECT_EQ(FileBytes(archive_), before);
     EXPECT_EQ(Asked(), std::vector<std::string>{Full(archive_)});
 
-    ASSERT_TRUE(OnArchiveAdd());
+    ASSERT_TRUE(OnArchiveAdd(program_));
     Measured("W2", 212.0, 3.1e-2);
-    ASSERT_TRUE(OnArchiveAdd());
+    ASSERT_TRUE(OnArchiveAdd(program_));
     const std::vector<Trecord> records = Records();
     ASSERT_EQ(records.size(), 3u);
     std::vector<std::pair<std::string, double>> read;
@@ -120,11 +120,11 @@ TEST_F(DiskTest, AnArchiveWrittenBackFromItsWindowIsReplacedWholeOrNotAtAll) {
 
 TEST_F(DiskTest, ASettingsOrStyleSetThatCannotBeWrittenIsTold) {
     Specimen().WaferID = "kept";
-    ASSERT_TRUE(SaveSettingsSet(Registry(), "default"));
+    ASSERT_TRUE(SaveSettingsSet(program_, Registry(), "default"));
     const std::string before = FileBytes(file_);
     Specimen().WaferID = "lost";
     FillDiskAt(file_, 2, 100);
-    OnSettingsSave(nullptr);
+    OnSettingsSave(program_, nullptr);
     OnStyleSave(nullptr);
     EXPECT_EQ(FileBytes(file_), before);
     EXPECT_EQ(
@@ -133,7 +133,7 @@ TEST_F(DiskTest, ASettingsOrStyleSetThatCannotBeWrittenIsTold) {
             "File Error|Can't write file:\n" + file_ + "\n(Settings set \"default\" not saved)",
             "File Error|Can't write file:\n" + file_ + "\n(Styles set \"default\" not saved)"}));
     // With room, a save says nothing.
-    OnSettingsSave(nullptr);
+    OnSettingsSave(program_, nullptr);
     EXPECT_EQ(responder_.Asked().size(), 2u);
     EXPECT_EQ(RegValues::Text(Registry(), RegValues::SettingsKey("default"), "WaferID", 16),
               std::optional<std::string>("lost"));

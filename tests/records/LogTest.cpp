@@ -63,7 +63,7 @@ TEST_F(RecordsTest, HeaderBlockIsByteExactAndAddsDimensionsForBarsAndBridges) {
     sp.Length = 4.125;
     sp.Width = 1;
     Settings().Tesla = 0.4;
-    EXPECT_EQ(LogHeaderBlock("12/24/26", "3:07 PM"),
+    EXPECT_EQ(LogHeaderBlock(Specimen(), Settings(), "12/24/26", "3:07 PM"),
               "Date 12/24/26\tTime 3:07 PM\r\n"
               "Magnet: tesla\t0.400\r\n"
               "Temperature: K\tAMB\r\n"
@@ -76,7 +76,7 @@ TEST_F(RecordsTest, HeaderBlockIsByteExactAndAddsDimensionsForBarsAndBridges) {
               "Length mm:\t4.12\r\n"
               "Width mm:\t1.00\r\n");
     sp.Shape = 0;
-    EXPECT_EQ(LogHeaderBlock("d", "t").find("Length"), std::string::npos);
+    EXPECT_EQ(LogHeaderBlock(Specimen(), Settings(), "d", "t").find("Length"), std::string::npos);
 }
 
 TEST(DateTimeTest, ClockAndDateFollowTheSettings) {
@@ -156,28 +156,28 @@ TEST(DateTimeTest, EnvironmentFixesSettingsAndClock) {
 
 TEST_F(RecordsTest, DumpListsEveryRecordAndSetAssignsByName) {
     std::string error;
-    EXPECT_TRUE(ApplySetting("Current", "123.456789012", error)) << error;
-    EXPECT_TRUE(ApplySetting("shape", "1", error)) << error;
-    EXPECT_TRUE(ApplySetting("WaferID", "ABCDEFGHIJKLMNOPQRST", error));
-    EXPECT_TRUE(ApplySetting("SetTemp", "77", error));
-    EXPECT_TRUE(ApplySetting("Rmin", "-3", error));
-    EXPECT_TRUE(ApplySetting("AutoSetIm", "1", error));
-    EXPECT_TRUE(ApplySetting("DataDir", "/tmp/scans", error));
+    EXPECT_TRUE(ApplySetting(program_, "Current", "123.456789012", error)) << error;
+    EXPECT_TRUE(ApplySetting(program_, "shape", "1", error)) << error;
+    EXPECT_TRUE(ApplySetting(program_, "WaferID", "ABCDEFGHIJKLMNOPQRST", error));
+    EXPECT_TRUE(ApplySetting(program_, "SetTemp", "77", error));
+    EXPECT_TRUE(ApplySetting(program_, "Rmin", "-3", error));
+    EXPECT_TRUE(ApplySetting(program_, "AutoSetIm", "1", error));
+    EXPECT_TRUE(ApplySetting(program_, "DataDir", "/tmp/scans", error));
     EXPECT_EQ(Specimen().WaferID, "ABCDEFGHIJKLMNO");
     EXPECT_DOUBLE_EQ(ControllerSetPoint(), 77.0);
 
-    EXPECT_FALSE(ApplySetting("Shape", "3", error));
+    EXPECT_FALSE(ApplySetting(program_, "Shape", "3", error));
     EXPECT_EQ(Specimen().Shape, 1);
-    EXPECT_FALSE(ApplySetting("Iunits", "1.5", error));
-    EXPECT_FALSE(ApplySetting("Delay", "1e300", error));
-    EXPECT_FALSE(ApplySetting("ScanNpoints", "1e300", error));
-    EXPECT_FALSE(ApplySetting("Current", "lots", error));
-    EXPECT_FALSE(ApplySetting("ScanNpoints", "2", error));
-    EXPECT_FALSE(ApplySetting("Voltage", "1", error));
+    EXPECT_FALSE(ApplySetting(program_, "Iunits", "1.5", error));
+    EXPECT_FALSE(ApplySetting(program_, "Delay", "1e300", error));
+    EXPECT_FALSE(ApplySetting(program_, "ScanNpoints", "1e300", error));
+    EXPECT_FALSE(ApplySetting(program_, "Current", "lots", error));
+    EXPECT_FALSE(ApplySetting(program_, "ScanNpoints", "2", error));
+    EXPECT_FALSE(ApplySetting(program_, "Voltage", "1", error));
     EXPECT_NE(error.find("Voltage"), std::string::npos);
 
     std::vector<std::string> lines;
-    DumpRecords(lines);
+    DumpRecords(program_, lines);
     for (const char* line :
          {"specimen: WaferID=ABCDEFGHIJKLMNO", "specimen: Shape=1", "specimen: Thickness=0",
           "specimen: MaterialConstant=0", "settings: Current=123.456789", "settings: SetTemp=77",
@@ -185,7 +185,7 @@ TEST_F(RecordsTest, DumpListsEveryRecordAndSetAssignsByName) {
           "settings: DataArchive=", "settings: LogInclude=0",
           "sets: settings=default style=default", "log: none"})
         EXPECT_TRUE(Has(lines, line)) << line;
-    for (const auto& name : SettingNames()) {
+    for (const auto& name : SettingNames(program_)) {
         bool listed = false;
         for (const auto& line : lines)
             listed = listed || line.find(": " + name + "=") != std::string::npos;
@@ -194,6 +194,6 @@ TEST_F(RecordsTest, DumpListsEveryRecordAndSetAssignsByName) {
     QDir().mkdir("Logs");
     ASSERT_EQ(Log().Create("Logs/d.txt"), LogFile::CreateResult::Created);
     lines.clear();
-    DumpRecords(lines);
+    DumpRecords(program_, lines);
     EXPECT_TRUE(Has(lines, "log: Logs/d.txt"));
 }

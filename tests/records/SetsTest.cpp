@@ -36,8 +36,8 @@ void FillDistinctLiveValues() {
 }
 
 // These values written into set "A", and the set read.
-bool ReadWith(const std::vector<RegistryStore::Value>& values) {
-    return Registry().Set(kSet, values) && ReadSettingsSet("A");
+bool ReadWith(ProgramState& program, const std::vector<RegistryStore::Value>& values) {
+    return Registry().Set(kSet, values) && ReadSettingsSet(program, "A");
 }
 
 // Each value as "name type size", in the key's order: a failure names them.
@@ -57,7 +57,7 @@ std::string Layout(const std::vector<RegistryStore::Value>& values) {
 TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithTypesAndSizes) {
     Config().controllerKind = ControllerKind::LN2;
     FillDistinctLiveValues();
-    ASSERT_TRUE(SaveSettingsSet("A"));
+    ASSERT_TRUE(SaveSettingsSet(program_, "A"));
 
     EXPECT_EQ(Layout(Registry().EnumValues(kSet)),
               "WaferID sz 6, BatchID sz 4, Description sz 14, Material sz 4, Thickness sz 7, "
@@ -90,15 +90,15 @@ TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithType
     PrinterPage() = {};
     PrinterPage().orientation = 1;
     SetControllerSetPoint(0);
-    ASSERT_TRUE(ReadSettingsSet("A"));
-    ASSERT_TRUE(SaveSettingsSet("A"));
+    ASSERT_TRUE(ReadSettingsSet(program_, "A"));
+    ASSERT_TRUE(SaveSettingsSet(program_, "A"));
     EXPECT_EQ(FileBytes(file_), bytes);
 }
 
 TEST_F(RecordsTest, WithoutControllerTheControllerValuesAreNeitherWrittenNorRead) {
     FillDistinctLiveValues();
     Config().controllerKind = ControllerKind::None;
-    ASSERT_TRUE(SaveSettingsSet("A"));
+    ASSERT_TRUE(SaveSettingsSet(program_, "A"));
     const auto values = Registry().EnumValues(kSet);
     EXPECT_EQ(values.size(), 22u);
     for (const auto& v : values)
@@ -108,20 +108,20 @@ TEST_F(RecordsTest, WithoutControllerTheControllerValuesAreNeitherWrittenNorRead
 
     // A set that has them (saved with a controller) does not touch them at kind 0.
     Config().controllerKind = ControllerKind::ITC5;
-    ASSERT_TRUE(SaveSettingsSet("B"));
+    ASSERT_TRUE(SaveSettingsSet(program_, "B"));
     Config().controllerKind = ControllerKind::None;
     Scan() = {};
     PrinterPage() = {};
     int scanReads = 0;
     Links().scanSettingsRead = [&] { ++scanReads; };
-    ASSERT_TRUE(ReadSettingsSet("B"));
+    ASSERT_TRUE(ReadSettingsSet(program_, "B"));
     EXPECT_EQ(Scan().DataDir, "");
     EXPECT_EQ(Scan().Nmin, ScanSettings{}.Nmin);
     EXPECT_FALSE(Scan().AutoSetIm);
     EXPECT_EQ(PrinterPage().margins, PageSetup{}.margins);
     EXPECT_EQ(scanReads, 0);
     Config().controllerKind = ControllerKind::ITC5;
-    ASSERT_TRUE(ReadSettingsSet("B"));
+    ASSERT_TRUE(ReadSettingsSet(program_, "B"));
     EXPECT_EQ(Scan().Nmin, 11);
     EXPECT_EQ(scanReads, 1);
 }
@@ -157,26 +157,26 @@ TEST_F(RecordsTest, UnreadableOrOutOfRangeValuesKeepTheLiveSettings) {
         {V::Dword("ScanNpoints", 0xFFFFFFFFu), "negative"},
     };
     for (const auto& [value, why] : cases) {
-        const SettingField* field = FindSetting(value.name);
+        const SettingField* field = FindSetting(program_, value.name);
         ASSERT_NE(field, nullptr) << value.name;
         const std::string live = SettingText(*field);
-        ASSERT_TRUE(ReadWith({value}));
+        ASSERT_TRUE(ReadWith(program_, {value}));
         EXPECT_EQ(SettingText(*field), live) << value.name << ": " << why;
     }
 
     // A value that is present and in range is taken.
-    ASSERT_TRUE(ReadWith({RegistryStore::String("Tesla", "0.750")}));
+    ASSERT_TRUE(ReadWith(program_, {RegistryStore::String("Tesla", "0.750")}));
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.75);
     // A set read after one that had "Current" keeps the earlier current.
-    ASSERT_TRUE(ReadWith({RegistryStore::String("Current", "250.000000")}));
+    ASSERT_TRUE(ReadWith(program_, {RegistryStore::String("Current", "250.000000")}));
     ASSERT_TRUE(Registry().Set(std::string(kRootKey) + "\\Settings\\NoCurrent",
                                {RegistryStore::String("Tesla", "0.100")}));
-    ASSERT_TRUE(ReadSettingsSet("NoCurrent"));
+    ASSERT_TRUE(ReadSettingsSet(program_, "NoCurrent"));
     EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
     EXPECT_DOUBLE_EQ(Settings().Tesla, 0.1);
 
     // A set that does not exist changes nothing.
-    EXPECT_FALSE(ReadSettingsSet("nothing"));
+    EXPECT_FALSE(ReadSettingsSet(program_, "nothing"));
     EXPECT_DOUBLE_EQ(Settings().Current, 250.0);
 }
 
@@ -188,10 +188,10 @@ TEST_F(RecordsTest, SetTempGoesToTheControllerFieldWithoutCommanding) {
         setPoint = k;
         ++writes;
     };
-    ASSERT_TRUE(SaveSettingsSet("A"));
+    ASSERT_TRUE(SaveSettingsSet(program_, "A"));
     EXPECT_EQ(RegValues::Text(Registry(), kSet, "SetTemp", 32),
               std::optional<std::string>("150.0"));
-    ASSERT_TRUE(ReadWith({RegistryStore::String("SetTemp", "80.5")}));
+    ASSERT_TRUE(ReadWith(program_, {RegistryStore::String("SetTemp", "80.5")}));
     EXPECT_DOUBLE_EQ(setPoint, 80.5);
     EXPECT_EQ(writes, 1);
 }
@@ -200,9 +200,9 @@ TEST_F(RecordsTest, ReadingAMaterialLooksUpItsPermittivity) {
     ASSERT_TRUE(Registry().Set(
         std::string(kRootKey) + "\\Materials",
         {RegistryStore::String("GaAs", "12.9"), RegistryStore::String("Odd", "twelve")}));
-    ASSERT_TRUE(ReadWith({RegistryStore::String("Material", "GaAs")}));
+    ASSERT_TRUE(ReadWith(program_, {RegistryStore::String("Material", "GaAs")}));
     EXPECT_DOUBLE_EQ(Specimen().MaterialConstant, 12.9);
-    ASSERT_TRUE(ReadWith({RegistryStore::String("Material", "Odd")}));
+    ASSERT_TRUE(ReadWith(program_, {RegistryStore::String("Material", "Odd")}));
     EXPECT_EQ(Specimen().MaterialConstant, 0.0);  // not the stale 12.9
     EXPECT_EQ(MaterialNames(Registry()), (std::vector<std::string>{"GaAs", "Odd"}));
 }
@@ -305,7 +305,7 @@ TEST_F(RecordsTest, InitRegistryWritesOnlyWhatIsMissing) {
     // The default sets are usable as they are (and read: these differ from
     // the live defaults).
     Config().controllerKind = ControllerKind::LN2;
-    ASSERT_TRUE(ReadSettingsSet("default"));
+    ASSERT_TRUE(ReadSettingsSet(program_, "default"));
     EXPECT_EQ((std::vector<double>{Settings().Tesla, Settings().eVsurface, Specimen().Thickness}),
               (std::vector<double>{0.5, 0.7, 1.0}));
     EXPECT_EQ((std::vector<int>{Settings().TargVrVDP, Settings().TargVrBar, Settings().LogInclude}),
@@ -371,13 +371,13 @@ TEST_F(RecordsTest, BothEndsOfARangeAreValuesTheProgramRunsWith) {
     ASSERT_TRUE(Registry().Set(
         kSet, {RegistryStore::Dword("Cycles", 100), RegistryStore::String("Current", "19900"),
                RegistryStore::Dword("TargVrVDP", 200), RegistryStore::String("SetTemp", "77.0")}));
-    ReadSettingsSet("A");
+    ReadSettingsSet(program_, "A");
     EXPECT_EQ(
         (std::vector<double>{static_cast<double>(Settings().Cycles), Settings().Current,
                              static_cast<double>(Settings().TargVrVDP), ControllerSetPoint()}),
         (std::vector<double>{100, 19900, 200, 77}));
     for (std::uint32_t good : {0u, 3u, 100u}) {
-        ASSERT_TRUE(ReadWith({RegistryStore::Dword("ScanNpoints", good)}));
+        ASSERT_TRUE(ReadWith(program_, {RegistryStore::Dword("ScanNpoints", good)}));
         EXPECT_EQ(Scan().ScanNpoints, static_cast<int>(good));
     }
 }
@@ -386,47 +386,47 @@ TEST_F(RecordsTest, SetRefusesWhatTheProgramCannotRunWithNamingTheRange) {
     std::string error;
     Settings().Current = 100.0;
     for (const char* bad : {"-5", "50000", "1e308", "0.05"}) {
-        EXPECT_FALSE(ApplySetting("Current", bad, error)) << bad;
+        EXPECT_FALSE(ApplySetting(program_, "Current", bad, error)) << bad;
         EXPECT_NE(error.find("from 0.1 to 19900"), std::string::npos) << error;
         EXPECT_DOUBLE_EQ(Settings().Current, 100.0);
     }
-    EXPECT_FALSE(ApplySetting("Current", "nan", error));
+    EXPECT_FALSE(ApplySetting(program_, "Current", "nan", error));
     // The buffer amplifier sources at most 5 uA.
-    ASSERT_TRUE(ApplySetting("BufferAmplifierMode", "1", error));
-    EXPECT_FALSE(ApplySetting("Current", "10", error));
+    ASSERT_TRUE(ApplySetting(program_, "BufferAmplifierMode", "1", error));
+    EXPECT_FALSE(ApplySetting(program_, "Current", "10", error));
     EXPECT_NE(error.find("from 1e-06 to 5"), std::string::npos) << error;
-    EXPECT_TRUE(ApplySetting("Current", "0.001", error)) << error;
+    EXPECT_TRUE(ApplySetting(program_, "Current", "0.001", error)) << error;
 
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"Thickness", "-1", false}, {"Thickness", "0", true},      {"Cycles", "1000", false},
         {"Cycles", "0", false},     {"Integrations", "61", false}, {"TargVrBar", "39", false},
         {"TargVrBar", "2000", true}};
     for (const auto& [name, text, taken] : cases)
-        EXPECT_EQ(ApplySetting(name, text, error), taken) << name << " " << text;
-    EXPECT_FALSE(ApplySetting("Tesla", "0", error));
+        EXPECT_EQ(ApplySetting(program_, name, text, error), taken) << name << " " << text;
+    EXPECT_FALSE(ApplySetting(program_, "Tesla", "0", error));
     EXPECT_NE(error.find("above 0"), std::string::npos) << error;
     // Without a controller any set-point a specimen can have by hand.
-    EXPECT_TRUE(ApplySetting("SetTemp", "77", error));
+    EXPECT_TRUE(ApplySetting(program_, "SetTemp", "77", error));
     Config().controllerKind = ControllerKind::HotStage;
-    EXPECT_FALSE(ApplySetting("SetTemp", "10", error));
+    EXPECT_FALSE(ApplySetting(program_, "SetTemp", "10", error));
     EXPECT_NE(error.find("from 20 to 900"), std::string::npos) << error;
 }
 
-TEST_F(RecordsTest, TheSettingsTableFollowsTheInstalledProgramState) {
-    // The table is built once per process; every later program state (a
-    // test's, the application's) must be the one it reads and writes.
-    const SettingField* current = FindSetting("Current");
-    const SettingField* waferId = FindSetting("WaferID");
-    ASSERT_TRUE(current && waferId);
-    for (double value : {250.0, 42.0}) {
-        ProgramState state;
-        state.Install();
-        state.Settings().Current = value;
-        state.Specimen().WaferID = "W" + std::to_string(static_cast<int>(value));
-        EXPECT_EQ(current->get(), value);
-        EXPECT_EQ(SettingText(*waferId), state.Specimen().WaferID);
-        current->put(7.0);
-        EXPECT_EQ(state.Settings().Current, 7.0);
-    }
-    EXPECT_EQ(Settings().Current, MeasurementSettings{}.Current);  // the fixture's state again
+TEST_F(RecordsTest, EachProgramStateHasATableOverItsOwnRecords) {
+    // Two states side by side (a test's and another): each table reads and
+    // writes its own state's records and never the other's.
+    ProgramState other;
+    const SettingField* mine = FindSetting(program_, "Current");
+    const SettingField* theirs = FindSetting(other, "Current");
+    ASSERT_TRUE(mine && theirs);
+    program_.Settings().Current = 250.0;
+    other.Settings().Current = 42.0;
+    EXPECT_EQ(mine->get(), 250.0);
+    EXPECT_EQ(theirs->get(), 42.0);
+    theirs->put(7.0);
+    EXPECT_EQ(other.Settings().Current, 7.0);
+    EXPECT_EQ(program_.Settings().Current, 250.0);
+    other.Specimen().WaferID = "W42";
+    EXPECT_EQ(SettingText(*FindSetting(other, "WaferID")), "W42");
+    EXPECT_NE(SettingText(*FindSetting(program_, "WaferID")), "W42");
 }

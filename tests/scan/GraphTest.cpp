@@ -9,6 +9,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "core/RunConfig.h"
+#include "core/StatusFields.h"
 #include "scan/Activation.h"
 #include "scan/GraphLook.h"
 #include "records/GraphStyle.h"
@@ -42,7 +44,7 @@ class Graph : public ::testing::Test {
                                       double thickness = 1.0) {
         std::string text = "W\r\nB\r\nD\r\nM\r\n" + ThicknessText(thickness) + "\r\n";
         for (const auto& p : points) text += PointLine(p) + "\r\n";
-        auto v = std::make_unique<TScanRead>();
+        auto v = std::make_unique<TScanRead>(Config(), Status());
         v->SetToolModeSource([] { return g_mode; }, [] { g_mode = 0; });
         v->resize(640, 440);
         std::istringstream in(text);

@@ -51,7 +51,7 @@ class LiveScan : public ::testing::Test {
         Specimen().Thickness = 525;
         Prompt::SetResponder(&responder);
         model = std::make_unique<ScanModel>(program, &controller);
-        window = std::make_unique<TScanAcq>(*model, Scan());
+        window = std::make_unique<TScanAcq>(*model, Scan(), Config(), Status());
         window->resize(640, 440);
     }
     void TearDown() override { Prompt::SetResponder(nullptr); }
@@ -283,7 +283,7 @@ TEST_F(LiveScan, PrintingAndCopyingLeaveTheWindowAndTheScanAsTheyWere) {
 // The live window only shows the scan: closed and made again, it shows the
 // same plan and points, and the points the scan took meanwhile.
 TEST_F(LiveScan, ThePlanAndThePointsOutliveTheWindowThatShowedThem) {
-    ScanWindows windows(Scan(), nullptr);
+    ScanWindows windows(Scan(), Config(), Status(), nullptr);
     Scan().ScanNpoints = 3, Scan().ScanTstart = 290, Scan().ScanTstop = 250;
     ASSERT_TRUE(model->StartScan());
     model->Plan();

@@ -113,7 +113,7 @@ TEST_F(ScanRunTest, PressesInsideTheItc5SensorSwitchDoNothing) {
     ASSERT_EQ(itc.tchange, 100.0);
     run.reset();
     run = std::make_unique<ScanRun>(program, itc);
-    TScanAcq itcLive(run->Model(), Scan());
+    TScanAcq itcLive(run->Model(), Scan(), Config(), Status());
     itcLive.resize(640, 440);
     TScanDlg panel(*run);
 

@@ -12,6 +12,7 @@
 #include "scan/GraphLook.h"
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
+#include "core/StatusFields.h"
 #include "records/ScanSettings.h"
 #include "scan/ScanWindows.h"
 #include "scan/TScanRead.h"
@@ -33,7 +34,7 @@ class ViewerFile : public ::testing::Test {
     }
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
-    ScanWindows windows{Scan(), nullptr};
+    ScanWindows windows{Scan(), Config(), Status(), nullptr};
 };
 
 const std::string kHeader = "W1\r\nB2\r\nGaAs layer\r\nGaAs\r\n0.5\r\n";
