@@ -1,44 +1,19 @@
 #include "temperature/PidEditor.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <charconv>
 
 #include "views/Controls.h"
 #include "views/FieldViews.h"
-#include "temperature/PidFile.h"
-#include "temperature/PidRegistry.h"
-#include "core/Printf.h"
-#include "platform/Prompt.h"
-#include "platform/RegistryStore.h"
-#include "core/RunConfig.h"
 
-namespace {
-constexpr const char* kCaption = "Temperature Control Settings";
-
-std::optional<std::int32_t> WholeNumber(const QString& text) {
-    const std::string s = text.trimmed().toStdString();
-    std::int32_t value = 0;
-    const char* first = s.data();
-    const char* last = first + s.size();
-    if (first != last && *first == '+') ++first;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last) return std::nullopt;
-    return value;
-}
-
-std::int32_t Tpid::*const kEditFields[] = {&Tpid::P,  &Tpid::I,  &Tpid::D,
-                                           &Tpid::M1, &Tpid::M2, &Tpid::M3};
-}  // namespace
-
-TEditPIDDlg::TEditPIDDlg(QWidget* parent, TTempCon& controller)
-    : TempPanel(parent, "PIDEDIT", kCaption), controller_(controller) {
+TEditPIDDlg::TEditPIDDlg(QWidget* parent, TTempCon& controller, RegistryStore& registry)
+    : TempPanel(parent, "PIDEDIT", "Temperature Control Settings"), logic_(controller, registry) {
+    ShowLogic(logic_);
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     layout->addLayout(grid);
@@ -52,13 +27,12 @@ TEditPIDDlg::TEditPIDDlg(QWidget* parent, TTempCon& controller)
     grid->addWidget(combo_, 0, 1);
     grid->addWidget(StaticText("and higher to next value", this), 0, 2);
 
-    const char* names[] = {"Gain (P)",    "Reset (I)",         "Rate (D)",
-                           "Margin (dT)", "Stabilizing (Sec)", ""};
+    const char* names[] = {"Gain (P)", "Reset (I)", "Rate (D)"};
     for (int i = 0; i < 6; ++i) {
-        QLabel* label = StaticText(names[i], this);
+        QLabel* label = StaticText(i < 3 ? names[i] : "", this);
         if (i >= 3) {
             label->setObjectName(QString("label%1").arg(kM1Label + i - 3));
-            labels_[i - 3] = label;
+            FollowField(Fields(), kM1Label + i - 3, label);
         }
         edits_[i] = FieldEdit(Fields(), kGain + i, this);
         edits_[i]->setAlignment(Qt::AlignRight);
@@ -66,13 +40,7 @@ TEditPIDDlg::TEditPIDDlg(QWidget* parent, TTempCon& controller)
         grid->addWidget(label, i + 1, 0);
         grid->addWidget(edits_[i], i + 1, 1);
     }
-    if (Itc5()) {
-        labels_[0]->setText("Cryostat Margin");
-        labels_[1]->setText("Sample Margin");
-        labels_[2]->setText("Drift Margin");
-    } else {
-        edits_[5]->hide();
-    }
+    if (logic_.FactorCount() < 6) edits_[5]->hide();
 
     auto* side = new QVBoxLayout;
     auto* add = PushButton("Add/Update Reg Key", kAddUpdate, this);
@@ -97,21 +65,33 @@ TEditPIDDlg::TEditPIDDlg(QWidget* parent, TTempCon& controller)
     });
     connect(combo_, &QComboBox::editTextChanged, this,
             [this](const QString& text) { Fields().Set(kTemperature, text.toStdString()); });
+    connect(&Fields(), &FieldSet::changed, this, [this](int id, const QString& text) {
+        if (id == kTemperature && combo_->currentText() != text) combo_->setEditText(text);
+    });
     connect(add, &QPushButton::clicked, this, [this] { AddUpdate(); });
     connect(remove, &QPushButton::clicked, this, [this] { DeleteSelected(); });
     connect(import, &QPushButton::clicked, this, [this] { Import(); });
     connect(help, &QPushButton::clicked, this,
-            [this] { Help(Itc5() ? kItc5HelpContext : kLn2HelpContext); });
+            [this] { Help(logic_.Itc5() ? kItc5HelpContext : kLn2HelpContext); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    connect(&logic_, &PidEditorLogic::lineAdded, this, [this](const QString& line) {
+        refilling_ = true;
+        combo_->addItem(line);
+        refilling_ = false;
+    });
+    connect(&logic_, &PidEditorLogic::lineRemoved, this, [this](int index) {
+        refilling_ = true;
+        if (index >= 0) combo_->removeItem(index);
+        combo_->setCurrentIndex(-1);
+        combo_->setEditText("");
+        refilling_ = false;
+    });
+    connect(&logic_, &PidEditorLogic::linesRefilled, this, [this] { Refill(); });
+    connect(&logic_, &PidEditorLogic::refused, this, [this](int id) {
+        if (id >= kGain && id < kGain + 6) edits_[id - kGain]->setFocus();
+    });
     Refill();
-}
-
-bool TEditPIDDlg::Itc5() const {
-    return controller_.Kind() == ControllerKind::ITC5;
-}
-
-std::string TEditPIDDlg::Key() const {
-    return PidTableKey(controller_.Kind());
 }
 
 QStringList TEditPIDDlg::Lines() const {
@@ -123,121 +103,8 @@ QStringList TEditPIDDlg::Lines() const {
 void TEditPIDDlg::Refill() {
     refilling_ = true;
     combo_->clear();
-    for (const Tpid& e : controller_.Table()->Entries()) combo_->addItem(QString::number(e.T));
+    for (const QString& line : logic_.Lines()) combo_->addItem(line);
     combo_->setCurrentIndex(-1);
     combo_->setEditText("");
     refilling_ = false;
-}
-
-void TEditPIDDlg::Choose(int index) {
-    if (index < 0) return;
-    const auto t = WholeNumber(combo_->itemText(index));
-    if (!t) return;
-    const Tpid* entry = controller_.Table()->Find(*t);
-    if (!entry) return;
-    for (int i = 0; i < (Itc5() ? 6 : 5); ++i)
-        Fields().Set(kGain + i, std::to_string(entry->*kEditFields[i]));
-}
-
-bool TEditPIDDlg::ReadEdits(Tpid& entry) {
-    for (int i = 0; i < (Itc5() ? 6 : 5); ++i) {
-        const auto value = WholeNumber(edits_[i]->text());
-        if (!value) {
-            Prompt::Message(this, "Enter a whole number in every field.", kCaption,
-                            Prompt::Buttons::Ok, Prompt::Icon::Warning);
-            edits_[i]->setFocus();
-            return false;
-        }
-        entry.*kEditFields[i] = *value;
-    }
-    return true;
-}
-
-void TEditPIDDlg::AddUpdate() {
-    const QString text = combo_->currentText().left(5);
-    if (text.trimmed().isEmpty()) return;
-    const auto t = WholeNumber(text);
-    if (!t) {
-        Prompt::Message(this, "The temperature must be a whole number of kelvin.", kCaption,
-                        Prompt::Buttons::Ok, Prompt::Icon::Warning);
-        return;
-    }
-    Tpid entry;
-    entry.T = *t;
-    if (!ReadEdits(entry)) return;
-    PidTable& table = *controller_.Table();
-    if (Tpid* existing = table.Find(entry.T)) {
-        *existing = entry;
-    } else {
-        // An entry the live table cannot hold would be listed and stored but
-        // not used until some later start: refuse it instead.
-        if (table.Full()) {
-            Prompt::Message(this,
-                            Printf("The table holds %zu entries at most. Delete one before adding "
-                                   "another.",
-                                   PidTable::kCapacity),
-                            kCaption, Prompt::Buttons::Ok, Prompt::Icon::Warning);
-            return;
-        }
-        table.Add(entry);
-        refilling_ = true;
-        combo_->addItem(QString::number(entry.T));
-        refilling_ = false;
-    }
-    Registry().Set(Key() + "\\" + std::to_string(entry.T),
-                   PidEntryValues(controller_.Kind(), entry));
-}
-
-void TEditPIDDlg::DeleteSelected() {
-    const QString text = combo_->currentText().left(23);
-    if (text.isEmpty()) return;
-    Registry().DeleteKey(Key() + "\\" + text.toStdString());
-    // The line of that name goes, whichever line was chosen last.
-    refilling_ = true;
-    const int line = combo_->findText(text);
-    if (line >= 0) combo_->removeItem(line);
-    combo_->setCurrentIndex(-1);
-    combo_->setEditText("");
-    refilling_ = false;
-    if (const auto t = WholeNumber(text)) controller_.Table()->Remove(*t);
-}
-
-void TEditPIDDlg::Import() {
-    const auto path = Prompt::OpenFile(
-        this, "Import PID File", controller_.Configuration().programDirectory, "PID Files|*.pid|");
-    if (!path) return;
-    ImportFile(*path);
-}
-
-void TEditPIDDlg::ImportFile(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        Prompt::Message(this, "Can't open PID file", "Error");
-        return;
-    }
-    const QByteArray bytes = file.read(static_cast<qint64>(kPidFileReadLimit));
-    const std::string keyword = FactsOf(controller_.Kind()).pidKey;
-    const PidFileContents contents = ParsePidFile(bytes.toStdString(), keyword);
-    if (!contents.keywordMatches) {
-        Prompt::Message(this, "Wrong filetype", "Error");
-        return;
-    }
-    PidTable& table = *controller_.Table();
-    table.Clear();
-    const std::string key = Key();
-    const ControllerKind kind = controller_.Kind();
-    // The old entries go and the file's arrive in one step: a program stopped
-    // half-way leaves the old table or the new one, never a mixture.
-    Registry().Apply([&](RegistryStore& store) {
-        for (const std::string& subkey : store.EnumKeys(key)) store.DeleteKey(key + "\\" + subkey);
-        for (const Tpid& entry : contents.entries)
-            store.Set(key + "\\" + std::to_string(entry.T), PidEntryValues(kind, entry));
-        return true;
-    });
-    for (Tpid entry : contents.entries) {
-        if (kind != ControllerKind::ITC5) entry.M3 = 0;  // an LN2 line's M3 is not kept
-        table.Add(entry);
-    }
-    Refill();
-    Prompt::Message(this, "All PID entries have been copied to the registry", "Success");
 }

@@ -43,6 +43,7 @@ const TempPanel* TempPanel::Current() {
 std::string TempPanel::DumpLine() const {
     std::string line = "window: " + resource_;
     for (const auto& [id, text] : fields_->All()) {
+        if (logic_ && !logic_->Dumped(id)) continue;
         line += " " + std::to_string(id) + "=";
         for (char c : text) line += c == '\n' ? ' ' : c;
     }
@@ -73,6 +74,7 @@ QLineEdit* TempPanel::ReadOut(int id, QWidget* parent) {
 
 void TempPanel::ShowLogic(TempPanelLogic& logic) {
     fields_ = &logic.Fields();
+    logic_ = &logic;
     logic.SetOwner(this);
 }
 

@@ -30,7 +30,7 @@ class TempPanel : public QDialog {
 
     // The panel shown now (a modal one at a time), or nullptr.
     static const TempPanel* Current();
-    // "window: RESOURCE id=text ..." of the fields.
+    // "window: RESOURCE id=text ..." of the fields (those its logic dumps).
     std::string DumpLine() const;
 
   protected:
@@ -57,6 +57,7 @@ class TempPanel : public QDialog {
   private:
     FieldSet ownFields_;
     FieldSet* fields_ = &ownFields_;
+    const TempPanelLogic* logic_ = nullptr;
     std::string resource_;
 };
 

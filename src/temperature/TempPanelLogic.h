@@ -31,6 +31,9 @@ class TempPanelLogic : public QObject {
     // Where message boxes belong (the panel while it is open; none in a test).
     void SetOwner(QWidget* owner) { owner_ = owner; }
     QWidget* Owner() const { return owner_.data(); }
+    // Whether the panel's dump line shows field `id` (fields the panel only
+    // shows, not the operator's, may stay out of it).
+    virtual bool Dumped(int /*id*/) const { return true; }
 
   signals:
     // A state the panel shows besides its fields changed (checks, enabling).

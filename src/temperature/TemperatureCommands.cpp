@@ -11,6 +11,7 @@
 #include "temperature/PidEditor.h"
 #include "core/Printf.h"
 #include "platform/Prompt.h"
+#include "platform/RegistryStore.h"
 
 namespace {
 template <typename Panel>
@@ -44,7 +45,9 @@ bool PidEditorEnabled(const TTemp& controller) {
 void ShowPidEditor(QWidget* owner, TTemp& controller) {
     auto* con = dynamic_cast<TTempCon*>(&controller);
     if (!con || !PidEditorEnabled(controller)) return;
-    RunPanel(new TEditPIDDlg(owner, *con));
+    // The one place the editor's registry is taken: the menu command is all
+    // its caller has.
+    RunPanel(new TEditPIDDlg(owner, *con, Registry()));
 }
 
 void DumpTemperature(std::vector<std::string>& lines, TTemp& controller) {

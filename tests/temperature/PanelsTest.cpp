@@ -386,7 +386,7 @@ TEST_F(PidEditorTest, ImportReplacesTableAndRegistry) {
     AddEntry(ControllerKind::LN2, Tpid{77, 1, 1, 1, 1, 1, 0});
     AddEntry(ControllerKind::LN2, Tpid{200, 1, 1, 1, 1, 1, 0});
     LN2Func ln2(slot, Config());
-    TEditPIDDlg editor(nullptr, ln2);
+    TEditPIDDlg editor(nullptr, ln2, Registry());
     EXPECT_EQ(editor.Lines(), (QStringList{"77", "200"}));
     EXPECT_TRUE(Control<QLineEdit>(editor, "field106")->isHidden());
     EXPECT_EQ(Control<QLabel>(editor, "label114")->text(), "Margin (dT)");
@@ -410,7 +410,7 @@ TEST_F(PidEditorTest, ImportReplacesTableAndRegistry) {
 TEST_F(PidEditorTest, AddUpdateDeleteAndTheThirteenth) {
     AddEntry(ControllerKind::ITC5, Tpid{150, 1, 1, 1, 1, 1, 1});
     ITC5Func itc(slot, Config());
-    TEditPIDDlg editor(nullptr, itc);
+    TEditPIDDlg editor(nullptr, itc, Registry());
     EXPECT_FALSE(Control<QLineEdit>(editor, "field106")->isHidden());
     EXPECT_EQ(Control<QLabel>(editor, "label116")->text(), "Drift Margin");
     auto* combo = Control<QComboBox>(editor, "field110");
@@ -492,7 +492,7 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
         bus->Poll(0);
         panel.Tick();
         Check(panel, "LN2PANEL");
-        TEditPIDDlg editor(nullptr, ln2);
+        TEditPIDDlg editor(nullptr, ln2, Registry());
         Control<QComboBox>(editor, "field110")->setCurrentIndex(1);
         Check(editor, "PIDEDIT-LN2");
     }
@@ -504,7 +504,7 @@ TEST_F(PanelLayoutTest, PanelsAndEditorFitTheirTexts) {
         bus->Replies({"X0A1C1S0H2", "R+0803", "R+0795", "R+355", "R+420"});
         panel.Tick();
         Check(panel, "ITC5PANEL");
-        TEditPIDDlg editor(nullptr, itc);
+        TEditPIDDlg editor(nullptr, itc, Registry());
         Control<QComboBox>(editor, "field110")->setCurrentIndex(0);
         Check(editor, "PIDEDIT-ITC5");
     }
