@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
                            (i % 3 ? -1 : 1) * 1e17 * std::exp(-900 / t), 3000 - 10.0 * i}) +
                 "\r\n";
     }
-    TScanRead graph(Config(), Status());
+    RunConfig config;
+    StatusFields status;
+    TScanRead graph(config, status);
     graph.resize(1600, 1000);
     std::istringstream in(text);
     graph.Load(in);

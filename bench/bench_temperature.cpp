@@ -26,6 +26,7 @@
 #include "platform/RegistryStore.h"
 #include "core/RunConfig.h"
 #include "ScriptedBus.h"
+#include "core/RunConfig.h"
 
 namespace {
 double CpuSeconds() {
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
     Prompt::SetResponder(&responder);
 
     BusSlot slot;
+    RunConfig config;
     auto owned = std::make_unique<ScriptedBus>();
     ScriptedBus* bus = owned.get();
     bus->SetRecording(false);
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
         // Every LN2 reading takes this one reply (a temperature, a heater
         // output, a vacuum); the serial poll reads 0 (manual control).
         bus->SetDefaultReply("2931");
-        LN2Func ln2(slot, Config());
+        LN2Func ln2(slot, config);
         TTempLN2 panel(nullptr, ln2);
         Measure("LN2PANEL", panel, seconds, TTempLN2::kTickMs);
     }
@@ -125,7 +127,7 @@ int main(int argc, char** argv) {
         // Every ITC5 read answers "R+2931": the status reply then lacks its
         // digit (manual modes), the temperatures and outputs read as numbers.
         bus->SetDefaultReply("R+2931");
-        ITC5Func itc(slot, Config());
+        ITC5Func itc(slot, config);
         TTempITC5 panel(nullptr, itc);
         Measure("ITC5PANEL", panel, seconds, TTempITC5::kTickMs);
     }
@@ -133,19 +135,19 @@ int main(int argc, char** argv) {
     // driver library, as the program runs with --simulate.
     {
         qputenv("VANTRIS_SIMULATE", "1");
-        Config().gpibLibrary = VANTRIS_GPIBSIM_PATH;
-        auto ni = std::make_unique<NiGpibBus>(Config());
+        config.gpibLibrary = VANTRIS_GPIBSIM_PATH;
+        auto ni = std::make_unique<NiGpibBus>(config);
         if (ni->Open()) {
             std::printf("rack: the driver library would not open (%s)\n", VANTRIS_GPIBSIM_PATH);
         } else {
             slot.Set(std::move(ni));
             {
-                LN2Func ln2(slot, Config());
+                LN2Func ln2(slot, config);
                 TTempLN2 panel(nullptr, ln2);
                 Measure("LN2PANEL rack", panel, seconds, TTempLN2::kTickMs);
             }
             {
-                ITC5Func itc(slot, Config());
+                ITC5Func itc(slot, config);
                 TTempITC5 panel(nullptr, itc);
                 Measure("ITC5PANEL rack", panel, seconds, TTempITC5::kTickMs);
             }

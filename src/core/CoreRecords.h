@@ -2,9 +2,8 @@
 // The core's part of the program's state: the run configuration, the live
 // settings and specimen, the run state and its lock, the results and the
 // status fields. The application owns one (inside its ProgramState) and
-// installs it; the accessors Config(), Settings(), Specimen(), State(),
-// Results() and Status() reach the installed records. A process that
-// installs none (a unit test of a lower module) uses the core's own.
+// hands it, or the parts of it they use, to whatever reads or writes them;
+// a test of a lower module makes its own.
 #include "core/MeasurementResults.h"
 #include "core/MeasurementSettings.h"
 #include "core/MeasurementState.h"
@@ -27,10 +26,3 @@ struct CoreRecords {
     StatusFields status;
     RunLockState lock;
 };
-
-// The records the accessors reach: the installed ones, else the core's own.
-CoreRecords& CurrentCoreRecords();
-// Makes `records` the ones the accessors reach (nullptr: the core's own
-// again) and returns the ones installed before. The caller keeps them alive
-// while installed.
-CoreRecords* InstallCoreRecords(CoreRecords* records);

@@ -16,5 +16,3 @@ struct MeasurementResults {
     static constexpr unsigned kResistivityMeasured = 1, kHallMeasured = 2;
     unsigned measured = 0;
 };
-
-MeasurementResults& Results();

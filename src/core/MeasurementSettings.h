@@ -19,5 +19,3 @@ struct MeasurementSettings {
     bool bufferAmplifierMode = false;  // the buffer amplifier carries this measurement's current
     double bufferSourceValue = 0.0;    // source value actually set in buffered mode
 };
-
-MeasurementSettings& Settings();

@@ -9,5 +9,3 @@ struct MeasurementState {
     bool busy = false;
     int measurementStatus = 0;  // 1 while a resistivity or Hall run is under way
 };
-
-MeasurementState& State();

@@ -24,8 +24,5 @@ struct RunConfig {
     static constexpr std::uint16_t version = 0x021A;
 };
 
-// The one run configuration of the process.
-RunConfig& Config();
-
 // "2.26"
 std::string VersionText();

@@ -18,5 +18,3 @@ struct SpecimenData {
     double Width = 0.0;             // millimetres
     double MaterialConstant = 0.0;  // relative permittivity of the material
 };
-
-SpecimenData& Specimen();

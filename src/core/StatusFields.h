@@ -33,5 +33,3 @@ class StatusFields : public QObject {
     std::string detail_;
     std::string readouts_[3];
 };
-
-StatusFields& Status();

@@ -15,13 +15,11 @@ ProgramState::~ProgramState() {
     if (!installed_) return;
     InstallLogFile(previousLog_);
     InstallRecordParts(previousRecords_);
-    InstallCoreRecords(previousCore_);
 }
 
 void ProgramState::Install() {
     if (installed_) return;
     installed_ = true;
-    previousCore_ = InstallCoreRecords(&core_);
     previousRecords_ = InstallRecordParts(&records_);
     previousLog_ = InstallLogFile(&log_);
 }

@@ -6,11 +6,11 @@
 // amplifier), the log file and the temperature controller.
 //
 // The application owns one and passes it down: the main window, the
-// measurement runs and their views take it by reference and read and write
-// their records through it. Install() makes it the one that the modules'
-// accessors (Settings(), Bus(), Log() ...) reach, so the instrument layers
-// below see the same records; the destructor takes it out again. Tests make a
-// fresh one per test, which gives each test the state the program starts with.
+// measurement runs and their views, the instruments and the scan take it, or
+// the parts they use, by reference. Install() makes its record parts and log
+// the ones the records module's remaining accessors (Scan(), Style(), Log()
+// ...) reach; the destructor takes them out again. Tests make a fresh one per
+// test, which gives each test the state the program starts with.
 #include <memory>
 #include <vector>
 
@@ -77,7 +77,6 @@ class ProgramState {
 
     // What was installed before Install(), put back by the destructor.
     bool installed_ = false;
-    CoreRecords* previousCore_ = nullptr;
     RecordParts* previousRecords_ = nullptr;
     LogFile* previousLog_ = nullptr;
 };

@@ -21,6 +21,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
+#include "TestRecords.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -11,6 +11,7 @@
 #include "core/MeasurementState.h"
 #include "core/RunLock.h"
 #include "core/StatusFields.h"
+#include "TestProgram.h"
 
 namespace {
 std::map<int, std::string> Paths(bool scan) {
@@ -52,7 +53,7 @@ TEST(MainFrame, CaptionsByKindAndDemo) {
 
 TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
     ProgramState program;
-    program.Install();
+    UseProgram(program);
     MainFrame frame(program, ControllerKind::None, false);
     EXPECT_EQ(frame.windowTitle().toStdString(), "RT44WIN");
     frame.SetUpClient(ControllerKind::None, true);
@@ -83,7 +84,7 @@ TEST(MainFrame, CommandsWithoutHandlerStayDisabledAndBusyDisablesOthers) {
 
 TEST(MainFrame, ScanToolButtonsAreExclusive) {
     ProgramState program;
-    program.Install();
+    UseProgram(program);
     MainFrame frame(program, ControllerKind::LN2, false);
     EXPECT_EQ(frame.GraphMode(), 0);
     EXPECT_TRUE(frame.IsChecked(255));

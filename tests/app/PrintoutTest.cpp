@@ -25,6 +25,7 @@
 #include "measure/THall.h"
 #include "measure/TResBar.h"
 #include "measure/TResVdp.h"
+#include "TestProgram.h"
 
 namespace {
 struct Text {
@@ -100,7 +101,7 @@ ResultsPageText SamplePage(bool bar) {
 
 class PrintoutTest : public ::testing::Test {
   protected:
-    void SetUp() override { program.Install(); }
+    void SetUp() override { UseProgram(program); }
     void Paint(const ResultsPageText& t, const ResultsPageSections& s = {}) {
         QPainter p(&page_);
         PaintLogPrintout(p, t, s, page_.width(), page_.height(), RecordingPage::kDpi);

@@ -10,6 +10,7 @@
 #include "ScriptedBus.h"
 #include "temperature/TTemp.h"
 #include "app/Thall.h"
+#include "TestProgram.h"
 
 namespace {
 const std::string kSystem = "SOFTWARE\\Brisel\\Hall\\System";
@@ -19,7 +20,7 @@ class ThallTest : public ::testing::Test {
     void SetUp() override {
         // A fresh program state per test, as the application makes at start.
         program_ = std::make_unique<ProgramState>();
-        program_->Install();
+        UseProgram(*program_);
         Config() = RunConfig{};
         SetRegistry(std::make_unique<FileRegistryStore>(dir_.path().toStdString() + "/Hall.reg"));
         Prompt::SetResponder(&responder_);

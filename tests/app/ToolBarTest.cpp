@@ -23,6 +23,7 @@
 #include "core/StatusFields.h"
 #include "platform/TimeScale.h"
 #include "magnet/Tmagmove.h"
+#include "TestProgram.h"
 
 // A click as the window system delivers it, so that a modal window blocks
 // it as it would block the operator's.
@@ -66,7 +67,7 @@ std::string Formatted(const char* format, double value) {
 
 class ToolBar : public ::testing::Test {
   protected:
-    void SetUp() override { program.Install(); }
+    void SetUp() override { UseProgram(program); }
     QLabel& Field(MainFrame& frame, const char* name) {
         auto* label = frame.findChild<QLabel*>(name);
         EXPECT_NE(label, nullptr) << name;

@@ -10,6 +10,7 @@
 #include "bus/iotech/IotGpibBus.h"
 #include "platform/Prompt.h"
 #include "core/RunConfig.h"
+#include "TestRecords.h"
 
 namespace {
 struct Driver {

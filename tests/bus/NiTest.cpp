@@ -9,6 +9,7 @@
 #include "bus/ni/NiGpibBus.h"
 #include "core/RunConfig.h"
 #include "platform/TimeScale.h"
+#include "TestRecords.h"
 
 namespace {
 

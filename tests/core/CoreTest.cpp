@@ -10,6 +10,7 @@
 #include "core/RunLock.h"
 #include "core/StatusFields.h"
 #include "core/xmsg.h"
+#include "TestRecords.h"
 
 TEST(MathLibrary, ReportsDomainAndRangeErrorsAndGoesOn) {
     std::vector<std::string> told;
@@ -56,37 +57,37 @@ TEST(Exceptions, CarryTextAndCode) {
 }
 
 TEST(RunLock, OneHolderAtATimeWithOneGrantedNestedRun) {
-    RunLock::Reset(CurrentCoreRecords());
+    RunLock::Reset(TestCore());
     int busySignals = 0;
     QObject listener;
     QObject::connect(&Status(), &StatusFields::busyChanged, &listener, [&] { ++busySignals; });
     {
-        RunLock first = RunLock::TryAcquire(CurrentCoreRecords());
+        RunLock first = RunLock::TryAcquire(TestCore());
         ASSERT_TRUE(first);
         EXPECT_TRUE(State().busy);
         EXPECT_EQ(busySignals, 1);
-        EXPECT_FALSE(RunLock::TryAcquire(CurrentCoreRecords()));
-        EXPECT_FALSE(RunLock::CanStart(CurrentCoreRecords()));
+        EXPECT_FALSE(RunLock::TryAcquire(TestCore()));
+        EXPECT_FALSE(RunLock::CanStart(TestCore()));
 
         bool nestedTaken = false, secondRefused = false;
         first.RunNested([&] {
-            EXPECT_TRUE(RunLock::CanStart(CurrentCoreRecords()));
-            RunLock nested = RunLock::TryAcquire(CurrentCoreRecords());
+            EXPECT_TRUE(RunLock::CanStart(TestCore()));
+            RunLock nested = RunLock::TryAcquire(TestCore());
             nestedTaken = static_cast<bool>(nested);
             // The grant is for one run: whatever the nested run's waits
             // serve is refused.
-            secondRefused = !RunLock::TryAcquire(CurrentCoreRecords());
-            EXPECT_EQ(RunLock::Depth(CurrentCoreRecords()), 2);
+            secondRefused = !RunLock::TryAcquire(TestCore());
+            EXPECT_EQ(RunLock::Depth(TestCore()), 2);
         });
         EXPECT_TRUE(nestedTaken);
         EXPECT_TRUE(secondRefused);
-        EXPECT_EQ(RunLock::Depth(CurrentCoreRecords()), 1);
+        EXPECT_EQ(RunLock::Depth(TestCore()), 1);
         EXPECT_TRUE(State().busy);
         EXPECT_EQ(busySignals, 1);  // the nested run neither set nor cleared the mark
 
         // A grant that nobody takes lapses when the command returns.
         first.RunNested([] {});
-        EXPECT_FALSE(RunLock::CanStart(CurrentCoreRecords()));
+        EXPECT_FALSE(RunLock::CanStart(TestCore()));
 
         // Only a holder can grant.
         RunLock empty;
@@ -101,7 +102,7 @@ TEST(RunLock, OneHolderAtATimeWithOneGrantedNestedRun) {
         EXPECT_TRUE(State().busy);
     }
     EXPECT_FALSE(State().busy);
-    EXPECT_EQ(RunLock::Depth(CurrentCoreRecords()), 0);
+    EXPECT_EQ(RunLock::Depth(TestCore()), 0);
     EXPECT_EQ(busySignals, 2);
-    EXPECT_TRUE(RunLock::TryAcquire(CurrentCoreRecords()));
+    EXPECT_TRUE(RunLock::TryAcquire(TestCore()));
 }

@@ -17,6 +17,7 @@
 #include "ScriptedBus.h"
 #include "core/StatusFields.h"
 #include "platform/TimeScale.h"
+#include "TestRecords.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ class Hall : public ::testing::Test {
   protected:
     BusSlot slot;
     BufferAmplifierLink link;
-    HallUnit hall{slot, CurrentCoreRecords(), link};
+    HallUnit hall{slot, TestCore(), link};
     void SetUp() override {
         Config() = RunConfig();
         Settings() = MeasurementSettings();
@@ -493,7 +494,7 @@ class CutReply : public ::testing::Test {
   protected:
     BusSlot slot;
     BufferAmplifierLink link;
-    HallUnit hall{slot, CurrentCoreRecords(), link};
+    HallUnit hall{slot, TestCore(), link};
     void SetUp() override {
         Settings() = MeasurementSettings();
         auto owned = std::make_unique<TransferBus>();

@@ -9,6 +9,7 @@
 #include "MagnetFixture.h"
 #include "platform/SerialLink.h"
 #include "magnet/TBlast.h"
+#include "TestRecords.h"
 
 namespace {
 
@@ -189,7 +190,7 @@ TEST(BufferAmplifierDetection, CtsMustFollowRts) {
 }
 
 TEST(BufferAmplifierDetection, NoOpenPortMeansNoAmplifier) {
-    Instruments instruments(CurrentCoreRecords());
+    Instruments instruments(TestCore());
     instruments.AmplifierLink().Attach(nullptr);
     EXPECT_FALSE(instruments.Amplifier().Present());
     EXPECT_FALSE(instruments.Amplifier().PortOpen());

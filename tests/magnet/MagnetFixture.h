@@ -13,6 +13,7 @@
 #include "core/RunConfig.h"
 #include "ScriptedBus.h"
 #include "platform/TimeScale.h"
+#include "TestRecords.h"
 
 class MagnetFixture : public ::testing::Test {
   protected:
@@ -39,7 +40,7 @@ class MagnetFixture : public ::testing::Test {
     }
 
     // The instruments over the core's records, which Config() and Settings() reach.
-    Instruments instruments{CurrentCoreRecords()};
+    Instruments instruments{TestCore()};
     ScriptedBus* bus = nullptr;
     Prompt::ScriptedResponder responder;
 };

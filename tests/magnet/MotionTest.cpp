@@ -12,6 +12,7 @@
 #include "magnet/MagnetStatus.h"
 #include "core/MeasurementState.h"
 #include "magnet/Tmagmove.h"
+#include "TestRecords.h"
 
 namespace {
 

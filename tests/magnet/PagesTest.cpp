@@ -13,6 +13,7 @@
 #include "platform/RegistryStore.h"
 #include "magnet/TBuffer.h"
 #include "magnet/TManual.h"
+#include "TestRecords.h"
 
 namespace {
 

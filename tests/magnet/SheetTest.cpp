@@ -9,6 +9,7 @@
 #include "app/GpibAccess.h"
 #include "MagnetFixture.h"
 #include "magnet/TManual.h"
+#include "TestRecords.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "measure/CheckRun.h"
 #include "MeasureTestSupport.h"
 #include "measure/VanDerPauwRun.h"
+#include "TestRecords.h"
 
 namespace {
 

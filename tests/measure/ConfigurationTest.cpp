@@ -11,6 +11,7 @@
 #include "core/Printf.h"
 #include "measure/TConfigPages.h"
 #include "measure/TConfigSheet.h"
+#include "TestRecords.h"
 
 namespace {
 

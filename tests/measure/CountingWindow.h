@@ -6,6 +6,7 @@
 
 #include "core/MeasurementState.h"
 #include "measure/MeasurementWindow.h"
+#include "TestRecords.h"
 
 // A run that only counts how often it was run, for the frame's commands.
 class CountingRun : public MeasurementRun {

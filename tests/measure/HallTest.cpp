@@ -22,6 +22,7 @@
 #include "measure/RunFrame.h"
 #include "core/RunLock.h"
 #include "measure/THall.h"
+#include "TestRecords.h"
 
 // ---------------------------------------------------------------------------
 // Arithmetic and texts

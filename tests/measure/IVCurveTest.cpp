@@ -8,6 +8,7 @@
 #include "MeasureTestSupport.h"
 #include "core/Printf.h"
 #include "core/xmsg.h"
+#include "TestRecords.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "measure/IVcurve.h"
 #include "records/ProgramState.h"
 #include "MeasureTestSupport.h"
+#include "TestProgram.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ TEST(IVCurvePanes, DemonstrationDiagonalsAndThePrintableGeometry) {
 
     // Print() fits the panes into a small area instead of running off it.
     ProgramState program;
-    program.Install();
+    UseProgram(program);
     Config().noInstrument = true;
     IVcurve iv(program);
     Config().noInstrument = false;

@@ -25,12 +25,13 @@
 #include "core/SpecimenData.h"
 #include "core/StatusFields.h"
 #include "platform/TimeScale.h"
+#include "TestProgram.h"
 
 class MeasureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         // Each test starts from the records a freshly started program has.
-        program.Install();
+        UseProgram(program);
         ResetMeasureState();
         auto bus = std::make_unique<ScriptedBus>();
         bus_ = bus.get();

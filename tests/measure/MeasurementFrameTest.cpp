@@ -17,6 +17,7 @@
 #include "measure/THall.h"
 #include "measure/TResBar.h"
 #include "measure/TResVdp.h"
+#include "TestRecords.h"
 
 namespace {
 

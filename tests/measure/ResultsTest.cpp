@@ -9,6 +9,7 @@
 #include "measure/CheckRun.h"
 #include "measure/TDepl.h"
 #include "core/xmsg.h"
+#include "TestRecords.h"
 
 namespace {
 using namespace ResultMath;

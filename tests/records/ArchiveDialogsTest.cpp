@@ -18,6 +18,7 @@
 #include "records/TextWindow.h"
 #include "records/Tsort.h"
 #include "records/Tticket.h"
+#include "TestRecords.h"
 
 namespace {
 class ArchiveTest : public RecordsTest {

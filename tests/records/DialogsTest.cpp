@@ -20,6 +20,7 @@
 #include "records/SamplePages.h"
 #include "records/SettingsSets.h"
 #include "records/ShapePicture.h"
+#include "TestRecords.h"
 
 namespace {
 template <typename T>

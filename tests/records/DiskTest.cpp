@@ -18,6 +18,7 @@
 #include "records/RegValues.h"
 #include "records/SettingsSets.h"
 #include "records/TextWindow.h"
+#include "TestRecords.h"
 
 namespace {
 class DiskTest : public RecordsTest {

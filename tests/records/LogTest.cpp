@@ -6,6 +6,7 @@
 
 #include "records/RecordsDump.h"
 #include "RecordsFixture.h"
+#include "TestRecords.h"
 
 namespace {
 std::string TimeOf(const DateTimeSettings& s, int hour, int minute) {

@@ -25,6 +25,7 @@
 #include "core/RunConfig.h"
 #include "records/ScanSettings.h"
 #include "core/SpecimenData.h"
+#include "TestProgram.h"
 
 // A calendar time, and a clock fixed at it.
 inline std::tm At(int year, int month, int day, int hour, int minute) {
@@ -41,7 +42,7 @@ class RecordsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         // Each test starts from the records a freshly started program has.
-        program_.Install();
+        UseProgram(program_);
         ASSERT_TRUE(dir_.isValid());
         file_ = dir_.filePath("Hall.reg").toStdString();
         auto store = std::make_unique<FileRegistryStore>(file_);

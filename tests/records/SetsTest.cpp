@@ -11,6 +11,7 @@
 #include "records/RegistryDamage.h"
 #include "records/SettingsSets.h"
 #include "records/SettingsTable.h"
+#include "TestRecords.h"
 
 namespace {
 const std::string kSet = std::string(kRootKey) + "\\Settings\\A";

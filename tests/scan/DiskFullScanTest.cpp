@@ -24,6 +24,7 @@
 #include "scan/ScanModel.h"
 #include "temperature/TTemp.h"
 #include "platform/TimeScale.h"
+#include "TestProgram.h"
 
 namespace {
 // A stage that is where it is told to be.
@@ -54,7 +55,7 @@ std::string Bytes(const std::string& path) {
 class DiskFullScan : public ::testing::Test {
   protected:
     void SetUp() override {
-        program.Install();
+        UseProgram(program);
         ResetScanState();
         TimeScale::SetFactor(0.001);
         ASSERT_TRUE(folder.isValid());

@@ -18,6 +18,7 @@
 #include "scan/ScanDialogs.h"
 #include "core/StatusFields.h"
 #include "scan/TScanRead.h"
+#include "TestRecords.h"
 
 namespace {
 constexpr std::uint32_t Rgb(int r, int g, int b) {

@@ -17,12 +17,13 @@
 #include "temperature/TTemp.h"
 #include "bus/GpibBus.h"
 #include "core/CoreRecords.h"
+#include "TestProgram.h"
 
 namespace {
 // A controller whose readings come from a list.
 class ListedTemperature : public TTemp {
   public:
-    explicit ListedTemperature(BusSlot& bus) : TTemp(bus, CurrentCoreRecords().config) {}
+    explicit ListedTemperature(BusSlot& bus) : TTemp(bus, TestCore().config) {}
     std::vector<double> readings;
     std::size_t next = 0;
     void ReadTemperature() override {
@@ -40,7 +41,7 @@ std::string Slurp(const std::string& path) {
 class LiveScan : public ::testing::Test {
   protected:
     void SetUp() override {
-        program.Install();
+        UseProgram(program);
         ASSERT_TRUE(folder.isValid());
         Style() = DefaultGraphStyle();
         Scan() = ScanSettings{};

@@ -16,6 +16,7 @@
 #include "records/ScanSettings.h"
 #include "scan/ScanModel.h"
 #include "temperature/TTemp.h"
+#include "TestProgram.h"
 
 namespace {
 // A controller whose readings come from a list.
@@ -42,7 +43,7 @@ std::string Bytes(const std::string& path) {
 class ScanModelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        program.Install();
+        UseProgram(program);
         ASSERT_TRUE(folder.isValid());
         ScanSettings& sc = program.Records().scan;
         sc.DataDir = folder.path().toStdString();

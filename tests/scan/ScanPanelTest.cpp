@@ -13,6 +13,7 @@
 #include "scan/TSetupTemp.h"
 #include "temperature/Itc5Func.h"
 #include "temperature/PidRegistry.h"
+#include "TestRecords.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include "temperature/Ln2Func.h"
 #include "temperature/PidRegistry.h"
 #include "vantris_sim/Rack.h"
+#include "TestProgram.h"
 
 namespace {
 using vantris::sim::BusStatus;
@@ -62,7 +63,7 @@ class RackBus : public GpibBus {
 class ScanOnTheRack : public ::testing::Test {
   protected:
     void SetUp() override {
-        program.Install();
+        UseProgram(program);
         ResetScanState();
         TimeScale::SetFactor(0.001);
         ASSERT_TRUE(folder.isValid());

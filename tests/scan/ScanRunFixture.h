@@ -26,6 +26,7 @@
 #include "scan/ScanRun.h"
 #include "scan/ScanState.h"
 #include "temperature/TTemp.h"
+#include "TestProgram.h"
 
 // The Hall electronics with one resistor: Vr follows the current the
 // source was given; readings above `overRange` volts are over range.
@@ -93,7 +94,7 @@ class FollowingStage : public TTempCon {
 class ScanRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        program.Install();
+        UseProgram(program);
         ResetScanState();
         TimeScale::SetFactor(0.001);
         ASSERT_TRUE(folder.isValid());

@@ -6,6 +6,7 @@
 
 #include "bus/GpibBus.h"
 #include "scan/ScanRunCurrent.h"
+#include "TestProgram.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 class CurrentSearch : public ::testing::Test {
   protected:
     void SetUp() override {
-        program.Install();
+        UseProgram(program);
         ResetScanState();
         auto made = std::make_unique<ResistorBus>();
         bus = made.get();

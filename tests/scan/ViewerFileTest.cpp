@@ -16,6 +16,7 @@
 #include "records/ScanSettings.h"
 #include "scan/ScanWindows.h"
 #include "scan/TScanRead.h"
+#include "TestRecords.h"
 
 namespace {
 class ViewerFile : public ::testing::Test {

@@ -4,6 +4,7 @@
 #include "temperature/Ln2Func.h"
 #include "temperature/Stability.h"
 #include "TemperatureFixture.h"
+#include "TestRecords.h"
 
 class Ln2Test : public TemperatureFixture {
   protected:

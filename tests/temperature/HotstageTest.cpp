@@ -14,6 +14,7 @@
 #include "TemperatureFixture.h"
 
 #include "FakeHotStage.h"
+#include "TestRecords.h"
 
 namespace {
 std::unique_ptr<SerialLink> LinkTo(const std::string& device) {

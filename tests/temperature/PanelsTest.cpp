@@ -22,6 +22,7 @@
 #include "temperature/PidEditor.h"
 #include "temperature/TemperatureCommands.h"
 #include "TemperatureFixture.h"
+#include "TestRecords.h"
 
 namespace {
 template <typename T>

@@ -9,6 +9,7 @@
 #include "temperature/PidEditor.h"
 #include "temperature/PidEditorLogic.h"
 #include "TemperatureFixture.h"
+#include "TestRecords.h"
 
 namespace {
 std::vector<std::int32_t> Temperatures(const PidTable& table) {

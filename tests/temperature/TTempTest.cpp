@@ -8,6 +8,7 @@
 #include "TemperatureFixture.h"
 #include "temperature/PidRegistry.h"
 #include "temperature/TTemp.h"
+#include "TestRecords.h"
 
 TEST(TTemp, PlainObjectReadsAmbientOrLn2) {
     BusSlot slot;

@@ -15,6 +15,7 @@
 #include "ScriptedBus.h"
 #include "temperature/TTemp.h"
 #include "platform/TimeScale.h"
+#include "TestRecords.h"
 
 class TemperatureFixture : public ::testing::Test {
   protected:
