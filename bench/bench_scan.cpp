@@ -56,7 +56,7 @@ class Repeating : public std::streambuf {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Style() = DefaultGraphStyle();
+    GraphStyle style = DefaultGraphStyle();
 
     std::string text = "W\r\nB\r\nD\r\nM\r\n1\r\n";
     for (int i = 0; i < 100; ++i) {
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     }
     RunConfig config;
     StatusFields status;
-    TScanRead graph(config, status);
+    TScanRead graph(config, status, style);
     graph.resize(1600, 1000);
     std::istringstream in(text);
     graph.Load(in);

@@ -117,7 +117,6 @@ int RunApplication(int argc, char** argv, Thall::BusFactory makeBus) {
     // The program's state lives as long as the event loop: every module
     // reaches its records in it, and it is passed down to the main window.
     ProgramState program;
-    program.Install();
     app.SetStatus(&program.Status());
     Help::Attach(program.Config());
     Q_INIT_RESOURCE(vantris);

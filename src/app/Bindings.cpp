@@ -220,13 +220,14 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
                                 return printer->Available() && windows && windows->Active();
                             },
                             {}});
-    Automation::AddDumpSection([printer](std::vector<std::string>& lines) {
-        DumpArchive(lines);
-        lines.push_back(
-            Printf("printer: default=%d available=%d last=%s", printer->HasDefaultPrinter() ? 1 : 0,
-                   printer->Available() ? 1 : 0,
-                   printer->LastOutput().empty() ? "-" : printer->LastOutput().c_str()));
-    });
+    Automation::AddDumpSection(
+        [printer, &program = frame.Program()](std::vector<std::string>& lines) {
+            DumpArchive(program, lines);
+            lines.push_back(
+                Printf("printer: default=%d available=%d last=%s",
+                       printer->HasDefaultPrinter() ? 1 : 0, printer->Available() ? 1 : 0,
+                       printer->LastOutput().empty() ? "-" : printer->LastOutput().c_str()));
+        });
 }
 
 QMdiSubWindow* AddToClient(MainFrame& frame, MeasurementWindow* window) {
@@ -322,9 +323,10 @@ bool InitRegistryCommand() {
 void BindModules(MainFrame& frame, Thall& thall) {
     // The controller object is the records' view of the stage.
     TTemp* temperature = &thall.Temperature();
-    Links().getSetPoint = [temperature] { return temperature->setPoint; };
-    Links().setSetPoint = [temperature](double k) { temperature->SetSetPoint(k); };
-    Links().temperatureText = [temperature] { return temperature->ReadingText(); };
+    RecordsLinks& links = frame.Program().Records().links;
+    links.getSetPoint = [temperature] { return temperature->setPoint; };
+    links.setSetPoint = [temperature](double k) { temperature->SetSetPoint(k); };
+    links.temperatureText = [temperature] { return temperature->ReadingText(); };
     Instruments& instruments = thall.Program().Instruments();
     if (thall.BufferAmplifierPort().IsOpen())
         instruments.AmplifierLink().Attach(&thall.BufferAmplifierPort());
@@ -335,9 +337,6 @@ void BindModules(MainFrame& frame, Thall& thall) {
     });
     thall.onShutDown = [&program = thall.Program()] { program.Log().Close(); };
 
-    auto plain = [&frame](void (*command)(QWidget*)) {
-        return CommandHandler{[&frame, command] { command(&frame); }, false, {}, {}};
-    };
     auto withProgram = [&frame](void (*command)(ProgramState&, QWidget*)) {
         return CommandHandler{
             [&frame, command] { command(frame.Program(), &frame); }, false, {}, {}};
@@ -347,9 +346,9 @@ void BindModules(MainFrame& frame, Thall& thall) {
     frame.Register(13, withProgram(&OnSettingsSaveAs));
     frame.Register(62, {[&frame] { OnSample(frame.Program(), &frame); }, false, {}, {}});
     if (frame.ScanMode()) {
-        frame.Register(123, plain(&OnStyleRead));
-        frame.Register(124, plain(&OnStyleSave));
-        frame.Register(125, plain(&OnStyleSaveAs));
+        frame.Register(123, withProgram(&OnStyleRead));
+        frame.Register(124, withProgram(&OnStyleSave));
+        frame.Register(125, withProgram(&OnStyleSaveAs));
     }
     Automation::AddDumpSection([&program = frame.Program()](std::vector<std::string>& lines) {
         DumpRecords(program, lines);
@@ -373,7 +372,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
 
     DockResultsPanel(frame);
     CreateMeasurementWindows(frame);
-    Links().thicknessChanged = [&program = frame.Program()] { ResultsThicknessChanged(program); };
+    links.thicknessChanged = [&program = frame.Program()] { ResultsThicknessChanged(program); };
     TDepl::SetHelpHandler([](int context) { Help::Open(context); });
     auto readTemperature = [temperature, &program = frame.Program()] {
         if (!program.Config().noInstrument) temperature->ReadTemperature();
@@ -454,7 +453,7 @@ void BindModules(MainFrame& frame, Thall& thall) {
 void ClientReady(MainFrame& frame, Thall& thall) {
     (void)thall;
     ProgramState& program = frame.Program();
-    ReadStyleSet(program.Records().sets.currentStyleName);
+    ReadStyleSet(program, program.Records().sets.currentStyleName);
     ReadSettingsSet(program, program.Records().sets.currentSettingsName);
     const WindowPositions positions = ReadWindowPositions(Registry());
     const auto windows = PositionedWindows();

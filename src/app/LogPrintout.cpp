@@ -79,7 +79,7 @@ ResultsPageText CurrentResultsPage(ProgramState& program) {
     const CurrentUnit unit = CurrentUnitFor(st.Iunits);
     t.currentLine =
         Printf("I-meas: %.3lg %s %s", st.Current * unit.factor, unit.logText, st.AC ? "AC" : "DC");
-    t.temperature = ControllerText();
+    t.temperature = ControllerText(program.Records());
     t.tesla = st.Tesla;
     t.targetVoltage = sp.Shape == 0 ? st.TargVrVDP : st.TargVrBar;
     for (int i = 0; i < 6; ++i) t.results[static_cast<std::size_t>(i)] = ResultsFields().Get(i + 1);

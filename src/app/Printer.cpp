@@ -1,5 +1,7 @@
 #include "app/Printer.h"
 
+#include "records/RecordParts.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMarginsF>
@@ -88,7 +90,8 @@ std::string SafeStem(const std::string& stem) {
 }
 }  // namespace
 
-MyPrinter::MyPrinter(std::string printTo) : printTo_(std::move(printTo)) {
+MyPrinter::MyPrinter(RecordParts& records, std::string printTo)
+    : records_(records), printTo_(std::move(printTo)) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     hasDefault_ = !info.isNull();
     printer_ = hasDefault_ ? std::make_unique<QPrinter>(info, QPrinter::HighResolution)
@@ -97,8 +100,8 @@ MyPrinter::MyPrinter(std::string printTo) : printTo_(std::move(printTo)) {
     // A real printer has a device description: from now on its orientation
     // is kept with the settings set (whose reading, later at start-up, may
     // replace this default).
-    if (hasDefault_ && !PrinterPage().orientation)
-        PrinterPage().orientation =
+    if (hasDefault_ && !records_.page.orientation)
+        records_.page.orientation =
             printer_->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
 }
 
@@ -123,7 +126,7 @@ std::string MyPrinter::NoPrinterWarning() const {
 }
 
 void MyPrinter::ApplyPageSetup(QPrinter& printer, bool useMargins) const {
-    const PageSetup& page = PrinterPage();
+    const PageSetup& page = records_.page;
     if (useMargins) {
         printer.setPageMargins(MarginsMm(page), QPageLayout::Millimeter);
     } else if (printer.outputFormat() == QPrinter::PdfFormat) {
@@ -206,7 +209,7 @@ void MyPrinter::Setup(QWidget* owner) {
     } else if (!PdfPageSetup(owner, *printer_)) {
         return;
     }
-    PageSetup& page = PrinterPage();
+    PageSetup& page = records_.page;
     const QMarginsF m = printer_->pageLayout().margins(QPageLayout::Millimeter);
     const double mm[4] = {m.left(), m.top(), m.right(), m.bottom()};
     for (int i = 0; i < 4; ++i)
@@ -217,8 +220,8 @@ void MyPrinter::Setup(QWidget* owner) {
         page.orientation = printer_->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
 }
 
-std::string MyPrinter::ProposedPdfPath(const std::string& fileStem) {
-    QString folder = DataFolder::Folder(Scan().DataDir);
+std::string MyPrinter::ProposedPdfPath(const std::string& fileStem) const {
+    QString folder = DataFolder::Folder(records_.scan.DataDir);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(folder)

@@ -12,11 +12,14 @@ class QPagedPaintDevice;
 class QPrinter;
 class QWidget;
 
+struct RecordParts;
+
 class MyPrinter {
   public:
     // Looks for the default printer. `printTo`: every printout goes to that
     // PDF file without asking (the automation's --print-to).
-    explicit MyPrinter(std::string printTo = {});
+    // The page set-up and the scan's data folder are the record parts'.
+    explicit MyPrinter(RecordParts& records, std::string printTo = {});
     ~MyPrinter();
     MyPrinter(const MyPrinter&) = delete;
     MyPrinter& operator=(const MyPrinter&) = delete;
@@ -51,9 +54,10 @@ class MyPrinter {
     const std::string& LastOutput() const { return lastOutput_; }
     // The PDF file proposed for a printout: the stem (the Wafer ID) in the
     // scan data folder, or in the documents folder when none is set.
-    static std::string ProposedPdfPath(const std::string& fileStem);
+    std::string ProposedPdfPath(const std::string& fileStem) const;
 
   private:
+    RecordParts& records_;
     void ApplyPageSetup(QPrinter& printer, bool useMargins) const;
 
     std::string printTo_;

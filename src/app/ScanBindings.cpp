@@ -97,7 +97,7 @@ ScanRun* BindScanRun(MainFrame& frame, Thall& thall, ScanWindows& windows) {
     QObject::connect(run, &ScanRun::changed, &frame, [&frame] { frame.UpdateCommands(); });
     // A settings set read while a scan is paused (its panel closed) must not
     // throw away the points it has measured and start its plan again.
-    Links().scanSettingsRead = [run, scanWindows] {
+    frame.Program().Records().links.scanSettingsRead = [run, scanWindows] {
         const bool underWay = run && (run->State() == kScanResume || run->State() == kScanPause);
         if (TScanAcq* w = scanWindows ? scanWindows->Live() : nullptr) w->ApplyScanSettings();
         if (run && !underWay) run->Model().Plan();
@@ -120,10 +120,11 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     if (!frame.ScanMode()) return;
     // The built-in style until a style set is read: a registry without one
     // still shows every marker.
-    Style() = DefaultGraphStyle();
+    frame.Program().Records().style = DefaultGraphStyle();
     // The frame owns the scan's windows; the scan run, the live window's model.
     auto* windows = new ScanWindows(frame.Program().Records().scan, frame.Program().Config(),
-                                    frame.Program().Status(), frame.Client(), &frame);
+                                    frame.Program().Status(), frame.Program().Records().style,
+                                    frame.Client(), &frame);
     QPointer<ScanWindows> scanWindows = windows;
     windows->SetToolModeSource([&frame] { return frame.GraphMode(); },
                                [&frame] { frame.SetGraphMode(0); });
@@ -139,11 +140,12 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
                          }
                          frame.UpdateCommands();
                      });
-    Links().styleRead = [scanWindows] {
+    RecordsLinks& links = frame.Program().Records().links;
+    links.styleRead = [scanWindows] {
         if (scanWindows) scanWindows->RepaintAll();
     };
-    auto thickness = Links().thicknessChanged;
-    Links().thicknessChanged = [thickness, scanWindows] {
+    auto thickness = links.thicknessChanged;
+    links.thicknessChanged = [thickness, scanWindows] {
         if (thickness) thickness();
         if (TScanAcq* w = scanWindows ? scanWindows->Live() : nullptr) w->Invalidate();
     };
@@ -186,9 +188,21 @@ void BindScanWindows(MainFrame& frame, Thall& thall) {
     const auto repaint = [scanWindows] {
         if (scanWindows) scanWindows->RepaintAll();
     };
-    frame.Register(120, {[&frame, repaint] { OnDataStyle(&frame, repaint); }, false, {}, {}});
-    frame.Register(121, {[&frame, repaint] { OnFrameColor(&frame, repaint); }, false, {}, {}});
-    frame.Register(122, {[&frame, repaint] { OnGraphFont(&frame, repaint); }, false, {}, {}});
+    frame.Register(
+        120, {[&frame, repaint] { OnDataStyle(frame.Program().Records().style, &frame, repaint); },
+              false,
+              {},
+              {}});
+    frame.Register(
+        121, {[&frame, repaint] { OnFrameColor(frame.Program().Records().style, &frame, repaint); },
+              false,
+              {},
+              {}});
+    frame.Register(
+        122, {[&frame, repaint] { OnGraphFont(frame.Program().Records().style, &frame, repaint); },
+              false,
+              {},
+              {}});
 
     windows->SetViewerOpened([&frame](TScanRead* viewer) { Attach(frame, viewer); });
     frame.onScanFileDropped = [&frame, scanWindows](const std::string& path) {

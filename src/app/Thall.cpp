@@ -89,7 +89,7 @@ bool Thall::InitInstance() {
 }
 
 void Thall::CreatePrinter() {
-    printer_ = std::make_unique<MyPrinter>(line_.printTo);
+    printer_ = std::make_unique<MyPrinter>(program_.Records(), line_.printTo);
     const std::string warning = printer_->NoPrinterWarning();
     if (warning.empty()) return;
 #ifndef _WIN32

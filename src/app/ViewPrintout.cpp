@@ -31,7 +31,7 @@ void PaintViewPrintout(QPainter& p, TScanBase& graph, const RunConfig& config, i
     const int pen = PrinterPenWidth(width);
     // The style's font, scaled from the screen to the printer, for the
     // graph's paint and the texts around it alike; the style itself stays.
-    GraphStyle& style = Style();
+    GraphStyle& style = graph.StyleOf();
     const std::int32_t screenHeight = style.FontHeight;
     const double scale = dpiY / kScreenDotsPerInch;
     const int pixels = std::abs(screenHeight) ? std::abs(screenHeight) : 13;

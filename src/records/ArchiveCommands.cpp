@@ -54,7 +54,7 @@ Trecord CurrentRecord(ProgramState& program) {
     r.batchId = sp.BatchID;
     r.material = sp.Material;
     r.description = sp.Description;
-    r.temperature = ControllerText();
+    r.temperature = ControllerText(program.Records());
     r.thickness = sp.Thickness;
     r.symmetry = results.symmetryFactor;
     r.sheetResistance = results.sheetResistance;
@@ -129,7 +129,7 @@ void OnArchiveSort(ProgramState& program, QWidget* owner) {
 }
 
 void OnArchiveView(ProgramState& program, QWidget* owner) {
-    Tticket dialog(owner, program.Records().archive.DataArchive, program.Config());
+    Tticket dialog(owner, program.Records().archive.DataArchive, program);
     if (!dialog.Opened()) {
         Prompt::Message(owner, "Can't open archive", "File Error");
         return;
@@ -156,8 +156,8 @@ void ReadIntoApplication(ProgramState& program, const Trecord& record) {
     if (ArchiveCallbacks().recordRead) ArchiveCallbacks().recordRead(record);
 }
 
-void DumpArchive(std::vector<std::string>& lines) {
-    const std::string& path = Archive().DataArchive;
+void DumpArchive(ProgramState& program, std::vector<std::string>& lines) {
+    const std::string& path = program.Records().archive.DataArchive;
     const long long count = path.empty() ? -1 : ArchiveFormat::CountRecordLines(path);
     const std::string shown = FileNames::FromStored(path).toStdString();
     lines.push_back(Printf("archive: %s %lld", path.empty() ? "-" : shown.c_str(), count));

@@ -36,4 +36,4 @@ void ReadIntoApplication(ProgramState& program, const Trecord& record);
 
 // "archive: <path> <records>" (records -1 when the file cannot be read), and
 // a "window: EDITOR ..." line per open text window.
-void DumpArchive(std::vector<std::string>& lines);
+void DumpArchive(ProgramState& program, std::vector<std::string>& lines);

@@ -7,5 +7,3 @@ struct ArchiveSettings {
     static constexpr std::size_t kPathSize = 260;  // terminator included
     std::string DataArchive;
 };
-
-ArchiveSettings& Archive();

@@ -8,5 +8,3 @@ struct CurrentSets {
     std::string currentSettingsName = "default";
     std::string currentStyleName = "default";
 };
-
-CurrentSets& Sets();

@@ -53,6 +53,3 @@ struct GraphStyle {
 
     bool operator==(const GraphStyle&) const = default;
 };
-
-// The live style set; everything 0 until a style set is read.
-GraphStyle& Style();

@@ -12,7 +12,6 @@
 
 #include "platform/FileWrite.h"
 #include "platform/FileNames.h"
-#include "core/InstalledPart.h"
 #include "core/MeasurementSettings.h"
 #include "platform/Prompt.h"
 #include "records/RecordsLinks.h"
@@ -81,21 +80,6 @@ void LogFile::Close() {
     if (wasOpen) Changed();
 }
 
-namespace {
-InstalledPart<LogFile>& Part() {
-    static InstalledPart<LogFile> part;
-    return part;
-}
-}  // namespace
-
-LogFile& Log() {
-    return Part().Current();
-}
-
-LogFile* InstallLogFile(LogFile* log) {
-    return Part().Install(log);
-}
-
 std::string LogFileName(const std::string& waferId, const std::string& batchId) {
     const std::string prefix = "Logs/";
     std::string rest = batchId.empty() ? waferId + ".txt" : waferId + ";" + batchId + ".txt";
@@ -105,11 +89,12 @@ std::string LogFileName(const std::string& waferId, const std::string& batchId) 
 }
 
 std::string LogHeaderBlock(const SpecimenData& specimen, const MeasurementSettings& settings,
-                           const std::string& date, const std::string& time) {
+                           const std::string& temperature, const std::string& date,
+                           const std::string& time) {
     std::string block;
     block += "Date " + date + "\tTime " + time + "\r\n";
     block += "Magnet: tesla\t" + RegValues::Fixed(settings.Tesla, 3) + "\r\n";
-    block += "Temperature: K\t" + ControllerText() + "\r\n";
+    block += "Temperature: K\t" + temperature + "\r\n";
     block += "*** Sample ***\r\n";
     block += "Wafer ID:\t" + specimen.WaferID + "\r\n";
     block += "Batch ID:\t" + specimen.BatchID + "\r\n";

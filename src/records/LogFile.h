@@ -46,12 +46,6 @@ class LogFile {
     bool failing_ = false;  // the last append failed and was told
 };
 
-// The run's log file.
-LogFile& Log();
-// Makes `log` the one Log() reaches (nullptr: the module's own again);
-// returns the one before.
-LogFile* InstallLogFile(LogFile* log);
-
 // "Logs/<WaferID>;<BatchID>.txt", or "Logs/<WaferID>.txt" when BatchID is
 // empty, relative to the current working directory; the nine characters that
 // a file name cannot hold are replaced by '_' after the folder prefix.
@@ -60,5 +54,7 @@ std::string LogFileName(const std::string& waferId, const std::string& batchId);
 // The block appended to an open log when the Sample sheet closes with OK,
 // from the specimen record, the field setting, the controller's reading text
 // and the given date and time texts.
+// `temperature` is the controller's reading text.
 std::string LogHeaderBlock(const SpecimenData& specimen, const MeasurementSettings& settings,
-                           const std::string& date, const std::string& time);
+                           const std::string& temperature, const std::string& date,
+                           const std::string& time);

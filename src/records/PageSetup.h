@@ -12,5 +12,3 @@ struct PageSetup {
     // the printer set-up holds no device description.
     std::optional<std::int16_t> orientation;
 };
-
-PageSetup& PrinterPage();

@@ -12,16 +12,6 @@ ProgramState::~ProgramState() {
     // shut-down), so it goes first, while its records are still reachable.
     controller_.reset();
     SetBus(nullptr);
-    if (!installed_) return;
-    InstallLogFile(previousLog_);
-    InstallRecordParts(previousRecords_);
-}
-
-void ProgramState::Install() {
-    if (installed_) return;
-    installed_ = true;
-    previousRecords_ = InstallRecordParts(&records_);
-    previousLog_ = InstallLogFile(&log_);
 }
 
 const std::vector<SettingField>& ProgramState::SettingTable() {

@@ -7,10 +7,9 @@
 //
 // The application owns one and passes it down: the main window, the
 // measurement runs and their views, the instruments and the scan take it, or
-// the parts they use, by reference. Install() makes its record parts and log
-// the ones the records module's remaining accessors (Scan(), Style(), Log()
-// ...) reach; the destructor takes them out again. Tests make a fresh one per
-// test, which gives each test the state the program starts with.
+// the parts they use, by reference; nothing reaches it through a
+// module-global function. Tests make a fresh one per test, which gives each
+// test the state the program starts with.
 #include <memory>
 #include <vector>
 
@@ -28,10 +27,6 @@ class ProgramState {
     ~ProgramState();
     ProgramState(const ProgramState&) = delete;
     ProgramState& operator=(const ProgramState&) = delete;
-
-    // Makes this the state every module reaches; the one installed before
-    // comes back when this is destroyed.
-    void Install();
 
     RunConfig& Config() { return core_.config; }
     MeasurementSettings& Settings() { return core_.settings; }
@@ -74,9 +69,4 @@ class ProgramState {
     };
     std::unique_ptr<TTemp> controller_;
     std::unique_ptr<std::vector<SettingField>> settingTable_;
-
-    // What was installed before Install(), put back by the destructor.
-    bool installed_ = false;
-    RecordParts* previousRecords_ = nullptr;
-    LogFile* previousLog_ = nullptr;
 };

@@ -46,26 +46,26 @@ void OnSettingsSaveAs(ProgramState& program, QWidget* owner) {
     if (!SaveSettingsSet(program, store, name)) TellNotSaved(owner, store, "Settings", name);
 }
 
-void OnStyleRead(QWidget* owner) {
-    std::string name = Sets().currentStyleName;
+void OnStyleRead(ProgramState& program, QWidget* owner) {
+    std::string name = program.Records().sets.currentStyleName;
     TReadRegPath dialog(owner, "Styles", name);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
-    Sets().currentStyleName = name;
-    ReadStyleSet(name);
+    program.Records().sets.currentStyleName = name;
+    ReadStyleSet(program, name);
 }
 
-void OnStyleSave(QWidget* owner) {
-    const std::string& name = Sets().currentStyleName;
+void OnStyleSave(ProgramState& program, QWidget* owner) {
+    const std::string& name = program.Records().sets.currentStyleName;
     RegistryStore& store = Registry();
-    if (!SaveStyleSet(store, name)) TellNotSaved(owner, store, "Styles", name);
+    if (!SaveStyleSet(program, store, name)) TellNotSaved(owner, store, "Styles", name);
 }
 
-void OnStyleSaveAs(QWidget* owner) {
+void OnStyleSaveAs(ProgramState& program, QWidget* owner) {
     std::string name;
     TSaveRegPath dialog(owner, "Styles", name);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
     RegistryStore& store = Registry();
-    if (!SaveStyleSet(store, name)) TellNotSaved(owner, store, "Styles", name);
+    if (!SaveStyleSet(program, store, name)) TellNotSaved(owner, store, "Styles", name);
 }
 
 bool OnSample(ProgramState& program, QWidget* owner) {
@@ -73,8 +73,9 @@ bool OnSample(ProgramState& program, QWidget* owner) {
     if (Prompt::Exec(sheet) != Prompt::IDOK) return false;
     if (program.Log().IsOpen()) {
         FormatNow();
-        program.Log().Append(
-            LogHeaderBlock(program.Specimen(), program.Settings(), DateText(), TimeText()));
+        program.Log().Append(LogHeaderBlock(program.Specimen(), program.Settings(),
+                                            ControllerText(program.Records()), DateText(),
+                                            TimeText()));
     }
     return true;
 }

@@ -9,8 +9,8 @@ void OnSettingsOpen(ProgramState& program, QWidget* owner);
 void OnSettingsSave(ProgramState& program, QWidget* owner);
 void OnSettingsSaveAs(ProgramState& program, QWidget* owner);
 // Graph > Style: "Read..." (123), "Save" (124), "Save As..." (125).
-void OnStyleRead(QWidget* owner);
-void OnStyleSave(QWidget* owner);
-void OnStyleSaveAs(QWidget* owner);
+void OnStyleRead(ProgramState& program, QWidget* owner);
+void OnStyleSave(ProgramState& program, QWidget* owner);
+void OnStyleSaveAs(ProgramState& program, QWidget* owner);
 // File > "Sample..." (62). True when the sheet closed with OK.
 bool OnSample(ProgramState& program, QWidget* owner);

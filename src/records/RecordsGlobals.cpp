@@ -1,73 +1,27 @@
-#include "records/ArchiveSettings.h"
 #include "records/DateTimeText.h"
-#include "records/LogFile.h"
-#include "records/RecordsState.h"
-#include "records/CurrentSets.h"
 #include "records/GraphStyle.h"
-#include "platform/Launch.h"
-#include "records/PageSetup.h"
-#include "core/InstalledPart.h"
 #include "records/RecordParts.h"
-#include "records/RecordsLinks.h"
-#include "records/ScanSettings.h"
+#include "records/RecordsState.h"
+#include "platform/Launch.h"
 
-namespace {
-InstalledPart<RecordParts>& Part() {
-    static InstalledPart<RecordParts> part;
-    return part;
+double ControllerSetPoint(const RecordParts& parts) {
+    return parts.links.getSetPoint ? parts.links.getSetPoint() : parts.ownSetPoint;
 }
 
-double& OwnSetPoint() {
-    return CurrentRecordParts().ownSetPoint;
-}
-}  // namespace
-
-RecordParts& CurrentRecordParts() {
-    return Part().Current();
-}
-
-RecordParts* InstallRecordParts(RecordParts* parts) {
-    return Part().Install(parts);
-}
-
-ScanSettings& Scan() {
-    return CurrentRecordParts().scan;
-}
-GraphStyle& Style() {
-    return CurrentRecordParts().style;
-}
-PageSetup& PrinterPage() {
-    return CurrentRecordParts().page;
-}
-ArchiveSettings& Archive() {
-    return CurrentRecordParts().archive;
-}
-CurrentSets& Sets() {
-    return CurrentRecordParts().sets;
-}
-RecordsLinks& Links() {
-    static RecordsLinks links;
-    return links;
-}
-
-double ControllerSetPoint() {
-    return Links().getSetPoint ? Links().getSetPoint() : OwnSetPoint();
-}
-
-void SetControllerSetPoint(double kelvin) {
-    if (Links().setSetPoint) {
-        Links().setSetPoint(kelvin);
+void SetControllerSetPoint(RecordParts& parts, double kelvin) {
+    if (parts.links.setSetPoint) {
+        parts.links.setSetPoint(kelvin);
     } else {
-        OwnSetPoint() = kelvin;
+        parts.ownSetPoint = kelvin;
     }
 }
 
-std::string ControllerText() {
-    return Links().temperatureText ? Links().temperatureText() : std::string("AMB");
+std::string ControllerText(const RecordParts& parts) {
+    return parts.links.temperatureText ? parts.links.temperatureText() : std::string("AMB");
 }
 
-bool OpenInEditor(const std::string& path) {
-    return Links().openEditor ? Links().openEditor(path) : Launch::OpenInEditor(path);
+bool OpenInEditor(const RecordParts& parts, const std::string& path) {
+    return parts.links.openEditor ? parts.links.openEditor(path) : Launch::OpenInEditor(path);
 }
 
 namespace {
@@ -103,15 +57,6 @@ bool PointStyle::Unpack(const std::vector<std::uint8_t>& bytes) {
 void ResetRecordsState() {
     ResetMagnetState();
     ResetTemperatureState();
-    Scan() = ScanSettings{};
-    Style() = GraphStyle{};
-    PrinterPage() = PageSetup{};
-    Archive() = ArchiveSettings{};
-    Sets() = CurrentSets{};
-    Links() = RecordsLinks{};
-    OwnSetPoint() = 293.0;
-    Log().SetChangeListener(nullptr);
-    Log().Close();
     SetClockForTesting(nullptr);
     SetDateTimeSettings(SystemDateTimeSettings());
 }

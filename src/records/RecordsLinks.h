@@ -1,8 +1,8 @@
 #pragma once
 // What this module needs from modules above it (the temperature controller,
 // the results panel, the scan window, the graphs) comes through these
-// callbacks, installed by the application. Unset callbacks fall back to the
-// behaviour of a stage without a controller.
+// callbacks, which the application sets in its program state's record parts.
+// Unset callbacks fall back to the behaviour of a stage without a controller.
 #include <functional>
 #include <string>
 
@@ -23,12 +23,3 @@ struct RecordsLinks {
     // Opens a file in the desktop's text editor; Launch::OpenInEditor when unset.
     std::function<bool(const std::string&)> openEditor;
 };
-
-RecordsLinks& Links();
-
-// Set-point and reading text through the links, or the values of a stage
-// without a controller (293 K, "AMB") kept here.
-double ControllerSetPoint();
-void SetControllerSetPoint(double kelvin);
-std::string ControllerText();
-bool OpenInEditor(const std::string& path);

@@ -1,5 +1,7 @@
 #include "records/RegPathDialogs.h"
 
+#include "records/RecordParts.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -102,7 +104,8 @@ void TSaveRegPath::Select() {
     accept();
 }
 
-TEditReg::TEditReg(QWidget* parent, const std::string& subkey) : QDialog(parent) {
+TEditReg::TEditReg(QWidget* parent, const std::string& subkey, const RecordParts& parts)
+    : QDialog(parent), parts_(parts) {
     setObjectName("EDITREG");
     setWindowTitle("Edit Registry Entries");
     auto* layout = new QVBoxLayout(this);
@@ -124,14 +127,14 @@ TEditReg::TEditReg(QWidget* parent, const std::string& subkey) : QDialog(parent)
 
 void TEditReg::RunEditor() {
 #ifdef _WIN32
-    if (!Links().openEditor) {
+    if (!parts_.links.openEditor) {
         if (QProcess::startDetached("regedit", {})) accept();
         return;
     }
 #endif
     // Off Windows the registry is one text file: it is opened in the desktop's editor.
     const std::string file = Registry().Location();
-    if (!OpenInEditor(file)) {
+    if (!OpenInEditor(parts_, file)) {
         Prompt::Message(this, file, "Can't Open File:", Prompt::Buttons::Ok, Prompt::Icon::Stop);
         reject();
         return;

@@ -35,12 +35,16 @@ class TSaveRegPath : public QDialog {
 
 // Explains where the data lives and opens it for editing. Accepted when the
 // editor was started.
+struct RecordParts;
+
 class TEditReg : public QDialog {
     Q_OBJECT
   public:
-    TEditReg(QWidget* parent, const std::string& subkey);
+    // `parts` gives the editor link (the desktop's editor when it is unset).
+    TEditReg(QWidget* parent, const std::string& subkey, const RecordParts& parts);
 
   private:
+    const RecordParts& parts_;
     void RunEditor();
 };
 

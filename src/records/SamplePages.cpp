@@ -110,7 +110,7 @@ void TMaterial::Fill(const QString& selection) {
 
 void TMaterial::EditOrReRead() {
     if (!reReadMode_) {
-        TEditReg editor(this, "Materials");
+        TEditReg editor(this, "Materials", program_.Records());
         if (Prompt::Exec(editor) == Prompt::IDOK) {
             reReadMode_ = true;
             edit_->setText("Re-Read");
@@ -195,7 +195,7 @@ bool TGeom::Apply() {
     }
     if (thickness != specimen.Thickness) {
         specimen.Thickness = thickness;
-        if (Links().thicknessChanged) Links().thicknessChanged();
+        if (program_.Records().links.thicknessChanged) program_.Records().links.thicknessChanged();
     }
     if (specimen.Shape == 0) return true;
     specimen.Length = EditNumber(length_);

@@ -35,9 +35,6 @@ struct ScanSettings {
     bool ResOnly = false;
 };
 
-// The live scan values of the process.
-ScanSettings& Scan();
-
 // A point count the scan store can take: 0 (nothing planned) or 3 to 100.
 // Fewer than three would divide by zero when the temperatures are planned.
 inline bool UsablePointCount(std::int64_t n) {

@@ -33,7 +33,8 @@ bool ReadSettingsSet(ProgramState& program, RegistryStore& store, const std::str
     if (name.empty() || !store.KeyExists(key)) return false;
     const bool withController = HasController(program.Config().controllerKind);
     ReadSettingsValues(program, store, key, withController);
-    if (withController && Links().scanSettingsRead) Links().scanSettingsRead();
+    if (withController && program.Records().links.scanSettingsRead)
+        program.Records().links.scanSettingsRead();
     return true;
 }
 
@@ -44,10 +45,10 @@ bool SaveSettingsSet(ProgramState& program, RegistryStore& store, const std::str
                      true);
 }
 
-bool ReadStyleSet(RegistryStore& store, const std::string& name) {
+bool ReadStyleSet(ProgramState& program, RegistryStore& store, const std::string& name) {
     const std::string key = RegValues::StylesKey(name);
     if (name.empty() || !store.KeyExists(key)) return false;
-    auto& style = Style();
+    auto& style = program.Records().style;
     // A value out of its range is read as missing: the style in use stays.
     auto within = [](std::optional<std::int32_t> v, std::int32_t low, std::int32_t high) {
         return v && *v >= low && *v <= high ? v : std::nullopt;
@@ -71,13 +72,13 @@ bool ReadStyleSet(RegistryStore& store, const std::string& name) {
             PointStyle read;
             if (read.Unpack(*bytes) && read.Drawable()) *record = read;
         }
-    if (Links().styleRead) Links().styleRead();
+    if (program.Records().links.styleRead) program.Records().links.styleRead();
     return true;
 }
 
-bool SaveStyleSet(RegistryStore& store, const std::string& name) {
+bool SaveStyleSet(ProgramState& program, RegistryStore& store, const std::string& name) {
     if (name.empty()) return false;
-    const auto& style = Style();
+    const auto& style = program.Records().style;
     auto color = [](const char* n, std::uint32_t c) { return RegistryStore::Dword(n, c); };
     const std::vector<RV> values = {
         RegValues::Int("FontHeight", style.FontHeight),
@@ -101,11 +102,11 @@ bool ReadSettingsSet(ProgramState& program, const std::string& name) {
 bool SaveSettingsSet(ProgramState& program, const std::string& name) {
     return SaveSettingsSet(program, Registry(), name);
 }
-bool ReadStyleSet(const std::string& name) {
-    return ReadStyleSet(Registry(), name);
+bool ReadStyleSet(ProgramState& program, const std::string& name) {
+    return ReadStyleSet(program, Registry(), name);
 }
-bool SaveStyleSet(const std::string& name) {
-    return SaveStyleSet(Registry(), name);
+bool SaveStyleSet(ProgramState& program, const std::string& name) {
+    return SaveStyleSet(program, Registry(), name);
 }
 
 WindowPositions ReadWindowPositions(RegistryStore& store) {

@@ -18,14 +18,14 @@ class ProgramState;
 bool ReadSettingsSet(ProgramState& program, RegistryStore& store, const std::string& name);
 // False when the set could not be written.
 bool SaveSettingsSet(ProgramState& program, RegistryStore& store, const std::string& name);
-bool ReadStyleSet(RegistryStore& store, const std::string& name);
-bool SaveStyleSet(RegistryStore& store, const std::string& name);
+bool ReadStyleSet(ProgramState& program, RegistryStore& store, const std::string& name);
+bool SaveStyleSet(ProgramState& program, RegistryStore& store, const std::string& name);
 
 // The same on the process's store.
 bool ReadSettingsSet(ProgramState& program, const std::string& name);
 bool SaveSettingsSet(ProgramState& program, const std::string& name);
-bool ReadStyleSet(const std::string& name);
-bool SaveStyleSet(const std::string& name);
+bool ReadStyleSet(ProgramState& program, const std::string& name);
+bool SaveStyleSet(ProgramState& program, const std::string& name);
 
 // Window positions: left and top of the contact-check, IV-curve, van der
 // Pauw, bar and Hall windows, in that order.

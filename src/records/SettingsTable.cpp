@@ -215,8 +215,8 @@ std::vector<SettingField> BuildSettingsTable(ProgramState& program) {
     setTemp.installDefault = "293";
     setTemp.range = [&config = program.Config()] { return SetPointRange(config); };
     // Straight into the controller object's field, without commanding the stage.
-    setTemp.get = [] { return ControllerSetPoint(); };
-    setTemp.put = [](double v) { SetControllerSetPoint(v); };
+    setTemp.get = [&parts = program.Records()] { return ControllerSetPoint(parts); };
+    setTemp.put = [&parts = program.Records()](double v) { SetControllerSetPoint(parts, v); };
     t.push_back(setTemp);
     t.push_back(
         Whole("Iunits", "Iunits", Field(settings, &MeasurementSettings::Iunits), 0, 3, G, "1"));

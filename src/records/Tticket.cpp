@@ -1,5 +1,7 @@
 #include "records/Tticket.h"
 
+#include "records/ProgramState.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -115,8 +117,8 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const {
     return FromRecordText(r.date + "\t" + r.waferId + "\t" + r.batchId);
 }
 
-Tticket::Tticket(QWidget* parent, const std::string& archivePath, const RunConfig& config)
-    : QDialog(parent), config_(config) {
+Tticket::Tticket(QWidget* parent, const std::string& archivePath, ProgramState& program)
+    : QDialog(parent), program_(program) {
     setObjectName("TICKET");
     setWindowTitle("View Archive Record");
     auto* layout = new QVBoxLayout(this);
@@ -192,13 +194,13 @@ bool Tticket::WriteTickets(const std::vector<int>& rows, const std::string& path
 void Tticket::OnDisplay() {
     const std::vector<int> rows = Selected();
     if (rows.empty()) return;
-    const std::string path = TicketPath(config_);
+    const std::string path = TicketPath(program_.Config());
     if (!WriteTickets(rows, path)) {
         // Nothing to show: saying so beats opening an empty or stale file.
         Prompt::Message(this, "Can't create " + path, "File Error");
         return;
     }
-    if (!OpenInEditor(path))
+    if (!OpenInEditor(program_.Records(), path))
         Prompt::Message(this, "No text editor could be started.\nThe tickets are in " + path,
                         "View Records", Prompt::Buttons::Ok, Prompt::Icon::Stop);
     accept();

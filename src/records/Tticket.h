@@ -34,13 +34,14 @@ class ArchiveListModel : public QAbstractListModel {
     std::vector<std::uint64_t> starts_;
 };
 
+class ProgramState;
 struct RunConfig;
 
 class Tticket : public QDialog {
     Q_OBJECT
   public:
     // Opens the archive; Opened() is false when it cannot be read.
-    Tticket(QWidget* parent, const std::string& archivePath, const RunConfig& config);
+    Tticket(QWidget* parent, const std::string& archivePath, ProgramState& program);
     bool Opened() const { return opened_; }
     int Count() const { return model_.rowCount(); }
     // Selected entries, in file order.
@@ -57,7 +58,7 @@ class Tticket : public QDialog {
     std::function<void(const Trecord&)> onReadRecord;
 
   private:
-    const RunConfig& config_;
+    ProgramState& program_;
     void OnDisplay();
     void OnRead();
 

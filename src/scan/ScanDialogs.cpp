@@ -242,11 +242,11 @@ TColorCon::TColorCon(int id, QWidget* parent) : QWidget(parent) {
 
 void TColorCon::paintEvent(QPaintEvent*) {}
 
-TColDlg::TColDlg(QWidget* parent, std::function<void()> repaint)
+TColDlg::TColDlg(QWidget* parent, GraphStyle& style, std::function<void()> repaint)
     : QDialog(parent), repaint_(std::move(repaint)) {
     setObjectName("NSTYLE");
     setWindowTitle("Data Style");
-    GraphStyle& s = Style();
+    GraphStyle& s = style;
     PointStyle* recs[4] = {&s.N, &s.P, &s.UN, &s.UP};
     auto* column = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -347,30 +347,30 @@ void TColDlg::Changed() {
     if (repaint_) repaint_();
 }
 
-void OnDataStyle(QWidget* owner, const std::function<void()>& repaint) {
-    TColDlg dialog(owner, repaint);
+void OnDataStyle(GraphStyle& style, QWidget* owner, const std::function<void()>& repaint) {
+    TColDlg dialog(owner, style, repaint);
     Prompt::Exec(dialog);
     if (repaint) repaint();
 }
 
-void OnFrameColor(QWidget* owner, const std::function<void()>& repaint) {
-    QColorDialog dialog(StyleColor(Style().FrameColor), owner);
+void OnFrameColor(GraphStyle& style, QWidget* owner, const std::function<void()>& repaint) {
+    QColorDialog dialog(StyleColor(style.FrameColor), owner);
     dialog.setObjectName("FRAMECOLOR");
     dialog.setWindowTitle("Graph Frame Color");
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
     const QColor c =
         dialog.selectedColor().isValid() ? dialog.selectedColor() : dialog.currentColor();
-    Style().FrameColor = static_cast<std::uint32_t>(c.red()) | (c.green() << 8) | (c.blue() << 16);
+    style.FrameColor = static_cast<std::uint32_t>(c.red()) | (c.green() << 8) | (c.blue() << 16);
     if (repaint) repaint();
 }
 
-void OnGraphFont(QWidget* owner, const std::function<void()>& repaint) {
-    QFontDialog dialog(GraphFont(Style()), owner);
+void OnGraphFont(GraphStyle& style, QWidget* owner, const std::function<void()>& repaint) {
+    QFontDialog dialog(GraphFont(style), owner);
     dialog.setObjectName("GRAPHFONT");
     dialog.setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
     if (Prompt::Exec(dialog) != Prompt::IDOK) return;
-    TakeGraphFont(Style(), dialog.selectedFont().family().isEmpty() ? dialog.currentFont()
-                                                                    : dialog.selectedFont());
+    TakeGraphFont(style, dialog.selectedFont().family().isEmpty() ? dialog.currentFont()
+                                                                  : dialog.selectedFont());
     if (repaint) repaint();
 }

@@ -11,6 +11,7 @@
 #include "core/FieldSet.h"
 
 class TScanBase;
+struct GraphStyle;
 struct PointStyle;
 
 // The set-scale check of OK: the id of the first field that fails (102 to
@@ -67,7 +68,7 @@ class TColDlg : public QDialog {
     Q_OBJECT
   public:
     // `repaint` draws every graph again after each change (none: nothing).
-    explicit TColDlg(QWidget* parent, std::function<void()> repaint = {});
+    TColDlg(QWidget* parent, GraphStyle& style, std::function<void()> repaint = {});
     PointStyle& Editing();
     void Pick(int index);
     void SetShape(int shape);
@@ -85,6 +86,6 @@ class TColDlg : public QDialog {
 
 // Graph > Style: "Data Points..." (120), "Frame Color..." (121), "Font..." (122);
 // `repaint` draws every graph again with the new style.
-void OnDataStyle(QWidget* owner, const std::function<void()>& repaint);
-void OnFrameColor(QWidget* owner, const std::function<void()>& repaint);
-void OnGraphFont(QWidget* owner, const std::function<void()>& repaint);
+void OnDataStyle(GraphStyle& style, QWidget* owner, const std::function<void()>& repaint);
+void OnFrameColor(GraphStyle& style, QWidget* owner, const std::function<void()>& repaint);
+void OnGraphFont(GraphStyle& style, QWidget* owner, const std::function<void()>& repaint);

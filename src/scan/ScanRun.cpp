@@ -462,7 +462,8 @@ void ScanRun::MeasurePoint(const RunLock& lock) {
 }
 
 void ScanRun::RunSetup() {
-    TSetupTemp dialog(owner_, controller_.minimum, controller_.maximum, help_);
+    TSetupTemp dialog(owner_, program_.Records().scan, controller_.minimum, controller_.maximum,
+                      help_);
     if (Prompt::Exec(dialog) == Prompt::IDOK) AcceptSetup();
 }
 

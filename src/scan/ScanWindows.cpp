@@ -31,15 +31,20 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 ScanWindows::ScanWindows(ScanSettings& settings, const RunConfig& config, StatusFields& status,
-                         QMdiArea* client, QObject* parent)
-    : QObject(parent), settings_(settings), config_(config), status_(status), client_(client) {
+                         GraphStyle& style, QMdiArea* client, QObject* parent)
+    : QObject(parent),
+      settings_(settings),
+      config_(config),
+      status_(status),
+      style_(style),
+      client_(client) {
     setObjectName("scanWindows");
 }
 
 ScanWindows::~ScanWindows() = default;
 
 TScanAcq* ScanWindows::CreateLive(const ScanModel& model) {
-    auto* live = new TScanAcq(model, settings_, config_, status_);
+    auto* live = new TScanAcq(model, settings_, config_, status_, style_);
     live_ = live;
     Track(live);
     if (client_) {
@@ -96,7 +101,7 @@ TScanRead* ScanWindows::OpenFile(QWidget* owner, const std::string& path) {
         Prompt::Message(owner, path, "Can't Open File:");
         return nullptr;
     }
-    auto* viewer = new TScanRead(config_, status_);
+    auto* viewer = new TScanRead(config_, status_, style_);
     viewer->setWindowTitle(QString::fromStdString(FileName(path)));
     const bool read = viewer->Load(in);
     // What the file held and the viewer does not show is said, not lost.

@@ -22,6 +22,7 @@ class ScanModel;
 struct ScanSettings;
 
 class StatusFields;
+struct GraphStyle;
 struct RunConfig;
 
 class ScanWindows : public QObject {
@@ -31,7 +32,7 @@ class ScanWindows : public QObject {
     // "Open Tscan..." starts in and follows). `client` may be null (tests):
     // a viewer is then a window of its own.
     ScanWindows(ScanSettings& settings, const RunConfig& config, StatusFields& status,
-                QMdiArea* client, QObject* parent = nullptr);
+                GraphStyle& style, QMdiArea* client, QObject* parent = nullptr);
     ~ScanWindows() override;
 
     // Creates "Temperature Scan" over the scan run's model in the client
@@ -76,6 +77,7 @@ class ScanWindows : public QObject {
     ScanSettings& settings_;
     const RunConfig& config_;
     StatusFields& status_;
+    GraphStyle& style_;
     QPointer<QMdiArea> client_;
     QPointer<TScanAcq> live_;
     QPointer<TScanDlg> panel_;

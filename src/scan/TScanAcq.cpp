@@ -9,8 +9,8 @@
 #include "records/ScanSettings.h"
 
 TScanAcq::TScanAcq(const ScanModel& model, ScanSettings& settings, const RunConfig& config,
-                   StatusFields& status, QWidget* parent)
-    : TScanBase(config, status, parent), model_(model), settings_(settings) {
+                   StatusFields& status, GraphStyle& style, QWidget* parent)
+    : TScanBase(config, status, style, parent), model_(model), settings_(settings) {
     setObjectName("SCANACQ");
     setWindowTitle("Temperature Scan");
     // The graph follows the model: a point taken is drawn over the painted
@@ -98,6 +98,6 @@ void TScanAcq::PaintOverlay(QPainter& p) const {
     };
     const ScanData& data = model_.Data();
     if (model_.SetPointMarkerShown() && data.current >= 0 && data.current < ScanData::kSlots)
-        marker(data.points[data.current].T, Style().SetColor);
-    if (const auto reading = model_.TemperatureMarker()) marker(*reading, Style().MeasColor);
+        marker(data.points[data.current].T, style_.SetColor);
+    if (const auto reading = model_.TemperatureMarker()) marker(*reading, style_.MeasColor);
 }

@@ -13,7 +13,7 @@ class TScanAcq : public TScanBase {
     Q_OBJECT
   public:
     TScanAcq(const ScanModel& model, ScanSettings& settings, const RunConfig& config,
-             StatusFields& status, QWidget* parent = nullptr);
+             StatusFields& status, GraphStyle& style, QWidget* parent = nullptr);
 
     const ScanModel& Model() const override { return model_; }
 

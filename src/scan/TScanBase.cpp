@@ -81,7 +81,8 @@ void DrawMarker(QPainter& p, int shape, int a, int x, int y) {
     }
 }
 
-TScanBase::TScanBase(const RunConfig& config, StatusFields& status, QWidget* parent)
+TScanBase::TScanBase(const RunConfig& config, StatusFields& status, GraphStyle& style,
+                     QWidget* parent)
     : QWidget(parent),
       temperatureScale_("T (K)", TScale::Bottom, {50, 400}),
       inverseScale_("1000/T", TScale::Bottom, {2.5, 20}),
@@ -92,7 +93,8 @@ TScanBase::TScanBase(const RunConfig& config, StatusFields& status, QWidget* par
       mobilityScale_(kMobility, TScale::Right, {1, 5}),
       hallScale_(kHall, TScale::Right, {-2, 5}),
       config_(config),
-      status_(status) {
+      status_(status),
+      style_(style) {
     setMinimumSize(kMinWidth, kMinHeight);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
@@ -136,7 +138,7 @@ TLogScale* TScanBase::RightScale() {
 
 GraphLayout TScanBase::LayOut(const QPaintDevice& device, const QRect& client, int tickLength,
                               int penWidth) const {
-    const QFontMetrics metrics(GraphFont(Style()), &device);
+    const QFontMetrics metrics(GraphFont(style_), &device);
     const int h = metrics.height();
     const int w = std::max(metrics.averageCharWidth(), 1);
     ScaleFrame f;
@@ -171,7 +173,7 @@ void TScanBase::Paint(QPainter& p, const QRect& client, int tickLength, int penW
 void TScanBase::Paint(QPainter& p, const QRect& client, const GraphLayout& layout,
                       bool screen) const {
     p.save();
-    const GraphStyle& style = Style();
+    const GraphStyle& style = style_;
     p.setFont(GraphFont(style));
     const ScaleFrame& f = layout.frame;
     const int h = f.charHeight;
@@ -319,7 +321,7 @@ void TScanBase::PaintLine(QPainter& p, const GraphLayout& layout, const DataLine
 void TScanBase::PaintPoint(QPainter& p, const GraphLayout& layout, const ScanPoint& point,
                            bool screen) const {
     if (point.T == 0.0) return;
-    const GraphStyle& style = Style();
+    const GraphStyle& style = style_;
     const ScaleFrame& f = layout.frame;
     const int tickLength = f.tickLength;
     const int penWidth = f.penWidth;
@@ -430,7 +432,7 @@ void TScanBase::paintEvent(QPaintEvent*) {
         const QRect r = QRect(bandStart_, bandEnd_).normalized();
         p.drawRect(r.left(), r.top(), r.width() - 1, r.height() - 1);
     } else if (band_ == Band::DraggingLine || band_ == Band::LineComplete) {
-        p.setPen(QPen(StyleColor(Style().RubberColor), 1));
+        p.setPen(QPen(StyleColor(style_.RubberColor), 1));
         p.drawLine(bandStart_, bandEnd_);
     }
     PaintOverlay(p);

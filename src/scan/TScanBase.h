@@ -58,6 +58,7 @@ struct GraphLayout {
 std::string CutToCharacters(const std::string& text, int count);
 
 class StatusFields;
+struct GraphStyle;
 struct RunConfig;
 
 class TScanBase : public QWidget {
@@ -72,7 +73,8 @@ class TScanBase : public QWidget {
 
     // The run configuration gives the Information box its two ID labels;
     // the cursor's read-outs go to the status fields.
-    TScanBase(const RunConfig& config, StatusFields& status, QWidget* parent = nullptr);
+    TScanBase(const RunConfig& config, StatusFields& status, GraphStyle& style,
+              QWidget* parent = nullptr);
     ~TScanBase() override;
 
     // The main frame's tool mode (0 cursor, 1 zoom, 2 rubber band, 3 set
@@ -83,6 +85,8 @@ class TScanBase : public QWidget {
     // The scan this window shows.
     virtual const ScanModel& Model() const = 0;
     const RunConfig& Configuration() const { return config_; }
+    // The graph style the window draws with (the program's).
+    GraphStyle& StyleOf() const { return style_; }
     // The scan's identity: the live window's is the specimen record.
     ScanHeader Header() const { return Model().Header(); }
     const ScanData& Data() const { return Model().Data(); }
@@ -179,6 +183,7 @@ class TScanBase : public QWidget {
   protected:
     const RunConfig& config_;
     StatusFields& status_;
+    GraphStyle& style_;
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

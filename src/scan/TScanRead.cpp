@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-TScanRead::TScanRead(const RunConfig& config, StatusFields& status, QWidget* parent)
-    : TScanBase(config, status, parent) {
+TScanRead::TScanRead(const RunConfig& config, StatusFields& status, GraphStyle& style,
+                     QWidget* parent)
+    : TScanBase(config, status, style, parent) {
     setObjectName("SCANREAD");
 }
 

@@ -8,7 +8,8 @@
 class TScanRead : public TScanBase {
     Q_OBJECT
   public:
-    TScanRead(const RunConfig& config, StatusFields& status, QWidget* parent = nullptr);
+    TScanRead(const RunConfig& config, StatusFields& status, GraphStyle& style,
+              QWidget* parent = nullptr);
     const ScanModel& Model() const override { return model_; }
     // Fills the viewer from a file's text; false when no point could be read.
     bool Load(std::istream& in);

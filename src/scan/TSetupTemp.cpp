@@ -54,14 +54,12 @@ int CheckScanSetup(const std::string& start, const std::string& stop, const std:
     return 0;
 }
 
-ScanSetup CurrentScanSetup() {
-    const ScanSettings& sc = Scan();
+ScanSetup CurrentScanSetup(const ScanSettings& sc) {
     return {sc.ScanTstart, sc.ScanTstop,      sc.ScanNpoints, sc.ScanInverse,
             sc.ResOnly,    sc.ReturnRoomTemp, sc.AutoSetIm};
 }
 
-void StoreScanSetup(const ScanSetup& s) {
-    ScanSettings& sc = Scan();
+void StoreScanSetup(ScanSettings& sc, const ScanSetup& s) {
     sc.ScanTstart = s.start;
     sc.ScanTstop = s.stop;
     sc.ScanNpoints = s.points;
@@ -71,14 +69,19 @@ void StoreScanSetup(const ScanSetup& s) {
     sc.AutoSetIm = s.autoSetCurrent;
 }
 
-TSetupTemp::TSetupTemp(QWidget* parent, int minimum, int maximum, std::function<void(int)> showHelp)
-    : QDialog(parent), minimum_(minimum), maximum_(maximum), help_(std::move(showHelp)) {
+TSetupTemp::TSetupTemp(QWidget* parent, ScanSettings& settings, int minimum, int maximum,
+                       std::function<void(int)> showHelp)
+    : QDialog(parent),
+      settings_(settings),
+      minimum_(minimum),
+      maximum_(maximum),
+      help_(std::move(showHelp)) {
     setObjectName("SCANSETUP");
     setWindowTitle("Scan Setup");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
 
-    const ScanSetup now = CurrentScanSetup();
+    const ScanSetup now = CurrentScanSetup(settings_);
     fields_.Set(kStart, std::to_string(now.start));
     fields_.Set(kStop, std::to_string(now.stop));
     fields_.Set(kPoints, std::to_string(now.points));
@@ -172,6 +175,6 @@ void TSetupTemp::accept() {
     setup.resistivityOnly = fields_.Get(kResistivityOnly) == "1";
     setup.roomTemperatureAtEnd = fields_.Get(kRoomTemperature) == "1";
     setup.autoSetCurrent = fields_.Get(kAutoSet) == "1";
-    StoreScanSetup(setup);
+    StoreScanSetup(settings_, setup);
     QDialog::accept();
 }

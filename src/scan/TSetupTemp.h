@@ -10,6 +10,8 @@
 
 #include "core/FieldSet.h"
 
+struct ScanSettings;
+
 class QLineEdit;
 
 struct ScanSetup {
@@ -34,8 +36,8 @@ int CheckScanSetup(const std::string& start, const std::string& stop, const std:
                    int minimum, int maximum, ScanSetup& out);
 
 // The live values of the set-up, and storing them back.
-ScanSetup CurrentScanSetup();
-void StoreScanSetup(const ScanSetup& setup);
+ScanSetup CurrentScanSetup(const ScanSettings& settings);
+void StoreScanSetup(ScanSettings& settings, const ScanSetup& setup);
 
 class TSetupTemp : public QDialog {
     Q_OBJECT
@@ -51,7 +53,8 @@ class TSetupTemp : public QDialog {
     static constexpr int kHelpContext = 11;
 
     // `help` opens the help viewer at a context (none: Help does nothing).
-    TSetupTemp(QWidget* parent, int minimum, int maximum, std::function<void(int)> help = {});
+    TSetupTemp(QWidget* parent, ScanSettings& settings, int minimum, int maximum,
+               std::function<void(int)> help = {});
 
     FieldSet& Fields() { return fields_; }
     // The field refused by the last OK (0 when none).
@@ -60,6 +63,7 @@ class TSetupTemp : public QDialog {
     void accept() override;
 
   private:
+    ScanSettings& settings_;
     FieldSet fields_;
     int minimum_;
     int maximum_;

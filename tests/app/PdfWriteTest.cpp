@@ -17,6 +17,7 @@
 #include "platform/FileWrite.h"
 #include "app/Printer.h"
 #include "platform/Prompt.h"
+#include "records/ProgramState.h"
 
 namespace {
 class PdfWrite : public ::testing::Test {
@@ -30,8 +31,9 @@ class PdfWrite : public ::testing::Test {
         FileWrite::SetFailureHook(nullptr);
         Prompt::SetResponder(nullptr);
     }
+    ProgramState program_;
     bool Print(const std::string& to) {
-        MyPrinter printer(to);
+        MyPrinter printer(program_.Records(), to);
         return printer.PrintPage(nullptr, "Hall Results", "W1", false, true,
                                  [](QPainter& p, QPagedPaintDevice&) {
                                      for (int i = 0; i < 40; ++i)

@@ -243,7 +243,9 @@ TEST_F(PrintoutTest, TheWindowsTablesStandAtTheirLines) {
 TEST(MyPrinterTest, PrintToWritesAPdfWithoutAskingAndKeepsTheMargins) {
     QTemporaryDir dir;
     const std::string pdf = dir.filePath("page.pdf").toStdString();
-    MyPrinter printer(pdf);
+    ProgramState program;
+    UseProgram(program);
+    MyPrinter printer(program.Records(), pdf);
     Prompt::ScriptedResponder responder;
     Prompt::SetResponder(&responder);
     EXPECT_TRUE(printer.Available());
@@ -284,7 +286,9 @@ TEST(MyPrinterTest, PrintToWritesAPdfWithoutAskingAndKeepsTheMargins) {
 }
 
 TEST(MyPrinterTest, WithoutAPrinterThePdfFileIsAskedForAndCancelPrintsNothing) {
-    MyPrinter printer;
+    ProgramState program;
+    UseProgram(program);
+    MyPrinter printer(program.Records());
     if (printer.HasDefaultPrinter()) GTEST_SKIP() << "a printer is installed here";
     EXPECT_FALSE(printer.NoPrinterWarning().empty());
     Prompt::ScriptedResponder responder;  // no answer: the file dialog is cancelled

@@ -171,7 +171,7 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
               "\r\nA1,B1,GaAs,\"one\",AMB,1,1,1,1,t1,d1\r\n\r\n"
               "A2,B2,GaAs,\"two\",AMB,1,1,1,1,t2,d2\r\n"
               "A3,B3,GaAs,\"three\",AMB,1,1,1,1,t3,d3\r\n");
-    Tticket dialog(nullptr, archive_, Config());
+    Tticket dialog(nullptr, archive_, program_);
     ASSERT_TRUE(dialog.Opened());
     ASSERT_EQ(dialog.Count(), 3);
     auto* list = dialog.findChild<QListView*>("field101");
@@ -192,7 +192,7 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
 
     // No editor to start: the operator learns it, and where the tickets are.
     editorWorks_ = false;
-    Tticket again(nullptr, archive_, Config());
+    Tticket again(nullptr, archive_, program_);
     Select(again, {0});
     again.findChild<QPushButton*>("button102")->click();
     EXPECT_EQ(Asked(), std::vector<std::string>{"View Records|No text editor could be started.\n"
@@ -204,7 +204,7 @@ TEST_F(ArchiveTest, ViewerListsRecordsAndWritesTicketsOfTheSelection) {
 TEST_F(ArchiveTest, ReadIntoApplicationNeedsExactlyOneEntryAndCutsTexts) {
     WriteFile(archive_, std::string(20, 'w') + ",B,GaAs," + "\"" + std::string(50, 'd') +
                             "\",12345.678,2.5,1.1,2.00000e+02,-1.00000e-02,t,d\r\nx,y\r\n");
-    Tticket dialog(nullptr, archive_, Config());
+    Tticket dialog(nullptr, archive_, program_);
     Trecord got;
     bool read = false;
     ArchiveCallbacks().recordRead = [&](const Trecord& r) {
@@ -233,12 +233,12 @@ TEST_F(ArchiveTest, ReadIntoApplicationNeedsExactlyOneEntryAndCutsTexts) {
 TEST_F(ArchiveTest, DumpNamesTheArchiveAndItsRecordCount) {
     WriteFile(archive_, "a\r\n\r\nb\r\n");
     std::vector<std::string> lines;
-    DumpArchive(lines);
+    DumpArchive(program_, lines);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "archive: " + archive_ + " 2");
     Archive().DataArchive = dir_.filePath("missing.dat").toStdString();
     lines.clear();
-    DumpArchive(lines);
+    DumpArchive(program_, lines);
     EXPECT_EQ(lines[0], "archive: " + Archive().DataArchive + " -1");
 }
 
@@ -266,7 +266,7 @@ TEST_F(ArchiveTest, OnlyARegularFileIsReadAsTheArchive) {
             << path;
         EXPECT_TRUE(TextWindow::Open().empty());
         std::vector<std::string> lines;
-        DumpArchive(lines);
+        DumpArchive(program_, lines);
         EXPECT_EQ(lines.at(0), "archive: " + path + " -1");
     }
     // Nor is a sorted table written into a FIFO.
@@ -306,10 +306,10 @@ TEST_F(ArchiveTest, ANonAsciiArchiveNameIsTheSameFileEverywhere) {
     OnArchiveExamine(program_, nullptr);
     ASSERT_EQ(TextWindow::Open().size(), 1u);
     EXPECT_EQ(TextWindow::Open()[0]->Path(), unicode.toStdString());
-    Tticket viewer(nullptr, Archive().DataArchive, Config());
+    Tticket viewer(nullptr, Archive().DataArchive, program_);
     EXPECT_EQ(viewer.Count(), 1);
     std::vector<std::string> lines;
-    DumpArchive(lines);
+    DumpArchive(program_, lines);
     EXPECT_EQ(lines.at(0), "archive: " + unicode.toStdString() + " 1");
 
     // A name the settings cannot hold is refused, naming its character, and

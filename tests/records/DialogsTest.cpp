@@ -126,22 +126,22 @@ TEST_F(RecordsTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedSet) {
 
 TEST_F(RecordsTest, StyleCommandsReadAndWriteStyleSets) {
     Style().FontName = "First";
-    OnStyleSave(nullptr);
+    OnStyleSave(program_, nullptr);
     EXPECT_EQ(RegValues::Text(Registry(), RegValues::StylesKey("default"), "FontName", 32),
               std::optional<std::string>("First"));
     AnswerTyping(responder_, "Print");
     Style().FontName = "Second";
-    OnStyleSaveAs(nullptr);
+    OnStyleSaveAs(program_, nullptr);
     AnswerPicking(responder_, 1);
     Style().FontName.clear();
-    OnStyleRead(nullptr);
+    OnStyleRead(program_, nullptr);
     EXPECT_EQ(responder_.Asked().back().caption, "Read Styles");
     EXPECT_EQ(Sets().currentStyleName, "Print");
     EXPECT_EQ(Style().FontName, "Second");
 }
 
 TEST_F(RecordsTest, EditRegistryOpensTheRegistryFileAndSaysWhereTheDataIs) {
-    TEditReg dialog(nullptr, "Materials");
+    TEditReg dialog(nullptr, "Materials", program_.Records());
     EXPECT_EQ(Control<QLabel>(dialog, "field101")->text(), "Materials");
     bool explained = false;
     for (auto* label : dialog.findChildren<QLabel*>())
@@ -153,7 +153,7 @@ TEST_F(RecordsTest, EditRegistryOpensTheRegistryFileAndSaysWhereTheDataIs) {
     EXPECT_EQ(editorOpened_, file_);
 
     editorWorks_ = false;
-    TEditReg failing(nullptr, "Materials");
+    TEditReg failing(nullptr, "Materials", program_.Records());
     Click(failing, "IDOK");
     EXPECT_EQ(failing.result(), QDialog::Rejected);
     ASSERT_FALSE(responder_.Asked().empty());

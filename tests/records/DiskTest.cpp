@@ -126,7 +126,7 @@ TEST_F(DiskTest, ASettingsOrStyleSetThatCannotBeWrittenIsTold) {
     Specimen().WaferID = "lost";
     FillDiskAt(file_, 2, 100);
     OnSettingsSave(program_, nullptr);
-    OnStyleSave(nullptr);
+    OnStyleSave(program_, nullptr);
     EXPECT_EQ(FileBytes(file_), before);
     EXPECT_EQ(
         Asked(),

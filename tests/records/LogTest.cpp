@@ -64,7 +64,8 @@ TEST_F(RecordsTest, HeaderBlockIsByteExactAndAddsDimensionsForBarsAndBridges) {
     sp.Length = 4.125;
     sp.Width = 1;
     Settings().Tesla = 0.4;
-    EXPECT_EQ(LogHeaderBlock(Specimen(), Settings(), "12/24/26", "3:07 PM"),
+    EXPECT_EQ(LogHeaderBlock(Specimen(), Settings(), ControllerText(program_.Records()), "12/24/26",
+                             "3:07 PM"),
               "Date 12/24/26\tTime 3:07 PM\r\n"
               "Magnet: tesla\t0.400\r\n"
               "Temperature: K\tAMB\r\n"
@@ -77,7 +78,9 @@ TEST_F(RecordsTest, HeaderBlockIsByteExactAndAddsDimensionsForBarsAndBridges) {
               "Length mm:\t4.12\r\n"
               "Width mm:\t1.00\r\n");
     sp.Shape = 0;
-    EXPECT_EQ(LogHeaderBlock(Specimen(), Settings(), "d", "t").find("Length"), std::string::npos);
+    EXPECT_EQ(LogHeaderBlock(Specimen(), Settings(), ControllerText(program_.Records()), "d", "t")
+                  .find("Length"),
+              std::string::npos);
 }
 
 TEST(DateTimeTest, ClockAndDateFollowTheSettings) {
@@ -165,7 +168,7 @@ TEST_F(RecordsTest, DumpListsEveryRecordAndSetAssignsByName) {
     EXPECT_TRUE(ApplySetting(program_, "AutoSetIm", "1", error));
     EXPECT_TRUE(ApplySetting(program_, "DataDir", "/tmp/scans", error));
     EXPECT_EQ(Specimen().WaferID, "ABCDEFGHIJKLMNO");
-    EXPECT_DOUBLE_EQ(ControllerSetPoint(), 77.0);
+    EXPECT_DOUBLE_EQ(ControllerSetPoint(program_.Records()), 77.0);
 
     EXPECT_FALSE(ApplySetting(program_, "Shape", "3", error));
     EXPECT_EQ(Specimen().Shape, 1);

@@ -53,7 +53,7 @@ class RecordsTest : public ::testing::Test {
             editorOpened_ = path;
             return editorWorks_;
         };
-        SetControllerSetPoint(293.0);
+        SetControllerSetPoint(program_.Records(), 293.0);
         Prompt::SetResponder(&responder_);
         oldCwd_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());

@@ -26,7 +26,7 @@ void FillDistinctLiveValues() {
     st.LogInclude = 0x8D, st.ScatFactor = 1.934, st.Tesla = 0.4567;
     st.eVsurface = 0.715, st.eVinner = 0.555;
     Archive().DataArchive = "/data/archive.arc";
-    SetControllerSetPoint(77.25);
+    SetControllerSetPoint(TestProgramState().Records(), 77.25);
     auto& sc = Scan();
     sc.DataDir = "/data/scans";
     sc.Nmin = 11, sc.Nmax = 19, sc.Umin = 2, sc.Umax = 6, sc.Rmin = -4, sc.Rmax = 3;
@@ -90,7 +90,7 @@ TEST_F(RecordsTest, SettingsSetWithControllerRoundTripsEveryValueInOrderWithType
     Archive() = {};
     PrinterPage() = {};
     PrinterPage().orientation = 1;
-    SetControllerSetPoint(0);
+    SetControllerSetPoint(program_.Records(), 0);
     ASSERT_TRUE(ReadSettingsSet(program_, "A"));
     ASSERT_TRUE(SaveSettingsSet(program_, "A"));
     EXPECT_EQ(FileBytes(file_), bytes);
@@ -219,7 +219,7 @@ TEST_F(RecordsTest, StyleSetRoundTripsWithSixteenBytePointRecords) {
     const GraphStyle saved = style;
     int repaints = 0;
     Links().styleRead = [&] { ++repaints; };
-    ASSERT_TRUE(SaveStyleSet("S"));
+    ASSERT_TRUE(SaveStyleSet(program_, "S"));
     const std::string key = std::string(kRootKey) + "\\Styles\\S";
     const auto values = Registry().EnumValues(key);
     const char* order[] = {"FontHeight", "FontItalic", "FontWeight", "FontName",
@@ -231,14 +231,14 @@ TEST_F(RecordsTest, StyleSetRoundTripsWithSixteenBytePointRecords) {
               (std::vector<std::uint8_t>{5, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0xFF, 0}));
     EXPECT_EQ(values[3].data.size(), 12u);  // "Courier New" and its terminator
     style = {};
-    ASSERT_TRUE(ReadStyleSet("S"));
+    ASSERT_TRUE(ReadStyleSet(program_, "S"));
     EXPECT_EQ(style, saved);
     EXPECT_EQ(repaints, 1);
 
     // A record of the wrong size is not taken; the other values still are.
     ASSERT_TRUE(Registry().Set(key, {RegistryStore::Binary("N", std::vector<std::uint8_t>(15, 1)),
                                      RegistryStore::Dword("FontWeight", 400)}));
-    ASSERT_TRUE(ReadStyleSet("S"));
+    ASSERT_TRUE(ReadStyleSet(program_, "S"));
     EXPECT_EQ(style.N, saved.N);
     EXPECT_EQ(style.FontWeight, 400);
 
@@ -253,7 +253,7 @@ TEST_F(RecordsTest, StyleSetRoundTripsWithSixteenBytePointRecords) {
               RegistryStore::Binary("UP", record(8, 1)),
               RegistryStore::Dword("FontHeight", static_cast<std::uint32_t>(-2000000)),
               RegistryStore::Dword("FontWeight", 5000)}));
-    ASSERT_TRUE(ReadStyleSet("S"));
+    ASSERT_TRUE(ReadStyleSet(program_, "S"));
     EXPECT_EQ(style.N, saved.N);
     EXPECT_EQ(style.P, saved.P);
     EXPECT_EQ(style.UN, saved.UN);
@@ -314,7 +314,7 @@ TEST_F(RecordsTest, InitRegistryWritesOnlyWhatIsMissing) {
     EXPECT_LT(Scan().Nmin, Scan().Nmax);
     EXPECT_LT(Scan().Rmin, Scan().Rmax);
     EXPECT_TRUE(UsablePointCount(Scan().ScanNpoints) && Scan().ScanNpoints > 0);
-    ASSERT_TRUE(ReadStyleSet("default"));
+    ASSERT_TRUE(ReadStyleSet(program_, "default"));
     EXPECT_FALSE(Style().FontName.empty());
     for (const PointStyle* p : {&Style().N, &Style().P, &Style().UN, &Style().UP}) {
         EXPECT_GE(p->shape, 1);
@@ -373,10 +373,10 @@ TEST_F(RecordsTest, BothEndsOfARangeAreValuesTheProgramRunsWith) {
         kSet, {RegistryStore::Dword("Cycles", 100), RegistryStore::String("Current", "19900"),
                RegistryStore::Dword("TargVrVDP", 200), RegistryStore::String("SetTemp", "77.0")}));
     ReadSettingsSet(program_, "A");
-    EXPECT_EQ(
-        (std::vector<double>{static_cast<double>(Settings().Cycles), Settings().Current,
-                             static_cast<double>(Settings().TargVrVDP), ControllerSetPoint()}),
-        (std::vector<double>{100, 19900, 200, 77}));
+    EXPECT_EQ((std::vector<double>{static_cast<double>(Settings().Cycles), Settings().Current,
+                                   static_cast<double>(Settings().TargVrVDP),
+                                   ControllerSetPoint(program_.Records())}),
+              (std::vector<double>{100, 19900, 200, 77}));
     for (std::uint32_t good : {0u, 3u, 100u}) {
         ASSERT_TRUE(ReadWith(program_, {RegistryStore::Dword("ScanNpoints", good)}));
         EXPECT_EQ(Scan().ScanNpoints, static_cast<int>(good));

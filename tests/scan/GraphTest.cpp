@@ -18,7 +18,7 @@
 #include "scan/ScanDialogs.h"
 #include "core/StatusFields.h"
 #include "scan/TScanRead.h"
-#include "TestRecords.h"
+#include "TestProgram.h"
 
 namespace {
 constexpr std::uint32_t Rgb(int r, int g, int b) {
@@ -30,6 +30,7 @@ int g_mode = 0;
 class Graph : public ::testing::Test {
   protected:
     void SetUp() override {
+        UseProgram(program);
         Style() = DefaultGraphStyle();
         Style().FrameColor = Rgb(200, 220, 255), Style().N = {4, 3, Rgb(0, 200, 0), Rgb(0, 200, 0)};
         Style().P = {4, 3, Rgb(0, 0, 200), Rgb(0, 0, 200)};
@@ -45,7 +46,7 @@ class Graph : public ::testing::Test {
                                       double thickness = 1.0) {
         std::string text = "W\r\nB\r\nD\r\nM\r\n" + ThicknessText(thickness) + "\r\n";
         for (const auto& p : points) text += PointLine(p) + "\r\n";
-        auto v = std::make_unique<TScanRead>(Config(), Status());
+        auto v = std::make_unique<TScanRead>(Config(), Status(), Style());
         v->SetToolModeSource([] { return g_mode; }, [] { g_mode = 0; });
         v->resize(640, 440);
         std::istringstream in(text);
@@ -54,6 +55,7 @@ class Graph : public ::testing::Test {
     }
 
     Prompt::ScriptedResponder responder;
+    ProgramState program;
 };
 
 QColor At(const QImage& image, QPoint p) {
@@ -501,7 +503,7 @@ TEST_F(Graph, FlatDataOnOnePowerOfTenStillGetAnAxisAndTheirPoints) {
 
 // Enter in Data Style applies, wherever the focus is but on another button.
 TEST_F(Graph, EnterInDataStyleApplies) {
-    TColDlg dialog(nullptr);
+    TColDlg dialog(nullptr, Style());
     dialog.show();
     QApplication::processEvents();
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);

@@ -52,7 +52,7 @@ class LiveScan : public ::testing::Test {
         Specimen().Thickness = 525;
         Prompt::SetResponder(&responder);
         model = std::make_unique<ScanModel>(program, &controller);
-        window = std::make_unique<TScanAcq>(*model, Scan(), Config(), Status());
+        window = std::make_unique<TScanAcq>(*model, Scan(), Config(), Status(), Style());
         window->resize(640, 440);
     }
     void TearDown() override { Prompt::SetResponder(nullptr); }
@@ -284,7 +284,7 @@ TEST_F(LiveScan, PrintingAndCopyingLeaveTheWindowAndTheScanAsTheyWere) {
 // The live window only shows the scan: closed and made again, it shows the
 // same plan and points, and the points the scan took meanwhile.
 TEST_F(LiveScan, ThePlanAndThePointsOutliveTheWindowThatShowedThem) {
-    ScanWindows windows(Scan(), Config(), Status(), nullptr);
+    ScanWindows windows(Scan(), Config(), Status(), Style(), nullptr);
     Scan().ScanNpoints = 3, Scan().ScanTstart = 290, Scan().ScanTstop = 250;
     ASSERT_TRUE(model->StartScan());
     model->Plan();

@@ -38,15 +38,17 @@ TEST(ScanSetup, ChecksStartStopAndPointsInOrderWithinTheControllersLimits) {
 class SetupDialog : public ::testing::Test {
   protected:
     void SetUp() override {
+        UseProgram(program);
         Scan() = ScanSettings{};
         Prompt::SetResponder(&responder);
     }
     void TearDown() override { Prompt::SetResponder(nullptr); }
+    ProgramState program;
     Prompt::ScriptedResponder responder;
 };
 
 TEST_F(SetupDialog, RefusedPointsKeepTheDialogOpenWithTheFocusOnThem) {
-    TSetupTemp dialog(nullptr, 77, 550);
+    TSetupTemp dialog(nullptr, Scan(), 77, 550);
     dialog.show();
     dialog.Fields().Set(TSetupTemp::kPoints, "2");
     dialog.accept();
@@ -58,7 +60,7 @@ TEST_F(SetupDialog, RefusedPointsKeepTheDialogOpenWithTheFocusOnThem) {
 
 TEST_F(SetupDialog, OkStoresAllSevenFieldsAndShowsThemNextTime) {
     {
-        TSetupTemp dialog(nullptr, 77, 550);
+        TSetupTemp dialog(nullptr, Scan(), 77, 550);
         dialog.Fields().Set(TSetupTemp::kStart, "290");
         dialog.Fields().Set(TSetupTemp::kStop, "80");
         dialog.Fields().Set(TSetupTemp::kPoints, "7");
@@ -71,7 +73,7 @@ TEST_F(SetupDialog, OkStoresAllSevenFieldsAndShowsThemNextTime) {
     EXPECT_EQ((std::vector<int>{sc.ScanTstart, sc.ScanTstop, sc.ScanNpoints}),
               (std::vector<int>{290, 80, 7}));
     EXPECT_TRUE(sc.ScanInverse && sc.ResOnly && sc.ReturnRoomTemp && sc.AutoSetIm);
-    TSetupTemp again(nullptr, 77, 550);
+    TSetupTemp again(nullptr, Scan(), 77, 550);
     EXPECT_EQ(again.Fields().Get(TSetupTemp::kPoints), "7");
     EXPECT_TRUE(again.findChild<QAbstractButton*>("button104")->isChecked());
 }
@@ -114,7 +116,7 @@ TEST_F(ScanRunTest, PressesInsideTheItc5SensorSwitchDoNothing) {
     ASSERT_EQ(itc.tchange, 100.0);
     run.reset();
     run = std::make_unique<ScanRun>(program, itc);
-    TScanAcq itcLive(run->Model(), Scan(), Config(), Status());
+    TScanAcq itcLive(run->Model(), Scan(), Config(), Status(), Style());
     itcLive.resize(640, 440);
     TScanDlg panel(*run);
 

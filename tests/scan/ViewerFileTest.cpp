@@ -16,12 +16,13 @@
 #include "records/ScanSettings.h"
 #include "scan/ScanWindows.h"
 #include "scan/TScanRead.h"
-#include "TestRecords.h"
+#include "TestProgram.h"
 
 namespace {
 class ViewerFile : public ::testing::Test {
   protected:
     void SetUp() override {
+        UseProgram(program);
         ASSERT_TRUE(folder.isValid());
         Style() = DefaultGraphStyle();
         Config().ID1 = "ID1", Config().ID2 = "ID2";
@@ -33,9 +34,11 @@ class ViewerFile : public ::testing::Test {
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
+    ProgramState program;
     QTemporaryDir folder;
     Prompt::ScriptedResponder responder;
-    ScanWindows windows{Scan(), Config(), Status(), nullptr};
+    ScanWindows windows{program.Records().scan, program.Config(), program.Status(),
+                        program.Records().style, nullptr};
 };
 
 const std::string kHeader = "W1\r\nB2\r\nGaAs layer\r\nGaAs\r\n0.5\r\n";

@@ -6,6 +6,7 @@
 
 namespace {
 CoreRecords* g_wired = nullptr;
+ProgramState* g_program = nullptr;
 std::unique_ptr<CoreRecords> g_fresh;
 
 // Every test starts with a fresh set of records and nothing wired; what a
@@ -13,9 +14,13 @@ std::unique_ptr<CoreRecords> g_fresh;
 class FreshRecords : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
         g_wired = nullptr;
+        g_program = nullptr;
         g_fresh = std::make_unique<CoreRecords>();
     }
-    void OnTestEnd(const ::testing::TestInfo&) override { g_wired = nullptr; }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        g_wired = nullptr;
+        g_program = nullptr;
+    }
 };
 
 const bool g_registered = [] {
@@ -31,6 +36,14 @@ CoreRecords& TestCore() {
         g_fresh = std::make_unique<CoreRecords>();
     }
     return *g_fresh;
+}
+
+ProgramState* WiredProgramState() {
+    return g_program;
+}
+
+void WireProgramState(ProgramState* program) {
+    g_program = program;
 }
 
 void UseCoreRecords(CoreRecords* records) {

@@ -15,6 +15,11 @@ CoreRecords& TestCore();
 // the runner's fresh set again). The caller keeps them alive meanwhile.
 void UseCoreRecords(CoreRecords* records);
 
+class ProgramState;
+// The program state the running test wired (TestProgram.h); none: nullptr.
+ProgramState* WiredProgramState();
+void WireProgramState(ProgramState* program);
+
 inline RunConfig& Config() {
     return TestCore().config;
 }
