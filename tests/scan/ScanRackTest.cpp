@@ -24,6 +24,7 @@
 #include "temperature/Ln2Func.h"
 #include "temperature/PidRegistry.h"
 #include "vantris_sim/Rack.h"
+#include "PointTemperatures.h"
 #include "TestProgram.h"
 
 namespace {
@@ -103,12 +104,7 @@ class ScanOnTheRack : public ::testing::Test {
         ResetScanState();
     }
     std::vector<double> FileTemperatures() const {
-        std::ifstream in(run->Model().ScanFile(), std::ios::binary);
-        std::vector<double> temperatures;
-        int n = 0;
-        for (std::string line; std::getline(in, line);)
-            if (++n > 5) temperatures.push_back(std::atof(line.c_str()));
-        return temperatures;
+        return PointTemperatures(run->Model().ScanFile());
     }
 
     ProgramState program;

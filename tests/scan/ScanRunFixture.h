@@ -27,6 +27,7 @@
 #include "scan/ScanState.h"
 #include "temperature/TTemp.h"
 #include "TestProgram.h"
+#include "PointTemperatures.h"
 
 // The Hall electronics with one resistor: Vr follows the current the
 // source was given; readings above `overRange` volts are over range.
@@ -149,12 +150,7 @@ class ScanRunTest : public ::testing::Test {
     }
     // The temperatures of the file's point lines.
     std::vector<double> FileTemperatures() const {
-        std::ifstream in(run->Model().WorkingFile(), std::ios::binary);
-        std::vector<double> temperatures;
-        int n = 0;
-        for (std::string line; std::getline(in, line);)
-            if (++n > 5) temperatures.push_back(std::atof(line.c_str()));
-        return temperatures;
+        return PointTemperatures(run->Model().WorkingFile());
     }
 
     ProgramState program;
