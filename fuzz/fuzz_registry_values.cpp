@@ -16,6 +16,7 @@
 #include "records/GraphStyle.h"
 #include "core/MeasurementSettings.h"
 #include "records/PageSetup.h"
+#include "records/ProgramState.h"
 #include "records/RegValues.h"
 #include "platform/RegistryStore.h"
 #include "core/RunConfig.h"
@@ -80,30 +81,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     // The first byte: bit 0 with a controller (scan values and page set-up
     // are read), the rest of the input is the values in query order.
-    Config() = RunConfig();
-    Config().controllerKind = (data[0] & 1) ? ControllerKind::LN2 : ControllerKind::None;
-    Settings() = MeasurementSettings();
-    Specimen() = SpecimenData();
-    Style() = GraphStyle();
-    PrinterPage() = PageSetup();
-    if (data[0] & 2) PrinterPage().orientation = 1;
+    // A fresh program state per input: the records a settings set is read into.
+    ProgramState program;
+    program.Config().controllerKind = (data[0] & 1) ? ControllerKind::LN2 : ControllerKind::None;
+    if (data[0] & 2) program.Records().page.orientation = 1;
 
     CheckNumberText(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
 
     FuzzStore store(data + 1, size - 1);
-    ReadSettingsSet(store, "fuzz");
-    ReadStyleSet(store, "fuzz");
+    ReadSettingsSet(program, store, "fuzz");
+    ReadStyleSet(program, store, "fuzz");
     (void)ReadWindowPositions(store);
 
-    const MeasurementSettings& s = Settings();
+    const MeasurementSettings& s = program.Settings();
+    const SpecimenData& specimen = program.Specimen();
     for (double v : {s.Current, s.ScatFactor, s.Tesla, s.eVsurface, s.eVinner})
         Check(std::isfinite(v));
-    Check(std::isfinite(Specimen().Thickness));
+    Check(std::isfinite(specimen.Thickness));
     Check(s.Iunits >= 0 && s.Iunits <= 3);
-    Check(Specimen().Shape >= 0 && Specimen().Shape <= 2);
-    Check(Specimen().WaferID.size() < SpecimenData::kIdSize);
-    Check(Specimen().Description.size() < SpecimenData::kDescriptionSize);
-    Check(Style().FontName.size() < GraphStyle::kFontNameSize);
+    Check(specimen.Shape >= 0 && specimen.Shape <= 2);
+    Check(specimen.WaferID.size() < SpecimenData::kIdSize);
+    Check(specimen.Description.size() < SpecimenData::kDescriptionSize);
+    Check(program.Records().style.FontName.size() < GraphStyle::kFontNameSize);
 
     // A point style record packs back into the bytes it came from.
     if (size >= 1 + PointStyle::kBytes) {
