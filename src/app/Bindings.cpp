@@ -154,13 +154,15 @@ void PrintGraph(MainFrame& frame, MyPrinter& printer) {
     if (printed) TellPrinted(frame, printer);
 }
 
+// A menu command of the records module: it runs over the frame's program
+// state, with the frame as the owner of its dialogs.
+CommandHandler WithProgram(MainFrame& frame, void (*command)(ProgramState&, QWidget*)) {
+    return CommandHandler{[&frame, command] { command(frame.Program(), &frame); }, false, {}, {}};
+}
+
 void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
     TTemp* temperature = &thall.Temperature();
     MyPrinter* printer = &thall.Printer();
-    auto withProgram = [&frame](void (*command)(ProgramState&, QWidget*)) {
-        return CommandHandler{
-            [&frame, command] { command(frame.Program(), &frame); }, false, {}, {}};
-    };
     frame.Register(15, {[&frame] {
                             // The line went in: the operator sees where.
                             if (OnArchiveAdd(frame.Program(), &frame))
@@ -172,10 +174,10 @@ void BindArchiveAndPrinting(MainFrame& frame, Thall& thall) {
                         false,
                         {},
                         {}});
-    frame.Register(16, withProgram(&OnArchiveSetPath));
-    frame.Register(17, withProgram(&OnArchiveExamine));
-    frame.Register(18, withProgram(&OnArchiveSort));
-    frame.Register(19, withProgram(&OnArchiveView));
+    frame.Register(16, WithProgram(frame, &OnArchiveSetPath));
+    frame.Register(17, WithProgram(frame, &OnArchiveExamine));
+    frame.Register(18, WithProgram(frame, &OnArchiveSort));
+    frame.Register(19, WithProgram(frame, &OnArchiveView));
     ArchiveCallbacks().showTextWindow = [&frame](QWidget* window) {
         QMdiSubWindow* sub = frame.Client()->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -337,18 +339,14 @@ void BindModules(MainFrame& frame, Thall& thall) {
     });
     thall.onShutDown = [&program = thall.Program()] { program.Log().Close(); };
 
-    auto withProgram = [&frame](void (*command)(ProgramState&, QWidget*)) {
-        return CommandHandler{
-            [&frame, command] { command(frame.Program(), &frame); }, false, {}, {}};
-    };
-    frame.Register(11, withProgram(&OnSettingsOpen));
-    frame.Register(12, withProgram(&OnSettingsSave));
-    frame.Register(13, withProgram(&OnSettingsSaveAs));
+    frame.Register(11, WithProgram(frame, &OnSettingsOpen));
+    frame.Register(12, WithProgram(frame, &OnSettingsSave));
+    frame.Register(13, WithProgram(frame, &OnSettingsSaveAs));
     frame.Register(62, {[&frame] { OnSample(frame.Program(), &frame); }, false, {}, {}});
     if (frame.ScanMode()) {
-        frame.Register(123, withProgram(&OnStyleRead));
-        frame.Register(124, withProgram(&OnStyleSave));
-        frame.Register(125, withProgram(&OnStyleSaveAs));
+        frame.Register(123, WithProgram(frame, &OnStyleRead));
+        frame.Register(124, WithProgram(frame, &OnStyleSave));
+        frame.Register(125, WithProgram(frame, &OnStyleSaveAs));
     }
     Automation::AddDumpSection([&program = frame.Program()](std::vector<std::string>& lines) {
         DumpRecords(program, lines);

@@ -33,8 +33,6 @@ class BufferAmplifier {
     // nullopt goes back to the attached port.
     void SetLines(std::optional<ModemLines> lines) { lines_ = std::move(lines); }
 
-    BufferAmplifierLink& Link() { return link_; }
-
   private:
     BufferAmplifierLink& link_;
     std::optional<ModemLines> lines_;

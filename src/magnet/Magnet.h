@@ -41,8 +41,6 @@ class Magnet {
     // the lid still open.
     bool LidStaysOpen(QWidget* owner);
 
-    const CoreRecords& Records() const { return records_; }
-
   private:
     struct Awaited;
     Awaited AwaitMotion(QWidget* owner);
